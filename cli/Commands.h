@@ -1,0 +1,24 @@
+#pragma once
+// meterlog2-cli commands. Each takes the arguments after its name and returns the exit status.
+// Errors go to stderr; nothing here may crash on bad input.
+
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int RunInfo(const Args& args);       // LogCommands.cpp
+int RunDump(const Args& args);       // LogCommands.cpp
+int RunSample(const Args& args);     // LogCommands.cpp
+int RunExport(const Args& args);     // ExportCommand.cpp
+int RunPorts(const Args& args);      // InstrumentCommands.cpp
+int RunDirectory(const Args& args);  // InstrumentCommands.cpp
+int RunDownload(const Args& args);   // InstrumentCommands.cpp
+int RunConfig(const Args& args);     // InstrumentCommands.cpp
+
+// Shared option helpers (main.cpp).
+// Finds "--name VALUE" / "-n VALUE" / "--name=VALUE"; removes it from args when found.
+bool TakeOption(Args& args, const std::string& name, std::string& value,
+                const std::string& shortName = "");
+bool TakeFlag(Args& args, const std::string& name);
+bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value);

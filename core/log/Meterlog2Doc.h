@@ -1,0 +1,121 @@
+#pragma once
+// The single document: one open log file, its records held raw, and every question the table
+// asks about them. No Qt here; the application puts the messages of a failed load on screen.
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "LogTypes.h"
+
+// What a load did, for the caller to show. `message` is empty when there is nothing to say.
+struct LoadResult {
+  enum class Status {
+    kLoaded,       // records read (possibly none); no message
+    kOpenFailed,   // the file could not be opened; the document is unchanged
+    kEndOfFile,    // the file ends inside its header; the document is a new, empty, untitled one
+    kHeaderSize,   // "Error in File Header Size": file opened, titled, no records
+    kFileSize,     // "Error in File Size (%ld, %ld)": file opened, titled, no records
+    kRecordSize,   // a record size of 0 with records to read: file opened, titled, no records
+    kOutOfMemory,  // "Failed to open document.": new, empty, untitled document
+  };
+  Status status = Status::kLoaded;
+  std::string message;
+
+  // True when the file counts as opened: the document takes the file's name as its title.
+  bool Opened() const {
+    return status == Status::kLoaded || status == Status::kHeaderSize ||
+           status == Status::kFileSize || status == Status::kRecordSize;
+  }
+};
+
+class CMeterlog2Doc {
+ public:
+  CMeterlog2Doc() = default;
+
+  // Reads the log file at `path`. Each record read in full is appended to `dump` as its dump
+  // text (see RecordDump.h) when `dump` is not null. Never throws.
+  LoadResult Load(const std::string& path, std::ostream* dump = nullptr);
+  // The same from bytes in memory (`name` stands in for the path in messages).
+  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                            std::ostream* dump = nullptr);
+
+  // Frees every record; returns how many there were. Data formats and record size stay.
+  size_t DeleteRecords();
+  // The framework's new-document step: the records go, the data formats stay.
+  bool OnNewDocument();
+
+  uint32_t GetDataFormat() const { return m_dwCurrentDataFormat; }
+  uint32_t GetDetectedDataFormat() const { return m_dwDetectedDataFormat; }
+  // Accepts only 1 and 256; returns the previous current value, or -1 when refused.
+  // The caller (the application) rebuilds the columns of a vector log and repaints.
+  long long SetDataFormat(uint32_t value);
+  uint16_t GetRecordSize() const { return m_wRecordSize; }
+
+  // Record access.
+  unsigned GetRecordCount() const { return m_nRecordCount; }
+  // The record's bytes (GetRecordSize() of them), or nullptr when row >= count.
+  const uint8_t* GetRecord(unsigned row) const;
+  bool GetLogType(int& type, unsigned row) const;
+  bool GetLogTypeName(std::string& text, unsigned row) const;
+  bool GetTimeStamp(std::string& text, unsigned row) const;
+  bool GetRecordTitle(std::string& text, unsigned row) const;
+  bool GetChannelSelect(int& code, unsigned row, unsigned c) const;
+  bool GetChannelSelectName(std::string& text, unsigned row, unsigned c) const;
+  bool GetPhaseDirectionName(std::string& text, unsigned row) const;
+
+  // Value queries. Selectors: w bandwidth (0 Wide, 1 Narrow), c channel (0, 1), p phase
+  // (0..2 = A..C, 3 = single-phase block or three-phase average/total), h harmonic (0..48).
+  bool GetFrequency(std::string& text, unsigned row) const;
+  bool GetPhase(std::string& text, unsigned row, unsigned p) const;
+  bool GetPower(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetPowerFactor(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltAmps(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetVars(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltage(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltagePhase(std::string& text, unsigned row, unsigned p) const;
+  bool GetCurrent(std::string& text, unsigned row, unsigned w, unsigned p) const;
+  bool GetCurrentPhase(std::string& text, unsigned row, unsigned p) const;
+  bool GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow,
+                       unsigned p) const;
+  bool GetThd(std::string& text, unsigned row, unsigned c, unsigned p) const;
+  bool GetWattHours(std::string& text, unsigned row) const;
+  bool GetVoltAmpHours(std::string& text, unsigned row) const;
+  bool GetVarHours(std::string& text, unsigned row) const;
+  bool GetHarmonicMagnitude(std::string& text, unsigned row, unsigned c, unsigned h,
+                            unsigned p) const;
+  bool GetHarmonicPhase(std::string& text, unsigned row, unsigned c, unsigned h,
+                        unsigned p) const;
+  // Appends to `text` (it is not emptied first).
+  bool GetKFactor(std::string& text, unsigned row, unsigned c, unsigned p) const;
+
+  // The same values as numbers, for callers that want them unformatted (plots, tests).
+  bool GetThdValue(double& value, unsigned row, unsigned c, unsigned p) const;
+  bool GetHarmonicMagnitudeValue(double& value, unsigned row, unsigned c, unsigned h,
+                                 unsigned p) const;
+  bool GetHarmonicPhaseValue(double& value, unsigned row, unsigned c, unsigned h,
+                             unsigned p) const;
+  bool GetKFactorValue(double& value, unsigned row, unsigned c, unsigned p) const;
+
+  // True when the file's records read with the vector layout (record 0 is a vector log and
+  // the current data format is 256).
+  bool IsVectorVariant() const;
+  // Log type of record 0 (0 without records).
+  int GetFirstLogType() const;
+
+ private:
+  bool ThreePhaseLayout() const;
+  // Reads the f32 at `offset` of `row` in the current byte order; false when the row has no
+  // record or the field does not lie wholly inside it.
+  bool ReadFloat(float& value, unsigned row, size_t offset) const;
+  bool FloatText(std::string& text, unsigned row, size_t offset, bool degrees) const;
+  LoadResult Fail(LoadResult::Status status, std::string message);
+
+  std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
+  unsigned m_nRecordCount = 0;
+  uint16_t m_wRecordSize = 0;
+  uint32_t m_dwDetectedDataFormat = 0;
+  uint32_t m_dwCurrentDataFormat = 0;
+};

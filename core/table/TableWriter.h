@@ -1,0 +1,32 @@
+#pragma once
+// The one writer of exported tables: CSV files ("," separators) and clipboard text (TAB).
+// Lines end with CR LF on every platform; no quoting (no text of the table needs it).
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class CMeterlog2Doc;
+
+struct TableColumn {
+  int nColumnId;
+  std::string strTitle;
+};
+
+// Writes the header line and one line per row of `rows` (ascending record indices; rows at or
+// beyond the record count are skipped). `columns` are the displayed columns in display order.
+void WriteTable(std::ostream& out, const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
+                const std::vector<unsigned>& rows, char separator);
+// All rows of the document.
+void WriteTable(std::ostream& out, const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
+                char separator);
+// The same into a string (the clipboard's text).
+std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
+                      const std::vector<unsigned>& rows, char separator);
+
+// Writes through a temporary file in the target's folder and renames it into place only when
+// complete. On failure returns false, leaves any existing file untouched, and sets `error` to
+// a sentence naming the file and the reason.
+bool ExportTableFile(const std::string& path, const CMeterlog2Doc& doc,
+                     const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
+                     char separator, std::string& error);
