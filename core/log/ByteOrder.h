@@ -9,7 +9,8 @@ inline void SwapBytes16(uint16_t& value) {
 }
 
 inline void SwapBytes32(uint32_t& value) {
-  value = (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) | (value << 24);
+  value =
+      (value >> 24) | ((value >> 8) & 0x0000FF00u) | ((value << 8) & 0x00FF0000u) | (value << 24);
 }
 
 inline void SwapBytes32(float& value) {
@@ -20,7 +21,9 @@ inline void SwapBytes32(float& value) {
 }
 
 // Big-endian integers as they stand in log files and on the instrument's wire.
-inline uint16_t ReadBigEndian16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+inline uint16_t ReadBigEndian16(const uint8_t* p) {
+  return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 inline uint32_t ReadBigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }

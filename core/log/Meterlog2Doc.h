@@ -31,6 +31,8 @@ struct LoadResult {
   }
 };
 
+class ByteSource;
+
 class CMeterlog2Doc {
  public:
   CMeterlog2Doc() = default;
@@ -78,16 +80,14 @@ class CMeterlog2Doc {
   bool GetVoltagePhase(std::string& text, unsigned row, unsigned p) const;
   bool GetCurrent(std::string& text, unsigned row, unsigned w, unsigned p) const;
   bool GetCurrentPhase(std::string& text, unsigned row, unsigned p) const;
-  bool GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow,
-                       unsigned p) const;
+  bool GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow, unsigned p) const;
   bool GetThd(std::string& text, unsigned row, unsigned c, unsigned p) const;
   bool GetWattHours(std::string& text, unsigned row) const;
   bool GetVoltAmpHours(std::string& text, unsigned row) const;
   bool GetVarHours(std::string& text, unsigned row) const;
   bool GetHarmonicMagnitude(std::string& text, unsigned row, unsigned c, unsigned h,
                             unsigned p) const;
-  bool GetHarmonicPhase(std::string& text, unsigned row, unsigned c, unsigned h,
-                        unsigned p) const;
+  bool GetHarmonicPhase(std::string& text, unsigned row, unsigned c, unsigned h, unsigned p) const;
   // Appends to `text` (it is not emptied first).
   bool GetKFactor(std::string& text, unsigned row, unsigned c, unsigned p) const;
 
@@ -95,8 +95,7 @@ class CMeterlog2Doc {
   bool GetThdValue(double& value, unsigned row, unsigned c, unsigned p) const;
   bool GetHarmonicMagnitudeValue(double& value, unsigned row, unsigned c, unsigned h,
                                  unsigned p) const;
-  bool GetHarmonicPhaseValue(double& value, unsigned row, unsigned c, unsigned h,
-                             unsigned p) const;
+  bool GetHarmonicPhaseValue(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
   bool GetKFactorValue(double& value, unsigned row, unsigned c, unsigned p) const;
 
   // True when the file's records read with the vector layout (record 0 is a vector log and
@@ -111,7 +110,7 @@ class CMeterlog2Doc {
   // record or the field does not lie wholly inside it.
   bool ReadFloat(float& value, unsigned row, size_t offset) const;
   bool FloatText(std::string& text, unsigned row, size_t offset, bool degrees) const;
-  LoadResult Fail(LoadResult::Status status, std::string message);
+  LoadResult LoadFrom(ByteSource& source, const std::string& fullPath, std::ostream* dump);
 
   std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
   unsigned m_nRecordCount = 0;

@@ -12,4 +12,7 @@ void AppendRecordDump(std::string& out, const uint8_t* record, size_t size);
 
 // Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows; elsewhere
 // $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...).
+// Empty when there is no per-user folder to put it in.
 std::string DumpFilePath();
+// Creates the folder of `path` when it is missing; false when that is not possible.
+bool PrepareDumpFolder(const std::string& path);

@@ -8,10 +8,10 @@
 namespace layout {
 
 // Sizes of the layouts per log type.
-constexpr size_t kSinglePhaseHeadSize = 303;  // log type 1
-constexpr size_t kHarmonicRecordSize = 1103;  // log type 2
-constexpr size_t kWaveformRecordSize = 1583;  // log type 3
-constexpr size_t kThreePhaseRecordSize = 2994;  // log types 4, 5, 6
+constexpr size_t kSinglePhaseHeadSize = 303;         // log type 1
+constexpr size_t kHarmonicRecordSize = 1103;         // log type 2
+constexpr size_t kWaveformRecordSize = 1583;         // log type 3
+constexpr size_t kThreePhaseRecordSize = 2994;       // log types 4, 5, 6
 constexpr size_t kThreePhaseRecordBlockSize = 2771;  // threePhaseRecord, offsets 73 to 2843
 
 // Common head (offsets 0 to 72).
@@ -113,7 +113,7 @@ constexpr size_t fPower = 81;
 constexpr size_t fPowerFactor = 89;
 constexpr size_t fVoltAmps = 97;
 constexpr size_t fVars = 105;
-constexpr size_t trChannel = 113;  // [2], 20 bytes each
+constexpr size_t trChannel = 113;   // [2], 20 bytes each
 constexpr size_t fRms = 117;        // + 20c
 constexpr size_t fMagnitude = 121;  // + 20c
 constexpr size_t fResidual = 129;   // + 20c
@@ -148,12 +148,12 @@ constexpr size_t tv_phase = 4;
 // threePhaseRecord (log types 4, 5, 6) and the three-phase tail.
 namespace tp {
 constexpr size_t byPhaseDirection = 73;
-constexpr size_t updateSettings = 74;  // [3], phase p at 74 + 80p
+constexpr size_t updateSettings = 74;               // [3], phase p at 74 + 80p
 constexpr size_t threePhaseHarmonicSequence = 314;  // [3], phase p at 314 + 826p
 constexpr size_t kSequenceSize = 826;
 // threePhaseHarmonicSequence members, relative.
-constexpr size_t cChannel = 0;              // u8 [2]
-constexpr size_t harmonicMeasurement = 2;   // [2], 20 bytes each
+constexpr size_t cChannel = 0;             // u8 [2]
+constexpr size_t harmonicMeasurement = 2;  // [2], 20 bytes each
 constexpr size_t kMeasurementSize = 20;
 constexpr size_t hm_fRms = 0;
 constexpr size_t hm_fFrequency = 4;

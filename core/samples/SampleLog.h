@@ -8,19 +8,19 @@
 #include <vector>
 
 struct SampleLogOptions {
-  int logType = 1;              // 1..6 (any byte value is written as given)
+  int logType = 1;  // 1..6 (any byte value is written as given)
   uint32_t records = 10;
-  uint32_t dataFormat = 1;      // 1: floats least significant byte first; 256: reversed
-  uint16_t headerSize = 64;     // length of the header block (3100 is the largest accepted)
-  uint16_t recordSize = 0;      // 0: the log type's layout size; larger pads every record
-  size_t trailingBytes = 0;     // bytes after the last record
-  double mainsHz = 50;          // 50 or 60
-  unsigned seed = 1;            // varies the measurements
+  uint32_t dataFormat = 1;   // 1: floats least significant byte first; 256: reversed
+  uint16_t headerSize = 64;  // length of the header block (3100 is the largest accepted)
+  uint16_t recordSize = 0;   // 0: the log type's layout size; larger pads every record
+  size_t trailingBytes = 0;  // bytes after the last record
+  double mainsHz = 50;       // 50 or 60
+  unsigned seed = 1;         // varies the measurements
   // First time stamp and the interval between records.
   int year = 2009, month = 3, day = 7, hour = 14, minute = 5, second = 9;
   unsigned intervalSeconds = 60;
-  bool invalidDates = false;    // every third record gets an impossible date (month 13, 30 Feb)
-  int mixedLogType = 0;         // nonzero: every other record carries this byRecordType instead
+  bool invalidDates = false;  // every third record gets an impossible date (month 13, 30 Feb)
+  int mixedLogType = 0;       // nonzero: every other record carries this byRecordType instead
   // Overrides the count written into the header (for files whose count does not match).
   bool overrideCount = false;
   uint32_t headerCount = 0;

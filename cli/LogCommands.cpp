@@ -1,0 +1,148 @@
+// info, dump and sample: the log-file commands.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Commands.h"
+#include "log/Meterlog2Doc.h"
+#include "samples/SampleLog.h"
+
+namespace {
+
+const char* DataFormatName(uint32_t format) {
+  switch (format) {
+    case kDataFormatUnknown:
+      return "Unknown";
+    case kDataFormat0001:
+      return "Type 0001";
+    case kDataFormat0100:
+      return "Type 0100";
+    default:
+      return "not a known format; floats are read as stored";
+  }
+}
+
+// Loads `path`; reports a failed or interrupted load on stderr and returns false.
+bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dump = nullptr) {
+  const LoadResult result = doc.Load(path, dump);
+  if (result.status == LoadResult::Status::kLoaded) return true;
+  std::cerr << "meterlog2-cli: " << path << ": " << result.message << "\n";
+  return false;
+}
+
+bool RejectExtra(const Args& args, size_t expected, const char* usage) {
+  if (args.size() == expected) return false;
+  std::cerr << "usage: meterlog2-cli " << usage << "\n";
+  return true;
+}
+
+}  // namespace
+
+int RunInfo(const Args& argsIn) {
+  Args args = argsIn;
+  if (RejectExtra(args, 1, "info FILE")) return 2;
+  CMeterlog2Doc doc;
+  if (!LoadOrReport(doc, args[0])) return 1;
+  std::string name, title;
+  doc.GetLogTypeName(name, 0);
+  doc.GetRecordTitle(title, 0);
+  std::cout << "File: " << args[0] << "\n"
+            << "Log type: " << (name.empty() ? "none" : name) << "\n"
+            << "Records: " << doc.GetRecordCount() << "\n"
+            << "Record size: " << doc.GetRecordSize() << "\n"
+            << "Data format: " << doc.GetDetectedDataFormat() << " ("
+            << DataFormatName(doc.GetDetectedDataFormat()) << ")\n"
+            << "Title: " << title << "\n";
+  return 0;
+}
+
+int RunDump(const Args& argsIn) {
+  Args args = argsIn;
+  std::string out;
+  const bool toFile = TakeOption(args, "--output", out, "-o");
+  if (RejectExtra(args, 1, "dump FILE [-o OUT]")) return 2;
+  CMeterlog2Doc doc;
+  if (!toFile) return LoadOrReport(doc, args[0], &std::cout) && std::cout.flush() ? 0 : 1;
+
+  // Written beside the target and renamed into place when complete.
+  const std::string temporary = out + ".part";
+  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    std::cerr << "meterlog2-cli: cannot create \"" << temporary
+              << "\": check that the folder exists and is writable\n";
+    return 1;
+  }
+  const bool loaded = LoadOrReport(doc, args[0], &file);
+  file.close();
+  if (!loaded || !file || std::rename(temporary.c_str(), out.c_str()) != 0) {
+    if (loaded) std::cerr << "meterlog2-cli: cannot write \"" << out << "\"\n";
+    std::remove(temporary.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int RunSample(const Args& argsIn) {
+  Args args = argsIn;
+  static const char* kUsage =
+      "sample --type N --records K [--data-format 1|256] -o FILE\n"
+      "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
+      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]";
+  SampleLogOptions o;
+  std::string value, out;
+  unsigned long long n;
+  auto number = [&](const char* name, unsigned long long max, unsigned long long& into) {
+    if (!TakeOption(args, name, value)) return true;
+    if (ParseUnsigned(value, max, into)) return true;
+    std::cerr << "meterlog2-cli: " << name << " takes a whole number from 0 to " << max
+              << ", not \"" << value << "\"\n";
+    return false;
+  };
+  n = 1;
+  if (!number("--type", 63, n)) return 2;
+  o.logType = static_cast<int>(n);
+  n = 10;
+  if (!number("--records", 10'000'000, n)) return 2;
+  o.records = static_cast<uint32_t>(n);
+  n = 1;
+  if (!number("--data-format", 0xFFFFFFFFull, n)) return 2;
+  o.dataFormat = static_cast<uint32_t>(n);
+  n = 64;
+  if (!number("--header-size", 65535, n)) return 2;
+  o.headerSize = static_cast<uint16_t>(n);
+  n = 0;
+  if (!number("--record-size", 65535, n)) return 2;
+  o.recordSize = static_cast<uint16_t>(n);
+  n = 0;
+  if (!number("--trailing-bytes", 1 << 20, n)) return 2;
+  o.trailingBytes = n;
+  n = 50;
+  if (!number("--hz", 1000, n)) return 2;
+  o.mainsHz = static_cast<double>(n);
+  n = 1;
+  if (!number("--seed", 1'000'000, n)) return 2;
+  o.seed = static_cast<unsigned>(n);
+  n = 60;
+  if (!number("--interval", 86400, n)) return 2;
+  o.intervalSeconds = static_cast<unsigned>(n);
+  n = 0;
+  if (!number("--mixed-type", 255, n)) return 2;
+  o.mixedLogType = static_cast<int>(n);
+  o.invalidDates = TakeFlag(args, "--invalid-dates");
+  if (!TakeOption(args, "--output", out, "-o") || !args.empty()) {
+    std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
+    return 2;
+  }
+  const unsigned long long bytes =
+      12ull + o.headerSize + o.trailingBytes + o.records * (o.recordSize ? o.recordSize : 2994ull);
+  if (bytes > (1ull << 31)) {
+    std::cerr << "meterlog2-cli: that sample would be larger than 2 GiB; ask for fewer records\n";
+    return 2;
+  }
+  std::string error;
+  if (!WriteSampleLog(out, o, error)) {
+    std::cerr << "meterlog2-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,223 @@
+#include "Meterlog2Doc.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <ostream>
+
+#include "ByteOrder.h"
+#include "RecordDump.h"
+#include "RecordLayout.h"
+
+// A byte source the loader reads from: an open file or a block of memory.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual uint64_t Length() const = 0;
+  virtual uint64_t Position() const = 0;
+  virtual void Skip(uint64_t count) = 0;
+  // Reads up to `count` bytes; returns how many arrived.
+  virtual size_t Read(uint8_t* into, size_t count) = 0;
+};
+
+namespace {
+
+constexpr uint16_t kMaxHeaderSize = 3100;
+constexpr size_t kDumpFlushBytes = 1 << 20;
+
+class FileSource final : public ByteSource {
+ public:
+  FileSource(std::FILE* file, uint64_t length) : m_file(file), m_length(length) {}
+  ~FileSource() override { std::fclose(m_file); }
+  uint64_t Length() const override { return m_length; }
+  uint64_t Position() const override { return m_position; }
+  void Skip(uint64_t count) override {
+    m_position += count;
+    m_needSeek = true;
+  }
+  size_t Read(uint8_t* into, size_t count) override {
+    if (m_needSeek) {
+      m_needSeek = false;
+      if (m_position > m_length || fseeko(m_file, static_cast<off_t>(m_position), SEEK_SET) != 0) {
+        return 0;
+      }
+    }
+    const size_t got = std::fread(into, 1, count, m_file);
+    m_position += got;
+    return got;
+  }
+
+ private:
+  std::FILE* m_file;
+  uint64_t m_length;
+  uint64_t m_position = 0;
+  bool m_needSeek = false;
+};
+
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+  uint64_t Length() const override { return m_size; }
+  uint64_t Position() const override { return m_position; }
+  void Skip(uint64_t count) override { m_position += count; }
+  size_t Read(uint8_t* into, size_t count) override {
+    if (m_position >= m_size) return 0;
+    const size_t got = static_cast<size_t>(std::min<uint64_t>(count, m_size - m_position));
+    if (got) std::memcpy(into, m_data + m_position, got);
+    m_position += got;
+    return got;
+  }
+
+ private:
+  const uint8_t* m_data;
+  size_t m_size;
+  uint64_t m_position = 0;
+};
+
+void SwapField16(uint8_t* field) {
+  uint16_t v;
+  std::memcpy(&v, field, 2);
+  SwapBytes16(v);
+  std::memcpy(field, &v, 2);
+}
+
+void SwapField32(uint8_t* field) {
+  uint32_t v;
+  std::memcpy(&v, field, 4);
+  SwapBytes32(v);
+  std::memcpy(field, &v, 4);
+}
+
+// The three big-endian integers of the time stamp, each only where the record holds it.
+void ConvertTimeStamp(uint8_t* record, size_t size) {
+  if (size >= layout::dayofyear + 2) SwapField16(record + layout::dayofyear);
+  if (size >= layout::year + 2) SwapField16(record + layout::year);
+  if (size >= layout::secondsofyear + 4) SwapField32(record + layout::secondsofyear);
+}
+
+}  // namespace
+
+LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    const int error = errno;
+    return {LoadResult::Status::kOpenFailed,
+            "Cannot open the file \"" + path + "\": " + std::strerror(error) + "."};
+  }
+  off_t length = -1;
+  if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);
+  if (length < 0 || fseeko(file, 0, SEEK_SET) != 0) {
+    const int error = errno;
+    std::fclose(file);
+    return {LoadResult::Status::kOpenFailed,
+            "Cannot read the file \"" + path + "\": " + std::strerror(error) + "."};
+  }
+  FileSource source(file, static_cast<uint64_t>(length));
+  std::error_code ec;
+  std::string fullPath = std::filesystem::absolute(path, ec).string();
+  if (ec) fullPath = path;
+  return LoadFrom(source, fullPath, dump);
+}
+
+LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                                         std::ostream* dump) {
+  MemorySource source(data, size);
+  return LoadFrom(source, name, dump);
+}
+
+LoadResult CMeterlog2Doc::LoadFrom(ByteSource& source, const std::string& fullPath,
+                                   std::ostream* dump) {
+  using Status = LoadResult::Status;
+  DeleteRecords();
+  // An empty file is opened without reading anything: an empty document, no message.
+  if (source.Length() == 0) return {};
+
+  const LoadResult endOfFile{Status::kEndOfFile,
+                             "An attempt was made to access " + fullPath + " past its end."};
+  uint8_t head[6];
+  if (source.Read(head, 4) != 4) return endOfFile;
+  uint32_t marker;  // read least significant byte first, not converted
+  marker = uint32_t{head[0]} | (uint32_t{head[1]} << 8) | (uint32_t{head[2]} << 16) |
+           (uint32_t{head[3]} << 24);
+  m_dwDetectedDataFormat = m_dwCurrentDataFormat = marker;
+
+  if (source.Read(head, 2) != 2) return endOfFile;
+  const uint16_t headerSize = ReadBigEndian16(head);
+  if (headerSize > kMaxHeaderSize) return {Status::kHeaderSize, "Error in File Header Size"};
+  source.Skip(headerSize);
+  if (source.Position() == source.Length()) return {};
+
+  if (source.Read(head, 6) != 6) return endOfFile;
+  const uint32_t count = ReadBigEndian32(head);
+  const uint16_t size = ReadBigEndian16(head + 4);
+  m_wRecordSize = size;
+
+  const uint64_t length = source.Length();
+  const uint64_t required = source.Position() + uint64_t{count} * size;
+  if (required > length) {
+    return {Status::kFileSize, "Error in File Size (" + std::to_string(length) + ", " +
+                                   std::to_string(required) + ")"};
+  }
+  if (count == 0) return {};
+  // A record of no bytes carries nothing, and billions of them would only hang the program.
+  if (size == 0) {
+    return {Status::kRecordSize, "Error in Record Size (0): the file declares " +
+                                     std::to_string(count) + " records of no bytes."};
+  }
+
+  try {
+    m_records.resize(static_cast<size_t>(count) * size);
+  } catch (const std::bad_alloc&) {
+    m_records.clear();
+    m_records.shrink_to_fit();
+    return {Status::kOutOfMemory, "Failed to open document."};
+  }
+  // Read in one go; a file that shrank since the size check keeps only its whole records.
+  const size_t got = source.Read(m_records.data(), m_records.size());
+  m_nRecordCount = static_cast<unsigned>(got / size);
+  m_records.resize(static_cast<size_t>(m_nRecordCount) * size);
+
+  std::string text;
+  for (unsigned i = 0; i < m_nRecordCount; ++i) {
+    uint8_t* record = m_records.data() + static_cast<size_t>(i) * size;
+    ConvertTimeStamp(record, size);
+    if (dump) {
+      AppendRecordDump(text, record, size);
+      if (text.size() >= kDumpFlushBytes) {
+        dump->write(text.data(), static_cast<std::streamsize>(text.size()));
+        text.clear();
+      }
+    }
+  }
+  if (dump && !text.empty()) dump->write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (dump) dump->flush();
+  return {};
+}
+
+size_t CMeterlog2Doc::DeleteRecords() {
+  const size_t freed = m_nRecordCount;
+  m_records.clear();
+  m_records.shrink_to_fit();
+  m_nRecordCount = 0;
+  return freed;
+}
+
+bool CMeterlog2Doc::OnNewDocument() {
+  DeleteRecords();
+  return true;
+}
+
+long long CMeterlog2Doc::SetDataFormat(uint32_t value) {
+  if (value != kDataFormat0001 && value != kDataFormat0100) return -1;
+  const uint32_t previous = m_dwCurrentDataFormat;
+  m_dwCurrentDataFormat = value;
+  return previous;
+}
+
+const uint8_t* CMeterlog2Doc::GetRecord(unsigned row) const {
+  if (row >= m_nRecordCount) return nullptr;
+  return m_records.data() + static_cast<size_t>(row) * m_wRecordSize;
+}
