@@ -21,9 +21,10 @@ class DumpWriter {
   // "name [%d]\n"
   void Signed(const char* name, size_t offset) { Int(name, static_cast<int8_t>(m_record[offset])); }
   void Unsigned(const char* name, size_t offset) { Int(name, m_record[offset]); }
-  void Int(const char* name, long long value) {
+  // `glued`: "name[%d]" rather than "name [%d]", as a few head lines are written.
+  void Int(const char* name, long long value, bool glued = false) {
     m_out += name;
-    m_out += " [";
+    m_out += glued ? "[" : " [";
     AppendInt(m_out, value);
     m_out += "]\n";
   }
@@ -86,16 +87,16 @@ void DumpWriter::Head(int logType) {
   Unsigned("second", second);
   Unsigned("minute", minute);
   Unsigned("hour", hour);
-  Unsigned("day", day);
-  Unsigned("month", month);
+  Int("day", m_record[day], true);
+  Int("month", m_record[month], true);
   uint16_t u16;
   std::memcpy(&u16, m_record + dayofyear, 2);
   Int("dayofyear", u16);
   std::memcpy(&u16, m_record + year, 2);
-  Int("year", u16);
+  Int("year", u16, true);
   uint32_t u32;
   std::memcpy(&u32, m_record + secondsofyear, 4);
-  Int("secondsofyear", static_cast<int32_t>(u32));  // printed with "%d"
+  Int("secondsofyear", static_cast<int32_t>(u32), true);  // printed with "%d"
   Size("config", configSize);
   Signed("cDisplayMode", cDisplayMode);
   Signed("cTimePlot", cTimePlot);

@@ -128,7 +128,11 @@ void WriteHarmonicTable(RecordBuilder& b, size_t table, double reference, double
     const double percent =
         (n % 2 ? distortion / n : distortion / (8.0 * n)) * (1.0 + 0.05 * std::sin(seed * 0.7 + n));
     double phase = std::fmod(fundamentalPhase * n + 0.3 * n + 0.1 * seed, kTwoPiExact);
-    if (phase > kTwoPiExact / 2) phase -= kTwoPiExact;
+    if (phase > kTwoPiExact / 2) {
+      phase -= kTwoPiExact;
+    } else if (phase <= -kTwoPiExact / 2) {
+      phase += kTwoPiExact;
+    }
     b.Float(table + kHarmonicDataSize * i + tv_magnitude, reference * percent / 100.0);
     b.Float(table + kHarmonicDataSize * i + tv_phase, phase);
   }
@@ -231,7 +235,7 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
     for (int p = 0; p < 3; ++p) {
       const double w = std::sin(0.37 * index + o.seed + p);
       phases[p] = {frequency, nominalVolts * (1 + 0.01 * w), 20.0 + 3.0 * w, 0.25 + 0.04 * w,
-                   -kTwoPiExact / 3 * p};
+                   p == 0 ? 0.0 : -kTwoPiExact / 3 * p};
       WriteUpdateSettings(b, tp::updateSettings + us::kSize * p, phases[p]);
       const double s = phases[p].volts * phases[p].amps;
       watts += s * std::cos(phases[p].angle);

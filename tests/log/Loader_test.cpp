@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "TestLogs.h"
@@ -8,15 +11,220 @@
 
 using Status = LoadResult::Status;
 
-TEST(Loader, Smoke) {
+namespace {
+
+std::vector<uint8_t> StandardRecord(int year = 2009) {
+  RecordBytes r(layout::kSinglePhaseHeadSize, 1);
+  r.Time(year, 3, 7, 14, 5, 9, 66, 5666709);
+  r.Float(layout::sp::fFrequency, 50.0f);
+  return r.bytes;
+}
+
+LoadResult Load(CMeterlog2Doc& doc, const std::vector<uint8_t>& file,
+                std::ostream* dump = nullptr) {
+  return doc.LoadFromMemory(file.data(), file.size(), "/logs/test.57x", dump);
+}
+
+const std::string kEndOfFile = "An attempt was made to access /logs/test.57x past its end.";
+
+}  // namespace
+
+TEST(Loader, ReadsRecordsAndConvertsOnlyTheTimeStamp) {
   CMeterlog2Doc doc;
-  RecordBytes r(303, 1);
-  r.Time(2009, 3, 7, 14, 5, 9);
-  const auto file = MakeLogFile(1, 0, 1, 303, {r.bytes});
-  const LoadResult result = doc.LoadFromMemory(file.data(), file.size(), "x.57x");
-  EXPECT_EQ(result.status, Status::kLoaded);
+  const auto file = MakeLogFile(1, 20, 2, 303, {StandardRecord(), StandardRecord(2010)});
+  ASSERT_EQ(Load(doc, file).status, Status::kLoaded);
+  ASSERT_EQ(doc.GetRecordCount(), 2u);
+  EXPECT_EQ(doc.GetRecordSize(), 303);
+  const uint8_t* r = doc.GetRecord(1);
+  uint16_t year, dayOfYear;
+  uint32_t seconds;
+  std::memcpy(&dayOfYear, r + layout::dayofyear, 2);
+  std::memcpy(&year, r + layout::year, 2);
+  std::memcpy(&seconds, r + layout::secondsofyear, 4);
+  EXPECT_EQ(year, 2010);
+  EXPECT_EQ(dayOfYear, 66);
+  EXPECT_EQ(seconds, 5666709u);
+  // Floats stay exactly as stored.
+  const auto original = StandardRecord();
+  EXPECT_EQ(0, std::memcmp(r + 14, original.data() + 14, 303 - 14));
+  EXPECT_EQ(doc.GetRecord(2), nullptr);
+}
+
+TEST(Loader, HeaderSizeLimitIs3100) {
+  CMeterlog2Doc doc;
+  EXPECT_EQ(Load(doc, MakeLogFile(1, 3100, 1, 303, {StandardRecord()})).status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 1u);
+
+  const LoadResult r = Load(doc, MakeLogFile(256, 3101, 1, 303, {StandardRecord()}));
+  EXPECT_EQ(r.status, Status::kHeaderSize);
+  EXPECT_EQ(r.message, "Error in File Header Size");
+  EXPECT_TRUE(r.Opened());
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+  // The marker was read before the check and is kept.
+  EXPECT_EQ(doc.GetDetectedDataFormat(), 256u);
+  EXPECT_EQ(doc.GetDataFormat(), 256u);
+}
+
+TEST(Loader, FileSizeCheckNamesLengthAndRequiredLength) {
+  CMeterlog2Doc doc;
+  // A 1000-byte file whose ten 500-byte records would need 5020 bytes.
+  std::vector<uint8_t> file = MakeLogFile(1, 8, 10, 500, {});
+  file.resize(1000, 0);
+  const LoadResult r = Load(doc, file);
+  EXPECT_EQ(r.status, Status::kFileSize);
+  EXPECT_EQ(r.message, "Error in File Size (1000, 5020)");
+  EXPECT_TRUE(r.Opened());
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+
+  // A count whose product overflows 32 bits is still compared correctly.
+  const LoadResult huge = Load(doc, MakeLogFile(1, 0, 0xFFFFFFFF, 0xFFFF, {StandardRecord()}));
+  EXPECT_EQ(huge.status, Status::kFileSize);
+  EXPECT_EQ(huge.message, "Error in File Size (315, 281470681677837)");
+}
+
+TEST(Loader, ShortHeaderReadsEndWithTheEndOfFileMessage) {
+  const auto full = MakeLogFile(1, 10, 1, 303, {StandardRecord()});
+  // Inside the marker, inside the header size, inside the count or size, and a header block
+  // that claims more bytes than the file has.
+  for (size_t length : {size_t{2}, size_t{5}, size_t{6 + 10 + 3}, size_t{6 + 10 + 5}}) {
+    CMeterlog2Doc doc;
+    ASSERT_EQ(Load(doc, full).status, Status::kLoaded);
+    std::vector<uint8_t> file(full.begin(), full.begin() + static_cast<long>(length));
+    const LoadResult r = Load(doc, file);
+    EXPECT_EQ(r.status, Status::kEndOfFile) << length;
+    EXPECT_EQ(r.message, kEndOfFile);
+    EXPECT_FALSE(r.Opened());
+    EXPECT_EQ(doc.GetRecordCount(), 0u) << "the first file's records must be gone";
+  }
+  CMeterlog2Doc doc;
+  const auto longHeader = MakeLogFile(1, 3000, 0, 0, {});
+  std::vector<uint8_t> file(longHeader.begin(), longHeader.begin() + 100);
+  EXPECT_EQ(Load(doc, file).status, Status::kEndOfFile);
+}
+
+TEST(Loader, EmptyDocumentsWithoutMessages) {
+  CMeterlog2Doc doc;
+  // A file that ends right after its header block.
+  const auto full = MakeLogFile(256, 10, 1, 303, {StandardRecord()});
+  std::vector<uint8_t> headerOnly(full.begin(), full.begin() + 16);
+  LoadResult r = Load(doc, headerOnly);
+  EXPECT_EQ(r.status, Status::kLoaded);
+  EXPECT_TRUE(r.message.empty());
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+  EXPECT_EQ(doc.GetDetectedDataFormat(), 256u);
+
+  // A count of 0, whatever the size.
+  r = Load(doc, MakeLogFile(1, 0, 0, 12345, {}, 7));
+  EXPECT_EQ(r.status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+  EXPECT_EQ(doc.GetRecordSize(), 12345);
+
+  // A file of no bytes: nothing read, the data formats stay.
+  ASSERT_EQ(Load(doc, MakeLogFile(256, 0, 1, 303, {StandardRecord()})).status, Status::kLoaded);
+  r = Load(doc, {});
+  EXPECT_EQ(r.status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+  EXPECT_EQ(doc.GetDetectedDataFormat(), 256u);
+}
+
+TEST(Loader, ZeroSizedRecordsAreRefused) {
+  CMeterlog2Doc doc;
+  const LoadResult r = Load(doc, MakeLogFile(1, 0, 0xFFFFFFFF, 0, {}));
+  EXPECT_EQ(r.status, Status::kRecordSize);
+  EXPECT_TRUE(r.Opened());
+  EXPECT_NE(r.message.find("Error in Record Size (0)"), std::string::npos);
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+}
+
+TEST(Loader, TrailingBytesAndLargerRecordsAreAccepted) {
+  CMeterlog2Doc doc;
+  auto record = StandardRecord();
+  record.resize(400, 0x77);
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 1, 400, {record}, 999)).status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 1u);
+  EXPECT_EQ(doc.GetRecordSize(), 400);
+  std::string text;
+  EXPECT_TRUE(doc.GetFrequency(text, 0));
+  EXPECT_EQ(text, "50.000000");
+}
+
+TEST(Loader, MarkerBecomesDetectedAndCurrentFormat) {
+  const std::pair<uint32_t, uint32_t> cases[] = {{1, 1}, {256, 256}, {0, 0}, {2, 2}};
+  for (auto [marker, expected] : cases) {
+    CMeterlog2Doc doc;
+    ASSERT_EQ(Load(doc, MakeLogFile(marker, 0, 1, 303, {StandardRecord()})).status,
+              Status::kLoaded);
+    EXPECT_EQ(doc.GetDetectedDataFormat(), expected);
+    EXPECT_EQ(doc.GetDataFormat(), expected);
+  }
+  // The marker's bytes are read least significant first: 00 01 00 00 is 256.
+  std::vector<uint8_t> file = MakeLogFile(0, 0, 0, 0, {});
+  file[1] = 1;
+  CMeterlog2Doc doc;
+  Load(doc, file);
+  EXPECT_EQ(doc.GetDetectedDataFormat(), 256u);
+}
+
+TEST(Loader, SecondLoadReplacesTheFirst) {
+  CMeterlog2Doc doc;
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 2, 303, {StandardRecord(), StandardRecord()})).status,
+            Status::kLoaded);
+  RecordBytes r(layout::kThreePhaseRecordSize, 4);
+  r.Time(2011, 1, 2, 3, 4, 5);
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 1, 2994, {r.bytes})).status, Status::kLoaded);
   EXPECT_EQ(doc.GetRecordCount(), 1u);
   std::string title;
-  EXPECT_TRUE(doc.GetRecordTitle(title, 0));
-  EXPECT_EQ(title, "Standard Log 03-07-2009 14:05:09");
+  doc.GetRecordTitle(title, 0);
+  EXPECT_EQ(title, "Three Phase Tabular Log 01-02-2011 03:04:05");
+}
+
+TEST(Loader, FilesFromDisk) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "meterlog2_loader";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path path = dir / "disk.57x";
+  const auto bytes = MakeLogFile(1, 4, 1, 303, {StandardRecord()});
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  }
+  CMeterlog2Doc doc;
+  ASSERT_EQ(doc.Load(path.string()).status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 1u);
+
+  // A file that cannot be opened leaves the document as it was.
+  const LoadResult missing = doc.Load((dir / "missing.57x").string());
+  EXPECT_EQ(missing.status, Status::kOpenFailed);
+  EXPECT_NE(missing.message.find("missing.57x"), std::string::npos);
+  EXPECT_FALSE(missing.Opened());
+  EXPECT_EQ(doc.GetRecordCount(), 1u);
+
+  // The end-of-file message names the full path.
+  {
+    std::ofstream out(dir / "short.57x", std::ios::binary);
+    out.write("\x01\x00\x00", 3);
+  }
+  const std::string relative = std::filesystem::relative(dir / "short.57x").string();
+  const LoadResult truncated = doc.Load(relative);
+  EXPECT_EQ(truncated.status, Status::kEndOfFile);
+  EXPECT_EQ(truncated.message, "An attempt was made to access " +
+                                   std::filesystem::absolute(relative).string() + " past its end.");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Loader, DumpsEveryRecordInOrder) {
+  CMeterlog2Doc doc;
+  std::ostringstream dump;
+  ASSERT_EQ(
+      Load(doc, MakeLogFile(1, 0, 2, 303, {StandardRecord(), StandardRecord(2010)}), &dump).status,
+      Status::kLoaded);
+  const std::string text = dump.str();
+  const size_t first = text.find("year[2009]\n");
+  const size_t second = text.find("year[2010]\n");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(second, std::string::npos);
+  EXPECT_LT(first, second);
+  // Nothing is dumped for a load that stops with a message.
+  std::ostringstream none;
+  Load(doc, MakeLogFile(1, 3101, 1, 303, {StandardRecord()}), &none);
+  EXPECT_TRUE(none.str().empty());
 }

@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "TestLogs.h"
+#include "log/Meterlog2Doc.h"
+#include "log/RecordLayout.h"
+
+using namespace layout;
+
+namespace {
+
+// Loads the records into a fresh document with the given marker.
+void LoadRecords(CMeterlog2Doc& doc, uint32_t marker,
+                 const std::vector<std::vector<uint8_t>>& records) {
+  const uint16_t size = static_cast<uint16_t>(records.front().size());
+  const auto file = MakeLogFile(marker, 0, static_cast<uint32_t>(records.size()), size, records);
+  ASSERT_EQ(doc.LoadFromMemory(file.data(), file.size(), "q.57x").status,
+            LoadResult::Status::kLoaded);
+}
+
+std::string Text(bool ok, const std::string& text) {
+  return ok ? text : "<false>";
+}
+
+}  // namespace
+
+TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
+  // 00 00 80 3F is 1.0 as stored; 3F 80 00 00 is 1.0 reversed.
+  RecordBytes stored(kSinglePhaseHeadSize, 1);
+  stored.Byte(73, 0x00).Byte(74, 0x00).Byte(75, 0x80).Byte(76, 0x3F);
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {stored.bytes});
+  std::string text;
+  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+  EXPECT_EQ(doc.SetDataFormat(256), 1);
+  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "0.000000");  // 00 00 80 3F reversed: tiny
+
+  RecordBytes reversed(kSinglePhaseHeadSize, 1);
+  reversed.Byte(73, 0x3F).Byte(74, 0x80).Byte(75, 0x00).Byte(76, 0x00);
+  LoadRecords(doc, 256, {reversed.bytes});
+  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+  // Any marker but 256 reads floats as stored.
+  LoadRecords(doc, 2, {stored.bytes});
+  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+}
+
+TEST(Queries, SetDataFormatAcceptsOnlyTheTwoMenuValues) {
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 0, {RecordBytes(kSinglePhaseHeadSize, 1).bytes});
+  EXPECT_EQ(doc.SetDataFormat(0), -1);
+  EXPECT_EQ(doc.SetDataFormat(2), -1);
+  EXPECT_EQ(doc.GetDataFormat(), 0u);
+  EXPECT_EQ(doc.SetDataFormat(256), 0);
+  EXPECT_EQ(doc.SetDataFormat(256), 256);
+  EXPECT_EQ(doc.SetDataFormat(1), 256);
+  EXPECT_EQ(doc.GetDetectedDataFormat(), 0u);
+  // Revert asks for the detected 0, which is refused.
+  EXPECT_EQ(doc.SetDataFormat(doc.GetDetectedDataFormat()), -1);
+  EXPECT_EQ(doc.GetDataFormat(), 1u);
+}
+
+TEST(Queries, SinglePhaseValuesAndConversions) {
+  for (bool reversed : {false, true}) {
+    RecordBytes r(kSinglePhaseHeadSize, 1, reversed);
+    r.Float(sp::fFrequency, 59.75f)
+        .Float(sp::fPhase, 1.0f)
+        .Float(sp::fPower + 4, -0.125f)
+        .Float(sp::fPowerFactor, 0.5f)
+        .Float(sp::fVoltAmps + 4, 12.0f)
+        .Float(sp::fVars, 3.0f)
+        .Float(sp::fRms + 20, 120.5f)
+        .Float(sp::fMagnitude, 119.0f)
+        .Float(sp::fWattHours, 1.5f)
+        .Float(sp::fVoltAmpHours, 2.5f)
+        .Float(sp::fVarHours, 3.5f);
+    CMeterlog2Doc doc;
+    LoadRecords(doc, reversed ? 256 : 1, {r.bytes});
+    std::string t;
+    EXPECT_EQ(Text(doc.GetFrequency(t, 0), t), "59.750000");
+    EXPECT_EQ(Text(doc.GetPhase(t, 0, 3), t), "57.295780");
+    EXPECT_EQ(Text(doc.GetPower(t, 0, 1, 3), t), "-0.125000");
+    EXPECT_EQ(Text(doc.GetPowerFactor(t, 0, 0, 3), t), "0.500000");
+    EXPECT_EQ(Text(doc.GetVoltAmps(t, 0, 1, 3), t), "12.000000");
+    EXPECT_EQ(Text(doc.GetVars(t, 0, 0, 3), t), "3.000000");
+    EXPECT_EQ(Text(doc.GetChannelLevel(t, 0, 1, false, 3), t), "120.500000");
+    EXPECT_EQ(Text(doc.GetChannelLevel(t, 0, 0, true, 3), t), "119.000000");
+    EXPECT_EQ(Text(doc.GetWattHours(t, 0), t), "1.500000");
+    EXPECT_EQ(Text(doc.GetVoltAmpHours(t, 0), t), "2.500000");
+    EXPECT_EQ(Text(doc.GetVarHours(t, 0), t), "3.500000");
+    // Volts and currents exist only in three-phase logs: single-phase reads 0.
+    EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 3), t), "0.000000");
+    EXPECT_EQ(Text(doc.GetCurrentPhase(t, 0, 1), t), "0.000000");
+  }
+}
+
+TEST(Queries, SelectorsOutOfRangeGiveFalseAndNoText) {
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {RecordBytes(kWaveformRecordSize, 3).bytes});
+  std::string t = "stale";
+  EXPECT_FALSE(doc.GetPower(t, 0, 2, 3));
+  EXPECT_EQ(t, "");
+  EXPECT_FALSE(doc.GetChannelLevel(t, 0, 2, true, 3));
+  EXPECT_FALSE(doc.GetThd(t, 0, 0, 4));
+  EXPECT_FALSE(doc.GetHarmonicMagnitude(t, 0, 0, 49, 3));
+  EXPECT_FALSE(doc.GetHarmonicPhase(t, 0, 2, 0, 3));
+  EXPECT_FALSE(doc.GetPhase(t, 0, 7));
+  EXPECT_FALSE(doc.GetFrequency(t, 1));
+  EXPECT_FALSE(doc.GetTimeStamp(t, 1));
+  EXPECT_FALSE(doc.GetChannelSelectName(t, 0, 2));
+  t = "kept";
+  EXPECT_FALSE(doc.GetKFactor(t, 0, 2, 3));
+  EXPECT_EQ(t, "kept");
+}
+
+TEST(Queries, ThdIsComputedInSinglePrecision) {
+  RecordBytes r(kSinglePhaseHeadSize, 1);
+  r.Float(sp::fResidual, 1.0f).Float(sp::fRms, 3.0f);            // channel 1
+  r.Float(sp::fResidual + 20, 0.0f).Float(sp::fRms + 20, 0.0f);  // channel 2
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {r.bytes});
+  std::string t;
+  EXPECT_EQ(Text(doc.GetThd(t, 0, 0, 3), t), "33.333332");  // double would give 33.333333
+  EXPECT_EQ(Text(doc.GetThd(t, 0, 1, 3), t), "0.000000");
+  // A residual over an RMS of 0 is infinite, written as printf writes it.
+  RecordBytes inf(kSinglePhaseHeadSize, 1);
+  inf.Float(sp::fResidual, 2.0f);
+  LoadRecords(doc, 1, {inf.bytes});
+  EXPECT_EQ(Text(doc.GetThd(t, 0, 0, 3), t), "inf");
+}
+
+TEST(Queries, HarmonicMagnitudeScalesByTheSinglePrecisionRatio) {
+  RecordBytes r(kHarmonicRecordSize, 2);
+  r.Float(sp::fMagnitude, 1.0f)                       // A, channel 1
+      .Float(sp::dspReturnChMag, 3.0f)                // B
+      .Float(sp::harmonicData + 16 * 5, 3.0e6f)       // harmonic 7, channel 1
+      .Float(sp::fMagnitude + 20, 230.0f)             // channel 2
+      .Float(sp::dspReturnChMag + 4, 0.0f)            // B = 0: scale 1
+      .Float(sp::harmonicData + 16 * 48 + 8, 4.25f);  // harmonic 50, channel 2
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {r.bytes});
+  std::string t;
+  // 1/3 rounded to single precision is 0.3333333433..., so 3e6 times it is not 1e6.
+  EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, 0, 0, 5, 3), t), "1000000.029802");
+  EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, 0, 1, 48, 3), t), "4.250000");
+}
+
+TEST(Queries, HarmonicPhaseIsRelativeToTheFundamentalWithOneCorrection) {
+  struct Case {
+    float ph, p1;
+    unsigned h;
+    const char* expected;
+  } cases[] = {
+      {0.0f, 1.0f, 0, "-114.591559"},   // fmod(2.0, 2 pi) = 2.0, no correction
+      {3.25f, 0.0f, 0, "-173.788717"},  // 3.25 > pi: one turn back
+      {0.0f, 4.0f, 0, "-98.366236"},    // 8.0 wraps once before the subtraction
+      {0.0f, -1.0f, 0, "114.591559"},   // fmod keeps the sign of its first operand
+  };
+  for (const Case& c : cases) {
+    RecordBytes r(kHarmonicRecordSize, 2);
+    r.Float(sp::harmonicData + 16 * c.h + 4, c.ph).Float(sp::dspReturnChPh, c.p1);
+    CMeterlog2Doc doc;
+    LoadRecords(doc, 1, {r.bytes});
+    std::string t;
+    EXPECT_EQ(Text(doc.GetHarmonicPhase(t, 0, 0, c.h, 3), t), c.expected);
+  }
+}
+
+TEST(Queries, KFactor) {
+  CMeterlog2Doc doc;
+  RecordBytes none(kHarmonicRecordSize, 2);
+  none.Float(sp::dspReturnChMag, 1.0f);
+  LoadRecords(doc, 1, {none.bytes});
+  std::string t = "x";
+  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "x1.000000");  // appends
+
+  RecordBytes second(kHarmonicRecordSize, 2);
+  second.Float(sp::dspReturnChMag, 1.0f).Float(sp::harmonicData, 0.5f);  // r = 0.25 at n = 2
+  second.Float(sp::dspReturnChMag + 4, 2.0f).Float(sp::harmonicData + 16 + 8, 1.0f);  // n = 3
+  second.Float(sp::harmonicData + 16 * 2 + 8, -5.0f);  // negative counts as 0
+  LoadRecords(doc, 1, {second.bytes});
+  t.clear();
+  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "1.600000");
+  t.clear();
+  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 1, 3), t), "2.600000");
+
+  // A zero reference contributes nothing.
+  RecordBytes zero(kHarmonicRecordSize, 2);
+  zero.Float(sp::harmonicData, 7.0f);
+  LoadRecords(doc, 1, {zero.bytes});
+  t.clear();
+  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "1.000000");
+}
+
+TEST(Queries, ThreePhaseOffsetsChosenByRecordZeroAndByPhase) {
+  RecordBytes r(kThreePhaseRecordSize, 4);
+  r.Float(tp::updateSettings + us::fFrequency, 60.0f)
+      .Float(tp::updateSettings + 80 * 2 + us::fPhase, 0.5f)
+      .Float(tp::fPhase, 0.1f)
+      .Float(tp::updateSettings + 80 + us::fPower + 4, 777.0f)
+      .Float(tp::fPower, 2000.0f)
+      .Float(tp::fVoltage + 4, 229.0f)
+      .Float(tp::fCurrent, 10.0f)
+      .Float(tp::updateSettings + 80 * 2 + us::trChannel + 20 + us::fRms, 11.0f)
+      .Float(tp::updateSettings + 80 + us::trChannel + us::fResidual, 4.0f)
+      .Float(tp::updateSettings + 80 + us::trChannel + us::fRms, 200.0f)
+      .Float(tp::fWattHours, 9.0f);
+  const size_t seqB = tp::threePhaseHarmonicSequence + tp::kSequenceSize;
+  r.Float(tp::updateSettings + 80 + us::trChannel + 20 + us::fMagnitude, 10.0f)  // A
+      .Float(seqB + tp::harmonicMeasurement + 20 + tp::hm_fMagnitude, 4.0f)      // B
+      .Float(seqB + tp::harmonicArray + 16 * 3 + 8, 2.0f);                       // H, n = 5
+  r.Byte(tp::byPhaseDirection, 3);
+  // Row 1 claims to be single-phase: it is still read with record 0's layout.
+  RecordBytes row1 = r;
+  row1.Byte(0, 1).Byte(tp::byPhaseDirection, 7);
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {r.bytes, row1.bytes});
+  std::string t;
+  for (unsigned row : {0u, 1u}) {
+    EXPECT_EQ(Text(doc.GetFrequency(t, row), t), "60.000000");
+    EXPECT_EQ(Text(doc.GetPhase(t, row, 2), t), "28.647890");
+    EXPECT_EQ(Text(doc.GetPhase(t, row, 3), t), "5.729578");
+    EXPECT_EQ(Text(doc.GetPower(t, row, 1, 1), t), "777.000000");
+    EXPECT_EQ(Text(doc.GetPower(t, row, 0, 3), t), "2000.000000");
+    EXPECT_EQ(Text(doc.GetVoltage(t, row, 1, 0), t), "229.000000");  // averages for every p
+    EXPECT_EQ(Text(doc.GetCurrent(t, row, 0, 2), t), "10.000000");
+    EXPECT_EQ(Text(doc.GetVoltagePhase(t, row, 0), t), "0.000000");
+    EXPECT_EQ(Text(doc.GetChannelLevel(t, row, 1, false, 2), t), "11.000000");
+    EXPECT_EQ(Text(doc.GetThd(t, row, 0, 1), t), "2.000000");
+    EXPECT_EQ(Text(doc.GetWattHours(t, row), t), "9.000000");
+    EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, row, 1, 3, 1), t), "5.000000");
+  }
+  EXPECT_EQ(Text(doc.GetPhaseDirectionName(t, 0), t), "PF");
+  EXPECT_EQ(Text(doc.GetPhaseDirectionName(t, 1), t), "unknown");
+  EXPECT_EQ(Text(doc.GetLogTypeName(t, 1), t), "Standard Log");  // the row's own type
+}
+
+TEST(Queries, VectorLogReadsVectorsOnlyInFormat256) {
+  RecordBytes r(kThreePhaseRecordSize, 5, true);
+  r.Float(vec::Va_magnitude, 230.0f)
+      .Float(vec::Vb_phase, -2.0f)
+      .Float(vec::Ic_magnitude, 7.5f)
+      .Float(vec::Ia_phase, 0.25f)
+      .Float(tp::fVoltage, 231.0f)
+      .Float(tp::fCurrent + 4, 8.0f);
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 256, {r.bytes});
+  ASSERT_TRUE(doc.IsVectorVariant());
+  std::string t;
+  EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 0), t), "230.000000");
+  EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 3), t), "0.000000");
+  EXPECT_EQ(Text(doc.GetVoltagePhase(t, 0, 1), t), "-114.591559");
+  EXPECT_EQ(Text(doc.GetCurrent(t, 0, 1, 2), t), "7.500000");
+  EXPECT_EQ(Text(doc.GetCurrentPhase(t, 0, 0), t), "14.323945");
+  // The same record read as stored: the averages, and phases 0.
+  doc.SetDataFormat(1);
+  EXPECT_FALSE(doc.IsVectorVariant());
+  EXPECT_EQ(Text(doc.GetVoltagePhase(t, 0, 1), t), "0.000000");
+  doc.SetDataFormat(256);
+  EXPECT_EQ(Text(doc.GetCurrent(t, 0, 1, 3), t), "0.000000");
+}
+
+TEST(Queries, NamesAndCodes) {
+  RecordBytes r(kSinglePhaseHeadSize, 0x42);  // bits 6-7 are not part of the type
+  r.Byte(cChannelSelect, 0x1C).Byte(cChannelSelect + 1, 0xF6);
+  RecordBytes noType(kSinglePhaseHeadSize, 0x80);
+  noType.Time(2009, 3, 7, 14, 5, 9);
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {r.bytes, noType.bytes});
+  std::string t;
+  int type = -1, code = -1;
+  EXPECT_TRUE(doc.GetLogType(type, 0));
+  EXPECT_EQ(type, 2);
+  EXPECT_FALSE(doc.GetLogType(type, 1));
+  EXPECT_EQ(type, 0);
+  EXPECT_FALSE(doc.GetLogTypeName(t, 1));
+  EXPECT_FALSE(doc.GetRecordTitle(t, 1));
+  EXPECT_EQ(t, "");
+  EXPECT_TRUE(doc.GetChannelSelect(code, 0, 0));
+  EXPECT_EQ(code, 12);
+  EXPECT_EQ(Text(doc.GetChannelSelectName(t, 0, 0), t), "Ch 1 Ia");
+  EXPECT_EQ(Text(doc.GetChannelSelectName(t, 0, 1), t), "Ch 2 Van");
+  EXPECT_EQ(Text(doc.GetPhaseDirectionName(t, 0), t), "ABC");
+}
+
+TEST(Queries, TimeStampsAreCheckedAgainstTheCalendar) {
+  struct Case {
+    int year, month, day, hour, minute, second;
+    const char* expected;
+  } cases[] = {
+      {2009, 3, 7, 14, 5, 9, "03-07-2009 14:05:09"},
+      {2008, 2, 29, 0, 0, 0, "02-29-2008 00:00:00"},
+      {2000, 2, 29, 23, 59, 59, "02-29-2000 23:59:59"},
+      {2009, 2, 29, 0, 0, 0, "Invalid DateTime"},
+      {1900, 2, 29, 0, 0, 0, "Invalid DateTime"},
+      {2009, 13, 1, 0, 0, 0, "Invalid DateTime"},
+      {2009, 0, 1, 0, 0, 0, "Invalid DateTime"},
+      {2009, 4, 31, 0, 0, 0, "Invalid DateTime"},
+      {2009, 4, 0, 0, 0, 0, "Invalid DateTime"},
+      {2009, 4, 1, 24, 0, 0, "Invalid DateTime"},
+      {2009, 4, 1, 0, 60, 0, "Invalid DateTime"},
+      {2009, 4, 1, 0, 0, 60, "Invalid DateTime"},
+      {0, 4, 1, 0, 0, 0, "Invalid DateTime"},
+  };
+  for (const Case& c : cases) {
+    RecordBytes r(kSinglePhaseHeadSize, 1);
+    r.Time(c.year, c.month, c.day, c.hour, c.minute, c.second);
+    CMeterlog2Doc doc;
+    LoadRecords(doc, 1, {r.bytes});
+    std::string t;
+    EXPECT_EQ(Text(doc.GetTimeStamp(t, 0), t), c.expected) << c.year << "-" << c.month;
+  }
+}
+
+TEST(Queries, ShortRecordsNeverReadPastTheirEnd) {
+  // Records shorter than their layout: fields that do not fit are absent.
+  CMeterlog2Doc doc;
+  RecordBytes r(150, 2);
+  r.Float(sp::fFrequency, 50.0f);
+  LoadRecords(doc, 1, {r.bytes});
+  std::string t;
+  EXPECT_EQ(Text(doc.GetFrequency(t, 0), t), "50.000000");
+  EXPECT_FALSE(doc.GetHarmonicMagnitude(t, 0, 0, 0, 3));
+  EXPECT_FALSE(doc.GetHarmonicPhase(t, 0, 0, 0, 3));
+  t.clear();
+  EXPECT_FALSE(doc.GetKFactor(t, 0, 0, 3));
+  EXPECT_FALSE(doc.GetWattHours(t, 0));
+
+  for (uint16_t size : {1, 5, 9, 10, 13, 23, 73}) {
+    std::vector<uint8_t> bytes(size, 0);
+    bytes[0] = 4;
+    LoadRecords(doc, 256, {bytes});
+    int type;
+    EXPECT_TRUE(doc.GetLogType(type, 0));
+    EXPECT_EQ(doc.GetTimeStamp(t, 0), size >= 10) << size;
+    EXPECT_EQ(doc.GetChannelSelectName(t, 0, 0), size >= 24) << size;
+    EXPECT_EQ(doc.GetPhaseDirectionName(t, 0), size >= 74) << size;
+    EXPECT_FALSE(doc.GetFrequency(t, 0));
+    EXPECT_FALSE(doc.GetVoltage(t, 0, 0, 0));
+    EXPECT_FALSE(doc.GetThd(t, 0, 0, 0));
+  }
+}
+
+TEST(Queries, DecimalPointIgnoresTheProcessLocale) {
+  const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  if (!german) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  RecordBytes r(kSinglePhaseHeadSize, 1);
+  r.Float(sp::fFrequency, 50.25f);
+  CMeterlog2Doc doc;
+  LoadRecords(doc, 1, {r.bytes});
+  std::string t;
+  doc.GetFrequency(t, 0);
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(t, "50.250000");
+}
