@@ -1,6 +1,6 @@
 #pragma once
 // Numbers to text exactly as C's printf "%f" writes them in the "C" locale, whatever the
-// process locale is: six decimals, no exponent, "inf", "-inf", "nan", "-nan".
+// process locale is: six decimals, no exponent, "inf", "-inf" and "nan" (one text for every NaN).
 
 #include <string>
 
