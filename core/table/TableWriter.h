@@ -2,8 +2,10 @@
 // The one writer of exported tables: CSV files ("," separators) and clipboard text (TAB).
 // Lines end with CR LF on every platform; no quoting (no text of the table needs it).
 
+#include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CMeterlog2Doc;
@@ -15,11 +17,12 @@ struct TableColumn {
 
 // Writes the header line and one line per row of `rows` (ascending record indices; rows at or
 // beyond the record count are skipped). `columns` are the displayed columns in display order.
-void WriteTable(std::ostream& out, const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                const std::vector<unsigned>& rows, char separator);
-// All rows of the document.
-void WriteTable(std::ostream& out, const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
+void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
+                const std::vector<TableColumn>& columns, const std::vector<unsigned>& rows,
                 char separator);
+// All rows of the document.
+void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
+                const std::vector<TableColumn>& columns, char separator);
 // The same into a string (the clipboard's text).
 std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
                       const std::vector<unsigned>& rows, char separator);
@@ -30,3 +33,10 @@ std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
 bool ExportTableFile(const std::string& path, const CMeterlog2Doc& doc,
                      const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
                      char separator, std::string& error);
+
+// The same table in pieces of about 64 KiB, each handed to `sink` as soon as it is complete,
+// so that a large export needs no more memory than one piece. `rows` null means every row.
+// Stops at the first piece the sink refuses and returns false; true when all went out.
+using TableSink = std::function<bool(std::string_view piece)>;
+bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
+                      const std::vector<unsigned>* rows, char separator, const TableSink& sink);
