@@ -1,0 +1,41 @@
+#include "AboutDlg.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ToolbarIcons.h"
+#include "VersionText.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("About Meterlog"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  auto* icon = new QLabel(this);
+  icon->setPixmap(ProgramIcon().pixmap(32, 32));
+  auto* name = new QLabel(QStringLiteral("Meterlog"), this);
+  m_pVersion = new QLabel(ProgramVersionText(), this);
+  m_pVersion->setObjectName(QStringLiteral("version"));
+  auto* contact =
+      new QLabel(QStringLiteral("Reads, shows and exports the logs of 57x power analyzers.\n"
+                                "Copyright (C) the Meterlog2 developers."),
+                 this);
+  contact->setWordWrap(true);
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* layout = new QGridLayout(this);
+  layout->setHorizontalSpacing(12);
+  layout->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+  layout->addWidget(name, 0, 1);
+  layout->addWidget(m_pVersion, 0, 2);
+  layout->addWidget(ok, 0, 3, Qt::AlignTop);
+  layout->addWidget(contact, 1, 1, 1, 3);
+  layout->setColumnStretch(2, 1);
+  setMinimumWidth(380);
+}
+
+QString CAboutDlg::VersionText() const {
+  return m_pVersion->text();
+}

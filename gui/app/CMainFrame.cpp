@@ -1,0 +1,280 @@
+#include "CMainFrame.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "RecentFileList.h"
+#include "ToolbarIcons.h"
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#endif
+
+namespace {
+
+// A prompt holds the status-bar text, then after a line break the tooltip.
+QString PromptStatus(const QString& prompt) {
+  return prompt.section(QLatin1Char('\n'), 0, 0);
+}
+QString PromptTip(const QString& prompt) {
+  return prompt.contains(QLatin1Char('\n')) ? prompt.section(QLatin1Char('\n'), 1, 1) : QString();
+}
+
+enum LockKey { kCapsLock, kNumLock, kScrollLock };
+
+bool LockKeyOn(LockKey key) {
+#if defined(Q_OS_WIN)
+  static const int codes[] = {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL};
+  return (GetKeyState(codes[key]) & 1) != 0;
+#elif defined(Q_OS_LINUX)
+  // The keyboard LEDs are the one portable view of the lock states on Linux; a machine
+  // without them (a remote session) shows the panes blank.
+  static const char* const suffixes[] = {"::capslock", "::numlock", "::scrolllock"};
+  const QDir leds(QStringLiteral("/sys/class/leds"));
+  const QStringList names = leds.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  for (const QString& name : names) {
+    if (!name.endsWith(QLatin1String(suffixes[key]))) continue;
+    QFile brightness(leds.filePath(name + QStringLiteral("/brightness")));
+    if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0") return true;
+  }
+  return false;
+#else
+  (void)key;
+  return false;
+#endif
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame() {
+  setWindowTitle(QStringLiteral("Meterlog"));
+  setWindowIcon(ProgramIcon());
+  setAcceptDrops(true);
+  CreateMenus();
+  CreateToolBar();
+  CreateStatusBar();
+  resize(1024, 680);
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, const QString& text, const QString& prompt) {
+  auto* action = new QAction(text, this);
+  action->setStatusTip(PromptStatus(prompt));
+  const QString tip = PromptTip(prompt);
+  if (!tip.isEmpty()) action->setToolTip(tip);
+  if (menu != nullptr)
+    menu->addAction(action);
+  else
+    addAction(action);  // keys only: the action lives on the window so its shortcut works
+  return action;
+}
+
+void CMainFrame::CreateMenus() {
+  Commands& c = m_commands;
+  QMenuBar* bar = menuBar();
+
+  m_pFileMenu = bar->addMenu(QStringLiteral("&File"));
+  c.fileOpen = AddCommand(m_pFileMenu, QStringLiteral("&Open...\tCtrl+O"),
+                          QStringLiteral("Open an existing document\nOpen"));
+  c.fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  c.exportCsv = AddCommand(m_pFileMenu, QStringLiteral("&Export to CSV"),
+                           QStringLiteral("Export the current file as a CSV file\nExport to CSV"));
+  m_pFileMenu->addSeparator();
+  c.recentPlaceholder =
+      AddCommand(m_pFileMenu, QStringLiteral("Recent File"), QStringLiteral("Open this document"));
+  c.recentPlaceholder->setEnabled(false);
+  m_pRecentEnd = m_pFileMenu->addSeparator();
+  c.appExit = AddCommand(m_pFileMenu, QStringLiteral("E&xit"),
+                         QStringLiteral("Quit the application; prompts to save documents\nExit"));
+
+  QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+  c.editCopy = AddCommand(edit, QStringLiteral("&Copy\tCtrl+C"),
+                          QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"));
+  c.editCopy->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+
+  QMenu* view = bar->addMenu(QStringLiteral("&View"));
+  m_pDataFormatMenu = view->addMenu(QStringLiteral("&Data Format"));
+  c.formatUnknown = AddCommand(m_pDataFormatMenu, QStringLiteral("Unknown"),
+                               QStringLiteral("Unknown Data Format\nUnknown Data Format"));
+  c.format0001 = AddCommand(m_pDataFormatMenu, QStringLiteral("Type 0001"),
+                            QStringLiteral("Type 0001 Data Format\nType 0001"));
+  c.format0100 = AddCommand(m_pDataFormatMenu, QStringLiteral("Type 0100"),
+                            QStringLiteral("Type 0100 Data Format\nType 0100"));
+  m_pDataFormatMenu->addSeparator();
+  c.formatRevert =
+      AddCommand(m_pDataFormatMenu, QStringLiteral("&Revert"),
+                 QStringLiteral("Revert to originally detected Data Format\nRevert Data Format"));
+  for (QAction* a : {c.formatUnknown, c.format0001, c.format0100}) a->setCheckable(true);
+  c.selectColumns =
+      AddCommand(view, QStringLiteral("Select &Columns"),
+                 QStringLiteral("Select Data Columns to be Displayed\nSelect Columns"));
+  view->addSeparator();
+  c.viewToolbar = AddCommand(view, QStringLiteral("&Toolbar"),
+                             QStringLiteral("Show or hide the toolbar\nToggle ToolBar"));
+  c.viewStatusBar = AddCommand(view, QStringLiteral("&Status Bar"),
+                               QStringLiteral("Show or hide the status bar\nToggle StatusBar"));
+  c.viewToolbar->setCheckable(true);
+  c.viewStatusBar->setCheckable(true);
+
+  QMenu* device = bar->addMenu(QStringLiteral("&Device"));
+  c.configure = AddCommand(device, QStringLiteral("&Configure"),
+                           QStringLiteral("Configure a connected device\nConfigure Device"));
+  c.download = AddCommand(
+      device, QStringLiteral("&Download Flash File"),
+      QStringLiteral("Download a saved Flash File from the device\nDown Load Flash File"));
+
+  QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+  c.appAbout = AddCommand(
+      help, QStringLiteral("&About Meterlog..."),
+      QStringLiteral("Display program information, version number and copyright\nAbout"));
+
+  // Keys without a menu entry.
+  c.fileNew =
+      AddCommand(nullptr, QStringLiteral("New"), QStringLiteral("Create a new document\nNew"));
+  c.fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  c.fileSave = AddCommand(nullptr, QStringLiteral("Save"), QString());
+  c.fileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  c.filePrint = AddCommand(nullptr, QStringLiteral("Print"), QString());
+  c.filePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+
+  c.fileOpen->setIcon(ToolbarIcon(ToolbarIconKind::kOpen));
+  c.exportCsv->setIcon(ToolbarIcon(ToolbarIconKind::kExportCsv));
+  c.editCopy->setIcon(ToolbarIcon(ToolbarIconKind::kCopy));
+  c.configure->setIcon(ToolbarIcon(ToolbarIconKind::kConfigure));
+  c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
+  c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
+
+  for (QMenu* menu : bar->findChildren<QMenu*>())
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::MenuAboutToShow);
+  connect(c.viewToolbar, &QAction::triggered, this, &CMainFrame::OnViewToolbar);
+  connect(c.viewStatusBar, &QAction::triggered, this, &CMainFrame::OnViewStatusBar);
+}
+
+void CMainFrame::CreateToolBar() {
+  const Commands& c = m_commands;
+  m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
+  m_pToolBar->setObjectName(QStringLiteral("Toolbar"));
+  m_pToolBar->setIconSize(QSize(16, 16));
+  m_pToolBar->setMovable(true);
+  m_pToolBar->setFloatable(true);
+  m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  m_pToolBar->addAction(c.fileOpen);
+  m_pToolBar->addAction(c.exportCsv);
+  m_pToolBar->addSeparator();
+  m_pToolBar->addAction(c.editCopy);
+  m_pToolBar->addSeparator();
+  m_pToolBar->addAction(c.configure);
+  m_pToolBar->addAction(c.download);
+  m_pToolBar->addAction(c.appAbout);
+  // The View menu's own item shows and hides the bar; no second toggle in a context menu.
+  m_pToolBar->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  // The message pane: prompts of menus and buttons show over it, "Ready" whenever idle.
+  m_pMessagePane = new QLabel(QStringLiteral("Ready"), bar);
+  bar->addWidget(m_pMessagePane, 1);
+  static const char* const texts[] = {"CAP", "NUM", "SCRL"};
+  for (int i = 0; i < 3; ++i) {
+    auto* pane = new QLabel(bar);
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(texts[i])) + 10);
+    pane->setProperty("indicator", QLatin1String(texts[i]));
+    bar->addPermanentWidget(pane);
+    m_pIndicators[i] = pane;
+  }
+  m_pLockTimer = new QTimer(this);
+  m_pLockTimer->setInterval(500);
+  connect(m_pLockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+  m_pLockTimer->start();
+  UpdateLockIndicators();
+}
+
+void CMainFrame::UpdateLockIndicators() {
+  if (statusBar()->isHidden()) return;
+  for (int i = 0; i < 3; ++i) {
+    const bool on = LockKeyOn(static_cast<LockKey>(i));
+    const QString text = on ? m_pIndicators[i]->property("indicator").toString() : QString();
+    if (m_pIndicators[i]->text() != text) m_pIndicators[i]->setText(text);
+  }
+}
+
+bool CMainFrame::event(QEvent* event) {
+  // A lock key changes the panes at once, not only at the next poll.
+  if (event->type() == QEvent::KeyRelease || event->type() == QEvent::WindowActivate)
+    QTimer::singleShot(50, this, &CMainFrame::UpdateLockIndicators);
+  return QMainWindow::event(event);
+}
+
+void CMainFrame::SetDocumentTitle(const QString& title) {
+  setWindowTitle(title.isEmpty() ? QStringLiteral("Meterlog")
+                                 : title + QStringLiteral(" - Meterlog"));
+}
+
+void CMainFrame::UpdateRecentFileMenu(const CRecentFileList& files) {
+  for (QAction* action : m_recentActions) {
+    m_pFileMenu->removeAction(action);
+    action->deleteLater();
+  }
+  m_recentActions.clear();
+  m_commands.recentPlaceholder->setVisible(files.GetSize() == 0);
+  for (int i = 0; i < files.GetSize(); ++i) {
+    auto* action = new QAction(files.GetMenuText(i), this);
+    action->setStatusTip(QStringLiteral("Open this document"));
+    action->setData(i);
+    connect(action, &QAction::triggered, this, [this, i] { emit RecentFileChosen(i); });
+    m_pFileMenu->insertAction(m_pRecentEnd, action);
+    m_recentActions.append(action);
+  }
+}
+
+void CMainFrame::OnViewToolbar() {
+  m_pToolBar->setVisible(m_pToolBar->isHidden());
+  m_commands.viewToolbar->setChecked(!m_pToolBar->isHidden());
+}
+
+void CMainFrame::OnViewStatusBar() {
+  statusBar()->setVisible(statusBar()->isHidden());
+  m_commands.viewStatusBar->setChecked(!statusBar()->isHidden());
+  UpdateLockIndicators();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (data != nullptr && data->hasUrls()) {
+    for (const QUrl& url : data->urls())
+      if (url.isLocalFile()) {
+        event->acceptProposedAction();
+        return;
+      }
+  }
+  event->ignore();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (data == nullptr) return;
+  // One document at a time: the first file dropped is the one opened.
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    event->acceptProposedAction();
+    const QString path = url.toLocalFile();
+    // Open after the drop has finished, so the source application is not kept waiting for
+    // a load or a message box.
+    QTimer::singleShot(0, this, [this, path] { emit FileDropped(path); });
+    return;
+  }
+}

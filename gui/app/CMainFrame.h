@@ -1,0 +1,83 @@
+#pragma once
+// The main window: menu bar, toolbar and status bar around the table view. It owns the
+// command actions; the application object connects them to their handlers and sets their
+// enabled and checked states.
+
+#include <QMainWindow>
+
+class QLabel;
+class QMenu;
+class QAction;
+class QTimer;
+class CRecentFileList;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+ public:
+  struct Commands {
+    QAction* fileNew = nullptr;
+    QAction* fileOpen = nullptr;
+    QAction* fileSave = nullptr;
+    QAction* filePrint = nullptr;
+    QAction* exportCsv = nullptr;
+    QAction* recentPlaceholder = nullptr;
+    QAction* appExit = nullptr;
+    QAction* editCopy = nullptr;
+    QAction* formatUnknown = nullptr;
+    QAction* format0001 = nullptr;
+    QAction* format0100 = nullptr;
+    QAction* formatRevert = nullptr;
+    QAction* selectColumns = nullptr;
+    QAction* viewToolbar = nullptr;
+    QAction* viewStatusBar = nullptr;
+    QAction* configure = nullptr;
+    QAction* download = nullptr;
+    QAction* appAbout = nullptr;
+  };
+
+  CMainFrame();
+
+  const Commands& GetCommands() const { return m_commands; }
+  QMenu* GetDataFormatMenu() const { return m_pDataFormatMenu; }
+  QMenu* GetFileMenu() const { return m_pFileMenu; }
+  QToolBar* GetToolBar() const { return m_pToolBar; }
+  QLabel* GetMessagePane() const { return m_pMessagePane; }
+  const QList<QAction*>& GetRecentActions() const { return m_recentActions; }
+
+  // "<document title> - Meterlog".
+  void SetDocumentTitle(const QString& title);
+  // Puts the recent files between the separators of the File menu (the greyed "Recent File"
+  // placeholder when there are none).
+  void UpdateRecentFileMenu(const CRecentFileList& files);
+
+  void OnViewToolbar();
+  void OnViewStatusBar();
+  // Refreshes the CAP, NUM and SCRL panes.
+  void UpdateLockIndicators();
+
+ signals:
+  void FileDropped(const QString& path);
+  void RecentFileChosen(int index);
+  void MenuAboutToShow();
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  QAction* AddCommand(QMenu* menu, const QString& text, const QString& prompt);
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+
+  Commands m_commands;
+  QMenu* m_pFileMenu = nullptr;
+  QMenu* m_pDataFormatMenu = nullptr;
+  QAction* m_pRecentEnd = nullptr;  // the separator after the recent files
+  QList<QAction*> m_recentActions;
+  QToolBar* m_pToolBar = nullptr;
+  QLabel* m_pMessagePane = nullptr;
+  QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
+  QTimer* m_pLockTimer = nullptr;
+};

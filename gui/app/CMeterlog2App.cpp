@@ -1,0 +1,267 @@
+#include "CMeterlog2App.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "AboutDlg.h"
+#include "CMainFrame.h"
+#include "MessageBox.h"
+#include "Settings.h"
+#include "log/LogTypes.h"
+#include "log/RecordDump.h"
+#include "table/CMeterlog2View.h"
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#endif
+
+namespace {
+
+const char kOpenFilter[] = "Meterlog Files (*.57x);;All Files (*)";
+
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+CMeterlog2App::CMeterlog2App() = default;
+
+CMeterlog2App::~CMeterlog2App() {
+  // The frame goes first so that the window disappears while a queued dump finishes.
+  m_pFrame.reset();
+}
+
+bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) {
+#if defined(Q_OS_WIN)
+  // Held for the life of the process; a second copy of the program runs all the same.
+  static HANDLE mutex = CreateMutexA(nullptr, FALSE, "Corvane_Meterlog2");
+  (void)mutex;
+#endif
+  m_recentFiles.ReadList();
+  {
+    auto settings = OpenSettings();
+    (void)settings->value(QStringLiteral("Settings/PreviewPages"), 0).toInt();
+  }
+
+  m_pFrame = std::make_unique<CMainFrame>();
+  m_pView = new CMeterlog2View(m_pFrame.get());
+  m_pView->SetDocument(&m_doc);
+  m_pFrame->setCentralWidget(m_pView);
+  m_pFrame->UpdateRecentFileMenu(m_recentFiles);
+  connect(m_pView, &CMeterlog2View::TitleChanged, this, &CMeterlog2App::SetTitle);
+  connect(m_pView, &CMeterlog2View::SelectionStateChanged, this, &CMeterlog2App::UpdateCommandUI);
+  ConnectCommands();
+  RegisterShellFileTypes();
+
+  // The first argument that is not an option names the file to open.
+  QString path;
+  bool optionsEnded = false;
+  for (const QString& argument : arguments) {
+    if (!optionsEnded && argument == QLatin1String("--")) {
+      optionsEnded = true;
+      continue;
+    }
+    if (!optionsEnded && argument.startsWith(QLatin1Char('-'))) continue;
+    path = argument;
+    break;
+  }
+  if (path.isEmpty()) {
+    OnFileNew();
+  } else if (!OpenDocumentFile(path)) {
+    return false;
+  }
+
+  if (showWindow) {
+    m_pFrame->show();
+    m_pView->setFocus();
+  }
+  UpdateCommandUI();
+  return true;
+}
+
+void CMeterlog2App::ConnectCommands() {
+  const CMainFrame::Commands& c = m_pFrame->GetCommands();
+  connect(c.fileNew, &QAction::triggered, this, &CMeterlog2App::OnFileNew);
+  connect(c.fileOpen, &QAction::triggered, this, &CMeterlog2App::OnFileOpen);
+  connect(c.fileSave, &QAction::triggered, this, &CMeterlog2App::OnFileSave);
+  connect(c.filePrint, &QAction::triggered, this, &CMeterlog2App::OnFilePrint);
+  connect(c.exportCsv, &QAction::triggered, this, [this] {
+    m_pView->OnExportCsv();
+    UpdateCommandUI();
+  });
+  connect(c.appExit, &QAction::triggered, m_pFrame.get(), &QWidget::close);
+  connect(c.editCopy, &QAction::triggered, m_pView, &CMeterlog2View::OnEditCopy);
+  connect(c.format0001, &QAction::triggered, this, [this] { OnDataFormat(kDataFormat0001); });
+  connect(c.format0100, &QAction::triggered, this, [this] { OnDataFormat(kDataFormat0100); });
+  connect(c.formatRevert, &QAction::triggered, this, &CMeterlog2App::OnDataFormatRevert);
+  // "Unknown" has no handler: choosing it only restores the check marks.
+  connect(c.formatUnknown, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
+  connect(c.selectColumns, &QAction::triggered, this, [this] {
+    m_pView->OnSelectColumns();
+    UpdateCommandUI();
+  });
+  connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
+  connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
+  connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
+  connect(c.download, &QAction::triggered, this, &CMeterlog2App::OnDownloadFlashFile);
+  connect(c.appAbout, &QAction::triggered, this, &CMeterlog2App::OnAppAbout);
+  connect(m_pFrame.get(), &CMainFrame::MenuAboutToShow, this, &CMeterlog2App::UpdateCommandUI);
+  connect(m_pFrame.get(), &CMainFrame::RecentFileChosen, this, &CMeterlog2App::OnOpenRecentFile);
+  connect(m_pFrame.get(), &CMainFrame::FileDropped, this,
+          [this](const QString& path) { OpenDocumentFile(path); });
+}
+
+void CMeterlog2App::RegisterShellFileTypes() {
+#if defined(Q_OS_WIN)
+  // The current user's file type, written at every start so that a moved program still opens
+  // its files. Other systems get theirs from the installed desktop entry and MIME type.
+  QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"),
+                    QSettings::NativeFormat);
+  const QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+  classes.setValue(QStringLiteral(".57x/Default"), QStringLiteral("Meterlog.Document"));
+  classes.setValue(QStringLiteral("Meterlog.Document/Default"),
+                   QStringLiteral("Meterlog.Document"));
+  classes.setValue(QStringLiteral("Meterlog.Document/DefaultIcon/Default"),
+                   QStringLiteral("\"%1\",0").arg(program));
+  classes.setValue(QStringLiteral("Meterlog.Document/shell/open/command/Default"),
+                   QStringLiteral("\"%1\" \"%2\"").arg(program, QStringLiteral("%1")));
+#endif
+}
+
+void CMeterlog2App::SetTitle(const QString& title) {
+  m_strTitle = title;
+  if (m_pFrame) m_pFrame->SetDocumentTitle(title);
+}
+
+bool CMeterlog2App::OpenDocumentFile(const QString& path) {
+  LoadResult result;
+  {
+    WaitCursor wait;
+    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr);
+    // Written from a copy of the records on a worker thread: the table shows at once.
+    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+  }
+  if (!result.message.empty()) ShowMessage(m_pFrame.get(), QString::fromStdString(result.message));
+
+  if (result.Opened()) {
+    m_recentFiles.Add(path);
+    m_recentFiles.WriteList();
+    m_pFrame->UpdateRecentFileMenu(m_recentFiles);
+    SetTitle(QFileInfo(path).fileName());
+    m_pView->OnInitialUpdate();
+  } else if (result.status != LoadResult::Status::kOpenFailed) {
+    // The old records are gone: show the empty document rather than rows it no longer has.
+    SetTitle(QStringLiteral("Untitled"));
+    m_pView->OnInitialUpdate();
+  }
+  UpdateCommandUI();
+  return result.Opened();
+}
+
+void CMeterlog2App::OnFileNew() {
+  m_doc.OnNewDocument();
+  SetTitle(QStringLiteral("Untitled"));
+  m_pView->OnInitialUpdate();
+  UpdateCommandUI();
+}
+
+void CMeterlog2App::OnFileOpen() {
+  QString folder;
+  if (m_recentFiles.GetSize() > 0) folder = QFileInfo(m_recentFiles[0]).absolutePath();
+  const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("Open"), folder,
+                                                    QLatin1String(kOpenFilter));
+  if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+void CMeterlog2App::OnOpenRecentFile(int index) {
+  if (index < 0 || index >= m_recentFiles.GetSize()) return;
+  const QString path = m_recentFiles[index];
+  if (!OpenDocumentFile(path)) {
+    // A file that no longer opens leaves the list, as the user has just been told.
+    const int at = static_cast<int>(m_recentFiles.Files().indexOf(path));
+    if (at >= 0) {
+      m_recentFiles.Remove(at);
+      m_recentFiles.WriteList();
+      m_pFrame->UpdateRecentFileMenu(m_recentFiles);
+    }
+  }
+}
+
+void CMeterlog2App::OnFileSave() {
+  // The program never writes a log file; saving the table is what Export to CSV is for.
+  m_pFrame->statusBar()->showMessage(
+      QStringLiteral("The log file is never changed. Use File > Export to CSV to save the table."),
+      6000);
+}
+
+void CMeterlog2App::OnFilePrint() {
+  m_pFrame->statusBar()->showMessage(
+      QStringLiteral("Printing is not offered. Use File > Export to CSV or Edit > Copy."), 6000);
+}
+
+void CMeterlog2App::OnAppAbout() {
+  CAboutDlg dialog(m_pFrame.get());
+  dialog.exec();
+}
+
+void CMeterlog2App::OnConfigure() {
+  ShowMessage(m_pFrame.get(),
+              QStringLiteral("Configure Device is not available yet in this version of Meterlog."),
+              MessageKind::kInformation);
+}
+
+void CMeterlog2App::OnDownloadFlashFile() {
+  ShowMessage(
+      m_pFrame.get(),
+      QStringLiteral("Download Flash File is not available yet in this version of Meterlog."),
+      MessageKind::kInformation);
+}
+
+void CMeterlog2App::OnDataFormat(uint32_t value) {
+  if (m_doc.SetDataFormat(value) == -1) {
+    UpdateCommandUI();
+    return;
+  }
+  if (m_doc.GetFirstLogType() == kThreePhaseVectorLog) {
+    // The vector layout has its own columns: a new column list, all shown.
+    m_pView->BuildColumns(kThreePhaseVectorLog, value);
+    m_pView->RebuildTable();
+  } else {
+    m_pView->RepaintCells();
+  }
+  UpdateCommandUI();
+}
+
+void CMeterlog2App::OnDataFormatRevert() {
+  OnDataFormat(m_doc.GetDetectedDataFormat());
+}
+
+void CMeterlog2App::UpdateCommandUI() {
+  if (!m_pFrame) return;
+  const CMainFrame::Commands& c = m_pFrame->GetCommands();
+  const bool hasRecords = m_doc.GetRecordCount() > 0;
+  c.exportCsv->setEnabled(hasRecords);
+  c.selectColumns->setEnabled(hasRecords);
+  m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);
+  c.editCopy->setEnabled(m_pView->HasSelection());
+
+  const uint32_t current = m_doc.GetDataFormat();
+  c.formatUnknown->setEnabled(current == kDataFormatUnknown);
+  c.formatUnknown->setChecked(current == kDataFormatUnknown);
+  c.format0001->setChecked(current == kDataFormat0001);
+  c.format0100->setChecked(current == kDataFormat0100);
+  c.formatRevert->setEnabled(current != m_doc.GetDetectedDataFormat());
+
+  c.viewToolbar->setChecked(!m_pFrame->GetToolBar()->isHidden());
+  c.viewStatusBar->setChecked(!m_pFrame->statusBar()->isHidden());
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The application object: owns the main frame, the one document and the one view for the
+// whole run, opens files, routes every command and keeps the menu and toolbar states.
+
+#include <QObject>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+#include "DumpWriter.h"
+#include "RecentFileList.h"
+#include "log/Meterlog2Doc.h"
+
+class CMainFrame;
+class CMeterlog2View;
+
+class CMeterlog2App : public QObject {
+  Q_OBJECT
+ public:
+  CMeterlog2App();
+  ~CMeterlog2App() override;
+
+  // Start-up: frame, view, settings, then the command line (`arguments` without the program
+  // name): nothing gives an empty document, a path opens that file. False when the file
+  // could not be opened; the user has been told why and the program should end.
+  bool InitInstance(const QStringList& arguments, bool showWindow = true);
+
+  CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
+  CMeterlog2View* GetView() const { return m_pView; }
+  CMeterlog2Doc& GetDocument() { return m_doc; }
+  CRecentFileList& GetRecentFiles() { return m_recentFiles; }
+  CDumpWriter& GetDumpWriter() { return m_dumpWriter; }
+  const QString& GetTitle() const { return m_strTitle; }
+
+  // Opens `path` as the document; false when it did not open (the user has been told).
+  bool OpenDocumentFile(const QString& path);
+
+  void OnFileNew();
+  void OnFileOpen();
+  void OnOpenRecentFile(int index);
+  void OnFileSave();
+  void OnFilePrint();
+  void OnAppAbout();
+  void OnConfigure();
+  void OnDownloadFlashFile();
+  void OnDataFormat(uint32_t value);
+  void OnDataFormatRevert();
+
+  // Sets every command's enabled and checked state from the document, view and bars.
+  void UpdateCommandUI();
+
+ private:
+  void SetTitle(const QString& title);
+  void ConnectCommands();
+  void RegisterShellFileTypes();
+
+  CMeterlog2Doc m_doc;
+  std::unique_ptr<CMainFrame> m_pFrame;
+  CMeterlog2View* m_pView = nullptr;  // owned by the frame
+  CRecentFileList m_recentFiles;
+  CDumpWriter m_dumpWriter;
+  QString m_strTitle;
+};

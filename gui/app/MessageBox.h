@@ -1,0 +1,16 @@
+#pragma once
+// Every message the program shows goes through here: a QMessageBox captioned "Meterlog" with
+// an OK button. Tests install a hook so that no modal box waits for a click.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+enum class MessageKind { kFailure, kInformation };
+
+void ShowMessage(QWidget* parent, const QString& text, MessageKind kind = MessageKind::kFailure);
+
+// Replaces the boxes by `hook` (an empty function restores them).
+using MessageHook = std::function<void(const QString& text, MessageKind kind)>;
+void SetMessageHook(MessageHook hook);

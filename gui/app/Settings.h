@@ -1,0 +1,8 @@
+#pragma once
+// The program's settings store: the registry key "Local AppWizard-Generated Applications" /
+// "Meterlog" on Windows, an ini file in the user's config folder elsewhere.
+
+#include <QSettings>
+#include <memory>
+
+std::unique_ptr<QSettings> OpenSettings();

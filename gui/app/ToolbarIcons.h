@@ -1,0 +1,10 @@
+#pragma once
+// The toolbar's 16x16 pictures and the program icon, painted here so that the program carries
+// no image files of its own.
+
+#include <QIcon>
+
+enum class ToolbarIconKind { kOpen, kExportCsv, kCopy, kConfigure, kDownload, kAbout };
+
+QIcon ToolbarIcon(ToolbarIconKind kind);
+QIcon ProgramIcon();

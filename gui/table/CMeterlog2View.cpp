@@ -1,0 +1,204 @@
+#include "CMeterlog2View.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <algorithm>
+
+#include "CSelectColumns.h"
+#include "ExportDialog.h"
+#include "LogTableModel.h"
+#include "app/MessageBox.h"
+#include "log/Meterlog2Doc.h"
+
+namespace {
+const char kEmptyTitle[] = "Flash File: Empty";
+constexpr int kHeaderPadding = 32;
+
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+}  // namespace
+
+CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
+  m_pModel = new CLogTableModel(this);
+  setModel(m_pModel);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setShowGrid(true);
+  setWordWrap(false);
+  setSortingEnabled(false);
+  setTabKeyNavigation(false);
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+  // A list of records has no row headers; every row has the same height, which keeps a
+  // log of hundreds of thousands of rows as cheap to lay out as a short one.
+  QHeaderView* rows = verticalHeader();
+  rows->setVisible(false);
+  rows->setSectionResizeMode(QHeaderView::Fixed);
+  rows->setDefaultSectionSize(fontMetrics().height() + 4);
+
+  QHeaderView* columns = horizontalHeader();
+  columns->setSectionsMovable(true);
+  columns->setSectionsClickable(false);  // headers do not sort and do not select columns
+  columns->setHighlightSections(false);
+  columns->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  columns->setSectionResizeMode(QHeaderView::Interactive);
+  columns->setStretchLastSection(false);
+
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { emit SelectionStateChanged(); });
+  connect(m_pModel, &QAbstractItemModel::modelReset, this,
+          [this] { emit SelectionStateChanged(); });
+}
+
+int CMeterlog2View::BuildColumns(int logType, uint32_t dataFormat) {
+  return m_columns.BuildColumns(logType, dataFormat, m_pDoc);
+}
+
+void CMeterlog2View::OnInitialUpdate() {
+  if (m_pDoc == nullptr) return;
+  if (m_pDoc->GetRecordCount() > 0) {
+    int logType = 0;
+    if (!m_pDoc->GetLogType(logType, 0)) logType = 0;
+    BuildColumns(logType, 0);
+  }
+  RebuildTable();
+}
+
+void CMeterlog2View::RebuildTable() {
+  if (m_pDoc == nullptr) return;
+  std::string title;
+  if (m_pDoc->GetRecordTitle(title, 0) && !title.empty())
+    emit TitleChanged(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  else
+    emit TitleChanged(QLatin1String(kEmptyTitle));
+
+  // The rows always follow the document: a table that kept the rows and headers of the
+  // previous file would show blank rows, or values under the wrong headers.
+  std::vector<int> ids;
+  QStringList titles;
+  for (const ColumnInfo& info : m_columns.Entries()) {
+    if (!info.bVisible) continue;
+    ids.push_back(info.nColumnId);
+    titles.append(QString::fromStdString(info.strTitle));
+  }
+  const unsigned count = m_pDoc->GetRecordCount();
+  const int rows = static_cast<int>(std::min<unsigned>(count, INT32_MAX));
+
+  setUpdatesEnabled(false);
+  QHeaderView* header = horizontalHeader();
+  // The reset also forgets the user's drag order: a fresh table starts in insertion order.
+  m_pModel->Reset(m_pDoc, std::move(ids), titles, rows);
+  // Fixed widths from the header text: measuring the cells of hundreds of columns and
+  // thousands of rows would freeze the window.
+  const QFontMetrics metrics = header->fontMetrics();
+  for (int k = 0; k < titles.size(); ++k)
+    header->resizeSection(k, metrics.horizontalAdvance(titles[k]) + kHeaderPadding);
+  setUpdatesEnabled(true);
+}
+
+void CMeterlog2View::RepaintCells() {
+  m_pModel->RefreshAll();
+  viewport()->update();
+}
+
+bool CMeterlog2View::HasSelection() const {
+  return selectionModel() != nullptr && selectionModel()->hasSelection();
+}
+
+std::vector<TableColumn> CMeterlog2View::DisplayedColumns() const {
+  std::vector<TableColumn> columns;
+  const QHeaderView* header = horizontalHeader();
+  const int n = m_pModel->columnCount();
+  columns.reserve(static_cast<size_t>(n));
+  for (int visual = 0; visual < n; ++visual) {
+    const int k = header->logicalIndex(visual);
+    if (k < 0 || k >= n) continue;
+    columns.push_back(TableColumn{
+        m_pModel->ColumnId(k), m_pModel->headerData(k, Qt::Horizontal).toString().toStdString()});
+  }
+  return columns;
+}
+
+std::vector<unsigned> CMeterlog2View::SelectedRows() const {
+  std::vector<unsigned> rows;
+  if (selectionModel() == nullptr) return rows;
+  const QModelIndexList selected = selectionModel()->selectedRows();
+  rows.reserve(static_cast<size_t>(selected.size()));
+  for (const QModelIndex& index : selected) rows.push_back(static_cast<unsigned>(index.row()));
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+QString CMeterlog2View::SelectionText() const {
+  if (m_pDoc == nullptr || !HasSelection()) return QString();
+  const std::string text = TableText(*m_pDoc, DisplayedColumns(), SelectedRows(), '\t');
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& error) const {
+  if (m_pDoc == nullptr) return false;
+  std::vector<unsigned> rows;
+  if (selectedOnly) rows = SelectedRows();
+  std::string message;
+  const bool ok = ExportTableFile(path.toStdString(), *m_pDoc, DisplayedColumns(),
+                                  selectedOnly ? &rows : nullptr, ',', message);
+  if (!ok) {
+    error = QString::fromStdString(message);
+    if (error.isEmpty()) error = QStringLiteral("Could not write the file %1.").arg(path);
+  }
+  return ok;
+}
+
+void CMeterlog2View::OnSelectColumns() {
+  CSelectColumns dialog(window());
+  for (const ColumnInfo& info : m_columns.Entries())
+    dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
+                     info.nColumnId != kTimeColumnId);
+  if (dialog.exec() != QDialog::Accepted) return;
+  auto& entries = m_columns.Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    entries[i].bVisible = dialog.GetCheck(static_cast<int>(i));
+  RebuildTable();
+}
+
+void CMeterlog2View::OnExportCsv() {
+  if (m_pDoc == nullptr) return;
+  CExportDialog dialog(window(), HasSelection());
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return;
+  QString error;
+  bool ok;
+  {
+    WaitCursor wait;
+    ok = ExportCsv(files.front(), dialog.SaveSelectedOnly(), error);
+  }
+  if (!ok) ShowMessage(window(), error);
+}
+
+void CMeterlog2View::OnEditCopy() {
+  if (!HasSelection()) return;
+  QString text;
+  {
+    WaitCursor wait;
+    text = SelectionText();
+  }
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
+}
+
+void CMeterlog2View::keyPressEvent(QKeyEvent* event) {
+  // The item view would copy the current cell alone; Copy is the table's command.
+  if (event->matches(QKeySequence::Copy)) {
+    OnEditCopy();
+    event->accept();
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}

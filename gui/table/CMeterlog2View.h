@@ -1,0 +1,64 @@
+#pragma once
+// The table view: one row per record, one column per visible entry of the column list. Cells
+// are produced on demand by the model; copy and export read the same cells in the order the
+// user sees the columns.
+
+#include <QTableView>
+#include <cstdint>
+#include <vector>
+
+#include "table/ColumnList.h"
+#include "table/TableWriter.h"
+
+class CMeterlog2Doc;
+class CLogTableModel;
+
+class CMeterlog2View : public QTableView {
+  Q_OBJECT
+ public:
+  explicit CMeterlog2View(QWidget* parent = nullptr);
+
+  void SetDocument(const CMeterlog2Doc* doc) { m_pDoc = doc; }
+  const CMeterlog2Doc* GetDocument() const { return m_pDoc; }
+  CColumnList& GetColumnList() { return m_columns; }
+  const CColumnList& GetColumnList() const { return m_columns; }
+  CLogTableModel* GetModel() const { return m_pModel; }
+
+  // Fills the column list from the column set of `logType`; a data format of 0 means the
+  // document's detected one. Returns the number of entries.
+  int BuildColumns(int logType, uint32_t dataFormat);
+  // After a file was opened (or the document emptied): columns from record 0, then the table.
+  void OnInitialUpdate();
+  // Re-creates the table's columns and rows from the column list and the document, and sets
+  // the document title from record 0.
+  void RebuildTable();
+  // Index in the column list of the k-th visible entry (table column k).
+  int ColumnFromSubItem(int k) const { return m_columns.ColumnFromSubItem(k); }
+  // Every visible cell is read again (the byte order changed); selection and columns stay.
+  void RepaintCells();
+
+  bool HasSelection() const;
+  // The table's columns in the order the user sees them, and the selected rows ascending.
+  std::vector<TableColumn> DisplayedColumns() const;
+  std::vector<unsigned> SelectedRows() const;
+  // What Copy puts on the clipboard: header and selected rows, TAB separated, CR LF lines.
+  QString SelectionText() const;
+  // Writes the CSV file; on failure `error` says what went wrong and no file is left behind.
+  bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
+
+  void OnSelectColumns();
+  void OnExportCsv();
+  void OnEditCopy();
+
+ signals:
+  void TitleChanged(const QString& title);
+  void SelectionStateChanged();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  const CMeterlog2Doc* m_pDoc = nullptr;
+  CColumnList m_columns;
+  CLogTableModel* m_pModel = nullptr;
+};

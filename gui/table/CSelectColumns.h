@@ -1,0 +1,66 @@
+#pragma once
+// "Select Columns": one check box per column of the column list. Checking or unchecking an
+// entry that is part of a multi-selection inverts the other selected entries too, so a block
+// of columns can be flipped with one click. Entries that may not change (the "Time" column)
+// keep their check box as added and cannot be selected.
+
+#include <QDialog>
+#include <QListWidget>
+#include <vector>
+
+class QPushButton;
+
+// The list: a click on an entry's check box toggles it without touching the selection, so
+// that a multi-selection survives the click that is meant to flip it.
+class CColumnCheckList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit CColumnCheckList(QWidget* parent = nullptr);
+  // The check box of `row` in viewport coordinates (empty when the row has none).
+  QRect CheckRect(int row) const;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  bool ToggleAt(const QPoint& pos);
+  bool m_bSwallowRelease = false;
+};
+
+class CSelectColumns : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CSelectColumns(QWidget* parent = nullptr);
+
+  // Appends an entry; returns the number of entries.
+  int AddColumn(const QString& text, bool checked, bool mayChange);
+  // The entry's check state; false for an index at or past the last entry.
+  bool GetCheck(int index) const;
+
+  CColumnCheckList* List() const { return m_pList; }
+  QPushButton* InvertAllButton() const { return m_pInvertAll; }
+  QPushButton* CheckAllButton() const { return m_pCheckAll; }
+  QPushButton* OkButton() const { return m_pOk; }
+  QPushButton* CancelButton() const { return m_pCancel; }
+
+  void OnInvertAll();
+  void OnCheckAll();
+
+ private:
+  struct Entry {
+    bool bChecked;
+    bool bMayChange;
+  };
+  void OnItemChanged(QListWidgetItem* item);
+  void SetChecked(int index, bool checked);
+
+  std::vector<Entry> m_entries;
+  bool m_bGuard = false;  // ignores the check changes the dialog makes itself
+  CColumnCheckList* m_pList = nullptr;
+  QPushButton* m_pInvertAll = nullptr;
+  QPushButton* m_pCheckAll = nullptr;
+  QPushButton* m_pCancel = nullptr;
+  QPushButton* m_pOk = nullptr;
+};

@@ -1,0 +1,49 @@
+#include "LogTableModel.h"
+
+#include "log/Meterlog2Doc.h"
+#include "table/CellText.h"
+
+void CLogTableModel::Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles,
+                           int rows) {
+  beginResetModel();
+  m_pDoc = doc;
+  m_columnIds = std::move(columnIds);
+  m_titles = std::move(titles);
+  m_nRows = rows;
+  endResetModel();
+}
+
+void CLogTableModel::RefreshAll() {
+  if (m_nRows > 0 && !m_columnIds.empty())
+    emit dataChanged(index(0, 0), index(m_nRows - 1, static_cast<int>(m_columnIds.size()) - 1),
+                     {Qt::DisplayRole});
+}
+
+int CLogTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : m_nRows;
+}
+
+int CLogTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_columnIds.size());
+}
+
+QVariant CLogTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole) return {};
+  // Rows the document no longer holds get no text, not "Oops!".
+  if (m_pDoc == nullptr || index.row() < 0 ||
+      static_cast<unsigned>(index.row()) >= m_pDoc->GetRecordCount() ||
+      index.column() >= static_cast<int>(m_columnIds.size()))
+    return {};
+  GetCellText(*m_pDoc, static_cast<unsigned>(index.row()), m_columnIds[index.column()], m_text);
+  return QString::fromLatin1(m_text.data(), static_cast<qsizetype>(m_text.size()));
+}
+
+QVariant CLogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal) return {};
+  if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role == Qt::DisplayRole && section >= 0 && section < m_titles.size())
+    return m_titles[section];
+  return {};
+}
