@@ -1,0 +1,15 @@
+#pragma once
+// The instrument's Flash File directory text split into its summary line and its entries.
+// Lines end with CR; the first line is the summary when anything stands before the first CR;
+// every further non-blank line is an entry, numbered from 1 in the order received (that number
+// is the file number of the download request). Text without any CR is a single entry.
+
+#include <string>
+#include <vector>
+
+struct FlashDirectory {
+  std::string summary;               // empty when there is none
+  std::vector<std::string> entries;  // entry n is entries[n - 1]
+};
+
+FlashDirectory SplitFlashDirectory(const std::string& text);

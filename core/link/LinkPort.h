@@ -1,0 +1,45 @@
+#pragma once
+// The abstract serial line that the instrument protocol and the packet receive work on, and the
+// clocks they time themselves by. The Qt port class (SerialLinkPort.h) is one implementation; the
+// tests use an in-memory peer running in virtual time.
+
+#include <cstdint>
+
+// Calendar time of the computer, for the instrument's clock command.
+struct LocalDateTime {
+  int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+class LinkClock {
+ public:
+  virtual ~LinkClock() = default;
+  // Whole seconds since some fixed point; the protocol's five-second time-outs count these, so a
+  // quiet time of "five seconds" lies between four and five real seconds.
+  virtual int64_t Seconds() = 0;
+  virtual int64_t Milliseconds() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+  virtual LocalDateTime LocalNow() = 0;
+};
+
+// The process's real clocks (steady clock for the time-outs, local time for the clock command).
+LinkClock& SystemLinkClock();
+
+class LinkPort {
+ public:
+  virtual ~LinkPort() = default;
+  // Reads up to `count` bytes. Returns once `count` bytes are there or the port's read time-out
+  // (250 ms) has passed, with the number of bytes read; -1 when the port has failed for good.
+  virtual int Read(uint8_t* buffer, int count) = 0;
+  // Hands `count` bytes to the driver within the write time-out (500 ms). Returns the number of
+  // bytes written, -1 on failure.
+  virtual int Write(const uint8_t* data, int count) = 0;
+  // Bytes waiting in the input queue; also clears a pending line error. -1 on failure.
+  virtual int BytesWaiting() = 0;
+  // Pushes buffered output towards the driver without waiting for it to go out.
+  virtual bool FlushOutput() = 0;
+  // Waits until everything written has left the driver, at most `milliseconds`. True when drained.
+  virtual bool WaitDrained(int milliseconds) = 0;
+  virtual void PurgeInput() = 0;
+  virtual void PurgeOutput() = 0;
+  virtual LinkClock& Clock() = 0;
+};

@@ -1,0 +1,207 @@
+#include "SerialLinkPort.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QString>
+#include <algorithm>
+#include <cstdlib>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr int kReadTimeoutMs = 250;
+constexpr int kWriteTimeoutMs = 500;
+
+bool IsFatal(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
+         error == QSerialPort::PermissionError || error == QSerialPort::NotOpenError;
+}
+
+class SerialLinkPort final : public LinkPort {
+ public:
+  explicit SerialLinkPort(const std::string& name) {
+    port_.setPortName(QString::fromStdString(name));
+  }
+  ~SerialLinkPort() override {
+    if (port_.isOpen()) port_.close();
+  }
+
+  bool Open(const LineSettings& line, std::string& error, bool& openFailed) {
+    openFailed = false;
+    if (!port_.open(QIODevice::ReadWrite)) {
+      openFailed = true;
+      error = port_.errorString().toStdString();
+      return false;
+    }
+    const bool configured =
+        port_.setBaudRate(line.baudRate) &&
+        port_.setDataBits(line.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) &&
+        port_.setParity(line.parity == LineParity::Even  ? QSerialPort::EvenParity
+                        : line.parity == LineParity::Odd ? QSerialPort::OddParity
+                                                         : QSerialPort::NoParity) &&
+        port_.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!configured) {
+      error = port_.errorString().toStdString();
+      return false;
+    }
+    // A pseudo-terminal has no modem lines; the instrument's cable may. Failure is fine here.
+    port_.setDataTerminalReady(true);
+    port_.setRequestToSend(true);
+    port_.clearError();
+    port_.flush();
+    return true;
+  }
+
+  int Read(uint8_t* buffer, int count) override {
+    if (count <= 0) return 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (port_.bytesAvailable() < count) {
+      const qint64 left = kReadTimeoutMs - timer.elapsed();
+      if (left <= 0) break;
+      if (!port_.waitForReadyRead(static_cast<int>(left))) {
+        if (IsFatal(port_.error())) return -1;
+        port_.clearError();
+        if (timer.elapsed() < kReadTimeoutMs && port_.bytesAvailable() == 0 &&
+            port_.error() == QSerialPort::NoError) {
+          // waitForReadyRead can return early without data (a line error it just cleared);
+          // keep waiting out the time-out rather than spinning.
+          continue;
+        }
+        break;
+      }
+    }
+    const qint64 n = port_.read(reinterpret_cast<char*>(buffer),
+                                std::min<qint64>(count, port_.bytesAvailable()));
+    return n < 0 ? -1 : static_cast<int>(n);
+  }
+
+  int Write(const uint8_t* data, int count) override {
+    if (count <= 0) return 0;
+    const qint64 queued = port_.write(reinterpret_cast<const char*>(data), count);
+    if (queued < 0) return -1;
+    QElapsedTimer timer;
+    timer.start();
+    while (port_.bytesToWrite() > 0) {
+      const qint64 left = kWriteTimeoutMs - timer.elapsed();
+      if (left <= 0) break;
+      if (!port_.waitForBytesWritten(static_cast<int>(left))) {
+        if (IsFatal(port_.error())) return -1;
+        port_.clearError();
+      }
+    }
+    const qint64 pending = port_.bytesToWrite();
+    if (pending > 0) {
+      // Whatever did not go within the write time-out is dropped, as the driver would report a
+      // short write; it must not leak into a later write.
+      port_.clear(QSerialPort::Output);
+    }
+    return static_cast<int>(queued - std::min<qint64>(pending, queued));
+  }
+
+  int BytesWaiting() override {
+    port_.waitForReadyRead(0);  // moves what the driver holds into the port's buffer
+    if (IsFatal(port_.error())) return -1;
+    port_.clearError();
+    return static_cast<int>(port_.bytesAvailable());
+  }
+
+  bool FlushOutput() override { return port_.flush() || port_.bytesToWrite() == 0; }
+
+  bool WaitDrained(int milliseconds) override {
+    QElapsedTimer timer;
+    timer.start();
+    while (port_.bytesToWrite() > 0 && timer.elapsed() < milliseconds) {
+      port_.waitForBytesWritten(
+          static_cast<int>(std::max<qint64>(1, milliseconds - timer.elapsed())));
+      if (IsFatal(port_.error())) return false;
+    }
+    if (port_.bytesToWrite() > 0) return false;
+#if defined(Q_OS_UNIX)
+    const int fd = static_cast<int>(port_.handle());
+    for (;;) {
+      int queued = 0;
+      if (::ioctl(fd, TIOCOUTQ, &queued) != 0) return ::tcdrain(fd) == 0;
+      if (queued <= 0) return true;
+      if (timer.elapsed() >= milliseconds) return false;
+      QThreadSleep(2);
+    }
+#elif defined(Q_OS_WIN)
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle())) != 0;
+#else
+    return true;
+#endif
+  }
+
+  void PurgeInput() override {
+    port_.clear(QSerialPort::Input);
+  }
+  void PurgeOutput() override {
+    port_.clear(QSerialPort::Output);
+  }
+  LinkClock& Clock() override {
+    return SystemLinkClock();
+  }
+
+ private:
+  static void QThreadSleep(int ms) {
+    SystemLinkClock().Sleep(ms);
+  }
+  QSerialPort port_;
+};
+
+}  // namespace
+
+std::vector<std::string> FindComPorts() {
+  std::vector<std::string> names;
+#ifdef Q_OS_WIN
+  for (int n = 1; n <= 32; ++n) {
+    QSerialPort probe(QStringLiteral("COM%1").arg(n));
+    if (probe.open(QIODevice::ReadWrite)) {
+      names.push_back("COM" + std::to_string(n));
+      probe.close();
+    }
+  }
+#else
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    names.push_back(info.systemLocation().toStdString());
+  }
+  std::sort(names.begin(), names.end());
+  if (const char* extra = std::getenv("METERLOG2_PORTS")) {
+    const std::string list = extra;
+    size_t start = 0;
+    while (start <= list.size()) {
+      const size_t end = std::min(list.find(':', start), list.size());
+      const std::string path = list.substr(start, end - start);
+      if (!path.empty() && std::find(names.begin(), names.end(), path) == names.end()) {
+        names.push_back(path);
+      }
+      start = end + 1;
+    }
+  }
+#endif
+  return names;
+}
+
+std::unique_ptr<LinkPort> OpenSerialPort(const std::string& name, const LineSettings& line,
+                                         std::string& error, bool& openFailed) {
+  auto port = std::make_unique<SerialLinkPort>(name);
+  if (!port->Open(line, error, openFailed)) {
+    if (!openFailed) {
+      std::unique_ptr<LinkPort> opened = std::move(port);
+      CloseComPort(opened);
+    }
+    return nullptr;
+  }
+  return port;
+}
