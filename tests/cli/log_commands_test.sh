@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# meterlog2-cli info, dump and sample, run as a user would. Prints "N passed, N failed".
+set -u
+cli="$1"
+data="$2"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() {  # check NAME CONDITION...
+  local name="$1"
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+
+# sample + info
+"$cli" sample --type 4 --records 25 --data-format 256 -o "$work/tp.57x"
+check "sample exit" test $? -eq 0
+"$cli" info "$work/tp.57x" > "$work/info.txt"
+check "info exit" test $? -eq 0
+check "info type" grep -qx "Log type: Three Phase Tabular Log" "$work/info.txt"
+check "info count" grep -qx "Records: 25" "$work/info.txt"
+check "info size" grep -qx "Record size: 2994" "$work/info.txt"
+check "info format" grep -qx "Data format: 256 (Type 0100)" "$work/info.txt"
+check "info title" grep -qx "Title: Three Phase Tabular Log 03-07-2009 14:05:09" "$work/info.txt"
+
+# dump to stdout and to a file give the golden text
+"$cli" sample --type 2 --records 2 -o "$work/h.57x"
+"$cli" dump "$work/h.57x" > "$work/h.txt"
+check "dump stdout" cmp -s "$work/h.txt" "$data/dump/type2-1.txt"
+"$cli" dump "$work/h.57x" -o "$work/h2.txt"
+check "dump file" cmp -s "$work/h2.txt" "$data/dump/type2-1.txt"
+
+# failures: message on stderr, nonzero exit, nothing left behind
+head -c 3 "$work/h.57x" > "$work/short.57x"
+"$cli" info "$work/short.57x" > /dev/null 2> "$work/err.txt"
+check "short exit" test $? -ne 0
+check "short message" grep -q "An attempt was made to access .*short.57x past its end." "$work/err.txt"
+printf '\x01\x00\x00\x00\x0c\x1d' > "$work/header.57x"
+head -c 4000 /dev/zero >> "$work/header.57x"
+"$cli" dump "$work/header.57x" -o "$work/never.txt" 2> "$work/err.txt"
+check "header exit" test $? -ne 0
+check "header message" grep -q "Error in File Header Size" "$work/err.txt"
+check "no output left" test ! -e "$work/never.txt" -a ! -e "$work/never.txt.part"
+"$cli" info "$work/missing.57x" 2> "$work/err.txt"
+check "missing exit" test $? -ne 0
+check "missing message" grep -q "missing.57x" "$work/err.txt"
+"$cli" sample --type 2 --records 5 -o "$work/no/such/folder/x.57x" 2> "$work/err.txt"
+check "sample bad folder" test $? -ne 0
+"$cli" sample --type 99999 -o "$work/x.57x" 2> /dev/null
+check "sample bad type" test $? -eq 2
+"$cli" frobnicate 2> /dev/null
+check "unknown command" test $? -eq 2
+
+# awkward samples load
+"$cli" sample --type 1 --records 3 --header-size 3100 --record-size 400 --trailing-bytes 17 \
+  --invalid-dates --mixed-type 2 -o "$work/awk.57x"
+"$cli" info "$work/awk.57x" > "$work/info.txt"
+check "awkward sample" grep -qx "Records: 3" "$work/info.txt"
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
