@@ -1,0 +1,319 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FakeLink.h"
+#include "FlashReceive.h"
+
+namespace {
+
+constexpr uint8_t SOH = 0x01, EOT = 0x04, ACK = 0x06, NAK = 0x15, CAN = 0x18;
+const std::string kNewFirmware = "21 Sep 2005 57x";
+const std::string kOldFirmware = "20 Sep 2005 57x";
+
+std::vector<uint8_t> Data(int block) {
+  std::vector<uint8_t> data(128);
+  for (int i = 0; i < 128; ++i) data[static_cast<size_t>(i)] = static_cast<uint8_t>(block * 31 + i);
+  return data;
+}
+
+std::vector<uint8_t> Packet(int block, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> p(133);
+  p[0] = SOH;
+  p[1] = static_cast<uint8_t>(block);
+  p[2] = static_cast<uint8_t>(~block);
+  std::copy(data.begin(), data.begin() + 128, p.begin() + 3);
+  const uint16_t crc = Crc16(data.data(), 128);
+  p[131] = static_cast<uint8_t>(crc >> 8);
+  p[132] = static_cast<uint8_t>(crc);
+  return p;
+}
+std::vector<uint8_t> Packet(int block) {
+  return Packet(block, Data(block));
+}
+
+class FlashReceiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ =
+        (std::filesystem::temp_directory_path() /
+         ("meterlog2_receive_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+          "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".57x"))
+            .string();
+  }
+  void TearDown() override { std::filesystem::remove(path_); }
+
+  // The instrument starts sending `delay` ms after the first start request.
+  void StartAfter(int64_t delay, const std::vector<std::vector<uint8_t>>& chunks,
+                  int64_t gap = 200) {
+    plan_ = chunks;
+    port_.onByte = [this, delay, gap](FakePort& p, uint8_t b) {
+      if (b == 'C' && !started_) {
+        started_ = true;
+        int64_t at = p.clock.ms + delay;
+        for (const auto& chunk : plan_) {
+          p.SendAt(at, chunk);
+          at += gap;
+        }
+      }
+    };
+  }
+  int Receive(const std::string& firmware = kNewFirmware, int file = 3) {
+    return ReceiveFlashFile(&port_, file, path_, firmware, prompt_, &report_);
+  }
+  std::vector<uint8_t> FileBytes() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+  // The control bytes the program sent after the start requests.
+  std::vector<uint8_t> Replies() const {
+    std::vector<uint8_t> out;
+    for (uint8_t b : port_.sent) {
+      if (b == ACK || b == NAK || b == CAN) out.push_back(b);
+    }
+    return out;
+  }
+
+  FakePort port_;
+  FakePrompt prompt_;
+  ReceiveReport report_;
+  std::string path_;
+  std::vector<std::vector<uint8_t>> plan_;
+  std::vector<int64_t> nakAt_;
+  bool started_ = false;
+  int64_t firstRequestAt() const {
+    for (size_t i = 0; i < port_.sent.size(); ++i) {
+      if (port_.sent[i] == 'C') return port_.sentAt[i];
+    }
+    return 0;
+  }
+};
+
+TEST(Crc16, MatchesTheXmodemCheckValue) {
+  const std::string check = "123456789";
+  EXPECT_EQ(Crc16(reinterpret_cast<const uint8_t*>(check.data()), check.size()), 0x31C3);
+  EXPECT_EQ(Crc16(nullptr, 0), 0);
+}
+
+TEST_F(FlashReceiveTest, CleanTransferWritesPacketsWithTheFormatMarker) {
+  StartAfter(500, {Packet(1), Packet(2), Packet(3), {EOT}});
+  EXPECT_EQ(Receive(), 1);
+  const std::vector<uint8_t> file = FileBytes();
+  ASSERT_EQ(file.size(), 384u);
+  EXPECT_EQ((std::vector<uint8_t>(file.begin(), file.begin() + 4)),
+            (std::vector<uint8_t>{0, 1, 0, 0}));
+  EXPECT_TRUE(std::equal(file.begin() + 4, file.begin() + 128, Data(1).begin() + 4));
+  EXPECT_TRUE(std::equal(file.begin() + 256, file.end(), Data(3).begin()));
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK, ACK, ACK}));
+  const std::string sent = port_.SentText();
+  EXPECT_EQ(sent.substr(0, 8), std::string("3SLDC\0\0\0", 8));
+  EXPECT_EQ(report_.packets, 3);
+  EXPECT_EQ(prompt_.progress.texts.front(), "Preparing to receive Flash File...");
+  EXPECT_EQ(prompt_.progress.texts.back(), "Received an EOT...");
+  EXPECT_NE(std::find(prompt_.progress.texts.begin(), prompt_.progress.texts.end(),
+                      "Receiving Flash File...\nPackets: 3 / Bytes: 399"),
+            prompt_.progress.texts.end());
+  EXPECT_EQ(prompt_.waitDepth, 0);
+  EXPECT_EQ(prompt_.progress.calls,
+            (std::vector<std::string>{"create0", "hide", "create1", "hide", "hide"}));
+}
+
+TEST_F(FlashReceiveTest, OldFirmwareGetsMarkerOne) {
+  StartAfter(100, {Packet(1), {EOT}});
+  EXPECT_EQ(Receive(kOldFirmware), 1);
+  const std::vector<uint8_t> file = FileBytes();
+  EXPECT_EQ((std::vector<uint8_t>(file.begin(), file.begin() + 4)),
+            (std::vector<uint8_t>{1, 0, 0, 0}));
+}
+
+TEST_F(FlashReceiveTest, BadCrcIsRefusedThenTheResentPacketIsAccepted) {
+  std::vector<uint8_t> bad = Packet(2);
+  bad[132] ^= 0x55;
+  std::vector<uint8_t> badHeader = Packet(2);
+  badHeader[0] = 0x02;
+  std::vector<uint8_t> badComplement = Packet(2);
+  badComplement[2] ^= 1;
+  StartAfter(100, {Packet(1), bad, badHeader, badComplement, Packet(2), {EOT}});
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, NAK, NAK, NAK, ACK, ACK}));
+  EXPECT_EQ(FileBytes().size(), 256u);
+  EXPECT_NE(std::find(prompt_.progress.texts.begin(), prompt_.progress.texts.end(),
+                      "Received an invalid packet..."),
+            prompt_.progress.texts.end());
+}
+
+TEST_F(FlashReceiveTest, RepeatedPacketIsAcknowledgedButNotWritten) {
+  StartAfter(100,
+             {Packet(1), Packet(2), Packet(3), Packet(4), Packet(5), Packet(5), Packet(6), {EOT}});
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(FileBytes().size(), 6u * 128);
+  EXPECT_EQ(Replies(), std::vector<uint8_t>(8, ACK));
+  EXPECT_EQ(report_.packets, 6);
+}
+
+TEST_F(FlashReceiveTest, OutOfSequenceBlockCancelsAndKeepsWhatCameBefore) {
+  StartAfter(100, {Packet(1), Packet(2), Packet(3), Packet(4), Packet(7), Packet(5)});
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kOutOfSequence);
+  EXPECT_EQ(FileBytes().size(), 4u * 128);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK, ACK, ACK, CAN}));
+}
+
+TEST_F(FlashReceiveTest, BlockNumbersWrapFrom255ToZero) {
+  std::vector<std::vector<uint8_t>> plan;
+  for (int n = 1; n <= 255; ++n) plan.push_back(Packet(n));
+  plan.push_back(Packet(255));  // a repeat right at the wrap
+  plan.push_back(Packet(0, Data(256)));
+  plan.push_back(Packet(1, Data(257)));
+  plan.push_back({EOT});
+  StartAfter(100, plan, 50);
+  EXPECT_EQ(Receive(), 1);
+  const std::vector<uint8_t> file = FileBytes();
+  ASSERT_EQ(file.size(), 257u * 128);
+  EXPECT_TRUE(std::equal(file.begin() + 255 * 128, file.begin() + 256 * 128, Data(256).begin()));
+  EXPECT_TRUE(std::equal(file.begin() + 256 * 128, file.end(), Data(257).begin()));
+  EXPECT_EQ(report_.packets, 257);
+}
+
+TEST_F(FlashReceiveTest, StalledPacketIsDroppedWithNakAfterTenSeconds) {
+  const std::vector<uint8_t> p2 = Packet(2);
+  StartAfter(100, {Packet(1), std::vector<uint8_t>(p2.begin(), p2.begin() + 60)});
+  port_.onByte = [this, inner = port_.onByte, p2](FakePort& p, uint8_t b) {
+    inner(p, b);
+    if (b == NAK) {
+      nakAt_.push_back(p.clock.ms);
+      p.Send(p2, 20);
+      p.Send(std::vector<uint8_t>{EOT}, 100);
+    }
+  };
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(FileBytes().size(), 256u);
+  ASSERT_EQ(nakAt_.size(), 1u);
+  // Measured from the partial packet's arrival (start + 100 + 200).
+  EXPECT_GE(nakAt_[0] - firstRequestAt(), 300 + 10000);
+  EXPECT_LE(nakAt_[0] - firstRequestAt(), 300 + 10600);
+}
+
+TEST_F(FlashReceiveTest, ChecksumModePacketNeverCompletes) {
+  std::vector<uint8_t> checksum = Packet(1);
+  checksum.pop_back();  // 132 bytes
+  StartAfter(100, {checksum});
+  port_.onByte = [this, inner = port_.onByte](FakePort& p, uint8_t b) {
+    inner(p, b);
+    if (b == NAK) {
+      p.Send(Packet(1), 20);
+      p.Send(std::vector<uint8_t>{EOT}, 100);
+    }
+  };
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{NAK, ACK, ACK}));
+  EXPECT_EQ(FileBytes().size(), 128u);
+}
+
+TEST_F(FlashReceiveTest, EotAndCanInsideAPacketAreData) {
+  std::vector<uint8_t> data = Data(1);
+  data[0] = EOT;
+  data[1] = CAN;
+  const std::vector<uint8_t> p = Packet(1, data);
+  // Split so that a read begins with EOT, then with CAN, in the middle of the packet.
+  StartAfter(100,
+             {std::vector<uint8_t>(p.begin(), p.begin() + 3),
+              {p[3]},
+              std::vector<uint8_t>(p.begin() + 4, p.end()),
+              {EOT}},
+             300);
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(FileBytes().size(), 128u);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK}));
+}
+
+TEST_F(FlashReceiveTest, CanAtAPacketStartEndsTheTransfer) {
+  StartAfter(100, {Packet(1), {CAN}});
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kInstrumentCancelled);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK}));
+  EXPECT_EQ(prompt_.progress.texts.back(), "Received a CAN...");
+  EXPECT_EQ(FileBytes().size(), 128u);
+}
+
+TEST_F(FlashReceiveTest, SilentInstrumentGetsStartRequestsAtZeroThreeSixNine) {
+  const int64_t start = port_.clock.ms;
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kNoStart);
+  std::vector<int64_t> requests;
+  for (size_t i = 0; i < port_.sent.size(); ++i) {
+    if (port_.sent[i] == 'C') requests.push_back(port_.sentAt[i] - start);
+  }
+  ASSERT_EQ(requests.size(), 4u);
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_GE(requests[static_cast<size_t>(k)], 3000 * k);
+    EXPECT_LT(requests[static_cast<size_t>(k)], 3000 * k + 100);
+  }
+  EXPECT_EQ(port_.SentText(), std::string("3SLD") + std::string("C\0\0\0", 4) +
+                                  std::string("C\0\0\0", 4) + std::string("C\0\0\0", 4) +
+                                  std::string("C\0\0\0", 4));
+  EXPECT_TRUE(report_.fileCreated);
+  EXPECT_TRUE(FileBytes().empty());
+}
+
+TEST_F(FlashReceiveTest, SilenceWhileReceivingIsAnsweredWithNakEveryTenSeconds) {
+  StartAfter(100, {Packet(1)});
+  prompt_.progress.cancelWhen = [this] { return port_.clock.ms > firstRequestAt() + 35000; };
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kCancelled);
+  // ACK for packet 1, three NAKs in 35 s of silence, then one CAN for the cancel.
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, NAK, NAK, NAK, CAN}));
+  EXPECT_EQ(FileBytes().size(), 128u);
+}
+
+TEST_F(FlashReceiveTest, CancelSendsOneCanAndKeepsThePartialFile) {
+  StartAfter(100, {Packet(1), Packet(2), Packet(3), Packet(4)}, 400);
+  prompt_.progress.cancelWhen = [this] { return report_.packets >= 2; };
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kCancelled);
+  const std::vector<uint8_t> replies = Replies();
+  EXPECT_EQ(std::count(replies.begin(), replies.end(), CAN), 1);
+  EXPECT_EQ(replies.back(), CAN);
+  EXPECT_EQ(FileBytes().size(), 256u);
+}
+
+TEST_F(FlashReceiveTest, DataArrivingAsADeadlineExpiresIsKept) {
+  // Wherever the next packet lands around the ten-second idle deadline, it must not be lost.
+  for (int64_t offset = -400; offset <= 400; offset += 37) {
+    FakePort port;
+    FakePrompt prompt;
+    bool started = false;
+    port.onByte = [&](FakePort& p, uint8_t b) {
+      if (b == 'C' && !started) {
+        started = true;
+        p.SendAt(p.clock.ms + 100, Packet(1));
+        p.SendAt(p.clock.ms + 100 + 10000 + offset, Packet(2));
+        p.SendAt(p.clock.ms + 100 + 10000 + offset + 300, {EOT});
+      }
+    };
+    ReceiveReport report;
+    EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1) << offset;
+    EXPECT_EQ(report.packets, 2) << offset;
+  }
+}
+
+TEST_F(FlashReceiveTest, FailuresBeforeTheTransfer) {
+  port_.failWrites = true;
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kCommandNotSent);
+  EXPECT_TRUE(port_.sent.empty());
+
+  FakePort port;
+  FakePrompt prompt;
+  ReceiveReport report;
+  const std::string badPath =
+      (std::filesystem::temp_directory_path() / "no_such_dir_meterlog2" / "x.57x").string();
+  EXPECT_EQ(ReceiveFlashFile(&port, 12, badPath, kNewFirmware, prompt, &report), 0);
+  EXPECT_EQ(report.end, ReceiveEnd::kCannotCreateFile);
+  EXPECT_FALSE(report.fileCreated);
+  EXPECT_TRUE(port.sent.empty());  // nothing goes to the instrument
+  EXPECT_TRUE(prompt.progress.calls.empty());
+}
+
+}  // namespace
