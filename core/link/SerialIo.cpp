@@ -4,7 +4,7 @@ namespace {
 
 // Polling the input queue sleeps this long between looks instead of spinning; the observable
 // timing stays within the one-second clock's resolution.
-constexpr int kPollSleepMs = 2;
+constexpr int kPollSleepMs = 1;
 constexpr int64_t kQuietSeconds = 5;
 
 int HexValue(uint8_t ch) {

@@ -1,0 +1,497 @@
+#include "SimInstrument.h"
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "FlashReceive.h"
+#include "InstrumentProtocol.h"
+#include "PrintfText.h"
+
+namespace {
+
+constexpr uint8_t SOH = 0x01, EOT = 0x04, ACK = 0x06, NAK = 0x15, CAN = 0x18;
+
+struct FaultName {
+  SimFault fault;
+  const char* name;
+};
+constexpr FaultName kFaultNames[] = {
+    {SimFault::kSilence, "silence"},
+    {SimFault::kWrongEcho, "wrong-echo"},
+    {SimFault::kBadHex, "bad-hex"},
+    {SimFault::kNoSeparator, "no-separator"},
+    {SimFault::kBadCrc, "bad-crc"},
+    {SimFault::kRepeatBlock, "repeat-block"},
+    {SimFault::kOutOfSequence, "out-of-sequence"},
+    {SimFault::kCancel, "cancel"},
+    {SimFault::kStall, "stall"},
+    {SimFault::kChecksumPacket, "checksum-packet"},
+    {SimFault::kNoise, "noise"},
+};
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::string Hex(const uint8_t* p, int n) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    s.push_back(digits[p[i] >> 4]);
+    s.push_back(digits[p[i] & 15]);
+  }
+  return s;
+}
+
+// Whole seconds since 1970 of a calendar time taken as UTC: differences of two such values are
+// what the instrument's clock offset needs, whatever the time zone.
+int64_t CalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
+  using namespace std::chrono;
+  const sys_days days{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                      std::chrono::day{static_cast<unsigned>(day)}};
+  return days.time_since_epoch().count() * 86400LL + hour * 3600LL + minute * 60LL + second;
+}
+
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+}  // namespace
+
+bool ParseSimFault(const std::string& name, SimFault& fault) {
+  for (const FaultName& f : kFaultNames) {
+    if (name == f.name) {
+      fault = f.fault;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> SimFaultNames() {
+  std::vector<std::string> names;
+  for (const FaultName& f : kFaultNames) names.emplace_back(f.name);
+  return names;
+}
+
+SimInstrument::SimInstrument(SimOptions options, const ConfigRecord& wireRecord)
+    : options_(std::move(options)), record_(wireRecord) {}
+
+ConfigRecord SimInstrument::DefaultWireRecord() {
+  ConfigRecord r{};
+  r[0] = 0x00;
+  r[1] = 0x01;
+  const char* model = "57X-SIM0001";
+  std::memcpy(r.data() + 2, model, 11);
+  r[33] = 6;     // channel 1: AC: Van
+  r[34] = 12;    // channel 2: AC: Ia
+  r[38] = 0x83;  // range 0-360, polarity +, and two bits of the instrument's own
+  r[650] = 0;
+  for (int j = 0; j < 15; ++j) {
+    const float one = 1.0f;
+    std::memcpy(r.data() + 651 + 8 * j, &one, 4);  // least significant byte first
+  }
+  return r;
+}
+
+void SimInstrument::Reset() {
+  if (state_ != State::kIdle) Event("line closed; exchange dropped");
+  state_ = State::kIdle;
+  line_.clear();
+  out_.clear();
+}
+
+bool SimInstrument::TakeRecordChanged() {
+  const bool changed = recordChanged_;
+  recordChanged_ = false;
+  return changed;
+}
+
+std::vector<uint8_t> SimInstrument::TakeOutput() {
+  std::vector<uint8_t> out;
+  out.swap(out_);
+  return out;
+}
+
+std::vector<std::string> SimInstrument::TakeEvents() {
+  std::vector<std::string> events;
+  events.swap(events_);
+  return events;
+}
+
+void SimInstrument::Send(const std::vector<uint8_t>& bytes) {
+  out_.insert(out_.end(), bytes.begin(), bytes.end());
+}
+void SimInstrument::Send(const std::string& text) {
+  out_.insert(out_.end(), text.begin(), text.end());
+}
+
+void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t byte = data[i];
+    if (options_.faults.count(SimFault::kSilence)) continue;
+    switch (state_) {
+      case State::kIdle:
+        OnIdleByte(byte, now);
+        break;
+      case State::kConfigRead:
+        if (readPos_ < readText_.size() && byte == static_cast<uint8_t>(readText_[readPos_])) {
+          if (++readPos_ == readText_.size()) {
+            Event("configuration read");
+            state_ = State::kIdle;
+          } else {
+            Send(std::string(1, readText_[readPos_]));
+            deadline_ = now + options_.echoTimeoutMs;
+          }
+        } else {
+          Event("configuration read: wrong echo, exchange ended");
+          state_ = State::kIdle;
+          OnIdleByte(byte, now);
+        }
+        break;
+      case State::kConfigWriteR:
+        if (byte == 'R') {
+          state_ = State::kConfigWrite;
+          writeText_.clear();
+          deadline_ = now + options_.echoTimeoutMs;
+        } else {
+          Event("configuration write: no echo of R");
+          state_ = State::kIdle;
+          OnIdleByte(byte, now);
+        }
+        break;
+      case State::kConfigWrite: {
+        uint8_t echo = byte;
+        if (options_.faults.count(SimFault::kWrongEcho) && !wrongEchoDone_) {
+          wrongEchoDone_ = true;
+          echo = static_cast<uint8_t>(byte ^ 0x01);
+        }
+        Send(std::vector<uint8_t>{echo});
+        writeText_.push_back(static_cast<char>(byte));
+        deadline_ = now + options_.echoTimeoutMs;
+        if (byte == 'Q') {
+          FinishWrite();
+          state_ = State::kIdle;
+        } else if (writeText_.size() > 2 * kConfigRecordSize + 16) {
+          Event("configuration write: too long, exchange ended");
+          state_ = State::kIdle;
+        }
+        break;
+      }
+      case State::kWaitStart:
+        if (byte == 'C') {
+          Event("transfer of " + file_->name + " started");
+          blockIndex_ = 0;
+          retries_ = 0;
+          SendBlock(false, now);
+        } else if (byte != 0) {
+          line_.push_back(static_cast<char>(byte));
+        }
+        break;
+      case State::kWaitAck:
+      case State::kWaitEotAck:
+        if (byte == CAN) {
+          Event("transfer cancelled by the program");
+          state_ = State::kIdle;
+        } else if (byte == ACK) {
+          if (state_ == State::kWaitEotAck) {
+            Event("transfer complete");
+            state_ = State::kIdle;
+          } else if (options_.faults.count(SimFault::kRepeatBlock) &&
+                     blockIndex_ + 1 == options_.faultBlock && !faultsDone_.count(-1)) {
+            faultsDone_.insert(-1);
+            Event("fault: block sent again after its ACK");
+            Send(Packet(blockIndex_));
+            deadline_ = now + options_.ackTimeoutMs;
+          } else {
+            ++blockIndex_;
+            retries_ = 0;
+            if (blockIndex_ >= blockCount_) {
+              Send(std::vector<uint8_t>{EOT});
+              state_ = State::kWaitEotAck;
+              deadline_ = now + options_.ackTimeoutMs;
+            } else {
+              SendBlock(false, now);
+            }
+          }
+        } else if (byte == NAK) {
+          if (++retries_ > options_.maxRetries) {
+            Event("transfer given up after too many NAKs");
+            Send(std::vector<uint8_t>{CAN, CAN});
+            state_ = State::kIdle;
+          } else if (state_ == State::kWaitEotAck) {
+            Send(std::vector<uint8_t>{EOT});
+            deadline_ = now + options_.ackTimeoutMs;
+          } else {
+            SendBlock(true, now);
+          }
+        } else if (byte != 0 && byte != 'C') {
+          // A new command means the program has given up on the transfer.
+          line_.push_back(static_cast<char>(byte));
+          if (line_.ends_with("VER") || line_.ends_with("XSU") || line_.ends_with("RLD") ||
+              line_.ends_with("SLD")) {
+            Event("transfer abandoned for a new command");
+            state_ = State::kIdle;
+            const std::string pendingLine = line_;
+            line_.clear();
+            for (char c : pendingLine) OnIdleByte(static_cast<uint8_t>(c), now);
+          }
+        }
+        break;
+    }
+  }
+}
+
+void SimInstrument::Tick(int64_t now) {
+  if (state_ == State::kIdle || now < deadline_) return;
+  switch (state_) {
+    case State::kConfigRead:
+    case State::kConfigWriteR:
+    case State::kConfigWrite:
+      Event("configuration exchange timed out");
+      state_ = State::kIdle;
+      break;
+    case State::kWaitStart:
+      Event("no start request; transfer dropped");
+      state_ = State::kIdle;
+      break;
+    case State::kWaitAck:
+    case State::kWaitEotAck: {
+      const uint8_t nak = NAK;
+      Event("no reply to a packet; sending it again");
+      Receive(&nak, 1, now);
+      break;
+    }
+    case State::kIdle:
+      break;
+  }
+}
+
+void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
+  line_.push_back(static_cast<char>(byte));
+  if (line_.size() > 64) line_.erase(0, line_.size() - 64);
+
+  if (line_.ends_with("VER")) {
+    std::string text = options_.firmwareDate + " 57x Power Analyzer Simulator";
+    text.resize(47, ' ');
+    Send(text + "\r\n");
+    Event("identification");
+  } else if (line_.ends_with("1XSU")) {
+    StartRead(now);
+  } else if (line_.ends_with("2XSU")) {
+    Send("R");
+    wrongEchoDone_ = false;
+    state_ = State::kConfigWriteR;
+    deadline_ = now + options_.echoTimeoutMs;
+  } else if (line_.ends_with("7SST") || line_.ends_with("7SUP")) {
+    Event(line_.substr(line_.size() - 4));
+  } else if (line_.ends_with("TDS") && line_.size() >= 22) {
+    const std::string t = line_.substr(line_.size() - 22, 19);
+    auto field = [&](size_t at, size_t n) {
+      int v = 0;
+      for (size_t k = at; k < at + n; ++k) {
+        if (t[k] < '0' || t[k] > '9') return -1;
+        v = v * 10 + (t[k] - '0');
+      }
+      return v;
+    };
+    const int y = field(0, 4), mo = field(5, 2), d = field(8, 2), h = field(11, 2),
+              mi = field(14, 2), s = field(17, 2);
+    if (y >= 0 && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h >= 0 && mi >= 0 && s >= 0) {
+      const std::tm local = LocalNow();
+      clockOffset_ = CalendarSeconds(y, mo, d, h, mi, s) -
+                     CalendarSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                     local.tm_hour, local.tm_min, local.tm_sec);
+      Event("clock set to " + t);
+      recordChanged_ = true;
+    } else {
+      Event("clock command not understood: " + t);
+    }
+  } else if (line_.ends_with("RLD")) {
+    std::vector<uint8_t> reply;
+    const std::string text = DirectoryText();
+    reply.assign(text.begin(), text.end());
+    reply.push_back(0xFF);
+    Send(reply);
+    Event("directory");
+  } else if (line_.ends_with("SLD")) {
+    size_t start = line_.size() - 3;
+    while (start > 0 && line_[start - 1] >= '0' && line_[start - 1] <= '9' &&
+           line_.size() - 3 - (start - 1) <= 6) {
+      --start;
+    }
+    int number = 0;
+    for (size_t k = start; k < line_.size() - 3; ++k) number = number * 10 + (line_[k] - '0');
+    if (number >= 1 && static_cast<size_t>(number) <= options_.files.size()) {
+      file_ = &options_.files[static_cast<size_t>(number - 1)];
+      blockCount_ = static_cast<int>((file_->bytes.size() + 127) / 128);
+      state_ = State::kWaitStart;
+      deadline_ = now + options_.startTimeoutMs;
+      faultsDone_.clear();
+      Event("download of file " + PrintfInt(number) + " requested");
+    } else {
+      Send(std::vector<uint8_t>{CAN});
+      Event("download of a file that does not exist: " + PrintfInt(number));
+    }
+  } else {
+    return;
+  }
+  line_.clear();
+}
+
+void SimInstrument::StartRead(int64_t now) {
+  ConfigRecord wire = record_;
+  FillClock(wire);
+  readText_ = "R";
+  for (int g = 0; g < kConfigGroupCount; ++g) {
+    const ConfigGroup& group = ConfigGroupAt(g);
+    std::string hex = Hex(wire.data() + group.offset, group.length);
+    if (g == 0 && options_.faults.count(SimFault::kBadHex)) hex[1] = 'G';
+    readText_ += hex;
+    if (!(g == 0 && options_.faults.count(SimFault::kNoSeparator))) readText_ += ",";
+  }
+  readText_ += "Q";
+  readPos_ = 0;
+  Send(std::string(1, readText_[0]));
+  state_ = State::kConfigRead;
+  deadline_ = now + options_.echoTimeoutMs;
+}
+
+void SimInstrument::FinishWrite() {
+  ConfigRecord wire{};
+  size_t pos = 0;
+  for (int g = 0; g < kConfigGroupCount; ++g) {
+    const ConfigGroup& group = ConfigGroupAt(g);
+    for (int k = 0; k < group.length; ++k) {
+      if (pos + 1 >= writeText_.size()) {
+        Event("configuration write: record too short");
+        return;
+      }
+      const int high = HexValue(writeText_[pos]), low = HexValue(writeText_[pos + 1]);
+      if (high < 0 || low < 0) {
+        Event("configuration write: not a hex digit");
+        return;
+      }
+      wire[static_cast<size_t>(group.offset + k)] = static_cast<uint8_t>(high << 4 | low);
+      pos += 2;
+    }
+    if (pos >= writeText_.size() || writeText_[pos] != ',') {
+      Event("configuration write: separator missing");
+      return;
+    }
+    ++pos;
+  }
+  if (pos + 1 != writeText_.size()) {
+    Event("configuration write: unexpected characters");
+    return;
+  }
+  record_ = wire;
+  recordChanged_ = true;
+  Event("configuration written");
+}
+
+std::vector<uint8_t> SimInstrument::Packet(int index) const {
+  std::vector<uint8_t> p(133, 0x1A);
+  p[0] = SOH;
+  p[1] = static_cast<uint8_t>(index + 1);
+  p[2] = static_cast<uint8_t>(~(index + 1));
+  const size_t from = static_cast<size_t>(index) * 128;
+  for (size_t k = 0; k < 128 && from + k < file_->bytes.size(); ++k)
+    p[3 + k] = file_->bytes[from + k];
+  const uint16_t crc = Crc16(p.data() + 3, 128);
+  p[131] = static_cast<uint8_t>(crc >> 8);
+  p[132] = static_cast<uint8_t>(crc);
+  return p;
+}
+
+void SimInstrument::SendBlock(bool resend, int64_t now) {
+  state_ = State::kWaitAck;
+  deadline_ = now + options_.ackTimeoutMs;
+  if (blockCount_ == 0) {
+    Send(std::vector<uint8_t>{EOT});
+    state_ = State::kWaitEotAck;
+    return;
+  }
+  std::vector<uint8_t> p = Packet(blockIndex_);
+  const int block = blockIndex_ + 1;
+  auto once = [&](SimFault fault, int at) {
+    const int key = static_cast<int>(fault) * 1000000 + at;
+    if (resend || !options_.faults.count(fault) || faultsDone_.count(key)) return false;
+    faultsDone_.insert(key);
+    return true;
+  };
+  const int fb = options_.faultBlock;
+  if (block == fb && once(SimFault::kCancel, block)) {
+    Event("fault: CAN instead of a block");
+    Send(std::vector<uint8_t>{CAN});
+    state_ = State::kIdle;
+    return;
+  }
+  if (block == fb && once(SimFault::kOutOfSequence, block)) {
+    Event("fault: block out of sequence");
+    p[1] = static_cast<uint8_t>(block + 1);
+    p[2] = static_cast<uint8_t>(~(block + 1));
+  } else if (block == fb && once(SimFault::kBadCrc, block)) {
+    Event("fault: corrupt CRC");
+    p[132] ^= 0xFF;
+  } else if (block == fb && once(SimFault::kStall, block)) {
+    Event("fault: packet stalls after 60 bytes");
+    p.resize(60);
+  } else if (block == fb && once(SimFault::kChecksumPacket, block)) {
+    Event("fault: checksum-mode packet");
+    uint8_t sum = 0;
+    for (int k = 3; k < 131; ++k) sum = static_cast<uint8_t>(sum + p[static_cast<size_t>(k)]);
+    p.resize(132);
+    p[131] = sum;
+  } else if (block >= fb && (block - fb) % 7 == 0 && once(SimFault::kNoise, block)) {
+    Event("fault: line noise");
+    p[10] ^= 0x10;
+    p[77] ^= 0x81;
+  }
+  Send(p);
+}
+
+void SimInstrument::FillClock(ConfigRecord& wire) const {
+  // The computer's local time moved by the offset the clock command left, as calendar fields.
+  const std::tm local = LocalNow();
+  const std::time_t shifted = static_cast<std::time_t>(
+      CalendarSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                      local.tm_min, local.tm_sec) +
+      clockOffset_);
+  std::tm t{};
+  gmtime_r(&shifted, &t);
+  uint8_t* p = wire.data() + 13;
+  p[0] = static_cast<uint8_t>(t.tm_sec);
+  p[1] = static_cast<uint8_t>(t.tm_min);
+  p[2] = static_cast<uint8_t>(t.tm_hour);
+  p[3] = static_cast<uint8_t>(t.tm_mday);
+  p[4] = static_cast<uint8_t>(t.tm_mon + 1);
+  const int dayOfYear = t.tm_yday + 1;
+  const int year = t.tm_year + 1900;
+  const uint32_t secondsOfYear = static_cast<uint32_t>(t.tm_yday) * 86400u +
+                                 static_cast<uint32_t>(t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec);
+  p[5] = static_cast<uint8_t>(dayOfYear >> 8);
+  p[6] = static_cast<uint8_t>(dayOfYear);
+  p[7] = static_cast<uint8_t>(year >> 8);
+  p[8] = static_cast<uint8_t>(year);
+  p[9] = static_cast<uint8_t>(secondsOfYear >> 24);
+  p[10] = static_cast<uint8_t>(secondsOfYear >> 16);
+  p[11] = static_cast<uint8_t>(secondsOfYear >> 8);
+  p[12] = static_cast<uint8_t>(secondsOfYear);
+}
+
+std::string SimInstrument::DirectoryText() const {
+  std::string text =
+      "\r\n" + PrintfInt(static_cast<long long>(options_.files.size())) + " Flash Files\r\n";
+  for (const SimFile& f : options_.files) {
+    text += f.name + "  " + PrintfInt(static_cast<long long>(f.bytes.size())) + " bytes\r\n";
+  }
+  return text;
+}

@@ -1,0 +1,123 @@
+#pragma once
+// A 57x instrument as a state machine: bytes from the program go in, bytes for the program come
+// out, and time-outs run on the caller's millisecond clock. meterlog2-sim drives it on a
+// pseudo-terminal; the link tests drive it in virtual time.
+//
+// What it does with each command (the real instrument's inside is unknown; this follows the
+// program's side of the protocol):
+// - "VER" (after "\r\n"): 49 characters, the firmware date first, ending CR LF.
+// - "1XSU": 'R', the nine groups in hex with ',' after each, 'Q'; every character waits for the
+//   program's echo (a wrong echo or five quiet seconds end the exchange).
+// - "2XSU": 'R', then echoes every character of the groups; on 'Q' the record is stored.
+// - "7SST", "7SUP": noted. "YYYY:MM:DD:hh:mm:ssTDS": sets the instrument's clock.
+// - "RLD": the directory (summary line, one line per file, 0xFF).
+// - "<n>SLD": Flash File n by XMODEM-CRC: waits for 'C' (zero bytes are ignored), 133-byte
+//   packets padded with 0x1A, resends on NAK or after the ACK time-out, EOT at the end; one
+//   CAN from the program aborts.
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/ConfigRecord.h"
+
+enum class SimFault {
+  kSilence,         // answers nothing
+  kWrongEcho,       // echoes the first character of a written record wrongly
+  kBadHex,          // a non-hex digit in the first group of a record read
+  kNoSeparator,     // no ',' after the first group of a record read
+  kBadCrc,          // the fault block's CRC is wrong, once
+  kRepeatBlock,     // the fault block is sent a second time after its ACK
+  kOutOfSequence,   // the block after the fault block is sent in its place
+  kCancel,          // CAN instead of the fault block
+  kStall,           // the fault block stops after 60 bytes until the program's NAK
+  kChecksumPacket,  // the fault block goes out once as a 132-byte checksum-mode packet
+  kNoise,           // bytes of the fault block (and every seventh block after it) flipped once
+};
+bool ParseSimFault(const std::string& name, SimFault& fault);
+std::vector<std::string> SimFaultNames();
+
+struct SimFile {
+  std::string name;
+  std::vector<uint8_t> bytes;
+};
+
+struct SimOptions {
+  std::string firmwareDate = "21 Sep 2005";  // "DD Mon YYYY"
+  std::vector<SimFile> files;
+  std::set<SimFault> faults;
+  int faultBlock = 2;
+  int64_t echoTimeoutMs = 5000;  // waiting for the program's echo or next character
+  int64_t ackTimeoutMs = 12000;  // waiting for ACK/NAK before sending a packet again
+  int64_t startTimeoutMs = 30000;
+  int maxRetries = 10;
+};
+
+class SimInstrument {
+ public:
+  SimInstrument(SimOptions options, const ConfigRecord& wireRecord);
+
+  void Receive(const uint8_t* data, size_t count, int64_t nowMs);
+  void Tick(int64_t nowMs);
+  std::vector<uint8_t> TakeOutput();
+  // The program let go of the line: whatever exchange was running is dropped.
+  void Reset();
+
+  // The record as it travels on the wire (multi-byte fields big-endian).
+  const ConfigRecord& WireRecord() const { return record_; }
+  // True once after each record the program wrote completely.
+  bool TakeRecordChanged();
+  // Seconds the instrument's clock runs ahead of the computer's (set by the clock command).
+  int64_t ClockOffset() const { return clockOffset_; }
+  void SetClockOffset(int64_t seconds) { clockOffset_ = seconds; }
+  // What happened, one line per event, for the simulator's log and the tests.
+  std::vector<std::string> TakeEvents();
+
+  // A plausible default record (inputs Van and Ia, factors 1 and 0).
+  static ConfigRecord DefaultWireRecord();
+
+ private:
+  enum class State {
+    kIdle,
+    kConfigRead,
+    kConfigWriteR,
+    kConfigWrite,
+    kWaitStart,
+    kWaitAck,
+    kWaitEotAck
+  };
+
+  void OnIdleByte(uint8_t byte, int64_t now);
+  void Send(const std::vector<uint8_t>& bytes);
+  void Send(const std::string& text);
+  void Event(const std::string& text) { events_.push_back(text); }
+  void StartRead(int64_t now);
+  void FinishWrite();
+  void SendBlock(bool resend, int64_t now);
+  std::vector<uint8_t> Packet(int index) const;
+  void FillClock(ConfigRecord& wire) const;
+  std::string DirectoryText() const;
+
+  SimOptions options_;
+  ConfigRecord record_;
+  std::vector<uint8_t> out_;
+  std::vector<std::string> events_;
+  State state_ = State::kIdle;
+  std::string line_;
+  int64_t deadline_ = 0;
+  int64_t clockOffset_ = 0;
+  bool recordChanged_ = false;
+  // configuration exchange
+  std::string readText_;
+  size_t readPos_ = 0;
+  std::string writeText_;
+  bool wrongEchoDone_ = false;
+  // transfer
+  const SimFile* file_ = nullptr;
+  int blockCount_ = 0;
+  int blockIndex_ = 0;  // 0-based index of the block in flight
+  int retries_ = 0;
+  std::set<int> faultsDone_;
+  bool repeatPending_ = false;
+};
