@@ -200,6 +200,10 @@ int RunExport(const Args& argsIn) {
                       "\"");
   }
   for (const std::string& arg : args) {
+    if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory" ||
+        arg == "--data-format" || arg == "--columns" || arg == "--rows") {
+      return UsageError(arg + " needs a value");
+    }
     if (arg.size() > 1 && arg[0] == '-') return UsageError("unknown option \"" + arg + "\"");
   }
   if (args.empty()) return UsageError("no log file given");
