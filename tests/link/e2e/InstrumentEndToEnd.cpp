@@ -1,0 +1,219 @@
+// meterlog2-cli against meterlog2-sim through a pseudo-terminal.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ProcessHarness.h"
+
+namespace {
+
+using e2e::CliResult;
+using e2e::RunCli;
+using e2e::SimProcess;
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("meterlog2_e2e_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_ / "files");
+    std::mt19937 random(7);
+    for (const auto& [name, size] : std::vector<std::pair<std::string, size_t>>{
+             {"A.57x", 1000}, {"B.57x", 640}, {"C.57x", 60000}}) {
+      std::vector<uint8_t> bytes(size);
+      for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+      std::ofstream(dir_ / "files" / name, std::ios::binary)
+          .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
+    }
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Starts a simulator serving the three files; time-outs short where the protocol allows.
+  void StartSim(std::vector<std::string> extra = {}, const std::string& baud = "115200") {
+    std::vector<std::string> args = {"--dir",          (dir_ / "files").string(),
+                                     "--state",        (dir_ / "state.bin").string(),
+                                     "--baud",         baud,
+                                     "--echo-timeout", "1000",
+                                     "--ack-timeout",  "3000"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    sim_ = std::make_unique<SimProcess>();
+    ASSERT_TRUE(sim_->Start(args, dir_));
+  }
+  CliResult Cli(std::vector<std::string> args, int interruptAfterMs = -1) {
+    args.insert(args.begin() + 1, {"--port", sim_->device});
+    return RunCli(args, dir_, interruptAfterMs);
+  }
+  // What the download of `name` must give: the bytes padded to whole packets, the format
+  // marker in front.
+  std::vector<uint8_t> Expected(const std::string& name, uint32_t marker = 256) {
+    std::vector<uint8_t> bytes = e2e::ReadBytes(dir_ / "files" / name);
+    bytes.resize((bytes.size() + 127) / 128 * 128, 0x1A);
+    for (int k = 0; k < 4; ++k)
+      bytes[static_cast<size_t>(k)] = static_cast<uint8_t>(marker >> (8 * k));
+    return bytes;
+  }
+  std::string Out(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::filesystem::path dir_;
+  std::unique_ptr<SimProcess> sim_;
+};
+
+TEST_F(EndToEnd, DirectoryListsSummaryAndNumberedEntries) {
+  StartSim();
+  const CliResult r = Cli({"directory"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "3 Flash Files\n1  A.57x  1000 bytes\n2  B.57x  640 bytes\n3  C.57x  60000 bytes\n");
+  EXPECT_LT(r.seconds, 5);  // the 0xFF terminator ends the read at once
+}
+
+TEST_F(EndToEnd, DownloadGivesThePaddedFileWithTheFormatMarker) {
+  StartSim();
+  CliResult r = Cli({"download", "--entry", "1", "-o", Out("a.57x")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("a.57x")), Expected("A.57x"));
+  r = Cli({"download", "--entry", "2", "-o", Out("b.57x"), "--baud", "9600"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("b.57x")), Expected("B.57x"));
+  EXPECT_NE(sim_->Log().find("download of file 2 requested"), std::string::npos);
+}
+
+TEST_F(EndToEnd, OldFirmwareMarksTheFileWithFormatOne) {
+  StartSim({"--firmware-date", "20 Sep 2005"});
+  const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("b.57x")), Expected("B.57x", 1));
+}
+
+TEST_F(EndToEnd, CorruptRepeatedAndNoisyPacketsStillGiveTheRightBytes) {
+  StartSim(
+      {"--fault", "bad-crc", "--fault", "repeat-block", "--fault", "noise", "--fault-block", "3"});
+  const CliResult r = Cli({"download", "--entry", "1", "-o", Out("a.57x")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("a.57x")), Expected("A.57x"));
+  EXPECT_NE(r.err.find("Received an invalid packet..."), std::string::npos);
+}
+
+TEST_F(EndToEnd, StalledPacketIsDroppedAndSentAgain) {
+  StartSim({"--fault", "stall", "--ack-timeout", "20000"});
+  const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("b.57x")), Expected("B.57x"));
+  EXPECT_GE(r.seconds, 9);  // the receiver's ten-second packet deadline
+}
+
+TEST_F(EndToEnd, OutOfSequenceBlockEndsWithTheReasonAndThePartialFile) {
+  StartSim({"--fault", "out-of-sequence", "--fault-block", "4"});
+  const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("out of sequence"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("partial file " + Out("b.57x")), std::string::npos) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("b.57x")).size(), 3u * 128);
+  EXPECT_NE(sim_->Log().find("transfer cancelled by the program"), std::string::npos);
+}
+
+TEST_F(EndToEnd, InstrumentCancelAndMissingEntry) {
+  StartSim({"--fault", "cancel"});
+  CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("the instrument cancelled the transfer"), std::string::npos) << r.err;
+
+  r = Cli({"download", "--entry", "9", "-o", Out("x.57x")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("no entry 9"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(Out("x.57x")));
+}
+
+TEST_F(EndToEnd, CtrlCCancelsTheTransferWithCan) {
+  StartSim({}, "9600");
+  const CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")}, 2500);
+  EXPECT_EQ(r.code, 130) << r.err;
+  EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
+  const size_t size = e2e::ReadBytes(Out("c.57x")).size();
+  EXPECT_GT(size, 0u);
+  EXPECT_LT(size, 60000u);
+  EXPECT_EQ(size % 128, 0u);
+  EXPECT_LT(r.seconds, 10);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(sim_->Log().find("transfer cancelled by the program"), std::string::npos);
+}
+
+TEST_F(EndToEnd, ConfigReadChangeAndPersist) {
+  StartSim();
+  CliResult r = Cli({"config"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Channel 1: AC: Van (input code 6)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Range: 0-360"), std::string::npos);
+  EXPECT_NE(r.out.find("Ia: magnitude 1, phase 0"), std::string::npos);
+
+  r = Cli({"config", "--set", "channel2=AC: In", "--set", "Ib.phase=-120", "--set", "polarity=-",
+           "--no-clock"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("Updated Device Configuration"), std::string::npos);
+  const std::string log = sim_->Log();
+  EXPECT_NE(log.find("configuration written"), std::string::npos);
+  EXPECT_NE(log.find("7SUP"), std::string::npos);
+  EXPECT_EQ(log.find("clock set"), std::string::npos);
+
+  // A new simulator run keeps what was written.
+  sim_.reset();
+  StartSim();
+  r = Cli({"config"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Channel 2: AC: In (input code 28)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Ib: magnitude 1, phase -120"), std::string::npos);
+  EXPECT_NE(r.out.find("Polarity: -"), std::string::npos);
+  EXPECT_NE(r.out.find("Range: 0-360"), std::string::npos);  // untouched
+
+  r = Cli({"config", "--set", "Ia.magnitude=0"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("between 0.0001 and 99999"), std::string::npos);
+
+  r = Cli({"config", "--set", "range=0-180"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(sim_->Log().find("clock set to"), std::string::npos);
+}
+
+TEST_F(EndToEnd, ConfigurationFaultsAreReported) {
+  StartSim({"--fault", "wrong-echo"});
+  CliResult r = Cli({"config", "--set", "scale=on"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Error updating configuration"), std::string::npos) << r.err;
+  EXPECT_EQ(sim_->Log().find("7SST"), std::string::npos);
+
+  sim_.reset();
+  StartSim({"--fault", "bad-hex"});
+  r = Cli({"config"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Failed to read configuration"), std::string::npos) << r.err;
+
+  sim_.reset();
+  StartSim({"--fault", "no-separator"});
+  r = Cli({"config"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Failed to read configuration"), std::string::npos) << r.err;
+}
+
+TEST_F(EndToEnd, SilentInstrumentFailsAfterAboutTenSeconds) {
+  StartSim({"--fault", "silence"});
+  const CliResult r = Cli({"directory"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Failed to communicate with a 57x device"), std::string::npos) << r.err;
+  EXPECT_GE(r.seconds, 8);
+  EXPECT_LT(r.seconds, 13);
+}
+
+TEST_F(EndToEnd, PortProblems) {
+  StartSim();
+  CliResult r = RunCli({"directory", "--port", (dir_ / "no-such-tty").string()}, dir_);
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Could not open the COM Port"), std::string::npos) << r.err;
+  r = Cli({"directory", "--baud", "57600"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("1200, 2400, 4800, 9600, 19200, 38400"), std::string::npos);
+}
+
+}  // namespace
