@@ -1,0 +1,248 @@
+// The download and configure flows against the simulated instrument, in virtual time.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "FakeLink.h"
+#include "FlashDirectory.h"
+#include "InstrumentFlows.h"
+#include "SimInstrument.h"
+#include "config/ConfigFields.h"
+
+namespace {
+
+// Hands the flow a port it may destroy while the test keeps the line to look at.
+class PortView : public LinkPort {
+ public:
+  explicit PortView(FakePort& port) : port_(port) {}
+  int Read(uint8_t* b, int n) override { return port_.Read(b, n); }
+  int Write(const uint8_t* d, int n) override { return port_.Write(d, n); }
+  int BytesWaiting() override { return port_.BytesWaiting(); }
+  bool FlushOutput() override { return port_.FlushOutput(); }
+  bool WaitDrained(int ms) override { return port_.WaitDrained(ms); }
+  void PurgeInput() override { port_.PurgeInput(); }
+  void PurgeOutput() override { port_.PurgeOutput(); }
+  LinkClock& Clock() override { return port_.Clock(); }
+
+ private:
+  FakePort& port_;
+};
+
+class FlowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = (std::filesystem::temp_directory_path() /
+             (std::string("meterlog2_flow_") +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".57x"))
+                .string();
+    settings_.FillComOptions();
+    services_.findPorts = [this] { return ports_; };
+    services_.openPort = [this](const std::string& name, const LineSettings&, std::string& error,
+                                bool& openFailed) -> std::unique_ptr<LinkPort> {
+      opened_ = name;
+      openFailed = !openable_;
+      if (!openable_) {
+        error = "No such file or directory";
+        return nullptr;
+      }
+      return std::make_unique<PortView>(port_);
+    };
+  }
+  void TearDown() override { std::filesystem::remove(path_); }
+
+  void AttachSim(SimOptions options = {}) {
+    if (options.files.empty()) {
+      options.files = {{"ONE.57x", std::vector<uint8_t>(300, 0x11)},
+                       {"TWO.57x", std::vector<uint8_t>(200, 0x22)}};
+    }
+    sim_ = std::make_unique<SimInstrument>(options, SimInstrument::DefaultWireRecord());
+    port_.onByte = [this](FakePort& p, uint8_t b) {
+      sim_->Receive(&b, 1, p.clock.ms);
+      const std::vector<uint8_t> out = sim_->TakeOutput();
+      if (!out.empty()) p.Send(out, 1);
+    };
+  }
+
+  FakePort port_;
+  FakePrompt prompt_;
+  ComSettings settings_;
+  LinkServices services_;
+  std::vector<std::string> ports_ = {"/dev/ttyS0", "/dev/pts/7"};
+  bool openable_ = true;
+  std::string opened_;
+  std::unique_ptr<SimInstrument> sim_;
+  std::string path_;
+};
+
+TEST_F(FlowTest, DownloadReceivesTheChosenEntryAndClosesCleanly) {
+  AttachSim();
+  prompt_.chooseFile = [this](const FlashDirectory& d, int& index, std::string& path) {
+    EXPECT_EQ(d.summary, "2 Flash Files");
+    EXPECT_EQ(d.entries.size(), 2u);
+    index = 1;
+    path = path_;
+    return true;
+  };
+  std::string version;
+  const DownloadOutcome outcome = DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_TRUE(outcome.received);
+  EXPECT_EQ(outcome.path, path_);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(version.substr(0, 11), "21 Sep 2005");
+  EXPECT_EQ(opened_, "/dev/ttyS0");  // the dialog's default: the first port
+  EXPECT_NE(port_.SentText().find("2SLD"), std::string::npos);
+  std::ifstream in(path_, std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_EQ(file.size(), 256u);
+  EXPECT_EQ(file[3], 0);
+  EXPECT_EQ(file[4], 0x22);
+  EXPECT_EQ(file[255], 0x1A);
+  // The last ACK must not be purged away: the line drains before the input purge, and output
+  // that drained is not purged at all.
+  EXPECT_EQ(port_.events, (std::vector<std::string>{"drain", "purge-in"}));
+  EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST_F(FlowTest, DownloadFailuresShowTheirMessages) {
+  std::string version;
+  ports_.clear();
+  DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"No COM Ports Detected"}));
+
+  ports_ = {"COM3"};
+  prompt_.messages.clear();
+  prompt_.choosePort = false;
+  DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_TRUE(opened_.empty());
+
+  prompt_.choosePort = true;
+  openable_ = false;
+  DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Could not open the COM Port"}));
+
+  openable_ = true;
+  prompt_.messages.clear();
+  DownloadFlashFile(settings_, prompt_, services_, version);  // nobody answers
+  EXPECT_EQ(prompt_.messages,
+            (std::vector<std::string>{"Failed to communicate with a 57x device"}));
+  EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST_F(FlowTest, DirectoryFailuresAreToldApart) {
+  std::string version;
+  AttachSim();
+  port_.failWritesAfter = 5;  // "\r\nVER" goes out, "RLD" does not
+  DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Error while sending initial command"}));
+
+  FakePort& port = port_;
+  port.failWritesAfter = -1;
+  port.sent.clear();
+  prompt_.messages.clear();
+  port.onByte = [](FakePort& p, uint8_t b) {  // identifies itself, then says nothing
+    if (b == 'R' && p.SentText().ends_with("VER")) p.Send(std::string(47, 'v') + "\r\n");
+  };
+  DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Couldn't read Flash File Directory"}));
+}
+
+TEST_F(FlowTest, CancelledDirectoryChoiceSendsNoRequest) {
+  AttachSim();
+  prompt_.chooseFile = [](const FlashDirectory&, int&, std::string&) { return false; };
+  std::string version;
+  const DownloadOutcome outcome = DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_FALSE(outcome.attempted);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(port_.SentText().find("SLD"), std::string::npos);
+}
+
+TEST_F(FlowTest, ConfigureWritesTheEditedValuesAndSetsTheClock) {
+  AttachSim();
+  port_.clock.local = {2011, 1, 5, 9, 7, 3};
+  prompt_.editConfig = [](ConfigDialogValues& v) {
+    EXPECT_EQ(v.channel1, 6);
+    EXPECT_EQ(v.channel2, 12);
+    EXPECT_EQ(v.factors[0], 1.0f);
+    v.channel1 = 12;
+    v.factors[0] = 2.0f;
+    v.polarityIndex = 0;
+    return true;
+  };
+  ConfigureDevice(settings_, prompt_, services_);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Updated Device Configuration"}));
+  EXPECT_TRUE(sim_->TakeRecordChanged());
+  const ConfigRecord& wire = sim_->WireRecord();
+  EXPECT_EQ(wire[33], 12);
+  EXPECT_EQ(wire[38], 0x82);  // polarity cleared, bits 2-7 and range kept
+  const float two = 2.0f;
+  EXPECT_EQ(std::memcmp(wire.data() + 651, &two, 4), 0);  // least significant byte first
+  EXPECT_TRUE(port_.SentText().ends_with("7SST7SUP2011:01:05:09:07:03TDS"));
+  EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST_F(FlowTest, ConfigureCancelAndFaults) {
+  AttachSim();
+  prompt_.editConfig = [](ConfigDialogValues&) { return false; };
+  ConfigureDevice(settings_, prompt_, services_);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_EQ(port_.SentText().find("2XSU"), std::string::npos);
+
+  SimOptions wrongEcho;
+  wrongEcho.faults = {SimFault::kWrongEcho};
+  AttachSim(wrongEcho);
+  prompt_.editConfig = [](ConfigDialogValues&) { return true; };
+  ConfigureDevice(settings_, prompt_, services_);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Error updating configuration"}));
+
+  SimOptions badHex;
+  badHex.faults = {SimFault::kBadHex};
+  AttachSim(badHex);
+  prompt_.messages.clear();
+  ConfigureDevice(settings_, prompt_, services_);
+  EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Failed to read configuration"}));
+}
+
+TEST(ComSettings, PreselectsTheLastPortOrTheNearestLowerOne) {
+  ComSettings s;
+  s.FillComOptions();
+  EXPECT_EQ(s.baudRates,
+            (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
+  EXPECT_EQ(s.parities, (std::vector<std::string>{"None", "Even", "Odd"}));
+  // First use: nothing chosen yet, the dialog's defaults apply.
+  ASSERT_TRUE(s.EnumerateComPorts({"COM3", "COM7"}));
+  EXPECT_EQ(s.portIndex, -1);
+  const LineSettings line = s.Line();
+  EXPECT_EQ(line.baudRate, 9600);
+  EXPECT_EQ(line.dataBits, 8);
+  EXPECT_EQ(line.parity, LineParity::None);
+  EXPECT_EQ(line.stopBits, 1);
+
+  s.ports = {"COM1", "COM5"};
+  s.StoreChoice(1, 5, 0, 1, 1);
+  EXPECT_EQ(s.portNumber, 5);
+  EXPECT_EQ(s.Line().baudRate, 38400);
+  EXPECT_EQ(s.Line().parity, LineParity::Even);
+  ASSERT_TRUE(s.EnumerateComPorts({"COM7", "COM3"}));
+  EXPECT_EQ(s.ports, (std::vector<std::string>{"COM3", "COM7"}));
+  EXPECT_EQ(s.portIndex, 0);  // COM5 gone: COM3
+  ASSERT_TRUE(s.EnumerateComPorts({"COM7"}));
+  EXPECT_EQ(s.portIndex, -1);  // nothing lower
+
+  ASSERT_TRUE(s.EnumerateComPorts({"COM17"}));
+  EXPECT_EQ(s.PortNumberAt(0), 17);
+  EXPECT_EQ(s.PortNumberAt(1), -1);
+  EXPECT_FALSE(s.EnumerateComPorts({}));
+
+  s.ports = {"/dev/ttyS0", "/dev/pts/4"};
+  s.StoreChoice(1, 3, 1, 0, 0);
+  ASSERT_TRUE(s.EnumerateComPorts({"/dev/ttyUSB0", "/dev/pts/4"}));
+  EXPECT_EQ(s.portIndex, 1);
+  ASSERT_TRUE(s.EnumerateComPorts({"/dev/ttyUSB0"}));
+  EXPECT_EQ(s.portIndex, -1);
+}
+
+}  // namespace
