@@ -39,31 +39,6 @@ const char* const kStandardHeader =
     "Power Factor Narrow,Volt Amps Narrow,VARs Narrow,Ch2 Mag Wide,Ch2 Mag Narrow,Ch2 THD,"
     "Watt Hours,Volt Amp Hours,VAR Hours";
 
-const char* const kThreePhaseHeader =
-    "Log Type,Time,Watt Hours,Volt Amp Hours,VAR Hours,3 Phase Direction,Average Phase,"
-    "Average Volts Wide,Average Current Wide,Average Power Factor Wide,Total Power Wide,"
-    "Total Volt Amps Wide,Total VARs Wide,Average Volts Narrow,Average Current Narrow,"
-    "Average Power Factor Narrow,Total Power Narrow,Total Volt Amps Narrow,Total VARs Narrow,"
-    "3 Phase Frequency,"
-    "Phase A Phase Angle,Phase A Power Wide,Phase A Power Factor Wide,Phase A Volt Amps Wide,"
-    "Phase A VARs Wide,Phase A Volts Wide,Phase A Volts THD,Phase A Power Narrow,"
-    "Phase A Power Factor Narrow,Phase A Volt Amps Narrow,Phase A VARs Narrow,"
-    "Phase A Current Narrow,Phase A Current THD,"
-    "Phase B Phase Angle,Phase B Power Wide,Phase B Power Factor Wide,Phase B Volt Amps Wide,"
-    "Phase B VARs Wide,Phase B Volts Wide,Phase B Volts THD,Phase B Power Narrow,"
-    "Phase B Power Factor Narrow,Phase B Volt Amps Narrow,Phase B VARs Narrow,"
-    "Phase B Volts Narrow,Phase B Current THD,"
-    "Phase C Phase Angle,Phase C Power Wide,Phase C Power Factor Wide,Phase C Volt Amps Wide,"
-    "Phase C VARs Wide,Phase C Volts Wide,Phase C Volts THD,Phase C Power Narrow,"
-    "Phase C Power Factor Narrow,Phase C Volt Amps Narrow,Phase C VARs Narrow,"
-    "Phase C Current Narrow,Phase C Current THD";
-
-const char* const kVectorHeader =
-    "Log Type,Time,Watt Hours,Volt Amp Hours,VAR Hours,3 Phase Direction,"
-    "Phase A Volts,Phase A Volts Phase,Phase A Current,Phase A Current Phase,"
-    "Phase B Volts,Phase B Volts Phase,Phase B Current,Phase B Current Phase,"
-    "Phase C Volts,Phase C Volts Phase,Phase C Current,Phase C Current Phase";
-
 TEST(ColumnSets, ColumnCountsPerLogTypeAndFormat) {
   struct Case {
     int logType;
@@ -96,30 +71,15 @@ TEST(ColumnSets, FormatZeroMeansTheDocumentsDetectedFormat) {
   EXPECT_EQ(list.VisibleCount(), 18);
 }
 
-TEST(ColumnSets, ExactHeaderTextsOfTheSmallSets) {
+// The other sets' header lines are pinned byte for byte by the golden CSV files.
+TEST(ColumnSets, StandardHeaderLine) {
   CColumnList list;
   list.BuildColumns(1, 1);
   EXPECT_EQ(Joined(list, 0, list.size()), kStandardHeader);
-  list.BuildColumns(6, 1);
-  EXPECT_EQ(Joined(list, 0, list.size()), kThreePhaseHeader);
-  list.BuildColumns(5, 256);
-  EXPECT_EQ(Joined(list, 0, list.size()), kVectorHeader);
-
-  // The tabular set starts with the whole three-phase set.
-  list.BuildColumns(4, 1);
-  EXPECT_EQ(Joined(list, 0, 59), kThreePhaseHeader);
 }
 
-TEST(ColumnSets, IdentifierOrder) {
+TEST(ColumnSets, NoSetHoldsAnIdentifierTwiceOrOneWithoutAQuery) {
   CColumnList list;
-  list.BuildColumns(2, 1);
-  for (int i = 0; i < 225; ++i) EXPECT_EQ(list.Entries()[static_cast<size_t>(i)].nColumnId, i);
-
-  list.BuildColumns(4, 1);
-  for (int i = 59; i < 665; ++i) {
-    EXPECT_EQ(list.Entries()[static_cast<size_t>(i)].nColumnId, 284 + (i - 59));
-  }
-
   // The six identifiers without a query are in no set.
   const std::set<int> noQuery = {245, 251, 260, 267, 275, 281};
   for (int type = 0; type <= 6; ++type) {
