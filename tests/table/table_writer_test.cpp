@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,10 @@
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
 #include "table/TableWriter.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -214,5 +219,39 @@ TEST_F(ExportFileTest, FailuresNameTheFileAndLeaveNothingBehind) {
   EXPECT_FALSE(ExportTableFile("", doc, columns, nullptr, ',', error));
   EXPECT_FALSE(error.empty());
 }
+
+#ifndef _WIN32
+// A disk that fills up halfway: the file size limit makes the writes fail the same way.
+TEST_F(ExportFileTest, AWriteFailureHalfwayKeepsTheOldFile) {
+  SampleLogOptions options;
+  options.logType = 4;
+  options.records = 50;  // about 330 KB of CSV
+  const std::vector<uint8_t> bytes = MakeSampleLog(options);
+  CMeterlog2Doc big;
+  ASSERT_EQ(big.LoadFromMemory(bytes.data(), bytes.size(), "big.57x").status,
+            LoadResult::Status::kLoaded);
+  CColumnList bigList;
+  bigList.BuildColumns(big.GetFirstLogType(), 0, &big);
+
+  const fs::path target = folder / "old.csv";
+  std::ofstream(target, std::ios::binary) << "old content\r\n";
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 100000;
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  const bool ok =
+      ExportTableFile(target.string(), big, VisibleColumns(bigList), nullptr, ',', error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_FALSE(ok);
+  EXPECT_NE(error.find(target.string()), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(target), "old content\r\n");
+  EXPECT_EQ(FilesIn(folder), 1u) << "the partial temporary file was removed";
+}
+#endif
 
 }  // namespace
