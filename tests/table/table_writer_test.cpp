@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,10 +158,10 @@ class ExportFileTest : public WriterTest {
  protected:
   void SetUp() override {
     WriterTest::SetUp();
-    folder =
-        fs::temp_directory_path() /
-        ("meterlog2_export_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // The plain and the sanitized test programs run side by side: a folder of its own each.
+    folder = fs::temp_directory_path() /
+             ("meterlog2_export_" + std::to_string(std::random_device{}()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
