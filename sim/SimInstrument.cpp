@@ -192,7 +192,7 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
           retries_ = 0;
           SendBlock(false, now);
         } else if (byte != 0) {
-          line_.push_back(static_cast<char>(byte));
+          AbandonForCommand(byte, now);
         }
         break;
       case State::kWaitAck:
@@ -233,19 +233,24 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
             SendBlock(true, now);
           }
         } else if (byte != 0 && byte != 'C') {
-          // A new command means the program has given up on the transfer.
-          line_.push_back(static_cast<char>(byte));
-          if (line_.ends_with("VER") || line_.ends_with("XSU") || line_.ends_with("RLD") ||
-              line_.ends_with("SLD")) {
-            Event("transfer abandoned for a new command");
-            state_ = State::kIdle;
-            const std::string pendingLine = line_;
-            line_.clear();
-            for (char c : pendingLine) OnIdleByte(static_cast<uint8_t>(c), now);
-          }
+          AbandonForCommand(byte, now);
         }
         break;
     }
+  }
+}
+
+void SimInstrument::AbandonForCommand(uint8_t byte, int64_t now) {
+  // A new command means the program has given up on the transfer.
+  line_.push_back(static_cast<char>(byte));
+  if (line_.size() > 64) line_.erase(0, line_.size() - 64);
+  if (line_.ends_with("VER") || line_.ends_with("XSU") || line_.ends_with("RLD") ||
+      line_.ends_with("SLD")) {
+    Event("transfer abandoned for a new command");
+    state_ = State::kIdle;
+    const std::string pendingLine = line_;
+    line_.clear();
+    for (char c : pendingLine) OnIdleByte(static_cast<uint8_t>(c), now);
   }
 }
 

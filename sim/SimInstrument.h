@@ -89,6 +89,7 @@ class SimInstrument {
   };
 
   void OnIdleByte(uint8_t byte, int64_t now);
+  void AbandonForCommand(uint8_t byte, int64_t now);
   void Send(const std::vector<uint8_t>& bytes);
   void Send(const std::string& text);
   void Event(const std::string& text) { events_.push_back(text); }
