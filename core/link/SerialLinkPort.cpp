@@ -1,6 +1,5 @@
 #include "SerialLinkPort.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -71,14 +70,7 @@ class SerialLinkPort final : public LinkPort {
       if (left <= 0) break;
       if (!port_.waitForReadyRead(static_cast<int>(left))) {
         if (IsFatal(port_.error())) return -1;
-        port_.clearError();
-        if (timer.elapsed() < kReadTimeoutMs && port_.bytesAvailable() == 0 &&
-            port_.error() == QSerialPort::NoError) {
-          // waitForReadyRead can return early without data (a line error it just cleared);
-          // keep waiting out the time-out rather than spinning.
-          continue;
-        }
-        break;
+        port_.clearError();  // the time-out, or a line error: wait out what is left
       }
     }
     const qint64 n = port_.read(reinterpret_cast<char*>(buffer),
@@ -134,7 +126,7 @@ class SerialLinkPort final : public LinkPort {
       if (::ioctl(fd, TIOCOUTQ, &queued) != 0) return ::tcdrain(fd) == 0;
       if (queued <= 0) return true;
       if (timer.elapsed() >= milliseconds) return false;
-      QThreadSleep(2);
+      SystemLinkClock().Sleep(2);
     }
 #elif defined(Q_OS_WIN)
     return FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle())) != 0;
