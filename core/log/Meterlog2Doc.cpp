@@ -192,6 +192,7 @@ LoadResult CMeterlog2Doc::LoadFrom(ByteSource& source, const std::string& fullPa
       }
     }
   }
+  GetLogType(m_nFirstLogType, 0);
   if (dump && !text.empty()) dump->write(text.data(), static_cast<std::streamsize>(text.size()));
   if (dump) dump->flush();
   return {};
@@ -202,6 +203,7 @@ size_t CMeterlog2Doc::DeleteRecords() {
   m_records.clear();
   m_records.shrink_to_fit();
   m_nRecordCount = 0;
+  m_nFirstLogType = 0;
   return freed;
 }
 

@@ -102,7 +102,7 @@ class CMeterlog2Doc {
   // the current data format is 256).
   bool IsVectorVariant() const;
   // Log type of record 0 (0 without records).
-  int GetFirstLogType() const;
+  int GetFirstLogType() const { return m_nFirstLogType; }
 
  private:
   bool ThreePhaseLayout() const;
@@ -114,6 +114,7 @@ class CMeterlog2Doc {
 
   std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
   unsigned m_nRecordCount = 0;
+  int m_nFirstLogType = 0;  // log type of record 0: it decides the layout of every record
   uint16_t m_wRecordSize = 0;
   uint32_t m_dwDetectedDataFormat = 0;
   uint32_t m_dwCurrentDataFormat = 0;

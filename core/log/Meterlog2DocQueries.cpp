@@ -40,12 +40,6 @@ size_t HarmonicAt(const HarmonicSource& s, unsigned h) {
 
 }  // namespace
 
-int CMeterlog2Doc::GetFirstLogType() const {
-  int type = 0;
-  GetLogType(type, 0);
-  return type;
-}
-
 bool CMeterlog2Doc::ThreePhaseLayout() const {
   return GetFirstLogType() >= 4;
 }
