@@ -91,9 +91,10 @@ class FakePort : public LinkPort {
                                           [&](const Timed& t) { return t.at <= clock.ms; }));
   }
   bool FlushOutput() override { return true; }
+  bool drains = true;  // false: output that can never leave the driver
   bool WaitDrained(int) override {
     events.push_back("drain");
-    return true;
+    return drains;
   }
   void PurgeInput() override { events.push_back("purge-in"); }
   void PurgeOutput() override { events.push_back("purge-out"); }

@@ -2,6 +2,7 @@
 
 #include "FakeLink.h"
 #include "SerialIo.h"
+#include "SerialLinkPort.h"
 
 namespace {
 
@@ -111,6 +112,32 @@ TEST(Primitives, NullPortDoesNothing) {
   EXPECT_EQ(ReadHex(buffer, 1, nullptr, true), 0);
   EXPECT_EQ(WriteHex(buffer, 1, nullptr), 0);
   EXPECT_FALSE(WriteCommand("VER", nullptr));
+}
+
+// The flow's port is closed by CloseComPort: the last bytes written must get out before any
+// purge, and output is thrown away only when it cannot leave at all.
+TEST(CloseComPort, DrainsBeforePurgingAndPurgesOutputOnlyWhenStuck) {
+  std::vector<std::string> events;
+  struct Probe : FakePort {
+    std::vector<std::string>* log;
+    ~Probe() override { *log = events; }
+  };
+  auto drained = std::make_unique<Probe>();
+  drained->log = &events;
+  std::unique_ptr<LinkPort> port = std::move(drained);
+  CloseComPort(port);
+  EXPECT_FALSE(port);
+  EXPECT_EQ(events, (std::vector<std::string>{"drain", "purge-in"}));
+
+  auto stuck = std::make_unique<Probe>();
+  stuck->log = &events;
+  stuck->drains = false;
+  port = std::move(stuck);
+  CloseComPort(port);
+  EXPECT_EQ(events, (std::vector<std::string>{"drain", "purge-in", "purge-out"}));
+
+  std::unique_ptr<LinkPort> none;
+  CloseComPort(none);  // nothing to do
 }
 
 }  // namespace
