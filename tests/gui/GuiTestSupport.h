@@ -1,0 +1,33 @@
+#pragma once
+// Shared by the GUI suites: sample logs in a scratch folder, a place for every message the
+// program would show, and a way to act on a modal dialog once it is up.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "samples/SampleLog.h"
+
+class QWidget;
+
+// Registers a test object with the suite's main(); returns the number registered.
+int RegisterGuiTest(std::function<QObject*()> make);
+#define REGISTER_GUI_TEST(Class) \
+  static const int Class##_registered = RegisterGuiTest([] { return new Class; })
+
+// The scratch folder of this run (also XDG_STATE_HOME and XDG_CONFIG_HOME).
+QString ScratchDir();
+// Writes a sample log under the scratch folder and returns its path.
+QString WriteSample(const QString& name, const SampleLogOptions& options);
+QString WriteSample(const QString& name, int logType, unsigned records, uint32_t dataFormat = 1);
+QByteArray ReadAll(const QString& path);
+
+// Messages the program showed since the last TakeMessages().
+QStringList TakeMessages();
+
+// Runs `action` on the next modal dialog once it is shown (polls the event loop).
+void WhenModal(std::function<void(QWidget*)> action);
+
+// Forgets the recent-file list between tests.
+void ClearSettings();

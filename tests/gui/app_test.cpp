@@ -1,0 +1,299 @@
+// The application as the user meets it: start-up, titles, the command states through open,
+// data-format changes and revert, recent files, drops, the About box and the dump file.
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+#include <sstream>
+
+#include "GuiTestSupport.h"
+#include "app/AboutDlg.h"
+#include "app/CMainFrame.h"
+#include "app/CMeterlog2App.h"
+#include "app/RecentFileList.h"
+#include "app/VersionText.h"
+#include "log/RecordDump.h"
+#include "table/CMeterlog2View.h"
+#include "table/LogTableModel.h"
+
+namespace {
+
+struct CommandState {
+  bool exportCsv, selectColumns, dataFormat, copy;
+};
+
+CommandState States(CMeterlog2App& app) {
+  const auto& c = app.GetMainFrame()->GetCommands();
+  return {c.exportCsv->isEnabled(), c.selectColumns->isEnabled(),
+          app.GetMainFrame()->GetDataFormatMenu()->menuAction()->isEnabled(),
+          c.editCopy->isEnabled()};
+}
+
+QString ExpectedTitle(CMeterlog2App& app) {
+  std::string title;
+  if (!app.GetDocument().GetRecordTitle(title, 0)) return QString();
+  return QString::fromStdString(title);
+}
+
+}  // namespace
+
+class AppTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    ClearSettings();
+    TakeMessages();
+  }
+
+  void versionText() {
+    QCOMPARE(FormatVersionText(2, 0, 0, 2), QStringLiteral("v2.002"));
+    QCOMPARE(FormatVersionText(10, 1, 2, 3), QStringLiteral("v10.123"));
+    CAboutDlg about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Meterlog"));
+    QCOMPARE(about.VersionText(),
+             FormatVersionText(METERLOG2_VERSION_MAJOR + 0, METERLOG2_VERSION_MINOR + 0,
+                               METERLOG2_VERSION_PATCH + 0, METERLOG2_VERSION_TWEAK + 0));
+  }
+
+  void startWithoutFile() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    QCOMPARE(app.GetMainFrame()->windowTitle(), QStringLiteral("Flash File: Empty - Meterlog"));
+    QCOMPARE(app.GetView()->model()->rowCount(), 0);
+    QCOMPARE(app.GetView()->model()->columnCount(), 0);
+    const CommandState s = States(app);
+    QVERIFY(!s.exportCsv && !s.selectColumns && !s.dataFormat && !s.copy);
+    const auto& c = app.GetMainFrame()->GetCommands();
+    for (QAction* always : {c.fileOpen, c.appExit, c.configure, c.download, c.appAbout})
+      QVERIFY(always->isEnabled());
+    QCOMPARE(app.GetMainFrame()->GetMessagePane()->text(), QStringLiteral("Ready"));
+    QVERIFY(TakeMessages().isEmpty());
+  }
+
+  void startWithFileAndFailedStart() {
+    const QString path = WriteSample(QStringLiteral("start.57x"), 1, 12);
+    {
+      CMeterlog2App app;
+      QVERIFY(app.InitInstance({path}));
+      QCOMPARE(app.GetView()->model()->rowCount(), 12);
+      QCOMPARE(app.GetView()->model()->columnCount(), 23);
+      QVERIFY(ExpectedTitle(app).startsWith(QLatin1String("Standard Log ")));
+      QCOMPARE(app.GetMainFrame()->windowTitle(), ExpectedTitle(app) + " - Meterlog");
+      const CommandState s = States(app);
+      QVERIFY(s.exportCsv && s.selectColumns && s.dataFormat && !s.copy);
+      app.GetView()->selectRow(3);
+      QVERIFY(app.GetMainFrame()->GetCommands().editCopy->isEnabled());
+      app.GetView()->clearSelection();
+      QVERIFY(!app.GetMainFrame()->GetCommands().editCopy->isEnabled());
+    }
+    // A file that cannot be opened ends start-up after telling the user.
+    CMeterlog2App app;
+    QVERIFY(!app.InitInstance({ScratchDir() + "/missing.57x"}, false));
+    QCOMPARE(TakeMessages().size(), 1);
+  }
+
+  void emptyFileAndNewDocumentClearRows() {
+    SampleLogOptions none;
+    none.logType = 1;
+    none.records = 0;
+    const QString empty = WriteSample(QStringLiteral("norecords.57x"), none);
+    const QString path = WriteSample(QStringLiteral("five.57x"), 1, 5);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    QVERIFY(app.OpenDocumentFile(empty));
+    QCOMPARE(app.GetTitle(), QStringLiteral("Flash File: Empty"));
+    // The column list stays; the rows follow the document.
+    QCOMPARE(app.GetView()->model()->columnCount(), 23);
+    QCOMPARE(app.GetView()->model()->rowCount(), 0);
+    QVERIFY(!States(app).exportCsv);
+
+    QVERIFY(app.OpenDocumentFile(path));
+    app.GetMainFrame()->GetCommands().fileNew->trigger();
+    QCOMPARE(app.GetTitle(), QStringLiteral("Flash File: Empty"));
+    QCOMPARE(app.GetView()->model()->rowCount(), 0);
+  }
+
+  void unknownLogTypeInFirstRecord() {
+    SampleLogOptions odd;
+    odd.logType = 9;
+    odd.records = 4;
+    const QString path = WriteSample(QStringLiteral("type9.57x"), odd);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    QCOMPARE(app.GetTitle(), QStringLiteral("Flash File: Empty"));
+    QCOMPARE(app.GetView()->model()->columnCount(), 59);
+    QCOMPARE(app.GetView()->model()->rowCount(), 4);
+    QCOMPARE(app.GetView()->model()->index(0, 0).data().toString(), QStringLiteral("Oops!"));
+  }
+
+  void dataFormatMarksAndRevert() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("f256.57x"), 1, 3, 256)}, false));
+    const auto& c = app.GetMainFrame()->GetCommands();
+    QVERIFY(c.format0100->isChecked() && !c.format0001->isChecked());
+    QVERIFY(!c.formatUnknown->isEnabled() && !c.formatUnknown->isChecked());
+    QVERIFY(!c.formatRevert->isEnabled());
+    const int freq = app.GetView()->GetModel()->columnCount() > 4 ? 4 : 0;
+    const QString before = app.GetView()->model()->index(0, freq).data().toString();
+    app.GetView()->selectRow(1);
+
+    c.format0001->trigger();
+    QVERIFY(c.format0001->isChecked() && !c.format0100->isChecked());
+    QVERIFY(c.formatRevert->isEnabled());
+    QVERIFY(app.GetView()->model()->index(0, freq).data().toString() != before);
+    // Not a vector log: only a repaint, the selection survives.
+    QVERIFY(app.GetView()->HasSelection());
+
+    c.formatRevert->trigger();
+    QCOMPARE(app.GetDocument().GetDataFormat(), 256u);
+    QVERIFY(c.format0100->isChecked() && !c.formatRevert->isEnabled());
+    QCOMPARE(app.GetView()->model()->index(0, freq).data().toString(), before);
+
+    // Marker 0: "Unknown" until a format is chosen; revert to 0 is refused.
+    QVERIFY(app.OpenDocumentFile(WriteSample(QStringLiteral("f0.57x"), 1, 3, 0)));
+    QVERIFY(c.formatUnknown->isEnabled() && c.formatUnknown->isChecked());
+    QVERIFY(!c.format0001->isChecked() && !c.format0100->isChecked());
+    c.formatUnknown->trigger();  // does nothing, and the check mark stays
+    QVERIFY(c.formatUnknown->isChecked());
+    c.format0100->trigger();
+    QVERIFY(!c.formatUnknown->isEnabled() && !c.formatUnknown->isChecked());
+    QVERIFY(c.formatRevert->isEnabled());
+    c.formatRevert->trigger();
+    QCOMPARE(app.GetDocument().GetDataFormat(), 256u);
+    QVERIFY(c.formatRevert->isEnabled());
+  }
+
+  void vectorLogSwitchesColumnSets() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("vec.57x"), 5, 6, 1)}, false));
+    CMeterlog2View* view = app.GetView();
+    QCOMPARE(view->model()->columnCount(), 59);
+    view->GetColumnList().Entries()[3].bVisible = false;
+    view->RebuildTable();
+    QCOMPARE(view->model()->columnCount(), 58);
+    view->selectRow(2);
+    app.GetMainFrame()->GetCommands().format0100->trigger();
+    QCOMPARE(view->model()->columnCount(), 18);
+    QVERIFY(!view->HasSelection());
+    app.GetMainFrame()->GetCommands().format0001->trigger();
+    QCOMPARE(view->model()->columnCount(), 59);  // every column shown again
+    QCOMPARE(view->model()->rowCount(), 6);
+  }
+
+  void recentFilesKeepFourNewestFirst() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    QStringList paths;
+    for (int i = 0; i < 5; ++i) {
+      paths << WriteSample(QStringLiteral("recent-%1.57x").arg(i), 1, 2);
+      QVERIFY(app.OpenDocumentFile(paths.back()));
+    }
+    QVERIFY(app.OpenDocumentFile(paths[2]));  // reopening moves it to the top, no duplicate
+    CRecentFileList stored;
+    stored.ReadList();
+    QCOMPARE(stored.GetSize(), 4);
+    QCOMPARE(stored[0], QDir::toNativeSeparators(paths[2]));
+    QCOMPARE(stored[1], QDir::toNativeSeparators(paths[4]));
+    QCOMPARE(stored[3], QDir::toNativeSeparators(paths[1]));
+    const auto& actions = app.GetMainFrame()->GetRecentActions();
+    QCOMPARE(actions.size(), 4);
+    for (QAction* action : actions) QVERIFY(action->text().size() <= 3 + 30);
+    QVERIFY(!app.GetMainFrame()->GetCommands().recentPlaceholder->isVisible());
+
+    // A recent file that has gone leaves the list when chosen.
+    QFile::remove(paths[4]);
+    emit app.GetMainFrame()->RecentFileChosen(1);
+    QCOMPARE(TakeMessages().size(), 1);
+    stored.ReadList();
+    QCOMPARE(stored.GetSize(), 3);
+    QVERIFY(!stored.Files().contains(QDir::toNativeSeparators(paths[4])));
+  }
+
+  void abbreviatedPaths() {
+    QCOMPARE(AbbreviatePath("/short/name.57x", 30), QStringLiteral("/short/name.57x"));
+    const QString longPath = "/home/engineer/measurements/site-b/2009/march/log.57x";
+    const QString shown = AbbreviatePath(longPath, 30);
+    QVERIFY(shown.size() <= 30);
+    QVERIFY(shown.startsWith("/...") && shown.endsWith("/march/log.57x"));
+    QCOMPARE(AbbreviatePath("/data/a-very-long-folder-name/more/x.57x", 30),
+             QStringLiteral("/.../more/x.57x"));
+    QVERIFY(AbbreviatePath("/d/" + QString(40, 'n') + ".57x", 30).size() <= 30);
+  }
+
+  void dropOpensTheFile() {
+    const QString path = WriteSample(QStringLiteral("dropped.57x"), 2, 3);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.GetMainFrame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(app.GetMainFrame(), &drop);
+    QTRY_COMPARE(app.GetView()->model()->rowCount(), 3);
+    QCOMPARE(app.GetView()->model()->columnCount(), 225);
+  }
+
+  void barsToggleAndCommandsWithoutFlows() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    const auto& c = app.GetMainFrame()->GetCommands();
+    QVERIFY(c.viewToolbar->isChecked() && c.viewStatusBar->isChecked());
+    c.viewToolbar->trigger();
+    QVERIFY(!app.GetMainFrame()->GetToolBar()->isVisible() && !c.viewToolbar->isChecked());
+    c.viewToolbar->trigger();
+    QVERIFY(app.GetMainFrame()->GetToolBar()->isVisible() && c.viewToolbar->isChecked());
+    QCOMPARE(app.GetMainFrame()->toolBarArea(app.GetMainFrame()->GetToolBar()), Qt::TopToolBarArea);
+    c.viewStatusBar->trigger();
+    QVERIFY(!app.GetMainFrame()->statusBar()->isVisible() && !c.viewStatusBar->isChecked());
+    c.viewStatusBar->trigger();
+    QVERIFY(app.GetMainFrame()->statusBar()->isVisible());
+
+    c.configure->trigger();
+    c.download->trigger();
+    QCOMPARE(TakeMessages().size(), 2);
+  }
+
+  void saveKeyNeverWritesTheLog() {
+    const QString path = WriteSample(QStringLiteral("keep.57x"), 1, 4);
+    const QByteArray before = ReadAll(path);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}));
+    QTest::keyClick(app.GetView(), Qt::Key_S, Qt::ControlModifier);
+    app.GetMainFrame()->GetCommands().fileSave->trigger();
+    QCOMPARE(ReadAll(path), before);
+  }
+
+  void everyLoadAppendsItsDump() {
+    const QString dumpPath = QString::fromStdString(DumpFilePath());
+    QVERIFY(dumpPath.startsWith(ScratchDir()));
+    QFile::remove(dumpPath);
+    const QString path = WriteSample(QStringLiteral("dumped.57x"), 4, 3);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    QVERIFY(app.OpenDocumentFile(path));
+    app.GetDumpWriter().WaitIdle();
+
+    std::string one;
+    const CMeterlog2Doc& doc = app.GetDocument();
+    for (unsigned i = 0; i < doc.GetRecordCount(); ++i)
+      AppendRecordDump(one, doc.GetRecord(i), doc.GetRecordSize());
+    const QByteArray expected = QByteArray::fromStdString(one + one);
+    QCOMPARE(ReadAll(dumpPath), expected);
+
+    // The same text the loader writes when it dumps as it reads.
+    std::ostringstream direct;
+    CMeterlog2Doc other;
+    QVERIFY(other.Load(path.toStdString(), &direct).Opened());
+    QCOMPARE(direct.str(), one);
+  }
+};
+
+REGISTER_GUI_TEST(AppTest);
+#include "app_test.moc"

@@ -1,0 +1,259 @@
+// The table: columns per log type, cells on demand, and what Copy and Export to CSV write
+// after the user hid columns, dragged headers and selected rows.
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+#include <clocale>
+
+#include "GuiTestSupport.h"
+#include "app/CMainFrame.h"
+#include "app/CMeterlog2App.h"
+#include "table/CMeterlog2View.h"
+#include "table/CSelectColumns.h"
+#include "table/ExportDialog.h"
+#include "table/LogTableModel.h"
+#include "table/TableWriter.h"
+
+namespace {
+
+QString Header(CMeterlog2View* view, int logical) {
+  return view->model()->headerData(logical, Qt::Horizontal).toString();
+}
+
+int LogicalOf(CMeterlog2View* view, const QString& title) {
+  for (int k = 0; k < view->model()->columnCount(); ++k)
+    if (Header(view, k) == title) return k;
+  return -1;
+}
+
+QByteArray CoreText(CMeterlog2View* view, const std::vector<unsigned>& rows, char separator) {
+  return QByteArray::fromStdString(
+      TableText(*view->GetDocument(), view->DisplayedColumns(), rows, separator));
+}
+
+}  // namespace
+
+class TableTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { TakeMessages(); }
+
+  void columnsPerLogType_data() {
+    QTest::addColumn<int>("logType");
+    QTest::addColumn<int>("dataFormat");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("frequencyTitle");
+    QTest::newRow("standard") << 1 << 1 << 23 << "Frequency";
+    QTest::newRow("harmonic") << 2 << 1 << 225 << "Frequency";
+    QTest::newRow("waveform") << 3 << 256 << 225 << "Frequency";
+    QTest::newRow("tabular") << 4 << 1 << 665 << "3 Phase Frequency";
+    QTest::newRow("vector 0001") << 5 << 1 << 59 << "3 Phase Frequency";
+    QTest::newRow("vector 0100") << 5 << 256 << 18 << "";
+    QTest::newRow("sequential") << 6 << 1 << 59 << "3 Phase Frequency";
+  }
+
+  void columnsPerLogType() {
+    QFETCH(int, logType);
+    QFETCH(int, dataFormat);
+    QFETCH(int, columns);
+    QFETCH(QString, frequencyTitle);
+    CMeterlog2App app;
+    const QString path = WriteSample(QStringLiteral("type%1-%2.57x").arg(logType).arg(dataFormat),
+                                     logType, 7, static_cast<uint32_t>(dataFormat));
+    QVERIFY(app.InitInstance({path}, false));
+    CMeterlog2View* view = app.GetView();
+    QCOMPARE(view->model()->columnCount(), columns);
+    QCOMPARE(view->model()->rowCount(), 7);
+    QCOMPARE(Header(view, 0), QStringLiteral("Log Type"));
+    QCOMPARE(Header(view, 1), QStringLiteral("Time"));
+    if (!frequencyTitle.isEmpty()) QVERIFY(LogicalOf(view, frequencyTitle) >= 0);
+    if (columns == 225) {
+      QVERIFY(LogicalOf(view, "Ch1 Mag Harm 2") >= 0 && LogicalOf(view, "Ch1 Mag Harm 50") >= 0);
+      QCOMPARE(LogicalOf(view, "Ch1 Mag Harm 51"), -1);
+      const int fund = LogicalOf(view, "Ch1 Ph Fund");
+      QCOMPARE(view->model()->index(3, fund).data().toString(), QStringLiteral("0.000000"));
+    }
+    // Cells are right-aligned, widths come from the header text alone.
+    QCOMPARE(view->model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(),
+             int(Qt::AlignRight | Qt::AlignVCenter));
+    const QFontMetrics metrics = view->horizontalHeader()->fontMetrics();
+    QCOMPARE(view->horizontalHeader()->sectionSize(0),
+             metrics.horizontalAdvance(QStringLiteral("Log Type")) + 32);
+    // Rows past the document's end have no text, not "Oops!".
+    QVERIFY(view->model()->index(7, 0).data().isNull());
+  }
+
+  void hiddenAndDraggedColumnsInCopyAndCsv() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("copy.57x"), 1, 9)}));
+    CMeterlog2View* view = app.GetView();
+
+    // All columns, no drag: the header line holds the 23 titles in identifier order.
+    QString error;
+    const QString csv = ScratchDir() + "/all.csv";
+    QVERIFY(view->ExportCsv(csv, false, error));
+    const QByteArray all = ReadAll(csv);
+    QVERIFY(all.startsWith("Log Type,Time,Ch1 Select,"));
+    QVERIFY(all.left(all.indexOf("\r\n")).endsWith(",VAR Hours"));
+    QCOMPARE(all.count("\r\n"), 10);
+
+    // Hide two columns, drag "Time" before "Log Type".
+    auto& entries = view->GetColumnList().Entries();
+    entries[2].bVisible = false;   // Ch1 Select
+    entries[20].bVisible = false;  // Watt Hours
+    view->RebuildTable();
+    QCOMPARE(view->model()->columnCount(), 21);
+    QHeaderView* header = view->horizontalHeader();
+    header->moveSection(header->visualIndex(LogicalOf(view, "Time")), 0);
+    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("Time"));
+    QCOMPARE(view->DisplayedColumns()[1].strTitle, std::string("Log Type"));
+    // Dragging moves the header; the column still shows its own quantity.
+    QCOMPARE(view->model()->index(0, 0).data().toString(), QStringLiteral("Standard Log"));
+
+    // Rows selected out of order come out ascending.
+    for (int row : {7, 3, 5})
+      view->selectionModel()->select(view->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QVERIFY(app.GetMainFrame()->GetCommands().editCopy->isEnabled());
+    app.GetMainFrame()->GetCommands().editCopy->trigger();
+    const QByteArray clip = QGuiApplication::clipboard()->text().toLatin1();
+    QCOMPARE(clip, CoreText(view, {3, 5, 7}, '\t'));
+    QVERIFY(clip.startsWith("Time\tLog Type\t"));
+    QVERIFY(!clip.contains("Ch1 Select") && !clip.contains("Watt Hours"));
+    QCOMPARE(clip.count("\r\n"), 4);
+
+    const QString part = ScratchDir() + "/part.csv";
+    QVERIFY(view->ExportCsv(part, true, error));
+    QCOMPARE(ReadAll(part), CoreText(view, {3, 5, 7}, ','));
+
+    // Without a selection Copy is greyed, and Ctrl+C leaves the clipboard alone.
+    view->clearSelection();
+    QVERIFY(!app.GetMainFrame()->GetCommands().editCopy->isEnabled());
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    view->OnEditCopy();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+  }
+
+  void exportDialogOffersSelectedRowsOnlyWhileSelected() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("export.57x"), 1, 8)}));
+    CMeterlog2View* view = app.GetView();
+    const QString target = ScratchDir() + "/selected.csv";
+    QFile::remove(target);
+
+    for (int row : {2, 5})
+      view->selectionModel()->select(view->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    bool boxEnabled = false, boxChecked = true;
+    WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      QVERIFY(dialog);
+      boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
+      boxChecked = dialog->SelectedOnlyBox()->isChecked();
+      QVERIFY(dialog->selectedFiles().value(0).contains("Meterlog2 Data"));
+      QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
+      dialog->SelectedOnlyBox()->setChecked(true);
+      dialog->selectFile(target);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    app.GetMainFrame()->GetCommands().exportCsv->trigger();
+    QVERIFY(boxEnabled && !boxChecked);
+    QCOMPARE(ReadAll(target), CoreText(view, {2, 5}, ','));
+
+    // The next export starts unchecked again; without a selection the box is disabled.
+    view->clearSelection();
+    WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      QVERIFY(dialog);
+      boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
+      boxChecked = dialog->SelectedOnlyBox()->isChecked();
+      dialog->reject();
+    });
+    app.GetMainFrame()->GetCommands().exportCsv->trigger();
+    QVERIFY(!boxEnabled && !boxChecked);
+    QCOMPARE(ReadAll(target), CoreText(view, {2, 5}, ','));  // cancel wrote nothing
+  }
+
+  void failedExportSaysSoAndLeavesNoFile() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("fail.57x"), 1, 3)}, false));
+    const QString target = ScratchDir() + "/no-such-folder/out.csv";
+    WhenModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      QVERIFY(dialog);
+      dialog->selectFile(target);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    app.GetView()->OnExportCsv();
+    const QStringList messages = TakeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains("out.csv"));
+    QVERIFY(!QFile::exists(target));
+  }
+
+  void selectColumnsOkAndCancel() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("select.57x"), 1, 4)}));
+    CMeterlog2View* view = app.GetView();
+
+    // Cancel after changes: nothing changes.
+    WhenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<CSelectColumns*>(modal);
+      QVERIFY(dialog);
+      dialog->OnInvertAll();
+      dialog->CancelButton()->click();
+    });
+    app.GetMainFrame()->GetCommands().selectColumns->trigger();
+    QCOMPARE(view->model()->columnCount(), 23);
+
+    // Invert All then OK: only "Time" is left, as a one-column table.
+    WhenModal([](QWidget* modal) {
+      auto* dialog = qobject_cast<CSelectColumns*>(modal);
+      QVERIFY(dialog);
+      QCOMPARE(dialog->List()->count(), 23);
+      dialog->OnInvertAll();
+      dialog->OkButton()->click();
+    });
+    app.GetMainFrame()->GetCommands().selectColumns->trigger();
+    QCOMPARE(view->model()->columnCount(), 1);
+    QCOMPARE(Header(view, 0), QStringLiteral("Time"));
+    QCOMPARE(view->model()->rowCount(), 4);
+  }
+
+  void decimalPointsWhateverTheLocale() {
+    // Under the German locale run of this suite the process locale writes decimal commas;
+    // here we make sure of it whenever the locale exists.
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const std::string restore = previous ? previous : "C";
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) QSKIP("de_DE.UTF-8 is not installed");
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%f", 1.5);
+    QCOMPARE(QByteArray(probe), QByteArray("1,500000"));
+
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("locale.57x"), 4, 3)}, false));
+    CMeterlog2View* view = app.GetView();
+    const QString frequency =
+        view->model()->index(1, LogicalOf(view, "3 Phase Frequency")).data().toString();
+    QVERIFY2(frequency.contains('.') && !frequency.contains(','), qPrintable(frequency));
+    QString error;
+    const QString csv = ScratchDir() + "/locale.csv";
+    QVERIFY(view->ExportCsv(csv, false, error));
+    const QByteArray text = ReadAll(csv);
+    const QByteArray firstRow = text.split('\n').value(1);
+    QCOMPARE(firstRow.count(','), view->model()->columnCount() - 1);
+    QCOMPARE(text, CoreText(view, {0, 1, 2}, ','));
+    std::setlocale(LC_ALL, restore.c_str());
+  }
+};
+
+REGISTER_GUI_TEST(TableTest);
+#include "table_test.moc"
