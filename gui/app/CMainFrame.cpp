@@ -16,6 +16,9 @@
 #include "ToolbarIcons.h"
 
 #if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 

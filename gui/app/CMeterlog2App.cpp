@@ -19,6 +19,9 @@
 #include "table/CMeterlog2View.h"
 
 #if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 

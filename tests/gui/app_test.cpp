@@ -255,6 +255,17 @@ class AppTest : public QObject {
     c.viewStatusBar->trigger();
     QVERIFY(app.GetMainFrame()->statusBar()->isVisible());
 
+    // Prompts: the first half in the status bar, the second as the button's tooltip.
+    c.exportCsv->showStatusText(app.GetMainFrame());
+    QCOMPARE(app.GetMainFrame()->statusBar()->currentMessage(),
+             QStringLiteral("Export the current file as a CSV file"));
+    QStatusTipEvent idle{QString()};
+    QApplication::sendEvent(app.GetMainFrame(), &idle);
+    QCOMPARE(app.GetMainFrame()->statusBar()->currentMessage(), QString());
+    QVERIFY(app.GetMainFrame()->GetMessagePane()->isVisible());
+    QCOMPARE(app.GetMainFrame()->GetToolBar()->widgetForAction(c.download)->toolTip(),
+             QStringLiteral("Down Load Flash File"));
+
     c.configure->trigger();
     c.download->trigger();
     QCOMPARE(TakeMessages().size(), 2);

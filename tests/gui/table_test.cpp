@@ -128,6 +128,13 @@ class TableTest : public QObject {
     QVERIFY(!clip.contains("Ch1 Select") && !clip.contains("Watt Hours"));
     QCOMPARE(clip.count("\r\n"), 4);
 
+    // The keys reach the same command.
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(QTest::qWaitForWindowActive(app.GetMainFrame()));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Insert, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), clip);
+
     const QString part = ScratchDir() + "/part.csv";
     QVERIFY(view->ExportCsv(part, true, error));
     QCOMPARE(ReadAll(part), CoreText(view, {3, 5, 7}, ','));
