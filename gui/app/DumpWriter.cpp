@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 #include "log/Meterlog2Doc.h"
 #include "log/RecordDump.h"
@@ -22,13 +24,25 @@ void CDumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
   Job job;
   job.recordSize = size;
   job.path = path;
-  job.records.resize(static_cast<size_t>(count) * size);
+  try {
+    job.records.resize(static_cast<size_t>(count) * size);
+  } catch (const std::bad_alloc&) {
+    return;  // no room for a copy: the dump is skipped, the load stands
+  }
   for (unsigned i = 0; i < count; ++i)
     std::memcpy(job.records.data() + static_cast<size_t>(i) * size, doc.GetRecord(i), size);
   {
     std::lock_guard lock(m_mutex);
+    if (!m_thread.joinable()) {
+      try {
+        m_thread = std::thread([this] { Run(); });
+      } catch (const std::system_error&) {
+        // No thread to be had: write it here, late but complete.
+        Write(job);
+        return;
+      }
+    }
     m_jobs.push_back(std::move(job));
-    if (!m_thread.joinable()) m_thread = std::thread([this] { Run(); });
   }
   m_wake.notify_one();
 }
