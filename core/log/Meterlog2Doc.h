@@ -110,6 +110,10 @@ class CMeterlog2Doc {
   // record or the field does not lie wholly inside it.
   bool ReadFloat(float& value, unsigned row, size_t offset) const;
   bool FloatText(std::string& text, unsigned row, size_t offset, bool degrees) const;
+  // Volts, currents and their phases: a vector of the vector variant, the three-phase average
+  // (magnitudes only), or 0.
+  bool VectorText(std::string& text, unsigned row, unsigned w, unsigned p,
+                  const size_t (&vector)[3], size_t average, bool degrees) const;
   LoadResult LoadFrom(ByteSource& source, const std::string& fullPath, std::ostream* dump);
 
   std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each

@@ -209,55 +209,39 @@ METERLOG2_POWER_QUERY(GetVoltAmps, sp::fVoltAmps, us::fVoltAmps, tp::fVoltAmps)
 METERLOG2_POWER_QUERY(GetVars, sp::fVars, us::fVars, tp::fVars)
 #undef METERLOG2_POWER_QUERY
 
-namespace {
-
-void ZeroText(std::string& text) {
-  text.clear();
-  AppendFixed6(text, 0.0);
-}
-
-}  // namespace
-
 // Volts and currents: 0 in single-phase logs; per-phase vectors in the vector variant (p = 3
 // gives 0); otherwise the three-phase averages whatever p is.
-bool CMeterlog2Doc::GetVoltage(std::string& text, unsigned row, unsigned w, unsigned p) const {
-  static constexpr size_t kVector[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
+bool CMeterlog2Doc::VectorText(std::string& text, unsigned row, unsigned w, unsigned p,
+                               const size_t (&vector)[3], size_t average, bool degrees) const {
   text.clear();
   if (w >= 2 || p > kSinglePhaseOrTotal || !GetRecord(row)) return false;
-  if (!ThreePhaseLayout()) return ZeroText(text), true;
-  if (IsVectorVariant()) {
-    if (p == kSinglePhaseOrTotal) return ZeroText(text), true;
-    return FloatText(text, row, kVector[p], false);
+  const bool fromVector = IsVectorVariant() && p != kSinglePhaseOrTotal;
+  if (!ThreePhaseLayout() || (!fromVector && (IsVectorVariant() || degrees))) {
+    AppendFixed6(text, 0.0);
+    return true;
   }
-  return FloatText(text, row, tp::fVoltage + 4 * w, false);
+  return FloatText(text, row, fromVector ? vector[p] : average + 4 * w, degrees);
+}
+
+bool CMeterlog2Doc::GetVoltage(std::string& text, unsigned row, unsigned w, unsigned p) const {
+  static constexpr size_t kVector[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
+  return VectorText(text, row, w, p, kVector, tp::fVoltage, false);
 }
 
 bool CMeterlog2Doc::GetCurrent(std::string& text, unsigned row, unsigned w, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
-  text.clear();
-  if (w >= 2 || p > kSinglePhaseOrTotal || !GetRecord(row)) return false;
-  if (!ThreePhaseLayout()) return ZeroText(text), true;
-  if (IsVectorVariant()) {
-    if (p == kSinglePhaseOrTotal) return ZeroText(text), true;
-    return FloatText(text, row, kVector[p], false);
-  }
-  return FloatText(text, row, tp::fCurrent + 4 * w, false);
+  return VectorText(text, row, w, p, kVector, tp::fCurrent, false);
 }
 
+// The vector phases exist only in the vector variant; everywhere else they read 0.
 bool CMeterlog2Doc::GetVoltagePhase(std::string& text, unsigned row, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Va_phase, vec::Vb_phase, vec::Vc_phase};
-  text.clear();
-  if (p > kSinglePhaseOrTotal || !GetRecord(row)) return false;
-  if (!IsVectorVariant() || p == kSinglePhaseOrTotal) return ZeroText(text), true;
-  return FloatText(text, row, kVector[p], true);
+  return VectorText(text, row, 0, p, kVector, 0, true);
 }
 
 bool CMeterlog2Doc::GetCurrentPhase(std::string& text, unsigned row, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Ia_phase, vec::Ib_phase, vec::Ic_phase};
-  text.clear();
-  if (p > kSinglePhaseOrTotal || !GetRecord(row)) return false;
-  if (!IsVectorVariant() || p == kSinglePhaseOrTotal) return ZeroText(text), true;
-  return FloatText(text, row, kVector[p], true);
+  return VectorText(text, row, 0, p, kVector, 0, true);
 }
 
 bool CMeterlog2Doc::GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow,
