@@ -2,6 +2,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <type_traits>
 
 #include "Commands.h"
 #include "log/Meterlog2Doc.h"
@@ -90,44 +91,27 @@ int RunSample(const Args& argsIn) {
       "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]";
   SampleLogOptions o;
   std::string value, out;
-  unsigned long long n;
-  auto number = [&](const char* name, unsigned long long max, unsigned long long& into) {
+  // Reads "--name N" into `into` (which keeps its default when the option is absent).
+  auto number = [&](const char* name, unsigned long long max, auto& into) {
     if (!TakeOption(args, name, value)) return true;
-    if (ParseUnsigned(value, max, into)) return true;
+    unsigned long long n;
+    if (ParseUnsigned(value, max, n)) {
+      into = static_cast<std::remove_reference_t<decltype(into)>>(n);
+      return true;
+    }
     std::cerr << "meterlog2-cli: " << name << " takes a whole number from 0 to " << max
               << ", not \"" << value << "\"\n";
     return false;
   };
-  n = 1;
-  if (!number("--type", 63, n)) return 2;
-  o.logType = static_cast<int>(n);
-  n = 10;
-  if (!number("--records", 10'000'000, n)) return 2;
-  o.records = static_cast<uint32_t>(n);
-  n = 1;
-  if (!number("--data-format", 0xFFFFFFFFull, n)) return 2;
-  o.dataFormat = static_cast<uint32_t>(n);
-  n = 64;
-  if (!number("--header-size", 65535, n)) return 2;
-  o.headerSize = static_cast<uint16_t>(n);
-  n = 0;
-  if (!number("--record-size", 65535, n)) return 2;
-  o.recordSize = static_cast<uint16_t>(n);
-  n = 0;
-  if (!number("--trailing-bytes", 1 << 20, n)) return 2;
-  o.trailingBytes = n;
-  n = 50;
-  if (!number("--hz", 1000, n)) return 2;
-  o.mainsHz = static_cast<double>(n);
-  n = 1;
-  if (!number("--seed", 1'000'000, n)) return 2;
-  o.seed = static_cast<unsigned>(n);
-  n = 60;
-  if (!number("--interval", 86400, n)) return 2;
-  o.intervalSeconds = static_cast<unsigned>(n);
-  n = 0;
-  if (!number("--mixed-type", 255, n)) return 2;
-  o.mixedLogType = static_cast<int>(n);
+  if (!number("--type", 63, o.logType) || !number("--records", 10'000'000, o.records) ||
+      !number("--data-format", 0xFFFFFFFFull, o.dataFormat) ||
+      !number("--header-size", 65535, o.headerSize) ||
+      !number("--record-size", 65535, o.recordSize) ||
+      !number("--trailing-bytes", 1 << 20, o.trailingBytes) || !number("--hz", 1000, o.mainsHz) ||
+      !number("--seed", 1'000'000, o.seed) || !number("--interval", 86400, o.intervalSeconds) ||
+      !number("--mixed-type", 255, o.mixedLogType)) {
+    return 2;
+  }
   o.invalidDates = TakeFlag(args, "--invalid-dates");
   if (!TakeOption(args, "--output", out, "-o") || !args.empty()) {
     std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
