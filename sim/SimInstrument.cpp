@@ -28,6 +28,7 @@ constexpr FaultName kFaultNames[] = {
     {SimFault::kStall, "stall"},
     {SimFault::kChecksumPacket, "checksum-packet"},
     {SimFault::kNoise, "noise"},
+    {SimFault::kNoDirectory, "no-directory"},
 };
 
 int HexValue(char c) {
@@ -320,6 +321,11 @@ void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
       Event("clock command not understood: " + t);
     }
   } else if (line_.ends_with("RLD")) {
+    if (options_.faults.count(SimFault::kNoDirectory)) {
+      Event("directory request ignored");
+      line_.clear();
+      return;
+    }
     std::vector<uint8_t> reply;
     const std::string text = DirectoryText();
     reply.assign(text.begin(), text.end());

@@ -34,6 +34,7 @@ enum class SimFault {
   kStall,           // the fault block stops after 60 bytes until the program's NAK
   kChecksumPacket,  // the fault block goes out once as a 132-byte checksum-mode packet
   kNoise,           // bytes of the fault block (and every seventh block after it) flipped once
+  kNoDirectory,     // answers everything but the directory request
 };
 bool ParseSimFault(const std::string& name, SimFault& fault);
 std::vector<std::string> SimFaultNames();

@@ -48,7 +48,7 @@ void Usage() {
          "  --link PATH            also make PATH a symbolic link to the terminal\n"
          "  --fault NAME           inject a fault (repeatable): silence, wrong-echo, bad-hex,\n"
          "                         no-separator, bad-crc, repeat-block, out-of-sequence,\n"
-         "                         cancel, stall, checksum-packet, noise\n"
+         "                         cancel, stall, checksum-packet, noise, no-directory\n"
          "  --fault-block N        the block the transfer faults hit (default 2)\n"
          "  --echo-timeout MS      how long the instrument waits for an echo (default 5000)\n"
          "  --ack-timeout MS       how long it waits for ACK/NAK before resending (default 12000)\n"
