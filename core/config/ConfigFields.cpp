@@ -122,7 +122,7 @@ void StoreConfigDialogValues(const ConfigDialogValues& v, ConfigRecord& record) 
   if (v.rangeIndex != 0) prefs |= 0x02;
   if (v.polarityIndex != 0) prefs |= 0x01;
   record[kPhasePreferencesOffset] = prefs;
-  record[kScaleDataOffset] = v.scaleEnable ? 1 : 0;
+  record[kScaleDataOffset] = static_cast<uint8_t>(v.scaleEnable);
   for (int i = 0; i < 9; ++i) {
     SetScaleFactor(record, i, false, v.factors[static_cast<size_t>(2 * i)]);
     SetScaleFactor(record, i, true, v.factors[static_cast<size_t>(2 * i + 1)]);

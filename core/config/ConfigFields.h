@@ -54,7 +54,9 @@ struct ConfigDialogValues {
   bool updateClock = true;
   int channel1 = -1, channel2 = -1;  // input codes; -1: none selected
   int rangeIndex = -1, polarityIndex = -1;
-  int scaleEnable = 0;  // the byte as read; written back as 0 or 1
+  // The byte as read. Written back as it is: an editor sets 0 or 1 only when the user changes
+  // the switch, so an instrument's other values survive an unchanged record.
+  int scaleEnable = 0;
   // Magnitude and phase for Vab, Vbc, Vca, Van, Vbn, Vcn, Ia, Ib, Ic, in that order.
   std::array<float, 18> factors{};
 };

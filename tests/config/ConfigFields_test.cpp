@@ -179,3 +179,14 @@ TEST(ConfigSettings, NamedChangesWithTheDialogBounds) {
 }
 
 }  // namespace
+
+TEST(ConfigFields, UnchangedValuesWriteBackTheSameBytes) {
+  // Values the dialog cannot show (an input outside the lists, a switch byte of 2) survive a
+  // load and store untouched.
+  ConfigRecord r = Record();
+  r[33] = 28;
+  r[650] = 2;
+  const ConfigRecord original = r;
+  StoreConfigDialogValues(LoadConfigDialogValues(r, ""), r);
+  EXPECT_EQ(r, original);
+}
