@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -14,6 +15,7 @@
 #include "CMainFrame.h"
 #include "MessageBox.h"
 #include "Settings.h"
+#include "link/GuiLinkPrompt.h"
 #include "log/LogTypes.h"
 #include "log/RecordDump.h"
 #include "table/CMeterlog2View.h"
@@ -89,6 +91,7 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
     m_pView->setFocus();
   }
   UpdateCommandUI();
+  m_comSettings.FillComOptions();
   return true;
 }
 
@@ -217,17 +220,69 @@ void CMeterlog2App::OnAppAbout() {
   dialog.exec();
 }
 
+namespace {
+
+// Keeps a second instrument command from starting inside the first (the progress window pumps
+// events) and leaves the main window usable whatever way a command ends.
+class FlowGuard {
+ public:
+  FlowGuard(bool& running, QWidget* frame) : m_running(running), m_frame(frame) {
+    m_running = true;
+  }
+  ~FlowGuard() {
+    m_running = false;
+    if (m_frame) m_frame->setEnabled(true);
+  }
+
+ private:
+  bool& m_running;
+  QPointer<QWidget> m_frame;
+};
+
+QString NativePath(const std::string& path) {
+  return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+// What the user is told after a download that did not end with the instrument's end-of-file.
+QString DownloadFailureText(const DownloadOutcome& outcome) {
+  const QString path = NativePath(outcome.path);
+  const QString reason = QString::fromStdString(DescribeReceiveEnd(outcome.report));
+  if (!outcome.report.fileCreated) {
+    return QStringLiteral("The Flash File was not downloaded: %1.\n\nFile: %2").arg(reason, path);
+  }
+  const QString what = outcome.report.end == ReceiveEnd::kCancelled
+                           ? QStringLiteral("The Flash File download was cancelled")
+                           : QStringLiteral("The Flash File download failed: %1").arg(reason);
+  return QStringLiteral(
+             "%1.\n\nThe incomplete file stays on disk with the %2 packets received "
+             "so far and was not opened:\n%3")
+      .arg(what)
+      .arg(outcome.report.packets)
+      .arg(path);
+}
+
+}  // namespace
+
 void CMeterlog2App::OnConfigure() {
-  ShowMessage(m_pFrame.get(),
-              QStringLiteral("Configure Device is not available yet in this version of Meterlog."),
-              MessageKind::kInformation);
+  if (m_bFlowRunning) return;
+  FlowGuard guard(m_bFlowRunning, m_pFrame.get());
+  GuiLinkPrompt prompt(m_pFrame.get());
+  ConfigureDevice(m_comSettings, prompt, m_linkServices);
 }
 
 void CMeterlog2App::OnDownloadFlashFile() {
-  ShowMessage(
-      m_pFrame.get(),
-      QStringLiteral("Download Flash File is not available yet in this version of Meterlog."),
-      MessageKind::kInformation);
+  if (m_bFlowRunning) return;
+  DownloadOutcome outcome;
+  {
+    FlowGuard guard(m_bFlowRunning, m_pFrame.get());
+    GuiLinkPrompt prompt(m_pFrame.get());
+    outcome = DownloadFlashFile(m_comSettings, prompt, m_linkServices, m_strFirmwareVersion);
+  }
+  if (outcome.received) {
+    OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(outcome.path)));
+  } else if (outcome.attempted) {
+    ShowMessage(m_pFrame.get(), DownloadFailureText(outcome));
+  }
 }
 
 void CMeterlog2App::OnDataFormat(uint32_t value) {

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "ComSettings.h"
 #include "DumpWriter.h"
+#include "InstrumentFlows.h"
 #include "RecentFileList.h"
 #include "log/Meterlog2Doc.h"
 
@@ -31,6 +33,11 @@ class CMeterlog2App : public QObject {
   CRecentFileList& GetRecentFiles() { return m_recentFiles; }
   CDumpWriter& GetDumpWriter() { return m_dumpWriter; }
   const QString& GetTitle() const { return m_strTitle; }
+  ComSettings& GetComSettings() { return m_comSettings; }
+  const std::string& GetFirmwareVersion() const { return m_strFirmwareVersion; }
+  // Where the instrument commands find and open ports (the system's serial ports by default).
+  void SetLinkServices(LinkServices services) { m_linkServices = std::move(services); }
+  bool IsInstrumentCommandRunning() const { return m_bFlowRunning; }
 
   // Opens `path` as the document; false when it did not open (the user has been told).
   bool OpenDocumentFile(const QString& path);
@@ -60,4 +67,10 @@ class CMeterlog2App : public QObject {
   CRecentFileList m_recentFiles;
   CDumpWriter m_dumpWriter;
   QString m_strTitle;
+
+  // The serial-link choices of this run and the last identification's firmware text.
+  ComSettings m_comSettings;
+  std::string m_strFirmwareVersion;
+  LinkServices m_linkServices = SystemLinkServices();
+  bool m_bFlowRunning = false;
 };

@@ -1,0 +1,188 @@
+#include "CProgressWnd.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <functional>
+
+namespace {
+
+constexpr int kMargin = 10;
+constexpr int kTextWidth = 350;
+
+QWidget* FindMainWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (qobject_cast<QMainWindow*>(widget) != nullptr) return widget;
+  }
+  return nullptr;
+}
+
+// The window itself: it cannot be closed by the window manager while a command runs, and
+// Escape means Cancel when there is a Cancel button.
+class ProgressFrame : public QFrame {
+ public:
+  ProgressFrame(QWidget* parent, std::function<void()> onCancel)
+      : QFrame(parent, Qt::Dialog | Qt::FramelessWindowHint), m_onCancel(std::move(onCancel)) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (m_onCancel) m_onCancel();
+    event->ignore();
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape) {
+      if (m_onCancel) m_onCancel();
+      return;
+    }
+    QFrame::keyPressEvent(event);
+  }
+
+ private:
+  std::function<void()> m_onCancel;
+};
+
+}  // namespace
+
+CProgressWnd::CProgressWnd() = default;
+
+CProgressWnd::~CProgressWnd() {
+  Destroy();
+}
+
+bool CProgressWnd::Create(QWidget* parent, bool withCancel) {
+  if (!m_pWindow) {
+    m_pParent = parent != nullptr ? parent : FindMainWindow();
+    m_bWithCancel = withCancel;
+    if (!Build(withCancel)) return false;
+  }
+  if (m_pParent) m_pParent->setEnabled(false);
+  // A window owned by the disabled main window is disabled with it unless enabled itself.
+  m_pWindow->setEnabled(true);
+  m_bModal = true;
+  PeekAndPump();
+  return true;
+}
+
+bool CProgressWnd::Build(bool withCancel) {
+  auto* frame = new ProgressFrame(m_pParent, [this] {
+    if (m_bWithCancel) m_bCancelled = true;
+  });
+  frame->setFrameShape(QFrame::Panel);
+  frame->setFrameShadow(QFrame::Raised);
+  frame->setLineWidth(1);
+  frame->setAutoFillBackground(true);
+  frame->setBackgroundRole(QPalette::Button);
+  frame->setCursor(Qt::BusyCursor);
+  frame->setAttribute(Qt::WA_ShowWithoutActivating);
+  frame->setWindowTitle(QStringLiteral("Meterlog"));
+  frame->setObjectName(QStringLiteral("progressWindow"));
+  frame->setFont(QApplication::font("QMessageBox"));
+  m_pWindow = frame;
+
+  m_pText = new QLabel(frame);
+  m_pText->setObjectName(QStringLiteral("progressText"));
+  m_pText->setTextFormat(Qt::PlainText);
+  m_pText->setWordWrap(false);
+  m_pText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_pText->setText(m_strText);
+
+  if (withCancel) {
+    m_pCancelButton = new QPushButton(m_strCancel, frame);
+    m_pCancelButton->setObjectName(QStringLiteral("progressCancel"));
+    m_pCancelButton->setFocusPolicy(Qt::StrongFocus);
+    connect(m_pCancelButton, &QPushButton::clicked, this, [this] { m_bCancelled = true; });
+  }
+  Layout();
+  Centre();
+  Show();
+  return true;
+}
+
+void CProgressWnd::Layout() {
+  const QFontMetrics metrics(m_pWindow->font());
+  const QString measured = m_strText.isEmpty() ? QStringLiteral(" ") : m_strText;
+  QRect text =
+      metrics.boundingRect(QRect(kMargin, kMargin, 0, 0), Qt::AlignLeft | Qt::AlignTop, measured);
+  text.setWidth(kTextWidth);
+  text.setHeight(2 * text.height());  // room for a second line
+
+  const int edge =
+      m_pWindow->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_pWindow) + 1;
+  QRect button;
+  if (m_pCancelButton != nullptr) {
+    const QSize label = metrics.size(Qt::TextSingleLine, m_strCancel + QStringLiteral("  "));
+    QSize size(label.width() + 4 * edge, label.height() + 3 * edge);
+    size = size.expandedTo(m_pCancelButton->sizeHint());
+    button = QRect(text.right() + 1 - size.width(), text.bottom() + 1 + kMargin, size.width(),
+                   size.height());
+  }
+  int height = text.height() + 2 * kMargin;
+  if (button.isValid()) height += button.height() + kMargin;
+  m_pWindow->setFixedSize(text.width() + 2 * kMargin, height);
+  m_pText->setGeometry(text);
+  if (m_pCancelButton != nullptr) m_pCancelButton->setGeometry(button);
+}
+
+void CProgressWnd::Centre() {
+  QRect area;
+  if (m_pParent && m_pParent->isVisible()) {
+    area = m_pParent->frameGeometry();
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  if (!area.isValid()) return;
+  QRect rect(QPoint(0, 0), m_pWindow->size());
+  rect.moveCenter(area.center());
+  m_pWindow->move(rect.topLeft());
+}
+
+void CProgressWnd::SetText(const QString& text) {
+  if (!m_pWindow) return;
+  m_strText = text.left(kMaxText);
+  m_pText->setText(m_strText);
+}
+
+void CProgressWnd::Show() {
+  if (!m_pWindow || m_bVisible) return;
+  m_bVisible = true;
+  m_pWindow->show();
+  m_pWindow->raise();
+  m_pWindow->repaint();
+}
+
+void CProgressWnd::Hide() {
+  if (!m_pWindow || !m_bVisible) return;
+  m_pWindow->hide();
+  m_bVisible = false;
+}
+
+void CProgressWnd::PeekAndPump() {
+  if (m_bModal && m_pWindow && m_bVisible && !m_pWindow->isActiveWindow()) {
+    m_pWindow->activateWindow();
+    if (m_pCancelButton != nullptr) m_pCancelButton->setFocus();
+  }
+  if (!m_bCancelled) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void CProgressWnd::Destroy() {
+  if (m_pParent) m_pParent->setEnabled(true);
+  if (m_pWindow) {
+    m_pWindow->hide();
+    delete m_pWindow.data();
+  }
+  m_pWindow = nullptr;
+  m_pText = nullptr;
+  m_pCancelButton = nullptr;
+  m_bVisible = false;
+  m_bModal = false;
+}
+
+QWidget* CProgressWnd::Window() const {
+  return m_pWindow.data();
+}

@@ -1,0 +1,93 @@
+#include "CConfigComPort.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ComSettings.h"
+
+namespace {
+constexpr std::array<int, CConfigComPort::kSettingCount> kDefaults = {
+    ComSettings::kDefaultPortIndex, ComSettings::kDefaultBaudIndex,
+    ComSettings::kDefaultDataBitsIndex, ComSettings::kDefaultParityIndex,
+    ComSettings::kDefaultStopBitsIndex};
+constexpr const char* kLabels[] = {"COM &Port", "&Baud Rate", "&Data Bits", "P&arity",
+                                   "&Stop Bits"};
+constexpr const char* kNames[] = {"port", "baudRate", "dataBits", "parity", "stopBits"};
+}  // namespace
+
+CConfigComPort::CConfigComPort(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Configure COM Port"));
+  setObjectName(QStringLiteral("CConfigComPort"));
+
+  auto* grid = new QGridLayout;
+  for (int s = 0; s < kSettingCount; ++s) {
+    auto* box = new QComboBox(this);
+    box->setObjectName(QLatin1String(kNames[s]));
+    box->setMinimumContentsLength(s == kPort ? 12 : 6);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (s != kPort) {
+      // An edit field, as the instrument's users know it, but typed text is never taken: leaving
+      // the field shows the chosen entry again, so what is seen is what will be used.
+      box->setEditable(true);
+      box->setInsertPolicy(QComboBox::NoInsert);
+      QComboBox* self = box;
+      connect(box->lineEdit(), &QLineEdit::editingFinished, self, [self] {
+        if (self->currentIndex() >= 0) self->setEditText(self->itemText(self->currentIndex()));
+      });
+    }
+    connect(box, &QComboBox::currentIndexChanged, this, [this, s](int index) {
+      if (m_bInitialised && index >= 0) m_selection[s] = index;
+    });
+    auto* label = new QLabel(QLatin1String(kLabels[s]), this);
+    label->setBuddy(box);
+    grid->addWidget(label, s, 0);
+    grid->addWidget(box, s, 1);
+    m_boxes[static_cast<size_t>(s)] = box;
+  }
+
+  auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
+  QPushButton* connectButton =
+      buttons->addButton(QStringLiteral("Connect"), QDialogButtonBox::AcceptRole);
+  connectButton->setObjectName(QStringLiteral("connect"));
+  connectButton->setDefault(true);
+  buttons->addButton(QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(grid);
+  auto* right = new QVBoxLayout;
+  right->addWidget(buttons);
+  right->addStretch();
+  layout->addLayout(right);
+}
+
+void CConfigComPort::SetChoices(Setting setting, const QStringList& choices) {
+  m_choices[setting] = choices;
+}
+
+void CConfigComPort::SetPreset(Setting setting, int index) {
+  m_preset[setting] = index;
+}
+
+void CConfigComPort::showEvent(QShowEvent* event) {
+  if (!m_bInitialised) {
+    for (int s = 0; s < kSettingCount; ++s) {
+      QComboBox* box = m_boxes[static_cast<size_t>(s)];
+      box->clear();
+      box->addItems(m_choices[s]);
+      int index = m_preset[s] != -1 ? m_preset[s] : kDefaults[static_cast<size_t>(s)];
+      if (index >= box->count()) index = -1;
+      box->setCurrentIndex(index);
+      m_selection[s] = index;
+    }
+    m_bInitialised = true;
+    m_boxes[kPort]->setFocus();
+  }
+  QDialog::showEvent(event);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// "Flash File Directory": the instrument's summary line and its Flash Files in the order it
+// listed them. OK (greyed until an entry is picked) asks where to save the file; cancelling
+// that question returns to the list with the pick kept.
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class CFlashFileDirectory : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CFlashFileDirectory(QWidget* parent = nullptr);
+
+  void SetSummary(const QString& text);
+  void AddEntry(const QString& text);
+  int GetSelection() const { return m_nSelection; }
+  QString GetPathName() const { return m_strPathName; }
+
+  // Where the save dialog starts; the folder of the last file saved in this run by default.
+  void SetSaveFolder(const QString& folder) { m_strSaveFolder = folder; }
+  static QString LastSaveFolder();
+
+  QListWidget* List() const { return m_pList; }
+  QPushButton* OkButton() const { return m_pOk; }
+  QLabel* Summary() const { return m_pSummary; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void OnSelChange();
+  void OnOK();
+
+  QLabel* m_pSummary = nullptr;
+  QListWidget* m_pList = nullptr;
+  QPushButton* m_pOk = nullptr;
+  QString m_strSummary;
+  QStringList m_entries;
+  int m_nSelection = -1;
+  QString m_strPathName;
+  QString m_strSaveFolder;
+  bool m_bInitialised = false;
+};

@@ -1,0 +1,139 @@
+#include "GuiLinkPrompt.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include "CConfigComPort.h"
+#include "CFlashFileDirectory.h"
+#include "ComSettings.h"
+#include "FlashDirectory.h"
+#include "app/CProgressWnd.h"
+#include "app/MessageBox.h"
+#include "config/CConfigUnit.h"
+
+namespace {
+
+class ProgressAdapter : public LinkProgress {
+ public:
+  explicit ProgressAdapter(QWidget* parent) : m_pParent(parent) {}
+  bool Create(bool withCancel) override { return m_window.Create(m_pParent, withCancel); }
+  void SetText(const std::string& text) override { m_window.SetText(QString::fromStdString(text)); }
+  void Show() override { m_window.Show(); }
+  void Hide() override { m_window.Hide(); }
+  void PeekAndPump() override { m_window.PeekAndPump(); }
+  bool Cancelled() const override { return m_window.Cancelled(); }
+
+ private:
+  QPointer<QWidget> m_pParent;
+  CProgressWnd m_window;
+};
+
+QStringList ToList(const std::vector<std::string>& texts) {
+  QStringList list;
+  for (const std::string& text : texts) list.append(QString::fromStdString(text));
+  return list;
+}
+
+}  // namespace
+
+// Takes the flow's wait cursor away for the life of a dialog or message box.
+class GuiLinkPrompt::CursorPause {
+ public:
+  explicit CursorPause(int waits) : m_nWaits(waits) {
+    for (int k = 0; k < m_nWaits; ++k) QApplication::restoreOverrideCursor();
+  }
+  ~CursorPause() {
+    for (int k = 0; k < m_nWaits; ++k) QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+
+ private:
+  int m_nWaits;
+};
+
+GuiLinkPrompt::GuiLinkPrompt(QWidget* mainWindow) : m_pMainWindow(mainWindow) {}
+
+GuiLinkPrompt::~GuiLinkPrompt() {
+  while (m_nWaits > 0) EndWait();
+}
+
+std::unique_ptr<LinkProgress> GuiLinkPrompt::NewProgress() {
+  return std::make_unique<ProgressAdapter>(m_pMainWindow);
+}
+
+void GuiLinkPrompt::BeginWait() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ++m_nWaits;
+}
+
+void GuiLinkPrompt::EndWait() {
+  if (m_nWaits == 0) return;
+  QApplication::restoreOverrideCursor();
+  --m_nWaits;
+}
+
+void GuiLinkPrompt::Prepare(QWidget* dialog) {
+  dialog->setEnabled(true);
+}
+
+bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
+  CursorPause pause(m_nWaits);
+  CConfigComPort dialog(m_pMainWindow);
+  Prepare(&dialog);
+  dialog.SetChoices(CConfigComPort::kPort, ToList(settings.ports));
+  dialog.SetChoices(CConfigComPort::kBaudRate, ToList(settings.baudRates));
+  dialog.SetChoices(CConfigComPort::kDataBits, ToList(settings.dataBits));
+  dialog.SetChoices(CConfigComPort::kParity, ToList(settings.parities));
+  dialog.SetChoices(CConfigComPort::kStopBits, ToList(settings.stopBits));
+  dialog.SetPreset(CConfigComPort::kPort, settings.portIndex);
+  dialog.SetPreset(CConfigComPort::kBaudRate, settings.baudIndex);
+  dialog.SetPreset(CConfigComPort::kDataBits, settings.dataBitsIndex);
+  dialog.SetPreset(CConfigComPort::kParity, settings.parityIndex);
+  dialog.SetPreset(CConfigComPort::kStopBits, settings.stopBitsIndex);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  settings.StoreChoice(
+      dialog.GetSelection(CConfigComPort::kPort), dialog.GetSelection(CConfigComPort::kBaudRate),
+      dialog.GetSelection(CConfigComPort::kDataBits), dialog.GetSelection(CConfigComPort::kParity),
+      dialog.GetSelection(CConfigComPort::kStopBits));
+  return true;
+}
+
+bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
+                                    std::string& path) {
+  CursorPause pause(m_nWaits);
+  CFlashFileDirectory dialog(m_pMainWindow);
+  Prepare(&dialog);
+  if (!directory.summary.empty()) dialog.SetSummary(QString::fromStdString(directory.summary));
+  for (const std::string& entry : directory.entries) {
+    dialog.AddEntry(QString::fromStdString(entry));
+  }
+  if (dialog.exec() != QDialog::Accepted) return false;
+  index = dialog.GetSelection();
+  path = QFile::encodeName(dialog.GetPathName()).toStdString();
+  return true;
+}
+
+bool GuiLinkPrompt::EditConfiguration(ConfigDialogValues& values) {
+  CursorPause pause(m_nWaits);
+  CConfigUnit dialog(m_pMainWindow);
+  Prepare(&dialog);
+  dialog.SetValues(values);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  values = dialog.GetValues();
+  return true;
+}
+
+void GuiLinkPrompt::ShowMessage(const std::string& text, bool failure) {
+  CursorPause pause(m_nWaits);
+  QString message = QString::fromStdString(text);
+  if (!m_strDetail.empty()) {
+    // Which port, and what the system said about it.
+    message += QStringLiteral("\n\n") + QString::fromStdString(m_strDetail);
+    m_strDetail.clear();
+  }
+  ::ShowMessage(m_pMainWindow, message,
+                failure ? MessageKind::kFailure : MessageKind::kInformation);
+}
+
+void GuiLinkPrompt::Detail(const std::string& text) {
+  m_strDetail = text;
+}

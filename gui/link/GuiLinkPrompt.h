@@ -1,0 +1,33 @@
+#pragma once
+// The instrument commands' way to the user in the desktop program: progress windows over the
+// main window, the wait cursor, and the three dialogs. The wait cursor is taken away while a
+// dialog or a message box is up and comes back afterwards.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "LinkPrompt.h"
+
+class GuiLinkPrompt : public LinkPrompt {
+ public:
+  explicit GuiLinkPrompt(QWidget* mainWindow);
+  ~GuiLinkPrompt() override;
+
+  std::unique_ptr<LinkProgress> NewProgress() override;
+  void BeginWait() override;
+  void EndWait() override;
+  bool ChoosePort(ComSettings& settings) override;
+  bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) override;
+  bool EditConfiguration(ConfigDialogValues& values) override;
+  void ShowMessage(const std::string& text, bool failure) override;
+  void Detail(const std::string& text) override;
+
+ private:
+  class CursorPause;
+  // A dialog owned by the (disabled) main window is disabled with it; it must take input.
+  void Prepare(QWidget* dialog);
+
+  QPointer<QWidget> m_pMainWindow;
+  int m_nWaits = 0;
+  std::string m_strDetail;
+};
