@@ -1,0 +1,529 @@
+// The two Device commands as the user meets them: the real dialogs, driven by a script of
+// clicks, against meterlog2-sim on a pseudo-terminal offered through METERLOG2_PORTS.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <cstring>
+
+#include "GuiTestSupport.h"
+#include "app/CMainFrame.h"
+#include "app/CMeterlog2App.h"
+#include "app/CProgressWnd.h"
+#include "app/RecentFileList.h"
+#include "config/CConfigUnit.h"
+#include "config/ConfigFields.h"
+#include "link/CConfigComPort.h"
+#include "link/CFlashFileDirectory.h"
+#include "log/Meterlog2Doc.h"
+#include "table/CMeterlog2View.h"
+
+namespace {
+
+// meterlog2-sim in a child process; its event log is kept for the checks.
+class Sim {
+ public:
+  bool Start(const QStringList& args) {
+    m_process.setProgram(QStringLiteral(METERLOG2_SIM_PATH));
+    m_process.setArguments(
+        QStringList{"--baud", "0", "--echo-timeout", "500", "--ack-timeout", "3000"} + args);
+    m_process.start();
+    if (!m_process.waitForStarted(5000)) return false;
+    while (!m_process.canReadLine()) {
+      if (!m_process.waitForReadyRead(5000)) return false;
+    }
+    m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    qputenv("METERLOG2_PORTS", QFile::encodeName(m_device));
+    return !m_device.isEmpty();
+  }
+  QString Log() {
+    m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
+    return m_log;
+  }
+  const QString& Device() const { return m_device; }
+  ~Sim() {
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) m_process.kill();
+    qunsetenv("METERLOG2_PORTS");
+  }
+
+ private:
+  QProcess m_process;
+  QString m_device;
+  QString m_log;
+};
+
+// Acts on the windows a command puts up, one step after another: each step names what it waits
+// for and what to do with it. A modal dialog the script does not expect is closed after a few
+// seconds and reported, so no test waits for a click that never comes.
+class Script {
+ public:
+  using Find = std::function<QWidget*()>;
+  using Act = std::function<void(QWidget*)>;
+
+  void Add(Find find, Act act) { m_steps.push_back({std::move(find), std::move(act)}); }
+  template <class Dialog>
+  void OnDialog(std::function<void(Dialog*)> act) {
+    Add([]() -> QWidget* { return qobject_cast<Dialog*>(QApplication::activeModalWidget()); },
+        [act](QWidget* w) { act(static_cast<Dialog*>(w)); });
+  }
+
+  Script() {
+    m_timer.setInterval(20);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+    m_timer.start();
+  }
+  bool Finished() const { return m_next == m_steps.size(); }
+  QStringList Unexpected() const { return m_unexpected; }
+
+ private:
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (m_next < m_steps.size()) {
+      if (QWidget* w = m_steps[m_next].find(); w != nullptr && w != m_last) {
+        m_last = w;
+        m_stray.invalidate();
+        ++m_next;
+        // Acting may open another modal dialog; that must not run inside this poll.
+        QTimer::singleShot(0, w, [act = m_steps[m_next - 1].act, w] { act(w); });
+        return;
+      }
+    }
+    if (modal == nullptr || modal == m_last) {
+      if (modal == nullptr) m_last = nullptr;
+      m_stray.invalidate();
+      return;
+    }
+    if (!m_stray.isValid()) m_stray.start();
+    if (m_stray.elapsed() > 3000) {
+      m_unexpected << modal->metaObject()->className() + QStringLiteral(" ") + modal->windowTitle();
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+      m_stray.invalidate();
+    }
+  }
+
+  struct Step {
+    Find find;
+    Act act;
+  };
+  std::vector<Step> m_steps;
+  size_t m_next = 0;
+  QWidget* m_last = nullptr;
+  QElapsedTimer m_stray;
+  QStringList m_unexpected;
+  QTimer m_timer;
+};
+
+// Clicks a button once the current event has been handled: a click that opens a modal dialog
+// must not run that dialog inside the script's own timer.
+void ClickLater(QAbstractButton* button) {
+  QTimer::singleShot(0, button, [button] { button->click(); });
+}
+
+// What a user does in the save dialog: types the name and presses Enter.
+void TypeFileName(QFileDialog* save, const QString& path) {
+  auto* name = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  QVERIFY(name != nullptr);
+  name->setText(path);
+  QTimer::singleShot(0, save, [save] { static_cast<QDialog*>(save)->accept(); });
+}
+
+void ChoosePort(Script& script, const QString& device) {
+  script.OnDialog<CConfigComPort>([device](CConfigComPort* dialog) {
+    QComboBox* port = dialog->Box(CConfigComPort::kPort);
+    port->setCurrentIndex(port->findText(device));
+    QVERIFY(port->currentIndex() >= 0);
+    ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("connect")));
+  });
+}
+
+// Three Flash Files of different log types, as the simulator serves them.
+QString FlashFolder() {
+  const QString folder = ScratchDir() + QStringLiteral("/flash");
+  if (QDir(folder).exists()) return folder;
+  QDir().mkpath(folder);
+  const struct {
+    const char* name;
+    int type;
+    unsigned records;
+  } files[] = {{"a_standard.57x", 1, 5}, {"b_harmonic.57x", 2, 7}, {"c_tabular.57x", 4, 3}};
+  for (const auto& f : files) {
+    const QString path =
+        WriteSample(QStringLiteral("flash/") + QLatin1String(f.name), f.type, f.records);
+    Q_UNUSED(path);
+  }
+  return folder;
+}
+
+QString Fresh(const QString& name) {
+  const QString path = ScratchDir() + QLatin1Char('/') + name;
+  QFile::remove(path);
+  return path;
+}
+
+QByteArray ConfigPart(const QByteArray& state) {
+  return state.left(static_cast<int>(kConfigRecordSize));
+}
+
+// A configuration record as the simulator stores it (wire order) with values a careless write
+// would change: an input code outside the lists, a scale switch of 2, factors with more than six
+// significant digits.
+QByteArray OddState() {
+  QByteArray state(static_cast<int>(kConfigRecordSize) + 8, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(state.data());
+  p[kChannel1Offset] = 28;  // "AC: In" is not in channel 1's list
+  p[kChannel2Offset] = 12;
+  p[kPhasePreferencesOffset] = 0xA6;
+  p[kScaleDataOffset] = 2;
+  for (int code = 0; code < 15; ++code) {
+    const float magnitude = 1.2345678f + static_cast<float>(code);
+    const float phase = -12.345678f;
+    std::memcpy(p + kScaleDataOffset + 1 + 8 * code, &magnitude, 4);  // floats travel LE
+    std::memcpy(p + kScaleDataOffset + 5 + 8 * code, &phase, 4);
+  }
+  return state;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+class InstrumentTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    ClearSettings();
+    TakeMessages();
+  }
+
+  void progressWindowDisablesMainWindowUntilDestroyed() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    QWidget* frame = app.GetMainFrame();
+    {
+      CProgressWnd progress;
+      progress.SetText(QStringLiteral("before"));  // no window yet: nothing happens
+      QVERIFY(progress.Window() == nullptr);
+      QVERIFY(progress.Create(nullptr, true));
+      QVERIFY(!frame->isEnabled());
+      QVERIFY(progress.Window()->isEnabled() && progress.Window()->isVisible());
+      QVERIFY(progress.Text().isEmpty());
+      QWidget* window = progress.Window();
+      QVERIFY(progress.Create(nullptr, true));  // no second window
+      QCOMPARE(progress.Window(), window);
+
+      progress.SetText(QStringLiteral("Receiving Flash File...\nPackets: 1 / Bytes: 133"));
+      const QLabel* text = window->findChild<QLabel*>(QStringLiteral("progressText"));
+      QVERIFY(text->height() >= 2 * text->fontMetrics().lineSpacing());
+      progress.SetText(QString(600, QLatin1Char('x')));
+      QCOMPARE(progress.Text().size(), CProgressWnd::kMaxText);
+
+      progress.Hide();
+      QVERIFY(!window->isVisible());
+      QVERIFY(!frame->isEnabled());  // hiding keeps the main window disabled
+      progress.Show();
+      QVERIFY(!progress.Cancelled());
+      progress.CancelButton()->click();
+      progress.PeekAndPump();
+      QVERIFY(progress.Cancelled());
+    }
+    QVERIFY(frame->isEnabled());
+  }
+
+  void noPortsDetected() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    LinkServices none;
+    none.findPorts = [] { return std::vector<std::string>{}; };
+    none.openPort = [](const std::string&, const LineSettings&, std::string&, bool&) {
+      return std::unique_ptr<LinkPort>();
+    };
+    app.SetLinkServices(none);
+    Script script;
+    app.GetMainFrame()->GetCommands().configure->trigger();
+    app.GetMainFrame()->GetCommands().download->trigger();
+    QCOMPARE(TakeMessages(), QStringList({"No COM Ports Detected", "No COM Ports Detected"}));
+    QVERIFY(script.Unexpected().isEmpty());
+    QVERIFY(app.GetMainFrame()->isEnabled());
+  }
+
+  void portDialogDefaultsAndTypedText() {
+    CConfigComPort dialog;
+    ComSettings settings;
+    settings.FillComOptions();
+    const auto list = [](const std::vector<std::string>& v) {
+      QStringList l;
+      for (const auto& s : v) l << QString::fromStdString(s);
+      return l;
+    };
+    dialog.SetChoices(CConfigComPort::kPort, {"COM3", "COM7"});
+    dialog.SetChoices(CConfigComPort::kBaudRate, list(settings.baudRates));
+    dialog.SetChoices(CConfigComPort::kDataBits, list(settings.dataBits));
+    dialog.SetChoices(CConfigComPort::kParity, list(settings.parities));
+    dialog.SetChoices(CConfigComPort::kStopBits, list(settings.stopBits));
+    dialog.SetPreset(CConfigComPort::kPort, 1);
+    dialog.show();
+    QCOMPARE(dialog.Box(CConfigComPort::kPort)->currentText(), QStringLiteral("COM7"));
+    QCOMPARE(dialog.Box(CConfigComPort::kBaudRate)->currentText(), QStringLiteral("9600"));
+    QCOMPARE(dialog.Box(CConfigComPort::kDataBits)->currentText(), QStringLiteral("8"));
+    QCOMPARE(dialog.Box(CConfigComPort::kParity)->currentText(), QStringLiteral("None"));
+    QCOMPARE(dialog.Box(CConfigComPort::kStopBits)->currentText(), QStringLiteral("1"));
+    // Typed text is not a choice: the baud rate stays at the entry last chosen.
+    QComboBox* baud = dialog.Box(CConfigComPort::kBaudRate);
+    baud->setCurrentIndex(5);
+    baud->lineEdit()->setFocus();
+    baud->lineEdit()->selectAll();
+    QTest::keyClicks(baud->lineEdit(), QStringLiteral("57600"));
+    QTest::keyClick(baud->lineEdit(), Qt::Key_Return);
+    QCOMPARE(dialog.GetSelection(CConfigComPort::kBaudRate), 5);
+    QCOMPARE(baud->count(), 6);
+    dialog.accept();
+  }
+
+  void downloadSecondOfThreeOpensIt() {
+    Sim sim;
+    QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("dl.state")}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    const QString target = Fresh("second.57x");
+    bool frameDisabledMeanwhile = false;
+
+    Script script;
+    ChoosePort(script, sim.Device());
+    script.OnDialog<CFlashFileDirectory>([&](CFlashFileDirectory* dialog) {
+      frameDisabledMeanwhile = !app.GetMainFrame()->isEnabled();
+      QCOMPARE(dialog->Summary()->text(), QStringLiteral("3 Flash Files"));
+      QCOMPARE(dialog->List()->count(), 3);
+      QVERIFY(dialog->List()->item(0)->text().startsWith(QLatin1String("a_standard.57x")));
+      QVERIFY(dialog->List()->item(2)->text().startsWith(QLatin1String("c_tabular.57x")));
+      QVERIFY(!dialog->OkButton()->isEnabled());
+      dialog->List()->setCurrentRow(1);
+      QVERIFY(dialog->OkButton()->isEnabled());
+      ClickLater(dialog->OkButton());
+    });
+    // Cancelling the save dialog returns to the list with the pick kept.
+    script.OnDialog<QFileDialog>([](QFileDialog* save) {
+      QCOMPARE(save->defaultSuffix(), QStringLiteral("57x"));
+      QCOMPARE(save->nameFilters(), QStringList{"Meterlog Document (*.57x)"});
+      save->reject();
+    });
+    script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
+      QCOMPARE(dialog->List()->currentRow(), 1);
+      ClickLater(dialog->OkButton());
+    });
+    script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
+    app.GetMainFrame()->GetCommands().download->trigger();
+
+    QVERIFY(script.Finished());
+    QVERIFY2(script.Unexpected().isEmpty(), qPrintable(script.Unexpected().join(", ")));
+    QVERIFY(TakeMessages().isEmpty());
+    QVERIFY(frameDisabledMeanwhile);
+    QVERIFY(app.GetMainFrame()->isEnabled());
+    QCOMPARE(app.GetRecentFiles()[0], target);
+    QCOMPARE(app.GetView()->model()->rowCount(), 7);
+    QVERIFY(app.GetMainFrame()->windowTitle().startsWith(QLatin1String("Harmonic")));
+    // The file is the instrument's, padded to whole blocks, with the format marker of the
+    // simulator's firmware (after 20 Sep 2005: 256).
+    const QByteArray source = ReadAll(FlashFolder() + QStringLiteral("/b_harmonic.57x"));
+    const QByteArray got = ReadAll(target);
+    QCOMPARE(got.size(), (source.size() + 127) / 128 * 128);
+    QCOMPARE(got.left(4), QByteArray("\x00\x01\x00\x00", 4));
+    QCOMPARE(got.mid(4, source.size() - 4), source.mid(4));
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("download of file 2 requested")));
+  }
+
+  void corruptPacketIsRetried() {
+    Sim sim;
+    QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("crc.state"), "--fault", "bad-crc",
+                       "--fault-block", "1", "--firmware-date", "20 Sep 2005"}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    const QString target = Fresh("retried.57x");
+    Script script;
+    ChoosePort(script, sim.Device());
+    script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
+      dialog->List()->setCurrentRow(0);
+      ClickLater(dialog->OkButton());
+    });
+    script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
+    app.OnDownloadFlashFile();
+    QVERIFY(script.Finished());
+    QVERIFY(TakeMessages().isEmpty());
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("fault: corrupt CRC")));
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("transfer complete")));
+    const QByteArray source = ReadAll(FlashFolder() + QStringLiteral("/a_standard.57x"));
+    const QByteArray got = ReadAll(target);
+    QCOMPARE(got.left(4), QByteArray("\x01\x00\x00\x00", 4));
+    QCOMPARE(got.mid(4, source.size() - 4), source.mid(4));
+    QCOMPARE(app.GetView()->model()->rowCount(), 5);
+  }
+
+  void cancelSendsCanAndSaysWhereThePartialFileIs() {
+    Sim sim;
+    QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("cancel.state"), "--fault", "stall",
+                       "--fault-block", "2"}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}));
+    const QString target = Fresh("cancelled.57x");
+    Script script;
+    ChoosePort(script, sim.Device());
+    script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
+      dialog->List()->setCurrentRow(2);
+      ClickLater(dialog->OkButton());
+    });
+    script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
+    // Cancel once the first packet is in and the second has stalled.
+    script.Add(
+        []() -> QWidget* {
+          for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* cancel = w->findChild<QPushButton*>(QStringLiteral("progressCancel"));
+            auto* text = w->findChild<QLabel*>(QStringLiteral("progressText"));
+            if (cancel != nullptr && w->isVisible() &&
+                text->text().contains(QLatin1String("Packets: 1 /")))
+              return cancel;
+          }
+          return nullptr;
+        },
+        [](QWidget* cancel) { QTest::mouseClick(cancel, Qt::LeftButton); });
+    QElapsedTimer clock;
+    clock.start();
+    app.OnDownloadFlashFile();
+    QVERIFY(clock.elapsed() < 8000);  // well before the ten-second NAK
+    QVERIFY(script.Finished());
+    const QStringList messages = TakeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QLatin1String("cancelled")));
+    QVERIFY(messages[0].contains(QDir::toNativeSeparators(target)));
+    QCOMPARE(ReadAll(target).size(), 128);  // the one accepted packet stays
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("transfer cancelled by the program")));
+    QVERIFY(app.GetRecentFiles().GetSize() == 0);
+    QVERIFY(app.GetMainFrame()->isEnabled());
+  }
+
+  void directoryNotAnswered() {
+    Sim sim;
+    QVERIFY(sim.Start({"--fault", "no-directory", "--state", Fresh("nodir.state")}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    Script script;
+    ChoosePort(script, sim.Device());
+    app.OnDownloadFlashFile();
+    QCOMPARE(TakeMessages(), QStringList{"Couldn't read Flash File Directory"});
+    QVERIFY(script.Unexpected().isEmpty());
+    QVERIFY(app.GetMainFrame()->isEnabled());
+  }
+
+  void configureChangesOnlyWhatWasEdited() {
+    const QString statePath = Fresh("config.state");
+    QVERIFY(WriteFile(statePath, OddState()));
+    Sim sim;
+    QVERIFY(sim.Start({"--state", statePath}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+
+    // "Update" with nothing touched and the clock box cleared: the record stays as it was,
+    // except the clock bytes the instrument filled in when it was read.
+    Script untouched;
+    ChoosePort(untouched, sim.Device());
+    untouched.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
+      QVERIFY(dialog->focusWidget() == dialog->UpdateClock());
+      QVERIFY(dialog->UpdateClock()->isChecked());
+      QCOMPARE(dialog->Channel1()->currentIndex(), -1);
+      QCOMPARE(dialog->Channel1()->count(), 27);
+      QCOMPARE(dialog->Channel2()->count(), 28);
+      QCOMPARE(dialog->Channel2()->itemText(5), QStringLiteral("AC: In"));
+      QCOMPARE(dialog->Channel2()->currentText(), QStringLiteral("AC: Ia"));
+      QCOMPARE(dialog->FactorBox(0)->text(), QStringLiteral("1.23457"));
+      QCOMPARE(dialog->FactorBox(1)->text(), QStringLiteral("-12.3457"));
+      const QRegularExpression date(
+          QStringLiteral("^[A-Z][a-z]{2} \\d{1,2}, \\d{4} \\d\\d:\\d\\d:\\d\\d$"));
+      QVERIFY(
+          date.match(dialog->findChild<QLineEdit*>(QStringLiteral("dateTime"))->text()).hasMatch());
+      dialog->UpdateClock()->setChecked(false);
+      ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
+    });
+    app.OnConfigure();
+    QVERIFY(untouched.Finished());
+    QCOMPARE(TakeMessages(), QStringList{"Updated Device Configuration"});
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("configuration written")));
+    QVERIFY(!sim.Log().contains(QLatin1String("clock set")));
+    QByteArray before = ConfigPart(OddState());
+    QTRY_COMPARE(ConfigPart(ReadAll(statePath)).mid(26), before.mid(26));
+    QCOMPARE(ConfigPart(ReadAll(statePath)).left(13), before.left(13));
+
+    // Channel 2 to "AC: In", the polarity, one factor; the clock box left checked.
+    Script edits;
+    ChoosePort(edits, sim.Device());
+    edits.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
+      dialog->Channel2()->setCurrentIndex(dialog->Channel2()->findText(QStringLiteral("AC: In")));
+      dialog->Polarity()->setCurrentIndex(1 - dialog->Polarity()->currentIndex());
+      dialog->FactorBox(12)->setText(QStringLiteral("2.5"));  // Ia magnitude
+      ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
+    });
+    app.OnConfigure();
+    QVERIFY(edits.Finished());
+    QCOMPARE(TakeMessages(), QStringList{"Updated Device Configuration"});
+    QTRY_VERIFY(sim.Log().contains(QLatin1String("clock set to")));
+    QByteArray after;
+    QTRY_VERIFY((after = ConfigPart(ReadAll(statePath))).mid(26) != before.mid(26));
+    const float ia = 2.5f;
+    QByteArray expected = before;
+    expected[kChannel2Offset] = 28;
+    expected[kPhasePreferencesOffset] = static_cast<char>(0xA7);
+    expected.replace(static_cast<int>(kScaleDataOffset + 1 + 8 * 12), 4,
+                     QByteArray(reinterpret_cast<const char*>(&ia), 4));
+    QCOMPARE(after.mid(26), expected.mid(26));
+    QVERIFY(app.GetMainFrame()->isEnabled());
+  }
+
+  void configureValidation() {
+    ConfigDialogValues values;
+    values.factors.fill(1.0f);
+    CConfigUnit dialog;
+    dialog.SetValues(values);
+    dialog.show();
+    const auto update = [&dialog](int box, const QString& text) {
+      dialog.FactorBox(box)->setText(text);
+      dialog.accept();
+      return TakeMessages();
+    };
+    QCOMPARE(update(2, QStringLiteral("0")),
+             QStringList{"Please enter a number between 0.0001 and 99999."});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.focusWidget(), dialog.FactorBox(2));
+    QCOMPARE(update(2, QStringLiteral("abc")), QStringList{"Please enter a number."});
+    QCOMPARE(update(2, QString()), QStringList{"Please enter a number."});
+    QCOMPARE(update(2, QStringLiteral("99999.5")),
+             QStringList{"Please enter a number between 0.0001 and 99999."});
+    dialog.FactorBox(2)->setText(QStringLiteral("12abc"));
+    QCOMPARE(update(3, QStringLiteral("360")),
+             QStringList{"Please enter a number between -359.9 and 359.9."});
+    QCOMPARE(dialog.focusWidget(), dialog.FactorBox(3));
+    // The first failing box is the one reported, in the dialog's order.
+    dialog.FactorBox(1)->setText(QStringLiteral("x"));
+    QCOMPARE(update(3, QStringLiteral("-360")), QStringList{"Please enter a number."});
+    QCOMPARE(dialog.focusWidget(), dialog.FactorBox(1));
+    dialog.FactorBox(1)->setText(QStringLiteral("-359.9"));
+    QVERIFY(update(3, QStringLiteral("359.9")).isEmpty());
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.GetValues().factors[2], 12.0f);
+    QCOMPARE(dialog.GetValues().factors[3], 359.9f);
+    QCOMPARE(dialog.GetValues().factors[1], -359.9f);
+  }
+};
+
+REGISTER_GUI_TEST(InstrumentTest);
+#include "instrument_test.moc"
