@@ -163,7 +163,10 @@ void CProgressWnd::Hide() {
 }
 
 void CProgressWnd::PeekAndPump() {
-  if (m_bModal && m_pWindow && m_bVisible && !m_pWindow->isActiveWindow()) {
+  // Keys go to this window while it is up, but only within the program: another application
+  // the user switched to keeps the focus.
+  QWidget* active = QApplication::activeWindow();
+  if (m_bModal && m_pWindow && m_bVisible && active != nullptr && active != m_pWindow) {
     m_pWindow->activateWindow();
     if (m_pCancelButton != nullptr) m_pCancelButton->setFocus();
   }

@@ -243,21 +243,39 @@ class InstrumentTest : public QObject {
     QVERIFY(frame->isEnabled());
   }
 
-  void noPortsDetected() {
+  void portProblems() {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({}, false));
-    LinkServices none;
-    none.findPorts = [] { return std::vector<std::string>{}; };
-    none.openPort = [](const std::string&, const LineSettings&, std::string&, bool&) {
+    std::vector<std::string> ports;
+    LinkServices services;
+    services.findPorts = [&ports] { return ports; };
+    services.openPort = [](const std::string&, const LineSettings&, std::string& error,
+                           bool& openFailed) {
+      error = "Permission denied";
+      openFailed = true;
       return std::unique_ptr<LinkPort>();
     };
-    app.SetLinkServices(none);
+    app.SetLinkServices(services);
+    {
+      Script script;
+      app.GetMainFrame()->GetCommands().configure->trigger();
+      app.GetMainFrame()->GetCommands().download->trigger();
+      QCOMPARE(TakeMessages(), QStringList({"No COM Ports Detected", "No COM Ports Detected"}));
+      QVERIFY(script.Unexpected().isEmpty());
+    }
+    // The message names the port and what the system said.
+    ports = {"/dev/ttyUSB7"};
     Script script;
-    app.GetMainFrame()->GetCommands().configure->trigger();
-    app.GetMainFrame()->GetCommands().download->trigger();
-    QCOMPARE(TakeMessages(), QStringList({"No COM Ports Detected", "No COM Ports Detected"}));
-    QVERIFY(script.Unexpected().isEmpty());
+    ChoosePort(script, QStringLiteral("/dev/ttyUSB7"));
+    script.OnDialog<CConfigComPort>([](CConfigComPort* dialog) { dialog->reject(); });
+    app.OnDownloadFlashFile();
+    QCOMPARE(TakeMessages(),
+             QStringList{"Could not open the COM Port\n\n/dev/ttyUSB7: Permission denied"});
+    app.OnConfigure();  // cancelled: nothing said
+    QVERIFY(script.Finished());
+    QVERIFY(TakeMessages().isEmpty());
     QVERIFY(app.GetMainFrame()->isEnabled());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
   void portDialogDefaultsAndTypedText() {
@@ -305,6 +323,9 @@ class InstrumentTest : public QObject {
     ChoosePort(script, sim.Device());
     script.OnDialog<CFlashFileDirectory>([&](CFlashFileDirectory* dialog) {
       frameDisabledMeanwhile = !app.GetMainFrame()->isEnabled();
+      // Over the disabled main window, yet usable, and without the wait cursor.
+      QVERIFY(dialog->isEnabled());
+      QVERIFY(QApplication::overrideCursor() == nullptr);
       QCOMPARE(dialog->Summary()->text(), QStringLiteral("3 Flash Files"));
       QCOMPARE(dialog->List()->count(), 3);
       QVERIFY(dialog->List()->item(0)->text().startsWith(QLatin1String("a_standard.57x")));
