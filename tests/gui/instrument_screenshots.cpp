@@ -1,0 +1,85 @@
+// Saves pictures of the Device commands' windows for the user guide:
+//   gui_instrument_screenshots FOLDER   (under Xvfb: xvfb-run -a -s "-screen 0 1280x800x24")
+// Writes port-dialog.png, flash-directory.png, configure-device.png and progress-window.png.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/CMainFrame.h"
+#include "app/CMeterlog2App.h"
+#include "app/CProgressWnd.h"
+#include "config/CConfigUnit.h"
+#include "link/CConfigComPort.h"
+#include "link/CFlashFileDirectory.h"
+
+namespace {
+
+bool Save(QWidget* widget, const QDir& folder, const char* name) {
+  widget->show();
+  widget->activateWindow();
+  QApplication::processEvents();
+  return widget->grab().save(folder.filePath(QLatin1String(name)));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  if (argc < 2) return 2;
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  QTemporaryDir scratch;
+  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  CMeterlog2App app;
+  if (!app.InitInstance({})) return 1;
+  app.GetMainFrame()->resize(900, 560);
+
+  int failures = 0;
+  QTimer::singleShot(500, [&] {
+    CConfigComPort port(app.GetMainFrame());
+    port.SetChoices(CConfigComPort::kPort, {"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/meter57x"});
+    port.SetChoices(CConfigComPort::kBaudRate, {"1200", "2400", "4800", "9600", "19200", "38400"});
+    port.SetChoices(CConfigComPort::kDataBits, {"7", "8"});
+    port.SetChoices(CConfigComPort::kParity, {"None", "Even", "Odd"});
+    port.SetChoices(CConfigComPort::kStopBits, {"1", "2"});
+    port.SetPreset(CConfigComPort::kPort, 2);
+    failures += !Save(&port, folder, "port-dialog.png");
+
+    CFlashFileDirectory directory(app.GetMainFrame());
+    directory.SetSummary(QStringLiteral("4 Flash Files"));
+    for (const char* entry : {"01_standard.57x  2624 bytes", "02_harmonic.57x  9184 bytes",
+                              "03_waveform.57x  9184 bytes", "04_tabular.57x  26864 bytes"}) {
+      directory.AddEntry(QLatin1String(entry));
+    }
+    directory.show();
+    directory.List()->setCurrentRow(1);
+    failures += !Save(&directory, folder, "flash-directory.png");
+
+    ConfigDialogValues values;
+    values.firmwareVersion = "21 Sep 2005 57x Power Analyzer Simulator";
+    values.deviceDateTime = "Dec 7, 2026 09:30:12";
+    values.channel1 = 6;
+    values.channel2 = 12;
+    values.rangeIndex = 1;
+    values.polarityIndex = 1;
+    values.scaleEnable = 1;
+    for (size_t i = 0; i < values.factors.size(); i += 2) values.factors[i] = 1.0f;
+    values.factors[12] = 2.5f;
+    values.factors[13] = -0.75f;
+    CConfigUnit configure(app.GetMainFrame());
+    configure.SetValues(values);
+    failures += !Save(&configure, folder, "configure-device.png");
+
+    CProgressWnd progress;
+    progress.Create(app.GetMainFrame(), true);
+    progress.SetText(QStringLiteral("Receiving Flash File...\nPackets: 37 / Bytes: 4921"));
+    QApplication::processEvents();
+    failures += !progress.Window()->grab().save(folder.filePath("progress-window.png"));
+    QApplication::exit(failures == 0 ? 0 : 1);
+  });
+  return QApplication::exec();
+}
