@@ -62,7 +62,6 @@ bool CProgressWnd::Create(QWidget* parent, bool withCancel) {
     if (!Build(withCancel)) return false;
   }
   if (m_pParent) m_pParent->setEnabled(false);
-  // A window owned by the disabled main window is disabled with it unless enabled itself.
   m_pWindow->setEnabled(true);
   m_bModal = true;
   PeekAndPump();

@@ -23,7 +23,5 @@ void ShowMessage(QWidget* parent, const QString& text, MessageKind kind) {
   while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
   QMessageBox box(kind == MessageKind::kFailure ? QMessageBox::Warning : QMessageBox::Information,
                   QStringLiteral("Meterlog"), text, QMessageBox::Ok, parent);
-  // The main window is disabled while an instrument command runs; its boxes must still answer.
-  box.setEnabled(true);
   box.exec();
 }

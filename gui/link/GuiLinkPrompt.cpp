@@ -71,14 +71,9 @@ void GuiLinkPrompt::EndWait() {
   --m_nWaits;
 }
 
-void GuiLinkPrompt::Prepare(QWidget* dialog) {
-  dialog->setEnabled(true);
-}
-
 bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   CursorPause pause(m_nWaits);
   CConfigComPort dialog(m_pMainWindow);
-  Prepare(&dialog);
   dialog.SetChoices(CConfigComPort::kPort, ToList(settings.ports));
   dialog.SetChoices(CConfigComPort::kBaudRate, ToList(settings.baudRates));
   dialog.SetChoices(CConfigComPort::kDataBits, ToList(settings.dataBits));
@@ -101,7 +96,6 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
                                     std::string& path) {
   CursorPause pause(m_nWaits);
   CFlashFileDirectory dialog(m_pMainWindow);
-  Prepare(&dialog);
   if (!directory.summary.empty()) dialog.SetSummary(QString::fromStdString(directory.summary));
   for (const std::string& entry : directory.entries) {
     dialog.AddEntry(QString::fromStdString(entry));
@@ -115,7 +109,6 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
 bool GuiLinkPrompt::EditConfiguration(ConfigDialogValues& values) {
   CursorPause pause(m_nWaits);
   CConfigUnit dialog(m_pMainWindow);
-  Prepare(&dialog);
   dialog.SetValues(values);
   if (dialog.exec() != QDialog::Accepted) return false;
   values = dialog.GetValues();

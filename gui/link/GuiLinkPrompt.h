@@ -24,8 +24,6 @@ class GuiLinkPrompt : public LinkPrompt {
 
  private:
   class CursorPause;
-  // A dialog owned by the (disabled) main window is disabled with it; it must take input.
-  void Prepare(QWidget* dialog);
 
   QPointer<QWidget> m_pMainWindow;
   int m_nWaits = 0;

@@ -19,6 +19,7 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "app/CProgressWnd.h"
+#include "app/MessageBox.h"
 #include "app/RecentFileList.h"
 #include "config/CConfigUnit.h"
 #include "config/ConfigFields.h"
@@ -26,6 +27,8 @@
 #include "link/CFlashFileDirectory.h"
 #include "log/Meterlog2Doc.h"
 #include "table/CMeterlog2View.h"
+
+void InstallMessageSink();  // GuiTestSupport.cpp
 
 namespace {
 
@@ -230,6 +233,17 @@ class InstrumentTest : public QObject {
       QVERIFY(text->height() >= 2 * text->fontMetrics().lineSpacing());
       progress.SetText(QString(600, QLatin1Char('x')));
       QCOMPARE(progress.Text().size(), CProgressWnd::kMaxText);
+
+      // A message box over the disabled main window still takes its click.
+      SetMessageHook({});
+      bool boxEnabled = false;
+      WhenModal([&boxEnabled](QWidget* box) {
+        boxEnabled = box->isEnabled();
+        if (auto* ok = box->findChild<QPushButton*>()) ok->click();
+      });
+      ShowMessage(frame, QStringLiteral("over the progress window"));
+      InstallMessageSink();
+      QVERIFY(boxEnabled);
 
       progress.Hide();
       QVERIFY(!window->isVisible());
