@@ -524,6 +524,35 @@ class InstrumentTest : public QObject {
     QVERIFY(app.GetMainFrame()->isEnabled());
   }
 
+  void configureFailuresAreReported() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    {
+      Sim sim;  // a configuration read with a broken hex digit
+      QVERIFY(sim.Start({"--fault", "bad-hex", "--state", Fresh("badhex.state")}));
+      Script script;
+      ChoosePort(script, sim.Device());
+      app.OnConfigure();
+      QCOMPARE(TakeMessages(), QStringList{"Failed to read configuration"});
+      QVERIFY(script.Unexpected().isEmpty());
+    }
+    {
+      Sim sim;  // the written record comes back with a wrong echo
+      QVERIFY(sim.Start({"--fault", "wrong-echo", "--state", Fresh("echo.state")}));
+      Script script;
+      ChoosePort(script, sim.Device());
+      script.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
+      });
+      app.OnConfigure();
+      QCOMPARE(TakeMessages(), QStringList{"Error updating configuration"});
+      QVERIFY(script.Finished());
+    }
+    QVERIFY(app.GetMainFrame()->isEnabled());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
   void configureValidation() {
     ConfigDialogValues values;
     values.factors.fill(1.0f);
