@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -223,15 +224,29 @@ void CMeterlog2App::OnAppAbout() {
 namespace {
 
 // Keeps a second instrument command from starting inside the first (the progress window pumps
-// events) and leaves the main window usable whatever way a command ends.
-class FlowGuard {
+// events), keeps the main window from being closed under a running command, and leaves the
+// main window usable whatever way a command ends.
+class FlowGuard : public QObject {
  public:
   FlowGuard(bool& running, QWidget* frame) : m_running(running), m_frame(frame) {
     m_running = true;
+    if (m_frame) m_frame->installEventFilter(this);
   }
-  ~FlowGuard() {
+  ~FlowGuard() override {
     m_running = false;
-    if (m_frame) m_frame->setEnabled(true);
+    if (m_frame) {
+      m_frame->removeEventFilter(this);
+      m_frame->setEnabled(true);
+    }
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == m_frame && event->type() == QEvent::Close) {
+      event->ignore();
+      return true;
+    }
+    return false;
   }
 
  private:

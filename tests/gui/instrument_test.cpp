@@ -337,6 +337,7 @@ class InstrumentTest : public QObject {
     ChoosePort(script, sim.Device());
     script.OnDialog<CFlashFileDirectory>([&](CFlashFileDirectory* dialog) {
       frameDisabledMeanwhile = !app.GetMainFrame()->isEnabled();
+      QVERIFY(!app.GetMainFrame()->close());  // not while the command runs
       // Over the disabled main window, yet usable, and without the wait cursor.
       QVERIFY(dialog->isEnabled());
       QVERIFY(QApplication::overrideCursor() == nullptr);
