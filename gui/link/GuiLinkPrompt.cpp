@@ -96,9 +96,9 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
                                     std::string& path) {
   CursorPause pause(m_nWaits);
   CFlashFileDirectory dialog(m_pMainWindow);
-  if (!directory.summary.empty()) dialog.SetSummary(QString::fromStdString(directory.summary));
+  if (!directory.summary.empty()) dialog.SetSummary(QString::fromLatin1(directory.summary));
   for (const std::string& entry : directory.entries) {
-    dialog.AddEntry(QString::fromStdString(entry));
+    dialog.AddEntry(QString::fromLatin1(entry));
   }
   if (dialog.exec() != QDialog::Accepted) return false;
   index = dialog.GetSelection();
