@@ -21,7 +21,7 @@ void ShowMessage(QWidget* parent, const QString& text, MessageKind kind) {
   }
   // A wait cursor left over from a long step must not sit on top of the box.
   while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
-  QMessageBox box(kind == MessageKind::kFailure ? QMessageBox::Warning : QMessageBox::Information,
+  QMessageBox box(kind == MessageKind::kFailure ? QMessageBox::Warning : QMessageBox::NoIcon,
                   QStringLiteral("Meterlog"), text, QMessageBox::Ok, parent);
   box.exec();
 }

@@ -7,7 +7,8 @@
 
 class QWidget;
 
-enum class MessageKind { kFailure, kInformation };
+// Failures carry the exclamation icon; every other message none.
+enum class MessageKind { kFailure, kPlain };
 
 void ShowMessage(QWidget* parent, const QString& text, MessageKind kind = MessageKind::kFailure);
 

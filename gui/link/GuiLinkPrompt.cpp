@@ -124,7 +124,7 @@ void GuiLinkPrompt::ShowMessage(const std::string& text, bool failure) {
     m_strDetail.clear();
   }
   ::ShowMessage(m_pMainWindow, message,
-                failure ? MessageKind::kFailure : MessageKind::kInformation);
+                failure ? MessageKind::kFailure : MessageKind::kPlain);
 }
 
 void GuiLinkPrompt::Detail(const std::string& text) {
