@@ -46,8 +46,8 @@ void BM_LoadAndDumpThreePhaseTabular20k(benchmark::State& state) {
     doc.LoadFromMemory(bytes.data(), bytes.size(), "bench", &out);
     benchmark::DoNotOptimize(doc.GetRecordCount());
   }
-  state.counters["records/s"] = benchmark::Counter(20000.0 * static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+  state.counters["records/s"] = benchmark::Counter(
+      20000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_LoadAndDumpThreePhaseTabular20k)->Unit(benchmark::kMillisecond);
 

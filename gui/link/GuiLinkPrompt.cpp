@@ -123,8 +123,7 @@ void GuiLinkPrompt::ShowMessage(const std::string& text, bool failure) {
     message += QStringLiteral("\n\n") + QString::fromStdString(m_strDetail);
     m_strDetail.clear();
   }
-  ::ShowMessage(m_pMainWindow, message,
-                failure ? MessageKind::kFailure : MessageKind::kPlain);
+  ::ShowMessage(m_pMainWindow, message, failure ? MessageKind::kFailure : MessageKind::kPlain);
 }
 
 void GuiLinkPrompt::Detail(const std::string& text) {
