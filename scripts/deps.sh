@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libqt6serialport6-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev
   xvfb xauth lrzsz locales)
 missing=()
 for p in "${packages[@]}"; do
