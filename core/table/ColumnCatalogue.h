@@ -190,22 +190,24 @@ inline constexpr std::array<ColumnSetPair, 59> kThreePhaseColumnSet = {{
     {280, 346}, {282, 348}, {283, 349},
 }};
 
-// Log type 4: the three-phase columns, then the six harmonic blocks (A Volts, A Current, B Volts,
-// B Current, C Volts, C Current).
-inline constexpr std::array<ColumnSetPair, 89> kThreePhaseHarmonicColumnSet = {{
-    {0, 257},   {1, 258},   {20, 277},  {21, 278},  {22, 279},  {225, 290}, {226, 291}, {227, 292},
-    {228, 293}, {229, 294}, {230, 295}, {231, 296}, {232, 297}, {233, 298}, {234, 299}, {235, 300},
-    {236, 301}, {237, 302}, {238, 303}, {4, 304},   {239, 305}, {240, 306}, {241, 307}, {242, 308},
-    {243, 309}, {244, 310}, {246, 312}, {247, 313}, {248, 314}, {249, 315}, {250, 316}, {252, 318},
-    {253, 319}, {254, 320}, {255, 321}, {256, 322}, {257, 323}, {258, 324}, {259, 325}, {261, 327},
-    {262, 328}, {263, 329}, {264, 330}, {265, 331}, {266, 332}, {268, 334}, {269, 335}, {270, 336},
-    {271, 337}, {272, 338}, {273, 339}, {274, 340}, {276, 342}, {277, 343}, {278, 344}, {279, 345},
-    {280, 346}, {282, 348}, {283, 349}, {284, 350}, {285, 351}, {286, 352}, {335, 353}, {336, 354},
-    {385, 355}, {386, 356}, {387, 357}, {436, 358}, {437, 359}, {486, 360}, {487, 361}, {488, 362},
-    {537, 363}, {538, 364}, {587, 365}, {588, 366}, {589, 367}, {638, 368}, {639, 369}, {688, 370},
-    {689, 371}, {690, 372}, {739, 373}, {740, 374}, {789, 375}, {790, 376}, {791, 377}, {840, 378},
-    {841, 379},
+// The six harmonic blocks of log type 4 (A Volts, A Current, B Volts, B Current, C Volts,
+// C Current): K-Factor, Fund, Harm family, Phase Angle Fund, Phase Angle Harm family.
+inline constexpr std::array<ColumnSetPair, 30> kThreePhaseHarmonicBlocks = {{
+    {284, 350}, {285, 351}, {286, 352}, {335, 353}, {336, 354}, {385, 355}, {386, 356}, {387, 357},
+    {436, 358}, {437, 359}, {486, 360}, {487, 361}, {488, 362}, {537, 363}, {538, 364}, {587, 365},
+    {588, 366}, {589, 367}, {638, 368}, {639, 369}, {688, 370}, {689, 371}, {690, 372}, {739, 373},
+    {740, 374}, {789, 375}, {790, 376}, {791, 377}, {840, 378}, {841, 379},
 }};
+
+// Log type 4: the three-phase columns, then the six harmonic blocks.
+inline constexpr auto kThreePhaseHarmonicColumnSet = [] {
+  std::array<ColumnSetPair, kThreePhaseColumnSet.size() + kThreePhaseHarmonicBlocks.size()> set{};
+  size_t i = 0;
+  for (const ColumnSetPair& pair : kThreePhaseColumnSet) set[i++] = pair;
+  for (const ColumnSetPair& pair : kThreePhaseHarmonicBlocks) set[i++] = pair;
+  return set;
+}();
+static_assert(kThreePhaseHarmonicColumnSet.size() == 89);
 
 // Log type 5 in data format 256.
 inline constexpr std::array<ColumnSetPair, 18> kVectorColumnSet = {{
