@@ -21,4 +21,7 @@ int RunConfig(const Args& args);     // InstrumentCommands.cpp
 bool TakeOption(Args& args, const std::string& name, std::string& value,
                 const std::string& shortName = "");
 bool TakeFlag(Args& args, const std::string& name);
+// Moves what is left once the options are taken into `operands`, dropping the "--" that ends
+// the options. Something before "--" that still looks like an option is refused with a message.
+bool TakeOperands(Args& args, Args& operands);
 bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value);

@@ -16,6 +16,7 @@
 #endif
 
 #include "Commands.h"
+#include "file/Interrupt.h"
 #include "log/Meterlog2Doc.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
@@ -24,8 +25,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
-    "       [--columns TITLE,...] [--rows A-B,...]";
+    "export [-o OUT|- | -d DIR] [--data-format 1|256]\n"
+    "       [--columns TITLE,...] [--rows A-B,...] [--] FILE...";
 
 struct ExportOptions {
   uint32_t dataFormat = 0;          // 0: as the file says
@@ -105,23 +106,10 @@ bool ChooseRows(const ExportOptions& options, unsigned count, const std::string&
   return true;  // the writer puts them in ascending order, each once
 }
 
-bool WriteToStdout(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                   const std::vector<unsigned>* rows) {
-  const bool ok = WriteTableChunks(doc, columns, rows, ',', [](std::string_view piece) {
-    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
-  });
-  if (ok && std::fflush(stdout) == 0) return true;
-  std::cerr << "meterlog2-cli: could not write the table to standard output\n";
-  return false;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
-// Loads one log and writes its table to `out` (standard output when empty).
-bool ExportOne(const std::string& path, const std::string& out, const ExportOptions& options) {
+// Loads one log and writes its table to `out` ("-": standard output). `inputs` are all the logs
+// of the command, none of which may be written onto.
+bool ExportOne(const std::string& path, const std::string& out, const ExportOptions& options,
+               const std::vector<std::filesystem::path>& inputs) {
   CMeterlog2Doc doc;
   const LoadResult result = doc.Load(path);
   if (result.status != LoadResult::Status::kLoaded) {
@@ -154,13 +142,8 @@ bool ExportOne(const std::string& path, const std::string& out, const ExportOpti
   if (!ChooseRows(options, doc.GetRecordCount(), path, rows)) return false;
   const std::vector<unsigned>* rowSet = options.rowRanges.empty() ? nullptr : &rows;
 
-  if (out.empty()) return WriteToStdout(doc, columns, rowSet);
-  if (SameFile(path, out)) {
-    Report(path, "the output \"" + out + "\" is the log file itself; it was left untouched");
-    return false;
-  }
   std::string error;
-  if (!ExportTableFile(out, doc, columns, rowSet, ',', error)) {
+  if (!ExportTableFile(out, doc, columns, rowSet, ',', error, inputs)) {
     std::cerr << "meterlog2-cli: " << path << ": " << error << "\n";
     return false;
   }
@@ -177,7 +160,7 @@ int UsageError(const std::string& message) {
 
 int RunExport(const Args& argsIn) {
   Args args = argsIn;
-  std::string out, dir, value;
+  std::string out = "-", dir, value;
   const bool toFile = TakeOption(args, "--output", out, "-o");
   const bool toDir = TakeOption(args, "--directory", dir, "-d");
   ExportOptions options;
@@ -199,17 +182,19 @@ int RunExport(const Args& argsIn) {
     return UsageError("--rows takes rows and ranges like 0-9,12,20-25 (0-based), not \"" + value +
                       "\"");
   }
-  for (const std::string& arg : args) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    const std::string& arg = args[i];
     if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory" ||
         arg == "--data-format" || arg == "--columns" || arg == "--rows") {
       return UsageError(arg + " needs a value");
     }
-    if (arg.size() > 1 && arg[0] == '-') return UsageError("unknown option \"" + arg + "\"");
   }
-  if (args.empty()) return UsageError("no log file given");
+  Args logs;
+  if (!TakeOperands(args, logs)) return UsageError("");
+  if (logs.empty()) return UsageError("no log file given");
   if (toFile && toDir) return UsageError("-o and -d cannot be used together");
-  if (toFile && out.empty()) return UsageError("-o needs a file name");
-  if (args.size() > 1 && !toDir) return UsageError("several log files need -d DIR");
+  if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
+  if (logs.size() > 1 && !toDir) return UsageError("several log files need -d DIR");
   if (toDir) {
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec)) {
@@ -217,6 +202,7 @@ int RunExport(const Args& argsIn) {
       return 1;
     }
   }
+  const std::vector<std::filesystem::path> inputs(logs.begin(), logs.end());
 
 #ifdef _WIN32
   // CR LF is part of the format: no newline translation on the way out.
@@ -225,7 +211,7 @@ int RunExport(const Args& argsIn) {
 
   bool allDone = true;
   std::set<std::filesystem::path> written;
-  for (const std::string& path : args) {
+  for (const std::string& path : logs) {
     std::string target = out;
     if (toDir) {
       std::filesystem::path name = std::filesystem::path(path).filename();
@@ -239,7 +225,8 @@ int RunExport(const Args& argsIn) {
       }
       target = full.string();
     }
-    if (!ExportOne(path, target, options)) allDone = false;
+    if (!ExportOne(path, target, options, inputs)) allDone = false;
+    if (InterruptSignal() != 0) return 1;
   }
   return allDone ? 0 : 1;
 }

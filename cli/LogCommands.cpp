@@ -1,10 +1,11 @@
 // info, dump and sample: the log-file commands.
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <type_traits>
 
 #include "Commands.h"
+#include "file/InputFile.h"
+#include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 #include "samples/SampleLog.h"
 
@@ -31,23 +32,30 @@ bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dum
   return false;
 }
 
-bool RejectExtra(const Args& args, size_t expected, const char* usage) {
-  if (args.size() == expected) return false;
+// The one log file the command reads, or a usage message.
+bool TakeLogFile(Args& args, const char* usage, std::string& path) {
+  Args operands;
+  if (!TakeOperands(args, operands)) return false;
+  if (operands.size() == 1) {
+    path = operands[0];
+    return true;
+  }
   std::cerr << "usage: meterlog2-cli " << usage << "\n";
-  return true;
+  return false;
 }
 
 }  // namespace
 
 int RunInfo(const Args& argsIn) {
   Args args = argsIn;
-  if (RejectExtra(args, 1, "info FILE")) return 2;
+  std::string path;
+  if (!TakeLogFile(args, "info [--] FILE", path)) return 2;
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, args[0])) return 1;
+  if (!LoadOrReport(doc, path)) return 1;
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
-  std::cout << "File: " << args[0] << "\n"
+  std::cout << "File: " << path << "\n"
             << "Log type: " << (name.empty() ? "none" : name) << "\n"
             << "Records: " << doc.GetRecordCount() << "\n"
             << "Record size: " << doc.GetRecordSize() << "\n"
@@ -59,25 +67,26 @@ int RunInfo(const Args& argsIn) {
 
 int RunDump(const Args& argsIn) {
   Args args = argsIn;
-  std::string out;
-  const bool toFile = TakeOption(args, "--output", out, "-o");
-  if (RejectExtra(args, 1, "dump FILE [-o OUT]")) return 2;
-  CMeterlog2Doc doc;
-  if (!toFile) return LoadOrReport(doc, args[0], &std::cout) && std::cout.flush() ? 0 : 1;
-
-  // Written beside the target and renamed into place when complete.
-  const std::string temporary = out + ".part";
-  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-  if (!file) {
-    std::cerr << "meterlog2-cli: cannot create \"" << temporary
-              << "\": check that the folder exists and is writable\n";
+  std::string out = "-", path;
+  TakeOption(args, "--output", out, "-o");
+  if (!TakeLogFile(args, "dump [-o OUT|-] [--] FILE", path)) return 2;
+  // The log is looked at before the output is opened: a FIFO as output waits for its reader.
+  if (InputFile probe; !probe.Open(path)) {
+    std::cerr << "meterlog2-cli: Cannot open the file \"" << path << "\": " << probe.Reason()
+              << ".\n";
     return 1;
   }
-  const bool loaded = LoadOrReport(doc, args[0], &file);
-  file.close();
-  if (!loaded || !file || std::rename(temporary.c_str(), out.c_str()) != 0) {
-    if (loaded) std::cerr << "meterlog2-cli: cannot write \"" << out << "\"\n";
-    std::remove(temporary.c_str());
+  OutputFile output;
+  if (!output.Open(out, {path})) {
+    std::cerr << "meterlog2-cli: " << output.Error() << "\n";
+    return 1;
+  }
+  OutputFileStream stream(output);
+  CMeterlog2Doc doc;
+  if (!LoadOrReport(doc, path, &stream)) return 1;  // the output is abandoned on the way out
+  stream.flush();
+  if (!output.Commit()) {
+    std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return 1;
   }
   return 0;
@@ -113,7 +122,9 @@ int RunSample(const Args& argsIn) {
     return 2;
   }
   o.invalidDates = TakeFlag(args, "--invalid-dates");
-  if (!TakeOption(args, "--output", out, "-o") || !args.empty()) {
+  Args operands;
+  if (!TakeOption(args, "--output", out, "-o") || !TakeOperands(args, operands) ||
+      !operands.empty()) {
     std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
     return 2;
   }

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -5,6 +6,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "file/Interrupt.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ void Usage() {
                "  export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
                "         [--columns TITLE,...] [--rows A-B,...]\n"
                "                                the table as CSV\n"
+               "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
+               "  begin with \"-\")\n"
 #ifdef METERLOG2_WITH_LINK
                "  ports                         serial ports\n"
                "  directory --port DEV          the instrument's Flash File directory\n"
@@ -31,11 +35,13 @@ void Usage() {
 
 }  // namespace
 
+// Options are looked for only before "--"; what follows it is operands whatever it looks like.
 bool TakeOption(Args& args, const std::string& name, std::string& value,
                 const std::string& shortName) {
-  for (size_t i = 0; i < args.size(); ++i) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
-    if ((a == name || (!shortName.empty() && a == shortName)) && i + 1 < args.size()) {
+    if ((a == name || (!shortName.empty() && a == shortName)) && i + 1 < args.size() &&
+        args[i + 1] != "--") {
       value = args[i + 1];
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
       return true;
@@ -50,13 +56,32 @@ bool TakeOption(Args& args, const std::string& name, std::string& value,
 }
 
 bool TakeFlag(Args& args, const std::string& name) {
-  for (size_t i = 0; i < args.size(); ++i) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == name) {
       args.erase(args.begin() + static_cast<long>(i));
       return true;
     }
   }
   return false;
+}
+
+bool TakeOperands(Args& args, Args& operands) {
+  operands.clear();
+  size_t i = 0;
+  for (; i < args.size() && args[i] != "--"; ++i) {
+    const std::string& a = args[i];
+    if (a.size() > 1 && a[0] == '-') {
+      std::cerr << "meterlog2-cli: \"" << a
+                << "\" is not an option of this command, or its value is missing (a file "
+                   "whose name begins with \"-\" goes after \"--\")\n";
+      return false;
+    }
+    operands.push_back(a);
+  }
+  if (i < args.size()) operands.insert(operands.end(), args.begin() + static_cast<long>(i) + 1,
+                                       args.end());
+  args.clear();
+  return true;
 }
 
 bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value) {
@@ -72,29 +97,52 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
   return true;
 }
 
+namespace {
+
+int Run(const std::string& command, const Args& args) {
+  if (command == "info") return RunInfo(args);
+  if (command == "dump") return RunDump(args);
+  if (command == "sample") return RunSample(args);
+  if (command == "export") return RunExport(args);
+#ifdef METERLOG2_WITH_LINK
+  if (command == "ports") return RunPorts(args);
+  if (command == "directory") return RunDirectory(args);
+  if (command == "download") return RunDownload(args);
+  if (command == "config") return RunConfig(args);
+#endif
+  std::cerr << "meterlog2-cli: unknown command \"" << command << "\"\n";
+  Usage();
+  return 2;
+}
+
+// What went to standard output through the C and C++ streams is checked once, at the end: a
+// full disk or a closed pipe shows at the latest when the buffer is flushed.
+int CheckStandardOutput(int status) {
+  errno = 0;
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;
+  if (flushed && !std::ferror(stdout) && std::cout) return status;
+  std::cerr << "meterlog2-cli: could not write to standard output: "
+            << (error != 0 ? std::strerror(error) : "a write failed") << "\n";
+  return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     Usage();
     return argc < 2 ? 2 : 0;
   }
-  const std::string command = argv[1];
-  Args args(argv + 2, argv + argc);
+  // Writers notice a signal, remove their temporary files and end with 128 + the signal.
+  InstallInterruptHandlers();
+  int status = 1;
   try {
-    if (command == "info") return RunInfo(args);
-    if (command == "dump") return RunDump(args);
-    if (command == "sample") return RunSample(args);
-    if (command == "export") return RunExport(args);
-#ifdef METERLOG2_WITH_LINK
-    if (command == "ports") return RunPorts(args);
-    if (command == "directory") return RunDirectory(args);
-    if (command == "download") return RunDownload(args);
-    if (command == "config") return RunConfig(args);
-#endif
+    status = Run(argv[1], Args(argv + 2, argv + argc));
   } catch (const std::exception& e) {
     std::cerr << "meterlog2-cli: " << e.what() << "\n";
-    return 1;
+    status = 1;
   }
-  std::cerr << "meterlog2-cli: unknown command \"" << command << "\"\n";
-  Usage();
-  return 2;
+  return InterruptExitStatus(CheckStandardOutput(status));
 }

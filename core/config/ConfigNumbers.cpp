@@ -36,11 +36,6 @@ bool ParseAt(const std::string& text, size_t i, double& value, size_t& end) {
 
 }  // namespace
 
-bool ReadDialogNumber(const std::string& text, double& value) {
-  size_t end = 0;
-  return ParseAt(text, 0, value, end);
-}
-
 bool ReadWholeNumber(const std::string& text, double& value) {
   size_t end = 0;
   if (!ParseAt(text, 0, value, end)) return false;

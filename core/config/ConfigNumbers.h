@@ -4,11 +4,8 @@
 
 #include <string>
 
-// Reads the leading decimal floating-point number of `text` (blanks before it allowed, anything
-// after it ignored, so "12abc" gives 12). False when the text does not start with a number.
-bool ReadDialogNumber(const std::string& text, double& value);
-
-// Reads a whole text as a number: nothing but blanks may follow it.
+// Reads a whole text as a decimal floating-point number: blanks may surround it, nothing else
+// ("12abc" and "1,5" are not numbers).
 bool ReadWholeNumber(const std::string& text, double& value);
 
 // "%.*g" with six significant digits: 1 as "1", one half as "0.5".

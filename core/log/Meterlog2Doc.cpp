@@ -1,14 +1,13 @@
 #include "Meterlog2Doc.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <ostream>
 
 #include "ByteOrder.h"
+#include "file/InputFile.h"
 #include "RecordDump.h"
 #include "RecordLayout.h"
 
@@ -21,6 +20,8 @@ class ByteSource {
   virtual void Skip(uint64_t count) = 0;
   // Reads up to `count` bytes; returns how many arrived.
   virtual size_t Read(uint8_t* into, size_t count) = 0;
+  // True when the source is no longer as long as it was when the load began.
+  virtual bool Changed() const { return false; }
 };
 
 namespace {
@@ -30,31 +31,23 @@ constexpr size_t kDumpFlushBytes = 1 << 20;
 
 class FileSource final : public ByteSource {
  public:
-  FileSource(std::FILE* file, uint64_t length) : m_file(file), m_length(length) {}
-  ~FileSource() override { std::fclose(m_file); }
-  uint64_t Length() const override { return m_length; }
+  explicit FileSource(InputFile& file) : m_file(file) {}
+  uint64_t Length() const override { return m_file.Size(); }
   uint64_t Position() const override { return m_position; }
-  void Skip(uint64_t count) override {
-    m_position += count;
-    m_needSeek = true;
-  }
+  void Skip(uint64_t count) override { m_position += count; }
   size_t Read(uint8_t* into, size_t count) override {
-    if (m_needSeek) {
-      m_needSeek = false;
-      if (m_position > m_length || fseeko(m_file, static_cast<off_t>(m_position), SEEK_SET) != 0) {
-        return 0;
-      }
-    }
-    const size_t got = std::fread(into, 1, count, m_file);
+    if (m_position >= m_file.Size()) return 0;
+    const size_t got = m_file.ReadAt(m_position, into, count);
     m_position += got;
     return got;
   }
+  bool Changed() const override {
+    return m_file.CurrentSize() != static_cast<int64_t>(m_file.Size());
+  }
 
  private:
-  std::FILE* m_file;
-  uint64_t m_length;
+  InputFile& m_file;
   uint64_t m_position = 0;
-  bool m_needSeek = false;
 };
 
 class MemorySource final : public ByteSource {
@@ -101,21 +94,12 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 }  // namespace
 
 LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    const int error = errno;
+  InputFile file;
+  if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
-            "Cannot open the file \"" + path + "\": " + std::strerror(error) + "."};
+            "Cannot open the file \"" + path + "\": " + file.Reason() + "."};
   }
-  off_t length = -1;
-  if (fseeko(file, 0, SEEK_END) == 0) length = ftello(file);
-  if (length < 0 || fseeko(file, 0, SEEK_SET) != 0) {
-    const int error = errno;
-    std::fclose(file);
-    return {LoadResult::Status::kOpenFailed,
-            "Cannot read the file \"" + path + "\": " + std::strerror(error) + "."};
-  }
-  FileSource source(file, static_cast<uint64_t>(length));
+  FileSource source(file);
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   if (ec) fullPath = path;
@@ -175,10 +159,16 @@ LoadResult CMeterlog2Doc::LoadFrom(ByteSource& source, const std::string& fullPa
     m_records.shrink_to_fit();
     return {Status::kOutOfMemory, "Failed to open document."};
   }
-  // Read in one go; a file that shrank since the size check keeps only its whole records.
+  // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
+  // a load that silently kept only what was left would pass for the whole log.
   const size_t got = source.Read(m_records.data(), m_records.size());
-  m_nRecordCount = static_cast<unsigned>(got / size);
-  m_records.resize(static_cast<size_t>(m_nRecordCount) * size);
+  if (got != m_records.size() || source.Changed()) {
+    DeleteRecords();
+    return {Status::kChanged, "The file " + fullPath +
+                                  " changed while it was being read; nothing was loaded. Open "
+                                  "it again once the program writing it has finished."};
+  }
+  m_nRecordCount = count;
 
   std::string text;
   for (unsigned i = 0; i < m_nRecordCount; ++i) {
@@ -189,6 +179,7 @@ LoadResult CMeterlog2Doc::LoadFrom(ByteSource& source, const std::string& fullPa
       if (text.size() >= kDumpFlushBytes) {
         dump->write(text.data(), static_cast<std::streamsize>(text.size()));
         text.clear();
+        if (!*dump) dump = nullptr;  // the rest could not be written either; the load stands
       }
     }
   }

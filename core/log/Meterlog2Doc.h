@@ -20,6 +20,7 @@ struct LoadResult {
     kFileSize,     // "Error in File Size (%ld, %ld)": file opened, titled, no records
     kRecordSize,   // a record size of 0 with records to read: file opened, titled, no records
     kOutOfMemory,  // "Failed to open document.": new, empty, untitled document
+    kChanged,      // the file changed size while it was read: new, empty, untitled document
   };
   Status status = Status::kLoaded;
   std::string message;

@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
+#include "file/OutputFile.h"
 #include "log/ByteOrder.h"
 #include "log/LogTypes.h"
 #include "log/RecordLayout.h"
@@ -326,19 +325,8 @@ std::vector<uint8_t> MakeSampleLog(const SampleLogOptions& o) {
 
 bool WriteSampleLog(const std::string& path, const SampleLogOptions& options, std::string& error) {
   const std::vector<uint8_t> bytes = MakeSampleLog(options);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = "Cannot create \"" + path + "\": check that the folder exists and is writable.";
-    return false;
-  }
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    error = "Cannot write \"" + path + "\" (disk full?).";
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    return false;
-  }
-  return true;
+  OutputFile out;
+  if (out.Open(path) && out.Write(bytes.data(), bytes.size()) && out.Commit()) return true;
+  error = out.Error();
+  return false;
 }

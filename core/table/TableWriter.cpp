@@ -1,15 +1,10 @@
 #include "TableWriter.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
-#include <cstdio>
-#include <filesystem>
 #include <ostream>
-#include <random>
-#include <system_error>
 
 #include "CellText.h"
+#include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
 namespace {
@@ -24,21 +19,6 @@ void AppendLine(std::string& out, size_t count, char separator, Field&& field) {
     field(i, out);
   }
   out.append("\r\n", 2);
-}
-
-std::string ErrorText(int error) {
-  return std::generic_category().message(error);
-}
-
-// A name for the temporary file beside the target: hidden, and unlikely to collide with
-// another export running at the same time (creation is exclusive anyway).
-std::filesystem::path TemporaryPath(const std::filesystem::path& target, unsigned attempt) {
-  thread_local std::mt19937 random{std::random_device{}()};
-  char suffix[16];
-  const auto end = std::to_chars(suffix, suffix + sizeof suffix, random() ^ attempt, 16).ptr;
-  std::filesystem::path temp = target;
-  temp.replace_filename("." + target.filename().string() + "." + std::string(suffix, end) + ".tmp");
-  return temp;
 }
 
 }  // namespace
@@ -114,53 +94,17 @@ std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
   return text;
 }
 
-bool ExportTableFile(const std::string& path, const CMeterlog2Doc& doc,
+bool ExportTableFile(const std::filesystem::path& path, const CMeterlog2Doc& doc,
                      const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
-                     char separator, std::string& error) {
+                     char separator, std::string& error,
+                     const std::vector<std::filesystem::path>& inputs) {
   error.clear();
-  auto fail = [&](const std::string& reason) {
-    error = "Could not write \"" + path + "\": " + reason + ".";
-    return false;
-  };
-  if (path.empty()) return fail("no file name was given");
-
-  const std::filesystem::path target(path);
-  std::filesystem::path temp;
-  std::FILE* file = nullptr;
-  int openError = 0;
-  for (unsigned attempt = 0; attempt < 16 && file == nullptr; ++attempt) {
-    temp = TemporaryPath(target, attempt);
-    errno = 0;
-    // "x": never open a file that is already there, so a name another program just
-    // created is not overwritten.
-    file = std::fopen(temp.string().c_str(), "wbx");
-    openError = errno;
-    if (file == nullptr && openError != EEXIST) break;
-  }
-  if (file == nullptr) return fail(ErrorText(openError != 0 ? openError : EIO));
-
-  int writeError = 0;
-  const bool written = WriteTableChunks(doc, columns, rows, separator, [&](std::string_view piece) {
-    errno = 0;
-    if (std::fwrite(piece.data(), 1, piece.size(), file) == piece.size()) return true;
-    writeError = errno != 0 ? errno : EIO;
-    return false;
-  });
-  errno = 0;
-  // Buffered bytes meet a full disk only here, so the close decides as much as the writes.
-  if (std::fclose(file) != 0 && writeError == 0) writeError = errno != 0 ? errno : EIO;
-  if (!written || writeError != 0) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return fail(ErrorText(writeError != 0 ? writeError : EIO));
-  }
-
-  std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    return fail(ec.message());
-  }
-  return true;
+  OutputFile file;
+  const bool written =
+      file.Open(path, inputs) &&
+      WriteTableChunks(doc, columns, rows, separator,
+                       [&](std::string_view piece) { return file.Write(piece); }) &&
+      file.Commit();
+  if (!written) error = file.Error();
+  return written;
 }

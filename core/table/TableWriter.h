@@ -2,6 +2,7 @@
 // The one writer of exported tables: CSV files ("," separators) and clipboard text (TAB).
 // Lines end with CR LF on every platform; no quoting (no text of the table needs it).
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -27,12 +28,15 @@ void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
 std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
                       const std::vector<unsigned>& rows, char separator);
 
-// Writes through a temporary file in the target's folder and renames it into place only when
-// complete. On failure returns false, leaves any existing file untouched, and sets `error` to
-// a sentence naming the file and the reason.
-bool ExportTableFile(const std::string& path, const CMeterlog2Doc& doc,
+// Writes the table to `path` through the output facility (file/OutputFile.h: a temporary file
+// renamed into place when complete, or straight into a device or FIFO; "-" is standard output).
+// `inputs` are the files being read, which are never written onto. On failure returns false,
+// leaves any existing file untouched, and sets `error` to a sentence naming the file and the
+// reason.
+bool ExportTableFile(const std::filesystem::path& path, const CMeterlog2Doc& doc,
                      const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
-                     char separator, std::string& error);
+                     char separator, std::string& error,
+                     const std::vector<std::filesystem::path>& inputs = {});
 
 // The same table in pieces of about 64 KiB, each handed to `sink` as soon as it is complete,
 // so that a large export needs no more memory than one piece. `rows` null means every row.

@@ -169,7 +169,8 @@ void CConfigUnit::accept() {
     const double high = phase ? kPhaseMax : kMagnitudeMax;
     double number = 0;
     QString failure;
-    if (!ReadDialogNumber(box->text().toStdString(), number)) {
+    // The whole box must be the number: "1,5" or "12abc" must not reach the instrument as 1 or 12.
+    if (!ReadWholeNumber(box->text().toStdString(), number)) {
       failure = QStringLiteral("Please enter a number.");
     } else if (!(number >= low && number <= high)) {
       failure = QString::fromStdString(RangeMessage(low, high));

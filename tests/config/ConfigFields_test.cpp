@@ -109,16 +109,16 @@ TEST(ConfigFields, StoreChangesOnlyTheEditedBytes) {
 
 TEST(ConfigNumbers, ReadingAndShowingBoxValues) {
   double v = 0;
-  EXPECT_TRUE(ReadDialogNumber("12abc", v));
-  EXPECT_EQ(v, 12);
-  EXPECT_TRUE(ReadDialogNumber("  -359.9", v));
+  EXPECT_TRUE(ReadWholeNumber("  -359.9", v));
   EXPECT_EQ(v, -359.9);
-  EXPECT_TRUE(ReadDialogNumber("+2.5e1", v));
+  EXPECT_TRUE(ReadWholeNumber("+2.5e1\t", v));
   EXPECT_EQ(v, 25);
-  EXPECT_FALSE(ReadDialogNumber("", v));
-  EXPECT_FALSE(ReadDialogNumber("abc", v));
-  EXPECT_FALSE(ReadWholeNumber("12abc", v));
   EXPECT_TRUE(ReadWholeNumber(" 12 ", v));
+  EXPECT_EQ(v, 12);
+  // A number followed by anything else is no number: it would reach the instrument cut short.
+  for (const char* text : {"", " ", "abc", "12abc", "1,5", "1.5.2", "0x10", "+-1", "1 2"}) {
+    EXPECT_FALSE(ReadWholeNumber(text, v)) << text;
+  }
   EXPECT_EQ(FormatDialogNumber(1), "1");
   EXPECT_EQ(FormatDialogNumber(0.5), "0.5");
   EXPECT_EQ(FormatDialogNumber(1.0f / 3), "0.333333");

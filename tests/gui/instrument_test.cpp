@@ -575,7 +575,12 @@ class InstrumentTest : public QObject {
     QCOMPARE(update(2, QString()), QStringList{"Please enter a number."});
     QCOMPARE(update(2, QStringLiteral("99999.5")),
              QStringList{"Please enter a number between 0.0001 and 99999."});
-    dialog.FactorBox(2)->setText(QStringLiteral("12abc"));
+    // Text after the number, or a decimal comma, makes no number (it is not cut to 12 or 1).
+    QCOMPARE(update(2, QStringLiteral("12abc")), QStringList{"Please enter a number."});
+    QCOMPARE(dialog.focusWidget(), dialog.FactorBox(2));
+    QCOMPARE(update(2, QStringLiteral("1,5")), QStringList{"Please enter a number."});
+    QVERIFY(dialog.isVisible());
+    dialog.FactorBox(2)->setText(QStringLiteral(" 12 "));
     QCOMPARE(update(3, QStringLiteral("360")),
              QStringList{"Please enter a number between -359.9 and 359.9."});
     QCOMPARE(dialog.focusWidget(), dialog.FactorBox(3));

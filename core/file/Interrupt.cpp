@@ -1,0 +1,136 @@
+#include "Interrupt.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#include <stdlib.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Everything the handler touches is lock-free and written before it is published.
+std::atomic<int> g_signal{0};
+std::atomic<int> g_scopes{0};
+
+constexpr int kSlots = 8;
+constexpr size_t kPathBytes = 4096;
+char g_paths[kSlots][kPathBytes];
+std::atomic<bool> g_used[kSlots];
+std::atomic<bool> g_claimed[kSlots];
+
+#ifndef _WIN32
+int g_wake[2] = {-1, -1};
+#endif
+
+void RemoveTemporaryFiles() {
+  for (int i = 0; i < kSlots; ++i) {
+    if (g_used[i].load()) {
+#ifdef _WIN32
+      _unlink(g_paths[i]);
+#else
+      unlink(g_paths[i]);
+#endif
+    }
+  }
+}
+
+[[noreturn]] void ExitNow(int signal) {
+  RemoveTemporaryFiles();
+#ifdef _WIN32
+  _exit(128 + signal);
+#else
+  _exit(128 + signal);
+#endif
+}
+
+extern "C" void OnSignal(int signal) {
+  int none = 0;
+  const bool first = g_signal.compare_exchange_strong(none, signal);
+  if (!first || g_scopes.load() == 0) ExitNow(signal);
+#ifdef _WIN32
+  std::signal(signal, OnSignal);  // the handler is reset before it is called
+#else
+  if (g_wake[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = write(g_wake[1], &byte, 1);
+  }
+#endif
+}
+
+}  // namespace
+
+void InstallInterruptHandlers() {
+#ifdef _WIN32
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+#else
+  if (g_wake[0] < 0 && pipe(g_wake) == 0) {
+    for (int fd : g_wake) {
+      fcntl(fd, F_SETFD, FD_CLOEXEC);
+      fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+  }
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a blocked open or write returns EINTR
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+#endif
+}
+
+int InterruptSignal() {
+  return g_signal.load();
+}
+
+void ClearInterrupt() {
+  g_signal.store(0);
+}
+
+int InterruptExitStatus(int otherwise) {
+  const int signal = g_signal.load();
+  return signal != 0 ? 128 + signal : otherwise;
+}
+
+int InterruptWakeDescriptor() {
+#ifdef _WIN32
+  return -1;
+#else
+  return g_wake[0];
+#endif
+}
+
+InterruptScope::InterruptScope() {
+  ++g_scopes;
+}
+
+InterruptScope::~InterruptScope() {
+  --g_scopes;
+}
+
+int RegisterTemporaryFile(const char* path) {
+  if (std::strlen(path) >= kPathBytes) return -1;
+  for (int i = 0; i < kSlots; ++i) {
+    bool free = false;
+    if (g_claimed[i].compare_exchange_strong(free, true)) {
+      std::memcpy(g_paths[i], path, std::strlen(path) + 1);
+      g_used[i].store(true);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void UnregisterTemporaryFile(int slot) {
+  if (slot < 0 || slot >= kSlots) return;
+  g_used[slot].store(false);
+  g_claimed[slot].store(false);
+}

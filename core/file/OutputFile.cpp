@@ -1,0 +1,361 @@
+#include "OutputFile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <random>
+#include <streambuf>
+#include <system_error>
+
+#include "Interrupt.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Reason(int error) {
+  return std::generic_category().message(error);
+}
+
+// The few descriptor operations, so that the rest reads the same on every system.
+#ifdef _WIN32
+constexpr int kStandardOutput = 1;
+int OpenForWriting(const fs::path& path) {
+  return _wopen(path.c_str(), _O_WRONLY | _O_BINARY);
+}
+int CreateExclusive(const fs::path& path) {
+  return _wopen(path.c_str(), _O_WRONLY | _O_BINARY | _O_CREAT | _O_EXCL, _S_IREAD | _S_IWRITE);
+}
+long WriteSome(int fd, const char* data, size_t size) {
+  const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+  return _write(fd, data, chunk);
+}
+int SyncDescriptor(int fd) {
+  return _commit(fd);
+}
+int CloseFd(int fd) {
+  return _close(fd);
+}
+void KeepAttributes(int, unsigned, long long, long long) {}
+unsigned NewFileMode() {
+  return 0666;
+}
+#else
+constexpr int kStandardOutput = STDOUT_FILENO;
+int OpenForWriting(const fs::path& path) {
+  return ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+}
+int CreateExclusive(const fs::path& path) {
+  // Readable by the owner only until it is complete; the final mode is set before the rename.
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+long WriteSome(int fd, const char* data, size_t size) {
+  return static_cast<long>(::write(fd, data, size));
+}
+int SyncDescriptor(int fd) {
+  return ::fsync(fd);
+}
+int CloseFd(int fd) {
+  return ::close(fd);
+}
+void KeepAttributes(int fd, unsigned mode, long long owner, long long group) {
+  // The owner first: changing it may clear the set-id bits that the mode then puts back.
+  if (owner >= 0 && group >= 0) {
+    [[maybe_unused]] const int ignored =
+        ::fchown(fd, static_cast<uid_t>(owner), static_cast<gid_t>(group));
+  }
+  ::fchmod(fd, static_cast<mode_t>(mode));
+}
+unsigned NewFileMode() {
+  // What a plain creation would give. The mask is read once; reading it means setting it, which
+  // is harmless this early and this briefly.
+  static const unsigned mask = [] {
+    const mode_t old = ::umask(022);
+    ::umask(old);
+    return static_cast<unsigned>(old);
+  }();
+  return 0666u & ~mask;
+}
+#endif
+
+// ".NAME.1a2b3c4d5e6f.tmp" beside `target`: hidden, and not guessable by another user who would
+// like to put a link there first (creation is exclusive anyway).
+fs::path TemporaryPath(const fs::path& target) {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  char suffix[24];
+  const auto end = std::to_chars(suffix, suffix + sizeof suffix, random(), 16).ptr;
+  fs::path temporary = target;
+  temporary.replace_filename(fs::path("." + target.filename().string() + "." +
+                                      std::string(suffix, end) + ".tmp"));
+  return temporary;
+}
+
+}  // namespace
+
+std::string WriteFailureText(const std::string& name, const std::string& reason) {
+  return "Could not write \"" + name + "\": " + reason + ".";
+}
+
+OutputFile::OutputFile() = default;
+
+OutputFile::~OutputFile() {
+  if (m_fd >= 0) Abandon();
+}
+
+std::string OutputFile::DisplayName() const {
+  return m_target == "-" ? std::string("standard output") : m_target.string();
+}
+
+bool OutputFile::Fail(const std::string& reason) {
+  if (!m_failed) {
+    m_error = m_target == "-" ? "Could not write to standard output: " + reason + "."
+                              : WriteFailureText(DisplayName(), reason);
+  }
+  m_failed = true;
+  return false;
+}
+
+bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& inputs) {
+  if (m_fd >= 0) Abandon();
+  m_target = target;
+  m_final.clear();
+  m_temporary.clear();
+  m_ownsDescriptor = true;
+  m_streaming = m_failed = m_existed = false;
+  m_mode = 0;
+  m_owner = m_group = -1;
+  m_written = 0;
+  m_error.clear();
+  if (target.empty()) return Fail("no file name was given");
+  if (target == "-") {
+    m_fd = kStandardOutput;
+    m_ownsDescriptor = false;
+    m_streaming = true;
+    m_scope = std::make_unique<InterruptScope>();
+    return true;
+  }
+
+  std::error_code ec;
+  const fs::file_status status = fs::status(target, ec);
+  if (ec && status.type() != fs::file_type::not_found) return Fail(ec.message());
+  if (status.type() == fs::file_type::directory) return Fail("it is a folder");
+  for (const fs::path& input : inputs) {
+    std::error_code ignored;
+    if (fs::exists(status) && fs::equivalent(target, input, ignored)) {
+      return Fail("it is the file being read (\"" + input.string() + "\"); it was left untouched");
+    }
+  }
+
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    // A device, FIFO or socket gets the bytes as they come. Opening a FIFO waits for a reader;
+    // a signal ends that wait.
+    m_scope = std::make_unique<InterruptScope>();
+    for (;;) {
+      m_fd = OpenForWriting(target);
+      if (m_fd >= 0) break;
+      const int error = errno;
+      if (error == EINTR && InterruptSignal() == 0) continue;
+      m_scope.reset();
+      return Fail(error == EINTR ? "interrupted" : Reason(error));
+    }
+    m_streaming = true;
+    return true;
+  }
+
+  m_final = target;
+  if (fs::exists(status)) {
+    m_existed = true;
+    m_mode = static_cast<unsigned>(status.permissions()) & 07777u;
+#ifndef _WIN32
+    struct stat info;
+    if (::stat(target.c_str(), &info) == 0) {
+      m_owner = info.st_uid;
+      m_group = info.st_gid;
+    }
+#endif
+    // The link stays; the file it names is replaced.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+      const fs::path resolved = fs::canonical(target, ec);
+      if (ec) return Fail(ec.message());
+      m_final = resolved;
+    }
+  } else {
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+      return Fail("it is a link to a file that does not exist");
+    }
+    m_mode = NewFileMode();
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::file_status folderStatus = fs::status(folder, ec);
+    if (!fs::exists(folderStatus)) return Fail("the folder \"" + folder.string() + "\" does not exist");
+    if (!fs::is_directory(folderStatus)) return Fail("\"" + folder.string() + "\" is not a folder");
+  }
+
+  int error = 0;
+  for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
+    m_temporary = TemporaryPath(m_final);
+    m_fd = CreateExclusive(m_temporary);
+    error = errno;
+    if (m_fd < 0 && error != EEXIST) break;
+  }
+  if (m_fd < 0) {
+    m_temporary.clear();
+    return Fail(Reason(error));
+  }
+  m_slot = RegisterTemporaryFile(m_temporary.string().c_str());
+  m_scope = std::make_unique<InterruptScope>();
+  return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+  if (m_fd < 0) return Fail("the file is not open");
+  if (m_failed) return false;
+  while (!bytes.empty()) {
+    if (InterruptSignal() != 0) return Fail("interrupted");
+    const long n = WriteSome(m_fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(Reason(errno));
+    }
+    if (n == 0) return Fail(Reason(EIO));
+    bytes.remove_prefix(static_cast<size_t>(n));
+    m_written += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::Commit() {
+  if (m_fd < 0) return Fail("the file is not open");
+  if (InterruptSignal() != 0) Fail("interrupted");
+  if (m_failed) {
+    Abandon();
+    return false;
+  }
+  if (m_streaming) {
+    const int fd = m_fd;
+    m_fd = -1;
+    m_scope.reset();
+    if (m_ownsDescriptor && CloseFd(fd) != 0) return Fail(Reason(errno));
+    return true;
+  }
+  // A full disk or a lost network share often shows only here.
+  if (SyncDescriptor(m_fd) != 0 && errno != EINVAL) {
+    Fail(Reason(errno));
+    Abandon();
+    return false;
+  }
+  KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  const int fd = m_fd;
+  m_fd = -1;
+  if (CloseFd(fd) != 0) {
+    Fail(Reason(errno));
+    RemoveTemporary();
+    return false;
+  }
+#ifdef _WIN32
+  _wchmod(m_temporary.c_str(), (m_mode & 0200) ? (_S_IREAD | _S_IWRITE) : _S_IREAD);
+#endif
+  std::error_code ec;
+  fs::rename(m_temporary, m_final, ec);
+  if (ec) {
+    Fail(ec.message());
+    RemoveTemporary();
+    return false;
+  }
+  UnregisterTemporaryFile(m_slot);
+  m_slot = -1;
+  m_temporary.clear();
+  m_scope.reset();
+  return true;
+}
+
+void OutputFile::CloseDescriptor() {
+  if (m_fd >= 0 && m_ownsDescriptor) CloseFd(m_fd);
+  m_fd = -1;
+}
+
+void OutputFile::RemoveTemporary() {
+  if (!m_temporary.empty()) {
+    std::error_code ignored;
+    fs::remove(m_temporary, ignored);
+    m_temporary.clear();
+  }
+  UnregisterTemporaryFile(m_slot);
+  m_slot = -1;
+  m_scope.reset();
+}
+
+void OutputFile::Abandon() {
+  CloseDescriptor();
+  RemoveTemporary();
+}
+
+fs::path OutputFile::KeepAs(const fs::path& keepPath) {
+  if (m_fd < 0 || m_streaming || m_written == 0) {
+    Abandon();
+    return {};
+  }
+  SyncDescriptor(m_fd);
+  KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  CloseDescriptor();
+  fs::path kept = keepPath;
+  std::error_code ec;
+  fs::rename(m_temporary, keepPath, ec);
+  if (ec) kept = m_temporary;  // not lost: it stays under its temporary name
+  m_temporary.clear();
+  UnregisterTemporaryFile(m_slot);
+  m_slot = -1;
+  m_scope.reset();
+  return kept;
+}
+
+class OutputFileStream::Buffer : public std::streambuf {
+ public:
+  explicit Buffer(OutputFile& file) : m_file(file), m_data(64 * 1024) {
+    setp(m_data.data(), m_data.data() + m_data.size());
+  }
+
+ protected:
+  int_type overflow(int_type ch) override {
+    if (!Drain()) return traits_type::eof();
+    if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
+    *pptr() = traits_type::to_char_type(ch);
+    pbump(1);
+    return ch;
+  }
+  std::streamsize xsputn(const char* data, std::streamsize count) override {
+    if (count >= static_cast<std::streamsize>(m_data.size())) {
+      if (!Drain() || !m_file.Write(data, static_cast<size_t>(count))) return 0;
+      return count;
+    }
+    return std::streambuf::xsputn(data, count);
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  bool Drain() {
+    const size_t pending = static_cast<size_t>(pptr() - pbase());
+    setp(m_data.data(), m_data.data() + m_data.size());
+    return pending == 0 || m_file.Write(m_data.data(), pending);
+  }
+  OutputFile& m_file;
+  std::vector<char> m_data;
+};
+
+OutputFileStream::OutputFileStream(OutputFile& file)
+    : std::ostream(nullptr), m_buffer(std::make_unique<Buffer>(file)) {
+  rdbuf(m_buffer.get());
+}
+
+OutputFileStream::~OutputFileStream() {
+  rdbuf(nullptr);
+}
