@@ -2,7 +2,6 @@
 // protocol code and flows as the desktop program, with a prompt that prints to stderr.
 
 #include <QCoreApplication>
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -17,15 +16,9 @@
 #include "config/ConfigFields.h"
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"
+#include "file/Interrupt.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) {
-  if (g_interrupted) std::_Exit(130);  // a second Ctrl+C does not wait for the instrument
-  g_interrupted = 1;
-}
 
 // Gives up a transfer in which nothing has arrived for this long: the protocol itself would
 // NAK a silent instrument forever.
@@ -64,7 +57,7 @@ class CliProgress : public LinkProgress {
   void Hide() override { FlushCount(SystemLinkClock().Milliseconds()); }
   void PeekAndPump() override {
     if (!withCancel_ || cancelled_) return;
-    if (g_interrupted) {
+    if (InterruptSignal() != 0) {
       cancelled_ = true;
       failureNote_ = "interrupted";
     } else if (SystemLinkClock().Milliseconds() - lastChange_ > kIdleLimitMs) {
@@ -115,7 +108,7 @@ class CliPrompt : public LinkPrompt {
     return true;
   }
   bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) override {
-    if (g_interrupted) {
+    if (InterruptSignal() != 0) {
       Fail("interrupted");
       return false;
     }
@@ -306,11 +299,14 @@ int RunDownload(const Args& argsIn) {
     return 2;
   }
   EnsureQtCore();
-  std::signal(SIGINT, OnInterrupt);
   std::string firmwareVersion;
-  const DownloadOutcome outcome =
-      DownloadFlashFile(settings, prompt, ServicesWith(prompt.portName), firmwareVersion);
-  std::signal(SIGINT, SIG_DFL);
+  DownloadOutcome outcome;
+  {
+    // Ctrl+C cancels the transfer (CAN to the instrument, the partial file kept); a second one
+    // ends the program at once.
+    InterruptScope interruptible;
+    outcome = DownloadFlashFile(settings, prompt, ServicesWith(prompt.portName), firmwareVersion);
+  }
   if (outcome.received) {
     std::cerr << "Received " << outcome.report.packets << " packets into " << outcome.path
               << " (format marker " << FormatMarkerFromVersion(firmwareVersion) << ")\n";
@@ -321,14 +317,18 @@ int RunDownload(const Args& argsIn) {
     if (outcome.report.end == ReceiveEnd::kCancelled && !prompt.note.empty()) {
       reason += " (" + prompt.note + ")";
     }
-    std::cerr << "meterlog2-cli: download failed: " << reason << "\n";
-    if (outcome.report.fileCreated) {
-      std::cerr << "meterlog2-cli: the partial file " << outcome.path << " was kept ("
-                << outcome.report.packets << " packets, " << outcome.report.packets * 128
-                << " bytes)\n";
+    std::cerr << "meterlog2-cli: download of " << outcome.path << " failed: " << reason << "\n";
+    if (!outcome.report.partialPath.empty()) {
+      std::cerr << "meterlog2-cli: the data received so far (" << outcome.report.dataBytes
+                << " bytes in " << outcome.report.packets << " packets) was kept as "
+                << outcome.report.partialPath << "\n";
+    }
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(outcome.path, ec)) {
+      std::cerr << "meterlog2-cli: " << outcome.path << " was left as it was\n";
     }
   }
-  return g_interrupted ? 130 : 1;
+  return 1;
 }
 
 int RunConfig(const Args& argsIn) {

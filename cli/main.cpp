@@ -78,8 +78,8 @@ bool TakeOperands(Args& args, Args& operands) {
     }
     operands.push_back(a);
   }
-  if (i < args.size()) operands.insert(operands.end(), args.begin() + static_cast<long>(i) + 1,
-                                       args.end());
+  if (i < args.size())
+    operands.insert(operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
   args.clear();
   return true;
 }

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Reason(int error) {
+std::string SystemReason(int error) {
   return std::generic_category().message(error);
 }
 
@@ -95,8 +95,8 @@ fs::path TemporaryPath(const fs::path& target) {
   char suffix[24];
   const auto end = std::to_chars(suffix, suffix + sizeof suffix, random(), 16).ptr;
   fs::path temporary = target;
-  temporary.replace_filename(fs::path("." + target.filename().string() + "." +
-                                      std::string(suffix, end) + ".tmp"));
+  temporary.replace_filename(
+      fs::path("." + target.filename().string() + "." + std::string(suffix, end) + ".tmp"));
   return temporary;
 }
 
@@ -118,6 +118,7 @@ std::string OutputFile::DisplayName() const {
 
 bool OutputFile::Fail(const std::string& reason) {
   if (!m_failed) {
+    m_reason = reason;
     m_error = m_target == "-" ? "Could not write to standard output: " + reason + "."
                               : WriteFailureText(DisplayName(), reason);
   }
@@ -136,6 +137,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   m_owner = m_group = -1;
   m_written = 0;
   m_error.clear();
+  m_reason.clear();
   if (target.empty()) return Fail("no file name was given");
   if (target == "-") {
     m_fd = kStandardOutput;
@@ -166,7 +168,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
       const int error = errno;
       if (error == EINTR && InterruptSignal() == 0) continue;
       m_scope.reset();
-      return Fail(error == EINTR ? "interrupted" : Reason(error));
+      return Fail(error == EINTR ? "interrupted" : SystemReason(error));
     }
     m_streaming = true;
     return true;
@@ -196,7 +198,8 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     m_mode = NewFileMode();
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const fs::file_status folderStatus = fs::status(folder, ec);
-    if (!fs::exists(folderStatus)) return Fail("the folder \"" + folder.string() + "\" does not exist");
+    if (!fs::exists(folderStatus))
+      return Fail("the folder \"" + folder.string() + "\" does not exist");
     if (!fs::is_directory(folderStatus)) return Fail("\"" + folder.string() + "\" is not a folder");
   }
 
@@ -209,7 +212,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   }
   if (m_fd < 0) {
     m_temporary.clear();
-    return Fail(Reason(error));
+    return Fail(SystemReason(error));
   }
   m_slot = RegisterTemporaryFile(m_temporary.string().c_str());
   m_scope = std::make_unique<InterruptScope>();
@@ -224,9 +227,9 @@ bool OutputFile::Write(std::string_view bytes) {
     const long n = WriteSome(m_fd, bytes.data(), bytes.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return Fail(Reason(errno));
+      return Fail(SystemReason(errno));
     }
-    if (n == 0) return Fail(Reason(EIO));
+    if (n == 0) return Fail(SystemReason(EIO));
     bytes.remove_prefix(static_cast<size_t>(n));
     m_written += static_cast<uint64_t>(n);
   }
@@ -244,12 +247,12 @@ bool OutputFile::Commit() {
     const int fd = m_fd;
     m_fd = -1;
     m_scope.reset();
-    if (m_ownsDescriptor && CloseFd(fd) != 0) return Fail(Reason(errno));
+    if (m_ownsDescriptor && CloseFd(fd) != 0) return Fail(SystemReason(errno));
     return true;
   }
   // A full disk or a lost network share often shows only here.
   if (SyncDescriptor(m_fd) != 0 && errno != EINVAL) {
-    Fail(Reason(errno));
+    Fail(SystemReason(errno));
     Abandon();
     return false;
   }
@@ -257,7 +260,7 @@ bool OutputFile::Commit() {
   const int fd = m_fd;
   m_fd = -1;
   if (CloseFd(fd) != 0) {
-    Fail(Reason(errno));
+    Fail(SystemReason(errno));
     RemoveTemporary();
     return false;
   }

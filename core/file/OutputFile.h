@@ -60,26 +60,29 @@ class OutputFile {
   // The name the user gave, for messages ("standard output" for "-").
   std::string DisplayName() const;
   const std::string& Error() const { return m_error; }
+  // The reason alone ("No space left on device", "interrupted").
+  const std::string& Reason() const { return m_reason; }
 
  private:
   bool Fail(const std::string& reason);
   void CloseDescriptor();
   void RemoveTemporary();
 
-  std::filesystem::path m_target;      // as given
-  std::filesystem::path m_final;       // where the file ends up (a link's target resolved)
-  std::filesystem::path m_temporary;   // empty when streaming
+  std::filesystem::path m_target;     // as given
+  std::filesystem::path m_final;      // where the file ends up (a link's target resolved)
+  std::filesystem::path m_temporary;  // empty when streaming
   int m_fd = -1;
-  bool m_ownsDescriptor = true;        // false for standard output
+  bool m_ownsDescriptor = true;  // false for standard output
   bool m_streaming = false;
   bool m_failed = false;
   bool m_existed = false;
-  unsigned m_mode = 0;                 // permission bits the finished file gets
+  unsigned m_mode = 0;  // permission bits the finished file gets
   long long m_owner = -1, m_group = -1;
   uint64_t m_written = 0;
-  int m_slot = -1;                     // the temporary file's slot for the signal handler
+  int m_slot = -1;  // the temporary file's slot for the signal handler
   std::unique_ptr<InterruptScope> m_scope;
   std::string m_error;
+  std::string m_reason;
 };
 
 // An ostream over an OutputFile (64 KiB buffered); its badbit is set once a write fails.

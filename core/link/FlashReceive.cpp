@@ -4,11 +4,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <vector>
 
 #include "InstrumentProtocol.h"
 #include "PrintfText.h"
 #include "SerialIo.h"
+#include "file/OutputFile.h"
 
 namespace {
 
@@ -38,17 +39,21 @@ constexpr std::array<uint16_t, 256> MakeCrcTable() {
 }
 constexpr std::array<uint16_t, 256> kCrcTable = MakeCrcTable();
 
-bool Send(LinkPort* port, uint8_t byte) {
-  return port->Write(&byte, 1) == 1;
-}
-
 std::string CountText(int packets, long long bytes) {
   return "Receiving Flash File...\nPackets: " + PrintfInt(packets) +
          " / Bytes: " + PrintfInt(bytes);
 }
 
+// The header and the first record count and size lie within this many bytes of the start.
+constexpr size_t kHeadBytes = 12 + 3100;
+
 std::filesystem::path PathFromUtf8(const std::string& path) {
   return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 // The flow's two progress windows may fail to come up; it goes on without them.
@@ -77,6 +82,54 @@ uint16_t Crc16(const uint8_t* data, size_t length) {
   return crc;
 }
 
+long long RequiredLogLength(const uint8_t* head, size_t headSize, long long fileLength) {
+  constexpr size_t kMaxHeaderSize = 3100;
+  if (fileLength < 6 || headSize < 6) return 6;
+  const size_t headerSize = (size_t{head[4]} << 8) | head[5];
+  const long long header = static_cast<long long>(headerSize);
+  if (headerSize > kMaxHeaderSize) return fileLength;  // no log the loader takes: not ours to judge
+  if (fileLength == 6 + header) return fileLength;     // a log without records
+  if (fileLength < 12 + header) return 12 + header;
+  if (headSize < 12 + headerSize) return fileLength;
+  const uint8_t* p = head + 6 + headerSize;
+  const uint64_t count =
+      (uint64_t{p[0]} << 24) | (uint64_t{p[1]} << 16) | (uint64_t{p[2]} << 8) | p[3];
+  const uint64_t recordSize = (uint64_t{p[4]} << 8) | p[5];
+  return 12 + header + static_cast<long long>(count * recordSize);
+}
+
+namespace {
+
+// The line of one transfer: a write that fails for good, or a read that does, ends it at once
+// with the port's reason.
+struct Line {
+  LinkPort* port;
+  ReceiveReport& report;
+
+  bool Send(uint8_t byte) { return port->Write(&byte, 1) >= 0 || Failed(); }
+  bool Failed() {
+    report.end = ReceiveEnd::kPortFailed;
+    report.portError = port->FailureReason();
+    if (report.portError.empty()) report.portError = "the port stopped working";
+    return false;
+  }
+  // Reads and drops bytes until a read time-out passes without any (at most ten seconds).
+  bool DrainToSilence() {
+    LinkClock& clock = port->Clock();
+    const int64_t until = clock.Milliseconds() + kDeadlineMs;
+    uint8_t scratch[kPacketSize];
+    while (clock.Milliseconds() < until) {
+      const int n = port->Read(scratch, kPacketSize);
+      if (n < 0) return Failed();
+      if (n == 0) break;
+      report.bytes += n;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
 int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
                      const std::string& version, LinkPrompt& prompt, ReceiveReport* report) {
   ReceiveReport local;
@@ -86,13 +139,14 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
     r.end = ReceiveEnd::kCommandNotSent;
     return 0;
   }
+  Line line{port, r};
   LinkClock& clock = port->Clock();
   const std::string command = PrintfInt(fileNumber) + "SLD";
 
-  std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  if (!file) {
+  OutputFile file;
+  if (!file.Open(PathFromUtf8(path))) {
     r.end = ReceiveEnd::kCannotCreateFile;
-    r.fileError = std::strerror(errno);
+    r.fileError = file.Reason();
     return 0;
   }
   r.fileCreated = true;
@@ -114,19 +168,21 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
   first.SetText("Waiting for transfer to begin...");
   port->FlushOutput();
   static constexpr uint8_t kStartRequest[4] = {'C', 0, 0, 0};
-  bool started = false;
+  bool started = false, failed = false;
   const int64_t waitBegin = clock.Milliseconds();
   int64_t lastRequest = 0;
   bool requested = false;
-  while (clock.Milliseconds() - waitBegin < kStartWaitMs) {
+  while (!failed && clock.Milliseconds() - waitBegin < kStartWaitMs) {
     if (!requested || clock.Milliseconds() - lastRequest >= kStartRepeatMs) {
-      port->Write(kStartRequest, 4);
+      if (port->Write(kStartRequest, 4) < 0) failed = !line.Failed();
       lastRequest = clock.Milliseconds();
       requested = true;
     }
     first.Pump();
     clock.Sleep(kIdleSleepMs);
-    if (port->BytesWaiting() > 0) {
+    const int waiting = port->BytesWaiting();
+    if (waiting < 0) failed = !line.Failed();
+    if (waiting > 0) {
       started = true;
       break;
     }
@@ -138,7 +194,10 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
   if (second.progress && !second.progress->Create(true)) second.progress.reset();
   second.SetText("Receiving Flash File...");
 
-  if (!started) {
+  std::vector<uint8_t> head;  // the file's first bytes, for the length its header declares
+  if (failed) {
+    // r.end says why
+  } else if (!started) {
     r.end = ReceiveEnd::kNoStart;
   } else {
     uint8_t packet[kPacketSize] = {};
@@ -150,18 +209,21 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
     while (!leave) {
       const int64_t now = clock.Milliseconds();
       int n = port->Read(packet + fill, kPacketSize - fill);
-      if (n < 0) n = 0;
+      if (n < 0) {
+        line.Failed();
+        break;
+      }
       second.Pump();
       if (n == 0 && fill == 0 && now >= idleDeadline) {
         idleDeadline = now + kDeadlineMs;
-        Send(port, NAK);
+        if (!line.Send(NAK)) break;
         second.Pump();
         clock.Sleep(kIdleSleepMs);
       } else if (n == 0 && fill > 0 && now >= packetDeadline) {
         std::memset(packet, 0, sizeof packet);
         fill = 0;
         packetDeadline = now + kDeadlineMs;
-        Send(port, NAK);
+        if (!line.Send(NAK)) break;
         second.Pump();
         clock.Sleep(kIdleSleepMs);
       } else if (n == 0) {
@@ -170,16 +232,34 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
       } else {
         packetDeadline = now + kDeadlineMs;
         if (fill == 0 && packet[0] == EOT) {
-          second.SetText("Received an EOT...");
-          Send(port, ACK);
+          // A true end leaves the line quiet; anything more means a packet whose first byte
+          // was damaged into an EOT.
+          uint8_t next = 0;
+          int more = n > 1 ? n - 1 : port->Read(&next, 1);
+          if (more < 0) {
+            line.Failed();
+            break;
+          }
+          if (more == 0) {
+            second.SetText("Received an EOT...");
+            if (!line.Send(ACK)) break;
+            second.Pump();
+            done = true;
+            r.end = ReceiveEnd::kEot;
+            break;
+          }
+          r.bytes += n + (n > 1 ? 0 : more);
+          if (!line.DrainToSilence()) break;
+          second.SetText("Received an invalid packet...");
           second.Pump();
-          done = true;
-          r.end = ReceiveEnd::kEot;
-          break;
+          std::memset(packet, 0, sizeof packet);
+          idleDeadline = clock.Milliseconds() + kDeadlineMs;
+          if (!line.Send(NAK)) break;
+          continue;
         }
         if (fill == 0 && packet[0] == CAN) {
           second.SetText("Received a CAN...");
-          Send(port, ACK);
+          line.Send(ACK);
           second.Pump();
           r.end = ReceiveEnd::kInstrumentCancelled;
           break;
@@ -198,31 +278,33 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
             ++r.packets;
             second.SetText(CountText(r.packets, r.bytes));
             second.Pump();
-            Send(port, ACK);
+            if (!line.Send(ACK)) break;
             if (r.packets == 1) {
               const uint32_t marker = FormatMarkerFromVersion(version);
               for (int k = 0; k < 4; ++k) packet[3 + k] = static_cast<uint8_t>(marker >> (8 * k));
             }
-            file.write(reinterpret_cast<const char*>(packet + 3), kDataSize);
-            file.flush();
-            if (!file) {
+            if (head.size() < kHeadBytes) {
+              head.insert(head.end(), packet + 3, packet + 3 + kDataSize);
+            }
+            if (!file.Write(packet + 3, kDataSize)) {
               // A file that cannot take the data must not let the transfer run on as if it did.
-              r.fileError = std::strerror(errno);
+              r.fileError = file.Reason();
               r.end = ReceiveEnd::kFileWriteFailed;
-              Send(port, CAN);
+              line.Send(CAN);
               break;
             }
+            r.dataBytes += kDataSize;
             ++expected;
           } else if (valid && block == static_cast<uint8_t>(expected - 1)) {
-            Send(port, ACK);
+            if (!line.Send(ACK)) break;
           } else if (valid) {
-            Send(port, CAN);
+            line.Send(CAN);
             r.end = ReceiveEnd::kOutOfSequence;
             break;
           } else {
             second.SetText("Received an invalid packet...");
             second.Pump();
-            Send(port, NAK);
+            if (!line.Send(NAK)) break;
           }
           std::memset(packet, 0, sizeof packet);
           second.Pump();
@@ -234,15 +316,29 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
         leave = true;
       }
     }
-    if (second.Cancelled()) {
+    if (second.Cancelled() && r.end != ReceiveEnd::kPortFailed) {
       if (r.end != ReceiveEnd::kEot) r.end = ReceiveEnd::kCancelled;
-      for (int attempt = 0; attempt < kCancelAttempts && !Send(port, CAN); ++attempt) {
+      for (int attempt = 0; attempt < kCancelAttempts && port->Write(&CAN, 1) != 1; ++attempt) {
       }
     }
   }
 
+  if (done) {
+    // The instrument says the file is complete; the file's own header must agree.
+    const long long required = RequiredLogLength(head.data(), head.size(), r.dataBytes);
+    if (r.dataBytes < required) {
+      r.end = ReceiveEnd::kEndedEarly;
+      r.requiredBytes = required;
+      done = false;
+    }
+  }
   second.Close();
-  file.close();
+  if (done && !file.Commit()) {
+    r.end = ReceiveEnd::kFileWriteFailed;
+    r.fileError = file.Reason();
+    done = false;
+  }
+  if (!done) r.partialPath = PathToUtf8(file.KeepAs(PathFromUtf8(path + ".partial")));
   first.Close();
   return done ? 1 : 0;
 }
@@ -265,6 +361,11 @@ std::string DescribeReceiveEnd(const ReceiveReport& report) {
       return "the transfer was cancelled";
     case ReceiveEnd::kFileWriteFailed:
       return "the output file could not be written (" + report.fileError + ")";
+    case ReceiveEnd::kPortFailed:
+      return "the port failed (" + report.portError + ")";
+    case ReceiveEnd::kEndedEarly:
+      return "the transfer ended early: " + PrintfInt(report.dataBytes) + " of " +
+             PrintfInt(report.requiredBytes) + " bytes";
   }
   return "the transfer failed";
 }

@@ -14,9 +14,17 @@
 //   seconds. A packet stuck half-way for ten seconds is dropped with NAK. Bytes that arrive in
 //   the very pass in which such a deadline expires are kept: they are data, not silence.
 // - Cancel sends one CAN (the instrument takes one; a textbook sender wants two).
+// - A damaged first byte of a packet can look like EOT. So an EOT counts only when the line then
+//   stays quiet for one read time-out (250 ms); bytes that follow make it a damaged packet: they
+//   are drained until the line is quiet and answered with NAK, and the sender repeats the packet.
+// - After EOT the file must hold every record its own header declares (a log's header says how
+//   long the file is); a shorter file is a failed transfer, not a success.
+// - A port that fails (the adapter unplugged, the device gone) ends the transfer at once.
 // - The file gets the data of every accepted packet, padding of the last block included; the
-//   first four bytes are replaced by the format marker (1 or 256, little-endian). The file is
-//   never deleted: after a failure it holds the packets accepted so far.
+//   first four bytes are replaced by the format marker (1 or 256, little-endian). It is written
+//   through the output facility: the target appears, complete, only after a successful transfer.
+//   After a failure an earlier file at the target is left as it was, and the packets accepted so
+//   far are kept beside it as "NAME.partial" (nothing is kept when no packet arrived).
 
 #include <cstddef>
 #include <cstdint>
@@ -36,18 +44,31 @@ enum class ReceiveEnd {
   kOutOfSequence,        // a valid packet with an unexpected block number; CAN sent
   kCancelled,            // the user cancelled; CAN sent
   kFileWriteFailed,      // the file could not take the data; CAN sent
+  kPortFailed,           // the port failed (device gone); nothing more could be sent
+  kEndedEarly,           // EOT came before every record the file's header declares
 };
 
 struct ReceiveReport {
   ReceiveEnd end = ReceiveEnd::kNoStart;
-  int packets = 0;      // accepted packets
-  long long bytes = 0;  // bytes taken from the line, headers and rejected packets included
-  bool fileCreated = false;
-  std::string fileError;  // for kCannotCreateFile and kFileWriteFailed
+  int packets = 0;              // accepted packets
+  long long bytes = 0;          // bytes taken from the line, headers and rejected packets included
+  long long dataBytes = 0;      // bytes of accepted packets, the file's length
+  long long requiredBytes = 0;  // for kEndedEarly: the length the file's header declares
+  bool fileCreated = false;     // the output could be opened (the transfer was asked for)
+  std::string fileError;        // for kCannotCreateFile and kFileWriteFailed: the reason
+  std::string portError;        // for kPortFailed: the port's reason
+  std::string partialPath;      // after a failure: where the data received so far was kept
 };
 
-// Requests Flash File `fileNumber` (1-based) and writes it to `path`. `version` is the
-// instrument's identification text, for the format marker. Nonzero only after EOT.
+// How long a log of `fileLength` bytes must be according to its header: the header and every
+// record it declares. `head` holds the file's first `headSize` bytes (all of the header: at least
+// 3112 bytes, or the whole file). A header the loader would refuse (a header block longer than
+// 3100 bytes) is not judged here: the result is then `fileLength` itself.
+long long RequiredLogLength(const uint8_t* head, size_t headSize, long long fileLength);
+
+// Requests Flash File `fileNumber` (1-based) and writes it to `path` (UTF-8). `version` is the
+// instrument's identification text, for the format marker. Nonzero only after EOT with a
+// complete file in place.
 int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
                      const std::string& version, LinkPrompt& prompt,
                      ReceiveReport* report = nullptr);

@@ -4,6 +4,7 @@
 // tests use an in-memory peer running in virtual time.
 
 #include <cstdint>
+#include <string>
 
 // Calendar time of the computer, for the instrument's clock command.
 struct LocalDateTime {
@@ -40,6 +41,8 @@ class LinkPort {
   // Waits until everything written has left the driver, at most `milliseconds`. True when drained.
   virtual bool WaitDrained(int milliseconds) = 0;
   virtual void PurgeInput() = 0;
+  // Why the port failed for good (after a read, write or query returned -1), empty otherwise.
+  virtual std::string FailureReason() const { return {}; }
   virtual void PurgeOutput() = 0;
   virtual LinkClock& Clock() = 0;
 };

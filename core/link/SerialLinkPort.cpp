@@ -19,10 +19,15 @@ namespace {
 
 constexpr int kReadTimeoutMs = 250;
 constexpr int kWriteTimeoutMs = 500;
+constexpr int kQuietMs = 60;
+constexpr int kStaleInputLimitMs = 1000;
 
-bool IsFatal(QSerialPort::SerialPortError error) {
+// Errors after which the port gives nothing more: the device is gone (an unplugged adapter, a
+// closed pseudo-terminal), or reading or writing it fails outright.
+bool IsFatalError(QSerialPort::SerialPortError error) {
   return error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
-         error == QSerialPort::PermissionError || error == QSerialPort::NotOpenError;
+         error == QSerialPort::PermissionError || error == QSerialPort::NotOpenError ||
+         error == QSerialPort::ReadError || error == QSerialPort::WriteError;
 }
 
 class SerialLinkPort final : public LinkPort {
@@ -58,6 +63,7 @@ class SerialLinkPort final : public LinkPort {
     port_.setRequestToSend(true);
     port_.clearError();
     port_.flush();
+    DiscardStaleInput();
     return true;
   }
 
@@ -69,7 +75,7 @@ class SerialLinkPort final : public LinkPort {
       const qint64 left = kReadTimeoutMs - timer.elapsed();
       if (left <= 0) break;
       if (!port_.waitForReadyRead(static_cast<int>(left))) {
-        if (IsFatal(port_.error())) return -1;
+        if (IsFatal()) return -1;
         port_.clearError();  // the time-out, or a line error: wait out what is left
       }
     }
@@ -88,7 +94,7 @@ class SerialLinkPort final : public LinkPort {
       const qint64 left = kWriteTimeoutMs - timer.elapsed();
       if (left <= 0) break;
       if (!port_.waitForBytesWritten(static_cast<int>(left))) {
-        if (IsFatal(port_.error())) return -1;
+        if (IsFatal()) return -1;
         port_.clearError();
       }
     }
@@ -103,7 +109,7 @@ class SerialLinkPort final : public LinkPort {
 
   int BytesWaiting() override {
     port_.waitForReadyRead(0);  // moves what the driver holds into the port's buffer
-    if (IsFatal(port_.error())) return -1;
+    if (IsFatal()) return -1;
     port_.clearError();
     return static_cast<int>(port_.bytesAvailable());
   }
@@ -111,12 +117,13 @@ class SerialLinkPort final : public LinkPort {
   bool FlushOutput() override { return port_.flush() || port_.bytesToWrite() == 0; }
 
   bool WaitDrained(int milliseconds) override {
+    if (!failure_.empty()) return false;  // nothing leaves a port that is gone
     QElapsedTimer timer;
     timer.start();
     while (port_.bytesToWrite() > 0 && timer.elapsed() < milliseconds) {
       port_.waitForBytesWritten(
           static_cast<int>(std::max<qint64>(1, milliseconds - timer.elapsed())));
-      if (IsFatal(port_.error())) return false;
+      if (IsFatal()) return false;
     }
     if (port_.bytesToWrite() > 0) return false;
 #if defined(Q_OS_UNIX)
@@ -135,6 +142,10 @@ class SerialLinkPort final : public LinkPort {
 #endif
   }
 
+  std::string FailureReason() const override {
+    return failure_;
+  }
+
   void PurgeInput() override {
     port_.clear(QSerialPort::Input);
   }
@@ -146,10 +157,30 @@ class SerialLinkPort final : public LinkPort {
   }
 
  private:
-  static void QThreadSleep(int ms) {
-    SystemLinkClock().Sleep(ms);
+  // True when the port has failed for good; remembers why.
+  bool IsFatal() {
+    if (!IsFatalError(port_.error())) return false;
+    if (failure_.empty()) failure_ = port_.errorString().toStdString();
+    return true;
   }
+
+  // Whatever an earlier command left on the line (the rest of a packet that was on its way when
+  // a download was interrupted, say) would be read as the first reply. It is thrown away: the
+  // driver's queue at once, then whatever is still arriving until the line has been quiet for a
+  // moment.
+  void DiscardStaleInput() {
+    port_.clear(QSerialPort::Input);
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < kStaleInputLimitMs && port_.waitForReadyRead(kQuietMs)) {
+      port_.readAll();
+    }
+    port_.readAll();
+    port_.clearError();
+  }
+
   QSerialPort port_;
+  std::string failure_;
 };
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <ostream>
 
 #include "ByteOrder.h"
-#include "file/InputFile.h"
 #include "RecordDump.h"
 #include "RecordLayout.h"
+#include "file/InputFile.h"
 
 // A byte source the loader reads from: an open file or a block of memory.
 class ByteSource {

@@ -258,22 +258,26 @@ QString NativePath(const std::string& path) {
   return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path)));
 }
 
-// What the user is told after a download that did not end with the instrument's end-of-file.
+// What the user is told after a download that did not end with a complete file.
 QString DownloadFailureText(const DownloadOutcome& outcome) {
   const QString path = NativePath(outcome.path);
   const QString reason = QString::fromStdString(DescribeReceiveEnd(outcome.report));
   if (!outcome.report.fileCreated) {
     return QStringLiteral("The Flash File was not downloaded: %1.\n\nFile: %2").arg(reason, path);
   }
-  const QString what = outcome.report.end == ReceiveEnd::kCancelled
-                           ? QStringLiteral("The Flash File download was cancelled")
-                           : QStringLiteral("The Flash File download failed: %1").arg(reason);
-  return QStringLiteral(
-             "%1.\n\nThe incomplete file stays on disk with the %2 packets received "
-             "so far and was not opened:\n%3")
-      .arg(what)
-      .arg(outcome.report.packets)
-      .arg(path);
+  QString text = outcome.report.end == ReceiveEnd::kCancelled
+                     ? QStringLiteral("The Flash File download was cancelled.")
+                     : QStringLiteral("The Flash File download failed: %1.").arg(reason);
+  text += QStringLiteral(
+              "\n\n%1 was not written; a file of that name that was there before is "
+              "unchanged.")
+              .arg(path);
+  if (!outcome.report.partialPath.empty()) {
+    text += QStringLiteral("\n\nThe %1 packets received so far were kept, but not opened, as:\n%2")
+                .arg(outcome.report.packets)
+                .arg(NativePath(outcome.report.partialPath));
+  }
+  return text;
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ class FakePort : public LinkPort {
   std::function<void(FakePort&, uint8_t)> onByte;
   int maxChunk = 1 << 30;  // the most one Read hands over, to split input like a driver
   bool failWrites = false;
+  int64_t failReadsAt = -1;  // from this virtual time on, reads and writes fail for good
   int failWritesAfter = -1;  // writes succeed for this many bytes, then fail
 
   // The instrument sends `bytes` `delayMs` after now, or after its last queued byte.
@@ -56,6 +57,7 @@ class FakePort : public LinkPort {
   std::string SentText() const { return std::string(sent.begin(), sent.end()); }
 
   int Read(uint8_t* buffer, int count) override {
+    if (Broken()) return -1;
     const int64_t deadline = clock.ms + 250;
     const int want = std::min(count, maxChunk);
     int got = 0;
@@ -75,6 +77,7 @@ class FakePort : public LinkPort {
     return got;
   }
   int Write(const uint8_t* data, int count) override {
+    if (Broken()) return -1;
     int written = 0;
     for (int i = 0; i < count; ++i) {
       if (failWrites || (failWritesAfter >= 0 && static_cast<int>(sent.size()) >= failWritesAfter))
@@ -87,6 +90,7 @@ class FakePort : public LinkPort {
     return written;
   }
   int BytesWaiting() override {
+    if (Broken()) return -1;
     return static_cast<int>(std::count_if(incoming.begin(), incoming.end(),
                                           [&](const Timed& t) { return t.at <= clock.ms; }));
   }
@@ -99,6 +103,8 @@ class FakePort : public LinkPort {
   void PurgeInput() override { events.push_back("purge-in"); }
   void PurgeOutput() override { events.push_back("purge-out"); }
   LinkClock& Clock() override { return clock; }
+  bool Broken() const { return failReadsAt >= 0 && clock.ms >= failReadsAt; }
+  std::string FailureReason() const override { return Broken() ? "No such device" : ""; }
 };
 
 // A progress window that records its texts; Cancel is pressed when `cancelWhen` says so.

@@ -42,7 +42,10 @@ class FlashReceiveTest : public ::testing::Test {
           "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".57x"))
             .string();
   }
-  void TearDown() override { std::filesystem::remove(path_); }
+  void TearDown() override {
+    std::filesystem::remove(path_);
+    std::filesystem::remove(path_ + ".partial");
+  }
 
   // The instrument starts sending `delay` ms after the first start request.
   void StartAfter(int64_t delay, const std::vector<std::vector<uint8_t>>& chunks,
@@ -62,8 +65,15 @@ class FlashReceiveTest : public ::testing::Test {
   int Receive(const std::string& firmware = kNewFirmware, int file = 3) {
     return ReceiveFlashFile(&port_, file, path_, firmware, prompt_, &report_);
   }
-  std::vector<uint8_t> FileBytes() const {
-    std::ifstream in(path_, std::ios::binary);
+  std::vector<uint8_t> FileBytes() const { return ReadAll(path_); }
+  // After a failure: the target is as it was (here: absent), the data received so far beside it.
+  std::vector<uint8_t> PartialBytes() const {
+    EXPECT_FALSE(std::filesystem::exists(path_));
+    EXPECT_EQ(report_.partialPath, path_ + ".partial");
+    return ReadAll(path_ + ".partial");
+  }
+  static std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
   }
   // The control bytes the program sent after the start requests.
@@ -156,7 +166,7 @@ TEST_F(FlashReceiveTest, OutOfSequenceBlockCancelsAndKeepsWhatCameBefore) {
   StartAfter(100, {Packet(1), Packet(2), Packet(3), Packet(4), Packet(7), Packet(5)});
   EXPECT_EQ(Receive(), 0);
   EXPECT_EQ(report_.end, ReceiveEnd::kOutOfSequence);
-  EXPECT_EQ(FileBytes().size(), 4u * 128);
+  EXPECT_EQ(PartialBytes().size(), 4u * 128);
   EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK, ACK, ACK, CAN}));
 }
 
@@ -234,7 +244,7 @@ TEST_F(FlashReceiveTest, CanAtAPacketStartEndsTheTransfer) {
   EXPECT_EQ(report_.end, ReceiveEnd::kInstrumentCancelled);
   EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, ACK}));
   EXPECT_EQ(prompt_.progress.texts.back(), "Received a CAN...");
-  EXPECT_EQ(FileBytes().size(), 128u);
+  EXPECT_EQ(PartialBytes().size(), 128u);
 }
 
 TEST_F(FlashReceiveTest, SilentInstrumentGetsStartRequestsAtZeroThreeSixNine) {
@@ -254,7 +264,10 @@ TEST_F(FlashReceiveTest, SilentInstrumentGetsStartRequestsAtZeroThreeSixNine) {
                                   std::string("C\0\0\0", 4) + std::string("C\0\0\0", 4) +
                                   std::string("C\0\0\0", 4));
   EXPECT_TRUE(report_.fileCreated);
-  EXPECT_TRUE(FileBytes().empty());
+  // Nothing arrived: nothing is left, neither the file nor a partial one.
+  EXPECT_FALSE(std::filesystem::exists(path_));
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".partial"));
+  EXPECT_TRUE(report_.partialPath.empty());
 }
 
 TEST_F(FlashReceiveTest, SilenceWhileReceivingIsAnsweredWithNakEveryTenSeconds) {
@@ -264,7 +277,7 @@ TEST_F(FlashReceiveTest, SilenceWhileReceivingIsAnsweredWithNakEveryTenSeconds) 
   EXPECT_EQ(report_.end, ReceiveEnd::kCancelled);
   // ACK for packet 1, three NAKs in 35 s of silence, then one CAN for the cancel.
   EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, NAK, NAK, NAK, CAN}));
-  EXPECT_EQ(FileBytes().size(), 128u);
+  EXPECT_EQ(PartialBytes().size(), 128u);
 }
 
 TEST_F(FlashReceiveTest, CancelSendsOneCanAndKeepsThePartialFile) {
@@ -275,7 +288,7 @@ TEST_F(FlashReceiveTest, CancelSendsOneCanAndKeepsThePartialFile) {
   const std::vector<uint8_t> replies = Replies();
   EXPECT_EQ(std::count(replies.begin(), replies.end(), CAN), 1);
   EXPECT_EQ(replies.back(), CAN);
-  EXPECT_EQ(FileBytes().size(), 256u);
+  EXPECT_EQ(PartialBytes().size(), 256u);
 }
 
 TEST_F(FlashReceiveTest, DataArrivingAsADeadlineExpiresIsKept) {
@@ -314,6 +327,147 @@ TEST_F(FlashReceiveTest, FailuresBeforeTheTransfer) {
   EXPECT_FALSE(report.fileCreated);
   EXPECT_TRUE(port.sent.empty());  // nothing goes to the instrument
   EXPECT_TRUE(prompt.progress.calls.empty());
+}
+
+// A log's first packet: marker, a header block of `headerSize` bytes, `count` records of `size`.
+std::vector<uint8_t> LogHead(int headerSize, uint32_t count, int size) {
+  std::vector<uint8_t> data = Data(1);
+  data[4] = static_cast<uint8_t>(headerSize >> 8);
+  data[5] = static_cast<uint8_t>(headerSize);
+  const size_t at = 6 + static_cast<size_t>(headerSize);
+  for (int k = 0; k < 4; ++k)
+    data[at + static_cast<size_t>(k)] = static_cast<uint8_t>(count >> (24 - 8 * k));
+  data[at + 4] = static_cast<uint8_t>(size >> 8);
+  data[at + 5] = static_cast<uint8_t>(size);
+  return data;
+}
+
+TEST_F(FlashReceiveTest, AnEotFollowedByBytesIsADamagedPacket) {
+  // The first byte of packet 2 arrives as EOT: the rest of the packet follows at once. That is
+  // no end of file: the bytes are drained, NAK asks for the packet again.
+  std::vector<uint8_t> damaged = Packet(2);
+  damaged[0] = EOT;
+  StartAfter(100, {Packet(1), damaged});
+  port_.onByte = [this, inner = port_.onByte](FakePort& p, uint8_t b) {
+    inner(p, b);
+    if (b == NAK) {
+      p.Send(Packet(2), 20);
+      p.Send(Packet(3), 20);
+      p.Send(std::vector<uint8_t>{EOT}, 20);
+    }
+  };
+  EXPECT_EQ(Receive(), 1);
+  EXPECT_EQ(report_.end, ReceiveEnd::kEot);
+  EXPECT_EQ(Replies(), (std::vector<uint8_t>{ACK, NAK, ACK, ACK, ACK}));
+  EXPECT_EQ(FileBytes().size(), 3u * 128);
+
+  // The same when the damaged EOT and the rest come in separate reads.
+  FakePort port;
+  FakePrompt prompt;
+  bool started = false;
+  port.onByte = [&](FakePort& p, uint8_t b) {
+    if (b == 'C' && !started) {
+      started = true;
+      p.SendAt(p.clock.ms + 100, Packet(1));
+      p.SendAt(p.clock.ms + 400, {EOT});
+      p.SendAt(p.clock.ms + 430, std::vector<uint8_t>(damaged.begin() + 1, damaged.end()));
+    }
+    if (b == NAK) p.Send(Packet(2), 20), p.Send(std::vector<uint8_t>{EOT}, 20);
+  };
+  ReceiveReport report;
+  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1);
+  EXPECT_EQ(report.packets, 2);
+}
+
+TEST_F(FlashReceiveTest, AnEotBeforeTheLastRecordIsAFailureThatKeepsTheData) {
+  // The header declares 5 records of 100 bytes: 12 + 64 + 500 = 576 bytes; two packets are 256.
+  StartAfter(100, {Packet(1, LogHead(64, 5, 100)), Packet(2), {EOT}});
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kEndedEarly);
+  EXPECT_EQ(DescribeReceiveEnd(report_), "the transfer ended early: 256 of 576 bytes");
+  EXPECT_EQ(PartialBytes().size(), 256u);
+
+  // Enough packets for every record: a success, padding and all.
+  std::filesystem::remove(path_ + ".partial");
+  FakePort port;
+  FakePrompt prompt;
+  bool started = false;
+  port.onByte = [&](FakePort& p, uint8_t b) {
+    if (b == 'C' && !started) {
+      started = true;
+      p.SendAt(p.clock.ms + 100, Packet(1, LogHead(64, 5, 100)));
+      for (int n = 2; n <= 5; ++n) p.SendAt(p.clock.ms + 100 + 200 * n, Packet(n));
+      p.SendAt(p.clock.ms + 2000, {EOT});
+    }
+  };
+  ReceiveReport report;
+  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1);
+  EXPECT_EQ(ReadAll(path_).size(), 5u * 128);
+  EXPECT_TRUE(report.partialPath.empty());
+}
+
+TEST(RequiredLogLength, FollowsTheHeaderAsTheLoaderReadsIt) {
+  std::vector<uint8_t> head(3200, 0);
+  head[4] = 0;
+  head[5] = 10;  // header block of 10 bytes: count at 16, size at 20
+  head[16 + 3] = 3;
+  head[20 + 1] = 200;
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 4000), 22 + 600);
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 16), 16);  // ends after the header block
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 20), 22);  // ends inside count and size
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 0), 6);
+  head[4] = 0x0C;
+  head[5] = 0x1D;  // 3101: the loader refuses it, so the length is not judged
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 128), 128);
+  // The largest declaration does not overflow.
+  head[4] = 0;
+  head[5] = 0;
+  for (int k = 6; k < 12; ++k) head[static_cast<size_t>(k)] = 0xFF;
+  EXPECT_EQ(RequiredLogLength(head.data(), head.size(), 128), 12 + 0xFFFFFFFFll * 0xFFFF);
+}
+
+TEST_F(FlashReceiveTest, AFailedTransferLeavesAnEarlierFileAlone) {
+  {
+    std::ofstream earlier(path_, std::ios::binary);
+    earlier << "an earlier download";
+  }
+  StartAfter(100, {Packet(1), Packet(2), Packet(4)});
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kOutOfSequence);
+  const std::vector<uint8_t> earlier = FileBytes();
+  EXPECT_EQ(std::string(earlier.begin(), earlier.end()), "an earlier download");
+  EXPECT_EQ(ReadAll(path_ + ".partial").size(), 256u);
+  // Only the target and the partial file are in the folder: no temporary file is left.
+  int strays = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(path_).parent_path())) {
+    if (entry.path().filename().string().find(std::filesystem::path(path_).filename().string() +
+                                              ".") == 1) {
+      ++strays;
+    }
+  }
+  EXPECT_EQ(strays, 0);
+}
+
+TEST_F(FlashReceiveTest, AVanishingPortEndsTheTransferAtOnce) {
+  StartAfter(100, {Packet(1), Packet(2), Packet(3)}, 1000);
+  port_.failReadsAt = port_.clock.ms + 700;  // after packet 1 and before packet 2
+  const int64_t start = port_.clock.ms;
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.end, ReceiveEnd::kPortFailed);
+  EXPECT_EQ(DescribeReceiveEnd(report_), "the port failed (No such device)");
+  EXPECT_LT(port_.clock.ms - start, 3000);
+  EXPECT_EQ(PartialBytes().size(), 128u);
+
+  // Gone already while the start is awaited.
+  FakePort port;
+  FakePrompt prompt;
+  port.failReadsAt = port.clock.ms + 20;
+  ReceiveReport report;
+  const int64_t begin = port.clock.ms;
+  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 0);
+  EXPECT_EQ(report.end, ReceiveEnd::kPortFailed);
+  EXPECT_LT(port.clock.ms - begin, 1000);
 }
 
 }  // namespace

@@ -110,8 +110,9 @@ TEST_F(EndToEnd, OutOfSequenceBlockEndsWithTheReasonAndThePartialFile) {
   const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("out of sequence"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("partial file " + Out("b.57x")), std::string::npos) << r.err;
-  EXPECT_EQ(e2e::ReadBytes(Out("b.57x")).size(), 3u * 128);
+  EXPECT_NE(r.err.find("was kept as " + Out("b.57x.partial")), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(Out("b.57x")));
+  EXPECT_EQ(e2e::ReadBytes(Out("b.57x.partial")).size(), 3u * 128);
   EXPECT_NE(sim_->Log().find("transfer cancelled by the program"), std::string::npos);
 }
 
@@ -127,18 +128,42 @@ TEST_F(EndToEnd, InstrumentCancelAndMissingEntry) {
   EXPECT_FALSE(std::filesystem::exists(Out("x.57x")));
 }
 
-TEST_F(EndToEnd, CtrlCCancelsTheTransferWithCan) {
+TEST_F(EndToEnd, CtrlCCancelsTheTransferWithCanAndTheNextCommandWorks) {
   StartSim({}, "9600");
-  const CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")}, 2500);
+  {
+    std::ofstream earlier(Out("c.57x"), std::ios::binary);
+    earlier << "an earlier download";
+  }
+  CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")}, 2500);
   EXPECT_EQ(r.code, 130) << r.err;
   EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
-  const size_t size = e2e::ReadBytes(Out("c.57x")).size();
+  EXPECT_EQ(e2e::ReadText(Out("c.57x")), "an earlier download");
+  const size_t size = e2e::ReadBytes(Out("c.57x.partial")).size();
   EXPECT_GT(size, 0u);
   EXPECT_LT(size, 60000u);
   EXPECT_EQ(size % 128, 0u);
   EXPECT_LT(r.seconds, 10);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_NE(sim_->Log().find("transfer cancelled by the program"), std::string::npos);
+  // Whatever of the interrupted packet was still on the line is not taken as the next reply.
+  r = Cli({"directory"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("3 Flash Files"), std::string::npos) << r.out;
+}
+
+TEST_F(EndToEnd, AnInstrumentThatVanishesEndsTheTransferAtOnce) {
+  StartSim({}, "9600");
+  std::thread unplug([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    kill(sim_->pid, SIGKILL);
+  });
+  const CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")});
+  unplug.join();
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_NE(r.err.find("the port failed"), std::string::npos) << r.err;
+  EXPECT_LT(r.seconds, 8);  // not the ten-second deadlines, nor a minute of waiting
+  EXPECT_FALSE(std::filesystem::exists(Out("c.57x")));
+  EXPECT_GT(e2e::ReadBytes(Out("c.57x.partial")).size(), 0u);
 }
 
 TEST_F(EndToEnd, ConfigReadChangeAndPersist) {

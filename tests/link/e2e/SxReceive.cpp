@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,7 +33,9 @@ std::string FindSx() {
   return {};
 }
 
-TEST(SxReceive, FileFromLrzszSxArrivesIntact) {
+// Receives a 5000-byte file from sx. With `damagedOffset`, the relay turns the byte at that
+// offset of sx's first pass over the data into EOT (a line hit on a packet's first byte).
+void ReceiveFromSx(size_t damagedOffset) {
   const std::string sx = FindSx();
   if (sx.empty()) GTEST_SKIP() << "lrzsz's sx is not installed";
   int argc = 1;
@@ -83,6 +86,7 @@ TEST(SxReceive, FileFromLrzszSxArrivesIntact) {
   std::thread relay([&] {
     bool started = false;
     int zerosToDrop = 0;
+    size_t fromSxOffset = 0;
     uint8_t buffer[512];
     while (!stop) {
       pollfd fds[2] = {{master, POLLIN, 0}, {fromSx[0], POLLIN, 0}};
@@ -114,6 +118,11 @@ TEST(SxReceive, FileFromLrzszSxArrivesIntact) {
           std::this_thread::sleep_for(std::chrono::milliseconds(20));
           continue;
         }
+        if (damagedOffset >= fromSxOffset &&
+            damagedOffset < fromSxOffset + static_cast<size_t>(n)) {
+          buffer[damagedOffset - fromSxOffset] = 0x04;
+        }
+        fromSxOffset += static_cast<size_t>(n);
         if (write(master, buffer, static_cast<size_t>(n)) < 0) break;
       }
     }
@@ -157,6 +166,16 @@ TEST(SxReceive, FileFromLrzszSxArrivesIntact) {
   const std::vector<uint8_t> received((std::istreambuf_iterator<char>(in)), {});
   EXPECT_EQ(received, expected);
   std::filesystem::remove_all(dir);
+}
+
+TEST(SxReceive, FileFromLrzszSxArrivesIntact) {
+  ReceiveFromSx(SIZE_MAX);
+}
+
+TEST(SxReceive, ADamagedPacketStartThatReadsAsEotIsNoEndOfFile) {
+  // The first byte of packet 5 arrives as EOT and the rest of the packet follows: as an end of
+  // file it would leave a 512-byte file reported as complete.
+  ReceiveFromSx(4 * 133);
 }
 
 }  // namespace
