@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Meterlog2 (installing missing Debian packages first) and runs every test.
+# Builds Meterlog2 (installing missing Debian packages first) and runs every test, then the
+# fuzz targets for a short while.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -7,3 +8,8 @@ scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 cd build
 ctest --output-on-failure --parallel "$(nproc)" --timeout 300
+cd ..
+# A short run of every fuzz target (about 90 s after its build); METERLOG2_SKIP_FUZZ=1 leaves it out.
+if [ "${METERLOG2_SKIP_FUZZ:-0}" != 1 ] && command -v clang++ >/dev/null 2>&1; then
+  scripts/fuzz.sh 30
+fi

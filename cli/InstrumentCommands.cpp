@@ -192,12 +192,19 @@ struct OpenLine {
   ComSettings settings;
   CliPrompt prompt;
   std::unique_ptr<LinkPort> port;
+
+  // A failed step; when the port itself failed, its name and the system's reason too.
+  void Fail(const std::string& text) {
+    prompt.Fail(text);
+    const std::string reason = port ? port->FailureReason() : std::string();
+    if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
+  }
 };
 
 bool Identify(OpenLine& line, std::string& version) {
   std::cerr << "Initiate communication with device...\n";
   if (!ReadVersion(line.port.get(), version)) {
-    line.prompt.Fail("Failed to communicate with a 57x device");
+    line.Fail("Failed to communicate with a 57x device");
     if (!version.empty()) std::cerr << "meterlog2-cli: the reply was \"" << version << "\"\n";
     return false;
   }
@@ -257,10 +264,10 @@ int RunDirectory(const Args& argsIn) {
     std::cerr << "Retrieving Flash File Directory from device...\n";
     switch (ReadFlashDirectory(line.port.get(), text)) {
       case DirectoryResult::kWriteFailed:
-        line.prompt.Fail("Error while sending initial command");
+        line.Fail("Error while sending initial command");
         break;
       case DirectoryResult::kNoReply:
-        line.prompt.Fail("Couldn't read Flash File Directory");
+        line.Fail("Couldn't read Flash File Directory");
         break;
       case DirectoryResult::kOk: {
         const FlashDirectory directory = SplitFlashDirectory(text);
@@ -366,7 +373,7 @@ int RunConfig(const Args& argsIn) {
   if (Identify(line, version)) {
     std::cerr << "Retrieving current configuration from the device...\n";
     if (!ReadConfiguration(line.port.get(), record)) {
-      line.prompt.Fail("Failed to read configuration");
+      line.Fail("Failed to read configuration");
     } else if (settings.empty()) {
       PrintConfiguration(LoadConfigDialogValues(record, version));
       status = 0;
@@ -380,7 +387,7 @@ int RunConfig(const Args& argsIn) {
         std::cerr << "Updated Device Configuration\n";
         status = 0;
       } else {
-        line.prompt.Fail("Error updating configuration");
+        line.Fail("Error updating configuration");
       }
     }
   }

@@ -42,6 +42,14 @@ struct ProgressWindow {
   }
 };
 
+// A failure message; when the port itself has failed, its name and the system's reason first.
+void ShowFailure(LinkPrompt& prompt, const std::string& text, LinkPort* port,
+                 const ComSettings& settings) {
+  const std::string reason = port ? port->FailureReason() : std::string();
+  if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
+  prompt.ShowMessage(text, true);
+}
+
 }  // namespace
 
 LinkServices SystemLinkServices() {
@@ -83,14 +91,14 @@ DownloadOutcome DownloadFlashFile(ComSettings& settings, LinkPrompt& prompt,
   const int identified = ReadVersion(port.get(), version);
   firmwareVersion = version;
   if (!identified) {
-    prompt.ShowMessage("Failed to communicate with a 57x device", true);
+    ShowFailure(prompt, "Failed to communicate with a 57x device", port.get(), settings);
   } else {
     progress.SetText("Retrieving Flash File Directory from device...");
     std::string text;
     if (!WriteCommand("RLD", port.get())) {
-      prompt.ShowMessage("Error while sending initial command", true);
+      ShowFailure(prompt, "Error while sending initial command", port.get(), settings);
     } else if (!ReadFlashDirectoryReply(port.get(), text)) {
-      prompt.ShowMessage("Couldn't read Flash File Directory", true);
+      ShowFailure(prompt, "Couldn't read Flash File Directory", port.get(), settings);
     } else {
       const FlashDirectory directory = SplitFlashDirectory(text);
       progress.Hide();
@@ -118,11 +126,11 @@ void ConfigureDevice(ComSettings& settings, LinkPrompt& prompt, const LinkServic
   std::string version;
   ConfigRecord record{};
   if (!ReadVersion(port.get(), version)) {
-    prompt.ShowMessage("Failed to communicate with a 57x device", true);
+    ShowFailure(prompt, "Failed to communicate with a 57x device", port.get(), settings);
   } else {
     progress.SetText("Retrieving current configuration from the device...");
     if (!ReadConfiguration(port.get(), record)) {
-      prompt.ShowMessage("Failed to read configuration", true);
+      ShowFailure(prompt, "Failed to read configuration", port.get(), settings);
     } else {
       ConfigDialogValues values = LoadConfigDialogValues(record, version);
       progress.Hide();
@@ -138,7 +146,7 @@ void ConfigureDevice(ComSettings& settings, LinkPrompt& prompt, const LinkServic
         if (written) {
           prompt.ShowMessage("Updated Device Configuration", false);
         } else {
-          prompt.ShowMessage("Error updating configuration", true);
+          ShowFailure(prompt, "Error updating configuration", port.get(), settings);
         }
       }
     }

@@ -21,7 +21,10 @@ int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo, int stopByte
   LinkClock& clock = port->Clock();
 
   const int64_t start = clock.Seconds();
-  while (port->BytesWaiting() <= 0 && clock.Seconds() < start + kQuietSeconds) {
+  for (;;) {
+    const int waiting = port->BytesWaiting();
+    if (waiting < 0) return 0;  // the port has failed: nothing will come
+    if (waiting > 0 || clock.Seconds() >= start + kQuietSeconds) break;
     clock.Sleep(kPollSleepMs);
   }
 

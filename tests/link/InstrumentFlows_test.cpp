@@ -26,6 +26,7 @@ class PortView : public LinkPort {
   void PurgeInput() override { port_.PurgeInput(); }
   void PurgeOutput() override { port_.PurgeOutput(); }
   LinkClock& Clock() override { return port_.Clock(); }
+  std::string FailureReason() const override { return port_.FailureReason(); }
 
  private:
   FakePort& port_;
@@ -204,6 +205,23 @@ TEST_F(FlowTest, ConfigureCancelAndFaults) {
   prompt_.messages.clear();
   ConfigureDevice(settings_, prompt_, services_);
   EXPECT_EQ(prompt_.messages, (std::vector<std::string>{"Failed to read configuration"}));
+}
+
+TEST_F(FlowTest, APortThatFailsEndsTheCommandAtOnceWithItsReason) {
+  AttachSim();
+  std::vector<std::string> details;
+  struct DetailPrompt : FakePrompt {
+    std::vector<std::string>* details;
+    void Detail(const std::string& text) override { details->push_back(text); }
+  } prompt;
+  prompt.details = &details;
+  // The adapter is pulled while the configuration record comes in.
+  port_.failReadsAt = port_.clock.ms + 900;
+  const int64_t start = port_.clock.ms;
+  ConfigureDevice(settings_, prompt, services_);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"Failed to read configuration"}));
+  EXPECT_EQ(details, (std::vector<std::string>{"/dev/ttyS0: No such device"}));
+  EXPECT_LT(port_.clock.ms - start, 3000);  // no five-second waits on a dead port
 }
 
 TEST(ComSettings, PreselectsTheLastPortOrTheNearestLowerOne) {

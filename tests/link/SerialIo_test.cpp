@@ -16,6 +16,19 @@ TEST(ReadPort, SilentLineGivesNothingAfterAboutTenSeconds) {
   EXPECT_LE(elapsed, 10500);
 }
 
+TEST(ReadPort, AFailedPortEndsTheReadAtOnce) {
+  FakePort port;
+  port.Send("AB", 100);
+  port.failReadsAt = port.clock.ms + 300;
+  uint8_t buffer[8];
+  const int64_t start = port.clock.ms;
+  EXPECT_EQ(ReadPort(buffer, 8, &port, false), 2);
+  EXPECT_LT(port.clock.ms - start, 1000);
+  EXPECT_EQ(ReadPort(buffer, 8, &port, false), 0);
+  EXPECT_LT(port.clock.ms - start, 1000);
+  EXPECT_EQ(WriteEchoed(buffer, 2, &port), 0);
+}
+
 TEST(ReadPort, AssemblesPiecesAndEndsAfterFiveQuietSeconds) {
   FakePort port;
   port.Send("AB", 1200);
