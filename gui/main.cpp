@@ -1,7 +1,13 @@
 #include <QApplication>
+#include <QSocketNotifier>
 
 #include "app/CMeterlog2App.h"
 #include "app/ToolbarIcons.h"
+#include "file/Interrupt.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -10,7 +16,25 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(ProgramIcon());
   QApplication::setDesktopFileName(QStringLiteral("meterlog2"));
 
+  // SIGINT and SIGTERM close the program the way its window's close button does: a running
+  // download is cancelled (the instrument told, the data kept) and an export removes its
+  // temporary file. A second signal ends the program at once.
+  InstallInterruptHandlers();
+  InterruptScope interruptible;
+  std::unique_ptr<QSocketNotifier> interrupts;
+  if (const int wake = InterruptWakeDescriptor(); wake >= 0) {
+    interrupts = std::make_unique<QSocketNotifier>(wake, QSocketNotifier::Read);
+    QObject::connect(interrupts.get(), &QSocketNotifier::activated, [wake] {
+#ifndef _WIN32
+      char drained[16];
+      while (read(wake, drained, sizeof drained) > 0) {
+      }
+#endif
+      QApplication::closeAllWindows();
+    });
+  }
+
   CMeterlog2App app;
-  if (!app.InitInstance(QApplication::arguments().mid(1))) return 1;
-  return QApplication::exec();
+  if (!app.InitInstance(QApplication::arguments().mid(1))) return InterruptExitStatus(1);
+  return InterruptExitStatus(QApplication::exec());
 }

@@ -1,10 +1,14 @@
 #include "AboutDlg.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
+#include "DumpWriter.h"
 #include "ToolbarIcons.h"
+#include "log/RecordDump.h"
 #include "VersionText.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -21,6 +25,20 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                                 "Copyright (C) the Meterlog2 developers."),
                  this);
   contact->setWordWrap(true);
+  const QString dumpPath = QDir::toNativeSeparators(QString::fromStdString(DumpFilePath()));
+  m_pDumpFile = new QLabel(
+      dumpPath.isEmpty()
+          ? QStringLiteral("No diagnostic dump is written: there is no folder for it (HOME is not "
+                           "set).")
+          : QStringLiteral("Every load appends a text dump of the records to the diagnostic dump "
+                           "file:\n%1\nIt is kept below 256 MiB: the older part moves to %2.")
+                .arg(dumpPath, QFileInfo(QString::fromStdString(
+                                             CDumpWriter::RotatedPath(DumpFilePath())))
+                                   .fileName()),
+      this);
+  m_pDumpFile->setObjectName(QStringLiteral("dumpFile"));
+  m_pDumpFile->setWordWrap(true);
+  m_pDumpFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -32,8 +50,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(m_pVersion, 0, 2);
   layout->addWidget(ok, 0, 3, Qt::AlignTop);
   layout->addWidget(contact, 1, 1, 1, 3);
+  layout->addWidget(m_pDumpFile, 2, 1, 1, 3);
   layout->setColumnStretch(2, 1);
-  setMinimumWidth(380);
+  setMinimumWidth(460);
 }
 
 QString CAboutDlg::VersionText() const {

@@ -4,7 +4,8 @@
 
 class QLabel;
 
-// "About Meterlog": icon, product name, version text and the maker's line, with OK.
+// "About Meterlog": icon, product name, version text, the maker's line and where the
+// diagnostic dump file is, with OK.
 class CAboutDlg : public QDialog {
   Q_OBJECT
  public:
@@ -13,4 +14,5 @@ class CAboutDlg : public QDialog {
 
  private:
   QLabel* m_pVersion = nullptr;
+  QLabel* m_pDumpFile = nullptr;
 };

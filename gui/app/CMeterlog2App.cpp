@@ -15,6 +15,7 @@
 #include "AboutDlg.h"
 #include "CMainFrame.h"
 #include "MessageBox.h"
+#include "file/Interrupt.h"
 #include "Settings.h"
 #include "link/GuiLinkPrompt.h"
 #include "log/LogTypes.h"
@@ -165,10 +166,12 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
     m_recentFiles.WriteList();
     m_pFrame->UpdateRecentFileMenu(m_recentFiles);
     SetTitle(QFileInfo(path).fileName());
+    m_pView->SetSourcePath(path);
     m_pView->OnInitialUpdate();
   } else if (result.status != LoadResult::Status::kOpenFailed) {
     // The old records are gone: show the empty document rather than rows it no longer has.
     SetTitle(QStringLiteral("Untitled"));
+    m_pView->SetSourcePath(QString());
     m_pView->OnInitialUpdate();
   }
   UpdateCommandUI();
@@ -178,6 +181,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
 void CMeterlog2App::OnFileNew() {
   m_doc.OnNewDocument();
   SetTitle(QStringLiteral("Untitled"));
+  m_pView->SetSourcePath(QString());
   m_pView->OnInitialUpdate();
   UpdateCommandUI();
 }
@@ -284,9 +288,12 @@ QString DownloadFailureText(const DownloadOutcome& outcome) {
 
 void CMeterlog2App::OnConfigure() {
   if (m_bFlowRunning) return;
-  FlowGuard guard(m_bFlowRunning, m_pFrame.get());
-  GuiLinkPrompt prompt(m_pFrame.get());
-  ConfigureDevice(m_comSettings, prompt, m_linkServices);
+  {
+    FlowGuard guard(m_bFlowRunning, m_pFrame.get());
+    GuiLinkPrompt prompt(m_pFrame.get());
+    ConfigureDevice(m_comSettings, prompt, m_linkServices);
+  }
+  if (InterruptSignal() != 0) m_pFrame->close();
 }
 
 void CMeterlog2App::OnDownloadFlashFile() {
@@ -296,6 +303,11 @@ void CMeterlog2App::OnDownloadFlashFile() {
     FlowGuard guard(m_bFlowRunning, m_pFrame.get());
     GuiLinkPrompt prompt(m_pFrame.get());
     outcome = DownloadFlashFile(m_comSettings, prompt, m_linkServices, m_strFirmwareVersion);
+  }
+  if (InterruptSignal() != 0) {
+    // The program was asked to end during the download: no dialogs now, just close.
+    m_pFrame->close();
+    return;
   }
   if (outcome.received) {
     OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(outcome.path)));

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <functional>
 
+#include "file/Interrupt.h"
+
 namespace {
 
 constexpr int kMargin = 10;
@@ -170,6 +172,8 @@ void CProgressWnd::PeekAndPump() {
     if (m_pCancelButton != nullptr) m_pCancelButton->setFocus();
   }
   if (!m_bCancelled) QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // SIGINT or SIGTERM: the program is being closed, which cancels what can be cancelled.
+  if (m_bWithCancel && InterruptSignal() != 0) m_bCancelled = true;
 }
 
 void CProgressWnd::Destroy() {

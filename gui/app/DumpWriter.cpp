@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <system_error>
 
@@ -52,11 +53,6 @@ void CDumpWriter::WaitIdle() {
   m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
-bool CDumpWriter::Busy() {
-  std::lock_guard lock(m_mutex);
-  return m_busy || !m_jobs.empty();
-}
-
 void CDumpWriter::Run() {
   std::unique_lock lock(m_mutex);
   for (;;) {
@@ -73,14 +69,33 @@ void CDumpWriter::Run() {
   }
 }
 
-void CDumpWriter::Write(const Job& job) {
+std::string CDumpWriter::RotatedPath(const std::string& path) {
+  const std::string extension = ".txt";
+  if (path.size() > extension.size() &&
+      path.compare(path.size() - extension.size(), extension.size(), extension) == 0) {
+    return path.substr(0, path.size() - extension.size()) + ".1" + extension;
+  }
+  return path + ".1";
+}
+
+void CDumpWriter::Write(const Job& job) const {
   if (!PrepareDumpFolder(job.path)) return;
-  // Text mode and append, like every dump before it: the file only ever grows.
+  const size_t count = job.records.size() / job.recordSize;
+  // How long this dump will be: records of one log differ in their numbers only, so the first
+  // one's text times the count is close enough to decide on the rotation.
+  std::string text;
+  AppendRecordDump(text, job.records.data(), job.recordSize);
+  const uint64_t estimate = static_cast<uint64_t>(text.size()) * count;
+  text.clear();
+  std::error_code ec;
+  const uintmax_t current = std::filesystem::file_size(job.path, ec);
+  if (!ec && current > 0 && current + estimate > m_sizeLimit.load()) {
+    std::filesystem::rename(job.path, RotatedPath(job.path), ec);
+  }
+  // Text mode and append: the dumps of successive loads follow one another.
   std::FILE* file = std::fopen(job.path.c_str(), "a");
   if (file == nullptr) return;  // the dump can never fail or delay a load
-  std::string text;
   text.reserve(1 << 20);
-  const size_t count = job.records.size() / job.recordSize;
   for (size_t i = 0; i < count; ++i) {
     AppendRecordDump(text, job.records.data() + i * job.recordSize, job.recordSize);
     if (text.size() >= (1u << 20) || i + 1 == count) {

@@ -3,7 +3,12 @@
 // three-phase log dumps to hundreds of megabytes of text; writing that on the window's thread
 // would freeze the table for seconds. Jobs run in load order, so successive loads still leave
 // their dumps one after the other, and every queued dump is finished before the program ends.
+//
+// The file stays bounded: when a dump would take it past the size limit (256 MiB), the file is
+// first renamed to "meterlog2_dump.1.txt" beside it (replacing an older one) and the dump begins
+// a new file. A dump is never split, so the newest dump is always whole in the current file.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -25,7 +30,12 @@ class CDumpWriter {
   void Enqueue(const CMeterlog2Doc& doc, const std::string& path);
   // Blocks until every queued dump is written.
   void WaitIdle();
-  bool Busy();
+  // The size the dump file is kept below (tests make it small).
+  void SetSizeLimit(uint64_t bytes) { m_sizeLimit = bytes; }
+
+  static constexpr uint64_t kDefaultSizeLimit = 256ull << 20;
+  // Where a full dump file goes: "meterlog2_dump.txt" -> "meterlog2_dump.1.txt".
+  static std::string RotatedPath(const std::string& path);
 
  private:
   struct Job {
@@ -34,7 +44,7 @@ class CDumpWriter {
     std::string path;
   };
   void Run();
-  static void Write(const Job& job);
+  void Write(const Job& job) const;
 
   std::mutex m_mutex;
   std::condition_variable m_wake;
@@ -42,5 +52,6 @@ class CDumpWriter {
   std::deque<Job> m_jobs;
   bool m_busy = false;
   bool m_stop = false;
+  std::atomic<uint64_t> m_sizeLimit{kDefaultSizeLimit};
   std::thread m_thread;
 };

@@ -147,8 +147,10 @@ bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& 
   std::vector<unsigned> rows;
   if (selectedOnly) rows = SelectedRows();
   std::string message;
+  std::vector<std::filesystem::path> inputs;
+  if (!m_strSourcePath.isEmpty()) inputs.emplace_back(m_strSourcePath.toStdString());
   const bool ok = ExportTableFile(path.toStdString(), *m_pDoc, DisplayedColumns(),
-                                  selectedOnly ? &rows : nullptr, ',', message);
+                                  selectedOnly ? &rows : nullptr, ',', message, inputs);
   if (!ok) {
     error = QString::fromStdString(message);
     if (error.isEmpty()) error = QStringLiteral("Could not write the file %1.").arg(path);

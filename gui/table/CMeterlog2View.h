@@ -19,6 +19,8 @@ class CMeterlog2View : public QTableView {
   explicit CMeterlog2View(QWidget* parent = nullptr);
 
   void SetDocument(const CMeterlog2Doc* doc) { m_pDoc = doc; }
+  // The file the document was read from: an export never writes onto it.
+  void SetSourcePath(const QString& path) { m_strSourcePath = path; }
   const CMeterlog2Doc* GetDocument() const { return m_pDoc; }
   CColumnList& GetColumnList() { return m_columns; }
   const CColumnList& GetColumnList() const { return m_columns; }
@@ -59,6 +61,7 @@ class CMeterlog2View : public QTableView {
 
  private:
   const CMeterlog2Doc* m_pDoc = nullptr;
+  QString m_strSourcePath;
   CColumnList m_columns;
   CLogTableModel* m_pModel = nullptr;
 };

@@ -294,11 +294,67 @@ class AppTest : public QObject {
     const QByteArray expected = QByteArray::fromStdString(one + one);
     QCOMPARE(ReadAll(dumpPath), expected);
 
+    // Help > About says where the file is.
+    CAboutDlg about;
+    QVERIFY(about.findChild<QLabel*>(QStringLiteral("dumpFile"))
+                ->text()
+                .contains(QDir::toNativeSeparators(dumpPath)));
+
     // The same text the loader writes when it dumps as it reads.
     std::ostringstream direct;
     CMeterlog2Doc other;
     QVERIFY(other.Load(path.toStdString(), &direct).Opened());
     QCOMPARE(direct.str(), one);
+  }
+
+  void theDumpFileStaysBounded() {
+    const QString dumpPath = QString::fromStdString(DumpFilePath());
+    const QString rotated = QString::fromStdString(CDumpWriter::RotatedPath(DumpFilePath()));
+    QVERIFY(rotated.endsWith(QLatin1String("/meterlog2_dump.1.txt")));
+    QFile::remove(dumpPath);
+    QFile::remove(rotated);
+    const QString path = WriteSample(QStringLiteral("rotated.57x"), 2, 3);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    app.GetDumpWriter().WaitIdle();
+    const QByteArray one = ReadAll(dumpPath);
+    QVERIFY(one.size() > 1000);
+
+    // Room for one more dump: it is appended.
+    app.GetDumpWriter().SetSizeLimit(static_cast<uint64_t>(one.size()) * 2 + 100);
+    QVERIFY(app.OpenDocumentFile(path));
+    app.GetDumpWriter().WaitIdle();
+    QCOMPARE(ReadAll(dumpPath), one + one);
+    QVERIFY(!QFile::exists(rotated));
+
+    // No room: the full file moves aside whole and the dump begins a new one.
+    QVERIFY(app.OpenDocumentFile(path));
+    app.GetDumpWriter().WaitIdle();
+    QCOMPARE(ReadAll(rotated), one + one);
+    QCOMPARE(ReadAll(dumpPath), one);
+    // Once more: the older part is replaced, never more than two files.
+    app.GetDumpWriter().SetSizeLimit(static_cast<uint64_t>(one.size()) + 10);
+    QVERIFY(app.OpenDocumentFile(path));
+    app.GetDumpWriter().WaitIdle();
+    QCOMPARE(ReadAll(rotated), one);
+    QCOMPARE(ReadAll(dumpPath), one);
+  }
+
+  void exportNeverWritesOntoTheOpenLog() {
+    const QString path = WriteSample(QStringLiteral("target.57x"), 1, 4);
+    const QByteArray before = ReadAll(path);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    QString error;
+    QVERIFY(!app.GetView()->ExportCsv(path, false, error));
+    QVERIFY(error.contains(QLatin1String("being read")));
+    QCOMPARE(ReadAll(path), before);
+    // A link to it is the same file.
+    const QString link = ScratchDir() + QStringLiteral("/link-to-target.csv");
+    QFile::remove(link);
+    QVERIFY(QFile::link(path, link));
+    QVERIFY(!app.GetView()->ExportCsv(link, false, error));
+    QCOMPARE(ReadAll(path), before);
   }
 };
 

@@ -443,7 +443,10 @@ class InstrumentTest : public QObject {
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains(QLatin1String("cancelled")));
     QVERIFY(messages[0].contains(QDir::toNativeSeparators(target)));
-    QCOMPARE(ReadAll(target).size(), 128);  // the one accepted packet stays
+    // The target is not written; the one accepted packet stays beside it, and the user is told.
+    QVERIFY(!QFile::exists(target));
+    QVERIFY(messages[0].contains(QDir::toNativeSeparators(target + QStringLiteral(".partial"))));
+    QCOMPARE(ReadAll(target + QStringLiteral(".partial")).size(), 128);
     QTRY_VERIFY(sim.Log().contains(QLatin1String("transfer cancelled by the program")));
     QVERIFY(app.GetRecentFiles().GetSize() == 0);
     QVERIFY(app.GetMainFrame()->isEnabled());
