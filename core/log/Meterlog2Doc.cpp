@@ -11,19 +11,6 @@
 #include "RecordLayout.h"
 #include "file/InputFile.h"
 
-// A byte source the loader reads from: an open file or a block of memory.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual uint64_t Length() const = 0;
-  virtual uint64_t Position() const = 0;
-  virtual void Skip(uint64_t count) = 0;
-  // Reads up to `count` bytes; returns how many arrived.
-  virtual size_t Read(uint8_t* into, size_t count) = 0;
-  // True when the source is no longer as long as it was when the load began.
-  virtual bool Changed() const { return false; }
-};
-
 namespace {
 
 constexpr uint16_t kMaxHeaderSize = 3100;
@@ -103,17 +90,17 @@ LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump) {
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   if (ec) fullPath = path;
-  return LoadFrom(source, fullPath, dump);
+  return LoadFromSource(source, fullPath, dump);
 }
 
 LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
                                          std::ostream* dump) {
   MemorySource source(data, size);
-  return LoadFrom(source, name, dump);
+  return LoadFromSource(source, name, dump);
 }
 
-LoadResult CMeterlog2Doc::LoadFrom(ByteSource& source, const std::string& fullPath,
-                                   std::ostream* dump) {
+LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
+                                         std::ostream* dump) {
   using Status = LoadResult::Status;
   DeleteRecords();
   // An empty file is opened without reading anything: an empty document, no message.

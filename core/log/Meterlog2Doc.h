@@ -32,7 +32,18 @@ struct LoadResult {
   }
 };
 
-class ByteSource;
+// What the loader reads from: an open file, a block of memory.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual uint64_t Length() const = 0;
+  virtual uint64_t Position() const = 0;
+  virtual void Skip(uint64_t count) = 0;
+  // Reads up to `count` bytes; returns how many arrived.
+  virtual size_t Read(uint8_t* into, size_t count) = 0;
+  // True when the source is no longer as long as it was when the load began.
+  virtual bool Changed() const { return false; }
+};
 
 class CMeterlog2Doc {
  public:
@@ -44,6 +55,8 @@ class CMeterlog2Doc {
   // The same from bytes in memory (`name` stands in for the path in messages).
   LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
                             std::ostream* dump = nullptr);
+  // The same from any source (`name` stands in for the full path in messages).
+  LoadResult LoadFromSource(ByteSource& source, const std::string& name, std::ostream* dump);
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();
@@ -115,7 +128,6 @@ class CMeterlog2Doc {
   // (magnitudes only), or 0.
   bool VectorText(std::string& text, unsigned row, unsigned w, unsigned p,
                   const size_t (&vector)[3], size_t average, bool degrees) const;
-  LoadResult LoadFrom(ByteSource& source, const std::string& fullPath, std::ostream* dump);
 
   std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
   unsigned m_nRecordCount = 0;

@@ -8,8 +8,8 @@
 
 #include "DumpWriter.h"
 #include "ToolbarIcons.h"
-#include "log/RecordDump.h"
 #include "VersionText.h"
+#include "log/RecordDump.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Meterlog"));
@@ -32,9 +32,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                            "set).")
           : QStringLiteral("Every load appends a text dump of the records to the diagnostic dump "
                            "file:\n%1\nIt is kept below 256 MiB: the older part moves to %2.")
-                .arg(dumpPath, QFileInfo(QString::fromStdString(
-                                             CDumpWriter::RotatedPath(DumpFilePath())))
-                                   .fileName()),
+                .arg(dumpPath,
+                     QFileInfo(QString::fromStdString(CDumpWriter::RotatedPath(DumpFilePath())))
+                         .fileName()),
       this);
   m_pDumpFile->setObjectName(QStringLiteral("dumpFile"));
   m_pDumpFile->setWordWrap(true);

@@ -5,6 +5,11 @@
 #include <fstream>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "TestLogs.h"
 #include "log/Meterlog2Doc.h"
 #include "log/RecordLayout.h"
@@ -209,6 +214,75 @@ TEST(Loader, FilesFromDisk) {
   EXPECT_EQ(truncated.message, "An attempt was made to access " +
                                    std::filesystem::absolute(relative).string() + " past its end.");
   std::filesystem::remove_all(dir);
+}
+
+TEST(Loader, OnlyRegularFilesAreRead) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("meterlog2_nonregular_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  CMeterlog2Doc doc;
+  const LoadResult folder = doc.Load(dir.string());
+  EXPECT_EQ(folder.status, Status::kOpenFailed);
+  EXPECT_EQ(folder.message, "Cannot open the file \"" + dir.string() + "\": it is a folder.");
+#ifndef _WIN32
+  // Neither a FIFO without a writer (which would block the open for ever) nor a device that
+  // never ends (which would read as an endless or an empty log) is opened.
+  const std::filesystem::path fifo = dir / "pipe.57x";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const LoadResult pipe = doc.Load(fifo.string());
+  EXPECT_EQ(pipe.status, Status::kOpenFailed);
+  EXPECT_EQ(pipe.message,
+            "Cannot open the file \"" + fifo.string() + "\": it is not a regular file.");
+  EXPECT_EQ(doc.Load("/dev/zero").status, Status::kOpenFailed);
+  // A link is judged by what it names.
+  std::filesystem::create_symlink("/dev/zero", dir / "zero.57x");
+  EXPECT_EQ(doc.Load((dir / "zero.57x").string()).status, Status::kOpenFailed);
+#endif
+  std::filesystem::remove_all(dir);
+}
+
+// A file that changes while it is read: cut short after its size was checked, or grown.
+class ChangingSource : public ByteSource {
+ public:
+  ChangingSource(std::vector<uint8_t> bytes, size_t cutAt, bool grows)
+      : m_bytes(std::move(bytes)), m_cutAt(cutAt), m_grows(grows) {}
+  uint64_t Length() const override { return m_bytes.size(); }
+  uint64_t Position() const override { return m_position; }
+  void Skip(uint64_t count) override { m_position += count; }
+  size_t Read(uint8_t* into, size_t count) override {
+    const size_t end = std::min(m_bytes.size(), m_cutAt);
+    const size_t got = m_position >= end ? 0 : std::min(count, end - m_position);
+    std::copy_n(m_bytes.begin() + static_cast<long>(m_position), got, into);
+    m_position += got;
+    return got;
+  }
+  bool Changed() const override { return m_grows || m_cutAt < m_bytes.size(); }
+
+ private:
+  std::vector<uint8_t> m_bytes;
+  size_t m_cutAt;
+  bool m_grows;
+  size_t m_position = 0;
+};
+
+TEST(Loader, AFileThatChangesWhileItIsReadLoadsNothing) {
+  const auto bytes =
+      MakeLogFile(1, 4, 3, 303, {StandardRecord(), StandardRecord(), StandardRecord()});
+  for (const auto& [cutAt, grows] : std::vector<std::pair<size_t, bool>>{
+           {bytes.size() - 303, false}, {bytes.size() - 1, false}, {bytes.size(), true}}) {
+    CMeterlog2Doc doc;
+    ASSERT_EQ(Load(doc, MakeLogFile(1, 4, 1, 303, {StandardRecord()})).status, Status::kLoaded);
+    ChangingSource source(bytes, cutAt, grows);
+    std::ostringstream dump;
+    const LoadResult r = doc.LoadFromSource(source, "/logs/moving.57x", &dump);
+    EXPECT_EQ(r.status, Status::kChanged) << cutAt;
+    EXPECT_FALSE(r.Opened());
+    EXPECT_EQ(r.message,
+              "The file /logs/moving.57x changed while it was being read; nothing was loaded. "
+              "Open it again once the program writing it has finished.");
+    EXPECT_EQ(doc.GetRecordCount(), 0u);  // no silent short load, and not the previous file
+    EXPECT_TRUE(dump.str().empty());
+  }
 }
 
 TEST(Loader, DumpsEveryRecordInOrder) {

@@ -1,0 +1,242 @@
+// The output facility against every kind of target, and against signals.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "file/Interrupt.h"
+#include "file/OutputFile.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class OutputFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("meterlog2_output_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    ClearInterrupt();
+    fs::remove_all(dir_);
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void Put(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  // Everything in the folder: a temporary file left behind shows here.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static bool WriteAll(const fs::path& target, const std::string& text,
+                       const std::vector<fs::path>& inputs = {}) {
+    OutputFile out;
+    return out.Open(target, inputs) && out.Write(text) && out.Commit();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(OutputFileTest, ARegularFileAppearsOnlyWhenComplete) {
+  const fs::path target = dir_ / "out.csv";
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target)) << out.Error();
+  ASSERT_TRUE(out.Write("first,"));
+  EXPECT_FALSE(fs::exists(target));
+  ASSERT_EQ(Names().size(), 1u);
+  const std::string temporary = Names()[0];
+  EXPECT_EQ(temporary.rfind(".out.csv.", 0), 0u) << temporary;  // hidden, beside the target
+  ASSERT_TRUE(out.Write("second\r\n"));
+  ASSERT_TRUE(out.Commit()) << out.Error();
+  EXPECT_EQ(Read(target), "first,second\r\n");
+  EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
+  EXPECT_FALSE(out.Streaming());
+#ifndef _WIN32
+  // A new file gets what a plain creation gives.
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  EXPECT_EQ(static_cast<unsigned>(fs::status(target).permissions()) & 0777u, 0666u & ~mask);
+#endif
+}
+
+TEST_F(OutputFileTest, AFailureOrAbandonLeavesTheEarlierFileAndNoTemporary) {
+  const fs::path target = dir_ / "out.csv";
+  Put(target, "earlier");
+  {
+    OutputFile out;
+    ASSERT_TRUE(out.Open(target));
+    ASSERT_TRUE(out.Write("half of it"));
+  }  // gone without Commit
+  EXPECT_EQ(Read(target), "earlier");
+  EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
+
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  ASSERT_TRUE(out.Write("half"));
+  out.Abandon();
+  EXPECT_EQ(Read(target), "earlier");
+  EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
+}
+
+TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTarget) {
+  const fs::path target = dir_ / "log.57x";
+  Put(target, "earlier");
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  ASSERT_TRUE(out.Write("partial data"));
+  EXPECT_EQ(out.KeepAs(dir_ / "log.57x.partial"), dir_ / "log.57x.partial");
+  EXPECT_EQ(Read(dir_ / "log.57x.partial"), "partial data");
+  EXPECT_EQ(Read(target), "earlier");
+
+  // Nothing written: nothing kept.
+  OutputFile empty;
+  ASSERT_TRUE(empty.Open(dir_ / "none.57x"));
+  EXPECT_TRUE(empty.KeepAs(dir_ / "none.57x.partial").empty());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"log.57x", "log.57x.partial"}));
+}
+
+TEST_F(OutputFileTest, TargetsThatAreRefused) {
+  const fs::path input = dir_ / "log.57x";
+  Put(input, "the log");
+  OutputFile out;
+  EXPECT_FALSE(out.Open(dir_));
+  EXPECT_EQ(out.Error(), "Could not write \"" + dir_.string() + "\": it is a folder.");
+  EXPECT_FALSE(out.Open(dir_ / "no" / "x.csv"));
+  EXPECT_NE(out.Error().find("does not exist"), std::string::npos) << out.Error();
+  EXPECT_FALSE(out.Open(""));
+
+  // The file being read, under its own name, through a link and through a second hard link.
+  EXPECT_FALSE(WriteAll(input, "x", {input}));
+  fs::create_symlink(input, dir_ / "link.csv");
+  EXPECT_FALSE(out.Open(dir_ / "link.csv", {dir_ / "other.57x", input}));
+  EXPECT_NE(out.Error().find("it is the file being read"), std::string::npos) << out.Error();
+  fs::create_hard_link(input, dir_ / "hard.csv");
+  EXPECT_FALSE(WriteAll(dir_ / "hard.csv", "x", {input}));
+  EXPECT_EQ(Read(input), "the log");
+
+  // A link to nothing is not followed into a new file.
+  fs::create_symlink(dir_ / "nowhere.csv", dir_ / "dangling.csv");
+  EXPECT_FALSE(WriteAll(dir_ / "dangling.csv", "x"));
+  EXPECT_FALSE(fs::exists(dir_ / "nowhere.csv"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"dangling.csv", "hard.csv", "link.csv", "log.57x"}));
+}
+
+#ifndef _WIN32
+TEST_F(OutputFileTest, AnExistingFileKeepsItsModeAndALinkKeepsPointingAtIt) {
+  const fs::path target = dir_ / "private.csv";
+  Put(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(target, dir_ / "link.csv");
+  ASSERT_TRUE(WriteAll(dir_ / "link.csv", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.csv"));
+  EXPECT_EQ(Read(target), "new");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.csv", "private.csv"}));
+}
+
+TEST_F(OutputFileTest, DevicesAndFifosAreWrittenToNeverReplaced) {
+  // A link to /dev/null: were it replaced, the link would become a file.
+  fs::create_symlink("/dev/null", dir_ / "null");
+  OutputFile out;
+  ASSERT_TRUE(out.Open(dir_ / "null")) << out.Error();
+  EXPECT_TRUE(out.Streaming());
+  ASSERT_TRUE(out.Write("gone"));
+  ASSERT_TRUE(out.Commit());
+  EXPECT_TRUE(fs::is_symlink(dir_ / "null"));
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+  const fs::path fifo = dir_ / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = Read(fifo); });
+  EXPECT_TRUE(WriteAll(fifo, "through the pipe"));
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_EQ(fs::status(fifo).type(), fs::file_type::fifo);
+
+  // A device that refuses the bytes: the reason comes back.
+  if (fs::exists("/dev/full")) {
+    fs::create_symlink("/dev/full", dir_ / "full");
+    OutputFile full;
+    ASSERT_TRUE(full.Open(dir_ / "full"));
+    EXPECT_FALSE(full.Write("x"));
+    EXPECT_EQ(full.Error(),
+              "Could not write \"" + (dir_ / "full").string() + "\": No space left on device.");
+  }
+}
+
+TEST_F(OutputFileTest, ARecordedSignalFailsTheWriteAndRemovesTheTemporary) {
+  InstallInterruptHandlers();
+  const fs::path target = dir_ / "out.csv";
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  ASSERT_TRUE(out.Write("some"));
+  std::raise(SIGTERM);  // recorded, not fatal: the output is open
+  EXPECT_EQ(InterruptSignal(), SIGTERM);
+  EXPECT_FALSE(out.Write("more"));
+  EXPECT_EQ(out.Reason(), "interrupted");
+  EXPECT_FALSE(out.Commit());
+  EXPECT_TRUE(Names().empty());
+  EXPECT_EQ(InterruptExitStatus(0), 128 + SIGTERM);
+  ClearInterrupt();
+  EXPECT_EQ(InterruptExitStatus(3), 3);
+}
+
+// In a child process: signals that end the program still take the temporary file with them.
+int ChildExitStatus(const std::function<void()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    body();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(OutputFileTest, ASecondSignalOrOneOutsideAnyWriteEndsAtOnceWithoutLeftovers) {
+  const fs::path target = dir_ / "out.csv";
+  EXPECT_EQ(ChildExitStatus([&] {
+              InstallInterruptHandlers();
+              OutputFile out;
+              if (!out.Open(target) || !out.Write("data")) ::_exit(1);
+              std::raise(SIGINT);  // recorded
+              std::raise(SIGINT);  // the user insists: out at once
+              ::_exit(2);
+            }),
+            130);
+  EXPECT_TRUE(Names().empty());
+
+  EXPECT_EQ(ChildExitStatus([] {
+              InstallInterruptHandlers();
+              std::raise(SIGTERM);  // nothing is being written: out at once
+              ::_exit(2);
+            }),
+            143);
+}
+#endif
+
+}  // namespace
