@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "FakeLink.h"
 #include "FlashReceive.h"
@@ -31,6 +32,23 @@ std::vector<uint8_t> Packet(int block, const std::vector<uint8_t>& data) {
 }
 std::vector<uint8_t> Packet(int block) {
   return Packet(block, Data(block));
+}
+
+// One more transfer on a port of its own: `start` queues the instrument's bytes at the first start
+// request, `onNak` answers every NAK.
+int ReceiveOnce(const std::string& path, const std::function<void(FakePort&)>& start,
+                ReceiveReport& report, const std::function<void(FakePort&)>& onNak = nullptr) {
+  FakePort port;
+  FakePrompt prompt;
+  bool started = false;
+  port.onByte = [&](FakePort& p, uint8_t b) {
+    if (b == 'C' && !started) {
+      started = true;
+      start(p);
+    }
+    if (b == NAK && onNak) onNak(p);
+  };
+  return ReceiveFlashFile(&port, 1, path, kNewFirmware, prompt, &report);
 }
 
 class FlashReceiveTest : public ::testing::Test {
@@ -294,19 +312,13 @@ TEST_F(FlashReceiveTest, CancelSendsOneCanAndKeepsThePartialFile) {
 TEST_F(FlashReceiveTest, DataArrivingAsADeadlineExpiresIsKept) {
   // Wherever the next packet lands around the ten-second idle deadline, it must not be lost.
   for (int64_t offset = -400; offset <= 400; offset += 37) {
-    FakePort port;
-    FakePrompt prompt;
-    bool started = false;
-    port.onByte = [&](FakePort& p, uint8_t b) {
-      if (b == 'C' && !started) {
-        started = true;
-        p.SendAt(p.clock.ms + 100, Packet(1));
-        p.SendAt(p.clock.ms + 100 + 10000 + offset, Packet(2));
-        p.SendAt(p.clock.ms + 100 + 10000 + offset + 300, {EOT});
-      }
-    };
     ReceiveReport report;
-    EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1) << offset;
+    const auto start = [offset](FakePort& p) {
+      p.SendAt(p.clock.ms + 100, Packet(1));
+      p.SendAt(p.clock.ms + 100 + 10000 + offset, Packet(2));
+      p.SendAt(p.clock.ms + 100 + 10000 + offset + 300, {EOT});
+    };
+    EXPECT_EQ(ReceiveOnce(path_, start, report), 1) << offset;
     EXPECT_EQ(report.packets, 2) << offset;
   }
 }
@@ -362,20 +374,17 @@ TEST_F(FlashReceiveTest, AnEotFollowedByBytesIsADamagedPacket) {
   EXPECT_EQ(FileBytes().size(), 3u * 128);
 
   // The same when the damaged EOT and the rest come in separate reads.
-  FakePort port;
-  FakePrompt prompt;
-  bool started = false;
-  port.onByte = [&](FakePort& p, uint8_t b) {
-    if (b == 'C' && !started) {
-      started = true;
-      p.SendAt(p.clock.ms + 100, Packet(1));
-      p.SendAt(p.clock.ms + 400, {EOT});
-      p.SendAt(p.clock.ms + 430, std::vector<uint8_t>(damaged.begin() + 1, damaged.end()));
-    }
-    if (b == NAK) p.Send(Packet(2), 20), p.Send(std::vector<uint8_t>{EOT}, 20);
-  };
   ReceiveReport report;
-  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1);
+  const auto start = [&damaged](FakePort& p) {
+    p.SendAt(p.clock.ms + 100, Packet(1));
+    p.SendAt(p.clock.ms + 400, {EOT});
+    p.SendAt(p.clock.ms + 430, std::vector<uint8_t>(damaged.begin() + 1, damaged.end()));
+  };
+  const auto resend = [](FakePort& p) {
+    p.Send(Packet(2), 20);
+    p.Send(std::vector<uint8_t>{EOT}, 20);
+  };
+  EXPECT_EQ(ReceiveOnce(path_, start, report, resend), 1);
   EXPECT_EQ(report.packets, 2);
 }
 
@@ -389,19 +398,13 @@ TEST_F(FlashReceiveTest, AnEotBeforeTheLastRecordIsAFailureThatKeepsTheData) {
 
   // Enough packets for every record: a success, padding and all.
   std::filesystem::remove(path_ + ".partial");
-  FakePort port;
-  FakePrompt prompt;
-  bool started = false;
-  port.onByte = [&](FakePort& p, uint8_t b) {
-    if (b == 'C' && !started) {
-      started = true;
-      p.SendAt(p.clock.ms + 100, Packet(1, LogHead(64, 5, 100)));
-      for (int n = 2; n <= 5; ++n) p.SendAt(p.clock.ms + 100 + 200 * n, Packet(n));
-      p.SendAt(p.clock.ms + 2000, {EOT});
-    }
-  };
   ReceiveReport report;
-  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report), 1);
+  const auto start = [](FakePort& p) {
+    p.SendAt(p.clock.ms + 100, Packet(1, LogHead(64, 5, 100)));
+    for (int n = 2; n <= 5; ++n) p.SendAt(p.clock.ms + 100 + 200 * n, Packet(n));
+    p.SendAt(p.clock.ms + 2000, {EOT});
+  };
+  EXPECT_EQ(ReceiveOnce(path_, start, report), 1);
   EXPECT_EQ(ReadAll(path_).size(), 5u * 128);
   EXPECT_TRUE(report.partialPath.empty());
 }
