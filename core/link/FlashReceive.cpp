@@ -174,14 +174,14 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
   bool requested = false;
   while (!failed && clock.Milliseconds() - waitBegin < kStartWaitMs) {
     if (!requested || clock.Milliseconds() - lastRequest >= kStartRepeatMs) {
-      if (port->Write(kStartRequest, 4) < 0) failed = !line.Failed();
+      if (port->Write(kStartRequest, 4) < 0) failed = true;
       lastRequest = clock.Milliseconds();
       requested = true;
     }
     first.Pump();
     clock.Sleep(kIdleSleepMs);
     const int waiting = port->BytesWaiting();
-    if (waiting < 0) failed = !line.Failed();
+    if (waiting < 0) failed = true;
     if (waiting > 0) {
       started = true;
       break;
@@ -196,7 +196,7 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
 
   std::vector<uint8_t> head;  // the file's first bytes, for the length its header declares
   if (failed) {
-    // r.end says why
+    line.Failed();
   } else if (!started) {
     r.end = ReceiveEnd::kNoStart;
   } else {
