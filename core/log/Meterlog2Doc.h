@@ -82,35 +82,29 @@ class CMeterlog2Doc {
   bool GetChannelSelectName(std::string& text, unsigned row, unsigned c) const;
   bool GetPhaseDirectionName(std::string& text, unsigned row) const;
 
-  // Value queries. Selectors: w bandwidth (0 Wide, 1 Narrow), c channel (0, 1), p phase
-  // (0..2 = A..C, 3 = single-phase block or three-phase average/total), h harmonic (0..48).
-  bool GetFrequency(std::string& text, unsigned row) const;
-  bool GetPhase(std::string& text, unsigned row, unsigned p) const;
-  bool GetPower(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetPowerFactor(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetVoltAmps(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetVars(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetVoltage(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetVoltagePhase(std::string& text, unsigned row, unsigned p) const;
-  bool GetCurrent(std::string& text, unsigned row, unsigned w, unsigned p) const;
-  bool GetCurrentPhase(std::string& text, unsigned row, unsigned p) const;
-  bool GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow, unsigned p) const;
-  bool GetThd(std::string& text, unsigned row, unsigned c, unsigned p) const;
-  bool GetWattHours(std::string& text, unsigned row) const;
-  bool GetVoltAmpHours(std::string& text, unsigned row) const;
-  bool GetVarHours(std::string& text, unsigned row) const;
-  bool GetHarmonicMagnitude(std::string& text, unsigned row, unsigned c, unsigned h,
-                            unsigned p) const;
-  bool GetHarmonicPhase(std::string& text, unsigned row, unsigned c, unsigned h, unsigned p) const;
-  // Appends to `text` (it is not emptied first).
-  bool GetKFactor(std::string& text, unsigned row, unsigned c, unsigned p) const;
-
-  // The same values as numbers, for callers that want them unformatted (plots, tests).
-  bool GetThdValue(double& value, unsigned row, unsigned c, unsigned p) const;
-  bool GetHarmonicMagnitudeValue(double& value, unsigned row, unsigned c, unsigned h,
-                                 unsigned p) const;
-  bool GetHarmonicPhaseValue(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
-  bool GetKFactorValue(double& value, unsigned row, unsigned c, unsigned p) const;
+  // Value queries: the numbers the table shows, floats read in the current byte order and
+  // angles in degrees. False when the row has no record, a selector is out of range or a field
+  // does not lie wholly inside the record. Selectors: w bandwidth (0 Wide, 1 Narrow), c channel
+  // (0, 1), p phase (0..2 = A..C, 3 = single-phase block or three-phase average/total),
+  // h harmonic (0..48 for harmonic numbers 2..50).
+  bool GetFrequency(double& value, unsigned row) const;
+  bool GetPhase(double& value, unsigned row, unsigned p) const;
+  bool GetPower(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetPowerFactor(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltAmps(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetVars(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltage(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetVoltagePhase(double& value, unsigned row, unsigned p) const;
+  bool GetCurrent(double& value, unsigned row, unsigned w, unsigned p) const;
+  bool GetCurrentPhase(double& value, unsigned row, unsigned p) const;
+  bool GetChannelLevel(double& value, unsigned row, unsigned c, bool narrow, unsigned p) const;
+  bool GetThd(double& value, unsigned row, unsigned c, unsigned p) const;
+  bool GetWattHours(double& value, unsigned row) const;
+  bool GetVoltAmpHours(double& value, unsigned row) const;
+  bool GetVarHours(double& value, unsigned row) const;
+  bool GetHarmonicMagnitude(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
+  bool GetHarmonicPhase(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
+  bool GetKFactor(double& value, unsigned row, unsigned c, unsigned p) const;
 
   // True when the file's records read with the vector layout (record 0 is a vector log and
   // the current data format is 256).
@@ -123,11 +117,11 @@ class CMeterlog2Doc {
   // Reads the f32 at `offset` of `row` in the current byte order; false when the row has no
   // record or the field does not lie wholly inside it.
   bool ReadFloat(float& value, unsigned row, size_t offset) const;
-  bool FloatText(std::string& text, unsigned row, size_t offset, bool degrees) const;
+  bool FloatValue(double& value, unsigned row, size_t offset, bool degrees) const;
   // Volts, currents and their phases: a vector of the vector variant, the three-phase average
   // (magnitudes only), or 0.
-  bool VectorText(std::string& text, unsigned row, unsigned w, unsigned p,
-                  const size_t (&vector)[3], size_t average, bool degrees) const;
+  bool VectorValue(double& value, unsigned row, unsigned w, unsigned p, const size_t (&vector)[3],
+                   size_t average, bool degrees) const;
 
   std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
   unsigned m_nRecordCount = 0;

@@ -56,13 +56,11 @@ bool CMeterlog2Doc::ReadFloat(float& value, unsigned row, size_t offset) const {
   return true;
 }
 
-bool CMeterlog2Doc::FloatText(std::string& text, unsigned row, size_t offset, bool degrees) const {
-  text.clear();
-  float value;
-  if (!ReadFloat(value, row, offset)) return false;
-  double result = value;
-  if (degrees) result *= kRadiansToDegrees;
-  AppendFixed6(text, result);
+bool CMeterlog2Doc::FloatValue(double& value, unsigned row, size_t offset, bool degrees) const {
+  float stored;
+  if (!ReadFloat(stored, row, offset)) return false;
+  value = stored;
+  if (degrees) value *= kRadiansToDegrees;
   return true;
 }
 
@@ -166,20 +164,19 @@ bool CMeterlog2Doc::GetPhaseDirectionName(std::string& text, unsigned row) const
   return true;
 }
 
-bool CMeterlog2Doc::GetFrequency(std::string& text, unsigned row) const {
-  return FloatText(
-      text, row, ThreePhaseLayout() ? tp::updateSettings + us::fFrequency : sp::fFrequency, false);
+bool CMeterlog2Doc::GetFrequency(double& value, unsigned row) const {
+  return FloatValue(
+      value, row, ThreePhaseLayout() ? tp::updateSettings + us::fFrequency : sp::fFrequency, false);
 }
 
-bool CMeterlog2Doc::GetPhase(std::string& text, unsigned row, unsigned p) const {
-  text.clear();
+bool CMeterlog2Doc::GetPhase(double& value, unsigned row, unsigned p) const {
   if (p > kSinglePhaseOrTotal) return false;
   size_t offset = sp::fPhase;
   if (ThreePhaseLayout()) {
     offset =
         p == kSinglePhaseOrTotal ? tp::fPhase : tp::updateSettings + us::kSize * p + us::fPhase;
   }
-  return FloatText(text, row, offset, true);
+  return FloatValue(value, row, offset, true);
 }
 
 namespace {
@@ -195,12 +192,11 @@ size_t PowerOffset(bool threePhase, size_t single, size_t relative, size_t total
 
 }  // namespace
 
-#define METERLOG2_POWER_QUERY(Name, single, relative, total)                                    \
-  bool CMeterlog2Doc::Name(std::string& text, unsigned row, unsigned w, unsigned p) const {     \
-    text.clear();                                                                               \
-    if (w >= 2 || p > kSinglePhaseOrTotal) return false;                                        \
-    return FloatText(text, row, PowerOffset(ThreePhaseLayout(), single, relative, total, w, p), \
-                     false);                                                                    \
+#define METERLOG2_POWER_QUERY(Name, single, relative, total)                                      \
+  bool CMeterlog2Doc::Name(double& value, unsigned row, unsigned w, unsigned p) const {           \
+    if (w >= 2 || p > kSinglePhaseOrTotal) return false;                                          \
+    return FloatValue(value, row, PowerOffset(ThreePhaseLayout(), single, relative, total, w, p), \
+                      false);                                                                     \
   }
 
 METERLOG2_POWER_QUERY(GetPower, sp::fPower, us::fPower, tp::fPower)
@@ -211,51 +207,49 @@ METERLOG2_POWER_QUERY(GetVars, sp::fVars, us::fVars, tp::fVars)
 
 // Volts and currents: 0 in single-phase logs; per-phase vectors in the vector variant (p = 3
 // gives 0); otherwise the three-phase averages whatever p is.
-bool CMeterlog2Doc::VectorText(std::string& text, unsigned row, unsigned w, unsigned p,
-                               const size_t (&vector)[3], size_t average, bool degrees) const {
-  text.clear();
+bool CMeterlog2Doc::VectorValue(double& value, unsigned row, unsigned w, unsigned p,
+                                const size_t (&vector)[3], size_t average, bool degrees) const {
   if (w >= 2 || p > kSinglePhaseOrTotal || !GetRecord(row)) return false;
   const bool fromVector = IsVectorVariant() && p != kSinglePhaseOrTotal;
   if (!ThreePhaseLayout() || (!fromVector && (IsVectorVariant() || degrees))) {
-    AppendFixed6(text, 0.0);
+    value = 0.0;
     return true;
   }
-  return FloatText(text, row, fromVector ? vector[p] : average + 4 * w, degrees);
+  return FloatValue(value, row, fromVector ? vector[p] : average + 4 * w, degrees);
 }
 
-bool CMeterlog2Doc::GetVoltage(std::string& text, unsigned row, unsigned w, unsigned p) const {
+bool CMeterlog2Doc::GetVoltage(double& value, unsigned row, unsigned w, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
-  return VectorText(text, row, w, p, kVector, tp::fVoltage, false);
+  return VectorValue(value, row, w, p, kVector, tp::fVoltage, false);
 }
 
-bool CMeterlog2Doc::GetCurrent(std::string& text, unsigned row, unsigned w, unsigned p) const {
+bool CMeterlog2Doc::GetCurrent(double& value, unsigned row, unsigned w, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
-  return VectorText(text, row, w, p, kVector, tp::fCurrent, false);
+  return VectorValue(value, row, w, p, kVector, tp::fCurrent, false);
 }
 
 // The vector phases exist only in the vector variant; everywhere else they read 0.
-bool CMeterlog2Doc::GetVoltagePhase(std::string& text, unsigned row, unsigned p) const {
+bool CMeterlog2Doc::GetVoltagePhase(double& value, unsigned row, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Va_phase, vec::Vb_phase, vec::Vc_phase};
-  return VectorText(text, row, 0, p, kVector, 0, true);
+  return VectorValue(value, row, 0, p, kVector, 0, true);
 }
 
-bool CMeterlog2Doc::GetCurrentPhase(std::string& text, unsigned row, unsigned p) const {
+bool CMeterlog2Doc::GetCurrentPhase(double& value, unsigned row, unsigned p) const {
   static constexpr size_t kVector[3] = {vec::Ia_phase, vec::Ib_phase, vec::Ic_phase};
-  return VectorText(text, row, 0, p, kVector, 0, true);
+  return VectorValue(value, row, 0, p, kVector, 0, true);
 }
 
-bool CMeterlog2Doc::GetChannelLevel(std::string& text, unsigned row, unsigned c, bool narrow,
+bool CMeterlog2Doc::GetChannelLevel(double& value, unsigned row, unsigned c, bool narrow,
                                     unsigned p) const {
-  text.clear();
   if (c >= 2 || p > kSinglePhaseOrTotal) return false;
   const size_t member = narrow ? us::fMagnitude : us::fRms;
   const size_t offset = ThreePhaseLayout() ? tp::updateSettings + us::kSize * p + us::trChannel +
                                                  us::kChannelSize * c + member
                                            : sp::trChannel + us::kChannelSize * c + member;
-  return FloatText(text, row, offset, false);
+  return FloatValue(value, row, offset, false);
 }
 
-bool CMeterlog2Doc::GetThdValue(double& value, unsigned row, unsigned c, unsigned p) const {
+bool CMeterlog2Doc::GetThd(double& value, unsigned row, unsigned c, unsigned p) const {
   if (c >= 2 || p > kSinglePhaseOrTotal) return false;
   const size_t channel = p == kSinglePhaseOrTotal ? sp::trChannel + us::kChannelSize * c
                                                   : tp::updateSettings + us::kSize * p +
@@ -271,28 +265,20 @@ bool CMeterlog2Doc::GetThdValue(double& value, unsigned row, unsigned c, unsigne
   return true;
 }
 
-bool CMeterlog2Doc::GetThd(std::string& text, unsigned row, unsigned c, unsigned p) const {
-  text.clear();
-  double value;
-  if (!GetThdValue(value, row, c, p)) return false;
-  AppendFixed6(text, value);
-  return true;
+bool CMeterlog2Doc::GetWattHours(double& value, unsigned row) const {
+  return FloatValue(value, row, ThreePhaseLayout() ? tp::fWattHours : sp::fWattHours, false);
 }
 
-bool CMeterlog2Doc::GetWattHours(std::string& text, unsigned row) const {
-  return FloatText(text, row, ThreePhaseLayout() ? tp::fWattHours : sp::fWattHours, false);
+bool CMeterlog2Doc::GetVoltAmpHours(double& value, unsigned row) const {
+  return FloatValue(value, row, ThreePhaseLayout() ? tp::fVoltAmpHours : sp::fVoltAmpHours, false);
 }
 
-bool CMeterlog2Doc::GetVoltAmpHours(std::string& text, unsigned row) const {
-  return FloatText(text, row, ThreePhaseLayout() ? tp::fVoltAmpHours : sp::fVoltAmpHours, false);
+bool CMeterlog2Doc::GetVarHours(double& value, unsigned row) const {
+  return FloatValue(value, row, ThreePhaseLayout() ? tp::fVarHours : sp::fVarHours, false);
 }
 
-bool CMeterlog2Doc::GetVarHours(std::string& text, unsigned row) const {
-  return FloatText(text, row, ThreePhaseLayout() ? tp::fVarHours : sp::fVarHours, false);
-}
-
-bool CMeterlog2Doc::GetHarmonicMagnitudeValue(double& value, unsigned row, unsigned c, unsigned h,
-                                              unsigned p) const {
+bool CMeterlog2Doc::GetHarmonicMagnitude(double& value, unsigned row, unsigned c, unsigned h,
+                                         unsigned p) const {
   if (c >= 2 || h >= kHarmonics || p > kSinglePhaseOrTotal) return false;
   const HarmonicSource s = HarmonicOffsets(c, p);
   float a, b, harmonic;
@@ -306,17 +292,8 @@ bool CMeterlog2Doc::GetHarmonicMagnitudeValue(double& value, unsigned row, unsig
   return true;
 }
 
-bool CMeterlog2Doc::GetHarmonicMagnitude(std::string& text, unsigned row, unsigned c, unsigned h,
-                                         unsigned p) const {
-  text.clear();
-  double value;
-  if (!GetHarmonicMagnitudeValue(value, row, c, h, p)) return false;
-  AppendFixed6(text, value);
-  return true;
-}
-
-bool CMeterlog2Doc::GetHarmonicPhaseValue(double& value, unsigned row, unsigned c, unsigned h,
-                                          unsigned p) const {
+bool CMeterlog2Doc::GetHarmonicPhase(double& value, unsigned row, unsigned c, unsigned h,
+                                     unsigned p) const {
   if (c >= 2 || h >= kHarmonics || p > kSinglePhaseOrTotal) return false;
   const HarmonicSource s = HarmonicOffsets(c, p);
   float phase, fundamental;
@@ -336,16 +313,7 @@ bool CMeterlog2Doc::GetHarmonicPhaseValue(double& value, unsigned row, unsigned 
   return true;
 }
 
-bool CMeterlog2Doc::GetHarmonicPhase(std::string& text, unsigned row, unsigned c, unsigned h,
-                                     unsigned p) const {
-  text.clear();
-  double value;
-  if (!GetHarmonicPhaseValue(value, row, c, h, p)) return false;
-  AppendFixed6(text, value);
-  return true;
-}
-
-bool CMeterlog2Doc::GetKFactorValue(double& value, unsigned row, unsigned c, unsigned p) const {
+bool CMeterlog2Doc::GetKFactor(double& value, unsigned row, unsigned c, unsigned p) const {
   if (c >= 2 || p > kSinglePhaseOrTotal) return false;
   const HarmonicSource s = HarmonicOffsets(c, p);
   float reference, last;
@@ -369,12 +337,5 @@ bool CMeterlog2Doc::GetKFactorValue(double& value, unsigned row, unsigned c, uns
   }
   const float k = den != 0.0f ? num / den : 1.0f;
   value = k;
-  return true;
-}
-
-bool CMeterlog2Doc::GetKFactor(std::string& text, unsigned row, unsigned c, unsigned p) const {
-  double value;
-  if (!GetKFactorValue(value, row, c, p)) return false;
-  AppendFixed6(text, value);
   return true;
 }

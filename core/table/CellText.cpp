@@ -5,6 +5,7 @@
 
 #include "ColumnInfo.h"
 #include "log/Meterlog2Doc.h"
+#include "log/NumberText.h"
 
 namespace {
 
@@ -211,17 +212,133 @@ constexpr std::array<Dispatch, kColumnIdCount> MakeDispatchTable() {
 // Built at compile time so that a cell costs one indexed load before its query.
 constexpr std::array<Dispatch, kColumnIdCount> kDispatch = MakeDispatchTable();
 
+// The number of a numeric query; false where the cell reads "Oops!".
+bool QueryValue(const CMeterlog2Doc& doc, unsigned row, const Dispatch& d, double& value) {
+  switch (d.query) {
+    case Query::kFrequency:
+      return doc.GetFrequency(value, row);
+    case Query::kPhase:
+      return doc.GetPhase(value, row, d.p);
+    case Query::kPower:
+      return doc.GetPower(value, row, d.sel, d.p);
+    case Query::kPowerFactor:
+      return doc.GetPowerFactor(value, row, d.sel, d.p);
+    case Query::kVoltAmps:
+      return doc.GetVoltAmps(value, row, d.sel, d.p);
+    case Query::kVars:
+      return doc.GetVars(value, row, d.sel, d.p);
+    case Query::kChannelLevel:
+      return doc.GetChannelLevel(value, row, d.sel, d.narrow, d.p);
+    case Query::kThd:
+      return doc.GetThd(value, row, d.sel, d.p);
+    case Query::kWattHours:
+      return doc.GetWattHours(value, row);
+    case Query::kVoltAmpHours:
+      return doc.GetVoltAmpHours(value, row);
+    case Query::kVarHours:
+      return doc.GetVarHours(value, row);
+    case Query::kKFactor:
+      return doc.GetKFactor(value, row, d.sel, d.p);
+    case Query::kHarmonicMagnitude:
+      return doc.GetHarmonicMagnitude(value, row, d.sel, d.h, d.p);
+    case Query::kFundamentalPhase:
+      value = 0.0;
+      return true;
+    case Query::kHarmonicPhase:
+      return doc.GetHarmonicPhase(value, row, d.sel, d.h, d.p);
+    case Query::kVoltage:
+      return doc.GetVoltage(value, row, d.sel, d.p);
+    case Query::kCurrent:
+      return doc.GetCurrent(value, row, d.sel, d.p);
+    case Query::kVoltagePhase:
+      return doc.GetVoltagePhase(value, row, d.p);
+    case Query::kCurrentPhase:
+      return doc.GetCurrentPhase(value, row, d.p);
+    default:
+      return false;
+  }
+}
+
+bool IsTextQuery(Query query) {
+  return query == Query::kNone || query == Query::kLogTypeName || query == Query::kTimeStamp ||
+         query == Query::kChannelSelectName || query == Query::kPhaseDirectionName;
+}
+
+const Dispatch* DispatchOf(int columnId) {
+  if (columnId < 0 || columnId >= kColumnIdCount) return nullptr;
+  return &kDispatch[static_cast<size_t>(columnId)];
+}
+
+// The unit of what channel c measures in a single-phase log: its input as record 0 selects it.
+Unit ChannelUnit(const CMeterlog2Doc& doc, unsigned c) {
+  int code = 0;
+  if (!doc.GetChannelSelect(code, 0, c)) return Unit::kNone;
+  if (code <= 11) return Unit::kVolt;    // Vab .. Vcs
+  if (code <= 14) return Unit::kAmpere;  // Ia, Ib, Ic
+  return Unit::kNone;                    // Cal
+}
+
 }  // namespace
+
+bool IsNumericColumn(int columnId) {
+  const Dispatch* d = DispatchOf(columnId);
+  return d != nullptr && !IsTextQuery(d->query);
+}
+
+std::optional<double> GetCellValue(const CMeterlog2Doc& doc, unsigned row, int columnId) {
+  const Dispatch* d = DispatchOf(columnId);
+  double value = 0;
+  if (d == nullptr || IsTextQuery(d->query) || !QueryValue(doc, row, *d, value)) return {};
+  return value;
+}
+
+Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId) {
+  const Dispatch* d = DispatchOf(columnId);
+  if (d == nullptr) return Unit::kNone;
+  switch (d->query) {
+    case Query::kFrequency:
+      return Unit::kHertz;
+    case Query::kPhase:
+    case Query::kFundamentalPhase:
+    case Query::kHarmonicPhase:
+    case Query::kVoltagePhase:
+    case Query::kCurrentPhase:
+      return Unit::kDegree;
+    case Query::kPower:
+      return Unit::kWatt;
+    case Query::kVoltAmps:
+      return Unit::kVoltAmpere;
+    case Query::kVars:
+      return Unit::kVar;
+    case Query::kWattHours:
+      return Unit::kWattHour;
+    case Query::kVoltAmpHours:
+      return Unit::kVoltAmpereHour;
+    case Query::kVarHours:
+      return Unit::kVarHour;
+    case Query::kThd:
+      return Unit::kPercent;
+    case Query::kVoltage:
+      return Unit::kVolt;
+    case Query::kCurrent:
+      return Unit::kAmpere;
+    case Query::kChannelLevel:
+    case Query::kHarmonicMagnitude:
+      // Three-phase records measure volts on channel 0 and currents on channel 1; a
+      // single-phase channel measures whatever input it was set to.
+      if (d->p != 3) return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
+      if (doc.GetFirstLogType() >= 4) return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
+      return ChannelUnit(doc, d->sel);
+    default:
+      return Unit::kNone;  // power factor, K-factor, and the text columns
+  }
+}
 
 void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::string& text) {
   text.clear();
-  if (columnId < 0 || columnId >= kColumnIdCount) {
-    text.assign("-");
-    return;
-  }
-  const Dispatch& d = kDispatch[static_cast<size_t>(columnId)];
+  const Dispatch* d = DispatchOf(columnId);
   bool ok = true;
-  switch (d.query) {
+  switch (d == nullptr ? Query::kNone : d->query) {
     case Query::kNone:
       text.assign("-");
       return;
@@ -232,68 +349,18 @@ void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::stri
       ok = doc.GetTimeStamp(text, row);
       break;
     case Query::kChannelSelectName:
-      ok = doc.GetChannelSelectName(text, row, d.sel);
-      break;
-    case Query::kFrequency:
-      ok = doc.GetFrequency(text, row);
-      break;
-    case Query::kPhase:
-      ok = doc.GetPhase(text, row, d.p);
-      break;
-    case Query::kPower:
-      ok = doc.GetPower(text, row, d.sel, d.p);
-      break;
-    case Query::kPowerFactor:
-      ok = doc.GetPowerFactor(text, row, d.sel, d.p);
-      break;
-    case Query::kVoltAmps:
-      ok = doc.GetVoltAmps(text, row, d.sel, d.p);
-      break;
-    case Query::kVars:
-      ok = doc.GetVars(text, row, d.sel, d.p);
-      break;
-    case Query::kChannelLevel:
-      ok = doc.GetChannelLevel(text, row, d.sel, d.narrow, d.p);
-      break;
-    case Query::kThd:
-      ok = doc.GetThd(text, row, d.sel, d.p);
-      break;
-    case Query::kWattHours:
-      ok = doc.GetWattHours(text, row);
-      break;
-    case Query::kVoltAmpHours:
-      ok = doc.GetVoltAmpHours(text, row);
-      break;
-    case Query::kVarHours:
-      ok = doc.GetVarHours(text, row);
-      break;
-    case Query::kKFactor:
-      ok = doc.GetKFactor(text, row, d.sel, d.p);
-      break;
-    case Query::kHarmonicMagnitude:
-      ok = doc.GetHarmonicMagnitude(text, row, d.sel, d.h, d.p);
-      break;
-    case Query::kFundamentalPhase:
-      text.assign("0.000000");
-      return;
-    case Query::kHarmonicPhase:
-      ok = doc.GetHarmonicPhase(text, row, d.sel, d.h, d.p);
+      ok = doc.GetChannelSelectName(text, row, d->sel);
       break;
     case Query::kPhaseDirectionName:
       ok = doc.GetPhaseDirectionName(text, row);
       break;
-    case Query::kVoltage:
-      ok = doc.GetVoltage(text, row, d.sel, d.p);
+    default: {
+      // Every number is its value written with "%f".
+      double value = 0;
+      ok = QueryValue(doc, row, *d, value);
+      if (ok) AppendFixed6(text, value);
       break;
-    case Query::kCurrent:
-      ok = doc.GetCurrent(text, row, d.sel, d.p);
-      break;
-    case Query::kVoltagePhase:
-      ok = doc.GetVoltagePhase(text, row, d.p);
-      break;
-    case Query::kCurrentPhase:
-      ok = doc.GetCurrentPhase(text, row, d.p);
-      break;
+    }
   }
   if (!ok) text.assign("Oops!");
 }

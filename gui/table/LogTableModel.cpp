@@ -43,7 +43,14 @@ QVariant CLogTableModel::data(const QModelIndex& index, int role) const {
 QVariant CLogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal) return {};
   if (role == Qt::TextAlignmentRole) return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-  if (role == Qt::DisplayRole && section >= 0 && section < m_titles.size())
-    return m_titles[section];
+  if (section < 0 || section >= m_titles.size()) return {};
+  if (role == Qt::DisplayRole) return m_titles[section];
+  if (role == Qt::ToolTipRole) {
+    // The full title (a narrow column cuts it) and the unit of its numbers.
+    const char* unit =
+        m_pDoc ? UnitSymbol(GetColumnUnit(*m_pDoc, m_columnIds[static_cast<size_t>(section)])) : "";
+    return *unit ? QStringLiteral("%1 (%2)").arg(m_titles[section], QString::fromUtf8(unit))
+                 : m_titles[section];
+  }
   return {};
 }

@@ -107,11 +107,11 @@ void QueryValues(const CMeterlog2Doc& doc, unsigned row) {
   double value = 0;
   for (unsigned c = 0; c < 2; ++c) {
     for (unsigned p = 0; p < 4; ++p) {
-      doc.GetThdValue(value, row, c, p);
-      doc.GetKFactorValue(value, row, c, p);
+      doc.GetThd(value, row, c, p);
+      doc.GetKFactor(value, row, c, p);
       for (unsigned h = 0; h < 49; ++h) {
-        doc.GetHarmonicMagnitudeValue(value, row, c, h, p);
-        doc.GetHarmonicPhaseValue(value, row, c, h, p);
+        doc.GetHarmonicMagnitude(value, row, c, h, p);
+        doc.GetHarmonicPhase(value, row, c, h, p);
       }
     }
   }

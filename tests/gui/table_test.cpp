@@ -72,7 +72,15 @@ class TableTest : public QObject {
     QCOMPARE(view->model()->rowCount(), 7);
     QCOMPARE(Header(view, 0), QStringLiteral("Log Type"));
     QCOMPARE(Header(view, 1), QStringLiteral("Time"));
-    if (!frequencyTitle.isEmpty()) QVERIFY(LogicalOf(view, frequencyTitle) >= 0);
+    if (!frequencyTitle.isEmpty()) {
+      QVERIFY(LogicalOf(view, frequencyTitle) >= 0);
+      // The header's tooltip: the full title and the unit; no unit, no brackets.
+      QCOMPARE(view->model()->headerData(LogicalOf(view, frequencyTitle), Qt::Horizontal,
+                                         Qt::ToolTipRole),
+               QVariant(frequencyTitle + QStringLiteral(" (Hz)")));
+    }
+    QCOMPARE(view->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole),
+             QVariant(QStringLiteral("Time")));
     if (columns == 225) {
       QVERIFY(LogicalOf(view, "Ch1 Mag Harm 2") >= 0 && LogicalOf(view, "Ch1 Mag Harm 50") >= 0);
       QCOMPARE(LogicalOf(view, "Ch1 Mag Harm 51"), -1);

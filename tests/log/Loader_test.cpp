@@ -148,9 +148,9 @@ TEST(Loader, TrailingBytesAndLargerRecordsAreAccepted) {
   ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 1, 400, {record}, 999)).status, Status::kLoaded);
   EXPECT_EQ(doc.GetRecordCount(), 1u);
   EXPECT_EQ(doc.GetRecordSize(), 400);
-  std::string text;
-  EXPECT_TRUE(doc.GetFrequency(text, 0));
-  EXPECT_EQ(text, "50.000000");
+  double frequency = 0;
+  EXPECT_TRUE(doc.GetFrequency(frequency, 0));
+  EXPECT_EQ(frequency, 50.0);
 }
 
 TEST(Loader, MarkerBecomesDetectedAndCurrentFormat) {

@@ -4,6 +4,7 @@
 
 #include "TestLogs.h"
 #include "log/Meterlog2Doc.h"
+#include "log/NumberText.h"
 #include "log/RecordLayout.h"
 
 using namespace layout;
@@ -23,6 +24,14 @@ std::string Text(bool ok, const std::string& text) {
   return ok ? text : "<false>";
 }
 
+// A value as the table shows it.
+std::string Num(bool ok, const double& value) {
+  std::string text;
+  if (!ok) return "<false>";
+  AppendFixed6(text, value);
+  return text;
+}
+
 }  // namespace
 
 TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
@@ -32,17 +41,18 @@ TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {stored.bytes});
   std::string text;
-  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+  double v = 0;
+  EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "1.000000");
   EXPECT_EQ(doc.SetDataFormat(256), 1);
-  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "0.000000");  // 00 00 80 3F reversed: tiny
+  EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "0.000000");  // 00 00 80 3F reversed: tiny
 
   RecordBytes reversed(kSinglePhaseHeadSize, 1);
   reversed.Byte(73, 0x3F).Byte(74, 0x80).Byte(75, 0x00).Byte(76, 0x00);
   LoadRecords(doc, 256, {reversed.bytes});
-  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+  EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "1.000000");
   // Any marker but 256 reads floats as stored.
   LoadRecords(doc, 2, {stored.bytes});
-  EXPECT_EQ(Text(doc.GetFrequency(text, 0), text), "1.000000");
+  EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "1.000000");
 }
 
 TEST(Queries, SetDataFormatAcceptsOnlyTheTwoMenuValues) {
@@ -77,40 +87,40 @@ TEST(Queries, SinglePhaseValuesAndConversions) {
     CMeterlog2Doc doc;
     LoadRecords(doc, reversed ? 256 : 1, {r.bytes});
     std::string t;
-    EXPECT_EQ(Text(doc.GetFrequency(t, 0), t), "59.750000");
-    EXPECT_EQ(Text(doc.GetPhase(t, 0, 3), t), "57.295780");
-    EXPECT_EQ(Text(doc.GetPower(t, 0, 1, 3), t), "-0.125000");
-    EXPECT_EQ(Text(doc.GetPowerFactor(t, 0, 0, 3), t), "0.500000");
-    EXPECT_EQ(Text(doc.GetVoltAmps(t, 0, 1, 3), t), "12.000000");
-    EXPECT_EQ(Text(doc.GetVars(t, 0, 0, 3), t), "3.000000");
-    EXPECT_EQ(Text(doc.GetChannelLevel(t, 0, 1, false, 3), t), "120.500000");
-    EXPECT_EQ(Text(doc.GetChannelLevel(t, 0, 0, true, 3), t), "119.000000");
-    EXPECT_EQ(Text(doc.GetWattHours(t, 0), t), "1.500000");
-    EXPECT_EQ(Text(doc.GetVoltAmpHours(t, 0), t), "2.500000");
-    EXPECT_EQ(Text(doc.GetVarHours(t, 0), t), "3.500000");
+    double v = 0;
+    EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "59.750000");
+    EXPECT_EQ(Num(doc.GetPhase(v, 0, 3), v), "57.295780");
+    EXPECT_EQ(Num(doc.GetPower(v, 0, 1, 3), v), "-0.125000");
+    EXPECT_EQ(Num(doc.GetPowerFactor(v, 0, 0, 3), v), "0.500000");
+    EXPECT_EQ(Num(doc.GetVoltAmps(v, 0, 1, 3), v), "12.000000");
+    EXPECT_EQ(Num(doc.GetVars(v, 0, 0, 3), v), "3.000000");
+    EXPECT_EQ(Num(doc.GetChannelLevel(v, 0, 1, false, 3), v), "120.500000");
+    EXPECT_EQ(Num(doc.GetChannelLevel(v, 0, 0, true, 3), v), "119.000000");
+    EXPECT_EQ(Num(doc.GetWattHours(v, 0), v), "1.500000");
+    EXPECT_EQ(Num(doc.GetVoltAmpHours(v, 0), v), "2.500000");
+    EXPECT_EQ(Num(doc.GetVarHours(v, 0), v), "3.500000");
     // Volts and currents exist only in three-phase logs: single-phase reads 0.
-    EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 3), t), "0.000000");
-    EXPECT_EQ(Text(doc.GetCurrentPhase(t, 0, 1), t), "0.000000");
+    EXPECT_EQ(Num(doc.GetVoltage(v, 0, 0, 3), v), "0.000000");
+    EXPECT_EQ(Num(doc.GetCurrentPhase(v, 0, 1), v), "0.000000");
   }
 }
 
-TEST(Queries, SelectorsOutOfRangeGiveFalseAndNoText) {
+TEST(Queries, SelectorsOutOfRangeGiveFalse) {
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {RecordBytes(kWaveformRecordSize, 3).bytes});
   std::string t = "stale";
-  EXPECT_FALSE(doc.GetPower(t, 0, 2, 3));
-  EXPECT_EQ(t, "");
-  EXPECT_FALSE(doc.GetChannelLevel(t, 0, 2, true, 3));
-  EXPECT_FALSE(doc.GetThd(t, 0, 0, 4));
-  EXPECT_FALSE(doc.GetHarmonicMagnitude(t, 0, 0, 49, 3));
-  EXPECT_FALSE(doc.GetHarmonicPhase(t, 0, 2, 0, 3));
-  EXPECT_FALSE(doc.GetPhase(t, 0, 7));
-  EXPECT_FALSE(doc.GetFrequency(t, 1));
+  double v = 0;
+  EXPECT_FALSE(doc.GetPower(v, 0, 2, 3));
+  EXPECT_FALSE(doc.GetChannelLevel(v, 0, 2, true, 3));
+  EXPECT_FALSE(doc.GetThd(v, 0, 0, 4));
+  EXPECT_FALSE(doc.GetHarmonicMagnitude(v, 0, 0, 49, 3));
+  EXPECT_FALSE(doc.GetHarmonicPhase(v, 0, 2, 0, 3));
+  EXPECT_FALSE(doc.GetPhase(v, 0, 7));
+  EXPECT_FALSE(doc.GetFrequency(v, 1));
   EXPECT_FALSE(doc.GetTimeStamp(t, 1));
   EXPECT_FALSE(doc.GetChannelSelectName(t, 0, 2));
-  t = "kept";
-  EXPECT_FALSE(doc.GetKFactor(t, 0, 2, 3));
-  EXPECT_EQ(t, "kept");
+  EXPECT_EQ(t, "");
+  EXPECT_FALSE(doc.GetKFactor(v, 0, 2, 3));
 }
 
 TEST(Queries, ThdIsComputedInSinglePrecision) {
@@ -120,13 +130,14 @@ TEST(Queries, ThdIsComputedInSinglePrecision) {
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
-  EXPECT_EQ(Text(doc.GetThd(t, 0, 0, 3), t), "33.333332");  // double would give 33.333333
-  EXPECT_EQ(Text(doc.GetThd(t, 0, 1, 3), t), "0.000000");
+  double v = 0;
+  EXPECT_EQ(Num(doc.GetThd(v, 0, 0, 3), v), "33.333332");  // double would give 33.333333
+  EXPECT_EQ(Num(doc.GetThd(v, 0, 1, 3), v), "0.000000");
   // A residual over an RMS of 0 is infinite, written as printf writes it.
   RecordBytes inf(kSinglePhaseHeadSize, 1);
   inf.Float(sp::fResidual, 2.0f);
   LoadRecords(doc, 1, {inf.bytes});
-  EXPECT_EQ(Text(doc.GetThd(t, 0, 0, 3), t), "inf");
+  EXPECT_EQ(Num(doc.GetThd(v, 0, 0, 3), v), "inf");
 }
 
 TEST(Queries, HarmonicMagnitudeScalesByTheSinglePrecisionRatio) {
@@ -140,9 +151,10 @@ TEST(Queries, HarmonicMagnitudeScalesByTheSinglePrecisionRatio) {
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
+  double v = 0;
   // 1/3 rounded to single precision is 0.3333333433..., so 3e6 times it is not 1e6.
-  EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, 0, 0, 5, 3), t), "1000000.029802");
-  EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, 0, 1, 48, 3), t), "4.250000");
+  EXPECT_EQ(Num(doc.GetHarmonicMagnitude(v, 0, 0, 5, 3), v), "1000000.029802");
+  EXPECT_EQ(Num(doc.GetHarmonicMagnitude(v, 0, 1, 48, 3), v), "4.250000");
 }
 
 TEST(Queries, HarmonicPhaseIsRelativeToTheFundamentalWithOneCorrection) {
@@ -162,7 +174,8 @@ TEST(Queries, HarmonicPhaseIsRelativeToTheFundamentalWithOneCorrection) {
     CMeterlog2Doc doc;
     LoadRecords(doc, 1, {r.bytes});
     std::string t;
-    EXPECT_EQ(Text(doc.GetHarmonicPhase(t, 0, 0, c.h, 3), t), c.expected);
+    double v = 0;
+    EXPECT_EQ(Num(doc.GetHarmonicPhase(v, 0, 0, c.h, 3), v), c.expected);
   }
 }
 
@@ -171,25 +184,22 @@ TEST(Queries, KFactor) {
   RecordBytes none(kHarmonicRecordSize, 2);
   none.Float(sp::dspReturnChMag, 1.0f);
   LoadRecords(doc, 1, {none.bytes});
-  std::string t = "x";
-  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "x1.000000");  // appends
+  double v = 0;
+  EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.000000");
 
   RecordBytes second(kHarmonicRecordSize, 2);
   second.Float(sp::dspReturnChMag, 1.0f).Float(sp::harmonicData, 0.5f);  // r = 0.25 at n = 2
   second.Float(sp::dspReturnChMag + 4, 2.0f).Float(sp::harmonicData + 16 + 8, 1.0f);  // n = 3
   second.Float(sp::harmonicData + 16 * 2 + 8, -5.0f);  // negative counts as 0
   LoadRecords(doc, 1, {second.bytes});
-  t.clear();
-  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "1.600000");
-  t.clear();
-  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 1, 3), t), "2.600000");
+  EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.600000");
+  EXPECT_EQ(Num(doc.GetKFactor(v, 0, 1, 3), v), "2.600000");
 
   // A zero reference contributes nothing.
   RecordBytes zero(kHarmonicRecordSize, 2);
   zero.Float(sp::harmonicData, 7.0f);
   LoadRecords(doc, 1, {zero.bytes});
-  t.clear();
-  EXPECT_EQ(Text(doc.GetKFactor(t, 0, 0, 3), t), "1.000000");
+  EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.000000");
 }
 
 TEST(Queries, ThreePhaseOffsetsChosenByRecordZeroAndByPhase) {
@@ -216,19 +226,20 @@ TEST(Queries, ThreePhaseOffsetsChosenByRecordZeroAndByPhase) {
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes, row1.bytes});
   std::string t;
+  double v = 0;
   for (unsigned row : {0u, 1u}) {
-    EXPECT_EQ(Text(doc.GetFrequency(t, row), t), "60.000000");
-    EXPECT_EQ(Text(doc.GetPhase(t, row, 2), t), "28.647890");
-    EXPECT_EQ(Text(doc.GetPhase(t, row, 3), t), "5.729578");
-    EXPECT_EQ(Text(doc.GetPower(t, row, 1, 1), t), "777.000000");
-    EXPECT_EQ(Text(doc.GetPower(t, row, 0, 3), t), "2000.000000");
-    EXPECT_EQ(Text(doc.GetVoltage(t, row, 1, 0), t), "229.000000");  // averages for every p
-    EXPECT_EQ(Text(doc.GetCurrent(t, row, 0, 2), t), "10.000000");
-    EXPECT_EQ(Text(doc.GetVoltagePhase(t, row, 0), t), "0.000000");
-    EXPECT_EQ(Text(doc.GetChannelLevel(t, row, 1, false, 2), t), "11.000000");
-    EXPECT_EQ(Text(doc.GetThd(t, row, 0, 1), t), "2.000000");
-    EXPECT_EQ(Text(doc.GetWattHours(t, row), t), "9.000000");
-    EXPECT_EQ(Text(doc.GetHarmonicMagnitude(t, row, 1, 3, 1), t), "5.000000");
+    EXPECT_EQ(Num(doc.GetFrequency(v, row), v), "60.000000");
+    EXPECT_EQ(Num(doc.GetPhase(v, row, 2), v), "28.647890");
+    EXPECT_EQ(Num(doc.GetPhase(v, row, 3), v), "5.729578");
+    EXPECT_EQ(Num(doc.GetPower(v, row, 1, 1), v), "777.000000");
+    EXPECT_EQ(Num(doc.GetPower(v, row, 0, 3), v), "2000.000000");
+    EXPECT_EQ(Num(doc.GetVoltage(v, row, 1, 0), v), "229.000000");  // averages for every p
+    EXPECT_EQ(Num(doc.GetCurrent(v, row, 0, 2), v), "10.000000");
+    EXPECT_EQ(Num(doc.GetVoltagePhase(v, row, 0), v), "0.000000");
+    EXPECT_EQ(Num(doc.GetChannelLevel(v, row, 1, false, 2), v), "11.000000");
+    EXPECT_EQ(Num(doc.GetThd(v, row, 0, 1), v), "2.000000");
+    EXPECT_EQ(Num(doc.GetWattHours(v, row), v), "9.000000");
+    EXPECT_EQ(Num(doc.GetHarmonicMagnitude(v, row, 1, 3, 1), v), "5.000000");
   }
   EXPECT_EQ(Text(doc.GetPhaseDirectionName(t, 0), t), "PF");
   EXPECT_EQ(Text(doc.GetPhaseDirectionName(t, 1), t), "unknown");
@@ -247,17 +258,18 @@ TEST(Queries, VectorLogReadsVectorsOnlyInFormat256) {
   LoadRecords(doc, 256, {r.bytes});
   ASSERT_TRUE(doc.IsVectorVariant());
   std::string t;
-  EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 0), t), "230.000000");
-  EXPECT_EQ(Text(doc.GetVoltage(t, 0, 0, 3), t), "0.000000");
-  EXPECT_EQ(Text(doc.GetVoltagePhase(t, 0, 1), t), "-114.591559");
-  EXPECT_EQ(Text(doc.GetCurrent(t, 0, 1, 2), t), "7.500000");
-  EXPECT_EQ(Text(doc.GetCurrentPhase(t, 0, 0), t), "14.323945");
+  double v = 0;
+  EXPECT_EQ(Num(doc.GetVoltage(v, 0, 0, 0), v), "230.000000");
+  EXPECT_EQ(Num(doc.GetVoltage(v, 0, 0, 3), v), "0.000000");
+  EXPECT_EQ(Num(doc.GetVoltagePhase(v, 0, 1), v), "-114.591559");
+  EXPECT_EQ(Num(doc.GetCurrent(v, 0, 1, 2), v), "7.500000");
+  EXPECT_EQ(Num(doc.GetCurrentPhase(v, 0, 0), v), "14.323945");
   // The same record read as stored: the averages, and phases 0.
   doc.SetDataFormat(1);
   EXPECT_FALSE(doc.IsVectorVariant());
-  EXPECT_EQ(Text(doc.GetVoltagePhase(t, 0, 1), t), "0.000000");
+  EXPECT_EQ(Num(doc.GetVoltagePhase(v, 0, 1), v), "0.000000");
   doc.SetDataFormat(256);
-  EXPECT_EQ(Text(doc.GetCurrent(t, 0, 1, 3), t), "0.000000");
+  EXPECT_EQ(Num(doc.GetCurrent(v, 0, 1, 3), v), "0.000000");
 }
 
 TEST(Queries, NamesAndCodes) {
@@ -319,12 +331,12 @@ TEST(Queries, ShortRecordsNeverReadPastTheirEnd) {
   r.Float(sp::fFrequency, 50.0f);
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
-  EXPECT_EQ(Text(doc.GetFrequency(t, 0), t), "50.000000");
-  EXPECT_FALSE(doc.GetHarmonicMagnitude(t, 0, 0, 0, 3));
-  EXPECT_FALSE(doc.GetHarmonicPhase(t, 0, 0, 0, 3));
-  t.clear();
-  EXPECT_FALSE(doc.GetKFactor(t, 0, 0, 3));
-  EXPECT_FALSE(doc.GetWattHours(t, 0));
+  double v = 0;
+  EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "50.000000");
+  EXPECT_FALSE(doc.GetHarmonicMagnitude(v, 0, 0, 0, 3));
+  EXPECT_FALSE(doc.GetHarmonicPhase(v, 0, 0, 0, 3));
+  EXPECT_FALSE(doc.GetKFactor(v, 0, 0, 3));
+  EXPECT_FALSE(doc.GetWattHours(v, 0));
 
   for (uint16_t size : {1, 5, 9, 10, 13, 23, 73}) {
     std::vector<uint8_t> bytes(size, 0);
@@ -335,9 +347,9 @@ TEST(Queries, ShortRecordsNeverReadPastTheirEnd) {
     EXPECT_EQ(doc.GetTimeStamp(t, 0), size >= 10) << size;
     EXPECT_EQ(doc.GetChannelSelectName(t, 0, 0), size >= 24) << size;
     EXPECT_EQ(doc.GetPhaseDirectionName(t, 0), size >= 74) << size;
-    EXPECT_FALSE(doc.GetFrequency(t, 0));
-    EXPECT_FALSE(doc.GetVoltage(t, 0, 0, 0));
-    EXPECT_FALSE(doc.GetThd(t, 0, 0, 0));
+    EXPECT_FALSE(doc.GetFrequency(v, 0));
+    EXPECT_FALSE(doc.GetVoltage(v, 0, 0, 0));
+    EXPECT_FALSE(doc.GetThd(v, 0, 0, 0));
   }
 }
 
@@ -348,8 +360,8 @@ TEST(Queries, DecimalPointIgnoresTheProcessLocale) {
   r.Float(sp::fFrequency, 50.25f);
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
-  std::string t;
-  doc.GetFrequency(t, 0);
+  double v = 0;
+  const std::string text = Num(doc.GetFrequency(v, 0), v);
   std::setlocale(LC_ALL, "C");
-  EXPECT_EQ(t, "50.250000");
+  EXPECT_EQ(text, "50.250000");
 }

@@ -117,12 +117,11 @@ TEST(CellText, SinglePhaseColumns) {
     row0["Ch1 Ph Harm " + n] = Degrees(0.001f * static_cast<float>(h - 1));
     row0["Ch2 Ph Harm " + n] = Degrees(0.001f * static_cast<float>(h - 1) + 0.1f);
   }
-  std::string kFactor;
+  double kFactor = 0;
   doc.GetKFactor(kFactor, 0, 0, 3);
-  row0["Ch1 K-Factor"] = kFactor;
-  kFactor.clear();
+  row0["Ch1 K-Factor"] = Value(kFactor);
   doc.GetKFactor(kFactor, 0, 1, 3);
-  row0["Ch2 K-Factor"] = kFactor;
+  row0["Ch2 K-Factor"] = Value(kFactor);
   ASSERT_NE(row0["Ch1 K-Factor"], row0["Ch2 K-Factor"]);
   ExpectCells(doc, list, 0, row0, true);
 
@@ -216,9 +215,9 @@ TEST(CellText, ThreePhaseColumns) {
         row0[block + "Phase Angle Harm " + n] =
             Degrees(0.001f * static_cast<float>(h - 1) + 0.1f * static_cast<float>(k));
       }
-      std::string kFactor;
+      double kFactor = 0;
       doc.GetKFactor(kFactor, 0, static_cast<unsigned>(q), static_cast<unsigned>(p));
-      row0[block + "K-Factor"] = kFactor;
+      row0[block + "K-Factor"] = Value(kFactor);
     }
   }
   ExpectCells(doc, list, 0, row0, true);
