@@ -11,6 +11,7 @@ int RunInfo(const Args& args);       // LogCommands.cpp
 int RunDump(const Args& args);       // LogCommands.cpp
 int RunSample(const Args& args);     // LogCommands.cpp
 int RunExport(const Args& args);     // ExportCommand.cpp
+int RunStats(const Args& args);      // StatsCommand.cpp
 int RunPorts(const Args& args);      // InstrumentCommands.cpp
 int RunDirectory(const Args& args);  // InstrumentCommands.cpp
 int RunDownload(const Args& args);   // InstrumentCommands.cpp

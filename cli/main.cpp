@@ -11,24 +11,27 @@
 namespace {
 
 void Usage() {
-  std::cerr << "usage: meterlog2-cli COMMAND [ARGS]\n"
-               "  info FILE                     what a log holds\n"
-               "  dump FILE [-o OUT]            the dump text of every record\n"
-               "  sample --type N --records K [--data-format 1|256] -o FILE\n"
-               "                                write a generated sample log\n"
-               "  export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
-               "         [--columns TITLE,...] [--rows A-B,...]\n"
-               "                                the table as CSV\n"
-               "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
-               "  begin with \"-\")\n"
+  std::cerr
+      << "usage: meterlog2-cli COMMAND [ARGS]\n"
+         "  info FILE                     what a log holds\n"
+         "  dump FILE [-o OUT]            the dump text of every record\n"
+         "  sample --type N --records K [--data-format 1|256] -o FILE\n"
+         "                                write a generated sample log\n"
+         "  export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
+         "         [--columns TITLE,...] [--rows A-B,...]\n"
+         "                                the table as CSV\n"
+         "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
+         "                                count, minimum, mean, maximum per column (CSV)\n"
+         "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
+         "  begin with \"-\")\n"
 #ifdef METERLOG2_WITH_LINK
-               "  ports                         serial ports\n"
-               "  directory --port DEV          the instrument's Flash File directory\n"
-               "  download --port DEV --entry N -o FILE\n"
-               "                                receive a Flash File\n"
-               "  config --port DEV [--set NAME=VALUE...] [--no-clock]\n"
-               "                                read or change the configuration\n"
-               "  (instrument commands also take --baud, --data-bits, --parity, --stop-bits)\n"
+         "  ports                         serial ports\n"
+         "  directory --port DEV          the instrument's Flash File directory\n"
+         "  download --port DEV --entry N -o FILE\n"
+         "                                receive a Flash File\n"
+         "  config --port DEV [--set NAME=VALUE...] [--no-clock]\n"
+         "                                read or change the configuration\n"
+         "  (instrument commands also take --baud, --data-bits, --parity, --stop-bits)\n"
 #endif
       ;
 }
@@ -104,6 +107,7 @@ int Run(const std::string& command, const Args& args) {
   if (command == "dump") return RunDump(args);
   if (command == "sample") return RunSample(args);
   if (command == "export") return RunExport(args);
+  if (command == "stats") return RunStats(args);
 #ifdef METERLOG2_WITH_LINK
   if (command == "ports") return RunPorts(args);
   if (command == "directory") return RunDirectory(args);

@@ -52,6 +52,20 @@ check "sample bad type" test $? -eq 2
 "$cli" frobnicate 2> /dev/null
 check "unknown command" test $? -eq 2
 
+# stats: the same numbers the table shows
+"$cli" sample --type 4 --records 30 -o "$work/st.57x"
+"$cli" stats "$work/st.57x" -o "$work/st.csv"
+check "stats exit" test $? -eq 0
+check "stats header" test "$(head -1 "$work/st.csv")" = $'Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r'
+check "stats has no text columns" test -z "$(grep -E '^(Log Type|Time|3 Phase Direction),' "$work/st.csv")"
+"$cli" export "$work/st.57x" --columns "Time,Phase A Volts Wide" | tail -n +2 | tr -d '\r' > "$work/va.csv"
+expected=$(sort -s -t, -k2,2g "$work/va.csv" | awk -F, 'NR==1{min=$2; tmin=$1} {max=$2; tmax=$1; sum+=$2; n++} END{printf "Phase A Volts Wide,V,%d,%s,%s,", n, min, tmin}')
+check "stats minimum and its time match the table" grep -q "^$expected" "$work/st.csv"
+"$cli" stats "$work/st.57x" --columns "Time" > /dev/null 2> "$work/err.txt"
+check "stats on a text column fails" grep -q "holds no numbers" "$work/err.txt"
+"$cli" stats "$work/st.57x" --rows 0-1 --columns "3 Phase Frequency" > "$work/st2.csv"
+check "stats of chosen rows" grep -q "^3 Phase Frequency,Hz,2," "$work/st2.csv"
+
 # awkward samples load
 "$cli" sample --type 1 --records 3 --header-size 3100 --record-size 400 --trailing-bytes 17 \
   --invalid-dates --mixed-type 2 -o "$work/awk.57x"

@@ -1,0 +1,65 @@
+// stats: minimum, mean and maximum of every numeric column, as CSV.
+#include <iostream>
+
+#include "Commands.h"
+#include "TableSelection.h"
+#include "file/OutputFile.h"
+#include "table/CellText.h"
+#include "table/ColumnStatistics.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "stats [-o OUT|-] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...] [--] FILE";
+
+int UsageError(const std::string& message) {
+  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
+  std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
+  return 2;
+}
+
+}  // namespace
+
+int RunStats(const Args& argsIn) {
+  Args args = argsIn;
+  std::string out = "-", error;
+  const bool toFile = TakeOption(args, "--output", out, "-o");
+  TableOptions options;
+  if (!TakeTableOptions(args, options, error)) return UsageError(error);
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "-o" || args[i] == "--output") return UsageError(args[i] + " needs a value");
+  }
+  Args logs;
+  if (!TakeOperands(args, logs)) return UsageError("");
+  if (logs.size() != 1) return UsageError(logs.empty() ? "no log file given" : "one log file");
+  if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
+  const std::string& path = logs.front();
+
+  TableSelection table;
+  if (!SelectTable(path, options, "no statistics to make", table)) return 1;
+  if (!options.titles.empty()) {
+    for (const TableColumn& column : table.columns) {
+      if (!IsNumericColumn(column.nColumnId)) {
+        std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.strTitle
+                  << "\" holds no numbers\n";
+        return 1;
+      }
+    }
+  }
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // CR LF as written
+#endif
+  const std::string text =
+      StatisticsText(table.doc, ComputeStatistics(table.doc, table.columns, table.Rows()));
+  OutputFile output;
+  if (!output.Open(out, {path}) || !output.Write(text) || !output.Commit()) {
+    std::cerr << "meterlog2-cli: " << path << ": " << output.Error() << "\n";
+    return 1;
+  }
+  return 0;
+}

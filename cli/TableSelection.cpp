@@ -1,0 +1,148 @@
+#include "TableSelection.h"
+
+#include <climits>
+#include <iostream>
+#include <set>
+
+#include "table/ColumnList.h"
+#include "table/TableColumns.h"
+
+namespace {
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    items.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (comma == std::string::npos) return items;
+    start = comma + 1;
+  }
+}
+
+bool ParseRowRanges(const std::string& text, std::vector<std::pair<unsigned, unsigned>>& ranges) {
+  for (const std::string& item : SplitCommas(text)) {
+    const size_t dash = item.find('-');
+    unsigned long long first = 0, last = 0;
+    if (dash == std::string::npos) {
+      if (!ParseUnsigned(item, UINT_MAX, first)) return false;
+      last = first;
+    } else if (!ParseUnsigned(item.substr(0, dash), UINT_MAX, first) ||
+               !ParseUnsigned(item.substr(dash + 1), UINT_MAX, last) || last < first) {
+      return false;
+    }
+    ranges.emplace_back(static_cast<unsigned>(first), static_cast<unsigned>(last));
+  }
+  return true;
+}
+
+void Report(const std::string& path, const std::string& message) {
+  std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
+}
+
+// The whole set, or the named columns in the order named.
+bool ChooseColumns(const CColumnList& list, const TableOptions& options, const std::string& path,
+                   const std::string& logTypeName, std::vector<TableColumn>& columns) {
+  columns = VisibleColumns(list);
+  if (options.titles.empty()) return true;
+  std::vector<TableColumn> chosen;
+  std::set<std::string> seen;
+  for (const std::string& title : options.titles) {
+    if (!seen.insert(title).second) {
+      Report(path, "the column \"" + title + "\" is named twice in --columns");
+      return false;
+    }
+    auto it = columns.begin();
+    while (it != columns.end() && it->strTitle != title) ++it;
+    if (it == columns.end()) {
+      Report(path, "a " + logTypeName + " has no column titled \"" + title + "\"");
+      return false;
+    }
+    chosen.push_back(*it);
+  }
+  columns = std::move(chosen);
+  return true;
+}
+
+bool ChooseRows(const TableOptions& options, unsigned count, const std::string& path,
+                std::vector<unsigned>& rows) {
+  for (const auto& [first, last] : options.rowRanges) {
+    if (last >= count) {
+      Report(path, "row " + std::to_string(last) + " is beyond the last record (the file holds " +
+                       std::to_string(count) + " records, rows 0 to " + std::to_string(count - 1) +
+                       ")");
+      return false;
+    }
+    for (unsigned row = first;; ++row) {
+      rows.push_back(row);
+      if (row == last) break;
+    }
+  }
+  return true;  // the writers put them in ascending order, each once
+}
+
+}  // namespace
+
+bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
+  std::string value;
+  if (TakeOption(args, "--data-format", value)) {
+    if (value != "1" && value != "256") {
+      error = "--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value + "\"";
+      return false;
+    }
+    options.dataFormat = value == "1" ? 1u : 256u;
+  }
+  if (TakeOption(args, "--columns", value)) {
+    options.titles = SplitCommas(value);
+    for (const std::string& title : options.titles) {
+      if (title.empty()) {
+        error = "--columns takes titles separated by single commas";
+        return false;
+      }
+    }
+  }
+  if (TakeOption(args, "--rows", value) && !ParseRowRanges(value, options.rowRanges)) {
+    error = "--rows takes rows and ranges like 0-9,12,20-25 (0-based), not \"" + value + "\"";
+    return false;
+  }
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--data-format" || args[i] == "--columns" || args[i] == "--rows") {
+      error = args[i] + " needs a value";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
+                 TableSelection& selection) {
+  CMeterlog2Doc& doc = selection.doc;
+  const LoadResult result = doc.Load(path);
+  if (result.status != LoadResult::Status::kLoaded) {
+    Report(path, result.message.empty() ? "the file could not be loaded" : result.message);
+    return false;
+  }
+  if (doc.GetRecordCount() == 0) {
+    Report(path, std::string("the file holds no records; ") + nothingTo);
+    return false;
+  }
+  const int logType = doc.GetFirstLogType();
+  if (logType == kNoLogType) {
+    // The desktop application shows such a file as "Flash File: Empty" with no table.
+    const uint8_t* record = doc.GetRecord(0);
+    Report(path, "the first record is of no known log type (record type byte " +
+                     std::to_string(record ? record[0] : 0) + "); " + nothingTo);
+    return false;
+  }
+  if (options.dataFormat != 0) doc.SetDataFormat(options.dataFormat);
+
+  // The column set follows the data format only for a vector log; the current format then
+  // equals the detected one unless --data-format chose another.
+  CColumnList list;
+  list.BuildColumns(logType, doc.GetDataFormat(), &doc);
+  std::string logTypeName;
+  doc.GetLogTypeName(logTypeName, 0);
+  if (!ChooseColumns(list, options, path, logTypeName, selection.columns)) return false;
+  selection.allRows = options.rowRanges.empty();
+  return ChooseRows(options, doc.GetRecordCount(), path, selection.rows);
+}

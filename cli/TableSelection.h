@@ -1,0 +1,35 @@
+#pragma once
+// What `export` and `stats` read from a log: the byte order, the columns and the rows that
+// --data-format, --columns and --rows choose.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Commands.h"
+#include "log/Meterlog2Doc.h"
+#include "table/TableWriter.h"
+
+struct TableOptions {
+  uint32_t dataFormat = 0;          // 0: as the file says
+  std::vector<std::string> titles;  // empty: every column of the set, in set order
+  std::vector<std::pair<unsigned, unsigned>> rowRanges;  // empty: every row
+};
+
+// Takes --data-format, --columns and --rows out of `args`. False with `error` set (a sentence
+// for a usage message) when a value is bad or an option lacks its value.
+bool TakeTableOptions(Args& args, TableOptions& options, std::string& error);
+
+// A loaded log and what the options chose of it.
+struct TableSelection {
+  CMeterlog2Doc doc;
+  std::vector<TableColumn> columns;
+  std::vector<unsigned> rows;  // the chosen rows, when --rows was given
+  bool allRows = true;
+  const std::vector<unsigned>* Rows() const { return allRows ? nullptr : &rows; }
+};
+
+// Loads `path` and applies the options. A failure is reported on stderr with the file's name;
+// `nothingTo` ends the sentence for a log without a table ("nothing to export").
+bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
+                 TableSelection& selection);

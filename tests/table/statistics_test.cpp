@@ -1,0 +1,107 @@
+// Statistics of the numeric columns against numbers worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "TableTestLogs.h"
+#include "log/RecordLayout.h"
+#include "table/ColumnStatistics.h"
+
+namespace {
+
+using namespace layout;
+
+// Five Standard records, one minute apart: frequencies 50, 49, 51, 51, nan; watt hours 1, 2,
+// 3, inf, 4. The fifth record of a second log is cut short, so its cells read "Oops!".
+HandLog FiveRecords(uint32_t format) {
+  HandLog log(5, kSinglePhaseHeadSize, format);
+  const float frequencies[5] = {50, 49, 51, 51, std::numeric_limits<float>::quiet_NaN()};
+  const float energies[5] = {1, 2, 3, std::numeric_limits<float>::infinity(), 4};
+  for (unsigned row = 0; row < 5; ++row) {
+    log.SetType(row, 1);
+    log.SetFloat(row, sp::fFrequency, frequencies[row]);
+    log.SetFloat(row, sp::fWattHours, energies[row]);
+  }
+  return log;
+}
+
+const std::vector<TableColumn> kColumns = {
+    {1, "Time"}, {4, "Frequency"}, {20, "Watt Hours"}, {2, "Ch1 Select"}, {7, "Power Factor Wide"}};
+
+TEST(Statistics, MinimumMeanMaximumAndTheirTimes) {
+  for (uint32_t format : {1u, 256u}) {
+    CMeterlog2Doc doc;
+    FiveRecords(format).LoadInto(doc);
+    const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, nullptr);
+    ASSERT_EQ(stats.size(), 3u);  // the time and the channel select are text
+    const ColumnStatistics& f = stats[0];
+    EXPECT_EQ(f.strTitle, "Frequency");
+    EXPECT_EQ(f.unit, Unit::kHertz);
+    EXPECT_EQ(f.count, 4u);  // nan is no number
+    EXPECT_EQ(f.minimum, 49);
+    EXPECT_EQ(f.minimumRow, 1u);
+    EXPECT_EQ(f.maximum, 51);
+    EXPECT_EQ(f.maximumRow, 2u);  // the first of the two
+    EXPECT_EQ(f.mean, 50.25);
+    const ColumnStatistics& e = stats[1];
+    EXPECT_EQ(e.count, 4u);  // inf is no number either
+    EXPECT_EQ(e.mean, 2.5);
+    EXPECT_EQ(e.maximumRow, 4u);
+    EXPECT_EQ(stats[2].unit, Unit::kNone);
+    EXPECT_EQ(stats[2].count, 5u);
+    EXPECT_EQ(stats[2].mean, 0);
+  }
+}
+
+TEST(Statistics, SelectedRowsOnly) {
+  CMeterlog2Doc doc;
+  FiveRecords(1).LoadInto(doc);
+  const std::vector<unsigned> rows = {0, 2, 4, 99};  // 99 lies beyond the records
+  const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, &rows);
+  EXPECT_EQ(stats[0].count, 2u);
+  EXPECT_EQ(stats[0].minimum, 50);
+  EXPECT_EQ(stats[0].maximumRow, 2u);
+  EXPECT_EQ(stats[0].mean, 50.5);
+  EXPECT_EQ(stats[1].count, 3u);
+  EXPECT_EQ(stats[1].mean, (1 + 3 + 4) / 3.0);
+}
+
+TEST(Statistics, CellsThatReadOopsAreNotCounted) {
+  // Records too short for the energy fields: "Oops!" in every row.
+  HandLog log(2, sp::fWattHours, 1);
+  log.SetType(0, 1);
+  log.SetType(1, 1);
+  log.SetFloat(0, sp::fFrequency, 60);
+  log.SetFloat(1, sp::fFrequency, 59);
+  CMeterlog2Doc doc;
+  log.LoadInto(doc);
+  const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, nullptr);
+  EXPECT_EQ(stats[0].count, 2u);
+  EXPECT_EQ(stats[1].count, 0u);
+  EXPECT_EQ(StatisticsText(doc, stats),
+            "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r\n"
+            "Frequency,Hz,2,59.000000,03-07-2009 14:06:09,59.500000,60.000000,"
+            "03-07-2009 14:05:09\r\n"
+            "Watt Hours,Wh,0,,,,,\r\n"
+            "Power Factor Wide,,2,0.000000,03-07-2009 14:05:09,0.000000,0.000000,"
+            "03-07-2009 14:05:09\r\n");
+}
+
+TEST(Statistics, SmallReadingsAfterAHugeOneStillCount) {
+  // 1e16 and a thousand readings of 1: a plain running sum drops every 1 (the spacing of
+  // doubles near 1e16 is 2), which shows in the mean's units.
+  const unsigned n = 1001;
+  HandLog log(n, kSinglePhaseHeadSize, 1);
+  for (unsigned row = 0; row < n; ++row) {
+    log.SetType(row, 1);
+    log.SetFloat(row, sp::fFrequency, row == 0 ? 1e16f : 1.0f);
+  }
+  CMeterlog2Doc doc;
+  log.LoadInto(doc);
+  const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, {{4, "Frequency"}}, nullptr);
+  const double exact = (static_cast<double>(1e16f) + 1000.0) / n;
+  EXPECT_EQ(Fixed6(stats[0].mean), Fixed6(exact));
+}
+
+}  // namespace
