@@ -120,6 +120,10 @@ void CMainFrame::CreateMenus() {
   c.selectColumns =
       AddCommand(view, QStringLiteral("Select &Columns"),
                  QStringLiteral("Select Data Columns to be Displayed\nSelect Columns"));
+  c.statistics =
+      AddCommand(view, QStringLiteral("S&tatistics...\tCtrl+T"),
+                 QStringLiteral("Minimum, mean and maximum of every numeric column\nStatistics"));
+  c.statistics->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
   view->addSeparator();
   c.viewToolbar = AddCommand(view, QStringLiteral("&Toolbar"),
                              QStringLiteral("Show or hide the toolbar\nToggle ToolBar"));

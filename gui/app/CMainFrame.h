@@ -28,6 +28,7 @@ class CMainFrame : public QMainWindow {
     QAction* format0100 = nullptr;
     QAction* formatRevert = nullptr;
     QAction* selectColumns = nullptr;
+    QAction* statistics = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
     QAction* configure = nullptr;

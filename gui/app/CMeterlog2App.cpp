@@ -118,6 +118,7 @@ void CMeterlog2App::ConnectCommands() {
     m_pView->OnSelectColumns();
     UpdateCommandUI();
   });
+  connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
@@ -341,6 +342,7 @@ void CMeterlog2App::UpdateCommandUI() {
   const bool hasRecords = m_doc.GetRecordCount() > 0;
   c.exportCsv->setEnabled(hasRecords);
   c.selectColumns->setEnabled(hasRecords);
+  c.statistics->setEnabled(hasRecords);
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);
   c.editCopy->setEnabled(m_pView->HasSelection());
 

@@ -11,6 +11,7 @@
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
 #include "log/Meterlog2Doc.h"
+#include "plot/StatisticsDialog.h"
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
@@ -168,6 +169,12 @@ void CMeterlog2View::OnSelectColumns() {
   for (size_t i = 0; i < entries.size(); ++i)
     entries[i].bVisible = dialog.GetCheck(static_cast<int>(i));
   RebuildTable();
+}
+
+void CMeterlog2View::OnStatistics() {
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) return;
+  StatisticsDialog dialog(window(), *m_pDoc, DisplayedColumns(), SelectedRows(), m_strSourcePath);
+  dialog.exec();
 }
 
 void CMeterlog2View::OnExportCsv() {

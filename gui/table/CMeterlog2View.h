@@ -21,6 +21,7 @@ class CMeterlog2View : public QTableView {
   void SetDocument(const CMeterlog2Doc* doc) { m_pDoc = doc; }
   // The file the document was read from: an export never writes onto it.
   void SetSourcePath(const QString& path) { m_strSourcePath = path; }
+  const QString& GetSourcePath() const { return m_strSourcePath; }
   const CMeterlog2Doc* GetDocument() const { return m_pDoc; }
   CColumnList& GetColumnList() { return m_columns; }
   const CColumnList& GetColumnList() const { return m_columns; }
@@ -49,6 +50,7 @@ class CMeterlog2View : public QTableView {
   bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
 
   void OnSelectColumns();
+  void OnStatistics();
   void OnExportCsv();
   void OnEditCopy();
 

@@ -1,0 +1,45 @@
+#pragma once
+// View > Statistics: count, minimum, mean and maximum (with the times of the extremes) of
+// every visible numeric column, over all rows or only the selected ones, in the order the table
+// shows the columns. Copy puts the table on the clipboard (TAB separated); Export writes it as
+// CSV, the same lines as `meterlog2-cli stats`.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "table/ColumnStatistics.h"
+
+class CMeterlog2Doc;
+class QComboBox;
+class QLabel;
+class QTableWidget;
+
+class StatisticsDialog : public QDialog {
+  Q_OBJECT
+ public:
+  // `selectedRows` empty: only all rows can be chosen. `sourcePath` is the open log, which an
+  // export never writes onto.
+  StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc, std::vector<TableColumn> columns,
+                   std::vector<unsigned> selectedRows, QString sourcePath);
+
+  QTableWidget* Table() const { return m_pTable; }
+  QComboBox* RowChoice() const { return m_pRows; }
+  // What Copy puts on the clipboard and what Export writes (with "," instead of TAB).
+  QString Text(char separator) const;
+  bool ExportTo(const QString& path, QString& error) const;
+
+ private:
+  void Compute();
+  void Copy();
+  void Export();
+
+  const CMeterlog2Doc& m_doc;
+  std::vector<TableColumn> m_columns;
+  std::vector<unsigned> m_selectedRows;
+  QString m_sourcePath;
+  std::vector<ColumnStatistics> m_stats;
+  QComboBox* m_pRows = nullptr;
+  QLabel* m_pSummary = nullptr;
+  QTableWidget* m_pTable = nullptr;
+};
