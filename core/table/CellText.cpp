@@ -326,9 +326,8 @@ Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId) {
     case Query::kHarmonicMagnitude:
       // Three-phase records measure volts on channel 0 and currents on channel 1; a
       // single-phase channel measures whatever input it was set to.
-      if (d->p != 3) return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
-      if (doc.GetFirstLogType() >= 4) return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
-      return ChannelUnit(doc, d->sel);
+      if (d->p == 3 && doc.GetFirstLogType() < 4) return ChannelUnit(doc, d->sel);
+      return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
     default:
       return Unit::kNone;  // power factor, K-factor, and the text columns
   }

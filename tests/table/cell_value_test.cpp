@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TableTestLogs.h"
+#include "log/RecordLayout.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnCatalogue.h"
@@ -149,13 +150,13 @@ TEST(CellValue, UnitsOfTheThreePhaseSets) {
 
 TEST(CellValue, AChannelSetToNoMeasuredInputHasNoUnit) {
   // Channel select 15 is the calibration input: neither volts nor amperes.
-  CMeterlog2Doc doc = LoadSample(1, 1);
   SampleLogOptions o;
   o.logType = 1;
   o.records = 1;
   std::vector<uint8_t> bytes = MakeSampleLog(o);
-  const size_t record = bytes.size() - doc.GetRecordSize();
-  bytes[record + 23] = 0x0F;  // cChannelSelect[0]
+  const size_t record = bytes.size() - layout::kSinglePhaseHeadSize;  // the only record
+  bytes[record + layout::cChannelSelect] = 0x0F;
+  CMeterlog2Doc doc;
   ASSERT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "cal").status,
             LoadResult::Status::kLoaded);
   std::string text;
