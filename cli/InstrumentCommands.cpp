@@ -6,9 +6,9 @@
 #include <iostream>
 #include <memory>
 
-#include "ComSettings.h"
+#include <algorithm>
+
 #include "Commands.h"
-#include "FlashDirectory.h"
 #include "InstrumentFlows.h"
 #include "InstrumentProtocol.h"
 #include "PrintfText.h"
@@ -32,6 +32,8 @@ void EnsureQtCore() {
   if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
+// Progress on stderr: each text once; the receive's count as a line of numbers at most once a
+// second. Cancels a transfer on Ctrl+C, or when nothing has arrived for a minute.
 class CliProgress : public LinkProgress {
  public:
   explicit CliProgress(std::string& failureNote) : failureNote_(failureNote) {}
@@ -41,20 +43,21 @@ class CliProgress : public LinkProgress {
     return true;
   }
   void SetText(const std::string& text) override {
-    const int64_t now = SystemLinkClock().Milliseconds();
-    lastChange_ = now;
-    const bool counting = text.rfind("Receiving Flash File...\n", 0) == 0;
-    if (counting) {
-      pendingCount_ = text.substr(text.find('\n') + 1);
-      if (now - lastPrinted_ >= 1000) FlushCount(now);
-      return;
-    }
-    FlushCount(now);
+    lastChange_ = SystemLinkClock().Milliseconds();
+    if (text == ReceivingText(transfer_.packets, transfer_.lineBytes)) return;  // SetTransfer's
+    FlushCount();
     if (text != lastText_) std::cerr << text << "\n";
     lastText_ = text;
   }
+  void SetTransfer(const TransferProgress& transfer) override {
+    const int64_t now = SystemLinkClock().Milliseconds();
+    lastChange_ = now;
+    transfer_ = transfer;
+    pending_ = true;
+    if (now - lastPrinted_ >= 1000) FlushCount();
+  }
   void Show() override {}
-  void Hide() override { FlushCount(SystemLinkClock().Milliseconds()); }
+  void Hide() override { FlushCount(); }
   void PeekAndPump() override {
     if (!withCancel_ || cancelled_) return;
     if (InterruptSignal() != 0) {
@@ -68,43 +71,48 @@ class CliProgress : public LinkProgress {
   bool Cancelled() const override { return cancelled_; }
 
  private:
-  void FlushCount(int64_t now) {
-    if (pendingCount_.empty()) return;
-    std::cerr << pendingCount_ << "\n";
-    pendingCount_.clear();
-    lastPrinted_ = now;
+  void FlushCount() {
+    if (!pending_) return;
+    pending_ = false;
+    lastPrinted_ = SystemLinkClock().Milliseconds();
+    std::cerr << "Packets: " << transfer_.packets << " / Bytes: " << transfer_.dataBytes;
+    const int percent = PercentDone(transfer_);
+    if (percent >= 0) std::cerr << " of " << transfer_.expectedBytes << " (" << percent << " %)";
+    const long long left = SecondsLeft(transfer_);
+    if (left >= 0) std::cerr << ", about " << left << " s left";
+    std::cerr << "\n";
   }
   std::string& failureNote_;
   bool withCancel_ = false;
   bool cancelled_ = false;
+  bool pending_ = false;
   int64_t lastChange_ = 0, lastPrinted_ = 0;
-  std::string lastText_, pendingCount_;
+  TransferProgress transfer_;
+  std::string lastText_;
 };
 
 class CliPrompt : public LinkPrompt {
  public:
-  std::string portName;
-  int baudIndex = ComSettings::kDefaultBaudIndex,
-      dataBitsIndex = ComSettings::kDefaultDataBitsIndex,
-      parityIndex = ComSettings::kDefaultParityIndex,
-      stopBitsIndex = ComSettings::kDefaultStopBitsIndex;
+  LineSettings line;  // the port and the line asked for
   unsigned long long entry = 0;
   std::string outputPath;
-  bool failed = false;
-  std::string note;  // why the receive was cancelled, when the prompt cancelled it
+  std::vector<std::string> settings;  // config: the NAME=VALUE changes
+  bool setClock = true;
+  std::string note;          // why the receive was cancelled, when the prompt cancelled it
+  ConfigDialogValues shown;  // config: what was read, or what is being written
 
   std::unique_ptr<LinkProgress> NewProgress() override {
     return std::make_unique<CliProgress>(note);
   }
   void BeginWait() override {}
   void EndWait() override {}
-  bool ChoosePort(ComSettings& settings) override {
-    const int index = ComSettings::FindChoice(settings.ports, portName);
-    if (index < 0) {
-      Fail(portName + " is not a serial port here (see `meterlog2-cli ports`)");
+  bool ChoosePort(ComSettings& com) override {
+    const auto found = std::find(com.ports.begin(), com.ports.end(), line.port);
+    if (found == com.ports.end()) {
+      Fail(line.port + " is not a serial port here (see `meterlog2-cli ports`)");
       return false;
     }
-    settings.StoreChoice(index, baudIndex, dataBitsIndex, parityIndex, stopBitsIndex);
+    com.StoreChoice(static_cast<int>(found - com.ports.begin()), line);
     return true;
   }
   bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) override {
@@ -123,6 +131,14 @@ class CliPrompt : public LinkPrompt {
     return true;
   }
   bool EditConfiguration(ConfigDialogValues&) override { return false; }
+  // Without settings the configuration is only shown; with them only the named fields change.
+  bool EditRecord(ConfigRecord& record, const std::string& version, bool& clock) override {
+    std::string error;
+    for (const std::string& s : settings) ApplyConfigSetting(record, s, error);
+    shown = LoadConfigDialogValues(record, version);
+    clock = setClock;
+    return !settings.empty();
+  }
   void ShowMessage(const std::string& text, bool failure) override {
     if (failure) {
       Fail(text);
@@ -131,42 +147,27 @@ class CliPrompt : public LinkPrompt {
     }
   }
   void Detail(const std::string& text) override { std::cerr << "meterlog2-cli: " << text << "\n"; }
-  void Fail(const std::string& text) {
-    failed = true;
-    std::cerr << "meterlog2-cli: " << text << "\n";
-  }
+  void Fail(const std::string& text) { std::cerr << "meterlog2-cli: " << text << "\n"; }
 };
 
-// The line options shared by every instrument command. False (with a message) on a bad value.
-bool TakeLineOptions(Args& args, CliPrompt& prompt, ComSettings& settings, bool needPort) {
-  settings.FillComOptions();
-  std::string value;
-  if (TakeOption(args, "--port", value, "-p")) prompt.portName = value;
-  if (needPort && prompt.portName.empty()) {
+// The line options shared by every instrument command: --port, --line 9600/8n1, and --baud,
+// --data-bits, --parity, --stop-bits for one part of the line. False (with a message) on a bad
+// value.
+bool TakeLineOptions(Args& args, CliPrompt& prompt, bool needPort) {
+  std::string value, error;
+  if (TakeOption(args, "--port", value, "-p")) prompt.line.port = value;
+  if (needPort && prompt.line.port.empty()) {
     std::cerr << "meterlog2-cli: which port? give --port DEV (see `meterlog2-cli ports`)\n";
     return false;
   }
-  struct Choice {
-    const char* option;
-    const std::vector<std::string>* list;
-    int* index;
-  };
-  const Choice choices[] = {{"--baud", &settings.baudRates, &prompt.baudIndex},
-                            {"--data-bits", &settings.dataBits, &prompt.dataBitsIndex},
-                            {"--parity", &settings.parities, &prompt.parityIndex},
-                            {"--stop-bits", &settings.stopBits, &prompt.stopBitsIndex}};
-  for (const Choice& c : choices) {
-    if (!TakeOption(args, c.option, value)) continue;
-    const int index = ComSettings::FindChoice(*c.list, value);
-    if (index < 0) {
-      std::string allowed;
-      for (const std::string& s : *c.list) allowed += (allowed.empty() ? "" : ", ") + s;
-      std::cerr << "meterlog2-cli: " << c.option << " must be one of " << allowed << "\n";
-      return false;
-    }
-    *c.index = index;
-  }
-  return true;
+  LineSettings& line = prompt.line;
+  bool ok = !TakeOption(args, "--line", value) || line.ParseLine(value, error);
+  if (ok && TakeOption(args, "--baud", value)) ok = ParseBaudRate(value, line.baudRate, error);
+  if (ok && TakeOption(args, "--data-bits", value)) ok = ParseDataBits(value, line.dataBits, error);
+  if (ok && TakeOption(args, "--parity", value)) ok = ParseParity(value, line.parity, error);
+  if (ok && TakeOption(args, "--stop-bits", value)) ok = ParseStopBits(value, line.stopBits, error);
+  if (!ok) std::cerr << "meterlog2-cli: " << error << "\n";
+  return ok;
 }
 
 bool NoExtraArguments(const Args& args) {
@@ -181,35 +182,11 @@ LinkServices ServicesWith(const std::string& portName) {
   LinkServices services = SystemLinkServices();
   services.findPorts = [portName] {
     std::vector<std::string> ports = FindComPorts();
-    if (!portName.empty() && ComSettings::FindChoice(ports, portName) < 0)
+    if (!portName.empty() && std::find(ports.begin(), ports.end(), portName) == ports.end())
       ports.push_back(portName);
     return ports;
   };
   return services;
-}
-
-struct OpenLine {
-  ComSettings settings;
-  CliPrompt prompt;
-  std::unique_ptr<LinkPort> port;
-
-  // A failed step; when the port itself failed, its name and the system's reason too.
-  void Fail(const std::string& text) {
-    prompt.Fail(text);
-    const std::string reason = port ? port->FailureReason() : std::string();
-    if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
-  }
-};
-
-bool Identify(OpenLine& line, std::string& version) {
-  std::cerr << "Initiate communication with device...\n";
-  if (!ReadVersion(line.port.get(), version)) {
-    line.Fail("Failed to communicate with a 57x device");
-    if (!version.empty()) std::cerr << "meterlog2-cli: the reply was \"" << version << "\"\n";
-    return false;
-  }
-  std::cerr << "Firmware: " << version << "\n";
-  return true;
 }
 
 std::string ChannelText(int code, bool channel2) {
@@ -244,7 +221,7 @@ int RunPorts(const Args& argsIn) {
   EnsureQtCore();
   const std::vector<std::string> ports = FindComPorts();
   if (ports.empty()) {
-    std::cerr << "meterlog2-cli: No COM Ports Detected\n";
+    std::cerr << "meterlog2-cli: " << FaultMessage(LinkFault::kNoPorts) << "\n";
     return 1;
   }
   for (const std::string& p : ports) std::cout << p << "\n";
@@ -253,42 +230,25 @@ int RunPorts(const Args& argsIn) {
 
 int RunDirectory(const Args& argsIn) {
   Args args = argsIn;
-  OpenLine line;
-  if (!TakeLineOptions(args, line.prompt, line.settings, true) || !NoExtraArguments(args)) return 2;
+  CliPrompt prompt;
+  if (!TakeLineOptions(args, prompt, true) || !NoExtraArguments(args)) return 2;
   EnsureQtCore();
-  line.port = OpenComPort(line.settings, line.prompt, ServicesWith(line.prompt.portName));
-  if (!line.port) return 1;
-  std::string version, text;
-  int status = 1;
-  if (Identify(line, version)) {
-    std::cerr << "Retrieving Flash File Directory from device...\n";
-    switch (ReadFlashDirectory(line.port.get(), text)) {
-      case DirectoryResult::kWriteFailed:
-        line.Fail("Error while sending initial command");
-        break;
-      case DirectoryResult::kNoReply:
-        line.Fail("Couldn't read Flash File Directory");
-        break;
-      case DirectoryResult::kOk: {
-        const FlashDirectory directory = SplitFlashDirectory(text);
-        if (!directory.summary.empty()) std::cout << directory.summary << "\n";
-        for (size_t i = 0; i < directory.entries.size(); ++i) {
-          std::cout << (i + 1) << "  " << directory.entries[i] << "\n";
-        }
-        status = 0;
-        break;
-      }
-    }
+  ComSettings settings;
+  const DirectoryOutcome outcome = ReadDirectory(settings, prompt, ServicesWith(prompt.line.port));
+  if (outcome.fault != LinkFault::kNone) return 1;
+  std::cerr << "Firmware: " << outcome.version << "\n";
+  const FlashDirectory& directory = outcome.directory;
+  if (!directory.summary.empty()) std::cout << directory.summary << "\n";
+  for (size_t i = 0; i < directory.entries.size(); ++i) {
+    std::cout << (i + 1) << "  " << directory.entries[i] << "\n";
   }
-  CloseComPort(line.port);
-  return status;
+  return 0;
 }
 
 int RunDownload(const Args& argsIn) {
   Args args = argsIn;
-  ComSettings settings;
   CliPrompt prompt;
-  if (!TakeLineOptions(args, prompt, settings, true)) return 2;
+  if (!TakeLineOptions(args, prompt, true)) return 2;
   std::string value;
   if (!TakeOption(args, "--entry", value, "-n") || !ParseUnsigned(value, 1000000, prompt.entry) ||
       prompt.entry == 0) {
@@ -306,13 +266,14 @@ int RunDownload(const Args& argsIn) {
     return 2;
   }
   EnsureQtCore();
+  ComSettings settings;
   std::string firmwareVersion;
   DownloadOutcome outcome;
   {
     // Ctrl+C cancels the transfer (CAN to the instrument, the partial file kept); a second one
     // ends the program at once.
     InterruptScope interruptible;
-    outcome = DownloadFlashFile(settings, prompt, ServicesWith(prompt.portName), firmwareVersion);
+    outcome = DownloadFlashFile(settings, prompt, ServicesWith(prompt.line.port), firmwareVersion);
   }
   if (outcome.received) {
     std::cerr << "Received " << outcome.report.packets << " packets into " << outcome.path
@@ -340,23 +301,22 @@ int RunDownload(const Args& argsIn) {
 
 int RunConfig(const Args& argsIn) {
   Args args = argsIn;
-  OpenLine line;
-  if (!TakeLineOptions(args, line.prompt, line.settings, true)) return 2;
-  std::vector<std::string> settings;
+  CliPrompt prompt;
+  if (!TakeLineOptions(args, prompt, true)) return 2;
   std::string value;
-  while (TakeOption(args, "--set", value)) settings.push_back(value);
-  const bool setClock = !TakeFlag(args, "--no-clock");
+  while (TakeOption(args, "--set", value)) prompt.settings.push_back(value);
+  prompt.setClock = !TakeFlag(args, "--no-clock");
   // Bare NAME=VALUE words after --set are taken as further settings.
-  while (!settings.empty() && !args.empty() && args.front().find('=') != std::string::npos &&
+  while (!prompt.settings.empty() && !args.empty() && args.front().find('=') != std::string::npos &&
          args.front().rfind("--", 0) != 0) {
-    settings.push_back(args.front());
+    prompt.settings.push_back(args.front());
     args.erase(args.begin());
   }
   if (!NoExtraArguments(args)) return 2;
   // Refuse bad settings before anything reaches the instrument.
   {
     ConfigRecord scratch{};
-    for (const std::string& s : settings) {
+    for (const std::string& s : prompt.settings) {
       std::string error;
       if (!ApplyConfigSetting(scratch, s, error)) {
         std::cerr << "meterlog2-cli: " << error << "\n";
@@ -365,32 +325,10 @@ int RunConfig(const Args& argsIn) {
     }
   }
   EnsureQtCore();
-  line.port = OpenComPort(line.settings, line.prompt, ServicesWith(line.prompt.portName));
-  if (!line.port) return 1;
-  int status = 1;
-  std::string version;
-  ConfigRecord record{};
-  if (Identify(line, version)) {
-    std::cerr << "Retrieving current configuration from the device...\n";
-    if (!ReadConfiguration(line.port.get(), record)) {
-      line.Fail("Failed to read configuration");
-    } else if (settings.empty()) {
-      PrintConfiguration(LoadConfigDialogValues(record, version));
-      status = 0;
-    } else {
-      std::string error;
-      for (const std::string& s : settings) ApplyConfigSetting(record, s, error);
-      const ConfigDialogValues shown = LoadConfigDialogValues(record, version);
-      std::cerr << "Sending new configuration to the device...\n";
-      if (WriteConfiguration(line.port.get(), record, setClock)) {
-        PrintConfiguration(shown);
-        std::cerr << "Updated Device Configuration\n";
-        status = 0;
-      } else {
-        line.Fail("Error updating configuration");
-      }
-    }
-  }
-  CloseComPort(line.port);
-  return status;
+  ComSettings settings;
+  const ConfigureOutcome outcome =
+      ConfigureDevice(settings, prompt, ServicesWith(prompt.line.port));
+  if (outcome.fault != LinkFault::kNone) return 1;
+  if (prompt.settings.empty() || outcome.written) PrintConfiguration(prompt.shown);
+  return 0;
 }

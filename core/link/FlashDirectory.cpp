@@ -1,5 +1,7 @@
 #include "FlashDirectory.h"
 
+#include <cctype>
+
 namespace {
 
 bool IsBlank(char c) {
@@ -34,4 +36,25 @@ FlashDirectory SplitFlashDirectory(const std::string& text) {
     pos = end == text.size() ? end : end + 1;
   }
   return directory;
+}
+
+long long EntrySizeFromLine(const std::string& line) {
+  long long size = 0;
+  for (size_t at = 0; (at = line.find_first_of("bB", at)) != std::string::npos; ++at) {
+    std::string word = line.substr(at, 5);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool wordEnds =
+        at + 5 >= line.size() || !std::isalnum(static_cast<unsigned char>(line[at + 5]));
+    if (word != "bytes" || !wordEnds) continue;
+    size_t end = at;
+    while (end > 0 && line[end - 1] == ' ') --end;
+    size_t begin = end;
+    while (begin > 0 && std::isdigit(static_cast<unsigned char>(line[begin - 1])) &&
+           end - begin < 12)
+      --begin;
+    if (begin == end || (begin > 0 && std::isalnum(static_cast<unsigned char>(line[begin - 1]))))
+      continue;
+    size = std::stoll(line.substr(begin, end - begin));
+  }
+  return size;
 }

@@ -13,3 +13,8 @@ struct FlashDirectory {
 };
 
 FlashDirectory SplitFlashDirectory(const std::string& text);
+
+// The size an entry's line gives, as a number followed by the word "bytes" ("LOG3.57x  60000
+// bytes"); 0 when the line gives none. The instrument's line format is not documented; this is
+// only used for the download's percentage, so a line without it just shows none.
+long long EntrySizeFromLine(const std::string& line);

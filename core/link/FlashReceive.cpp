@@ -1,49 +1,18 @@
 #include "FlashReceive.h"
 
-#include <array>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "InstrumentProtocol.h"
+#include "LinkMessages.h"
 #include "PrintfText.h"
 #include "SerialIo.h"
 #include "file/OutputFile.h"
 
 namespace {
 
-constexpr uint8_t SOH = 0x01;
-constexpr uint8_t EOT = 0x04;
-constexpr uint8_t ACK = 0x06;
-constexpr uint8_t NAK = 0x15;
-constexpr uint8_t CAN = 0x18;
-constexpr int kPacketSize = 133;
-constexpr int kDataSize = 128;
-constexpr int64_t kStartWaitMs = 10000;
-constexpr int64_t kStartRepeatMs = 3000;
-constexpr int64_t kDeadlineMs = 10000;
-constexpr int kIdleSleepMs = 10;
+constexpr int kStartPollMs = 10;
 constexpr int kCancelAttempts = 3;
-
-constexpr std::array<uint16_t, 256> MakeCrcTable() {
-  std::array<uint16_t, 256> table{};
-  for (int i = 0; i < 256; ++i) {
-    uint16_t crc = static_cast<uint16_t>(i << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-    table[static_cast<size_t>(i)] = crc;
-  }
-  return table;
-}
-constexpr std::array<uint16_t, 256> kCrcTable = MakeCrcTable();
-
-std::string CountText(int packets, long long bytes) {
-  return "Receiving Flash File...\nPackets: " + PrintfInt(packets) +
-         " / Bytes: " + PrintfInt(bytes);
-}
-
 // The header and the first record count and size lie within this many bytes of the start.
 constexpr size_t kHeadBytes = 12 + 3100;
 
@@ -56,31 +25,261 @@ std::string PathToUtf8(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-// The flow's two progress windows may fail to come up; it goes on without them.
+// The transfer's two progress windows may fail to come up; it goes on without them.
 struct Window {
   std::unique_ptr<LinkProgress> progress;
-  void SetText(const std::string& text) {
-    if (progress) progress->SetText(text);
+  std::string text;
+
+  void Open(LinkPrompt& prompt, bool withCancel) {
+    progress = prompt.NewProgress();
+    if (progress && !progress->Create(withCancel)) progress.reset();
+  }
+  void SetText(const std::string& newText) {
+    if (progress && newText != text) progress->SetText(newText);
+    text = newText;
+  }
+  void SetTransfer(const TransferProgress& transfer) {
+    if (progress) progress->SetTransfer(transfer);
   }
   void Pump() {
     if (progress) progress->PeekAndPump();
   }
   bool Cancelled() const { return progress && progress->Cancelled(); }
-  void Close() {
+  void Hide() {
     if (progress) progress->Hide();
+  }
+  void Close() {
+    Hide();
     progress.reset();
   }
 };
 
-}  // namespace
-
-uint16_t Crc16(const uint8_t* data, size_t length) {
-  uint16_t crc = 0;
-  for (size_t i = 0; i < length; ++i) {
-    crc = static_cast<uint16_t>(kCrcTable[((crc >> 8) ^ data[i]) & 0xFF] ^ (crc << 8));
+ReceiveEnd EndOf(ReceiveEvent event) {
+  switch (event) {
+    case ReceiveEvent::kEot:
+      return ReceiveEnd::kEot;
+    case ReceiveEvent::kCan:
+      return ReceiveEnd::kInstrumentCancelled;
+    case ReceiveEvent::kOutOfSequence:
+      return ReceiveEnd::kOutOfSequence;
+    case ReceiveEvent::kCancelled:
+      return ReceiveEnd::kCancelled;
+    default:
+      return ReceiveEnd::kNoStart;
   }
-  return crc;
 }
+
+// One transfer: the state machine on the serial line, with its windows and its file.
+class Transfer {
+ public:
+  Transfer(LinkPort* port, LinkPrompt& prompt, ReceiveReport& report, uint32_t marker,
+           long long expectedBytes)
+      : port_(port), clock_(port->Clock()), prompt_(prompt), report_(report), receiver_(marker) {
+    transfer_.expectedBytes = expectedBytes;
+  }
+
+  bool OpenFile(const std::string& path);
+  int Run(const std::string& command, const std::string& path);
+
+ private:
+  bool WaitForStart();
+  void ReceivePackets();
+  void SendCancel();
+  bool Apply(const ReceiveStep& step);
+  bool Send(const std::vector<uint8_t>& bytes);
+  bool WriteData(const std::vector<uint8_t>& data);
+  void Show(const ReceiveStep& step);
+  bool PortFailed();
+  bool CheckLength();
+
+  LinkPort* port_;
+  LinkClock& clock_;
+  LinkPrompt& prompt_;
+  ReceiveReport& report_;
+  FlashReceiver receiver_;
+  OutputFile file_;
+  Window first_, second_;
+  Window* current_ = &first_;
+  std::vector<uint8_t> head_;  // the file's first bytes, for the length its header declares
+  TransferProgress transfer_;
+  int64_t firstByteAt_ = -1;
+};
+
+bool Transfer::OpenFile(const std::string& path) {
+  if (file_.Open(PathFromUtf8(path))) return true;
+  report_.end = ReceiveEnd::kCannotCreateFile;
+  report_.fileError = file_.Reason();
+  return false;
+}
+
+int Transfer::Run(const std::string& command, const std::string& path) {
+  report_.fileCreated = true;
+  WaitHookScope hook(port_, [this] { current_->Pump(); });
+  prompt_.BeginWait();
+  first_.Open(prompt_, false);
+  first_.SetText(link_text::kPreparing);
+  if (!WriteCommand(command, port_)) {
+    report_.end = ReceiveEnd::kCommandNotSent;
+    first_.Close();
+    prompt_.EndWait();
+    return 0;
+  }
+  first_.SetText(link_text::kWaitingForTransfer);
+  port_->FlushOutput();
+  const bool started = WaitForStart();
+  first_.Hide();
+  prompt_.EndWait();
+  second_.Open(prompt_, true);
+  current_ = &second_;
+  second_.SetText(link_text::kReceiving);
+  if (started) ReceivePackets();
+
+  bool done = report_.end == ReceiveEnd::kEot && CheckLength();
+  second_.Close();
+  if (done && !file_.Commit()) {
+    report_.end = ReceiveEnd::kFileWriteFailed;
+    report_.fileError = file_.Reason();
+    done = false;
+  }
+  if (!done) report_.partialPath = PathToUtf8(file_.KeepAs(PathFromUtf8(path + ".partial")));
+  current_ = &first_;
+  first_.Close();
+  return done ? 1 : 0;
+}
+
+// Start requests until the first byte waits in the line's queue (the first window has no
+// Cancel button: this wait cannot be cancelled).
+bool Transfer::WaitForStart() {
+  if (!Send(receiver_.Start(clock_.Milliseconds()).send)) return false;
+  while (receiver_.Phase() == ReceivePhase::kWaitingForStart) {
+    first_.Pump();
+    clock_.Sleep(kStartPollMs);
+    const int waiting = port_->BytesWaiting();
+    if (waiting < 0) return PortFailed();
+    if (waiting > 0) return true;
+    if (!Send(receiver_.Tick(clock_.Milliseconds()).send)) return false;
+  }
+  report_.end = ReceiveEnd::kNoStart;
+  return false;
+}
+
+void Transfer::ReceivePackets() {
+  uint8_t buffer[FlashReceiver::kPacketSize];
+  while (receiver_.Phase() != ReceivePhase::kEnded) {
+    const int n = port_->Read(buffer, receiver_.BytesWanted());
+    if (n < 0) {
+      PortFailed();
+      return;
+    }
+    const int64_t now = clock_.Milliseconds();
+    if (n > 0 && firstByteAt_ < 0) firstByteAt_ = now;
+    const ReceiveStep step =
+        n > 0 ? receiver_.Feed(buffer, static_cast<size_t>(n), now) : receiver_.Tick(now);
+    if (!Apply(step)) {
+      // A file write that failed because the program is being interrupted is a cancel.
+      if (report_.end == ReceiveEnd::kFileWriteFailed && second_.Cancelled()) SendCancel();
+      return;
+    }
+    if (receiver_.Phase() == ReceivePhase::kEnded) report_.end = EndOf(receiver_.End());
+    second_.Pump();
+    if (second_.Cancelled()) break;
+  }
+  if (second_.Cancelled()) SendCancel();
+}
+
+// The user cancelled (also after a pass that ended the transfer): one CAN, with a few more
+// attempts when the port refuses it.
+void Transfer::SendCancel() {
+  receiver_.Cancel();
+  if (report_.end != ReceiveEnd::kEot) report_.end = ReceiveEnd::kCancelled;
+  static constexpr uint8_t kCan = 0x18;
+  for (int attempt = 0; attempt < kCancelAttempts && port_->Write(&kCan, 1) != 1; ++attempt) {
+  }
+}
+
+// The answer goes out first: the instrument starts the next packet as soon as it has it.
+bool Transfer::Apply(const ReceiveStep& step) {
+  if (!Send(step.send)) return false;
+  Show(step);
+  return step.data.empty() || WriteData(step.data);
+}
+
+bool Transfer::Send(const std::vector<uint8_t>& bytes) {
+  if (bytes.empty()) return true;
+  if (port_->Write(bytes.data(), static_cast<int>(bytes.size())) >= 0) return true;
+  receiver_.Abort();
+  return PortFailed();
+}
+
+bool Transfer::WriteData(const std::vector<uint8_t>& data) {
+  if (head_.size() < kHeadBytes) head_.insert(head_.end(), data.begin(), data.end());
+  if (file_.Write(data.data(), data.size())) {
+    report_.dataBytes += static_cast<long long>(data.size());
+    return true;
+  }
+  // A file that cannot take the data must not let the transfer run on as if it did.
+  report_.fileError = file_.Reason();
+  report_.end = ReceiveEnd::kFileWriteFailed;
+  receiver_.Abort();
+  if (!second_.Cancelled()) Send({0x18});  // a cancel sends its own CAN
+  return false;
+}
+
+// The window's text as the protocol goes, and beside it the numbers of the transfer.
+void Transfer::Show(const ReceiveStep& step) {
+  const ReceiveProgress& p = receiver_.Progress();
+  report_.packets = p.packets;
+  report_.repeats = p.repeats;
+  report_.bytes = p.lineBytes;
+  for (ReceiveEvent event : step.events) {
+    if (event != ReceiveEvent::kBytes && event != ReceiveEvent::kPacket) continue;
+    transfer_.packets = p.packets;
+    transfer_.lineBytes = p.lineBytes;
+    transfer_.dataBytes = p.dataBytes;
+    transfer_.elapsedMs = clock_.Milliseconds() - firstByteAt_;
+    second_.SetTransfer(transfer_);
+    break;
+  }
+  for (ReceiveEvent event : step.events) {
+    switch (event) {
+      case ReceiveEvent::kBytes:
+      case ReceiveEvent::kPacket:
+        second_.SetText(ReceivingText(p.packets, p.lineBytes));
+        break;
+      case ReceiveEvent::kInvalid:
+        second_.SetText(link_text::kInvalidPacket);
+        break;
+      case ReceiveEvent::kEot:
+        second_.SetText(link_text::kReceivedEot);
+        break;
+      case ReceiveEvent::kCan:
+        second_.SetText(link_text::kReceivedCan);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+// A write or read that fails for good ends the transfer at once, with the port's reason.
+bool Transfer::PortFailed() {
+  receiver_.Abort();
+  report_.end = ReceiveEnd::kPortFailed;
+  report_.portError = port_->FailureReason();
+  if (report_.portError.empty()) report_.portError = "the port stopped working";
+  return false;
+}
+
+// The instrument says the file is complete; the file's own header must agree.
+bool Transfer::CheckLength() {
+  const long long required = RequiredLogLength(head_.data(), head_.size(), report_.dataBytes);
+  if (report_.dataBytes >= required) return true;
+  report_.end = ReceiveEnd::kEndedEarly;
+  report_.requiredBytes = required;
+  return false;
+}
+
+}  // namespace
 
 long long RequiredLogLength(const uint8_t* head, size_t headSize, long long fileLength) {
   constexpr size_t kMaxHeaderSize = 3100;
@@ -98,40 +297,9 @@ long long RequiredLogLength(const uint8_t* head, size_t headSize, long long file
   return 12 + header + static_cast<long long>(count * recordSize);
 }
 
-namespace {
-
-// The line of one transfer: a write that fails for good, or a read that does, ends it at once
-// with the port's reason.
-struct Line {
-  LinkPort* port;
-  ReceiveReport& report;
-
-  bool Send(uint8_t byte) { return port->Write(&byte, 1) >= 0 || Failed(); }
-  bool Failed() {
-    report.end = ReceiveEnd::kPortFailed;
-    report.portError = port->FailureReason();
-    if (report.portError.empty()) report.portError = "the port stopped working";
-    return false;
-  }
-  // Reads and drops bytes until a read time-out passes without any (at most ten seconds).
-  bool DrainToSilence() {
-    LinkClock& clock = port->Clock();
-    const int64_t until = clock.Milliseconds() + kDeadlineMs;
-    uint8_t scratch[kPacketSize];
-    while (clock.Milliseconds() < until) {
-      const int n = port->Read(scratch, kPacketSize);
-      if (n < 0) return Failed();
-      if (n == 0) break;
-      report.bytes += n;
-    }
-    return true;
-  }
-};
-
-}  // namespace
-
 int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
-                     const std::string& version, LinkPrompt& prompt, ReceiveReport* report) {
+                     const std::string& version, LinkPrompt& prompt, ReceiveReport* report,
+                     long long expectedBytes) {
   ReceiveReport local;
   ReceiveReport& r = report ? *report : local;
   r = ReceiveReport{};
@@ -139,208 +307,9 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
     r.end = ReceiveEnd::kCommandNotSent;
     return 0;
   }
-  Line line{port, r};
-  LinkClock& clock = port->Clock();
-  const std::string command = PrintfInt(fileNumber) + "SLD";
-
-  OutputFile file;
-  if (!file.Open(PathFromUtf8(path))) {
-    r.end = ReceiveEnd::kCannotCreateFile;
-    r.fileError = file.Reason();
-    return 0;
-  }
-  r.fileCreated = true;
-
-  prompt.BeginWait();
-  Window first{prompt.NewProgress()};
-  if (first.progress && !first.progress->Create(false)) first.progress.reset();
-  first.SetText("Preparing to receive Flash File...");
-
-  Window second;
-  bool done = false;
-  if (!WriteCommand(command, port)) {
-    r.end = ReceiveEnd::kCommandNotSent;
-    first.Close();
-    prompt.EndWait();
-    return 0;
-  }
-
-  first.SetText("Waiting for transfer to begin...");
-  port->FlushOutput();
-  static constexpr uint8_t kStartRequest[4] = {'C', 0, 0, 0};
-  bool started = false, failed = false;
-  const int64_t waitBegin = clock.Milliseconds();
-  int64_t lastRequest = 0;
-  bool requested = false;
-  while (!failed && clock.Milliseconds() - waitBegin < kStartWaitMs) {
-    if (!requested || clock.Milliseconds() - lastRequest >= kStartRepeatMs) {
-      if (port->Write(kStartRequest, 4) < 0) failed = true;
-      lastRequest = clock.Milliseconds();
-      requested = true;
-    }
-    first.Pump();
-    clock.Sleep(kIdleSleepMs);
-    const int waiting = port->BytesWaiting();
-    if (waiting < 0) failed = true;
-    if (waiting > 0) {
-      started = true;
-      break;
-    }
-  }
-
-  if (first.progress) first.progress->Hide();
-  prompt.EndWait();
-  second.progress = prompt.NewProgress();
-  if (second.progress && !second.progress->Create(true)) second.progress.reset();
-  second.SetText("Receiving Flash File...");
-
-  std::vector<uint8_t> head;  // the file's first bytes, for the length its header declares
-  if (failed) {
-    line.Failed();
-  } else if (!started) {
-    r.end = ReceiveEnd::kNoStart;
-  } else {
-    uint8_t packet[kPacketSize] = {};
-    int fill = 0;
-    uint8_t expected = 1;
-    int64_t idleDeadline = clock.Milliseconds() + kDeadlineMs;
-    int64_t packetDeadline = idleDeadline;
-    bool leave = false;
-    while (!leave) {
-      const int64_t now = clock.Milliseconds();
-      int n = port->Read(packet + fill, kPacketSize - fill);
-      if (n < 0) {
-        line.Failed();
-        break;
-      }
-      second.Pump();
-      if (n == 0 && fill == 0 && now >= idleDeadline) {
-        idleDeadline = now + kDeadlineMs;
-        if (!line.Send(NAK)) break;
-        second.Pump();
-        clock.Sleep(kIdleSleepMs);
-      } else if (n == 0 && fill > 0 && now >= packetDeadline) {
-        std::memset(packet, 0, sizeof packet);
-        fill = 0;
-        packetDeadline = now + kDeadlineMs;
-        if (!line.Send(NAK)) break;
-        second.Pump();
-        clock.Sleep(kIdleSleepMs);
-      } else if (n == 0) {
-        second.Pump();
-        clock.Sleep(kIdleSleepMs);
-      } else {
-        packetDeadline = now + kDeadlineMs;
-        if (fill == 0 && packet[0] == EOT) {
-          // A true end leaves the line quiet; anything more means a packet whose first byte
-          // was damaged into an EOT.
-          uint8_t next = 0;
-          int more = n > 1 ? n - 1 : port->Read(&next, 1);
-          if (more < 0) {
-            line.Failed();
-            break;
-          }
-          if (more == 0) {
-            second.SetText("Received an EOT...");
-            if (!line.Send(ACK)) break;
-            second.Pump();
-            done = true;
-            r.end = ReceiveEnd::kEot;
-            break;
-          }
-          r.bytes += n + (n > 1 ? 0 : more);
-          if (!line.DrainToSilence()) break;
-          second.SetText("Received an invalid packet...");
-          second.Pump();
-          std::memset(packet, 0, sizeof packet);
-          idleDeadline = clock.Milliseconds() + kDeadlineMs;
-          if (!line.Send(NAK)) break;
-          continue;
-        }
-        if (fill == 0 && packet[0] == CAN) {
-          second.SetText("Received a CAN...");
-          line.Send(ACK);
-          second.Pump();
-          r.end = ReceiveEnd::kInstrumentCancelled;
-          break;
-        }
-        r.bytes += n;
-        second.SetText(CountText(r.packets, r.bytes));
-        second.Pump();
-        fill += n;
-        if (fill == kPacketSize) {
-          idleDeadline = now + kDeadlineMs;
-          fill = 0;
-          const uint8_t block = packet[1];
-          const bool valid = packet[0] == SOH && packet[2] == static_cast<uint8_t>(~block) &&
-                             ((packet[131] << 8) | packet[132]) == Crc16(packet + 3, kDataSize);
-          if (valid && block == expected) {
-            ++r.packets;
-            second.SetText(CountText(r.packets, r.bytes));
-            second.Pump();
-            if (!line.Send(ACK)) break;
-            if (r.packets == 1) {
-              const uint32_t marker = FormatMarkerFromVersion(version);
-              for (int k = 0; k < 4; ++k) packet[3 + k] = static_cast<uint8_t>(marker >> (8 * k));
-            }
-            if (head.size() < kHeadBytes) {
-              head.insert(head.end(), packet + 3, packet + 3 + kDataSize);
-            }
-            if (!file.Write(packet + 3, kDataSize)) {
-              // A file that cannot take the data must not let the transfer run on as if it did.
-              r.fileError = file.Reason();
-              r.end = ReceiveEnd::kFileWriteFailed;
-              line.Send(CAN);
-              break;
-            }
-            r.dataBytes += kDataSize;
-            ++expected;
-          } else if (valid && block == static_cast<uint8_t>(expected - 1)) {
-            if (!line.Send(ACK)) break;
-          } else if (valid) {
-            line.Send(CAN);
-            r.end = ReceiveEnd::kOutOfSequence;
-            break;
-          } else {
-            second.SetText("Received an invalid packet...");
-            second.Pump();
-            if (!line.Send(NAK)) break;
-          }
-          std::memset(packet, 0, sizeof packet);
-          second.Pump();
-          clock.Sleep(kIdleSleepMs);
-        }
-      }
-      if (second.Cancelled()) {
-        r.end = ReceiveEnd::kCancelled;
-        leave = true;
-      }
-    }
-    if (second.Cancelled() && r.end != ReceiveEnd::kPortFailed) {
-      if (r.end != ReceiveEnd::kEot) r.end = ReceiveEnd::kCancelled;
-      for (int attempt = 0; attempt < kCancelAttempts && port->Write(&CAN, 1) != 1; ++attempt) {
-      }
-    }
-  }
-
-  if (done) {
-    // The instrument says the file is complete; the file's own header must agree.
-    const long long required = RequiredLogLength(head.data(), head.size(), r.dataBytes);
-    if (r.dataBytes < required) {
-      r.end = ReceiveEnd::kEndedEarly;
-      r.requiredBytes = required;
-      done = false;
-    }
-  }
-  second.Close();
-  if (done && !file.Commit()) {
-    r.end = ReceiveEnd::kFileWriteFailed;
-    r.fileError = file.Reason();
-    done = false;
-  }
-  if (!done) r.partialPath = PathToUtf8(file.KeepAs(PathFromUtf8(path + ".partial")));
-  first.Close();
-  return done ? 1 : 0;
+  Transfer transfer(port, prompt, r, FormatMarkerFromVersion(version), expectedBytes);
+  if (!transfer.OpenFile(path)) return 0;
+  return transfer.Run(PrintfInt(fileNumber) + "SLD", path);
 }
 
 std::string DescribeReceiveEnd(const ReceiveReport& report) {

@@ -1,39 +1,25 @@
 #pragma once
 // Receiving one Flash File from the instrument by XMODEM-CRC.
 //
-// Developer note on the transfer:
-// - The request is "<n>SLD". The receiver then sends the start request "C" 00 00 00 every
-//   three seconds, for at most ten seconds, until the first byte arrives. (The instrument wants
-//   the three zeros; a textbook XMODEM sender may take the first zero as a reply to block 1.)
-// - Packets are 133 bytes: SOH, block number (1, 2, ... wrapping 255 -> 0), its ones'
-//   complement, 128 data bytes, CRC-16/XMODEM of the data, high byte first. Valid and expected:
-//   ACK and written; valid repeat of the previous block: ACK, not written; valid but any other
-//   block: CAN, the transfer ends; invalid: NAK. EOT or CAN count only as the first byte of a
-//   packet; EOT ends the file (answered with ACK), CAN aborts it (also answered with ACK).
-// - Ten seconds without a byte while no packet is in progress: NAK, repeated every ten
-//   seconds. A packet stuck half-way for ten seconds is dropped with NAK. Bytes that arrive in
-//   the very pass in which such a deadline expires are kept: they are data, not silence.
-// - Cancel sends one CAN (the instrument takes one; a textbook sender wants two).
-// - A damaged first byte of a packet can look like EOT. So an EOT counts only when the line then
-//   stays quiet for one read time-out (250 ms); bytes that follow make it a damaged packet: they
-//   are drained until the line is quiet and answered with NAK, and the sender repeats the packet.
+// The wire protocol itself is FlashReceiver's (FlashReceiver.h); this is the part around it:
+// the request "<n>SLD", the serial line, the progress windows and the file.
+// - A read asks for the bytes still missing to a full packet, so a packet that arrives in one
+//   burst is taken in one read and answered at once; the next wait is on the line, not a sleep.
 // - After EOT the file must hold every record its own header declares (a log's header says how
 //   long the file is); a shorter file is a failed transfer, not a success.
 // - A port that fails (the adapter unplugged, the device gone) ends the transfer at once.
-// - The file gets the data of every accepted packet, padding of the last block included; the
-//   first four bytes are replaced by the format marker (1 or 256, little-endian). It is written
-//   through the output facility: the target appears, complete, only after a successful transfer.
-//   After a failure an earlier file at the target is left as it was, and the packets accepted so
-//   far are kept beside it as "NAME.partial" (nothing is kept when no packet arrived).
+// - The file gets the data of every accepted packet, padding of the last block included. It is
+//   written through the output facility: the target appears, complete, only after a successful
+//   transfer. After a failure an earlier file at the target is left as it was, and the packets
+//   accepted so far are kept beside it as "NAME.partial" (nothing is kept when no packet came).
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "FlashReceiver.h"
 #include "LinkPort.h"
 #include "LinkPrompt.h"
-
-uint16_t Crc16(const uint8_t* data, size_t length);
 
 enum class ReceiveEnd {
   kEot,                  // success
@@ -51,6 +37,7 @@ enum class ReceiveEnd {
 struct ReceiveReport {
   ReceiveEnd end = ReceiveEnd::kNoStart;
   int packets = 0;              // accepted packets
+  int repeats = 0;              // repeated packets acknowledged and not written
   long long bytes = 0;          // bytes taken from the line, headers and rejected packets included
   long long dataBytes = 0;      // bytes of accepted packets, the file's length
   long long requiredBytes = 0;  // for kEndedEarly: the length the file's header declares
@@ -67,11 +54,12 @@ struct ReceiveReport {
 long long RequiredLogLength(const uint8_t* head, size_t headSize, long long fileLength);
 
 // Requests Flash File `fileNumber` (1-based) and writes it to `path` (UTF-8). `version` is the
-// instrument's identification text, for the format marker. Nonzero only after EOT with a
-// complete file in place.
+// instrument's identification text, for the format marker; `expectedBytes` the entry's size
+// when its directory line gives one (0: unknown), for the progress bar. Nonzero only after EOT
+// with a complete file in place.
 int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
                      const std::string& version, LinkPrompt& prompt,
-                     ReceiveReport* report = nullptr);
+                     ReceiveReport* report = nullptr, long long expectedBytes = 0);
 
 // "Why it ended" in a sentence, for messages of headless callers.
 std::string DescribeReceiveEnd(const ReceiveReport& report);

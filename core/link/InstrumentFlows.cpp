@@ -1,6 +1,5 @@
 #include "InstrumentFlows.h"
 
-#include "FlashDirectory.h"
 #include "InstrumentProtocol.h"
 #include "SerialIo.h"
 #include "SerialLinkPort.h"
@@ -27,30 +26,93 @@ class WaitCursor {
   bool on_ = false;
 };
 
-struct ProgressWindow {
-  std::unique_ptr<LinkProgress> window;
-  bool up = false;
-  void Create(bool withCancel) { up = window && window->Create(withCancel); }
-  void SetText(const std::string& text) {
-    if (up) window->SetText(text);
+// One instrument command from the port dialog to the closed port: the wait cursor, the progress
+// window (which keeps painting while the line is waited on) and the port.
+class Session {
+ public:
+  Session(ComSettings& settings, LinkPrompt& prompt, const LinkServices& services)
+      : settings(settings),
+        prompt(prompt),
+        services_(services),
+        wait(prompt),
+        window_(prompt.NewProgress()) {}
+  ~Session() { Close(); }
+
+  // The port dialog and the port; on success the progress window is up with `text`.
+  bool Open(LinkFault& fault, const char* text) {
+    port = OpenComPort(settings, prompt, services_, &fault);
+    if (!port) return false;
+    up_ = window_ && window_->Create(false);
+    SetText(text);
+    port->SetWaitHook([this] { Pump(); });
+    return true;
+  }
+  void Close() {
+    if (port) port->SetWaitHook(nullptr);
+    CloseComPort(port);
+  }
+  void SetText(const char* text) {
+    if (up_) window_->SetText(text);
+    Pump();
   }
   void Show() {
-    if (up) window->Show();
+    if (up_) window_->Show();
   }
   void Hide() {
-    if (up) window->Hide();
+    if (up_) window_->Hide();
   }
+  void Pump() {
+    if (up_) window_->PeekAndPump();
+  }
+  // A failure message; when the port itself has failed, its name and the system's reason first.
+  LinkFault Fail(LinkFault fault) {
+    const std::string reason = port ? port->FailureReason() : std::string();
+    if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
+    prompt.ShowMessage(FaultMessage(fault), true);
+    return fault;
+  }
+
+  ComSettings& settings;
+  LinkPrompt& prompt;
+  std::unique_ptr<LinkPort> port;
+
+ private:
+  const LinkServices& services_;
+
+ public:
+  WaitCursor wait;
+
+ private:
+  std::unique_ptr<LinkProgress> window_;
+  bool up_ = false;
 };
 
-// A failure message; when the port itself has failed, its name and the system's reason first.
-void ShowFailure(LinkPrompt& prompt, const std::string& text, LinkPort* port,
-                 const ComSettings& settings) {
-  const std::string reason = port ? port->FailureReason() : std::string();
-  if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
-  prompt.ShowMessage(text, true);
+// Identification, then the directory; the progress texts and messages of both.
+LinkFault IdentifyAndReadDirectory(Session& s, std::string& version, FlashDirectory& directory) {
+  if (!ReadVersion(s.port.get(), version)) return s.Fail(LinkFault::kNoInstrument);
+  s.SetText(link_text::kRetrievingDirectory);
+  std::string text;
+  switch (ReadFlashDirectory(s.port.get(), text)) {
+    case DirectoryResult::kWriteFailed:
+      return s.Fail(LinkFault::kDirectoryNotSent);
+    case DirectoryResult::kNoReply:
+      return s.Fail(LinkFault::kNoDirectory);
+    case DirectoryResult::kOk:
+      break;
+  }
+  directory = SplitFlashDirectory(text);
+  return LinkFault::kNone;
 }
 
 }  // namespace
+
+bool LinkPrompt::EditRecord(ConfigRecord& record, const std::string& version, bool& setClock) {
+  ConfigDialogValues values = LoadConfigDialogValues(record, version);
+  if (!EditConfiguration(values)) return false;
+  StoreConfigDialogValues(values, record);
+  setClock = values.updateClock;
+  return true;
+}
 
 LinkServices SystemLinkServices() {
   LinkServices services;
@@ -60,96 +122,89 @@ LinkServices SystemLinkServices() {
 }
 
 std::unique_ptr<LinkPort> OpenComPort(ComSettings& settings, LinkPrompt& prompt,
-                                      const LinkServices& services) {
+                                      const LinkServices& services, LinkFault* fault) {
+  LinkFault local = LinkFault::kNone;
+  LinkFault& f = fault ? *fault : local;
   if (!settings.EnumerateComPorts(services.findPorts())) {
-    prompt.ShowMessage("No COM Ports Detected", true);
+    f = LinkFault::kNoPorts;
+    prompt.ShowMessage(FaultMessage(f), true);
     return nullptr;
   }
-  if (!prompt.ChoosePort(settings)) return nullptr;
+  if (!prompt.ChoosePort(settings)) {
+    f = LinkFault::kPortNotChosen;
+    return nullptr;
+  }
   std::string error;
   bool openFailed = false;
   std::unique_ptr<LinkPort> port =
       services.openPort(settings.PortName(), settings.Line(), error, openFailed);
   if (!port) {
+    f = openFailed ? LinkFault::kCannotOpen : LinkFault::kCannotConfigure;
     prompt.Detail(settings.PortName() + ": " + (error.empty() ? "unknown error" : error));
-    if (openFailed) prompt.ShowMessage("Could not open the COM Port", true);
+    if (openFailed) prompt.ShowMessage(FaultMessage(f), true);
   }
   return port;
+}
+
+DirectoryOutcome ReadDirectory(ComSettings& settings, LinkPrompt& prompt,
+                               const LinkServices& services) {
+  DirectoryOutcome outcome;
+  Session s(settings, prompt, services);
+  if (!s.Open(outcome.fault, link_text::kInitiate)) return outcome;
+  outcome.fault = IdentifyAndReadDirectory(s, outcome.version, outcome.directory);
+  return outcome;
 }
 
 DownloadOutcome DownloadFlashFile(ComSettings& settings, LinkPrompt& prompt,
                                   const LinkServices& services, std::string& firmwareVersion) {
   DownloadOutcome outcome;
-  WaitCursor wait(prompt);
-  ProgressWindow progress{prompt.NewProgress()};
-  std::unique_ptr<LinkPort> port = OpenComPort(settings, prompt, services);
-  if (!port) return outcome;
-
-  progress.Create(false);
-  progress.SetText("Initiate communication with device...");
-  std::string version = firmwareVersion;
-  const int identified = ReadVersion(port.get(), version);
-  firmwareVersion = version;
-  if (!identified) {
-    ShowFailure(prompt, "Failed to communicate with a 57x device", port.get(), settings);
-  } else {
-    progress.SetText("Retrieving Flash File Directory from device...");
-    std::string text;
-    if (!WriteCommand("RLD", port.get())) {
-      ShowFailure(prompt, "Error while sending initial command", port.get(), settings);
-    } else if (!ReadFlashDirectoryReply(port.get(), text)) {
-      ShowFailure(prompt, "Couldn't read Flash File Directory", port.get(), settings);
-    } else {
-      const FlashDirectory directory = SplitFlashDirectory(text);
-      progress.Hide();
-      wait.End();
-      int index = -1;
-      if (prompt.ChooseFlashFile(directory, index, outcome.path)) {
-        outcome.attempted = true;
-        outcome.received = ReceiveFlashFile(port.get(), index + 1, outcome.path, firmwareVersion,
-                                            prompt, &outcome.report) != 0;
-      }
-    }
-  }
-  CloseComPort(port);
+  Session s(settings, prompt, services);
+  if (!s.Open(outcome.fault, link_text::kInitiate)) return outcome;
+  FlashDirectory directory;
+  outcome.fault = IdentifyAndReadDirectory(s, firmwareVersion, directory);
+  if (outcome.fault != LinkFault::kNone) return outcome;
+  s.Hide();
+  s.wait.End();
+  int index = -1;
+  if (!prompt.ChooseFlashFile(directory, index, outcome.path)) return outcome;
+  outcome.attempted = true;
+  const size_t entry = static_cast<size_t>(index);
+  const long long size =
+      entry < directory.entries.size() ? EntrySizeFromLine(directory.entries[entry]) : 0;
+  outcome.received = ReceiveFlashFile(s.port.get(), index + 1, outcome.path, firmwareVersion,
+                                      prompt, &outcome.report, size) != 0;
   return outcome;
 }
 
-void ConfigureDevice(ComSettings& settings, LinkPrompt& prompt, const LinkServices& services) {
-  WaitCursor wait(prompt);
-  ProgressWindow progress{prompt.NewProgress()};
-  std::unique_ptr<LinkPort> port = OpenComPort(settings, prompt, services);
-  if (!port) return;
-
-  progress.Create(false);
-  progress.SetText("Initiate communication with device...");
-  std::string version;
-  ConfigRecord record{};
-  if (!ReadVersion(port.get(), version)) {
-    ShowFailure(prompt, "Failed to communicate with a 57x device", port.get(), settings);
-  } else {
-    progress.SetText("Retrieving current configuration from the device...");
-    if (!ReadConfiguration(port.get(), record)) {
-      ShowFailure(prompt, "Failed to read configuration", port.get(), settings);
-    } else {
-      ConfigDialogValues values = LoadConfigDialogValues(record, version);
-      progress.Hide();
-      wait.End();
-      if (prompt.EditConfiguration(values)) {
-        StoreConfigDialogValues(values, record);
-        wait.Begin();
-        progress.SetText("Sending new configuration to the device...");
-        progress.Show();
-        const int written = WriteConfiguration(port.get(), record, values.updateClock);
-        progress.Hide();
-        wait.End();
-        if (written) {
-          prompt.ShowMessage("Updated Device Configuration", false);
-        } else {
-          ShowFailure(prompt, "Error updating configuration", port.get(), settings);
-        }
-      }
-    }
+ConfigureOutcome ConfigureDevice(ComSettings& settings, LinkPrompt& prompt,
+                                 const LinkServices& services) {
+  ConfigureOutcome outcome;
+  Session s(settings, prompt, services);
+  if (!s.Open(outcome.fault, link_text::kInitiate)) return outcome;
+  if (!ReadVersion(s.port.get(), outcome.version)) {
+    outcome.fault = s.Fail(LinkFault::kNoInstrument);
+    return outcome;
   }
-  CloseComPort(port);
+  s.SetText(link_text::kRetrievingConfig);
+  ConfigRecord record{};
+  if (!ReadConfiguration(s.port.get(), record)) {
+    outcome.fault = s.Fail(LinkFault::kConfigReadFailed);
+    return outcome;
+  }
+  s.Hide();
+  s.wait.End();
+  bool setClock = true;
+  if (!prompt.EditRecord(record, outcome.version, setClock)) return outcome;
+  s.wait.Begin();
+  s.SetText(link_text::kSendingConfig);
+  s.Show();
+  outcome.written = WriteConfiguration(s.port.get(), record, setClock) != 0;
+  s.Hide();
+  s.wait.End();
+  if (!outcome.written) {
+    outcome.fault = s.Fail(LinkFault::kConfigWriteFailed);
+  } else {
+    prompt.ShowMessage(link_text::kConfigUpdated, false);
+  }
+  return outcome;
 }

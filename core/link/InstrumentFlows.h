@@ -1,7 +1,9 @@
 #pragma once
-// The two instrument commands as flows over LinkPrompt: choosing and opening the port, then
-// either downloading a Flash File or reading, editing and writing the configuration. The desktop
-// program and the command-line tool run the same flows with their own prompts.
+// The instrument commands as flows over LinkPrompt, written once for the desktop program and
+// the command-line tool: choosing and opening the port, identification, then the directory, a
+// download, or reading, editing and writing the configuration. Each flow shows its messages
+// through the prompt at the moment the command reaches them (the texts are in LinkMessages.h)
+// and returns what happened as a value, for the caller to act on or print.
 
 #include <functional>
 #include <memory>
@@ -9,7 +11,9 @@
 #include <vector>
 
 #include "ComSettings.h"
+#include "FlashDirectory.h"
 #include "FlashReceive.h"
+#include "LinkMessages.h"
 #include "LinkPort.h"
 #include "LinkPrompt.h"
 
@@ -24,13 +28,25 @@ struct LinkServices {
 LinkServices SystemLinkServices();
 
 // Enumerates, lets the user choose, opens and configures. Null when there is no port, the user
-// cancelled or the port could not be opened or configured (messages shown inside).
+// cancelled or the port could not be opened or configured (messages shown inside); `fault`
+// then says which.
 std::unique_ptr<LinkPort> OpenComPort(ComSettings& settings, LinkPrompt& prompt,
-                                      const LinkServices& services);
+                                      const LinkServices& services, LinkFault* fault = nullptr);
+
+struct DirectoryOutcome {
+  LinkFault fault = LinkFault::kNone;
+  std::string version;  // the identification text, also when it failed
+  FlashDirectory directory;
+};
+
+// Identification and directory, then the port is closed.
+DirectoryOutcome ReadDirectory(ComSettings& settings, LinkPrompt& prompt,
+                               const LinkServices& services);
 
 struct DownloadOutcome {
-  bool received = false;   // the transfer ended with EOT: open `path`
-  bool attempted = false;  // the receive ran (a partial file may be on disk)
+  LinkFault fault = LinkFault::kNone;  // a fault before the receive
+  bool received = false;               // the transfer ended with EOT: open `path`
+  bool attempted = false;              // the receive ran (a partial file may be on disk)
   std::string path;
   ReceiveReport report;
 };
@@ -40,5 +56,13 @@ struct DownloadOutcome {
 DownloadOutcome DownloadFlashFile(ComSettings& settings, LinkPrompt& prompt,
                                   const LinkServices& services, std::string& firmwareVersion);
 
-// Configure: identification, read, dialog, write (with the clock when the dialog says so).
-void ConfigureDevice(ComSettings& settings, LinkPrompt& prompt, const LinkServices& services);
+struct ConfigureOutcome {
+  LinkFault fault = LinkFault::kNone;
+  std::string version;
+  bool written = false;  // the edited record reached the instrument
+};
+
+// Configure: identification, read, edit (LinkPrompt::EditRecord), write (with the clock when the
+// editor says so).
+ConfigureOutcome ConfigureDevice(ComSettings& settings, LinkPrompt& prompt,
+                                 const LinkServices& services);

@@ -4,7 +4,9 @@
 // tests use an in-memory peer running in virtual time.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 // Calendar time of the computer, for the instrument's clock command.
 struct LocalDateTime {
@@ -45,4 +47,34 @@ class LinkPort {
   virtual std::string FailureReason() const { return {}; }
   virtual void PurgeOutput() = 0;
   virtual LinkClock& Clock() = 0;
+
+  // Called again and again while an exchange waits on the line, at least every 20 ms: the
+  // desktop program lets its progress window paint and notices Cancel there.
+  void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+  const std::function<void()>& WaitHook() const { return waitHook_; }
+  void Waiting() {
+    if (waitHook_) waitHook_();
+  }
+
+ private:
+  std::function<void()> waitHook_;
+};
+
+// Sets a port's wait hook for one scope and puts the previous one back at its end.
+class WaitHookScope {
+ public:
+  WaitHookScope(LinkPort* port, std::function<void()> hook) : port_(port) {
+    if (port_ == nullptr) return;
+    previous_ = port_->WaitHook();
+    port_->SetWaitHook(std::move(hook));
+  }
+  ~WaitHookScope() {
+    if (port_ != nullptr) port_->SetWaitHook(std::move(previous_));
+  }
+  WaitHookScope(const WaitHookScope&) = delete;
+  WaitHookScope& operator=(const WaitHookScope&) = delete;
+
+ private:
+  LinkPort* port_;
+  std::function<void()> previous_;
 };

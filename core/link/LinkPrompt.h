@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "TransferProgress.h"
+#include "config/ConfigRecord.h"
+
 class ComSettings;
 struct FlashDirectory;
 struct ConfigDialogValues;
@@ -25,6 +28,8 @@ class LinkProgress {
   // Lets the user interface run for a moment; a Cancel click is noticed here.
   virtual void PeekAndPump() = 0;
   virtual bool Cancelled() const = 0;
+  // A download's numbers, beside the text: a progress bar, data bytes, percentage, time left.
+  virtual void SetTransfer(const TransferProgress& /*progress*/) {}
 };
 
 class LinkPrompt {
@@ -34,14 +39,19 @@ class LinkPrompt {
   // The wait cursor; calls nest, EndWait restores the cursor BeginWait replaced.
   virtual void BeginWait() = 0;
   virtual void EndWait() = 0;
-  // The "Configure COM Port" step: presents the lists and current choices of `settings`; on
-  // "Connect" stores the choices in it (ComSettings::StoreChoice) and returns true.
+  // The "Configure COM Port" step: offers the ports of `settings` (preselecting its portIndex)
+  // and its line; on "Connect" stores the choice in it (ComSettings::StoreChoice) and returns
+  // true.
   virtual bool ChoosePort(ComSettings& settings) = 0;
   // The "Flash File Directory" step with its save dialog: on OK gives the chosen entry's index
   // (0-based) and the path to save to.
   virtual bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) = 0;
   // The "Configure Device" dialog: true on "Update" with the edited values.
   virtual bool EditConfiguration(ConfigDialogValues& values) = 0;
+  // The configuration read from the instrument, to be changed before it goes back: true to write
+  // it, with the clock when `setClock` is set. By default the record goes through the "Configure
+  // Device" dialog (EditConfiguration); the command-line tool changes named fields instead.
+  virtual bool EditRecord(ConfigRecord& record, const std::string& version, bool& setClock);
   // A message box; `failure` selects the exclamation icon.
   virtual void ShowMessage(const std::string& text, bool failure) = 0;
   // Why a step failed, in more words than the message box gives (port errors, file errors).

@@ -5,6 +5,7 @@ namespace {
 // Polling the input queue sleeps this long between looks instead of spinning; the observable
 // timing stays within the one-second clock's resolution.
 constexpr int kPollSleepMs = 1;
+constexpr int kPollsPerWaitHook = 10;
 constexpr int64_t kQuietSeconds = 5;
 
 int HexValue(uint8_t ch) {
@@ -21,11 +22,13 @@ int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo, int stopByte
   LinkClock& clock = port->Clock();
 
   const int64_t start = clock.Seconds();
+  int polls = 0;
   for (;;) {
     const int waiting = port->BytesWaiting();
     if (waiting < 0) return 0;  // the port has failed: nothing will come
     if (waiting > 0 || clock.Seconds() >= start + kQuietSeconds) break;
     clock.Sleep(kPollSleepMs);
+    if (++polls % kPollsPerWaitHook == 0) port->Waiting();
   }
 
   int64_t deadline = clock.Seconds() + kQuietSeconds;

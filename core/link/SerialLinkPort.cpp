@@ -21,6 +21,9 @@ constexpr int kReadTimeoutMs = 250;
 constexpr int kWriteTimeoutMs = 500;
 constexpr int kQuietMs = 60;
 constexpr int kStaleInputLimitMs = 1000;
+// Waits on the line are cut into slices this long, between which the wait hook runs (the
+// desktop program's progress window paints and notices Cancel there).
+constexpr int kWaitSliceMs = 20;
 
 // Errors after which the port gives nothing more: the device is gone (an unplugged adapter, a
 // closed pseudo-terminal), or reading or writing it fails outright.
@@ -74,10 +77,11 @@ class SerialLinkPort final : public LinkPort {
     while (port_.bytesAvailable() < count) {
       const qint64 left = kReadTimeoutMs - timer.elapsed();
       if (left <= 0) break;
-      if (!port_.waitForReadyRead(static_cast<int>(left))) {
+      if (!port_.waitForReadyRead(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
         if (IsFatal()) return -1;
         port_.clearError();  // the time-out, or a line error: wait out what is left
       }
+      Waiting();
     }
     const qint64 n = port_.read(reinterpret_cast<char*>(buffer),
                                 std::min<qint64>(count, port_.bytesAvailable()));
@@ -93,10 +97,11 @@ class SerialLinkPort final : public LinkPort {
     while (port_.bytesToWrite() > 0) {
       const qint64 left = kWriteTimeoutMs - timer.elapsed();
       if (left <= 0) break;
-      if (!port_.waitForBytesWritten(static_cast<int>(left))) {
+      if (!port_.waitForBytesWritten(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
         if (IsFatal()) return -1;
         port_.clearError();
       }
+      Waiting();
     }
     const qint64 pending = port_.bytesToWrite();
     if (pending > 0) {
@@ -122,8 +127,9 @@ class SerialLinkPort final : public LinkPort {
     timer.start();
     while (port_.bytesToWrite() > 0 && timer.elapsed() < milliseconds) {
       port_.waitForBytesWritten(
-          static_cast<int>(std::max<qint64>(1, milliseconds - timer.elapsed())));
+          static_cast<int>(std::clamp<qint64>(milliseconds - timer.elapsed(), 1, kWaitSliceMs)));
       if (IsFatal()) return false;
+      Waiting();
     }
     if (port_.bytesToWrite() > 0) return false;
 #if defined(Q_OS_UNIX)
@@ -134,6 +140,7 @@ class SerialLinkPort final : public LinkPort {
       if (queued <= 0) return true;
       if (timer.elapsed() >= milliseconds) return false;
       SystemLinkClock().Sleep(2);
+      Waiting();
     }
 #elif defined(Q_OS_WIN)
     return FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle())) != 0;

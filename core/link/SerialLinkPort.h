@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ComSettings.h"
+#include "LineSettings.h"
 #include "LinkPort.h"
 
 // Port names for the port list: on Windows the COM1..COM32 that can be opened; elsewhere the

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -107,11 +108,23 @@ bool CProgressWnd::Build(bool withCancel) {
 
 void CProgressWnd::Layout() {
   const QFontMetrics metrics(m_pWindow->font());
-  const QString measured = m_strText.isEmpty() ? QStringLiteral(" ") : m_strText;
-  QRect text =
-      metrics.boundingRect(QRect(kMargin, kMargin, 0, 0), Qt::AlignLeft | Qt::AlignTop, measured);
-  text.setWidth(kTextWidth);
-  text.setHeight(2 * text.height());  // room for a second line
+  if (!m_textRect.isValid()) {
+    const QString measured = m_strText.isEmpty() ? QStringLiteral(" ") : m_strText;
+    m_textRect =
+        metrics.boundingRect(QRect(kMargin, kMargin, 0, 0), Qt::AlignLeft | Qt::AlignTop, measured);
+    m_textRect.setWidth(kTextWidth);
+    m_textRect.setHeight(2 * m_textRect.height());  // room for a second line
+  }
+  const QRect text = m_textRect;
+  int bottom = text.bottom();
+  if (m_pBar != nullptr) {
+    const QRect bar(text.left(), bottom + 1 + kMargin, text.width(), m_pBar->sizeHint().height());
+    const QRect line(text.left(), bar.bottom() + 1 + kMargin / 2, text.width(),
+                     metrics.lineSpacing());
+    m_pBar->setGeometry(bar);
+    m_pTransferText->setGeometry(line);
+    bottom = line.bottom();
+  }
 
   const int edge =
       m_pWindow->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_pWindow) + 1;
@@ -120,10 +133,10 @@ void CProgressWnd::Layout() {
     const QSize label = metrics.size(Qt::TextSingleLine, m_strCancel + QStringLiteral("  "));
     QSize size(label.width() + 4 * edge, label.height() + 3 * edge);
     size = size.expandedTo(m_pCancelButton->sizeHint());
-    button = QRect(text.right() + 1 - size.width(), text.bottom() + 1 + kMargin, size.width(),
-                   size.height());
+    button =
+        QRect(text.right() + 1 - size.width(), bottom + 1 + kMargin, size.width(), size.height());
   }
-  int height = text.height() + 2 * kMargin;
+  int height = bottom + 1 + kMargin;
   if (button.isValid()) height += button.height() + kMargin;
   m_pWindow->setFixedSize(text.width() + 2 * kMargin, height);
   m_pText->setGeometry(text);
@@ -147,6 +160,45 @@ void CProgressWnd::SetText(const QString& text) {
   if (!m_pWindow) return;
   m_strText = text.left(kMaxText);
   m_pText->setText(m_strText);
+}
+
+void CProgressWnd::SetTransfer(const TransferProgress& progress) {
+  if (!m_pWindow) return;
+  if (m_pBar == nullptr) {
+    m_pBar = new QProgressBar(m_pWindow);
+    m_pBar->setObjectName(QStringLiteral("progressBar"));
+    m_pBar->setTextVisible(false);
+    m_pTransferText = new QLabel(m_pWindow);
+    m_pTransferText->setObjectName(QStringLiteral("progressData"));
+    m_pTransferText->setTextFormat(Qt::PlainText);
+    Layout();
+    m_pBar->show();
+    m_pTransferText->show();
+  }
+  const int percent = PercentDone(progress);
+  if (percent < 0) {
+    m_pBar->setRange(0, 0);  // the size is not known: a busy bar
+  } else {
+    m_pBar->setRange(0, 100);
+    m_pBar->setValue(percent);
+  }
+  m_pTransferText->setText(FormatTransfer(progress));
+}
+
+QString CProgressWnd::TransferText() const {
+  return m_pTransferText != nullptr ? m_pTransferText->text() : QString();
+}
+
+QString CProgressWnd::FormatTransfer(const TransferProgress& progress) {
+  const int percent = PercentDone(progress);
+  QString text = percent < 0 ? QStringLiteral("%1 bytes").arg(progress.dataBytes)
+                             : QStringLiteral("%1 of %2 bytes (%3 %)")
+                                   .arg(progress.dataBytes)
+                                   .arg(progress.expectedBytes)
+                                   .arg(percent);
+  const long long left = SecondsLeft(progress);
+  if (left >= 0) text += QStringLiteral(", about %1 s left").arg(left);
+  return text;
 }
 
 void CProgressWnd::Show() {
@@ -184,7 +236,10 @@ void CProgressWnd::Destroy() {
   }
   m_pWindow = nullptr;
   m_pText = nullptr;
+  m_pBar = nullptr;
+  m_pTransferText = nullptr;
   m_pCancelButton = nullptr;
+  m_textRect = QRect();
   m_bVisible = false;
   m_bModal = false;
 }

@@ -9,8 +9,13 @@
 #include <QPointer>
 #include <QString>
 
+#include <QRect>
+
+#include "TransferProgress.h"
+
 class QFrame;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QWidget;
 
@@ -25,6 +30,10 @@ class CProgressWnd : public QObject {
   bool Create(QWidget* parent = nullptr, bool withCancel = false);
   // At most 511 characters are kept; the layout made by Create does not change.
   void SetText(const QString& text);
+  // A download's numbers under the text: a progress bar (a busy bar when the size is not known)
+  // and the data received. The first call adds them and makes the window taller; later calls
+  // only update them. Nothing happens when the window does not exist.
+  void SetTransfer(const TransferProgress& progress);
   void Show();
   void Hide();
   // Lets queued events run (repaints, the Cancel click) without waiting for new ones.
@@ -37,6 +46,10 @@ class CProgressWnd : public QObject {
   QWidget* Window() const;
   QPushButton* CancelButton() const { return m_pCancelButton; }
   QString Text() const { return m_strText; }
+  QProgressBar* ProgressBar() const { return m_pBar; }
+  QString TransferText() const;
+  // "12800 of 60000 bytes (21 %), about 40 s left"; "12800 bytes" when the size is not known.
+  static QString FormatTransfer(const TransferProgress& progress);
 
   static constexpr int kMaxText = 511;
 
@@ -48,6 +61,9 @@ class CProgressWnd : public QObject {
   QPointer<QWidget> m_pParent;
   QPointer<QFrame> m_pWindow;
   QLabel* m_pText = nullptr;
+  QProgressBar* m_pBar = nullptr;
+  QLabel* m_pTransferText = nullptr;
+  QRect m_textRect;  // measured once, when the window is built
   QPushButton* m_pCancelButton = nullptr;
   bool m_bWithCancel = false;
   bool m_bCancelled = false;

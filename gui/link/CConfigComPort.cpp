@@ -8,13 +8,22 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ComSettings.h"
-
 namespace {
-constexpr std::array<int, CConfigComPort::kSettingCount> kDefaults = {
-    ComSettings::kDefaultPortIndex, ComSettings::kDefaultBaudIndex,
-    ComSettings::kDefaultDataBitsIndex, ComSettings::kDefaultParityIndex,
-    ComSettings::kDefaultStopBitsIndex};
+// The entries each box starts on when nothing else is preset: the first port, 9600, 8, None, 1.
+constexpr std::array<int, CConfigComPort::kSettingCount> kDefaults = {0, 3, 1, 0, 0};
+
+template <class T, size_t N>
+int IndexOf(const T (&values)[N], T value) {
+  for (size_t i = 0; i < N; ++i) {
+    if (values[i] == value) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+template <class T, size_t N>
+T ValueAt(const T (&values)[N], int index, int fallback) {
+  return values[index >= 0 && static_cast<size_t>(index) < N ? index : fallback];
+}
 constexpr const char* kLabels[] = {"COM &Port", "&Baud Rate", "&Data Bits", "P&arity",
                                    "&Stop Bits"};
 constexpr const char* kNames[] = {"port", "baudRate", "dataBits", "parity", "stopBits"};
@@ -23,6 +32,12 @@ constexpr const char* kNames[] = {"port", "baudRate", "dataBits", "parity", "sto
 CConfigComPort::CConfigComPort(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Configure COM Port"));
   setObjectName(QStringLiteral("CConfigComPort"));
+
+  for (int baud : kLineBaudRates) m_choices[kBaudRate].append(QString::number(baud));
+  for (int bits : kLineDataBits) m_choices[kDataBits].append(QString::number(bits));
+  for (LineParity parity : kLineParities)
+    m_choices[kParity].append(QLatin1String(ParityName(parity)));
+  for (int bits : kLineStopBits) m_choices[kStopBits].append(QString::number(bits));
 
   auto* grid = new QGridLayout;
   for (int s = 0; s < kSettingCount; ++s) {
@@ -67,12 +82,25 @@ CConfigComPort::CConfigComPort(QWidget* parent) : QDialog(parent) {
   layout->addLayout(right);
 }
 
-void CConfigComPort::SetChoices(Setting setting, const QStringList& choices) {
-  m_choices[setting] = choices;
+void CConfigComPort::SetPorts(const QStringList& ports, int preset) {
+  m_choices[kPort] = ports;
+  m_preset[kPort] = preset;
 }
 
-void CConfigComPort::SetPreset(Setting setting, int index) {
-  m_preset[setting] = index;
+void CConfigComPort::SetLine(const LineSettings& line) {
+  m_preset[kBaudRate] = IndexOf(kLineBaudRates, line.baudRate);
+  m_preset[kDataBits] = IndexOf(kLineDataBits, line.dataBits);
+  m_preset[kParity] = IndexOf(kLineParities, line.parity);
+  m_preset[kStopBits] = IndexOf(kLineStopBits, line.stopBits);
+}
+
+LineSettings CConfigComPort::GetLine() const {
+  LineSettings line;
+  line.baudRate = ValueAt(kLineBaudRates, m_selection[kBaudRate], kDefaults[kBaudRate]);
+  line.dataBits = ValueAt(kLineDataBits, m_selection[kDataBits], kDefaults[kDataBits]);
+  line.parity = ValueAt(kLineParities, m_selection[kParity], kDefaults[kParity]);
+  line.stopBits = ValueAt(kLineStopBits, m_selection[kStopBits], kDefaults[kStopBits]);
+  return line;
 }
 
 void CConfigComPort::showEvent(QShowEvent* event) {

@@ -1,10 +1,13 @@
 #pragma once
 // "Configure COM Port": the port and its line settings, each chosen from a list. Text typed into
 // the edit fields of the four line-setting boxes does not count; only a choice from a list does.
+// The lists and their defaults (first port, 9600, 8, None, 1) are this dialog's.
 
 #include <QDialog>
 #include <QStringList>
 #include <array>
+
+#include "LineSettings.h"
 
 class QComboBox;
 
@@ -15,11 +18,13 @@ class CConfigComPort : public QDialog {
 
   explicit CConfigComPort(QWidget* parent = nullptr);
 
-  void SetChoices(Setting setting, const QStringList& choices);
-  // -1: the dialog's default (first port, 9600, 8, None, 1).
-  void SetPreset(Setting setting, int index);
-  // The index chosen when the dialog ended with "Connect".
-  int GetSelection(Setting setting) const { return m_selection[setting]; }
+  // The ports found and the one to preselect (-1: the first).
+  void SetPorts(const QStringList& ports, int preset);
+  // The line to preselect; the port field is not used.
+  void SetLine(const LineSettings& line);
+  // After "Connect": the index of the chosen port, and the chosen line (its port field empty).
+  int GetPortIndex() const { return m_selection[kPort]; }
+  LineSettings GetLine() const;
 
   QComboBox* Box(Setting setting) const { return m_boxes[setting]; }
 

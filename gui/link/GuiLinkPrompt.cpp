@@ -7,6 +7,7 @@
 #include "CFlashFileDirectory.h"
 #include "ComSettings.h"
 #include "FlashDirectory.h"
+#include "LineSettings.h"
 #include "app/CProgressWnd.h"
 #include "app/MessageBox.h"
 #include "config/CConfigUnit.h"
@@ -22,6 +23,7 @@ class ProgressAdapter : public LinkProgress {
   void Hide() override { m_window.Hide(); }
   void PeekAndPump() override { m_window.PeekAndPump(); }
   bool Cancelled() const override { return m_window.Cancelled(); }
+  void SetTransfer(const TransferProgress& progress) override { m_window.SetTransfer(progress); }
 
  private:
   QPointer<QWidget> m_pParent;
@@ -74,21 +76,10 @@ void GuiLinkPrompt::EndWait() {
 bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   CursorPause pause(m_nWaits);
   CConfigComPort dialog(m_pMainWindow);
-  dialog.SetChoices(CConfigComPort::kPort, ToList(settings.ports));
-  dialog.SetChoices(CConfigComPort::kBaudRate, ToList(settings.baudRates));
-  dialog.SetChoices(CConfigComPort::kDataBits, ToList(settings.dataBits));
-  dialog.SetChoices(CConfigComPort::kParity, ToList(settings.parities));
-  dialog.SetChoices(CConfigComPort::kStopBits, ToList(settings.stopBits));
-  dialog.SetPreset(CConfigComPort::kPort, settings.portIndex);
-  dialog.SetPreset(CConfigComPort::kBaudRate, settings.baudIndex);
-  dialog.SetPreset(CConfigComPort::kDataBits, settings.dataBitsIndex);
-  dialog.SetPreset(CConfigComPort::kParity, settings.parityIndex);
-  dialog.SetPreset(CConfigComPort::kStopBits, settings.stopBitsIndex);
+  dialog.SetPorts(ToList(settings.ports), settings.portIndex);
+  dialog.SetLine(settings.Line());
   if (dialog.exec() != QDialog::Accepted) return false;
-  settings.StoreChoice(
-      dialog.GetSelection(CConfigComPort::kPort), dialog.GetSelection(CConfigComPort::kBaudRate),
-      dialog.GetSelection(CConfigComPort::kDataBits), dialog.GetSelection(CConfigComPort::kParity),
-      dialog.GetSelection(CConfigComPort::kStopBits));
+  settings.StoreChoice(dialog.GetPortIndex(), dialog.GetLine());
   return true;
 }
 

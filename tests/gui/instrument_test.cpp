@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -201,6 +202,67 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
+// Watches the progress window while a command runs: the longest time the event loop did not run
+// while the window was up, and the texts the window painted, in order.
+class ProgressProbe : public QObject {
+ public:
+  ProgressProbe() {
+    qApp->installEventFilter(this);
+    m_clock.start();
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Look(); });
+    m_timer.start();
+  }
+  qint64 LongestStall() const { return m_longest; }
+  QStringList Painted() const { return m_painted; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && watched->objectName() == QLatin1String("progressText")) {
+      const QString text = static_cast<QLabel*>(watched)->text();
+      if (!text.isEmpty() && (m_painted.isEmpty() || m_painted.back() != text)) m_painted << text;
+    }
+    return false;
+  }
+
+ private:
+  void Look() {
+    QLabel* label = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* text = w->findChild<QLabel*>(QStringLiteral("progressText"));
+      if (text != nullptr && w->isVisible()) label = text;
+    }
+    const qint64 now = m_clock.elapsed();
+    if (label == nullptr) {
+      m_last = -1;
+      return;
+    }
+    if (m_last >= 0) m_longest = std::max(m_longest, now - m_last);
+    m_last = now;
+  }
+
+  QTimer m_timer;
+  QElapsedTimer m_clock;
+  qint64 m_last = -1, m_longest = 0;
+  QStringList m_painted;
+};
+
+// meterlog2-cli run to its end; its failure messages ("meterlog2-cli: ..." lines).
+QStringList CliFailures(const QStringList& args) {
+  QProcess cli;
+  // The command-line tool of the same build as the simulator.
+  const QString path = QFileInfo(QStringLiteral(METERLOG2_SIM_PATH)).absolutePath() +
+                       QStringLiteral("/../cli/meterlog2-cli");
+  cli.start(path, args);
+  if (!cli.waitForFinished(60000)) return {QStringLiteral("(did not finish)")};
+  QStringList failures;
+  for (const QString& line : QString::fromLocal8Bit(cli.readAllStandardError()).split('\n')) {
+    if (line.startsWith(QLatin1String("meterlog2-cli: ")))
+      failures << line.mid(static_cast<int>(qstrlen("meterlog2-cli: ")));
+  }
+  return failures;
+}
+
 }  // namespace
 
 class InstrumentTest : public QObject {
@@ -294,19 +356,8 @@ class InstrumentTest : public QObject {
 
   void portDialogDefaultsAndTypedText() {
     CConfigComPort dialog;
-    ComSettings settings;
-    settings.FillComOptions();
-    const auto list = [](const std::vector<std::string>& v) {
-      QStringList l;
-      for (const auto& s : v) l << QString::fromStdString(s);
-      return l;
-    };
-    dialog.SetChoices(CConfigComPort::kPort, {"COM3", "COM7"});
-    dialog.SetChoices(CConfigComPort::kBaudRate, list(settings.baudRates));
-    dialog.SetChoices(CConfigComPort::kDataBits, list(settings.dataBits));
-    dialog.SetChoices(CConfigComPort::kParity, list(settings.parities));
-    dialog.SetChoices(CConfigComPort::kStopBits, list(settings.stopBits));
-    dialog.SetPreset(CConfigComPort::kPort, 1);
+    dialog.SetPorts({"COM3", "COM7"}, 1);
+    dialog.SetLine(LineSettings{});  // the first use in a run
     dialog.show();
     QCOMPARE(dialog.Box(CConfigComPort::kPort)->currentText(), QStringLiteral("COM7"));
     QCOMPARE(dialog.Box(CConfigComPort::kBaudRate)->currentText(), QStringLiteral("9600"));
@@ -320,9 +371,26 @@ class InstrumentTest : public QObject {
     baud->lineEdit()->selectAll();
     QTest::keyClicks(baud->lineEdit(), QStringLiteral("57600"));
     QTest::keyClick(baud->lineEdit(), Qt::Key_Return);
-    QCOMPARE(dialog.GetSelection(CConfigComPort::kBaudRate), 5);
     QCOMPARE(baud->count(), 6);
+    dialog.Box(CConfigComPort::kParity)->setCurrentIndex(2);
     dialog.accept();
+    QCOMPARE(dialog.GetPortIndex(), 1);
+    QCOMPARE(QString::fromStdString(dialog.GetLine().LineText()), QStringLiteral("38400/8o1"));
+
+    // The line chosen last is offered again; a value the lists do not hold gives the default.
+    CConfigComPort again;
+    LineSettings line;
+    line.baudRate = 2400;
+    line.dataBits = 7;
+    line.stopBits = 3;
+    again.SetPorts({"COM3"}, -1);
+    again.SetLine(line);
+    again.show();
+    QCOMPARE(again.Box(CConfigComPort::kPort)->currentText(), QStringLiteral("COM3"));
+    QCOMPARE(again.Box(CConfigComPort::kBaudRate)->currentText(), QStringLiteral("2400"));
+    QCOMPARE(again.Box(CConfigComPort::kDataBits)->currentText(), QStringLiteral("7"));
+    QCOMPARE(again.Box(CConfigComPort::kStopBits)->currentText(), QStringLiteral("1"));
+    again.reject();
   }
 
   void downloadSecondOfThreeOpensIt() {
@@ -459,10 +527,78 @@ class InstrumentTest : public QObject {
     QVERIFY(app.InitInstance({}, false));
     Script script;
     ChoosePort(script, sim.Device());
+    ProgressProbe probe;
     app.OnDownloadFlashFile();
     QCOMPARE(TakeMessages(), QStringList{"Couldn't read Flash File Directory"});
     QVERIFY(script.Unexpected().isEmpty());
     QVERIFY(app.GetMainFrame()->isEnabled());
+    // Through the ten silent seconds the window showed what it waits for and kept painting.
+    QVERIFY2(
+        probe.Painted().contains(QStringLiteral("Retrieving Flash File Directory from device...")),
+        qPrintable(probe.Painted().join(" | ")));
+    QVERIFY2(probe.LongestStall() < 100, qPrintable(QString::number(probe.LongestStall())));
+  }
+
+  void progressWindowPaintsWhileASlowInstrumentAnswers() {
+    Sim sim;  // 4800 baud: the configuration read takes seconds
+    QVERIFY(sim.Start({"--baud", "4800", "--state", Fresh("slow.state")}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    Script script;
+    ChoosePort(script, sim.Device());
+    script.OnDialog<CConfigUnit>([](CConfigUnit* dialog) { dialog->reject(); });
+    ProgressProbe probe;
+    QElapsedTimer clock;
+    clock.start();
+    app.OnConfigure();
+    QVERIFY(script.Finished());
+    QVERIFY(clock.elapsed() > 2000);  // the line was slow indeed
+    QVERIFY(TakeMessages().isEmpty());
+    QCOMPARE(probe.Painted(), QStringList({"Initiate communication with device...",
+                                           "Retrieving current configuration from the device..."}));
+    QVERIFY2(probe.LongestStall() < 100, qPrintable(QString::number(probe.LongestStall())));
+  }
+
+  void cliAndDesktopReportTheSameFaultAlike() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    const QString missing = ScratchDir() + QStringLiteral("/no-such-tty");
+    const auto desktop = [&app](const QString& device, bool update) {
+      Script script;
+      ChoosePort(script, device);
+      if (update) {
+        script.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
+          ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
+        });
+      }
+      app.OnConfigure();
+      return TakeMessages();
+    };
+    {
+      Sim sim;
+      QVERIFY(sim.Start({"--fault", "bad-hex", "--state", Fresh("same1.state")}));
+      const QStringList cli = CliFailures({"config", "--port", sim.Device()});
+      QCOMPARE(cli, QStringList{"Failed to read configuration"});
+      QCOMPARE(desktop(sim.Device(), false), cli);
+    }
+    {
+      Sim sim;
+      QVERIFY(sim.Start({"--fault", "wrong-echo", "--state", Fresh("same2.state")}));
+      const QStringList cli = CliFailures({"config", "--port", sim.Device(), "--set", "scale=on"});
+      QCOMPARE(cli, QStringList{"Error updating configuration"});
+      QCOMPARE(desktop(sim.Device(), true), cli);
+    }
+    // A port that cannot be opened: the same words, then the port's name and the system's reason.
+    std::vector<std::string> ports{missing.toStdString()};
+    LinkServices services = SystemLinkServices();
+    services.findPorts = [&ports] { return ports; };
+    app.SetLinkServices(services);
+    const QStringList cli = CliFailures({"config", "--port", missing});
+    QCOMPARE(cli.size(), 2);
+    const QStringList shown = desktop(missing, false);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0], cli[1] + QStringLiteral("\n\n") + cli[0]);
+    QVERIFY(shown[0].startsWith(QLatin1String("Could not open the COM Port\n\n") + missing + ": "));
   }
 
   void configureChangesOnlyWhatWasEdited() {

@@ -163,7 +163,7 @@ class FakePrompt : public LinkPrompt {
 #include "ComSettings.h"
 inline bool FakePrompt::ChoosePort(ComSettings& settings) {
   if (!choosePort) return false;
-  settings.StoreChoice(settings.portIndex < 0 ? 0 : settings.portIndex, 3, 1, 0, 0);
+  settings.StoreChoice(settings.portIndex < 0 ? 0 : settings.portIndex, settings.Line());
   return true;
 }
 

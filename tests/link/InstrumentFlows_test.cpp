@@ -227,21 +227,20 @@ TEST_F(FlowTest, APortThatFailsEndsTheCommandAtOnceWithItsReason) {
 TEST(ComSettings, PreselectsTheLastPortOrTheNearestLowerOne) {
   ComSettings s;
   s.FillComOptions();
-  EXPECT_EQ(s.baudRates,
-            (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200", "38400"}));
-  EXPECT_EQ(s.parities, (std::vector<std::string>{"None", "Even", "Odd"}));
   // First use: nothing chosen yet, the dialog's defaults apply.
   ASSERT_TRUE(s.EnumerateComPorts({"COM3", "COM7"}));
   EXPECT_EQ(s.portIndex, -1);
-  const LineSettings line = s.Line();
-  EXPECT_EQ(line.baudRate, 9600);
-  EXPECT_EQ(line.dataBits, 8);
-  EXPECT_EQ(line.parity, LineParity::None);
-  EXPECT_EQ(line.stopBits, 1);
+  EXPECT_EQ(s.Line().LineText(), "9600/8n1");
 
   s.ports = {"COM1", "COM5"};
-  s.StoreChoice(1, 5, 0, 1, 1);
+  LineSettings line;
+  ASSERT_TRUE([&] {
+    std::string error;
+    return line.ParseLine("38400/7e2", error);
+  }());
+  s.StoreChoice(1, line);
   EXPECT_EQ(s.portNumber, 5);
+  EXPECT_EQ(s.PortName(), "COM5");
   EXPECT_EQ(s.Line().baudRate, 38400);
   EXPECT_EQ(s.Line().parity, LineParity::Even);
   ASSERT_TRUE(s.EnumerateComPorts({"COM7", "COM3"}));
@@ -256,11 +255,54 @@ TEST(ComSettings, PreselectsTheLastPortOrTheNearestLowerOne) {
   EXPECT_FALSE(s.EnumerateComPorts({}));
 
   s.ports = {"/dev/ttyS0", "/dev/pts/4"};
-  s.StoreChoice(1, 3, 1, 0, 0);
+  s.StoreChoice(1, LineSettings{});
   ASSERT_TRUE(s.EnumerateComPorts({"/dev/ttyUSB0", "/dev/pts/4"}));
   EXPECT_EQ(s.portIndex, 1);
   ASSERT_TRUE(s.EnumerateComPorts({"/dev/ttyUSB0"}));
   EXPECT_EQ(s.portIndex, -1);
+}
+
+TEST(LineSettings, OneTextFormWrittenAndReadBack) {
+  LineSettings line;
+  EXPECT_EQ(line.LineText(), "9600/8n1");
+  std::string error;
+  for (const char* text : {"1200/7o2", "38400/8e1", "19200/8n2", "2400/7n1"}) {
+    ASSERT_TRUE(line.ParseLine(text, error)) << text << ": " << error;
+    EXPECT_EQ(line.LineText(), text);
+  }
+  ASSERT_TRUE(line.ParseLine("4800/8O1", error));  // case does not matter
+  EXPECT_EQ(line.parity, LineParity::Odd);
+
+  // Refused texts leave the line as it was and say what is wrong.
+  line.port = "/dev/ttyUSB0";
+  const LineSettings before = line;
+  for (const char* text : {"", "9600", "9600/8n", "9600/8x1", "9600/9n1", "9600/8n3", "57600/8n1",
+                           "9600/8n1x", " 9600/8n1", "-9600/8n1", "9600 /8n1"}) {
+    error.clear();
+    EXPECT_FALSE(line.ParseLine(text, error)) << text;
+    EXPECT_FALSE(error.empty()) << text;
+    EXPECT_EQ(line, before) << text;
+  }
+  EXPECT_FALSE(line.ParseLine("57600/8n1", error));
+  EXPECT_EQ(error, "the baud rate must be one of 1200, 2400, 4800, 9600, 19200, 38400");
+
+  // The single-part readers the command line's older options use.
+  LineParity parity = LineParity::None;
+  EXPECT_TRUE(ParseParity("even", parity, error));
+  EXPECT_EQ(parity, LineParity::Even);
+  EXPECT_TRUE(ParseParity("O", parity, error));
+  EXPECT_EQ(parity, LineParity::Odd);
+  EXPECT_FALSE(ParseParity("mark", parity, error));
+}
+
+TEST(FlashDirectory, EntrySizeComesFromTheLineWhenItGivesOne) {
+  EXPECT_EQ(EntrySizeFromLine("C.57x  60000 bytes"), 60000);
+  EXPECT_EQ(EntrySizeFromLine("LOG 3  1024 Bytes  2010-03-15"), 1024);
+  EXPECT_EQ(EntrySizeFromLine("LOG3.57x"), 0);
+  EXPECT_EQ(EntrySizeFromLine("bytes"), 0);
+  EXPECT_EQ(EntrySizeFromLine("A12bytes"), 0);                    // the number must stand alone
+  EXPECT_EQ(EntrySizeFromLine("12 bytesque"), 0);                 // and so must the word
+  EXPECT_EQ(EntrySizeFromLine("99999999999999999999 bytes"), 0);  // not a size at all
 }
 
 }  // namespace

@@ -1,0 +1,115 @@
+#pragma once
+// The XMODEM-CRC receive of one Flash File as a state machine: it is fed the bytes that arrive
+// and the time, and answers with the bytes to send and the data to write. It never waits, reads
+// a port or formats display text; FlashReceive.cpp drives it from the serial line.
+//
+// Developer note on the transfer (the whole protocol is here; the driver only moves bytes):
+// - Before the first byte, the start request "C" 00 00 00 goes out at once and then every three
+//   seconds; ten seconds without any byte end the transfer. (The instrument wants the three
+//   zeros; a textbook XMODEM sender may take the first zero as a reply to block 1.)
+// - Packets are 133 bytes: SOH, block number (1, 2, ... wrapping 255 -> 0), its ones'
+//   complement, 128 data bytes, CRC-16/XMODEM of the data, high byte first. Valid and expected:
+//   ACK and written; valid repeat of the previous block: ACK, not written; valid but any other
+//   block: CAN, the transfer ends; invalid: NAK. A complete packet is answered at once.
+// - EOT and CAN count only as the first byte of a packet; inside a packet they are data. CAN
+//   aborts (answered with ACK). A damaged first byte can look like EOT, so an EOT counts only
+//   when the line then stays quiet for one read time-out (250 ms); bytes that follow make it a
+//   damaged packet: they are dropped until the line is quiet (at most ten seconds) and answered
+//   with NAK, and the sender repeats the packet.
+// - Ten seconds without a byte while no packet is in progress: NAK, repeated every ten seconds.
+//   A packet stuck half-way for ten seconds is dropped with NAK. Bytes handed over together with
+//   the time at which a deadline expired are data, not silence: Feed never takes the silent path.
+// - The first four data bytes of the first accepted packet are replaced by the format marker
+//   (1 or 256, little-endian).
+// - Cancel sends one CAN (the instrument takes one; a textbook sender wants two).
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+uint16_t Crc16(const uint8_t* data, size_t length);
+
+enum class ReceivePhase { kWaitingForStart, kReceiving, kEnded };
+
+enum class ReceiveEvent {
+  kNone,
+  kStartRequest,   // the start request was sent (again)
+  kBytes,          // bytes were taken into a packet
+  kPacket,         // a packet was accepted
+  kRepeat,         // the previous packet came again: acknowledged, not written
+  kInvalid,        // a packet was refused with NAK (header, complement, CRC, or a damaged EOT)
+  kTimeout,        // silence, or a packet stuck half-way: NAK
+  kEot,            // the end of the file, acknowledged
+  kCan,            // the instrument cancelled, acknowledged
+  kOutOfSequence,  // a valid packet with an unexpected block number: CAN sent
+  kNoStart,        // no byte within ten seconds of start requests
+  kCancelled,      // the user cancelled: CAN sent
+};
+
+// Where a transfer stands, for progress displays: data, never text.
+struct ReceiveProgress {
+  ReceivePhase phase = ReceivePhase::kWaitingForStart;
+  int packets = 0;          // accepted packets
+  long long lineBytes = 0;  // bytes taken from the line, headers and refused packets included
+  long long dataBytes = 0;  // data of accepted packets: what the file holds
+  int repeats = 0;          // repeated packets acknowledged
+  int refused = 0;          // packets refused with NAK
+  ReceiveEvent lastEvent = ReceiveEvent::kNone;
+};
+
+// What one call asks of its caller: send `send` (in order), then append `data` to the file.
+struct ReceiveStep {
+  std::vector<uint8_t> send;
+  std::vector<uint8_t> data;         // 128 bytes per accepted packet
+  std::vector<ReceiveEvent> events;  // in the order they happened
+};
+
+class FlashReceiver {
+ public:
+  static constexpr int kPacketSize = 133;
+  static constexpr int kDataSize = 128;
+  static constexpr int64_t kStartWaitMs = 10000;
+  static constexpr int64_t kStartRepeatMs = 3000;
+  static constexpr int64_t kDeadlineMs = 10000;
+  static constexpr int64_t kQuietMs = 250;  // the line's read time-out
+
+  explicit FlashReceiver(uint32_t formatMarker) : marker_(formatMarker) {}
+
+  // Begins the wait for the first byte: the first start request.
+  ReceiveStep Start(int64_t nowMs);
+  // Bytes that arrived by `nowMs`.
+  ReceiveStep Feed(const uint8_t* bytes, size_t count, int64_t nowMs);
+  // A read that brought nothing, at `nowMs`: deadlines, repeated start requests, a quiet EOT.
+  ReceiveStep Tick(int64_t nowMs);
+  // The user cancels: one CAN. Nothing happens once the transfer has ended.
+  ReceiveStep Cancel();
+  // Ends the transfer from outside (the file or the port failed); nothing is sent.
+  void Abort();
+
+  const ReceiveProgress& Progress() const { return progress_; }
+  ReceivePhase Phase() const { return progress_.phase; }
+  // How the transfer ended (kEot, kCan, kOutOfSequence, kNoStart, kCancelled), or kNone.
+  ReceiveEvent End() const { return end_; }
+  // The most a read should take now: the bytes missing to a full packet.
+  int BytesWanted() const { return kPacketSize - fill_; }
+
+ private:
+  enum class Mode { kPacket, kEotPending, kDraining };
+
+  void Note(ReceiveStep& step, ReceiveEvent event);
+  void Finish(ReceiveStep& step, ReceiveEvent event);
+  void TakeByte(ReceiveStep& step, uint8_t byte, int64_t nowMs);
+  void CompletePacket(ReceiveStep& step, int64_t nowMs);
+  void EndDrain(ReceiveStep& step, int64_t nowMs);
+
+  uint32_t marker_;
+  ReceiveProgress progress_;
+  ReceiveEvent end_ = ReceiveEvent::kNone;
+  Mode mode_ = Mode::kPacket;
+  uint8_t packet_[kPacketSize] = {};
+  int fill_ = 0;
+  uint8_t expected_ = 1;
+  int64_t waitBegin_ = 0, lastRequest_ = 0;
+  int64_t idleDeadline_ = 0, packetDeadline_ = 0;
+  int64_t eotAt_ = 0, lastDrained_ = 0, drainUntil_ = 0;
+};
