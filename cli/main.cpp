@@ -22,6 +22,11 @@ void Usage() {
          "                                the table as CSV\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
+#ifdef METERLOG2_WITH_PLOT
+         "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
+         "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
+         "                                a plot as an image, drawn offscreen\n"
+#endif
          "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
          "  begin with \"-\")\n"
 #ifdef METERLOG2_WITH_LINK
@@ -108,6 +113,9 @@ int Run(const std::string& command, const Args& args) {
   if (command == "sample") return RunSample(args);
   if (command == "export") return RunExport(args);
   if (command == "stats") return RunStats(args);
+#ifdef METERLOG2_WITH_PLOT
+  if (command == "plot") return RunPlot(args);
+#endif
 #ifdef METERLOG2_WITH_LINK
   if (command == "ports") return RunPorts(args);
   if (command == "directory") return RunDirectory(args);

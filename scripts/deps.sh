@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev libqcustomplot-dev
   xvfb xauth lrzsz locales
   clang libclang-rt-14-dev)
 missing=()

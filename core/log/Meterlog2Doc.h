@@ -2,6 +2,7 @@
 // The single document: one open log file, its records held raw, and every question the table
 // asks about them. No Qt here; the application puts the messages of a failed load on screen.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -78,6 +79,12 @@ class CMeterlog2Doc {
   bool GetLogTypeName(std::string& text, unsigned row) const;
   bool GetTimeStamp(std::string& text, unsigned row) const;
   bool GetRecordTitle(std::string& text, unsigned row) const;
+  // The record's clock time in seconds since 1970-01-01 00:00:00 of that clock (it keeps no
+  // time zone); false without a record or where the time stamp reads "Invalid DateTime".
+  bool GetTimeSeconds(int64_t& seconds, unsigned row) const;
+  // The 240 signed samples of WaveformData block 0 or 1 of a Waveform log (raw counts: the log
+  // gives no scale); false for other logs.
+  bool GetWaveformData(std::array<int8_t, 240>& samples, unsigned row, unsigned block) const;
   bool GetChannelSelect(int& code, unsigned row, unsigned c) const;
   bool GetChannelSelectName(std::string& text, unsigned row, unsigned c) const;
   bool GetPhaseDirectionName(std::string& text, unsigned row) const;

@@ -94,36 +94,68 @@ void AppendTwoDigits(std::string& text, int value) {
   text.push_back(static_cast<char>('0' + value % 10));
 }
 
+// The fields of the record's clock, checked: the calendar accepts the years 100 to 9999.
+struct ClockTime {
+  int year, month, day, hour, minute, second;
+};
+
+bool ReadClockTime(ClockTime& t, const uint8_t* record, size_t recordSize) {
+  if (!record || recordSize < year + 2) return false;
+  uint16_t year_;
+  std::memcpy(&year_, record + year, 2);  // host order since the load
+  t = {year_, record[month], record[day], record[hour], record[minute], record[second]};
+  return t.year >= 100 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+         t.day <= DaysInMonth(t.year, t.month) && t.hour <= 23 && t.minute <= 59 && t.second <= 59;
+}
+
 }  // namespace
 
 bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row) const {
   text.clear();
   const uint8_t* record = GetRecord(row);
   if (!record || m_wRecordSize < year + 2) return false;
-  const int second_ = record[second], minute_ = record[minute], hour_ = record[hour];
-  const int day_ = record[day], month_ = record[month];
-  uint16_t year_;
-  std::memcpy(&year_, record + year, 2);  // host order since the load
-  // The calendar accepts the years 100 to 9999.
-  const bool valid = year_ >= 100 && year_ <= 9999 && month_ >= 1 && month_ <= 12 && day_ >= 1 &&
-                     day_ <= DaysInMonth(year_, month_) && hour_ <= 23 && minute_ <= 59 &&
-                     second_ <= 59;
-  if (!valid) {
+  ClockTime t;
+  if (!ReadClockTime(t, record, m_wRecordSize)) {
     text = "Invalid DateTime";
     return true;
   }
   // "%m-%d-%Y %H:%M:%S"
-  AppendTwoDigits(text, month_);
+  AppendTwoDigits(text, t.month);
   text.push_back('-');
-  AppendTwoDigits(text, day_);
+  AppendTwoDigits(text, t.day);
   text.push_back('-');
-  AppendInt(text, year_);
+  AppendInt(text, t.year);
   text.push_back(' ');
-  AppendTwoDigits(text, hour_);
+  AppendTwoDigits(text, t.hour);
   text.push_back(':');
-  AppendTwoDigits(text, minute_);
+  AppendTwoDigits(text, t.minute);
   text.push_back(':');
-  AppendTwoDigits(text, second_);
+  AppendTwoDigits(text, t.second);
+  return true;
+}
+
+bool CMeterlog2Doc::GetTimeSeconds(int64_t& seconds, unsigned row) const {
+  ClockTime t;
+  if (!ReadClockTime(t, GetRecord(row), m_wRecordSize)) return false;
+  // Days since 1970-01-01 in the proleptic Gregorian calendar (days-from-civil).
+  const int64_t y = t.year - (t.month <= 2 ? 1 : 0);
+  const int64_t era = y / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const int64_t days = era * 146097 + doe - 719468;
+  seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+  return true;
+}
+
+bool CMeterlog2Doc::GetWaveformData(std::array<int8_t, 240>& samples, unsigned row,
+                                    unsigned block) const {
+  const size_t offset = block == 0 ? sp::WaveformData0 : sp::WaveformData1;
+  const uint8_t* record = GetRecord(row);
+  if (!record || block > 1 || m_nFirstLogType != kWaveformLog ||
+      m_wRecordSize < offset + sp::kWaveformDataSize)
+    return false;
+  std::memcpy(samples.data(), record + offset, samples.size());
   return true;
 }
 

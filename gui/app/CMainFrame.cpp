@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -124,6 +125,10 @@ void CMainFrame::CreateMenus() {
       AddCommand(view, QStringLiteral("S&tatistics...\tCtrl+T"),
                  QStringLiteral("Minimum, mean and maximum of every numeric column\nStatistics"));
   c.statistics->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  c.viewPlots = AddCommand(view, QStringLiteral("&Plots\tCtrl+L"),
+                           QStringLiteral("Show or hide the plot pane\nPlots"));
+  c.viewPlots->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  c.viewPlots->setCheckable(true);
   view->addSeparator();
   c.viewToolbar = AddCommand(view, QStringLiteral("&Toolbar"),
                              QStringLiteral("Show or hide the toolbar\nToggle ToolBar"));
@@ -246,6 +251,20 @@ void CMainFrame::UpdateRecentFileMenu(const CRecentFileList& files) {
     m_pFileMenu->insertAction(m_pRecentEnd, action);
     m_recentActions.append(action);
   }
+}
+
+void CMainFrame::AddPlotPane(QWidget* pane) {
+  m_pPlotDock = new QDockWidget(QStringLiteral("Plots"), this);
+  m_pPlotDock->setObjectName(QStringLiteral("PlotPane"));
+  m_pPlotDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                           QDockWidget::DockWidgetFloatable);
+  m_pPlotDock->setWidget(pane);
+  addDockWidget(Qt::BottomDockWidgetArea, m_pPlotDock);
+  resizeDocks({m_pPlotDock}, {340}, Qt::Vertical);
+  m_commands.viewPlots->setChecked(true);
+  connect(m_commands.viewPlots, &QAction::triggered, m_pPlotDock, &QDockWidget::setVisible);
+  connect(m_pPlotDock->toggleViewAction(), &QAction::toggled, m_commands.viewPlots,
+          &QAction::setChecked);
 }
 
 void CMainFrame::OnViewToolbar() {

@@ -8,6 +8,7 @@
 class QLabel;
 class QMenu;
 class QAction;
+class QDockWidget;
 class QTimer;
 class CRecentFileList;
 
@@ -29,6 +30,7 @@ class CMainFrame : public QMainWindow {
     QAction* formatRevert = nullptr;
     QAction* selectColumns = nullptr;
     QAction* statistics = nullptr;
+    QAction* viewPlots = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
     QAction* configure = nullptr;
@@ -50,6 +52,10 @@ class CMainFrame : public QMainWindow {
   // Puts the recent files between the separators of the File menu (the greyed "Recent File"
   // placeholder when there are none).
   void UpdateRecentFileMenu(const CRecentFileList& files);
+
+  // Puts the plot pane in a dock under the table; View > Plots shows and hides it.
+  void AddPlotPane(QWidget* pane);
+  QDockWidget* GetPlotDock() const { return m_pPlotDock; }
 
   void OnViewToolbar();
   void OnViewStatusBar();
@@ -78,6 +84,7 @@ class CMainFrame : public QMainWindow {
   QAction* m_pRecentEnd = nullptr;  // the separator after the recent files
   QList<QAction*> m_recentActions;
   QToolBar* m_pToolBar = nullptr;
+  QDockWidget* m_pPlotDock = nullptr;
   QLabel* m_pMessagePane = nullptr;
   QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
   QTimer* m_pLockTimer = nullptr;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -20,6 +21,7 @@
 #include "link/GuiLinkPrompt.h"
 #include "log/LogTypes.h"
 #include "log/RecordDump.h"
+#include "plot/PlotPane.h"
 #include "table/CMeterlog2View.h"
 
 #if defined(Q_OS_WIN)
@@ -64,6 +66,17 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   m_pView = new CMeterlog2View(m_pFrame.get());
   m_pView->SetDocument(&m_doc);
   m_pFrame->setCentralWidget(m_pView);
+  m_pPlotPane = new PlotPane;
+  m_pFrame->AddPlotPane(m_pPlotPane);
+  connect(m_pView, &CMeterlog2View::CurrentRowChanged, m_pPlotPane, &PlotPane::SetCurrentRow);
+  connect(m_pPlotPane, &PlotPane::RowChosen, m_pView, &CMeterlog2View::SelectRow);
+  connect(m_pView, &CMeterlog2View::PlotColumnRequested, this, [this](int id, bool add) {
+    m_pFrame->GetPlotDock()->show();
+    if (add)
+      m_pPlotPane->AddColumn(id);
+    else
+      m_pPlotPane->PlotColumns({id});
+  });
   m_pFrame->UpdateRecentFileMenu(m_recentFiles);
   connect(m_pView, &CMeterlog2View::TitleChanged, this, &CMeterlog2App::SetTitle);
   connect(m_pView, &CMeterlog2View::SelectionStateChanged, this, &CMeterlog2App::UpdateCommandUI);
@@ -169,11 +182,13 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
     SetTitle(QFileInfo(path).fileName());
     m_pView->SetSourcePath(path);
     m_pView->OnInitialUpdate();
+    ShowDocumentInPlots();
   } else if (result.status != LoadResult::Status::kOpenFailed) {
     // The old records are gone: show the empty document rather than rows it no longer has.
     SetTitle(QStringLiteral("Untitled"));
     m_pView->SetSourcePath(QString());
     m_pView->OnInitialUpdate();
+    ShowDocumentInPlots();
   }
   UpdateCommandUI();
   return result.Opened();
@@ -184,7 +199,13 @@ void CMeterlog2App::OnFileNew() {
   SetTitle(QStringLiteral("Untitled"));
   m_pView->SetSourcePath(QString());
   m_pView->OnInitialUpdate();
+  ShowDocumentInPlots();
   UpdateCommandUI();
+}
+
+void CMeterlog2App::ShowDocumentInPlots() {
+  if (m_pPlotPane != nullptr)
+    m_pPlotPane->SetDocument(&m_doc, m_pView->GetColumnList().Entries(), m_pView->GetSourcePath());
 }
 
 void CMeterlog2App::OnFileOpen() {
@@ -326,8 +347,10 @@ void CMeterlog2App::OnDataFormat(uint32_t value) {
     // The vector layout has its own columns: a new column list, all shown.
     m_pView->BuildColumns(kThreePhaseVectorLog, value);
     m_pView->RebuildTable();
+    ShowDocumentInPlots();
   } else {
     m_pView->RepaintCells();
+    m_pPlotPane->Refresh();
   }
   UpdateCommandUI();
 }
@@ -343,6 +366,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.exportCsv->setEnabled(hasRecords);
   c.selectColumns->setEnabled(hasRecords);
   c.statistics->setEnabled(hasRecords);
+  c.viewPlots->setChecked(!m_pFrame->GetPlotDock()->isHidden());
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);
   c.editCopy->setEnabled(m_pView->HasSelection());
 

@@ -15,6 +15,7 @@
 
 class CMainFrame;
 class CMeterlog2View;
+class PlotPane;
 
 class CMeterlog2App : public QObject {
   Q_OBJECT
@@ -29,6 +30,7 @@ class CMeterlog2App : public QObject {
 
   CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
   CMeterlog2View* GetView() const { return m_pView; }
+  PlotPane* GetPlotPane() const { return m_pPlotPane; }
   CMeterlog2Doc& GetDocument() { return m_doc; }
   CRecentFileList& GetRecentFiles() { return m_recentFiles; }
   CDumpWriter& GetDumpWriter() { return m_dumpWriter; }
@@ -58,12 +60,15 @@ class CMeterlog2App : public QObject {
 
  private:
   void SetTitle(const QString& title);
+  // The plot pane follows the document: a new log, or none.
+  void ShowDocumentInPlots();
   void ConnectCommands();
   void RegisterShellFileTypes();
 
   CMeterlog2Doc m_doc;
   std::unique_ptr<CMainFrame> m_pFrame;
   CMeterlog2View* m_pView = nullptr;  // owned by the frame
+  PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
   CRecentFileList m_recentFiles;
   CDumpWriter m_dumpWriter;
   QString m_strTitle;

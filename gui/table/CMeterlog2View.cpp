@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <algorithm>
 
 #include "CSelectColumns.h"
@@ -12,6 +13,7 @@
 #include "app/MessageBox.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
+#include "table/CellText.h"
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
@@ -55,6 +57,34 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
           [this] { emit SelectionStateChanged(); });
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            emit CurrentRowChanged(current.isValid() ? current.row() : -1);
+          });
+
+  // The header's own menu puts a column into the plot pane's trend.
+  columns->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(columns, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
+    const int logical = horizontalHeader()->logicalIndexAt(pos);
+    if (logical < 0 || logical >= m_pModel->columnCount()) return;
+    const int id = m_pModel->ColumnId(logical);
+    if (!IsNumericColumn(id)) return;
+    QMenu menu(this);
+    const QString title = m_pModel->headerData(logical, Qt::Horizontal).toString();
+    menu.addAction(QStringLiteral("&Plot \"%1\"").arg(title));
+    QAction* add = menu.addAction(QStringLiteral("&Add \"%1\" to the Trend").arg(title));
+    QAction* chosen = menu.exec(horizontalHeader()->mapToGlobal(pos));
+    if (chosen != nullptr) emit PlotColumnRequested(id, chosen == add);
+  });
+}
+
+void CMeterlog2View::SelectRow(unsigned row) {
+  if (row >= unsigned(m_pModel->rowCount())) return;
+  const QModelIndex current = currentIndex();
+  const QModelIndex index = m_pModel->index(int(row), current.isValid() ? current.column() : 0);
+  selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  scrollTo(index);
 }
 
 int CMeterlog2View::BuildColumns(int logType, uint32_t dataFormat) {

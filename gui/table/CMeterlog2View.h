@@ -54,8 +54,15 @@ class CMeterlog2View : public QTableView {
   void OnExportCsv();
   void OnEditCopy();
 
+  // Makes `row` the current and only selected record and scrolls to it.
+  void SelectRow(unsigned row);
+
  signals:
   void TitleChanged(const QString& title);
+  // The current record (-1: none).
+  void CurrentRowChanged(int row);
+  // The header's context menu: plot this column alone, or add it to the trend.
+  void PlotColumnRequested(int columnId, bool add);
   void SelectionStateChanged();
 
  protected:

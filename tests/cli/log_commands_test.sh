@@ -66,6 +66,45 @@ check "stats on a text column fails" grep -q "holds no numbers" "$work/err.txt"
 "$cli" stats "$work/st.57x" --rows 0-1 --columns "3 Phase Frequency" > "$work/st2.csv"
 check "stats of chosen rows" grep -q "^3 Phase Frequency,Hz,2," "$work/st2.csv"
 
+# plot: every kind as an image of the size asked for; clear refusals (when built with plots)
+png_size() {  # WIDTHxHEIGHT from the PNG header
+  local w h
+  w=$(od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  h=$(od -An -tu1 -j20 -N4 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+  echo "${w}x${h}"
+}
+if "$cli" --help 2>&1 | grep -q "^  plot "; then
+  "$cli" sample --type 3 --records 6 -o "$work/w.57x"
+  "$cli" plot "$work/st.57x" -o "$work/trend.png" 2> "$work/err.txt"
+  check "plot trend" test $? -eq 0 -a "$(png_size "$work/trend.png")" = 1200x700
+  check "plot is quiet" test ! -s "$work/err.txt"
+  "$cli" plot "$work/w.57x" --kind spectrum --row 5 --size 640x480 -o "$work/spec.png"
+  check "plot spectrum size" test "$(png_size "$work/spec.png")" = 640x480
+  "$cli" plot "$work/w.57x" --kind waveform --row 1 -o "$work/wave.PDF"
+  check "plot waveform pdf" test "$(head -c 4 "$work/wave.PDF")" = "%PDF"
+  "$cli" plot "$work/st.57x" --kind phasor -o "$work/ph.png"
+  check "plot phasor" test -s "$work/ph.png"
+  "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD" -o "$work/cols.png"
+  check "plot chosen columns" test -s "$work/cols.png"
+  "$cli" plot "$work/w.57x" --kind phasor -o "$work/no.png" 2> "$work/err.txt"
+  check "plot phasor of a single-phase log" grep -q "no phasors" "$work/err.txt"
+  check "plot leaves nothing on failure" test ! -e "$work/no.png"
+  "$cli" plot "$work/w.57x" --kind spectrum --row 6 -o "$work/no.png" 2> "$work/err.txt"
+  check "plot row beyond the log" grep -q "no record 6" "$work/err.txt"
+  "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD,Power Wide" -o "$work/no.png" 2> "$work/err.txt"
+  check "plot third unit" grep -q "two units at most; not plotted: Power Wide" "$work/err.txt"
+  "$cli" plot "$work/w.57x" --columns "Time" -o "$work/no.png" 2> "$work/err.txt"
+  check "plot text column" grep -q "holds no numbers" "$work/err.txt"
+  "$cli" plot "$work/w.57x" -o "$work/no.jpg" 2> "$work/err.txt"
+  check "plot other format" test $? -eq 2
+  "$cli" plot "$work/w.57x" --size 10x10 -o "$work/no.png" 2> /dev/null
+  check "plot tiny size" test $? -eq 2
+  cp "$work/w.57x" "$work/w-copy.57x"
+  ln -s "$work/w-copy.57x" "$work/link.png"
+  "$cli" plot "$work/w-copy.57x" -o "$work/link.png" 2> "$work/err.txt"
+  check "plot never onto its log" cmp -s "$work/w.57x" "$work/w-copy.57x"
+fi
+
 # awkward samples load
 "$cli" sample --type 1 --records 3 --header-size 3100 --record-size 400 --trailing-bytes 17 \
   --invalid-dates --mixed-type 2 -o "$work/awk.57x"

@@ -1,5 +1,7 @@
 // Saves a picture of the main window with a sample log for the README:
-//   gui_screenshot OUTPUT.png   (under Xvfb: xvfb-run -a -s "-screen 0 1280x800x24")
+//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor]
+// (under Xvfb: xvfb-run -a -s "-screen 0 1280x900x24"). The plot pane shows the tab named
+// (the trend without one), on a log of a kind that has it.
 
 #include <QApplication>
 #include <QDir>
@@ -7,8 +9,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QTabWidget>
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "plot/PlotPane.h"
 #include "samples/SampleLog.h"
 #include "table/CMeterlog2View.h"
 
@@ -20,8 +24,13 @@ int main(int argc, char* argv[]) {
   qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
 
+  const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("trend");
+  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor"};
+  const int tab = int(kinds.indexOf(kind));
+  if (tab < 0) return 2;
   SampleLogOptions options;
-  options.logType = 4;
+  options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : 4;
+  options.dataFormat = kind == "phasor" ? 256 : 1;
   options.records = 200;
   const QString path = scratch.filePath("three-phase.57x");
   std::string error;
@@ -29,7 +38,8 @@ int main(int argc, char* argv[]) {
 
   CMeterlog2App app;
   if (!app.InitInstance({path})) return 1;
-  app.GetMainFrame()->resize(1100, 640);
+  app.GetMainFrame()->resize(1100, 820);
+  app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
   for (int row : {3, 4, 5}) app.GetView()->selectRow(row);
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(3, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -1,0 +1,173 @@
+// plot: a trend, spectrum, waveform or phasor diagram of a log, drawn offscreen with the
+// desktop program's plot classes and written as a PNG image or a PDF document.
+#include <QApplication>
+#include <climits>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "Commands.h"
+#include "TableSelection.h"
+#include "plot/PhasorPlot.h"
+#include "plot/SpectrumPlot.h"
+#include "plot/TrendPlot.h"
+#include "plot/WaveformPlot.h"
+#include "table/CellText.h"
+#include "table/PlotData.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "plot --kind trend|spectrum|waveform|phasor [--columns TITLE,...] [--row N] [--size WxH]\n"
+    "       [--data-format 1|256] -o OUT.png|OUT.pdf [--] FILE";
+
+int UsageError(const std::string& message) {
+  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
+  std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
+  return 2;
+}
+
+bool ParseSize(const std::string& text, QSize& size) {
+  const size_t x = text.find_first_of("xX");
+  unsigned long long w = 0, h = 0;
+  if (x == std::string::npos || !ParseUnsigned(text.substr(0, x), 20000, w) ||
+      !ParseUnsigned(text.substr(x + 1), 20000, h) || w < 100 || h < 100)
+    return false;
+  size = QSize(int(w), int(h));
+  return true;
+}
+
+bool HasImageSuffix(const std::string& path) {
+  auto endsWith = [&](const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    if (path.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+      if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != suffix[i])
+        return false;
+    return true;
+  };
+  return endsWith(".png") || endsWith(".pdf");
+}
+
+// The trend's columns: those named, or the log's default ones.
+bool TrendColumns(const TableSelection& table, bool named, const std::string& path,
+                  std::vector<TrendColumn>& columns) {
+  auto titleOf = [&](int id) -> std::string {
+    for (const TableColumn& column : table.columns)
+      if (column.nColumnId == id) return column.strTitle;
+    return {};
+  };
+  if (!named) {
+    for (int id : DefaultTrendColumns(table.doc))
+      if (!titleOf(id).empty()) columns.push_back({id, QString::fromStdString(titleOf(id))});
+    if (columns.empty()) {
+      std::cerr << "meterlog2-cli: " << path << ": name the columns to plot with --columns\n";
+      return false;
+    }
+    return true;
+  }
+  for (const TableColumn& column : table.columns) {
+    if (!IsNumericColumn(column.nColumnId)) {
+      std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.strTitle
+                << "\" holds no numbers\n";
+      return false;
+    }
+    columns.push_back({column.nColumnId, QString::fromStdString(column.strTitle)});
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunPlot(const Args& argsIn) {
+  Args args = argsIn;
+  std::string out, kind = "trend", rowText, sizeText, error;
+  const bool toFile = TakeOption(args, "--output", out, "-o");
+  TakeOption(args, "--kind", kind);
+  const bool rowGiven = TakeOption(args, "--row", rowText);
+  const bool sizeGiven = TakeOption(args, "--size", sizeText);
+  TableOptions options;
+  if (!TakeTableOptions(args, options, error)) return UsageError(error);
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    const std::string& a = args[i];
+    if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
+      return UsageError(a + " needs a value");
+  }
+  Args logs;
+  if (!TakeOperands(args, logs)) return UsageError("");
+  if (logs.size() != 1) return UsageError(logs.empty() ? "no log file given" : "one log file");
+  if (!toFile || out.empty()) return UsageError("-o names the image to write (.png or .pdf)");
+  if (!HasImageSuffix(out)) return UsageError("the image's name must end in .png or .pdf");
+  if (kind != "trend" && kind != "spectrum" && kind != "waveform" && kind != "phasor")
+    return UsageError("--kind is trend, spectrum, waveform or phasor, not \"" + kind + "\"");
+  if (!options.rowRanges.empty()) return UsageError("plot takes one record with --row N");
+  if (kind != "trend" && !options.titles.empty())
+    return UsageError("--columns chooses the columns of a trend only");
+  if (kind == "trend" && rowGiven)
+    return UsageError(
+        "--row chooses the record of a spectrum, "
+        "waveform or phasor diagram");
+  QSize size(kPlotImageWidth, kPlotImageHeight);
+  if (sizeGiven && !ParseSize(sizeText, size))
+    return UsageError("--size is WIDTHxHEIGHT in pixels, 100 to 20000 each, not \"" + sizeText +
+                      "\"");
+  unsigned long long row = 0;
+  if (rowGiven && !ParseUnsigned(rowText, UINT_MAX, row))
+    return UsageError("--row takes a record number (0-based), not \"" + rowText + "\"");
+  const std::string& path = logs.front();
+
+  TableSelection table;
+  if (!SelectTable(path, options, "nothing to plot", table)) return 1;
+  if (row >= table.doc.GetRecordCount()) {
+    std::cerr << "meterlog2-cli: " << path << ": the log has " << table.doc.GetRecordCount()
+              << " records (0 to " << table.doc.GetRecordCount() - 1 << "), no record " << row
+              << "\n";
+    return 1;
+  }
+
+  // Drawn offscreen whatever the session has: no window ever shows.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's notes about the session (no runtime folder, fonts) are no business of this command.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::cerr << "meterlog2-cli: " << message.toStdString() << "\n";
+  });
+  static int argc = 1;
+  static char name[] = "meterlog2-cli";
+  static char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+
+  std::unique_ptr<LogPlot> plot;
+  if (kind == "trend") {
+    std::vector<TrendColumn> columns;
+    if (!TrendColumns(table, !options.titles.empty(), path, columns)) return 1;
+    auto trend = std::make_unique<TrendPlot>();
+    trend->SetDocument(&table.doc);
+    const QStringList refused = trend->SetColumns(columns);
+    if (!refused.isEmpty()) {
+      std::cerr << "meterlog2-cli: " << path << ": a trend shows two units at most; "
+                << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
+      return 1;
+    }
+    plot = std::move(trend);
+  } else {
+    if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();
+    if (kind == "waveform") plot = std::make_unique<WaveformPlot>();
+    if (kind == "phasor") plot = std::make_unique<PhasorPlot>();
+    plot->SetDocument(&table.doc);
+    plot->ShowRow(unsigned(row));
+  }
+  plot->resize(size);
+  plot->ResetView();
+  if (!plot->Message().isEmpty()) {
+    std::cerr << "meterlog2-cli: " << path << ": " << plot->Message().toStdString() << "\n";
+    return 1;
+  }
+  QString saveError;
+  if (!plot->SaveImage(QString::fromStdString(out), size, QString::fromStdString(path),
+                       saveError)) {
+    std::cerr << "meterlog2-cli: " << path << ": " << saveError.toStdString() << "\n";
+    return 1;
+  }
+  return 0;
+}

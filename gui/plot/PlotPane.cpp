@@ -1,0 +1,278 @@
+#include "PlotPane.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "PhasorPlot.h"
+#include "SpectrumPlot.h"
+#include "TrendPlot.h"
+#include "WaveformPlot.h"
+#include "app/MessageBox.h"
+#include "log/Meterlog2Doc.h"
+#include "table/CellText.h"
+#include "table/PlotData.h"
+
+namespace {
+enum Tab { kTrendTab, kSpectrumTab, kWaveformTab, kPhasorTab, kTabCount };
+constexpr int kColumnIdRole = Qt::UserRole;
+}  // namespace
+
+PlotPane::PlotPane(QWidget* parent)
+    : QWidget(parent), m_docPending(kTabCount, true), m_rowPending(kTabCount, false) {
+  m_pTabs = new QTabWidget(this);
+  m_pSpectrum = new SpectrumPlot;
+  m_pWaveform = new WaveformPlot;
+  m_pPhasor = new PhasorPlot;
+  m_pTabs->addTab(MakeTrendPage(), QStringLiteral("&Trend"));
+  m_pTabs->addTab(MakeSpectrumPage(), QStringLiteral("S&pectrum"));
+  m_pTabs->addTab(m_pWaveform, QStringLiteral("&Waveform"));
+  m_pTabs->addTab(m_pPhasor, QStringLiteral("P&hasors"));
+  connect(m_pTabs, &QTabWidget::currentChanged, this, &PlotPane::ScheduleDraw);
+
+  auto* reset = new QPushButton(QStringLiteral("&Reset View"));
+  auto* save = new QPushButton(QStringLiteral("Sa&ve Image..."));
+  auto* copy = new QPushButton(QStringLiteral("C&opy Image"));
+  reset->setToolTip(QStringLiteral("Show everything again (or double-click the plot)"));
+  save->setToolTip(QStringLiteral("Save the plot as a PNG image or a PDF document"));
+  copy->setToolTip(QStringLiteral("Put the plot on the clipboard as an image"));
+  connect(reset, &QPushButton::clicked, this, [this] { CurrentPlot()->ResetView(); });
+  connect(save, &QPushButton::clicked, this, &PlotPane::SaveImage);
+  connect(copy, &QPushButton::clicked, this, [this] { CurrentPlot()->CopyImage(); });
+  auto* hint = new QLabel(QStringLiteral(
+      "Wheel: zoom   Drag: pan   Shift+drag or right-drag: zoom to a box   Double-click: reset"));
+  hint->setEnabled(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(hint, 1);
+  buttons->addWidget(reset);
+  buttons->addWidget(save);
+  buttons->addWidget(copy);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(m_pTabs, 1);
+  layout->addLayout(buttons);
+
+  connect(m_pTrend, &TrendPlot::RowClicked, this, &PlotPane::RowChosen);
+  SetDocument(nullptr, {}, QString());
+}
+
+QWidget* PlotPane::MakeTrendPage() {
+  m_pTrend = new TrendPlot;
+  m_pFilter = new QLineEdit;
+  m_pFilter->setPlaceholderText(QStringLiteral("Filter columns"));
+  m_pFilter->setClearButtonEnabled(true);
+  m_pColumnList = new QListWidget;
+  m_pColumnList->setToolTip(QStringLiteral("Check the columns to plot (two units at most)"));
+  m_pRefused = new QLabel;
+  m_pRefused->setWordWrap(true);
+  m_pRefused->setVisible(false);
+  connect(m_pFilter, &QLineEdit::textChanged, this, &PlotPane::FilterColumns);
+  connect(m_pColumnList, &QListWidget::itemChanged, this, &PlotPane::ColumnChoiceChanged);
+
+  auto* side = new QWidget;
+  auto* sideLayout = new QVBoxLayout(side);
+  sideLayout->setContentsMargins(0, 0, 0, 0);
+  sideLayout->addWidget(m_pFilter);
+  sideLayout->addWidget(m_pColumnList, 1);
+  sideLayout->addWidget(m_pRefused);
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->addWidget(side);
+  splitter->addWidget(m_pTrend);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({220, 800});
+  return splitter;
+}
+
+QWidget* PlotPane::MakeSpectrumPage() {
+  m_pChannel = new QComboBox;
+  m_pPercent = new QCheckBox(QStringLiteral("In percent of the &fundamental"));
+  m_pPercent->setChecked(true);
+  connect(m_pChannel, &QComboBox::activated, this,
+          [this](int index) { m_pSpectrum->SetChannel(index - 1); });
+  connect(m_pPercent, &QCheckBox::toggled, m_pSpectrum, &SpectrumPlot::SetPercent);
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(new QLabel(QStringLiteral("Channel:")));
+  controls->addWidget(m_pChannel);
+  controls->addWidget(m_pPercent);
+  controls->addStretch(1);
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(controls);
+  layout->addWidget(m_pSpectrum, 1);
+  return page;
+}
+
+LogPlot* PlotPane::CurrentPlot() const {
+  switch (m_pTabs->currentIndex()) {
+    case kSpectrumTab:
+      return m_pSpectrum;
+    case kWaveformTab:
+      return m_pWaveform;
+    case kPhasorTab:
+      return m_pPhasor;
+    default:
+      return m_pTrend;
+  }
+}
+
+void PlotPane::SetDocument(const CMeterlog2Doc* doc, const std::vector<ColumnInfo>& columns,
+                           const QString& sourcePath) {
+  m_pDoc = doc != nullptr && doc->GetRecordCount() > 0 ? doc : nullptr;
+  m_sourcePath = sourcePath;
+  m_row = -1;
+
+  // The trend's choice: every numeric column of the log, checked for the default series.
+  m_updatingList = true;
+  m_pColumnList->clear();
+  std::vector<int> defaults = m_pDoc ? DefaultTrendColumns(*m_pDoc) : std::vector<int>{};
+  for (const ColumnInfo& column : columns) {
+    if (m_pDoc == nullptr || !IsNumericColumn(column.nColumnId)) continue;
+    const QString unit = QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_pDoc, column.nColumnId)));
+    auto* item = new QListWidgetItem(QString::fromStdString(column.strTitle), m_pColumnList);
+    item->setData(kColumnIdRole, column.nColumnId);
+    item->setToolTip(unit.isEmpty() ? item->text() : item->text() + " (" + unit + ")");
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    const bool chosen =
+        std::find(defaults.begin(), defaults.end(), column.nColumnId) != defaults.end();
+    item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
+  }
+  m_updatingList = false;
+  FilterColumns(m_pFilter->text());
+
+  m_pTabs->setTabEnabled(kSpectrumTab, m_pDoc && HasSpectrum(*m_pDoc));
+  m_pTabs->setTabEnabled(kWaveformTab, m_pDoc && HasWaveform(*m_pDoc));
+  m_pTabs->setTabEnabled(kPhasorTab, m_pDoc && HasPhasors(*m_pDoc));
+  m_pTabs->setTabToolTip(kSpectrumTab,
+                         QStringLiteral("Harmonic, Waveform and Three Phase Tabular logs"));
+  m_pTabs->setTabToolTip(kWaveformTab, QStringLiteral("Waveform logs"));
+  m_pTabs->setTabToolTip(kPhasorTab, QStringLiteral("Three-phase logs"));
+  Refresh();
+}
+
+void PlotPane::Refresh() {
+  std::fill(m_docPending.begin(), m_docPending.end(), true);
+  ScheduleDraw();
+}
+
+void PlotPane::SetCurrentRow(int row) {
+  if (row == m_row) return;
+  m_row = row;
+  std::fill(m_rowPending.begin(), m_rowPending.end(), true);
+  ScheduleDraw();
+}
+
+void PlotPane::PlotColumns(const std::vector<int>& columnIds) {
+  m_updatingList = true;
+  for (int i = 0; i < m_pColumnList->count(); ++i) {
+    QListWidgetItem* item = m_pColumnList->item(i);
+    const int id = item->data(kColumnIdRole).toInt();
+    const bool chosen = std::find(columnIds.begin(), columnIds.end(), id) != columnIds.end();
+    item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
+  }
+  m_updatingList = false;
+  m_pTabs->setCurrentIndex(kTrendTab);
+  m_trendPending = true;
+  m_rowPending[kTrendTab] = true;
+  ScheduleDraw();
+}
+
+void PlotPane::AddColumn(int columnId) {
+  std::vector<int> ids{};
+  for (int i = 0; i < m_pColumnList->count(); ++i) {
+    const QListWidgetItem* item = m_pColumnList->item(i);
+    if (item->checkState() == Qt::Checked) ids.push_back(item->data(kColumnIdRole).toInt());
+  }
+  ids.push_back(columnId);
+  PlotColumns(ids);
+}
+
+void PlotPane::ColumnChoiceChanged() {
+  if (m_updatingList) return;
+  m_trendPending = true;
+  m_rowPending[kTrendTab] = true;
+  ScheduleDraw();
+}
+
+void PlotPane::FilterColumns(const QString& text) {
+  for (int i = 0; i < m_pColumnList->count(); ++i) {
+    QListWidgetItem* item = m_pColumnList->item(i);
+    item->setHidden(!text.isEmpty() && !item->text().contains(text, Qt::CaseInsensitive));
+  }
+}
+
+void PlotPane::ScheduleDraw() {
+  if (m_drawScheduled) return;
+  m_drawScheduled = true;
+  // After the table has painted: a plot never holds up the window.
+  QTimer::singleShot(0, this, &PlotPane::DrawPending);
+}
+
+void PlotPane::DrawPending() {
+  m_drawScheduled = false;
+  const int tab = m_pTabs->currentIndex();
+  if (tab < 0 || !isVisible()) return;  // drawn when shown (see showEvent)
+  const size_t t = size_t(tab);
+  LogPlot* plot = CurrentPlot();
+  if (m_docPending[t]) {
+    m_docPending[t] = false;
+    m_rowPending[t] = true;
+    plot->SetDocument(m_pDoc);
+    if (tab == kTrendTab) m_trendPending = true;
+    if (tab == kSpectrumTab) {
+      m_pChannel->clear();
+      m_pChannel->addItem(QStringLiteral("All"));
+      m_pChannel->addItems(m_pSpectrum->ChannelNames());
+      m_pSpectrum->SetPercent(m_pPercent->isChecked());
+    }
+  }
+  if (tab == kTrendTab && m_trendPending) {
+    m_trendPending = false;
+    std::vector<TrendColumn> chosen;
+    for (int i = 0; i < m_pColumnList->count(); ++i) {
+      const QListWidgetItem* item = m_pColumnList->item(i);
+      if (item->checkState() == Qt::Checked)
+        chosen.push_back({item->data(kColumnIdRole).toInt(), item->text()});
+    }
+    const QStringList refused = m_pTrend->SetColumns(chosen);
+    m_pRefused->setText(refused.isEmpty()
+                            ? QString()
+                            : QStringLiteral("Not plotted (a trend shows two units at most): ") +
+                                  refused.join(QStringLiteral(", ")));
+    m_pRefused->setVisible(!refused.isEmpty());
+  }
+  if (!m_rowPending[t]) return;
+  m_rowPending[t] = false;
+  if (tab != kTrendTab || m_row >= 0) plot->ShowRow(m_row >= 0 ? unsigned(m_row) : 0);
+}
+
+void PlotPane::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  ScheduleDraw();
+}
+
+void PlotPane::SaveImage() {
+  static const char* const kNames[kTabCount] = {"Trend", "Spectrum", "Waveform", "Phasors"};
+  QString filter;
+  QString path = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save Plot"),
+      QString::fromLatin1(kNames[m_pTabs->currentIndex()]) + QStringLiteral(".png"),
+      QStringLiteral("PNG Images (*.png);;PDF Documents (*.pdf)"), &filter);
+  if (path.isEmpty()) return;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+    path +=
+        filter.startsWith(QLatin1String("PDF")) ? QStringLiteral(".pdf") : QStringLiteral(".png");
+  QString error;
+  if (!CurrentPlot()->SaveImage(path, QSize(), m_sourcePath, error)) ShowMessage(this, error);
+}

@@ -1,0 +1,152 @@
+#include "SpectrumPlot.h"
+
+#include <cmath>
+
+#include "TrendPlot.h"
+#include "log/Meterlog2Doc.h"
+
+namespace {
+
+const QColor kChannelColors[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
+                                 QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
+
+QString Number(double value, int decimals) {
+  return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("-");
+}
+
+}  // namespace
+
+SpectrumPlot::SpectrumPlot(QWidget* parent) : LogPlot(parent) {
+  xAxis->setLabel(QStringLiteral("Harmonic number (1 = fundamental)"));
+  auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
+  ticker->setTickStep(1);
+  ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+  xAxis->setTicker(ticker);
+  legend->setVisible(true);
+  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  legend->setWrap(3);  // six phases' voltages and currents in two short rows
+  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
+  connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
+  ShowMessage(QStringLiteral("No log with records is open."));
+}
+
+void SpectrumPlot::SetDocument(const CMeterlog2Doc* doc) {
+  LogPlot::SetDocument(doc);
+  m_channel = -1;
+  ShowRow(0);
+}
+
+QStringList SpectrumPlot::ChannelNames() const {
+  QStringList names;
+  if (m_pDoc == nullptr) return names;
+  for (const SpectrumChannel& channel : BuildSpectrum(*m_pDoc, 0))
+    names.append(QString::fromStdString(channel.name));
+  return names;
+}
+
+void SpectrumPlot::SetChannel(int channel) {
+  m_channel = channel;
+  Draw();
+}
+
+void SpectrumPlot::SetPercent(bool percent) {
+  m_percent = percent;
+  Draw();
+}
+
+void SpectrumPlot::ShowRow(unsigned row) {
+  m_row = row;
+  m_channels = m_pDoc ? BuildSpectrum(*m_pDoc, row) : std::vector<SpectrumChannel>{};
+  Draw();
+}
+
+QVector<double> SpectrumPlot::BarValues(int channel) const {
+  QVector<double> values;
+  if (channel < 0 || size_t(channel) >= m_bars.size() || m_bars[size_t(channel)] == nullptr)
+    return values;
+  for (auto it = m_bars[size_t(channel)]->data()->constBegin();
+       it != m_bars[size_t(channel)]->data()->constEnd(); ++it)
+    values.append(it->value);
+  return values;
+}
+
+void SpectrumPlot::Draw() {
+  m_bars.assign(m_channels.size(), nullptr);
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+    ShowMessage(QStringLiteral("No log with records is open."));
+    return;
+  }
+  if (!HasSpectrum(*m_pDoc)) {
+    ShowMessage(QStringLiteral(
+        "This log records no harmonics (spectra come from Harmonic, Waveform and Three Phase "
+        "Tabular logs)."));
+    return;
+  }
+  ClearContent();
+  std::vector<size_t> shown;
+  for (size_t c = 0; c < m_channels.size(); ++c)
+    if (m_channel < 0 || size_t(m_channel) == c) shown.push_back(c);
+
+  auto* group = new QCPBarsGroup(this);
+  group->setSpacingType(QCPBarsGroup::stAbsolute);
+  group->setSpacing(0);
+  std::vector<QString> units;
+  QStringList thd;
+  const double width = 0.8 / double(std::max<size_t>(shown.size(), 1));
+  for (size_t k = 0; k < shown.size(); ++k) {
+    const SpectrumChannel& channel = m_channels[shown[k]];
+    const QString unit =
+        m_percent ? QStringLiteral("%") : QString::fromUtf8(UnitSymbol(channel.unit));
+    // One value axis per unit (volts left, amperes right); a third unit shares the right one.
+    size_t axisIndex = size_t(std::find(units.begin(), units.end(), unit) - units.begin());
+    if (axisIndex == units.size() && units.size() < 2) units.push_back(unit);
+    QCPAxis* valueAxis = axisIndex == 0 ? yAxis : yAxis2;
+    auto* bars = new QCPBars(xAxis, valueAxis);
+    QVector<double> keys, values;
+    for (int n = 1; n <= kSpectrumHarmonics + 1; ++n) {
+      keys.append(n);
+      const double value = m_percent ? channel.Percent(n) : channel.Absolute(n);
+      values.append(std::isfinite(value) ? value : 0.0);
+    }
+    bars->setData(keys, values, true);
+    bars->setWidth(width);
+    bars->setBarsGroup(group);
+    const QColor color = kChannelColors[shown[k] % std::size(kChannelColors)];
+    bars->setPen(QPen(color.darker(120)));
+    bars->setBrush(color);
+    bars->setName(QString::fromStdString(channel.name) + (unit.isEmpty() ? "" : " (" + unit + ")"));
+    m_bars[shown[k]] = bars;
+    thd.append(QString::fromStdString(channel.name) + " " + Number(channel.thd, 2) + " %");
+  }
+  yAxis->setLabel(m_percent ? QStringLiteral("Percent of the fundamental (%)")
+                            : QStringLiteral("Magnitude (%1)").arg(units.empty() ? "" : units[0]));
+  yAxis2->setVisible(units.size() > 1);
+  yAxis2->setTickLabels(true);
+  if (units.size() > 1) yAxis2->setLabel(QStringLiteral("Magnitude (%1)").arg(units[1]));
+  std::string time;
+  m_pDoc->GetTimeStamp(time, m_row);
+  SetTitle(QStringLiteral("Harmonic spectrum, record %1 (%2)\nTHD: %3")
+               .arg(m_row)
+               .arg(QString::fromStdString(time), thd.join(QStringLiteral(", "))));
+  ResetView();
+}
+
+void SpectrumPlot::ResetView() {
+  xAxis->setRange(0.3, kSpectrumHarmonics + 1.7);
+  for (QCPAxis* axis : {yAxis, yAxis2}) {
+    // The fundamental is 100 % of itself: in percent the axis is sized to the harmonics, so
+    // that they can be read; its bar runs off the top.
+    double top = 0, bottom = 0;
+    for (QCPBars* bars : m_bars) {
+      if (bars == nullptr || bars->valueAxis() != axis) continue;
+      for (auto it = bars->data()->constBegin(); it != bars->data()->constEnd(); ++it) {
+        if (!m_percent || it->key > 1) top = std::max(top, it->value);
+        bottom = std::min(bottom, it->value);
+      }
+    }
+    axis->setRange(bottom * 1.15, top > 0 ? top * 1.15 : 1);
+  }
+  replot();
+}

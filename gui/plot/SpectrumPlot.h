@@ -1,0 +1,34 @@
+#pragma once
+// Harmonic spectrum of one record: bars of the fundamental and harmonics 2 to 50 of every
+// channel (single-phase) or every phase's voltage and current (three-phase), or of one of them;
+// in percent of each fundamental or as absolute magnitudes. The title gives the record's THD.
+
+#include "LogPlot.h"
+#include "table/PlotData.h"
+
+class SpectrumPlot : public LogPlot {
+  Q_OBJECT
+ public:
+  explicit SpectrumPlot(QWidget* parent = nullptr);
+
+  void SetDocument(const CMeterlog2Doc* doc) override;
+  void ShowRow(unsigned row) override;
+  void ResetView() override;
+  // -1: every channel; otherwise an index into ChannelNames().
+  void SetChannel(int channel);
+  void SetPercent(bool percent);
+  bool Percent() const { return m_percent; }
+  // The channels of the log (from record 0): "Ch 1 Van", "Phase A Volts", ...
+  QStringList ChannelNames() const;
+  // The heights of the bars drawn for channel index `channel`: 50 values, fundamental first.
+  QVector<double> BarValues(int channel) const;
+
+ private:
+  void Draw();
+
+  std::vector<SpectrumChannel> m_channels;
+  unsigned m_row = 0;
+  int m_channel = -1;
+  bool m_percent = true;
+  std::vector<QCPBars*> m_bars;  // per channel index; null when not drawn
+};

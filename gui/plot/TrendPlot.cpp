@@ -1,0 +1,241 @@
+#include "TrendPlot.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cmath>
+
+#include "log/Meterlog2Doc.h"
+#include "table/CellText.h"
+
+namespace {
+
+const QColor kSeriesColors[] = {QColor(31, 119, 180),  QColor(214, 39, 40),   QColor(44, 160, 44),
+                                QColor(255, 127, 14),  QColor(148, 103, 189), QColor(140, 86, 75),
+                                QColor(227, 119, 194), QColor(127, 127, 127)};
+
+constexpr qsizetype kSmoothPoints = 20000;
+
+QString UnitText(Unit unit) {
+  return QString::fromUtf8(UnitSymbol(unit));
+}
+
+QString AxisLabel(const std::vector<QString>& titles, const QString& unit) {
+  if (titles.size() == 1) return unit.isEmpty() ? titles[0] : titles[0] + " (" + unit + ")";
+  return unit.isEmpty() ? QStringLiteral("(no unit)") : unit;
+}
+
+}  // namespace
+
+QString TrendTimeText(double seconds) {
+  return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds), Qt::UTC)
+      .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
+}
+
+TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
+  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+  ticker->setDateTimeFormat(QStringLiteral("MM-dd-yyyy\nhh:mm:ss"));
+  ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
+  xAxis->setTicker(ticker);
+  xAxis->setLabel(QStringLiteral("Time"));
+  legend->setVisible(true);
+  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
+  axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time; the box zooms both
+  axisRect()->setRangeDragAxes({xAxis}, {yAxis, yAxis2});
+  axisRect()->setRangeZoomAxes({xAxis}, {yAxis, yAxis2});
+  connect(this, &QCustomPlot::mousePress, this, &TrendPlot::OnPress);
+  connect(this, &QCustomPlot::mouseRelease, this, &TrendPlot::OnRelease);
+  connect(this, &QCustomPlot::mouseMove, this,
+          [this](QMouseEvent* event) { UpdateReadOut(event->position().x()); });
+  connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
+  Rebuild();
+}
+
+void TrendPlot::SetDocument(const CMeterlog2Doc* doc) {
+  LogPlot::SetDocument(doc);
+  m_axis = doc ? BuildTrendAxis(*doc) : TrendAxis{};
+  m_byTime.clear();
+  m_byTime.reserve(m_axis.times.size());
+  for (size_t i = 0; i < m_axis.times.size(); ++i)
+    if (m_axis.rows[i] != kTrendBreak) m_byTime.emplace_back(m_axis.times[i], i);
+  std::stable_sort(m_byTime.begin(), m_byTime.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  m_columns.clear();
+  Rebuild();
+}
+
+QStringList TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
+  QStringList refused;
+  m_columns.clear();
+  m_values.clear();
+  m_units.clear();
+  std::vector<QString> axisUnits;
+  for (const TrendColumn& column : columns) {
+    if (m_pDoc == nullptr || !IsNumericColumn(column.id)) {
+      refused.append(column.title);
+      continue;
+    }
+    const QString unit = UnitText(GetColumnUnit(*m_pDoc, column.id));
+    if (std::find(axisUnits.begin(), axisUnits.end(), unit) == axisUnits.end()) {
+      if (axisUnits.size() == 2) {
+        refused.append(column.title);
+        continue;
+      }
+      axisUnits.push_back(unit);
+    }
+    m_columns.push_back(column);
+    m_units.push_back(unit);
+    m_values.push_back(TrendValues(*m_pDoc, m_axis, column.id));
+  }
+  Rebuild();
+  return refused;
+}
+
+void TrendPlot::Rebuild() {
+  m_pMarker = m_pCursor = nullptr;  // the items go with the content
+  m_pReadOutItem = nullptr;
+  ClearContent();
+  yAxis2->setVisible(false);
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+    ShowMessage(QStringLiteral("No log with records is open."));
+    return;
+  }
+  if (m_byTime.empty()) {
+    ShowMessage(QStringLiteral("No record of this log has a valid time stamp."));
+    return;
+  }
+  if (m_columns.empty()) {
+    ShowMessage(QStringLiteral("Choose the columns to plot."));
+    return;
+  }
+  std::string name;
+  SetTitle(m_pDoc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
+                                           : QStringLiteral("Trend"));
+  std::vector<QString> axisUnits;
+  std::vector<std::vector<QString>> axisTitles(2);
+  const QVector<double> keys(m_axis.times.begin(), m_axis.times.end());
+  for (size_t k = 0; k < m_columns.size(); ++k) {
+    auto it = std::find(axisUnits.begin(), axisUnits.end(), m_units[k]);
+    const size_t axisIndex = static_cast<size_t>(it - axisUnits.begin());
+    if (it == axisUnits.end()) axisUnits.push_back(m_units[k]);
+    QCPAxis* valueAxis = axisIndex == 0 ? yAxis : yAxis2;
+    axisTitles[axisIndex].push_back(m_columns[k].title);
+    QCPGraph* graph = addGraph(xAxis, valueAxis);
+    const QVector<double> values(m_values[k].begin(), m_values[k].end());
+    graph->setData(keys, values, std::is_sorted(keys.begin(), keys.end()));
+    graph->setPen(QPen(kSeriesColors[k % std::size(kSeriesColors)], 1));
+    // Smoothing a dense line costs far more than it shows: a long log is drawn without it.
+    graph->setAntialiased(keys.size() <= kSmoothPoints);
+    graph->setName(m_units[k].isEmpty() ? m_columns[k].title
+                                        : m_columns[k].title + " (" + m_units[k] + ")");
+  }
+  for (size_t a = 0; a < axisUnits.size(); ++a) {
+    QCPAxis* valueAxis = a == 0 ? yAxis : yAxis2;
+    valueAxis->setVisible(true);
+    valueAxis->setTickLabels(true);
+    valueAxis->setLabel(AxisLabel(axisTitles[a], axisUnits[a]));
+  }
+  m_pMarker = new QCPItemStraightLine(this);
+  m_pMarker->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+  m_pMarker->setVisible(false);
+  m_pCursor = new QCPItemStraightLine(this);
+  m_pCursor->setPen(QPen(QColor(120, 120, 120), 1, Qt::DotLine));
+  m_pCursor->setVisible(false);
+  m_pReadOutItem = new QCPItemText(this);
+  m_pReadOutItem->position->setType(QCPItemPosition::ptAxisRectRatio);
+  m_pReadOutItem->position->setCoords(0.01, 0.02);
+  m_pReadOutItem->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_pReadOutItem->setTextAlignment(Qt::AlignLeft);
+  m_pReadOutItem->setBrush(QColor(255, 255, 255, 220));
+  m_pReadOutItem->setPadding(QMargins(4, 2, 4, 2));
+  m_pReadOutItem->setVisible(false);
+  m_readOut.clear();
+  ResetView();
+}
+
+void TrendPlot::ResetView() {
+  if (m_columns.empty()) {
+    replot();
+    return;
+  }
+  xAxis->setRange(m_byTime.front().first,
+                  std::max(m_byTime.back().first, m_byTime.front().first + 1));
+  yAxis->rescale(true);
+  yAxis2->rescale(true);
+  for (QCPAxis* axis : {yAxis, yAxis2}) {
+    QCPRange range = axis->range();
+    if (range.size() <= 0) range = QCPRange(range.lower - 1, range.upper + 1);
+    axis->setRange(range.lower - range.size() * 0.05, range.upper + range.size() * 0.05);
+  }
+  replot();
+}
+
+size_t TrendPlot::NearestPoint(double x) const {
+  if (m_byTime.empty()) return SIZE_MAX;
+  const double time = xAxis->pixelToCoord(x);
+  auto it = std::lower_bound(m_byTime.begin(), m_byTime.end(), time,
+                             [](const auto& point, double t) { return point.first < t; });
+  if (it == m_byTime.end()) --it;
+  if (it != m_byTime.begin() && time - std::prev(it)->first < it->first - time) --it;
+  // Of several records at the same second, the first.
+  while (it != m_byTime.begin() && std::prev(it)->first == it->first) --it;
+  return it->second;
+}
+
+int64_t TrendPlot::RowAtPixel(double x) const {
+  const size_t point = NearestPoint(x);
+  return point == SIZE_MAX ? -1 : m_axis.rows[point];
+}
+
+void TrendPlot::ShowRow(unsigned row) {
+  if (m_pMarker == nullptr) return;
+  int64_t seconds;
+  const bool shown = m_pDoc != nullptr && m_pDoc->GetTimeSeconds(seconds, row);
+  if (shown) {
+    m_pMarker->point1->setCoords(double(seconds), 0);
+    m_pMarker->point2->setCoords(double(seconds), 1);
+  }
+  m_pMarker->setVisible(shown);
+  replot(QCustomPlot::rpQueuedReplot);
+}
+
+double TrendPlot::MarkerTime() const {
+  return m_pMarker != nullptr && m_pMarker->visible() ? m_pMarker->point1->coords().x() : NAN;
+}
+
+void TrendPlot::UpdateReadOut(double x) {
+  if (m_pReadOutItem == nullptr || m_byTime.empty()) return;
+  const size_t point = NearestPoint(x);
+  if (point == SIZE_MAX) return;
+  const double time = m_axis.times[point];
+  QString text = QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TrendTimeText(time));
+  for (size_t k = 0; k < m_columns.size(); ++k) {
+    const double value = m_values[k][point];
+    text += QStringLiteral("\n%1: %2")
+                .arg(m_columns[k].title,
+                     std::isnan(value) ? QStringLiteral("-") : QString::number(value, 'f', 6));
+    if (!std::isnan(value) && !m_units[k].isEmpty()) text += " " + m_units[k];
+  }
+  m_readOut = text;
+  m_pReadOutItem->setText(text);
+  m_pReadOutItem->setVisible(true);
+  m_pCursor->point1->setCoords(time, 0);
+  m_pCursor->point2->setCoords(time, 1);
+  m_pCursor->setVisible(true);
+  replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TrendPlot::OnPress(QMouseEvent* event) {
+  m_pressPos = event->pos();
+  const bool box = event->button() == Qt::RightButton || (event->modifiers() & Qt::ShiftModifier);
+  setSelectionRectMode(box && !m_columns.empty() ? QCP::srmZoom : QCP::srmNone);
+}
+
+void TrendPlot::OnRelease(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || (event->modifiers() & Qt::ShiftModifier)) return;
+  if ((event->pos() - m_pressPos).manhattanLength() > 3 || m_columns.empty()) return;
+  if (!axisRect()->rect().contains(event->pos())) return;
+  const int64_t row = RowAtPixel(event->position().x());
+  if (row >= 0) emit RowClicked(static_cast<unsigned>(row));
+}

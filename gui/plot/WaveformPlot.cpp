@@ -1,0 +1,53 @@
+#include "WaveformPlot.h"
+
+#include "log/Meterlog2Doc.h"
+#include "table/PlotData.h"
+
+WaveformPlot::WaveformPlot(QWidget* parent) : LogPlot(parent) {
+  xAxis->setLabel(QStringLiteral("Sample"));
+  yAxis->setLabel(QStringLiteral("Raw signed count (the log gives no scale)"));
+  legend->setVisible(true);
+  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
+  ShowMessage(QStringLiteral("No log with records is open."));
+}
+
+void WaveformPlot::SetDocument(const CMeterlog2Doc* doc) {
+  LogPlot::SetDocument(doc);
+  ShowRow(0);
+}
+
+void WaveformPlot::ShowRow(unsigned row) {
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+    ShowMessage(QStringLiteral("No log with records is open."));
+    return;
+  }
+  if (!HasWaveform(*m_pDoc)) {
+    ShowMessage(QStringLiteral("This log holds no waveform (waveforms come from Waveform logs)."));
+    return;
+  }
+  ClearContent();
+  const WaveformBlocks blocks = BuildWaveform(*m_pDoc, row);
+  static const QColor kColors[2] = {QColor(31, 119, 180), QColor(214, 39, 40)};
+  for (int b = 0; b < 2; ++b) {
+    QVector<double> keys, values;
+    for (size_t i = 0; i < blocks.block[b].size(); ++i) {
+      keys.append(double(i));
+      values.append(blocks.block[b][i]);
+    }
+    QCPGraph* graph = addGraph();
+    graph->setData(keys, values, true);
+    graph->setPen(QPen(kColors[b], 1.5));
+    graph->setName(QStringLiteral("Samples, block %1").arg(b + 1));
+  }
+  std::string time;
+  m_pDoc->GetTimeStamp(time, row);
+  SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(QString::fromStdString(time)));
+  ResetView();
+}
+
+void WaveformPlot::ResetView() {
+  xAxis->setRange(0, 239);
+  yAxis->setRange(-130, 130);  // the whole range of a signed 8-bit sample
+  replot();
+}

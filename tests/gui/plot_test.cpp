@@ -1,0 +1,220 @@
+// The plot pane driven as a user would: the default trend, a click that picks a record, the
+// marker that follows the table, spectrum bars against the row's cells, the waveform samples,
+// zooming, and images saved at the size asked for.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QWheelEvent>
+#include <QtTest>
+#include <cmath>
+
+#include "GuiTestSupport.h"
+#include "app/CMainFrame.h"
+#include "app/CMeterlog2App.h"
+#include "plot/PhasorPlot.h"
+#include "plot/PlotPane.h"
+#include "plot/SpectrumPlot.h"
+#include "plot/TrendPlot.h"
+#include "plot/WaveformPlot.h"
+#include "table/CMeterlog2View.h"
+#include "table/CellText.h"
+#include "table/LogTableModel.h"
+
+namespace {
+
+// The column of the table titled `title`, or -1.
+int ColumnIdByTitle(CMeterlog2View* view, const QString& title) {
+  for (const ColumnInfo& info : view->GetColumnList().Entries())
+    if (QString::fromStdString(info.strTitle) == title) return info.nColumnId;
+  return -1;
+}
+
+double CellByTitle(CMeterlog2App& app, unsigned row, const QString& title) {
+  return GetCellValue(app.GetDocument(), row, ColumnIdByTitle(app.GetView(), title)).value_or(NAN);
+}
+
+// Opens `path` with the window shown (the pane draws only what can be seen).
+bool Open(CMeterlog2App& app, const QString& path) {
+  if (!app.InitInstance({path}, false)) return false;
+  app.GetMainFrame()->show();
+  if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
+  app.GetPlotPane()->DrawPending();
+  return true;
+}
+
+int CurrentRow(CMeterlog2View* view) {
+  return view->selectionModel()->currentIndex().row();
+}
+
+}  // namespace
+
+class PlotTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { TakeMessages(); }
+
+  void trendFollowsTheTableBothWays() {
+    const QString path = WriteSample(QStringLiteral("plot-trend.57x"), 4, 40);
+    CMeterlog2App app;
+    QVERIFY(Open(app, path));
+    PlotPane* pane = app.GetPlotPane();
+    TrendPlot* trend = pane->Trend();
+    QVERIFY(!app.GetMainFrame()->GetPlotDock()->isHidden());
+    QVERIFY(app.GetMainFrame()->GetCommands().viewPlots->isChecked());
+
+    // A log opens with its frequency and first voltage, on two axes by unit.
+    QCOMPARE(trend->Columns().size(), size_t(2));
+    QCOMPARE(trend->Columns()[0].title, QStringLiteral("3 Phase Frequency"));
+    QCOMPARE(trend->Columns()[1].title, QStringLiteral("Phase A Volts Wide"));
+    QCOMPARE(trend->graphCount(), 2);
+    QCOMPARE(trend->graph(0)->dataCount(), 40);
+    QVERIFY(trend->yAxis->label().contains(QLatin1String("Hz")));
+    QVERIFY(trend->yAxis2->visible());
+    QCOMPARE(trend->graph(1)->data()->at(9)->value, CellByTitle(app, 9, "Phase A Volts Wide"));
+    QVERIFY(pane->Tabs()->isTabEnabled(1) && !pane->Tabs()->isTabEnabled(2) &&
+            pane->Tabs()->isTabEnabled(3));
+
+    // A click on the plot picks the record nearest in time, in the table too.
+    trend->replot();
+    const double x = trend->xAxis->coordToPixel(trend->Axis().times[17]);
+    const int y = trend->axisRect()->center().y();
+    QTest::mouseClick(trend, Qt::LeftButton, Qt::NoModifier, QPoint(int(std::lround(x)), y));
+    QCOMPARE(CurrentRow(app.GetView()), 17);
+    QCOMPARE(app.GetView()->SelectedRows(), std::vector<unsigned>{17});
+    // Moving over the plot reads that record out.
+    QTest::mouseMove(trend, QPoint(int(std::lround(x)), y));
+    QTRY_VERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 17, ")));
+
+    // The table's current record is marked.
+    app.GetView()->SelectRow(25);
+    pane->DrawPending();
+    QCOMPARE(trend->MarkerTime(), trend->Axis().times[25]);
+
+    // The wheel zooms the time axis; a double click shows everything again.
+    const QCPRange before = trend->xAxis->range();
+    QWheelEvent wheel(QPointF(x, y), trend->mapToGlobal(QPointF(x, y)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(trend, &wheel);
+    QVERIFY(trend->xAxis->range().size() < before.size() * 0.9);
+    trend->ResetView();
+    QCOMPARE(trend->xAxis->range().size(), before.size());
+
+    // Columns chosen in the pane's list; a third unit is refused and said so.
+    QListWidget* list = pane->ColumnChoice();
+    for (int i = 0; i < list->count(); ++i) {
+      const QString t = list->item(i)->text();
+      if (t == "Total Power Wide" || t == "Average Power Factor Wide")
+        list->item(i)->setCheckState(Qt::Checked);
+    }
+    pane->DrawPending();
+    QCOMPARE(trend->Columns().size(), size_t(2));  // Hz and V stay; W and no unit refused
+
+    // The header's "Plot" command shows that column alone.
+    emit app.GetView()->PlotColumnRequested(ColumnIdByTitle(app.GetView(), "Total VARs Wide"),
+                                            false);
+    pane->DrawPending();
+    QCOMPARE(trend->Columns().size(), size_t(1));
+    QCOMPARE(trend->yAxis->label(), QStringLiteral("Total VARs Wide (var)"));
+
+    // View > Plots hides and shows the pane.
+    app.GetMainFrame()->GetCommands().viewPlots->trigger();
+    QVERIFY(app.GetMainFrame()->GetPlotDock()->isHidden());
+    app.GetMainFrame()->GetCommands().viewPlots->trigger();
+    QVERIFY(!app.GetMainFrame()->GetPlotDock()->isHidden());
+  }
+
+  void spectrumBarsAreTheRowsCells() {
+    const QString path = WriteSample(QStringLiteral("plot-spectrum.57x"), 4, 6);
+    CMeterlog2App app;
+    QVERIFY(Open(app, path));
+    PlotPane* pane = app.GetPlotPane();
+    pane->Tabs()->setCurrentIndex(1);
+    app.GetView()->SelectRow(3);
+    pane->DrawPending();
+    SpectrumPlot* spectrum = pane->Spectrum();
+    QCOMPARE(pane->ChannelChoice()->count(), 7);             // All and six
+    const QVector<double> percent = spectrum->BarValues(2);  // Phase B Volts
+    QCOMPARE(percent.size(), 50);
+    const double fundamental = CellByTitle(app, 3, "Phase B Volts Fund");
+    QCOMPARE(percent[0], 100.0);
+    QCOMPARE(percent[6], 100 * CellByTitle(app, 3, "Phase B Volts Harm 7") / fundamental);
+    QVERIFY(spectrum->TitleText().contains(
+        QString::number(CellByTitle(app, 3, "Phase B Volts THD"), 'f', 2)));
+
+    pane->PercentChoice()->setChecked(false);
+    const QVector<double> absolute = spectrum->BarValues(5);  // Phase C Current
+    QCOMPARE(absolute[0], CellByTitle(app, 3, "Phase C Current Fund"));
+    QCOMPARE(absolute[49], CellByTitle(app, 3, "Phase C Current Harm 50"));
+    QVERIFY(spectrum->yAxis2->visible());  // volts and amperes apart
+
+    // One channel alone.
+    pane->ChannelChoice()->setCurrentIndex(1);
+    spectrum->SetChannel(0);
+    QVERIFY(spectrum->BarValues(1).isEmpty());
+    QCOMPARE(spectrum->BarValues(0).size(), 50);
+  }
+
+  void waveformAndPhasorsOfTheCurrentRecord() {
+    const QString wavePath = WriteSample(QStringLiteral("plot-wave.57x"), 3, 4);
+    CMeterlog2App app;
+    QVERIFY(Open(app, wavePath));
+    PlotPane* pane = app.GetPlotPane();
+    QVERIFY(pane->Tabs()->isTabEnabled(2) && !pane->Tabs()->isTabEnabled(3));
+    pane->Tabs()->setCurrentIndex(2);
+    app.GetView()->SelectRow(2);
+    pane->DrawPending();
+    WaveformPlot* wave = pane->Waveform();
+    QCOMPARE(wave->graphCount(), 2);
+    const uint8_t* record = app.GetDocument().GetRecord(2);
+    for (int i : {0, 100, 239}) {
+      QCOMPARE(wave->graph(0)->data()->at(i)->value, double(int8_t(record[1103 + i])));
+      QCOMPARE(wave->graph(1)->data()->at(i)->value, double(int8_t(record[1343 + i])));
+    }
+    QVERIFY(wave->TitleText().startsWith(QStringLiteral("Waveform, record 2")));
+
+    const QString vectorPath = WriteSample(QStringLiteral("plot-vector.57x"), 5, 4, 256);
+    QVERIFY(app.OpenDocumentFile(vectorPath));
+    QVERIFY(pane->Tabs()->isTabEnabled(3) && !pane->Tabs()->isTabEnabled(1));
+    pane->Tabs()->setCurrentIndex(3);
+    app.GetView()->SelectRow(1);
+    pane->DrawPending();
+    const QString table = pane->Phasor()->TableText();
+    QVERIFY2(table.contains(QString::number(CellByTitle(app, 1, "Phase B Current"), 'f', 3)),
+             qPrintable(table));
+    QCOMPARE(pane->Phasor()->Phasors().phasors[1].angle,
+             CellByTitle(app, 1, "Phase B Volts Phase"));
+  }
+
+  void imagesAreSavedAtTheSizeAskedFor() {
+    const QString path = WriteSample(QStringLiteral("plot-save.57x"), 2, 5);
+    CMeterlog2App app;
+    QVERIFY(Open(app, path));
+    TrendPlot* trend = app.GetPlotPane()->Trend();
+    QString error;
+    const QString png = ScratchDir() + QStringLiteral("/trend.png");
+    QVERIFY2(trend->SaveImage(png, QSize(640, 360), path, error), qPrintable(error));
+    QCOMPARE(QImage(png).size(), QSize(640, 360));
+    const QString pdf = ScratchDir() + QStringLiteral("/trend.pdf");
+    QVERIFY2(trend->SaveImage(pdf, QSize(), path, error), qPrintable(error));
+    QVERIFY(ReadAll(pdf).startsWith("%PDF"));
+    // Never onto the open log, and only the two formats.
+    QVERIFY(!trend->SaveImage(path.chopped(4) + QStringLiteral(".57x"), QSize(), path, error));
+    QVERIFY(error.contains(QLatin1String(".png or .pdf")));
+    const QString linkToLog = ScratchDir() + QStringLiteral("/log-as.png");
+    QFile::link(path, linkToLog);
+    QVERIFY(!trend->SaveImage(linkToLog, QSize(), path, error));
+    QVERIFY(error.contains(QLatin1String("being read")));
+    QCOMPARE(ReadAll(path).size(), QFileInfo(path).size());
+    QVERIFY(!trend->SaveImage(ScratchDir() + QStringLiteral("/no/such/dir/x.png"), QSize(), path,
+                              error));
+    QVERIFY(error.contains(QLatin1String("x.png")));
+  }
+};
+
+REGISTER_GUI_TEST(PlotTest);
+#include "plot_test.moc"
