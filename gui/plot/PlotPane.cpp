@@ -149,6 +149,12 @@ void PlotPane::SetDocument(const CMeterlog2Doc* doc, const std::vector<ColumnInf
   }
   m_updatingList = false;
   FilterColumns(m_pFilter->text());
+  for (int i = 0; i < m_pColumnList->count(); ++i) {
+    if (m_pColumnList->item(i)->checkState() == Qt::Checked) {
+      m_pColumnList->scrollToItem(m_pColumnList->item(i), QAbstractItemView::PositionAtTop);
+      break;
+    }
+  }
 
   m_pTabs->setTabEnabled(kSpectrumTab, m_pDoc && HasSpectrum(*m_pDoc));
   m_pTabs->setTabEnabled(kWaveformTab, m_pDoc && HasWaveform(*m_pDoc));
