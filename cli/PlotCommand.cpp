@@ -30,8 +30,9 @@ int UsageError(const std::string& message) {
 bool ParseSize(const std::string& text, QSize& size) {
   const size_t x = text.find_first_of("xX");
   unsigned long long w = 0, h = 0;
-  if (x == std::string::npos || !ParseUnsigned(text.substr(0, x), 20000, w) ||
-      !ParseUnsigned(text.substr(x + 1), 20000, h) || w < 100 || h < 100)
+  // A PNG is drawn in memory first: 40 million pixels (160 MB) at most.
+  if (x == std::string::npos || !ParseUnsigned(text.substr(0, x), 10000, w) ||
+      !ParseUnsigned(text.substr(x + 1), 10000, h) || w < 100 || h < 100 || w * h > 40000000)
     return false;
   size = QSize(int(w), int(h));
   return true;
@@ -109,8 +110,10 @@ int RunPlot(const Args& argsIn) {
         "waveform or phasor diagram");
   QSize size(kPlotImageWidth, kPlotImageHeight);
   if (sizeGiven && !ParseSize(sizeText, size))
-    return UsageError("--size is WIDTHxHEIGHT in pixels, 100 to 20000 each, not \"" + sizeText +
-                      "\"");
+    return UsageError(
+        "--size is WIDTHxHEIGHT in pixels, 100 to 10000 each and 40 million in all, "
+        "not \"" +
+        sizeText + "\"");
   unsigned long long row = 0;
   if (rowGiven && !ParseUnsigned(rowText, UINT_MAX, row))
     return UsageError("--row takes a record number (0-based), not \"" + rowText + "\"");

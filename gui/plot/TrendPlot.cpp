@@ -155,7 +155,7 @@ void TrendPlot::Rebuild() {
 }
 
 void TrendPlot::ResetView() {
-  if (m_columns.empty()) {
+  if (m_columns.empty() || m_byTime.empty() || graphCount() == 0) {
     replot();
     return;
   }

@@ -20,6 +20,7 @@
 #include "log/Meterlog2Doc.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"
+#include "table/PlotData.h"
 #include "table/TableColumns.h"
 #include "table/TableWriter.h"
 
@@ -117,6 +118,21 @@ void QueryValues(const CMeterlog2Doc& doc, unsigned row) {
   }
 }
 
+// What the plots draw of the whole log and of one record.
+void PlotValues(const CMeterlog2Doc& doc, unsigned row) {
+  const TrendAxis axis = BuildTrendAxis(doc);
+  if (axis.times.size() != axis.rows.size()) Fail("the trend's times and rows differ in count");
+  for (int id : DefaultTrendColumns(doc)) {
+    if (TrendValues(doc, axis, id).size() != axis.rows.size()) Fail("a trend lost its points");
+  }
+  for (const SpectrumChannel& channel : BuildSpectrum(doc, row)) {
+    for (int n = 1; n <= kSpectrumHarmonics + 1; ++n) (void)channel.Percent(n);
+  }
+  const WaveformBlocks wave = BuildWaveform(doc, row);
+  if (!wave.block[0].empty() && wave.block[0].size() != 240) Fail("a waveform block is not 240");
+  if (!BuildPhasors(doc, row).phasors.empty() && !HasPhasors(doc)) Fail("phasors of no log");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -130,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ShowTable(doc, format);
     QueryValues(doc, 0);
     QueryValues(doc, doc.GetRecordCount() - 1);
+    PlotValues(doc, doc.GetRecordCount() - 1);
   }
   return 0;
 }

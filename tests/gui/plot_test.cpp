@@ -190,6 +190,43 @@ class PlotTest : public QObject {
              CellByTitle(app, 1, "Phase B Volts Phase"));
   }
 
+  void aLogWithoutTimesOrWithShortRecordsGetsMessagesNotCrashes() {
+    SampleLogOptions options;
+    options.logType = 4;
+    options.records = 5;
+    options.year = 50;  // before the calendar's first year: no record has a valid time
+    const QString path = WriteSample(QStringLiteral("plot-no-times.57x"), options);
+    CMeterlog2App app;
+    QVERIFY(Open(app, path));
+    PlotPane* pane = app.GetPlotPane();
+    QCOMPARE(pane->Trend()->Message(),
+             QStringLiteral("No record of this log has a valid time stamp."));
+    pane->Trend()->ResetView();
+    const int before = CurrentRow(app.GetView());
+    QTest::mouseClick(pane->Trend(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    QCOMPARE(CurrentRow(app.GetView()), before);  // no record to pick
+    // The other plots do not need the time.
+    pane->Tabs()->setCurrentIndex(3);
+    pane->DrawPending();
+    QVERIFY(pane->Phasor()->Message().isEmpty());
+    QCOMPARE(pane->Phasor()->Phasors().phasors.size(), size_t(6));
+
+    // Records shorter than their layout: the values they lack are drawn as nothing.
+    SampleLogOptions shortRecords;
+    shortRecords.logType = 2;
+    shortRecords.records = 3;
+    shortRecords.recordSize = 700;  // the harmonic table ends at 1103
+    const QString shortPath = WriteSample(QStringLiteral("plot-short.57x"), shortRecords);
+    QVERIFY(app.OpenDocumentFile(shortPath));
+    pane->Tabs()->setCurrentIndex(1);
+    pane->DrawPending();
+    QCOMPARE(pane->Spectrum()->BarValues(0).size(), 50);
+    pane->Spectrum()->ResetView();
+    pane->Tabs()->setCurrentIndex(0);
+    pane->DrawPending();
+    QCOMPARE(pane->Trend()->graphCount(), 2);
+  }
+
   void imagesAreSavedAtTheSizeAskedFor() {
     const QString path = WriteSample(QStringLiteral("plot-save.57x"), 2, 5);
     CMeterlog2App app;
