@@ -46,8 +46,15 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   axisRect()->setRangeZoomAxes({xAxis}, {yAxis, yAxis2});
   connect(this, &QCustomPlot::mousePress, this, &TrendPlot::OnPress);
   connect(this, &QCustomPlot::mouseRelease, this, &TrendPlot::OnRelease);
-  connect(this, &QCustomPlot::mouseMove, this,
-          [this](QMouseEvent* event) { UpdateReadOut(event->position().x()); });
+  connect(this, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+    m_mouseX = event->position().x();
+    UpdateReadOut(m_mouseX);
+  });
+  // A zoom or a pan moves the time axis under the mouse: the read-out follows.
+  connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+    if (m_mouseX >= 0 && m_pReadOutItem != nullptr && m_pReadOutItem->visible())
+      UpdateReadOut(m_mouseX);
+  });
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   Rebuild();
 }

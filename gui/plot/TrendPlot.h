@@ -58,6 +58,7 @@ class TrendPlot : public LogPlot {
   QCPItemText* m_pReadOutItem = nullptr;
   QString m_readOut;
   QPoint m_pressPos;
+  double m_mouseX = -1;  // where the mouse last was over the plot
 };
 
 // "MM-dd-yyyy hh:mm:ss" for a trend time, as the table writes it.
