@@ -129,9 +129,17 @@ void PhasorPlot::ShowRow(unsigned row) {
     label->setColor(kPhaseColors[i % 3]);
   }
   if (!m_phasors.note.empty()) {
-    QString note = QString::fromStdString(m_phasors.note);
-    note.replace(QStringLiteral("); "), QStringLiteral(");\n"));
-    table += "\n" + note;
+    // Wrapped to the width of the table above it.
+    QString line;
+    table += "\n";
+    for (const QString& word : QString::fromStdString(m_phasors.note).split(' ')) {
+      if (!line.isEmpty() && line.size() + 1 + word.size() > 30) {
+        table += line + "\n";
+        line.clear();
+      }
+      line += (line.isEmpty() ? "" : " ") + word;
+    }
+    table += line;
   }
   m_table = table;
   auto* text = new QCPItemText(this);
