@@ -31,6 +31,14 @@ const std::vector<TrendColumn> kColumns = {{10, QStringLiteral("Ch1 Mag Wide")},
                                            {17, QStringLiteral("Ch2 Mag Wide")},
                                            {18, QStringLiteral("Ch2 Mag Narrow")}};
 
+// A trend of kColumns over the 200,000-record log, drawn once.
+void DrawTrend(TrendPlot& plot) {
+  plot.resize(1200, 700);
+  plot.SetDocument(&StandardLog(200000));
+  plot.SetColumns(kColumns);
+  plot.replot();
+}
+
 void BM_TrendBuild4Columns200k(benchmark::State& state) {
   const CMeterlog2Doc& doc = StandardLog(200000);
   TrendPlot plot;
@@ -45,12 +53,8 @@ BENCHMARK(BM_TrendBuild4Columns200k)->Unit(benchmark::kMillisecond);
 
 // After the first draw: each iteration pans the time axis a little and draws again.
 void BM_TrendRedraw4Columns200k(benchmark::State& state) {
-  const CMeterlog2Doc& doc = StandardLog(200000);
   TrendPlot plot;
-  plot.resize(1200, 700);
-  plot.SetDocument(&doc);
-  plot.SetColumns(kColumns);
-  plot.replot();
+  DrawTrend(plot);
   const double step = plot.xAxis->range().size() / 1000;
   int i = 0;
   for (auto _ : state) {
@@ -63,11 +67,8 @@ BENCHMARK(BM_TrendRedraw4Columns200k)->Unit(benchmark::kMillisecond);
 
 // Zoomed into a tenth of the log: fewer points on screen, the same data behind them.
 void BM_TrendRedrawZoomed(benchmark::State& state) {
-  const CMeterlog2Doc& doc = StandardLog(200000);
   TrendPlot plot;
-  plot.resize(1200, 700);
-  plot.SetDocument(&doc);
-  plot.SetColumns(kColumns);
+  DrawTrend(plot);
   const QCPRange all = plot.xAxis->range();
   plot.xAxis->setRange(all.lower, all.lower + all.size() / 10);
   plot.replot();

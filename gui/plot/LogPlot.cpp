@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "file/OutputFile.h"
+#include "log/Meterlog2Doc.h"
 
 LogPlot::LogPlot(QWidget* parent) : QCustomPlot(parent) {
   plotLayout()->insertRow(0);
@@ -43,6 +44,23 @@ void LogPlot::ShowMessage(const QString& message) {
   m_message = message;
   SetTitle(message);
   replot();
+}
+
+QString LogPlot::NoLogMessage() {
+  return QStringLiteral("No log with records is open.");
+}
+
+bool LogPlot::ReadyToDraw(bool drawable, const QString& notDrawable) {
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+    ShowMessage(NoLogMessage());
+    return false;
+  }
+  if (!drawable) {
+    ShowMessage(notDrawable);
+    return false;
+  }
+  ClearContent();
+  return true;
 }
 
 QImage LogPlot::Image(QSize size) const {

@@ -36,6 +36,11 @@ class LogPlot : public QCustomPlot {
   void SetTitle(const QString& text);
   // Empties the plot and shows `message` in its place.
   void ShowMessage(const QString& message);
+  // True when a log with records is open and `drawable` (this kind of plot exists for it);
+  // otherwise the plot shows why not (`notDrawable`) and the answer is false.
+  bool ReadyToDraw(bool drawable, const QString& notDrawable);
+  // The message of a plot without a log.
+  static QString NoLogMessage();
   // Clears the graphs, bars and items a subclass added, keeping the title.
   void ClearContent();
 

@@ -66,7 +66,7 @@ PhasorPlot::PhasorPlot(QWidget* parent) : LogPlot(parent) {
     axis->grid()->setPen(Qt::NoPen);
     axis->grid()->setZeroLinePen(QPen(QColor(160, 160, 160)));
   }
-  ShowMessage(QStringLiteral("No log with records is open."));
+  ShowMessage(NoLogMessage());
 }
 
 void PhasorPlot::SetDocument(const CMeterlog2Doc* doc) {
@@ -81,15 +81,9 @@ QString PhasorPlot::TableText() const {
 void PhasorPlot::ShowRow(unsigned row) {
   m_phasors = PhasorSet{};
   m_table.clear();
-  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
-    ShowMessage(QStringLiteral("No log with records is open."));
+  if (!ReadyToDraw(m_pDoc && HasPhasors(*m_pDoc),
+                   QStringLiteral("This log has no phasors (they come from three-phase logs).")))
     return;
-  }
-  if (!HasPhasors(*m_pDoc)) {
-    ShowMessage(QStringLiteral("This log has no phasors (they come from three-phase logs)."));
-    return;
-  }
-  ClearContent();
   m_phasors = BuildPhasors(*m_pDoc, row);
   double largest[2] = {0, 0};  // volts, amperes
   for (size_t i = 0; i < m_phasors.phasors.size(); ++i) {

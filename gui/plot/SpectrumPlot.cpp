@@ -29,7 +29,7 @@ SpectrumPlot::SpectrumPlot(QWidget* parent) : LogPlot(parent) {
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
-  ShowMessage(QStringLiteral("No log with records is open."));
+  ShowMessage(NoLogMessage());
 }
 
 void SpectrumPlot::SetDocument(const CMeterlog2Doc* doc) {
@@ -74,17 +74,10 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
 
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
-  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
-    ShowMessage(QStringLiteral("No log with records is open."));
+  if (!ReadyToDraw(m_pDoc && HasSpectrum(*m_pDoc),
+                   QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
+                                  "Waveform and Three Phase Tabular logs).")))
     return;
-  }
-  if (!HasSpectrum(*m_pDoc)) {
-    ShowMessage(QStringLiteral(
-        "This log records no harmonics (spectra come from Harmonic, Waveform and Three Phase "
-        "Tabular logs)."));
-    return;
-  }
-  ClearContent();
   std::vector<size_t> shown;
   for (size_t c = 0; c < m_channels.size(); ++c)
     if (m_channel < 0 || size_t(m_channel) == c) shown.push_back(c);

@@ -105,7 +105,7 @@ void TrendPlot::Rebuild() {
   ClearContent();
   yAxis2->setVisible(false);
   if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
-    ShowMessage(QStringLiteral("No log with records is open."));
+    ShowMessage(NoLogMessage());
     return;
   }
   if (m_byTime.empty()) {

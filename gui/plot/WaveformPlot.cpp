@@ -9,7 +9,7 @@ WaveformPlot::WaveformPlot(QWidget* parent) : LogPlot(parent) {
   legend->setVisible(true);
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
-  ShowMessage(QStringLiteral("No log with records is open."));
+  ShowMessage(NoLogMessage());
 }
 
 void WaveformPlot::SetDocument(const CMeterlog2Doc* doc) {
@@ -18,15 +18,10 @@ void WaveformPlot::SetDocument(const CMeterlog2Doc* doc) {
 }
 
 void WaveformPlot::ShowRow(unsigned row) {
-  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
-    ShowMessage(QStringLiteral("No log with records is open."));
+  if (!ReadyToDraw(
+          m_pDoc && HasWaveform(*m_pDoc),
+          QStringLiteral("This log holds no waveform (waveforms come from Waveform logs).")))
     return;
-  }
-  if (!HasWaveform(*m_pDoc)) {
-    ShowMessage(QStringLiteral("This log holds no waveform (waveforms come from Waveform logs)."));
-    return;
-  }
-  ClearContent();
   const WaveformBlocks blocks = BuildWaveform(*m_pDoc, row);
   static const QColor kColors[2] = {QColor(31, 119, 180), QColor(214, 39, 40)};
   for (int b = 0; b < 2; ++b) {

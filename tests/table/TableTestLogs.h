@@ -8,8 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "log/Meterlog2Doc.h"
 #include "log/NumberText.h"
+#include "samples/SampleLog.h"
 
 class HandLog {
  public:
@@ -72,4 +75,19 @@ inline std::string Fixed6(double value) {
   std::string text;
   AppendFixed6(text, value);
   return text;
+}
+
+// A generated log of `records` records, loaded (recordSize 0: the type's own layout size).
+inline CMeterlog2Doc LoadSampleLog(int logType, uint32_t format, unsigned records,
+                                   uint16_t recordSize = 0) {
+  SampleLogOptions o;
+  o.logType = logType;
+  o.records = records;
+  o.dataFormat = format;
+  o.recordSize = recordSize;
+  const std::vector<uint8_t> bytes = MakeSampleLog(o);
+  CMeterlog2Doc doc;
+  EXPECT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "sample").status,
+            LoadResult::Status::kLoaded);
+  return doc;
 }

@@ -14,16 +14,7 @@
 namespace {
 
 CMeterlog2Doc LoadSample(int logType, uint32_t format, uint16_t recordSize = 0) {
-  SampleLogOptions o;
-  o.logType = logType;
-  o.records = 3;
-  o.dataFormat = format;
-  o.recordSize = recordSize;
-  const std::vector<uint8_t> bytes = MakeSampleLog(o);
-  CMeterlog2Doc doc;
-  EXPECT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "sample").status,
-            LoadResult::Status::kLoaded);
-  return doc;
+  return LoadSampleLog(logType, format, 3, recordSize);
 }
 
 // Unit symbol by header title, for the columns of the log's set.

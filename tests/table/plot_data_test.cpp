@@ -14,16 +14,8 @@
 
 namespace {
 
-CMeterlog2Doc LoadSample(int logType, uint32_t format = 1, unsigned records = 4) {
-  SampleLogOptions o;
-  o.logType = logType;
-  o.records = records;
-  o.dataFormat = format;
-  const std::vector<uint8_t> bytes = MakeSampleLog(o);
-  CMeterlog2Doc doc;
-  EXPECT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "sample").status,
-            LoadResult::Status::kLoaded);
-  return doc;
+CMeterlog2Doc LoadSample(int logType, uint32_t format = 1) {
+  return LoadSampleLog(logType, format, 4);
 }
 
 // Column identifiers by the title the table shows them under.
