@@ -290,7 +290,10 @@ int main(int argc, char** argv) {
     int64_t now = NowMicros();
     int timeoutUs = 20000;
     if (!pending.empty() && connected) {
-      timeoutUs = static_cast<int>(std::clamp<int64_t>(lineFreeAt - now, 0, 20000));
+      // Wake when the next chunk may go (up to 500 us early, see below): waking only when the
+      // line is free loses the wake-up latency on every chunk and paces the line a few per cent
+      // slower than its baud rate.
+      timeoutUs = static_cast<int>(std::clamp<int64_t>(lineFreeAt - 500 - now, 0, 20000));
     }
     pollfd pfd{master, POLLIN, 0};
     const timespec ts{0, static_cast<long>(timeoutUs) * 1000};
