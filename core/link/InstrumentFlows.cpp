@@ -33,8 +33,8 @@ class Session {
   Session(ComSettings& settings, LinkPrompt& prompt, const LinkServices& services)
       : settings(settings),
         prompt(prompt),
-        services_(services),
         wait(prompt),
+        services_(services),
         window_(prompt.NewProgress()) {}
   ~Session() { Close(); }
 
@@ -74,15 +74,11 @@ class Session {
 
   ComSettings& settings;
   LinkPrompt& prompt;
+  WaitCursor wait;
   std::unique_ptr<LinkPort> port;
 
  private:
   const LinkServices& services_;
-
- public:
-  WaitCursor wait;
-
- private:
   std::unique_ptr<LinkProgress> window_;
   bool up_ = false;
 };

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -213,6 +214,8 @@ class ProgressProbe : public QObject {
     QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Look(); });
     m_timer.start();
   }
+  // Takes a last look once the command has returned: a wait that blocked to its end counts.
+  void Finish() { Look(); }
   qint64 LongestStall() const { return m_longest; }
   QStringList Painted() const { return m_painted; }
 
@@ -232,13 +235,11 @@ class ProgressProbe : public QObject {
       auto* text = w->findChild<QLabel*>(QStringLiteral("progressText"));
       if (text != nullptr && w->isVisible()) label = text;
     }
+    // The time since the last look counts when the window was up then: a wait that blocks the
+    // event loop ends unseen when the window is gone by the next look.
     const qint64 now = m_clock.elapsed();
-    if (label == nullptr) {
-      m_last = -1;
-      return;
-    }
     if (m_last >= 0) m_longest = std::max(m_longest, now - m_last);
-    m_last = now;
+    m_last = label != nullptr ? now : -1;
   }
 
   QTimer m_timer;
@@ -295,6 +296,28 @@ class InstrumentTest : public QObject {
       QVERIFY(text->height() >= 2 * text->fontMetrics().lineSpacing());
       progress.SetText(QString(600, QLatin1Char('x')));
       QCOMPARE(progress.Text().size(), CProgressWnd::kMaxText);
+
+      // A download's numbers add a bar and a line under the text, once; the text area stays.
+      const int height = window->height();
+      const QRect textArea = text->geometry();
+      TransferProgress transfer;
+      transfer.dataBytes = 1280;
+      progress.SetTransfer(transfer);
+      QVERIFY(progress.ProgressBar() != nullptr);
+      QCOMPARE(progress.ProgressBar()->maximum(), 0);  // size unknown: a busy bar
+      QCOMPARE(progress.TransferText(), QStringLiteral("1280 bytes"));
+      const int withBar = window->height();
+      QVERIFY(withBar > height);
+      QCOMPARE(text->geometry(), textArea);
+      QVERIFY(progress.CancelButton()->geometry().top() >
+              progress.ProgressBar()->geometry().bottom());
+      transfer.expectedBytes = 6400;
+      transfer.elapsedMs = 2000;
+      progress.SetTransfer(transfer);
+      QCOMPARE(window->height(), withBar);
+      QCOMPARE(progress.ProgressBar()->value(), 20);
+      QCOMPARE(progress.TransferText(),
+               QStringLiteral("1280 of 6400 bytes (20 %), about 8 s left"));
 
       // A message box over the disabled main window still takes its click.
       SetMessageHook({});
@@ -529,6 +552,7 @@ class InstrumentTest : public QObject {
     ChoosePort(script, sim.Device());
     ProgressProbe probe;
     app.OnDownloadFlashFile();
+    probe.Finish();
     QCOMPARE(TakeMessages(), QStringList{"Couldn't read Flash File Directory"});
     QVERIFY(script.Unexpected().isEmpty());
     QVERIFY(app.GetMainFrame()->isEnabled());
@@ -551,6 +575,7 @@ class InstrumentTest : public QObject {
     QElapsedTimer clock;
     clock.start();
     app.OnConfigure();
+    probe.Finish();
     QVERIFY(script.Finished());
     QVERIFY(clock.elapsed() > 2000);  // the line was slow indeed
     QVERIFY(TakeMessages().isEmpty());

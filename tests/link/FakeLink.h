@@ -111,6 +111,7 @@ class FakePort : public LinkPort {
 struct FakeProgressLog {
   std::vector<std::string> texts;
   std::vector<std::string> calls;  // "create0", "create1", "hide", "show"
+  std::vector<TransferProgress> transfers;
   std::function<bool()> cancelWhen;
 };
 
@@ -123,6 +124,7 @@ class FakeProgress : public LinkProgress {
     return true;
   }
   void SetText(const std::string& text) override { log_.texts.push_back(text); }
+  void SetTransfer(const TransferProgress& p) override { log_.transfers.push_back(p); }
   void Show() override { log_.calls.push_back("show"); }
   void Hide() override { log_.calls.push_back("hide"); }
   void PeekAndPump() override {

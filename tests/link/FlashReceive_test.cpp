@@ -147,6 +147,39 @@ TEST_F(FlashReceiveTest, CleanTransferWritesPacketsWithTheFormatMarker) {
             (std::vector<std::string>{"create0", "hide", "create1", "hide", "hide"}));
 }
 
+TEST_F(FlashReceiveTest, ProgressCountsDataBytesAgainstTheEntrySize) {
+  StartAfter(500, {Packet(1), Packet(2), Packet(3), {EOT}}, 1000);
+  EXPECT_EQ(ReceiveFlashFile(&port_, 1, path_, kNewFirmware, prompt_, &report_, 300), 1);
+  const std::vector<TransferProgress>& t = prompt_.progress.transfers;
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t.back().packets, 3);
+  EXPECT_EQ(t.back().dataBytes, 384);  // without the packet headers
+  EXPECT_EQ(t.back().lineBytes, 399);
+  EXPECT_EQ(t.back().expectedBytes, 300);
+  EXPECT_EQ(PercentDone(t.back()), 100);  // the last block's padding does not go past 100
+  EXPECT_EQ(t.back().elapsedMs, 2000);    // from the first byte, in virtual time
+  // The count grows packet by packet.
+  for (size_t i = 1; i < t.size(); ++i) EXPECT_GE(t[i].dataBytes, t[i - 1].dataBytes);
+}
+
+TEST(TransferProgress, PercentageAndTimeLeft) {
+  TransferProgress p;
+  p.dataBytes = 1280;
+  EXPECT_EQ(PercentDone(p), -1);  // the size is not known
+  EXPECT_EQ(SecondsLeft(p), -1);
+  p.expectedBytes = 6400;
+  p.elapsedMs = 999;
+  EXPECT_EQ(PercentDone(p), 20);
+  EXPECT_EQ(SecondsLeft(p), -1);  // less than a second of data: no estimate yet
+  p.elapsedMs = 2000;
+  EXPECT_EQ(SecondsLeft(p), 8);  // 5120 bytes at 640 bytes/s
+  p.elapsedMs = 2001;
+  EXPECT_EQ(SecondsLeft(p), 9);  // rounded up
+  p.dataBytes = 6528;
+  EXPECT_EQ(PercentDone(p), 100);
+  EXPECT_EQ(SecondsLeft(p), 0);
+}
+
 TEST_F(FlashReceiveTest, OldFirmwareGetsMarkerOne) {
   StartAfter(100, {Packet(1), {EOT}});
   EXPECT_EQ(Receive(kOldFirmware), 1);
