@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "CSelectColumns.h"
@@ -14,10 +15,12 @@
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
 #include "table/CellText.h"
+#include "table/ColumnTextSamples.h"
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
 constexpr int kHeaderPadding = 32;
+constexpr int kCellPadding = 16;  // the cell's margins and some air
 
 class WaitCursor {
  public:
@@ -57,6 +60,11 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
           [this] { emit SelectionStateChanged(); });
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
+  // A width the user sets holds until another log opens.
+  connect(columns, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
+    if (!m_applyingLayout && logical >= 0 && logical < m_pModel->columnCount())
+      m_userWidths[m_pModel->ColumnId(logical)] = size;
+  });
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             emit CurrentRowChanged(current.isValid() ? current.row() : -1);
@@ -98,7 +106,17 @@ void CMeterlog2View::OnInitialUpdate() {
     if (!m_pDoc->GetLogType(logType, 0)) logType = 0;
     BuildColumns(logType, 0);
   }
+  // Another log: the widths and the order the user gave the last one go with it.
+  m_userWidths.clear();
+  m_userOrder.clear();
+  m_forgetLayout = true;
   RebuildTable();
+  m_forgetLayout = false;
+  // It starts at its first row and column, with nothing selected.
+  clearSelection();
+  selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  scrollToTop();
+  horizontalScrollBar()->setValue(0);
 }
 
 void CMeterlog2View::RebuildTable() {
@@ -121,16 +139,57 @@ void CMeterlog2View::RebuildTable() {
   const unsigned count = m_pDoc->GetRecordCount();
   const int rows = static_cast<int>(std::min<unsigned>(count, INT32_MAX));
 
+  // The order the user dragged the columns into, kept through Select Columns.
+  if (!m_forgetLayout && m_pModel->columnCount() > 0) {
+    m_userOrder.clear();
+    for (const TableColumn& column : DisplayedColumns()) m_userOrder.push_back(column.nColumnId);
+  }
+
   setUpdatesEnabled(false);
+  m_applyingLayout = true;
   QHeaderView* header = horizontalHeader();
-  // The reset also forgets the user's drag order: a fresh table starts in insertion order.
-  m_pModel->Reset(m_pDoc, std::move(ids), titles, rows);
-  // Fixed widths from the header text: measuring the cells of hundreds of columns and
-  // thousands of rows would freeze the window.
-  const QFontMetrics metrics = header->fontMetrics();
-  for (int k = 0; k < titles.size(); ++k)
-    header->resizeSection(k, metrics.horizontalAdvance(titles[k]) + kHeaderPadding);
+  m_pModel->Reset(m_pDoc, ids, titles, rows);
+  ApplyUserOrder(ids);
+  // Wide enough for the header and for what the column's cells can show (measured on a fixed
+  // sample of rows, so a long log costs no more than a short one).
+  const QFontMetrics headerMetrics = header->fontMetrics();
+  const QFontMetrics cellMetrics = fontMetrics();
+  for (int k = 0; k < titles.size(); ++k) {
+    const int id = ids[size_t(k)];
+    auto user = m_userWidths.find(id);
+    if (user != m_userWidths.end()) {
+      header->resizeSection(k, user->second);
+      continue;
+    }
+    int width = headerMetrics.horizontalAdvance(titles[k]) + kHeaderPadding;
+    for (const std::string& text : ColumnTextSamples(*m_pDoc, id))
+      width = std::max(width,
+                       cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellPadding);
+    header->resizeSection(k, width);
+  }
+  m_applyingLayout = false;
   setUpdatesEnabled(true);
+}
+
+void CMeterlog2View::ApplyUserOrder(const std::vector<int>& ids) {
+  // The header may keep the old visual order through a reset of as many columns: every
+  // order is set here. The columns the user had keep their order; a column shown anew follows the
+  // column that precedes it in the log's own order.
+  std::vector<int> order;
+  for (int id : m_userOrder)
+    if (std::find(ids.begin(), ids.end(), id) != ids.end()) order.push_back(id);
+  for (size_t k = 0; k < ids.size(); ++k) {
+    if (std::find(order.begin(), order.end(), ids[k]) != order.end()) continue;
+    auto after = k == 0 ? order.end() : std::find(order.begin(), order.end(), ids[k - 1]);
+    order.insert(
+        after == order.end() ? order.begin() + (k == 0 ? 0 : long(order.size())) : after + 1,
+        ids[k]);
+  }
+  QHeaderView* header = horizontalHeader();
+  for (size_t visual = 0; visual < order.size(); ++visual) {
+    const int logical = int(std::find(ids.begin(), ids.end(), order[visual]) - ids.begin());
+    header->moveSection(header->visualIndex(logical), int(visual));
+  }
 }
 
 void CMeterlog2View::RepaintCells() {

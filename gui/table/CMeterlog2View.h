@@ -5,6 +5,7 @@
 
 #include <QTableView>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "table/ColumnList.h"
@@ -69,8 +70,14 @@ class CMeterlog2View : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void ApplyUserOrder(const std::vector<int>& ids);
+
   const CMeterlog2Doc* m_pDoc = nullptr;
   QString m_strSourcePath;
   CColumnList m_columns;
   CLogTableModel* m_pModel = nullptr;
+  std::map<int, int> m_userWidths;  // column identifier -> width the user dragged it to
+  std::vector<int> m_userOrder;     // column identifiers in the order the user sees them
+  bool m_applyingLayout = false;
+  bool m_forgetLayout = false;  // a new log: the user's order of the last one does not apply
 };

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 #include <clocale>
 
@@ -87,12 +88,23 @@ class TableTest : public QObject {
       const int fund = LogicalOf(view, "Ch1 Ph Fund");
       QCOMPARE(view->model()->index(3, fund).data().toString(), QStringLiteral("0.000000"));
     }
-    // Cells are right-aligned, widths come from the header text alone.
+    // Cells are right-aligned; every column is wide enough for its header and for every cell
+    // text it shows (and a Log Type column for the longest type name).
     QCOMPARE(view->model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(),
              int(Qt::AlignRight | Qt::AlignVCenter));
     const QFontMetrics metrics = view->horizontalHeader()->fontMetrics();
-    QCOMPARE(view->horizontalHeader()->sectionSize(0),
-             metrics.horizontalAdvance(QStringLiteral("Log Type")) + 32);
+    const QFontMetrics cells = view->fontMetrics();
+    for (int k = 0; k < view->model()->columnCount(); ++k) {
+      const int width = view->horizontalHeader()->sectionSize(k);
+      const QString header = view->model()->headerData(k, Qt::Horizontal).toString();
+      QVERIFY2(width >= metrics.horizontalAdvance(header) + 32, qPrintable(header));
+      for (int row = 0; row < view->model()->rowCount(); ++row) {
+        const QString text = view->model()->index(row, k).data().toString();
+        QVERIFY2(width > cells.horizontalAdvance(text) + 8, qPrintable(header + ": " + text));
+      }
+    }
+    QVERIFY(view->horizontalHeader()->sectionSize(0) >
+            cells.horizontalAdvance(QStringLiteral("Three Phase Sequential Log")));
     // Rows past the document's end have no text, not "Oops!".
     QVERIFY(view->model()->index(7, 0).data().isNull());
   }
@@ -155,6 +167,37 @@ class TableTest : public QObject {
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     view->OnEditCopy();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+  }
+
+  void userWidthsAndOrderHoldUntilAnotherLogOpens() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("layout.57x"), 1, 300)}));
+    CMeterlog2View* view = app.GetView();
+    QHeaderView* header = view->horizontalHeader();
+    header->resizeSection(LogicalOf(view, "Frequency"), 311);
+    header->moveSection(header->visualIndex(LogicalOf(view, "VAR Hours")), 0);
+    view->SelectRow(250);
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+
+    // Hiding a column rebuilds the table: the user's width and order stay.
+    view->GetColumnList().Entries()[2].bVisible = false;  // Ch1 Select
+    view->RebuildTable();
+    QCOMPARE(header->sectionSize(LogicalOf(view, "Frequency")), 311);
+    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("VAR Hours"));
+    QCOMPARE(view->DisplayedColumns()[1].strTitle, std::string("Log Type"));
+    // Shown again, a column takes its own place among the others.
+    view->GetColumnList().Entries()[2].bVisible = true;
+    view->RebuildTable();
+    QCOMPARE(view->DisplayedColumns()[3].strTitle, std::string("Ch1 Select"));
+
+    // Another log starts afresh: its own widths and order, first row and column, no selection.
+    QVERIFY(app.OpenDocumentFile(WriteSample(QStringLiteral("layout2.57x"), 1, 300)));
+    QVERIFY(header->sectionSize(LogicalOf(view, "Frequency")) < 311);
+    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("Log Type"));
+    QVERIFY(!view->HasSelection());
+    QVERIFY(!view->selectionModel()->currentIndex().isValid());
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+    QCOMPARE(view->horizontalScrollBar()->value(), 0);
   }
 
   void exportDialogOffersSelectedRowsOnlyWhileSelected() {

@@ -1,0 +1,58 @@
+#include "ColumnTextSamples.h"
+
+#include <algorithm>
+
+#include "CellText.h"
+#include "log/LogTypes.h"
+#include "log/Meterlog2Doc.h"
+
+namespace {
+
+constexpr unsigned kRowsPerPart = 32;  // rows from the start, the end and spread between
+
+std::vector<std::string> TextColumnSamples(int columnId) {
+  switch (columnId) {
+    case 0: {  // log type: any record may carry any type
+      std::vector<std::string> names;
+      for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
+        names.emplace_back(LogTypeName(type));
+      return names;
+    }
+    case 1:  // time: digits are as wide as each other in the table's fonts
+      return {"00-00-0000 00:00:00", "Invalid DateTime"};
+    case 2:
+    case 3: {
+      const std::string prefix = columnId == 2 ? "Ch 1 " : "Ch 2 ";
+      std::vector<std::string> inputs;
+      for (const char* input : {"Vab", "Vbc", "Vca", "Vac", "Vcb", "Vba", "Van", "Vbn", "Vcn",
+                                "Vas", "Vbs", "Vcs", "Ia", "Ib", "Ic", "Cal"})
+        inputs.push_back(prefix + input);
+      return inputs;
+    }
+    case 225:  // phase rotation
+      return {"ABC", "CBA", "---", "PF", "unknown"};
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId) {
+  std::vector<std::string> samples = TextColumnSamples(columnId);
+  if (!samples.empty()) return samples;
+  const unsigned count = doc.GetRecordCount();
+  std::vector<unsigned> rows;
+  for (unsigned i = 0; i < kRowsPerPart && i < count; ++i) {
+    rows.push_back(i);
+    rows.push_back(count - 1 - i);
+    rows.push_back(static_cast<unsigned>(uint64_t(count) * (2 * i + 1) / (2 * kRowsPerPart)));
+  }
+  std::string text, longest;
+  for (unsigned row : rows) {
+    GetCellText(doc, row, columnId, text);
+    if (text.size() > longest.size()) longest = text;
+  }
+  if (!longest.empty()) samples.push_back(longest);
+  return samples;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// What a column's cells may show, for sizing the column: every text a text column can hold
+// (log type names, time stamps, channel inputs, phase rotations), and for a numeric column the
+// longest cell text of a bounded sample of rows (the first, the last and some spread between).
+// The cost is the same for a log of ten records or of a million.
+
+#include <string>
+#include <vector>
+
+class CMeterlog2Doc;
+
+std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId);
