@@ -1,7 +1,9 @@
 #include "LineSettings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iterator>
 #include <span>
 
 #include "PrintfText.h"
@@ -96,10 +98,16 @@ bool LineSettings::ParseLine(std::string_view text, std::string& error) {
   LineSettings line = *this;
   if (!ParseBaudRate(text.substr(0, slash), line.baudRate, error) ||
       !ParseDataBits(frame.substr(0, 1), line.dataBits, error) ||
-      !ParseParity(frame.substr(1, 1), line.parity, error) ||
       !ParseStopBits(frame.substr(2, 1), line.stopBits, error)) {
     return false;
   }
+  const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(frame[1])));
+  const char* found = std::find(std::begin(kParityLetters), std::end(kParityLetters), letter);
+  if (found == std::end(kParityLetters)) {
+    error = "the parity in a line is n, e or o (9600/8n1, 9600/7e1, 9600/7o1)";
+    return false;
+  }
+  line.parity = static_cast<LineParity>(found - std::begin(kParityLetters));
   *this = line;
   return true;
 }
