@@ -129,6 +129,11 @@ void CMainFrame::CreateMenus() {
                            QStringLiteral("Show or hide the plot pane\nPlots"));
   c.viewPlots->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   c.viewPlots->setCheckable(true);
+  c.freezeTime = AddCommand(view, QStringLiteral("&Freeze Time Column"),
+                            QStringLiteral("Keep the columns up to Time in view while scrolling "
+                                           "sideways\nFreeze Time Column"));
+  c.freezeTime->setCheckable(true);
+  c.freezeTime->setChecked(true);
   view->addSeparator();
   c.viewToolbar = AddCommand(view, QStringLiteral("&Toolbar"),
                              QStringLiteral("Show or hide the toolbar\nToggle ToolBar"));

@@ -31,6 +31,7 @@ class CMainFrame : public QMainWindow {
     QAction* selectColumns = nullptr;
     QAction* statistics = nullptr;
     QAction* viewPlots = nullptr;
+    QAction* freezeTime = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
     QAction* configure = nullptr;

@@ -132,6 +132,7 @@ void CMeterlog2App::ConnectCommands() {
     UpdateCommandUI();
   });
   connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
+  connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);

@@ -10,6 +10,7 @@
 
 #include "CSelectColumns.h"
 #include "ExportDialog.h"
+#include "FrozenColumns.h"
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
 #include "log/Meterlog2Doc.h"
@@ -60,6 +61,8 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
           [this] { emit SelectionStateChanged(); });
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
+  m_pFrozen = new FrozenColumns(this);
+
   // A width the user sets holds until another log opens.
   connect(columns, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
     if (!m_applyingLayout && logical >= 0 && logical < m_pModel->columnCount())
@@ -147,6 +150,7 @@ void CMeterlog2View::RebuildTable() {
 
   setUpdatesEnabled(false);
   m_applyingLayout = true;
+  m_pFrozen->Suspend(true);
   QHeaderView* header = horizontalHeader();
   m_pModel->Reset(m_pDoc, ids, titles, rows);
   ApplyUserOrder(ids);
@@ -168,7 +172,38 @@ void CMeterlog2View::RebuildTable() {
     header->resizeSection(k, width);
   }
   m_applyingLayout = false;
+  m_pFrozen->Suspend(false);
+  m_pFrozen->Update();
   setUpdatesEnabled(true);
+}
+
+void CMeterlog2View::SetFreezeTime(bool on) {
+  m_pFrozen->SetFreezing(on);
+}
+
+bool CMeterlog2View::FreezeTime() const {
+  return m_pFrozen->Freezing();
+}
+
+void CMeterlog2View::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  const int covered = m_pFrozen->CoveredWidth();
+  const int before = horizontalScrollBar()->value();
+  QTableView::scrollTo(index, hint);
+  if (covered == 0 || !index.isValid()) return;
+  if (columnViewportPosition(index.column()) + horizontalScrollBar()->value() < covered) {
+    // A frozen column is always in view: only the rows move.
+    horizontalScrollBar()->setValue(before);
+    return;
+  }
+  // A column scrolled in from the left must not end up under the frozen ones.
+  const int left = columnViewportPosition(index.column());
+  if (left < covered)
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left - covered);
+}
+
+void CMeterlog2View::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  m_pFrozen->Update();
 }
 
 void CMeterlog2View::ApplyUserOrder(const std::vector<int>& ids) {

@@ -13,6 +13,7 @@
 
 class CMeterlog2Doc;
 class CLogTableModel;
+class FrozenColumns;
 
 class CMeterlog2View : public QTableView {
   Q_OBJECT
@@ -55,6 +56,12 @@ class CMeterlog2View : public QTableView {
   void OnExportCsv();
   void OnEditCopy();
 
+  // The columns up to Time stay in view while the table scrolls sideways (on by default).
+  void SetFreezeTime(bool on);
+  bool FreezeTime() const;
+  FrozenColumns* GetFrozenColumns() const { return m_pFrozen; }
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
   // Makes `row` the current and only selected record and scrolls to it.
   void SelectRow(unsigned row);
 
@@ -68,6 +75,7 @@ class CMeterlog2View : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void ApplyUserOrder(const std::vector<int>& ids);
@@ -76,6 +84,7 @@ class CMeterlog2View : public QTableView {
   QString m_strSourcePath;
   CColumnList m_columns;
   CLogTableModel* m_pModel = nullptr;
+  FrozenColumns* m_pFrozen = nullptr;
   std::map<int, int> m_userWidths;  // column identifier -> width the user dragged it to
   std::vector<int> m_userOrder;     // column identifiers in the order the user sees them
   bool m_applyingLayout = false;

@@ -1,6 +1,7 @@
 // The table: columns per log type, cells on demand, and what Copy and Export to CSV write
 // after the user hid columns, dragged headers and selected rows.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include "table/CMeterlog2View.h"
 #include "table/CSelectColumns.h"
 #include "table/ExportDialog.h"
+#include "table/FrozenColumns.h"
 #include "table/LogTableModel.h"
 #include "table/TableWriter.h"
 
@@ -198,6 +200,52 @@ class TableTest : public QObject {
     QVERIFY(!view->selectionModel()->currentIndex().isValid());
     QCOMPARE(view->verticalScrollBar()->value(), 0);
     QCOMPARE(view->horizontalScrollBar()->value(), 0);
+  }
+
+  void timeStaysInViewWhileScrollingSideways() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("frozen.57x"), 4, 200)}));
+    app.GetMainFrame()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(app.GetMainFrame()));
+    CMeterlog2View* view = app.GetView();
+    FrozenColumns* frozen = view->GetFrozenColumns();
+    QHeaderView* header = view->horizontalHeader();
+    const int logType = LogicalOf(view, "Log Type"), time = LogicalOf(view, "Time");
+    QVERIFY(frozen->isVisible());
+    QCOMPARE(frozen->CoveredWidth(), header->sectionSize(logType) + header->sectionSize(time));
+    QVERIFY(!frozen->isColumnHidden(time) && frozen->isColumnHidden(LogicalOf(view, "VAR Hours")));
+
+    // Scrolled right and down: the overlay shows the same rows, the table's last columns.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    view->verticalScrollBar()->setValue(120);
+    QCOMPARE(frozen->verticalScrollBar()->value(), 120);
+    QCOMPARE(frozen->rowAt(0), view->rowAt(0));
+    // Going to a frozen cell moves only the rows; a cell further right clears the overlay.
+    const int right = view->horizontalScrollBar()->value();
+    view->scrollTo(view->model()->index(10, time));
+    QCOMPARE(view->horizontalScrollBar()->value(), right);
+    QCOMPARE(view->rowAt(0), 10);
+    const int watts = LogicalOf(view, "Watt Hours");
+    view->scrollTo(view->model()->index(10, watts));
+    QVERIFY(view->columnViewportPosition(watts) >= frozen->CoveredWidth());
+    // The user's width follows.
+    header->resizeSection(time, 250);
+    QCOMPARE(frozen->columnWidth(time), 250);
+
+    // Time moved far right: freezing everything before it would fill the window, so nothing is.
+    header->moveSection(header->visualIndex(time), header->count() - 1);
+    QVERIFY(!frozen->isVisible());
+    header->moveSection(header->visualIndex(time), 0);
+    QVERIFY(frozen->isVisible());
+    QCOMPARE(frozen->CoveredWidth(), 250);  // Time alone, now first
+
+    // View > Freeze Time Column.
+    QAction* toggle = app.GetMainFrame()->GetCommands().freezeTime;
+    QVERIFY(toggle->isChecked());
+    toggle->trigger();
+    QVERIFY(!frozen->isVisible() && !view->FreezeTime());
+    toggle->trigger();
+    QVERIFY(frozen->isVisible());
   }
 
   void exportDialogOffersSelectedRowsOnlyWhileSelected() {
