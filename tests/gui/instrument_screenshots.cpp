@@ -41,12 +41,8 @@ int main(int argc, char* argv[]) {
   int failures = 0;
   QTimer::singleShot(500, [&] {
     CConfigComPort port(app.GetMainFrame());
-    port.SetChoices(CConfigComPort::kPort, {"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/meter57x"});
-    port.SetChoices(CConfigComPort::kBaudRate, {"1200", "2400", "4800", "9600", "19200", "38400"});
-    port.SetChoices(CConfigComPort::kDataBits, {"7", "8"});
-    port.SetChoices(CConfigComPort::kParity, {"None", "Even", "Odd"});
-    port.SetChoices(CConfigComPort::kStopBits, {"1", "2"});
-    port.SetPreset(CConfigComPort::kPort, 2);
+    port.SetPorts({"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/meter57x"}, 2);
+    port.SetLine(LineSettings{});
     failures += !Save(&port, folder, "port-dialog.png");
 
     CFlashFileDirectory directory(app.GetMainFrame());
@@ -77,6 +73,13 @@ int main(int argc, char* argv[]) {
     CProgressWnd progress;
     progress.Create(app.GetMainFrame(), true);
     progress.SetText(QStringLiteral("Receiving Flash File...\nPackets: 37 / Bytes: 4921"));
+    TransferProgress transfer;
+    transfer.packets = 37;
+    transfer.lineBytes = 4921;
+    transfer.dataBytes = 37 * 128;
+    transfer.expectedBytes = 9184;
+    transfer.elapsedMs = 12300;
+    progress.SetTransfer(transfer);
     QApplication::processEvents();
     failures += !progress.Window()->grab().save(folder.filePath("progress-window.png"));
     QApplication::exit(failures == 0 ? 0 : 1);
