@@ -513,6 +513,7 @@ class InstrumentTest : public QObject {
     });
     script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
     // Cancel once the first packet is in and the second has stalled.
+    QString data;
     script.Add(
         []() -> QWidget* {
           for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -524,11 +525,19 @@ class InstrumentTest : public QObject {
           }
           return nullptr;
         },
-        [](QWidget* cancel) { QTest::mouseClick(cancel, Qt::LeftButton); });
+        [&data](QWidget* cancel) {
+          data = cancel->window()->findChild<QLabel*>(QStringLiteral("progressData"))->text();
+          QTest::mouseClick(cancel, Qt::LeftButton);
+        });
     QElapsedTimer clock;
     clock.start();
     app.OnDownloadFlashFile();
     QVERIFY(clock.elapsed() < 8000);  // well before the ten-second NAK
+    // Under the count: the data bytes against the size the entry's directory line gives.
+    QVERIFY2(QRegularExpression(QStringLiteral("^128 of \\d+ bytes \\(\\d+ %\\)"))
+                 .match(data)
+                 .hasMatch(),
+             qPrintable(data));
     QVERIFY(script.Finished());
     const QStringList messages = TakeMessages();
     QCOMPARE(messages.size(), 1);
