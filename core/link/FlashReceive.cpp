@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kStartPollMs = 10;
+constexpr int kStartPollMs = 10;  // also the pause after a read that returned at once
 constexpr int kCancelAttempts = 3;
 // The header and the first record count and size lie within this many bytes of the start.
 constexpr size_t kHeadBytes = 12 + 3100;
@@ -166,11 +166,14 @@ bool Transfer::WaitForStart() {
 void Transfer::ReceivePackets() {
   uint8_t buffer[FlashReceiver::kPacketSize];
   while (receiver_.Phase() != ReceivePhase::kEnded) {
+    const int64_t before = clock_.Milliseconds();
     const int n = port_->Read(buffer, receiver_.BytesWanted());
     if (n < 0) {
       PortFailed();
       return;
     }
+    // A read waits for data; one that comes back empty at once must not make the loop spin.
+    if (n == 0 && clock_.Milliseconds() - before < kStartPollMs) clock_.Sleep(kStartPollMs);
     const int64_t now = clock_.Milliseconds();
     if (n > 0 && firstByteAt_ < 0) firstByteAt_ = now;
     const ReceiveStep step =
