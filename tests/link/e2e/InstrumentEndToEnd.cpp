@@ -239,6 +239,17 @@ TEST_F(EndToEnd, PortProblems) {
   r = Cli({"directory", "--baud", "57600"});
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("1200, 2400, 4800, 9600, 19200, 38400"), std::string::npos);
+  // The line in its one text form; a part given on its own counts after it.
+  r = Cli({"directory", "--line", "57600/8n1"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("1200, 2400, 4800, 9600, 19200, 38400"), std::string::npos);
+  r = Cli({"directory", "--line", "9600/8n"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("9600/8n1"), std::string::npos) << r.err;
+  r = Cli({"directory", "--line", "38400/7e2", "--data-bits", "8", "--parity", "none",
+           "--stop-bits", "1"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("3 Flash Files"), std::string::npos);
 }
 
 }  // namespace
