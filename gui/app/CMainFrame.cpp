@@ -1,11 +1,9 @@
 #include "CMainFrame.h"
 
 #include <QAction>
-#include <QDir>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -39,18 +37,6 @@ bool LockKeyOn(LockKey key) {
 #if defined(Q_OS_WIN)
   static const int codes[] = {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL};
   return (GetKeyState(codes[key]) & 1) != 0;
-#elif defined(Q_OS_LINUX)
-  // The keyboard LEDs are the one portable view of the lock states on Linux; a machine
-  // without them (a remote session) shows the panes blank.
-  static const char* const suffixes[] = {"::capslock", "::numlock", "::scrolllock"};
-  const QDir leds(QStringLiteral("/sys/class/leds"));
-  const QStringList names = leds.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-  for (const QString& name : names) {
-    if (!name.endsWith(QLatin1String(suffixes[key]))) continue;
-    QFile brightness(leds.filePath(name + QStringLiteral("/brightness")));
-    if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0") return true;
-  }
-  return false;
 #else
   (void)key;
   return false;
@@ -104,6 +90,10 @@ void CMainFrame::CreateMenus() {
                           QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"));
   c.editCopy->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+  c.goToTime = AddCommand(edit, QStringLiteral("&Go To Time...\tCtrl+G"),
+                          QStringLiteral("Go to the first record at or after a date and time\nGo "
+                                         "To Time"));
+  c.goToTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
   QMenu* view = bar->addMenu(QStringLiteral("&View"));
   m_pDataFormatMenu = view->addMenu(QStringLiteral("&Data Format"));
@@ -202,27 +192,47 @@ void CMainFrame::CreateStatusBar() {
   // The message pane: prompts of menus and buttons show over it, "Ready" whenever idle.
   m_pMessagePane = new QLabel(QStringLiteral("Ready"), bar);
   bar->addWidget(m_pMessagePane, 1);
+  auto addPane = [bar](const QString& widest) {
+    auto* pane = new QLabel(bar);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 10);
+    bar->addPermanentWidget(pane);
+    return pane;
+  };
+  m_pHintPane = new QLabel(bar);
+  m_pHintPane->setStyleSheet(QStringLiteral("QLabel { color: #a04000; }"));
+  m_pHintPane->hide();
+  bar->addPermanentWidget(m_pHintPane);
+  m_pSelectedPane = addPane(QStringLiteral("888888 selected"));
+  m_pRecordsPane = addPane(QStringLiteral("8888888 records"));
+  m_pFormatPane = addPane(QStringLiteral("Type 0100"));
+#if defined(Q_OS_WIN)
+  // Windows tells the lock keys' state on asking; other systems only by polling, which the
+  // window does not do.
   static const char* const texts[] = {"CAP", "NUM", "SCRL"};
   for (int i = 0; i < 3; ++i) {
-    auto* pane = new QLabel(bar);
-    pane->setFrameShape(QFrame::Panel);
-    pane->setFrameShadow(QFrame::Sunken);
-    pane->setAlignment(Qt::AlignCenter);
-    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QLatin1String(texts[i])) + 10);
-    pane->setProperty("indicator", QLatin1String(texts[i]));
-    bar->addPermanentWidget(pane);
-    m_pIndicators[i] = pane;
+    m_pIndicators[i] = addPane(QLatin1String(texts[i]));
+    m_pIndicators[i]->setFrameShape(QFrame::Panel);
+    m_pIndicators[i]->setFrameShadow(QFrame::Sunken);
+    m_pIndicators[i]->setProperty("indicator", QLatin1String(texts[i]));
   }
-  m_pLockTimer = new QTimer(this);
-  m_pLockTimer->setInterval(500);
-  connect(m_pLockTimer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
-  m_pLockTimer->start();
   UpdateLockIndicators();
+#endif
+}
+
+void CMainFrame::SetLogStatus(const QString& records, const QString& format,
+                              const QString& selected, const QString& hint) {
+  m_pRecordsPane->setText(records);
+  m_pFormatPane->setText(format);
+  m_pSelectedPane->setText(selected);
+  m_pHintPane->setText(hint);
+  m_pHintPane->setVisible(!hint.isEmpty());
 }
 
 void CMainFrame::UpdateLockIndicators() {
   if (statusBar()->isHidden()) return;
   for (int i = 0; i < 3; ++i) {
+    if (m_pIndicators[i] == nullptr) continue;
     const bool on = LockKeyOn(static_cast<LockKey>(i));
     const QString text = on ? m_pIndicators[i]->property("indicator").toString() : QString();
     if (m_pIndicators[i]->text() != text) m_pIndicators[i]->setText(text);
@@ -230,7 +240,8 @@ void CMainFrame::UpdateLockIndicators() {
 }
 
 bool CMainFrame::event(QEvent* event) {
-  // A lock key changes the panes at once, not only at the next poll.
+  // A lock key changes the panes as it is released; another program may have changed them
+  // while the window was not active.
   if (event->type() == QEvent::KeyRelease || event->type() == QEvent::WindowActivate)
     QTimer::singleShot(50, this, &CMainFrame::UpdateLockIndicators);
   return QMainWindow::event(event);

@@ -24,6 +24,7 @@ class CMainFrame : public QMainWindow {
     QAction* recentPlaceholder = nullptr;
     QAction* appExit = nullptr;
     QAction* editCopy = nullptr;
+    QAction* goToTime = nullptr;
     QAction* formatUnknown = nullptr;
     QAction* format0001 = nullptr;
     QAction* format0100 = nullptr;
@@ -60,8 +61,16 @@ class CMainFrame : public QMainWindow {
 
   void OnViewToolbar();
   void OnViewStatusBar();
-  // Refreshes the CAP, NUM and SCRL panes.
+  // Refreshes the CAP, NUM and SCRL panes (Windows only: elsewhere the state is not told
+  // without polling, and the panes are left out).
   void UpdateLockIndicators();
+  // The log's panes: record count, data format, selected rows, and a hint (empty: none).
+  void SetLogStatus(const QString& records, const QString& format, const QString& selected,
+                    const QString& hint);
+  QLabel* GetHintPane() const { return m_pHintPane; }
+  QLabel* GetRecordsPane() const { return m_pRecordsPane; }
+  QLabel* GetFormatPane() const { return m_pFormatPane; }
+  QLabel* GetSelectedPane() const { return m_pSelectedPane; }
 
  signals:
   void FileDropped(const QString& path);
@@ -88,5 +97,8 @@ class CMainFrame : public QMainWindow {
   QDockWidget* m_pPlotDock = nullptr;
   QLabel* m_pMessagePane = nullptr;
   QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
-  QTimer* m_pLockTimer = nullptr;
+  QLabel* m_pHintPane = nullptr;
+  QLabel* m_pRecordsPane = nullptr;
+  QLabel* m_pFormatPane = nullptr;
+  QLabel* m_pSelectedPane = nullptr;
 };

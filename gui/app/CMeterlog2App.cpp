@@ -19,6 +19,7 @@
 #include "Settings.h"
 #include "file/Interrupt.h"
 #include "link/GuiLinkPrompt.h"
+#include "log/LogSearch.h"
 #include "log/LogTypes.h"
 #include "log/RecordDump.h"
 #include "plot/PlotPane.h"
@@ -133,6 +134,7 @@ void CMeterlog2App::ConnectCommands() {
   });
   connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
   connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
+  connect(c.goToTime, &QAction::triggered, m_pView, &CMeterlog2View::OnGoToTime);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
@@ -204,7 +206,12 @@ void CMeterlog2App::OnFileNew() {
   UpdateCommandUI();
 }
 
+void CMeterlog2App::JudgeDataFormat() {
+  m_bOtherFormatHint = OtherDataFormatLooksRight(m_doc);
+}
+
 void CMeterlog2App::ShowDocumentInPlots() {
+  JudgeDataFormat();
   if (m_pPlotPane != nullptr)
     m_pPlotPane->SetDocument(&m_doc, m_pView->GetColumnList().Entries(), m_pView->GetSourcePath());
 }
@@ -352,6 +359,7 @@ void CMeterlog2App::OnDataFormat(uint32_t value) {
   } else {
     m_pView->RepaintCells();
     m_pPlotPane->Refresh();
+    JudgeDataFormat();
   }
   UpdateCommandUI();
 }
@@ -367,6 +375,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.exportCsv->setEnabled(hasRecords);
   c.selectColumns->setEnabled(hasRecords);
   c.statistics->setEnabled(hasRecords);
+  c.goToTime->setEnabled(hasRecords);
   c.viewPlots->setChecked(!m_pFrame->GetPlotDock()->isHidden());
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);
   c.editCopy->setEnabled(m_pView->HasSelection());
@@ -379,5 +388,23 @@ void CMeterlog2App::UpdateCommandUI() {
   c.formatRevert->setEnabled(current != m_doc.GetDetectedDataFormat());
 
   c.viewToolbar->setChecked(!m_pFrame->GetToolBar()->isHidden());
+
+  // The status bar: how many records, which byte order, how many selected, and a word when
+  // the other byte order reads better.
+  const unsigned records = m_doc.GetRecordCount();
+  const unsigned selected = m_pView->SelectedRowCount();
+  const QString format = current == kDataFormat0001   ? QStringLiteral("Type 0001")
+                         : current == kDataFormat0100 ? QStringLiteral("Type 0100")
+                                                      : QString();
+  QString hint;
+  if (m_bOtherFormatHint)
+    hint = QStringLiteral("The values look wrong in this byte order: try View > Data Format > %1")
+               .arg(current == kDataFormat0001 ? QStringLiteral("Type 0100")
+                                               : QStringLiteral("Type 0001"));
+  m_pFrame->SetLogStatus(
+      hasRecords ? QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s")
+                 : QString(),
+      hasRecords ? format : QString(),
+      selected > 0 ? QStringLiteral("%1 selected").arg(selected) : QString(), hint);
   c.viewStatusBar->setChecked(!m_pFrame->statusBar()->isHidden());
 }

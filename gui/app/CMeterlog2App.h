@@ -62,6 +62,8 @@ class CMeterlog2App : public QObject {
   void SetTitle(const QString& title);
   // The plot pane follows the document: a new log, or none.
   void ShowDocumentInPlots();
+  // Whether the other byte order reads better, for the status bar's hint.
+  void JudgeDataFormat();
   void ConnectCommands();
   void RegisterShellFileTypes();
 
@@ -69,6 +71,7 @@ class CMeterlog2App : public QObject {
   std::unique_ptr<CMainFrame> m_pFrame;
   CMeterlog2View* m_pView = nullptr;  // owned by the frame
   PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
+  bool m_bOtherFormatHint = false;    // the other byte order reads better (status bar)
   CRecentFileList m_recentFiles;
   CDumpWriter m_dumpWriter;
   QString m_strTitle;

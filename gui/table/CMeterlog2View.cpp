@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,8 +12,10 @@
 #include "CSelectColumns.h"
 #include "ExportDialog.h"
 #include "FrozenColumns.h"
+#include "GoToTimeDialog.h"
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
+#include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
 #include "table/CellText.h"
@@ -281,6 +284,57 @@ bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& 
     if (error.isEmpty()) error = QStringLiteral("Could not write the file %1.").arg(path);
   }
   return ok;
+}
+
+unsigned CMeterlog2View::SelectedRowCount() const {
+  if (selectionModel() == nullptr) return 0;
+  // Whole rows are selected: the ranges' rows, overlaps counted once.
+  std::vector<std::pair<int, int>> spans;
+  for (const QItemSelectionRange& range : selectionModel()->selection())
+    spans.emplace_back(range.top(), range.bottom());
+  std::sort(spans.begin(), spans.end());
+  unsigned count = 0;
+  int end = -1;  // the last row counted
+  for (const auto& [top, bottom] : spans) {
+    if (bottom <= end) continue;
+    count += unsigned(bottom - std::max(top, end + 1) + 1);
+    end = bottom;
+  }
+  return count;
+}
+
+bool CMeterlog2View::GoToTime(qint64 seconds, QString& message) {
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) return false;
+  const int64_t row = FirstRecordAtOrAfter(*m_pDoc, seconds);
+  if (row >= 0) {
+    SelectRow(unsigned(row));
+    return true;
+  }
+  const QString asked = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
+                            .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
+  std::string last;
+  m_pDoc->GetTimeStamp(last, m_pDoc->GetRecordCount() - 1);
+  message = QStringLiteral("No record of this log is at or after %1; its last record is of %2.")
+                .arg(asked, QString::fromStdString(last));
+  return false;
+}
+
+void CMeterlog2View::OnGoToTime() {
+  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) return;
+  const unsigned count = m_pDoc->GetRecordCount();
+  const QModelIndex current = currentIndex();
+  int64_t start = 0, seconds;
+  for (unsigned row = current.isValid() ? unsigned(current.row()) : 0; row < count; ++row)
+    if (m_pDoc->GetTimeSeconds(start, row)) break;
+  std::string first, last;
+  m_pDoc->GetTimeStamp(first, 0);
+  m_pDoc->GetTimeStamp(last, count - 1);
+  GoToTimeDialog dialog(window(), QDateTime::fromSecsSinceEpoch(start, Qt::UTC),
+                        QString::fromStdString(first), QString::fromStdString(last));
+  if (dialog.exec() != QDialog::Accepted) return;
+  seconds = dialog.Seconds();
+  QString message;
+  if (!GoToTime(seconds, message)) ShowMessage(window(), message);
 }
 
 void CMeterlog2View::OnSelectColumns() {

@@ -51,6 +51,12 @@ class CMeterlog2View : public QTableView {
   // Writes the CSV file; on failure `error` says what went wrong and no file is left behind.
   bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
 
+  // The number of selected rows, without listing them.
+  unsigned SelectedRowCount() const;
+  // Edit > Go To Time. `seconds`, when given, stands for what the user typed (for tests).
+  void OnGoToTime();
+  bool GoToTime(qint64 seconds, QString& message);
+
   void OnSelectColumns();
   void OnStatistics();
   void OnExportCsv();

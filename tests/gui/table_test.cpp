@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDateTimeEdit>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -246,6 +248,71 @@ class TableTest : public QObject {
     QVERIFY(!frozen->isVisible() && !view->FreezeTime());
     toggle->trigger();
     QVERIFY(frozen->isVisible());
+  }
+
+  void statusBarTellsRecordsFormatSelectionAndAByteOrderHint() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("status.57x"), 4, 30)}));
+    CMainFrame* frame = app.GetMainFrame();
+    CMeterlog2View* view = app.GetView();
+    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("30 records"));
+    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0001"));
+    QCOMPARE(frame->GetSelectedPane()->text(), QString());
+    QVERIFY(frame->GetHintPane()->isHidden());
+    for (int row : {2, 3, 4, 3})
+      view->selectionModel()->select(view->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(frame->GetSelectedPane()->text(), QStringLiteral("3 selected"));
+    view->selectAll();
+    QCOMPARE(frame->GetSelectedPane()->text(), QStringLiteral("30 selected"));
+
+    // A file whose marker says "Type 0001" but whose floats are reversed: the status bar says
+    // which byte order to try; the program does not switch by itself.
+    const QString lying = WriteSample(QStringLiteral("lying.57x"), 6, 12, 256);
+    QFile file(lying);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.write(QByteArray("\x01\x00\x00\x00", 4));
+    file.close();
+    QVERIFY(app.OpenDocumentFile(lying));
+    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0001"));
+    QVERIFY(!frame->GetHintPane()->isHidden());
+    QVERIFY(frame->GetHintPane()->text().contains(QLatin1String("View > Data Format > Type 0100")));
+    frame->GetCommands().format0100->trigger();
+    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0100"));
+    QVERIFY(frame->GetHintPane()->isHidden());
+    frame->GetCommands().format0001->trigger();
+    QVERIFY(!frame->GetHintPane()->isHidden());
+
+    // An empty document shows no numbers.
+    app.OnFileNew();
+    QCOMPARE(frame->GetRecordsPane()->text(), QString());
+    QVERIFY(frame->GetHintPane()->isHidden());
+  }
+
+  void goToTimeFindsTheFirstRecordAtOrAfter() {
+    CMeterlog2App app;  // records at 14:05:09, 14:06:09, ... of 03-07-2009
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("goto.57x"), 2, 50)}));
+    CMeterlog2View* view = app.GetView();
+    QVERIFY(app.GetMainFrame()->GetCommands().goToTime->isEnabled());
+    const QDateTime first(QDate(2009, 3, 7), QTime(14, 5, 9), Qt::UTC);
+    QString message;
+    QVERIFY(view->GoToTime(first.addSecs(60 * 20 + 1).toSecsSinceEpoch(), message));
+    QCOMPARE(view->SelectedRows(), std::vector<unsigned>{21});
+    QVERIFY(!view->GoToTime(first.addSecs(60 * 50).toSecsSinceEpoch(), message));
+    QCOMPARE(message, QStringLiteral("No record of this log is at or after 03-07-2009 14:55:09; "
+                                     "its last record is of 03-07-2009 14:54:09."));
+    QCOMPARE(view->SelectedRows(), std::vector<unsigned>{21});  // left where it was
+
+    // Through the menu: the dialog starts at the current record's time.
+    WhenModal([&](QWidget* dialog) {
+      auto* edit = dialog->findChild<QDateTimeEdit*>();
+      QCOMPARE(edit->dateTime().toSecsSinceEpoch(), first.addSecs(60 * 21).toSecsSinceEpoch());
+      edit->setDateTime(first.addSecs(60 * 7));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    app.GetMainFrame()->GetCommands().goToTime->trigger();
+    QCOMPARE(view->SelectedRows(), std::vector<unsigned>{7});
+    QCOMPARE(view->currentIndex().row(), 7);
   }
 
   void exportDialogOffersSelectedRowsOnlyWhileSelected() {
