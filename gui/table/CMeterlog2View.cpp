@@ -339,9 +339,13 @@ void CMeterlog2View::OnGoToTime() {
 
 void CMeterlog2View::OnSelectColumns() {
   CSelectColumns dialog(window());
-  for (const ColumnInfo& info : m_columns.Entries())
-    dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
-                     info.nColumnId != kTimeColumnId);
+  for (const ColumnInfo& info : m_columns.Entries()) {
+    const QString title = QString::fromStdString(info.strTitle);
+    const QString unit =
+        m_pDoc ? QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_pDoc, info.nColumnId))) : QString();
+    dialog.AddColumn(title, info.bVisible, info.nColumnId != kTimeColumnId,
+                     unit.isEmpty() ? title : title + " (" + unit + ")");
+  }
   if (dialog.exec() != QDialog::Accepted) return;
   auto& entries = m_columns.Entries();
   for (size_t i = 0; i < entries.size(); ++i)

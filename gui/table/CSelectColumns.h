@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <vector>
 
+class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 // The list: a click on an entry's check box toggles it without touching the selection, so
@@ -34,8 +36,9 @@ class CSelectColumns : public QDialog {
  public:
   explicit CSelectColumns(QWidget* parent = nullptr);
 
-  // Appends an entry; returns the number of entries.
-  int AddColumn(const QString& text, bool checked, bool mayChange);
+  // Appends an entry (`tip`: its tooltip, the title with its unit); returns the number of
+  // entries.
+  int AddColumn(const QString& text, bool checked, bool mayChange, const QString& tip = QString());
   // The entry's check state; false for an index at or past the last entry.
   bool GetCheck(int index) const;
 
@@ -45,8 +48,21 @@ class CSelectColumns : public QDialog {
   QPushButton* OkButton() const { return m_pOk; }
   QPushButton* CancelButton() const { return m_pCancel; }
 
+  QLineEdit* Filter() const { return m_pFilter; }
+  QComboBox* GroupChoice() const { return m_pGroup; }
+
   void OnInvertAll();
   void OnCheckAll();
+  // Shows only the entries whose title holds `text` (any case); checks stay as they are.
+  void FilterEntries(const QString& text);
+  // Checks (or unchecks) every entry of a quick group that may change: "Phase A", "Phase B",
+  // "Phase C", "Wide", "Narrow", "Fundamentals", "Harmonics 2-15", "All harmonics".
+  void CheckGroup(const QString& group, bool check);
+  static QStringList GroupNames();
+  static bool InGroup(const QString& group, const QString& title);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Entry {
@@ -54,11 +70,17 @@ class CSelectColumns : public QDialog {
     bool bMayChange;
   };
   void OnItemChanged(QListWidgetItem* item);
+  void UpdateGroups();
   void SetChecked(int index, bool checked);
 
   std::vector<Entry> m_entries;
   bool m_bGuard = false;  // ignores the check changes the dialog makes itself
   CColumnCheckList* m_pList = nullptr;
+  QLineEdit* m_pFilter = nullptr;
+  QComboBox* m_pGroup = nullptr;
+  QPushButton* m_pGroupCheck = nullptr;
+  QPushButton* m_pGroupUncheck = nullptr;
+  int m_widestText = 0;
   QPushButton* m_pInvertAll = nullptr;
   QPushButton* m_pCheckAll = nullptr;
   QPushButton* m_pCancel = nullptr;

@@ -1,6 +1,8 @@
 // The Select Columns dialog driven with the mouse as a user would: locked "Time", single and
 // multi-selection clicks, Invert All, Check All, and the layout limits.
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -121,6 +123,76 @@ class SelectColumnsTest : public QObject {
     dialog.OnCheckAll();
     QVERIFY(!dialog.GetCheck(0));
     QVERIFY(dialog.GetCheck(1));
+  }
+
+  void filterAndGroupsFindColumnsAmongHundreds() {
+    // A three-phase harmonic log's titles (a sample of them), "Time" locked and unchecked.
+    CSelectColumns dialog;
+    const QStringList titles = {"Log Type",
+                                "Time",
+                                "Phase A Volts Wide",
+                                "Phase A Current Narrow",
+                                "Phase B Volts Narrow",
+                                "Phase C Volts Fund",
+                                "Phase A Volts Harm 2",
+                                "Phase B Current Harm 15",
+                                "Phase C Current Harm 16",
+                                "Phase A Volts Phase Angle Harm 9",
+                                "Phase C Volts Phase Angle Fund",
+                                "Total Power Wide"};
+    for (int i = 0; i < titles.size(); ++i)
+      dialog.AddColumn(titles[i], i != 1, i != 1, titles[i] + QStringLiteral(" (V)"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    CColumnCheckList* list = dialog.List();
+    auto checked = [&] {
+      QStringList names;
+      for (int i = 0; i < titles.size(); ++i)
+        if (dialog.GetCheck(i)) names << titles[i];
+      return names;
+    };
+
+    // Full titles, nothing cut short; the unit in the tooltip; typing goes to the filter.
+    const QString longest = "Phase A Volts Phase Angle Harm 9";
+    QVERIFY(list->visualRect(list->model()->index(9, 0)).width() >
+            list->fontMetrics().horizontalAdvance(longest));
+    QCOMPARE(list->item(2)->toolTip(), QStringLiteral("Phase A Volts Wide (V)"));
+    QVERIFY(dialog.Filter()->hasFocus());
+    QTest::keyClicks(dialog.Filter(), "volts fund");
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+      if (!list->item(i)->isHidden()) shown << list->item(i)->text();
+    QCOMPARE(shown, QStringList{"Phase C Volts Fund"});
+    QCOMPARE(checked().size(), titles.size() - 1);  // filtering changes no check
+    dialog.Filter()->clear();
+    QVERIFY(!list->item(0)->isHidden());
+
+    // Groups: unchecked and checked at once, "Time" never touched.
+    dialog.CheckGroup("All harmonics", false);
+    QCOMPARE(checked(), (QStringList{"Log Type", "Phase A Volts Wide", "Phase A Current Narrow",
+                                     "Phase B Volts Narrow", "Phase C Volts Fund",
+                                     "Phase C Volts Phase Angle Fund", "Total Power Wide"}));
+    dialog.CheckGroup("Harmonics 2-15", true);
+    QVERIFY(dialog.GetCheck(6) && dialog.GetCheck(7) && dialog.GetCheck(9) && !dialog.GetCheck(8));
+    dialog.OnCheckAll();
+    dialog.CheckGroup("Phase A", false);
+    QCOMPARE(checked(), (QStringList{"Log Type", "Phase B Volts Narrow", "Phase C Volts Fund",
+                                     "Phase B Current Harm 15", "Phase C Current Harm 16",
+                                     "Phase C Volts Phase Angle Fund", "Total Power Wide"}));
+    dialog.OnCheckAll();
+    dialog.CheckGroup("Wide", false);
+    dialog.CheckGroup("Narrow", false);
+    dialog.CheckGroup("Fundamentals", false);
+    QVERIFY(!dialog.GetCheck(2) && !dialog.GetCheck(3) && !dialog.GetCheck(4) &&
+            !dialog.GetCheck(5) && !dialog.GetCheck(10) && !dialog.GetCheck(11));
+    QVERIFY(dialog.GetCheck(0) && dialog.GetCheck(6));
+    dialog.CheckGroup("Phase B", true);
+    QVERIFY(!dialog.GetCheck(1));  // Time stays as it was added
+    // Through the buttons.
+    dialog.GroupChoice()->setCurrentText("Phase C");
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+      if (b->text() == "&Uncheck Group") b->click();
+    QVERIFY(!dialog.GetCheck(5) && !dialog.GetCheck(8) && !dialog.GetCheck(10));
   }
 
   void layoutFollowsTheSize() {
