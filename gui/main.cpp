@@ -12,7 +12,11 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Meterlog"));
+#if defined(_WIN32)
   QApplication::setOrganizationName(QStringLiteral("Local AppWizard-Generated Applications"));
+#else
+  QApplication::setOrganizationName(QStringLiteral("meterlog2"));  // its own folders
+#endif
   QApplication::setWindowIcon(ProgramIcon());
   QApplication::setDesktopFileName(QStringLiteral("meterlog2"));
 

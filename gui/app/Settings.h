@@ -1,6 +1,6 @@
 #pragma once
 // The program's settings store: the registry key "Local AppWizard-Generated Applications" /
-// "Meterlog" on Windows, an ini file in the user's config folder elsewhere.
+// "Meterlog" on Windows, `meterlog2/meterlog2.conf` in the user's config folder elsewhere.
 
 #include <QSettings>
 #include <memory>

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
@@ -212,6 +213,23 @@ class AppTest : public QObject {
     stored.ReadList();
     QCOMPARE(stored.GetSize(), 3);
     QVERIFY(!stored.Files().contains(QDir::toNativeSeparators(paths[4])));
+
+#ifndef Q_OS_WIN
+    // Kept in the program's own folder; a list an earlier version kept elsewhere is taken over.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY(ReadAll(config + "/meterlog2/meterlog2.conf").contains("recent-2.57x"));
+    QVERIFY(!QFile::exists(config + "/Local AppWizard-Generated Applications/Meterlog.conf"));
+    {
+      QSettings earlier(config + "/Local AppWizard-Generated Applications/Meterlog.conf",
+                        QSettings::IniFormat);
+      earlier.setValue("Recent File List/File1", paths[0]);
+    }
+    ClearSettings();
+    stored.ReadList();
+    QCOMPARE(stored.GetSize(), 1);
+    QCOMPARE(stored[0], QDir::toNativeSeparators(paths[0]));
+    QFile::remove(config + "/Local AppWizard-Generated Applications/Meterlog.conf");
+#endif
   }
 
   void abbreviatedPaths() {
