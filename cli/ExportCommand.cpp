@@ -21,7 +21,45 @@ namespace {
 
 constexpr const char* kUsage =
     "export [-o OUT|- | -d DIR] [--data-format 1|256]\n"
-    "       [--columns TITLE,...] [--rows A-B,...] [--] FILE...";
+    "       [--columns TITLE,...] [--rows A-B,...]\n"
+    "       [--time-format mdy|iso] [--delimiter ,|;|tab] [--decimal-comma] [--] FILE...";
+
+// Takes --time-format, --delimiter and --decimal-comma; the defaults write the table as the
+// desktop program's Export to CSV does.
+bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
+  std::string time, delimiter;
+  if (TakeOption(args, "--time-format", time)) {
+    if (time != "mdy" && time != "iso") {
+      error = "--time-format is mdy (03-07-2009 14:05:09) or iso (2009-03-07T14:05:09), not \"" +
+              time + "\"";
+      return false;
+    }
+    format.isoTime = time == "iso";
+  }
+  const bool delimiterGiven = TakeOption(args, "--delimiter", delimiter);
+  if (delimiterGiven) {
+    if (delimiter == "," || delimiter == ";") {
+      format.separator = delimiter[0];
+    } else if (delimiter == "tab" || delimiter == "\t") {
+      format.separator = '\t';
+    } else {
+      error = "--delimiter is \",\", \";\" or tab, not \"" + delimiter + "\"";
+      return false;
+    }
+  }
+  format.decimalComma = TakeFlag(args, "--decimal-comma");
+  if (format.decimalComma && delimiterGiven && format.separator == ',') {
+    error = "--decimal-comma needs another delimiter than \",\" (a comma would split every number)";
+    return false;
+  }
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--time-format" || args[i] == "--delimiter") {
+      error = args[i] + " needs a value";
+      return false;
+    }
+  }
+  return true;
+}
 
 void Report(const std::string& path, const std::string& message) {
   std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
@@ -30,11 +68,11 @@ void Report(const std::string& path, const std::string& message) {
 // Loads one log and writes its table to `out` ("-": standard output). `inputs` are all the logs
 // of the command, none of which may be written onto.
 bool ExportOne(const std::string& path, const std::string& out, const TableOptions& options,
-               const std::vector<std::filesystem::path>& inputs) {
+               const TableFormat& format, const std::vector<std::filesystem::path>& inputs) {
   TableSelection table;
   if (!SelectTable(path, options, "nothing to export", table)) return false;
   std::string error;
-  if (!ExportTableFile(out, table.doc, table.columns, table.Rows(), ',', error, inputs)) {
+  if (!ExportTableFile(out, table.doc, table.columns, table.Rows(), format, error, inputs)) {
     Report(path, error);
     return false;
   }
@@ -57,6 +95,8 @@ int RunExport(const Args& argsIn) {
   TableOptions options;
   std::string error;
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
+  TableFormat format;
+  if (!TakeFormatOptions(args, format, error)) return UsageError(error);
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& arg = args[i];
     if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory") {
@@ -99,7 +139,7 @@ int RunExport(const Args& argsIn) {
       }
       target = full.string();
     }
-    if (!ExportOne(path, target, options, inputs)) allDone = false;
+    if (!ExportOne(path, target, options, format, inputs)) allDone = false;
     if (InterruptSignal() != 0) return 1;
   }
   return allDone ? 0 : 1;

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "CellText.h"
+#include "ColumnInfo.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
@@ -21,10 +22,18 @@ void AppendLine(std::string& out, size_t count, char separator, Field&& field) {
   out.append("\r\n", 2);
 }
 
+// "03-07-2009 14:05:09" -> "2009-03-07T14:05:09"; any other text stays.
+void ToIsoTime(std::string& text) {
+  if (text.size() != 19 || text[2] != '-' || text[5] != '-' || text[10] != ' ') return;
+  text =
+      text.substr(6, 4) + '-' + text.substr(0, 2) + '-' + text.substr(3, 2) + 'T' + text.substr(11);
+}
+
 }  // namespace
 
 bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                      const std::vector<unsigned>* rows, char separator, const TableSink& sink) {
+                      const std::vector<unsigned>* rows, const TableFormat& format,
+                      const TableSink& sink) {
   // Rows go out in ascending record order, each once, whatever order the caller collected
   // them in (a selection may be gathered in click order).
   std::vector<unsigned> sorted;
@@ -35,6 +44,7 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
     rows = &sorted;
   }
 
+  const char separator = format.Separator();
   std::string piece;
   piece.reserve(kPieceSize + 4096);
   AppendLine(piece, columns.size(), separator,
@@ -45,7 +55,11 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
   const unsigned count = doc.GetRecordCount();
   auto writeRow = [&](unsigned row) -> bool {
     AppendLine(piece, columns.size(), separator, [&](size_t i, std::string& out) {
-      GetCellText(doc, row, columns[i].nColumnId, cell);
+      const int id = columns[i].nColumnId;
+      GetCellText(doc, row, id, cell);
+      if (format.isoTime && id == kTimeColumnId) ToIsoTime(cell);
+      if (format.decimalComma && IsNumericColumn(id))
+        std::replace(cell.begin(), cell.end(), '.', ',');
       out.append(cell);
     });
     if (piece.size() < kPieceSize) return true;
@@ -69,25 +83,25 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
 
 void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
                 const std::vector<TableColumn>& columns, const std::vector<unsigned>& rows,
-                char separator) {
-  WriteTableChunks(doc, columns, &rows, separator, [&](std::string_view piece) {
+                const TableFormat& format) {
+  WriteTableChunks(doc, columns, &rows, format, [&](std::string_view piece) {
     out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     return static_cast<bool>(out);
   });
 }
 
 void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
-                const std::vector<TableColumn>& columns, char separator) {
-  WriteTableChunks(doc, columns, nullptr, separator, [&](std::string_view piece) {
+                const std::vector<TableColumn>& columns, const TableFormat& format) {
+  WriteTableChunks(doc, columns, nullptr, format, [&](std::string_view piece) {
     out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     return static_cast<bool>(out);
   });
 }
 
 std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                      const std::vector<unsigned>& rows, char separator) {
+                      const std::vector<unsigned>& rows, const TableFormat& format) {
   std::string text;
-  WriteTableChunks(doc, columns, &rows, separator, [&](std::string_view piece) {
+  WriteTableChunks(doc, columns, &rows, format, [&](std::string_view piece) {
     text.append(piece);
     return true;
   });
@@ -96,13 +110,13 @@ std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
 
 bool ExportTableFile(const std::filesystem::path& path, const CMeterlog2Doc& doc,
                      const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
-                     char separator, std::string& error,
+                     const TableFormat& format, std::string& error,
                      const std::vector<std::filesystem::path>& inputs) {
   error.clear();
   OutputFile file;
   const bool written =
       file.Open(path, inputs) &&
-      WriteTableChunks(doc, columns, rows, separator,
+      WriteTableChunks(doc, columns, rows, format,
                        [&](std::string_view piece) { return file.Write(piece); }) &&
       file.Commit();
   if (!written) error = file.Error();

@@ -1,6 +1,7 @@
 #pragma once
-// The one writer of exported tables: CSV files ("," separators) and clipboard text (TAB).
-// Lines end with CR LF on every platform; no quoting (no text of the table needs it).
+// The one writer of exported tables: CSV files ("," separators) and clipboard text (TAB), with
+// the choices of TableFormat. Lines end with CR LF on every platform; no quoting (no text of
+// the table needs it).
 
 #include <filesystem>
 #include <functional>
@@ -16,17 +17,27 @@ struct TableColumn {
   std::string strTitle;
 };
 
+// How a table is written. The defaults are the described output; a plain separator converts.
+struct TableFormat {
+  char separator = ',';
+  bool isoTime = false;       // times as "2009-03-07T14:05:09" rather than "03-07-2009 14:05:09"
+  bool decimalComma = false;  // "50,016830" for spreadsheets of comma-decimal languages; a
+                              // comma separator then becomes ";" (a number must stay one field)
+  TableFormat(char separatorChar = ',') : separator(separatorChar) {}  // NOLINT: converts
+  char Separator() const { return decimalComma && separator == ',' ? ';' : separator; }
+};
+
 // Writes the header line and one line per row of `rows` (ascending record indices; rows at or
 // beyond the record count are skipped). `columns` are the displayed columns in display order.
 void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
                 const std::vector<TableColumn>& columns, const std::vector<unsigned>& rows,
-                char separator);
+                const TableFormat& format);
 // All rows of the document.
 void WriteTable(std::ostream& out, const CMeterlog2Doc& doc,
-                const std::vector<TableColumn>& columns, char separator);
+                const std::vector<TableColumn>& columns, const TableFormat& format);
 // The same into a string (the clipboard's text).
 std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                      const std::vector<unsigned>& rows, char separator);
+                      const std::vector<unsigned>& rows, const TableFormat& format);
 
 // Writes the table to `path` through the output facility (file/OutputFile.h: a temporary file
 // renamed into place when complete, or straight into a device or FIFO; "-" is standard output).
@@ -35,7 +46,7 @@ std::string TableText(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
 // reason.
 bool ExportTableFile(const std::filesystem::path& path, const CMeterlog2Doc& doc,
                      const std::vector<TableColumn>& columns, const std::vector<unsigned>* rows,
-                     char separator, std::string& error,
+                     const TableFormat& format, std::string& error,
                      const std::vector<std::filesystem::path>& inputs = {});
 
 // The same table in pieces of about 64 KiB, each handed to `sink` as soon as it is complete,
@@ -43,4 +54,5 @@ bool ExportTableFile(const std::filesystem::path& path, const CMeterlog2Doc& doc
 // Stops at the first piece the sink refuses and returns false; true when all went out.
 using TableSink = std::function<bool(std::string_view piece)>;
 bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& columns,
-                      const std::vector<unsigned>* rows, char separator, const TableSink& sink);
+                      const std::vector<unsigned>* rows, const TableFormat& format,
+                      const TableSink& sink);

@@ -15,6 +15,7 @@
 #include "GoToTimeDialog.h"
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
+#include "app/Settings.h"
 #include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
@@ -65,6 +66,11 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
   m_pFrozen = new FrozenColumns(this);
+  {
+    auto settings = OpenSettings();
+    m_isoTime = settings->value(QStringLiteral("Export/IsoTime"), false).toBool();
+    m_decimalComma = settings->value(QStringLiteral("Export/DecimalComma"), false).toBool();
+  }
 
   // A width the user sets holds until another log opens.
   connect(columns, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
@@ -266,7 +272,8 @@ std::vector<unsigned> CMeterlog2View::SelectedRows() const {
 
 QString CMeterlog2View::SelectionText() const {
   if (m_pDoc == nullptr || !HasSelection()) return QString();
-  const std::string text = TableText(*m_pDoc, DisplayedColumns(), SelectedRows(), '\t');
+  const std::string text =
+      TableText(*m_pDoc, DisplayedColumns(), SelectedRows(), GetTextFormat('\t'));
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -277,8 +284,9 @@ bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& 
   std::string message;
   std::vector<std::filesystem::path> inputs;
   if (!m_strSourcePath.isEmpty()) inputs.emplace_back(m_strSourcePath.toStdString());
-  const bool ok = ExportTableFile(path.toStdString(), *m_pDoc, DisplayedColumns(),
-                                  selectedOnly ? &rows : nullptr, ',', message, inputs);
+  const bool ok =
+      ExportTableFile(path.toStdString(), *m_pDoc, DisplayedColumns(),
+                      selectedOnly ? &rows : nullptr, GetTextFormat(','), message, inputs);
   if (!ok) {
     error = QString::fromStdString(message);
     if (error.isEmpty()) error = QStringLiteral("Could not write the file %1.").arg(path);
@@ -337,6 +345,21 @@ void CMeterlog2View::OnGoToTime() {
   if (!GoToTime(seconds, message)) ShowMessage(window(), message);
 }
 
+void CMeterlog2View::SetTextFormat(bool isoTime, bool decimalComma) {
+  m_isoTime = isoTime;
+  m_decimalComma = decimalComma;
+  auto settings = OpenSettings();
+  settings->setValue(QStringLiteral("Export/IsoTime"), isoTime);
+  settings->setValue(QStringLiteral("Export/DecimalComma"), decimalComma);
+}
+
+TableFormat CMeterlog2View::GetTextFormat(char separator) const {
+  TableFormat format(separator);
+  format.isoTime = m_isoTime;
+  format.decimalComma = m_decimalComma;
+  return format;
+}
+
 void CMeterlog2View::OnSelectColumns() {
   CSelectColumns dialog(window());
   for (const ColumnInfo& info : m_columns.Entries()) {
@@ -361,8 +384,9 @@ void CMeterlog2View::OnStatistics() {
 
 void CMeterlog2View::OnExportCsv() {
   if (m_pDoc == nullptr) return;
-  CExportDialog dialog(window(), HasSelection());
+  CExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma);
   if (dialog.exec() != QDialog::Accepted) return;
+  SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return;
   QString error;

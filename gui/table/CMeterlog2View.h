@@ -50,6 +50,9 @@ class CMeterlog2View : public QTableView {
   QString SelectionText() const;
   // Writes the CSV file; on failure `error` says what went wrong and no file is left behind.
   bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
+  // The export's choice of times and decimal marks (remembered), which Copy follows too.
+  void SetTextFormat(bool isoTime, bool decimalComma);
+  TableFormat GetTextFormat(char separator) const;
 
   // The number of selected rows, without listing them.
   unsigned SelectedRowCount() const;
@@ -94,5 +97,7 @@ class CMeterlog2View : public QTableView {
   std::map<int, int> m_userWidths;  // column identifier -> width the user dragged it to
   std::vector<int> m_userOrder;     // column identifiers in the order the user sees them
   bool m_applyingLayout = false;
-  bool m_forgetLayout = false;  // a new log: the user's order of the last one does not apply
+  bool m_forgetLayout = false;
+  bool m_isoTime = false;
+  bool m_decimalComma = false;  // a new log: the user's order of the last one does not apply
 };

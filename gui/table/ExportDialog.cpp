@@ -4,7 +4,8 @@
 #include <QDir>
 #include <QGridLayout>
 
-CExportDialog::CExportDialog(QWidget* parent, bool hasSelection) : QFileDialog(parent) {
+CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma)
+    : QFileDialog(parent) {
   // The extra check box needs Qt's own dialog: a native one has no room for it.
   setOption(QFileDialog::DontUseNativeDialog, true);
   setAcceptMode(QFileDialog::AcceptSave);
@@ -20,8 +21,25 @@ CExportDialog::CExportDialog(QWidget* parent, bool hasSelection) : QFileDialog(p
   m_pSelectedOnly = new QCheckBox(QStringLiteral("Save Selected Data Only"), this);
   m_pSelectedOnly->setChecked(false);
   m_pSelectedOnly->setEnabled(hasSelection);
-  if (auto* grid = qobject_cast<QGridLayout*>(layout()))
-    grid->addWidget(m_pSelectedOnly, grid->rowCount(), 0, 1, grid->columnCount());
+  m_pIsoTime = new QCheckBox(QStringLiteral("Times as ISO 8601 (2009-03-07T14:05:09)"), this);
+  m_pIsoTime->setChecked(isoTime);
+  m_pDecimalComma = new QCheckBox(
+      QStringLiteral("Decimal commas, fields separated by \";\" (for spreadsheets that write "
+                     "50,01)"),
+      this);
+  m_pDecimalComma->setChecked(decimalComma);
+  if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+    for (QCheckBox* box : {m_pSelectedOnly, m_pIsoTime, m_pDecimalComma})
+      grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
+bool CExportDialog::IsoTime() const {
+  return m_pIsoTime->isChecked();
+}
+
+bool CExportDialog::DecimalComma() const {
+  return m_pDecimalComma->isChecked();
 }
 
 bool CExportDialog::SaveSelectedOnly() const {

@@ -1,7 +1,8 @@
 #pragma once
 // The save dialog of Export to CSV, with the "Save Selected Data Only" check box under its
 // standard controls. The box can be ticked only while rows are selected and starts unchecked
-// at every export.
+// at every export. Two more boxes choose ISO 8601 times and decimal commas (with ";" between
+// the fields) for spreadsheets in languages that write numbers so; they start as last chosen.
 
 #include <QFileDialog>
 
@@ -10,11 +11,18 @@ class QCheckBox;
 class CExportDialog : public QFileDialog {
   Q_OBJECT
  public:
-  CExportDialog(QWidget* parent, bool hasSelection);
+  CExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false,
+                bool decimalComma = false);
 
   bool SaveSelectedOnly() const;
+  bool IsoTime() const;
+  bool DecimalComma() const;
   QCheckBox* SelectedOnlyBox() const { return m_pSelectedOnly; }
+  QCheckBox* IsoTimeBox() const { return m_pIsoTime; }
+  QCheckBox* DecimalCommaBox() const { return m_pDecimalComma; }
 
  private:
   QCheckBox* m_pSelectedOnly = nullptr;
+  QCheckBox* m_pIsoTime = nullptr;
+  QCheckBox* m_pDecimalComma = nullptr;
 };

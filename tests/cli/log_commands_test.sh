@@ -66,6 +66,20 @@ check "stats on a text column fails" grep -q "holds no numbers" "$work/err.txt"
 "$cli" stats "$work/st.57x" --rows 0-1 --columns "3 Phase Frequency" > "$work/st2.csv"
 check "stats of chosen rows" grep -q "^3 Phase Frequency,Hz,2," "$work/st2.csv"
 
+# export for spreadsheets of other languages: ISO times, ";" and decimal commas; defaults unchanged
+"$cli" export "$work/st.57x" --rows 0 --columns "Time,3 Phase Frequency" --time-format iso \
+  --decimal-comma > "$work/local.csv"
+check "export iso and decimal comma" test "$(sed -n 2p "$work/local.csv" | tr -d '\r')" = \
+  "$(sed -n 2p "$work/local.csv" | tr -d '\r' | grep -E '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8};[0-9]+,[0-9]{6}$')"
+check "export iso header" grep -q "^Time;3 Phase Frequency" "$work/local.csv"
+"$cli" export "$work/st.57x" --rows 0 --columns "Time" --delimiter tab --time-format mdy > "$work/tab.csv"
+"$cli" export "$work/st.57x" --rows 0 --columns "Time" > "$work/plain.csv"
+check "export mdy is the default" cmp -s "$work/tab.csv" "$work/plain.csv"
+"$cli" export "$work/st.57x" --decimal-comma --delimiter , > /dev/null 2> "$work/err.txt"
+check "export decimal comma with comma refused" grep -q "a comma would split every number" "$work/err.txt"
+"$cli" export "$work/st.57x" --time-format dmy > /dev/null 2> "$work/err.txt"
+check "export bad time format" grep -q "mdy .* or iso" "$work/err.txt"
+
 # plot: every kind as an image of the size asked for; clear refusals (when built with plots)
 png_size() {  # WIDTHxHEIGHT from the PNG header
   local w h

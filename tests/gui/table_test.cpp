@@ -315,6 +315,39 @@ class TableTest : public QObject {
     QCOMPARE(view->currentIndex().row(), 7);
   }
 
+  void exportAndCopyInSpreadsheetFormsForOtherLanguages() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("formats.57x"), 1, 4)}));
+    CMeterlog2View* view = app.GetView();
+    QString error;
+    const QString plain = ScratchDir() + "/plain.csv", local = ScratchDir() + "/local.csv";
+    QVERIFY(view->ExportCsv(plain, false, error));
+    const QByteArray described = ReadAll(plain);
+
+    view->SetTextFormat(true, true);
+    QVERIFY(view->ExportCsv(local, false, error));
+    const QByteArray bytes = ReadAll(local);
+    TableFormat format(',');
+    format.isoTime = format.decimalComma = true;
+    QCOMPARE(bytes, QByteArray::fromStdString(TableText(
+                        *view->GetDocument(), view->DisplayedColumns(), {0, 1, 2, 3}, format)));
+    const QList<QByteArray> line = bytes.split('\n')[1].split(';');
+    QCOMPARE(line[1], QByteArray("2009-03-07T14:05:09"));
+    QVERIFY(line[4].contains(',') && !line[4].contains('.'));  // the frequency
+    QCOMPARE(line[0], QByteArray("Standard Log"));
+    // Copy follows the same choice, with TAB between the fields.
+    view->selectRow(1);
+    const QString clip = view->SelectionText();
+    QVERIFY(clip.contains(QLatin1String("\t2009-03-07T14:06:09\t")));
+    QVERIFY(!clip.section('\n', 1).contains('.'));
+    // The choice is remembered for the next export, and the defaults write the described bytes.
+    CExportDialog dialog(nullptr, false, true, true);
+    QVERIFY(dialog.IsoTimeBox()->isChecked() && dialog.DecimalCommaBox()->isChecked());
+    view->SetTextFormat(false, false);
+    QVERIFY(view->ExportCsv(local, false, error));
+    QCOMPARE(ReadAll(local), described);
+  }
+
   void exportDialogOffersSelectedRowsOnlyWhileSelected() {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({WriteSample(QStringLiteral("export.57x"), 1, 8)}));
