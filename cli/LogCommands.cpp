@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "Commands.h"
+#include "TableSelection.h"
 #include "file/InputFile.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
@@ -24,11 +25,16 @@ const char* DataFormatName(uint32_t format) {
   }
 }
 
-// Loads `path`; reports a failed or interrupted load on stderr and returns false.
-bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dump = nullptr) {
-  const LoadResult result = doc.Load(path, dump);
-  if (result.status == LoadResult::Status::kLoaded) return true;
-  std::cerr << "meterlog2-cli: " << path << ": " << result.message << "\n";
+// Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted
+// load, or what was salvaged, on stderr and returns false on failure.
+bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dump = nullptr,
+                  bool salvage = false) {
+  const LoadResult result = doc.Load(path, dump, salvage);
+  if (result.status == LoadResult::Status::kLoaded) {
+    ReportSalvage(path, result);
+    return true;
+  }
+  ReportLoadFailure(path, result);
   return false;
 }
 
@@ -49,9 +55,10 @@ bool TakeLogFile(Args& args, const char* usage, std::string& path) {
 int RunInfo(const Args& argsIn) {
   Args args = argsIn;
   std::string path;
-  if (!TakeLogFile(args, "info [--] FILE", path)) return 2;
+  const bool salvage = TakeFlag(args, "--salvage");
+  if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path)) return 1;
+  if (!LoadOrReport(doc, path, nullptr, salvage)) return 1;
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
@@ -69,7 +76,8 @@ int RunDump(const Args& argsIn) {
   Args args = argsIn;
   std::string out = "-", path;
   TakeOption(args, "--output", out, "-o");
-  if (!TakeLogFile(args, "dump [-o OUT|-] [--] FILE", path)) return 2;
+  const bool salvage = TakeFlag(args, "--salvage");
+  if (!TakeLogFile(args, "dump [-o OUT|-] [--salvage] [--] FILE", path)) return 2;
   // The log is looked at before the output is opened: a FIFO as output waits for its reader.
   if (InputFile probe; !probe.Open(path)) {
     std::cerr << "meterlog2-cli: Cannot open the file \"" << path << "\": " << probe.Reason()
@@ -83,7 +91,7 @@ int RunDump(const Args& argsIn) {
   }
   OutputFileStream stream(output);
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path, &stream)) return 1;  // the output is abandoned on the way out
+  if (!LoadOrReport(doc, path, &stream, salvage)) return 1;  // the output is abandoned
   stream.flush();
   if (!output.Commit()) {
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";

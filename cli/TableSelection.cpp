@@ -40,6 +40,27 @@ void Report(const std::string& path, const std::string& message) {
   std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
 }
 
+}  // namespace
+
+void ReportLoadFailure(const std::string& path, const LoadResult& result) {
+  std::string message = result.message.empty() ? "the file could not be loaded" : result.message;
+  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
+    message += "; it holds only " + std::to_string(result.completeRecords) + " of the " +
+               std::to_string(result.declaredRecords) +
+               " records it declares: --salvage reads those";
+  }
+  Report(path, message);
+}
+
+void ReportSalvage(const std::string& path, const LoadResult& result) {
+  if (!result.salvaged) return;
+  Report(path, "salvaged: the file holds only " + std::to_string(result.completeRecords) +
+                   " of the " + std::to_string(result.declaredRecords) +
+                   " records it declares; the complete ones were read");
+}
+
+namespace {
+
 // The whole set, or the named columns in the order named.
 bool ChooseColumns(const CColumnList& list, const TableOptions& options, const std::string& path,
                    const std::string& logTypeName, std::vector<TableColumn>& columns) {
@@ -85,6 +106,7 @@ bool ChooseRows(const TableOptions& options, unsigned count, const std::string& 
 
 bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
   std::string value;
+  options.salvage = TakeFlag(args, "--salvage");
   if (TakeOption(args, "--data-format", value)) {
     if (value != "1" && value != "256") {
       error = "--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value + "\"";
@@ -117,11 +139,12 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
 bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
                  TableSelection& selection) {
   CMeterlog2Doc& doc = selection.doc;
-  const LoadResult result = doc.Load(path);
+  const LoadResult result = doc.Load(path, nullptr, options.salvage);
   if (result.status != LoadResult::Status::kLoaded) {
-    Report(path, result.message.empty() ? "the file could not be loaded" : result.message);
+    ReportLoadFailure(path, result);
     return false;
   }
+  ReportSalvage(path, result);
   if (doc.GetRecordCount() == 0) {
     Report(path, std::string("the file holds no records; ") + nothingTo);
     return false;

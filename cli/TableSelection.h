@@ -14,10 +14,17 @@ struct TableOptions {
   uint32_t dataFormat = 0;          // 0: as the file says
   std::vector<std::string> titles;  // empty: every column of the set, in set order
   std::vector<std::pair<unsigned, unsigned>> rowRanges;  // empty: every row
+  bool salvage = false;  // --salvage: a file cut short gives its complete records
 };
 
-// Takes --data-format, --columns and --rows out of `args`. False with `error` set (a sentence
-// for a usage message) when a value is bad or an option lacks its value.
+// A failed load on stderr; a file cut short also says how many complete records --salvage
+// would read.
+void ReportLoadFailure(const std::string& path, const LoadResult& result);
+// Says on stderr how many of the declared records a salvaged load read (nothing otherwise).
+void ReportSalvage(const std::string& path, const LoadResult& result);
+
+// Takes --data-format, --columns, --rows and --salvage out of `args`. False with `error` set (a
+// sentence for a usage message) when a value is bad or an option lacks its value.
 bool TakeTableOptions(Args& args, TableOptions& options, std::string& error);
 
 // A loaded log and what the options chose of it.

@@ -80,7 +80,7 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 
 }  // namespace
 
-LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump) {
+LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump, bool salvage) {
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
@@ -90,7 +90,7 @@ LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump) {
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   if (ec) fullPath = path;
-  return LoadFromSource(source, fullPath, dump);
+  return LoadFromSource(source, fullPath, dump, salvage);
 }
 
 LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
@@ -100,7 +100,7 @@ LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
-                                         std::ostream* dump) {
+                                         std::ostream* dump, bool salvage) {
   using Status = LoadResult::Status;
   DeleteRecords();
   // An empty file is opened without reading anything: an empty document, no message.
@@ -122,15 +122,25 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   if (source.Position() == source.Length()) return {};
 
   if (source.Read(head, 6) != 6) return endOfFile;
-  const uint32_t count = ReadBigEndian32(head);
+  uint32_t count = ReadBigEndian32(head);
   const uint16_t size = ReadBigEndian16(head + 4);
   m_wRecordSize = size;
 
   const uint64_t length = source.Length();
   const uint64_t required = source.Position() + uint64_t{count} * size;
+  const uint32_t declared = count;
   if (required > length) {
-    return {Status::kFileSize, "Error in File Size (" + std::to_string(length) + ", " +
-                                   std::to_string(required) + ")"};
+    const auto complete =
+        static_cast<uint32_t>(size == 0 ? 0 : (length - source.Position()) / size);
+    if (!salvage || complete == 0) {
+      LoadResult result{Status::kFileSize, "Error in File Size (" + std::to_string(length) + ", " +
+                                               std::to_string(required) + ")"};
+      result.declaredRecords = count;
+      result.completeRecords = complete;
+      return result;
+    }
+    // What the user asked for: the complete records, the cut one left out.
+    count = complete;
   }
   if (count == 0) return {};
   // A record of no bytes carries nothing, and billions of them would only hang the program.
@@ -173,7 +183,11 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   GetLogType(m_nFirstLogType, 0);
   if (dump && !text.empty()) dump->write(text.data(), static_cast<std::streamsize>(text.size()));
   if (dump) dump->flush();
-  return {};
+  LoadResult loaded;
+  loaded.declaredRecords = declared;
+  loaded.completeRecords = count;
+  loaded.salvaged = count < declared;
+  return loaded;
 }
 
 size_t CMeterlog2Doc::DeleteRecords() {

@@ -25,6 +25,11 @@ struct LoadResult {
   };
   Status status = Status::kLoaded;
   std::string message;
+  // A file shorter than its header declares (kFileSize), or one loaded anyway with `salvage`:
+  // the records it declares and the complete ones it holds.
+  uint32_t declaredRecords = 0;
+  uint32_t completeRecords = 0;
+  bool salvaged = false;  // loaded with fewer records than declared
 
   // True when the file counts as opened: the document takes the file's name as its title.
   bool Opened() const {
@@ -52,12 +57,15 @@ class CMeterlog2Doc {
 
   // Reads the log file at `path`. Each record read in full is appended to `dump` as its dump
   // text (see RecordDump.h) when `dump` is not null. Never throws.
-  LoadResult Load(const std::string& path, std::ostream* dump = nullptr);
+  // With `salvage`, a file shorter than its header declares loads the complete records it holds
+  // (the result says how many of how many) instead of none.
+  LoadResult Load(const std::string& path, std::ostream* dump = nullptr, bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
   LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
                             std::ostream* dump = nullptr);
   // The same from any source (`name` stands in for the full path in messages).
-  LoadResult LoadFromSource(ByteSource& source, const std::string& name, std::ostream* dump);
+  LoadResult LoadFromSource(ByteSource& source, const std::string& name, std::ostream* dump,
+                            bool salvage = false);
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();

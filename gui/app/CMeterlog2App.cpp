@@ -165,7 +165,7 @@ void CMeterlog2App::RegisterShellFileTypes() {
 
 void CMeterlog2App::SetTitle(const QString& title) {
   m_strTitle = title;
-  if (m_pFrame) m_pFrame->SetDocumentTitle(title);
+  if (m_pFrame) m_pFrame->SetDocumentTitle(title.isEmpty() ? title : title + m_strSalvage);
 }
 
 bool CMeterlog2App::OpenDocumentFile(const QString& path) {
@@ -177,6 +177,23 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
     if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
   }
   if (!result.message.empty()) ShowMessage(m_pFrame.get(), QString::fromStdString(result.message));
+  // A file cut short (a download that broke off) still holds its complete records: offered,
+  // never taken without asking.
+  m_strSalvage.clear();
+  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0 &&
+      AskYesNo(m_pFrame.get(),
+               QStringLiteral("The file holds only %1 of the %2 records it declares. Open the %1 "
+                              "complete records?")
+                   .arg(result.completeRecords)
+                   .arg(result.declaredRecords))) {
+    WaitCursor wait;
+    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr, true);
+    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+    if (result.salvaged)
+      m_strSalvage = QStringLiteral(" (salvaged: %1 of %2 records)")
+                         .arg(result.completeRecords)
+                         .arg(result.declaredRecords);
+  }
 
   if (result.Opened()) {
     m_recentFiles.Add(path);
@@ -199,6 +216,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
 
 void CMeterlog2App::OnFileNew() {
   m_doc.OnNewDocument();
+  m_strSalvage.clear();
   SetTitle(QStringLiteral("Untitled"));
   m_pView->SetSourcePath(QString());
   m_pView->OnInitialUpdate();

@@ -72,6 +72,7 @@ class CMeterlog2App : public QObject {
   CMeterlog2View* m_pView = nullptr;  // owned by the frame
   PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
   bool m_bOtherFormatHint = false;    // the other byte order reads better (status bar)
+  QString m_strSalvage;  // after the title of a log opened with fewer records than declared
   CRecentFileList m_recentFiles;
   CDumpWriter m_dumpWriter;
   QString m_strTitle;

@@ -8,7 +8,27 @@ MessageHook& Hook() {
   static MessageHook hook;
   return hook;
 }
+AnswerHook& Answer() {
+  static AnswerHook answer;
+  return answer;
+}
 }  // namespace
+
+void SetAnswerHook(AnswerHook answer) {
+  Answer() = std::move(answer);
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+  if (Hook()) {
+    Hook()(text, MessageKind::kPlain);
+    return Answer() ? Answer()(text) : false;
+  }
+  while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Meterlog"), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
 
 void SetMessageHook(MessageHook hook) {
   Hook() = std::move(hook);

@@ -12,6 +12,12 @@ enum class MessageKind { kFailure, kPlain };
 
 void ShowMessage(QWidget* parent, const QString& text, MessageKind kind = MessageKind::kFailure);
 
-// Replaces the boxes by `hook` (an empty function restores them).
+// Asks a question with Yes and No (No the default); true for Yes.
+bool AskYesNo(QWidget* parent, const QString& text);
+
+// Replaces the boxes by `hook` (an empty function restores them); a question then counts as
+// answered No unless `answer` is set.
 using MessageHook = std::function<void(const QString& text, MessageKind kind)>;
 void SetMessageHook(MessageHook hook);
+using AnswerHook = std::function<bool(const QString& question)>;
+void SetAnswerHook(AnswerHook answer);

@@ -80,6 +80,24 @@ check "export decimal comma with comma refused" grep -q "a comma would split eve
 "$cli" export "$work/st.57x" --time-format dmy > /dev/null 2> "$work/err.txt"
 check "export bad time format" grep -q "mdy .* or iso" "$work/err.txt"
 
+# salvage: a file cut short is refused, and read in its complete records only when asked
+"$cli" sample --type 1 --records 10 -o "$work/whole.57x"
+head -c $((76 + 4 * 303 + 100)) "$work/whole.57x" > "$work/cut.57x"
+"$cli" info "$work/cut.57x" > /dev/null 2> "$work/err.txt"
+check "cut refused" test $? -eq 1
+check "cut says salvage" grep -q "holds only 4 of the 10 records it declares: --salvage reads those" "$work/err.txt"
+"$cli" info --salvage "$work/cut.57x" > "$work/info.txt" 2> "$work/err.txt"
+check "salvage info" grep -qx "Records: 4" "$work/info.txt"
+check "salvage said" grep -q "salvaged: the file holds only 4 of the 10" "$work/err.txt"
+"$cli" export --salvage "$work/cut.57x" > "$work/cut.csv" 2> /dev/null
+"$cli" export --rows 0-3 "$work/whole.57x" > "$work/whole4.csv"
+check "salvage export" cmp -s "$work/cut.csv" "$work/whole4.csv"
+"$cli" dump --salvage "$work/cut.57x" -o "$work/cut.txt" 2> /dev/null
+"$cli" dump "$work/whole.57x" -o "$work/whole.txt"
+check "salvage dump is the whole dump's start" \
+  cmp -s "$work/cut.txt" <(head -c "$(wc -c < "$work/cut.txt")" "$work/whole.txt")
+check "salvage dump is shorter" test "$(wc -c < "$work/cut.txt")" -lt "$(wc -c < "$work/whole.txt")"
+
 # plot: every kind as an image of the size asked for; clear refusals (when built with plots)
 png_size() {  # WIDTHxHEIGHT from the PNG header
   local w h

@@ -15,6 +15,7 @@
 #include "app/AboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "app/MessageBox.h"
 #include "app/RecentFileList.h"
 #include "app/VersionText.h"
 #include "log/RecordDump.h"
@@ -184,6 +185,41 @@ class AppTest : public QObject {
     app.GetMainFrame()->GetCommands().format0001->trigger();
     QCOMPARE(view->model()->columnCount(), 59);  // every column shown again
     QCOMPARE(view->model()->rowCount(), 6);
+  }
+
+  void aFileCutShortOpensItsCompleteRecordsOnlyWithConsent() {
+    const QString whole = WriteSample(QStringLiteral("whole.57x"), 2, 20);
+    const QString cut = ScratchDir() + QStringLiteral("/cut.57x");
+    QFile file(cut);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ReadAll(whole).left(64 + 12 + 6 + 7 * 1103 + 500));  // 7 records and a part
+    file.close();
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+
+    // Refused as before; then the question. No: nothing is opened.
+    app.OpenDocumentFile(cut);  // opened and titled, as before, but without records
+    const QStringList said = TakeMessages();
+    QCOMPARE(said.size(), 2);
+    QVERIFY(said[0].startsWith(QLatin1String("Error in File Size (")));
+    QCOMPARE(said[1], QStringLiteral("The file holds only 7 of the 20 records it declares. Open "
+                                     "the 7 complete records?"));
+    QCOMPARE(app.GetDocument().GetRecordCount(), 0u);
+
+    // Yes: the complete records, and the title says the log is not whole.
+    SetAnswerHook([](const QString&) { return true; });
+    QVERIFY(app.OpenDocumentFile(cut));
+    SetAnswerHook(nullptr);
+    QCOMPARE(app.GetDocument().GetRecordCount(), 7u);
+    QCOMPARE(app.GetView()->model()->rowCount(), 7);
+    QVERIFY2(
+        app.GetMainFrame()->windowTitle().contains(QLatin1String("(salvaged: 7 of 20 records)")),
+        qPrintable(app.GetMainFrame()->windowTitle()));
+    // A whole log afterwards is just itself.
+    TakeMessages();
+    QVERIFY(app.OpenDocumentFile(whole));
+    QVERIFY(TakeMessages().isEmpty());
+    QVERIFY(!app.GetMainFrame()->windowTitle().contains(QLatin1String("salvaged")));
   }
 
   void recentFilesKeepFourNewestFirst() {

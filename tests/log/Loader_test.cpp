@@ -13,6 +13,7 @@
 #include "TestLogs.h"
 #include "log/Meterlog2Doc.h"
 #include "log/RecordLayout.h"
+#include "samples/SampleLog.h"
 
 using Status = LoadResult::Status;
 
@@ -301,4 +302,44 @@ TEST(Loader, DumpsEveryRecordInOrder) {
   std::ostringstream none;
   Load(doc, MakeLogFile(1, 3101, 1, 303, {StandardRecord()}), &none);
   EXPECT_TRUE(none.str().empty());
+}
+
+TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
+  SampleLogOptions o;
+  o.logType = 1;
+  o.records = 10;
+  const std::vector<uint8_t> whole = MakeSampleLog(o);
+  const size_t start = 6 + 64 + 6;  // marker and header size, header block, count and size
+  const auto dir = std::filesystem::temp_directory_path();
+  auto write = [&](const char* name, size_t size) {
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(whole.data()), std::streamsize(size));
+    return path;
+  };
+  const std::string cut = write("salvage-cut.57x", start + 4 * 303 + 100);
+  CMeterlog2Doc doc;
+  // As described: refused, but the result tells what a salvage would find.
+  LoadResult r = doc.Load(cut);
+  EXPECT_EQ(r.status, LoadResult::Status::kFileSize);
+  EXPECT_EQ(r.declaredRecords, 10u);
+  EXPECT_EQ(r.completeRecords, 4u);
+  EXPECT_EQ(doc.GetRecordCount(), 0u);
+  // Salvaged: the four complete records, byte for byte those of the whole file.
+  r = doc.Load(cut, nullptr, true);
+  EXPECT_EQ(r.status, LoadResult::Status::kLoaded);
+  EXPECT_TRUE(r.salvaged);
+  EXPECT_EQ(r.completeRecords, 4u);
+  EXPECT_EQ(doc.GetRecordCount(), 4u);
+  CMeterlog2Doc full;
+  full.LoadFromMemory(whole.data(), whole.size(), "whole.57x");
+  EXPECT_EQ(std::memcmp(doc.GetRecord(3), full.GetRecord(3), 303), 0);
+  // A whole file loads as ever, salvage or not; a cut inside the first record gives nothing.
+  r = doc.Load(write("salvage-whole.57x", whole.size()), nullptr, true);
+  EXPECT_FALSE(r.salvaged);
+  EXPECT_EQ(doc.GetRecordCount(), 10u);
+  EXPECT_EQ(doc.Load(write("salvage-stub.57x", start + 200), nullptr, true).status,
+            LoadResult::Status::kFileSize);
+  for (const char* name : {"salvage-cut.57x", "salvage-whole.57x", "salvage-stub.57x"})
+    std::filesystem::remove(dir / name);
 }
