@@ -235,11 +235,15 @@ void CMeterlog2App::ShowDocumentInPlots() {
 }
 
 void CMeterlog2App::OnFileOpen() {
-  QString folder;
-  if (m_recentFiles.GetSize() > 0) folder = QFileInfo(m_recentFiles[0]).absolutePath();
+  // The folder of the last file opened through this dialog, else of the newest recent file.
+  QString folder = OpenSettings()->value(QStringLiteral("Folders/Open")).toString();
+  if ((folder.isEmpty() || !QFileInfo(folder).isDir()) && m_recentFiles.GetSize() > 0)
+    folder = QFileInfo(m_recentFiles[0]).absolutePath();
   const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("Open"), folder,
                                                     QLatin1String(kOpenFilter));
-  if (!path.isEmpty()) OpenDocumentFile(path);
+  if (path.isEmpty()) return;
+  OpenSettings()->setValue(QStringLiteral("Folders/Open"), QFileInfo(path).absolutePath());
+  OpenDocumentFile(path);
 }
 
 void CMeterlog2App::OnOpenRecentFile(int index) {

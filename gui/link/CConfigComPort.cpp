@@ -64,6 +64,8 @@ CConfigComPort::CConfigComPort(QWidget* parent) : QDialog(parent) {
     grid->addWidget(box, s, 1);
     m_boxes[static_cast<size_t>(s)] = box;
   }
+  // A device path such as /dev/serial/by-id/usb-... is read in full.
+  m_boxes[kPort]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
   auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
   QPushButton* connectButton =

@@ -1,18 +1,22 @@
 #include "CFlashFileDirectory.h"
 
+#include "app/Settings.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
-QString& SavedFolder() {
-  static QString folder;
-  return folder;
+const QString kStoredFolder = QStringLiteral("Folders/Download");
+
+QString SavedFolder() {
+  return OpenSettings()->value(kStoredFolder).toString();
 }
 }  // namespace
 
@@ -30,6 +34,8 @@ CFlashFileDirectory::CFlashFileDirectory(QWidget* parent) : QDialog(parent) {
   m_pList->setObjectName(QStringLiteral("entries"));
   m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
   m_pList->setMinimumSize(320, 140);
+  // The instrument lines its entries up in columns of characters.
+  m_pList->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   prompt->setBuddy(m_pList);
   connect(m_pList, &QListWidget::itemSelectionChanged, this, &CFlashFileDirectory::OnSelChange);
 
@@ -93,11 +99,14 @@ void CFlashFileDirectory::OnOK() {
   save.setAcceptMode(QFileDialog::AcceptSave);
   save.setFileMode(QFileDialog::AnyFile);
   save.setDefaultSuffix(QStringLiteral("57x"));
-  save.selectFile(QStringLiteral("Meterlog Document"));
+  const int row = m_pList->row(picked.constFirst());
+  const QString name = row < m_fileNames.size() ? m_fileNames[row] : QString();
+  save.selectFile((name.isEmpty() ? QStringLiteral("Flash File %1").arg(row + 1) : name) +
+                  QStringLiteral(".57x"));
   if (save.exec() != QDialog::Accepted || save.selectedFiles().isEmpty()) return;
 
   m_strPathName = save.selectedFiles().constFirst();
-  SavedFolder() = QFileInfo(m_strPathName).absolutePath();
-  m_nSelection = m_pList->row(picked.constFirst());
+  OpenSettings()->setValue(kStoredFolder, QFileInfo(m_strPathName).absolutePath());
+  m_nSelection = row;
   accept();
 }

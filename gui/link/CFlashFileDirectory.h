@@ -17,10 +17,13 @@ class CFlashFileDirectory : public QDialog {
 
   void SetSummary(const QString& text);
   void AddEntry(const QString& text);
+  // The file name each entry proposes in the save dialog (without ".57x"; empty: none).
+  void SetFileNames(const QStringList& names) { m_fileNames = names; }
   int GetSelection() const { return m_nSelection; }
   QString GetPathName() const { return m_strPathName; }
 
-  // Where the save dialog starts; the folder of the last file saved in this run by default.
+  // Where the save dialog starts; the folder of the last file saved (remembered between runs)
+  // by default.
   void SetSaveFolder(const QString& folder) { m_strSaveFolder = folder; }
   static QString LastSaveFolder();
 
@@ -40,6 +43,7 @@ class CFlashFileDirectory : public QDialog {
   QPushButton* m_pOk = nullptr;
   QString m_strSummary;
   QStringList m_entries;
+  QStringList m_fileNames;
   int m_nSelection = -1;
   QString m_strPathName;
   QString m_strSaveFolder;

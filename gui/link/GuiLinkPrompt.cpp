@@ -1,5 +1,7 @@
 #include "GuiLinkPrompt.h"
 
+#include "app/Settings.h"
+
 #include <QApplication>
 #include <QFile>
 
@@ -73,24 +75,67 @@ void GuiLinkPrompt::EndWait() {
   --m_nWaits;
 }
 
+namespace {
+const QString kStoredPort = QStringLiteral("Link/Port");
+const QString kStoredLine = QStringLiteral("Link/Line");  // as 9600/8n1
+}  // namespace
+
 bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   CursorPause pause(m_nWaits);
   CConfigComPort dialog(m_pMainWindow);
-  dialog.SetPorts(ToList(settings.ports), settings.portIndex);
-  dialog.SetLine(settings.Line());
+  int preset = settings.portIndex;
+  LineSettings line = settings.Line();
+  if (settings.portNumber < 0 && preset < 0) {
+    // The first port dialog of a run offers what was chosen in an earlier one.
+    auto stored = OpenSettings();
+    const std::string port = stored->value(kStoredPort).toString().toStdString();
+    for (size_t i = 0; i < settings.ports.size(); ++i)
+      if (settings.ports[i] == port) preset = int(i);
+    LineSettings remembered;
+    std::string error;
+    if (remembered.ParseLine(stored->value(kStoredLine).toString().toStdString(), error))
+      line = remembered;
+  }
+  dialog.SetPorts(ToList(settings.ports), preset);
+  dialog.SetLine(line);
   if (dialog.exec() != QDialog::Accepted) return false;
   settings.StoreChoice(dialog.GetPortIndex(), dialog.GetLine());
+  auto stored = OpenSettings();
+  stored->setValue(kStoredPort, QString::fromStdString(settings.PortName()));
+  stored->setValue(kStoredLine, QString::fromStdString(settings.Line().LineText()));
   return true;
 }
+
+namespace {
+
+// The name a directory entry gives its file ("LOG0003  9184 bytes" gives "LOG0003"), made safe
+// for a file name; empty when the entry names none.
+QString EntryFileName(const std::string& entry) {
+  for (const QString& word : QString::fromLatin1(entry).split(' ', Qt::SkipEmptyParts)) {
+    QString name;
+    for (QChar c : word)
+      if (c.isLetterOrNumber() || c == '-' || c == '_' || c == '.') name += c;
+    if (name.endsWith(QLatin1String(".57x"), Qt::CaseInsensitive)) name.chop(4);
+    bool number = false;
+    name.toLongLong(&number);
+    if (!name.isEmpty() && !number && name != QLatin1String("bytes")) return name;
+  }
+  return {};
+}
+
+}  // namespace
 
 bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
                                     std::string& path) {
   CursorPause pause(m_nWaits);
   CFlashFileDirectory dialog(m_pMainWindow);
   if (!directory.summary.empty()) dialog.SetSummary(QString::fromLatin1(directory.summary));
+  QStringList names;
   for (const std::string& entry : directory.entries) {
     dialog.AddEntry(QString::fromLatin1(entry));
+    names << EntryFileName(entry);
   }
+  dialog.SetFileNames(names);
   if (dialog.exec() != QDialog::Accepted) return false;
   index = dialog.GetSelection();
   path = QFile::encodeName(dialog.GetPathName()).toStdString();

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -384,11 +386,21 @@ void CMeterlog2View::OnStatistics() {
 
 void CMeterlog2View::OnExportCsv() {
   if (m_pDoc == nullptr) return;
-  CExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma);
+  // The log's own name as ".csv", in the folder of the last export (else the log's own).
+  QString proposed;
+  if (!m_strSourcePath.isEmpty()) {
+    const QFileInfo log(m_strSourcePath);
+    QString folder = OpenSettings()->value(QStringLiteral("Folders/Export")).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = log.absolutePath();
+    proposed = QDir(folder).filePath(log.completeBaseName() + QStringLiteral(".csv"));
+  }
+  CExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma, proposed);
   if (dialog.exec() != QDialog::Accepted) return;
   SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return;
+  OpenSettings()->setValue(QStringLiteral("Folders/Export"),
+                           QFileInfo(files.front()).absolutePath());
   QString error;
   bool ok;
   {

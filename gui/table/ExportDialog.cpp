@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 
-CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma)
+CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma,
+                             const QString& proposed)
     : QFileDialog(parent) {
   // The extra check box needs Qt's own dialog: a native one has no room for it.
   setOption(QFileDialog::DontUseNativeDialog, true);
@@ -16,7 +18,12 @@ CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, b
   setNameFilters(
       {QStringLiteral("Comma Separated Value Files (*.csv)"), QStringLiteral("All Files (*)")});
   setDefaultSuffix(QStringLiteral("csv"));
-  selectFile(QStringLiteral("Meterlog2 Data"));
+  if (proposed.isEmpty()) {
+    selectFile(QStringLiteral("Meterlog2 Data"));
+  } else {
+    setDirectory(QFileInfo(proposed).absolutePath());
+    selectFile(QFileInfo(proposed).fileName());
+  }
 
   m_pSelectedOnly = new QCheckBox(QStringLiteral("Save Selected Data Only"), this);
   m_pSelectedOnly->setChecked(false);

@@ -11,8 +11,9 @@ class QCheckBox;
 class CExportDialog : public QFileDialog {
   Q_OBJECT
  public:
-  CExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false,
-                bool decimalComma = false);
+  // `proposed`: the file offered (folder and name); "Meterlog2 Data" when empty.
+  CExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false, bool decimalComma = false,
+                const QString& proposed = QString());
 
   bool SaveSelectedOnly() const;
   bool IsoTime() const;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -439,6 +440,8 @@ class InstrumentTest : public QObject {
       QVERIFY(QApplication::overrideCursor() == nullptr);
       QCOMPARE(dialog->Summary()->text(), QStringLiteral("3 Flash Files"));
       QCOMPARE(dialog->List()->count(), 3);
+      QCOMPARE(dialog->List()->font().family(),  // sizes line up
+               QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
       QVERIFY(dialog->List()->item(0)->text().startsWith(QLatin1String("a_standard.57x")));
       QVERIFY(dialog->List()->item(2)->text().startsWith(QLatin1String("c_tabular.57x")));
       QVERIFY(!dialog->OkButton()->isEnabled());
@@ -450,6 +453,9 @@ class InstrumentTest : public QObject {
     script.OnDialog<QFileDialog>([](QFileDialog* save) {
       QCOMPARE(save->defaultSuffix(), QStringLiteral("57x"));
       QCOMPARE(save->nameFilters(), QStringList{"Meterlog Document (*.57x)"});
+      // The entry's own name is proposed.
+      QCOMPARE(QFileInfo(save->selectedFiles().value(0)).fileName(),
+               QStringLiteral("b_harmonic.57x"));
       save->reject();
     });
     script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
@@ -475,6 +481,30 @@ class InstrumentTest : public QObject {
     QCOMPARE(got.left(4), QByteArray("\x00\x01\x00\x00", 4));
     QCOMPARE(got.mid(4, source.size() - 4), source.mid(4));
     QTRY_VERIFY(sim.Log().contains(QLatin1String("download of file 2 requested")));
+
+    // The next run offers the same port and line, and the folder the file went to.
+    CMeterlog2App again;
+    QVERIFY(again.InitInstance({}, false));
+    Script next;
+    QString offeredPort, offeredBaud, offeredFolder;
+    next.OnDialog<CConfigComPort>([&](CConfigComPort* dialog) {
+      offeredPort = dialog->Box(CConfigComPort::kPort)->currentText();
+      offeredBaud = dialog->Box(CConfigComPort::kBaudRate)->currentText();
+      ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("connect")));
+    });
+    next.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
+      dialog->List()->setCurrentRow(0);
+      ClickLater(dialog->OkButton());
+    });
+    next.OnDialog<QFileDialog>([&](QFileDialog* save) {
+      offeredFolder = save->directory().absolutePath();
+      save->reject();
+    });
+    next.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) { dialog->reject(); });
+    again.OnDownloadFlashFile();
+    QCOMPARE(offeredPort, sim.Device());
+    QCOMPARE(offeredBaud, QStringLiteral("9600"));
+    QCOMPARE(offeredFolder, QFileInfo(target).absolutePath());
   }
 
   void corruptPacketIsRetried() {

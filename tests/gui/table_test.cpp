@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -364,7 +365,9 @@ class TableTest : public QObject {
       QVERIFY(dialog);
       boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
       boxChecked = dialog->SelectedOnlyBox()->isChecked();
-      QVERIFY(dialog->selectedFiles().value(0).contains("Meterlog2 Data"));
+      // The log's own name, as ".csv", in its own folder (no export made yet).
+      QCOMPARE(QDir::cleanPath(dialog->selectedFiles().value(0)),
+               QDir::cleanPath(view->GetSourcePath().chopped(4) + ".csv"));
       QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
       dialog->SelectedOnlyBox()->setChecked(true);
       dialog->selectFile(target);
