@@ -1,8 +1,13 @@
 #include "ToolbarIcons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+#include <algorithm>
 
 namespace {
 
@@ -125,18 +130,41 @@ QPixmap Paint(ToolbarIconKind kind, int size) {
   return pm;
 }
 
+// Draws the icon afresh at whatever size and pixel density it is asked for, so it stays sharp
+// at 150 %, 200 % or 300 % scaling.
+class PaintedIconEngine : public QIconEngine {
+ public:
+  explicit PaintedIconEngine(ToolbarIconKind kind) : m_kind(kind) {}
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    QPixmap pm = pixmap(rect.size() * ratio, mode, state);
+    pm.setDevicePixelRatio(ratio);
+    painter->drawPixmap(rect, pm);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+    QPixmap pm = Paint(m_kind, std::max(1, std::min(size.width(), size.height())));
+    if (mode == QIcon::Disabled && qApp != nullptr) {
+      QStyleOption option;
+      option.palette = QGuiApplication::palette();
+      pm = QApplication::style()->generatedIconPixmap(QIcon::Disabled, pm, &option);
+    }
+    return pm;
+  }
+  QIconEngine* clone() const override { return new PaintedIconEngine(m_kind); }
+
+ private:
+  ToolbarIconKind m_kind;
+};
+
 }  // namespace
 
 QIcon ToolbarIcon(ToolbarIconKind kind) {
-  QIcon icon;
-  icon.addPixmap(Paint(kind, 16));
-  icon.addPixmap(Paint(kind, 32));
-  return icon;
+  return QIcon(new PaintedIconEngine(kind));
 }
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) {
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);

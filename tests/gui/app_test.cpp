@@ -17,6 +17,7 @@
 #include "app/CMeterlog2App.h"
 #include "app/MessageBox.h"
 #include "app/RecentFileList.h"
+#include "app/ToolbarIcons.h"
 #include "app/VersionText.h"
 #include "log/RecordDump.h"
 #include "table/CMeterlog2View.h"
@@ -220,6 +221,22 @@ class AppTest : public QObject {
     QVERIFY(app.OpenDocumentFile(whole));
     QVERIFY(TakeMessages().isEmpty());
     QVERIFY(!app.GetMainFrame()->windowTitle().contains(QLatin1String("salvaged")));
+  }
+
+  void iconsAreDrawnAtEverySize() {
+    // Drawn afresh for the size asked (200 % scaling asks 32 for 16, 300 % 48), never blown up.
+    for (int size : {16, 24, 32, 48, 96}) {
+      const QImage image = ToolbarIcon(ToolbarIconKind::kDownload).pixmap(size).toImage();
+      QCOMPARE(image.size(), QSize(size, size));
+      // Sharp: the arrow's colour fills whole pixels, as at 16.
+      int solid = 0;
+      for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) solid += qAlpha(image.pixel(x, y)) == 255;
+      QVERIFY2(solid > size * size / 5, qPrintable(QString::number(size)));
+    }
+    const QIcon icon = ToolbarIcon(ToolbarIconKind::kCopy);
+    QVERIFY(icon.pixmap(32, QIcon::Disabled).toImage() != icon.pixmap(32).toImage());
+    QVERIFY(ProgramIcon().availableSizes().contains(QSize(256, 256)));
   }
 
   void recentFilesKeepFourNewestFirst() {
