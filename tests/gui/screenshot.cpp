@@ -1,7 +1,7 @@
 // Saves a picture of the main window with a sample log for the README:
-//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor]
+//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor|columns]
 // (under Xvfb: xvfb-run -a -s "-screen 0 1280x900x24"). The plot pane shows the tab named
-// (the trend without one), on a log of a kind that has it.
+// (the trend without one), on a log of a kind that has it; "columns" pictures Select Columns.
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +15,8 @@
 #include "plot/PlotPane.h"
 #include "samples/SampleLog.h"
 #include "table/CMeterlog2View.h"
+#include "table/CSelectColumns.h"
+#include <QLineEdit>
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -25,9 +27,10 @@ int main(int argc, char* argv[]) {
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
 
   const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("trend");
-  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor"};
+  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor", "columns"};
   const int tab = int(kinds.indexOf(kind));
   if (tab < 0) return 2;
+  const bool columns = kind == "columns";
   SampleLogOptions options;
   options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : 4;
   options.dataFormat = kind == "phasor" ? 256 : 1;
@@ -39,14 +42,23 @@ int main(int argc, char* argv[]) {
   CMeterlog2App app;
   if (!app.InitInstance({path})) return 1;
   app.GetMainFrame()->resize(1100, 820);
-  app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
+  if (!columns) app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
+  CSelectColumns dialog(app.GetMainFrame());
+  if (columns) {
+    for (const ColumnInfo& info : app.GetView()->GetColumnList().Entries())
+      dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
+                       info.nColumnId != kTimeColumnId);
+    dialog.resize(820, 480);
+    dialog.show();
+    dialog.Filter()->setText(QStringLiteral("phase a"));
+  }
   for (int row : {3, 4, 5}) app.GetView()->selectRow(row);
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(3, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(4, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
   QTimer::singleShot(800, [&] {
-    const bool ok = app.GetMainFrame()->grab().save(output);
+    const bool ok = (columns ? dialog.grab() : app.GetMainFrame()->grab()).save(output);
     QApplication::exit(ok ? 0 : 1);
   });
   return QApplication::exec();
