@@ -110,8 +110,8 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   "$cli" plot "$work/st.57x" -o "$work/trend.png" 2> "$work/err.txt"
   check "plot trend" test $? -eq 0 -a "$(png_size "$work/trend.png")" = 1200x700
   check "plot is quiet" test ! -s "$work/err.txt"
-  "$cli" plot "$work/w.57x" --kind spectrum --row 5 --size 640x480 -o "$work/spec.png"
-  check "plot spectrum size" test "$(png_size "$work/spec.png")" = 640x480
+  "$cli" plot "$work/w.57x" --kind spectrum --row 5 --size 640x480 -o "$work/spectrum.png"
+  check "plot spectrum size" test "$(png_size "$work/spectrum.png")" = 640x480
   "$cli" plot "$work/w.57x" --kind waveform --row 1 -o "$work/wave.PDF"
   check "plot waveform pdf" test "$(head -c 4 "$work/wave.PDF")" = "%PDF"
   "$cli" plot "$work/st.57x" --kind phasor -o "$work/ph.png"
