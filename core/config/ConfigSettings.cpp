@@ -137,12 +137,3 @@ bool ApplyConfigSetting(ConfigRecord& record, const std::string& setting, std::s
           "range, polarity, scale, Vab.magnitude, Vab.phase, ... Ic.phase)";
   return false;
 }
-
-std::vector<std::string> ConfigSettingNames() {
-  std::vector<std::string> names = {"channel1", "channel2", "range", "polarity", "scale"};
-  for (const ScaleFactorInput& input : kScaleFactorInputs) {
-    names.push_back(std::string(input.name) + ".magnitude");
-    names.push_back(std::string(input.name) + ".phase");
-  }
-  return names;
-}

@@ -15,6 +15,3 @@
 // Applies one "NAME=VALUE". False with a sentence in `error` when the name or value is refused;
 // the record is then unchanged.
 bool ApplyConfigSetting(ConfigRecord& record, const std::string& setting, std::string& error);
-
-// The names ApplyConfigSetting accepts, for help texts.
-std::vector<std::string> ConfigSettingNames();

@@ -44,7 +44,6 @@ class CMainFrame : public QMainWindow {
 
   const Commands& GetCommands() const { return m_commands; }
   QMenu* GetDataFormatMenu() const { return m_pDataFormatMenu; }
-  QMenu* GetFileMenu() const { return m_pFileMenu; }
   QToolBar* GetToolBar() const { return m_pToolBar; }
   QLabel* GetMessagePane() const { return m_pMessagePane; }
   const QList<QAction*>& GetRecentActions() const { return m_recentActions; }

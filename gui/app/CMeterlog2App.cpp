@@ -58,10 +58,6 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   (void)mutex;
 #endif
   m_recentFiles.ReadList();
-  {
-    auto settings = OpenSettings();
-    (void)settings->value(QStringLiteral("Settings/PreviewPages"), 0).toInt();
-  }
 
   m_pFrame = std::make_unique<CMainFrame>();
   m_pView = new CMeterlog2View(m_pFrame.get());

@@ -35,11 +35,8 @@ class CMeterlog2App : public QObject {
   CRecentFileList& GetRecentFiles() { return m_recentFiles; }
   CDumpWriter& GetDumpWriter() { return m_dumpWriter; }
   const QString& GetTitle() const { return m_strTitle; }
-  ComSettings& GetComSettings() { return m_comSettings; }
-  const std::string& GetFirmwareVersion() const { return m_strFirmwareVersion; }
   // Where the instrument commands find and open ports (the system's serial ports by default).
   void SetLinkServices(LinkServices services) { m_linkServices = std::move(services); }
-  bool IsInstrumentCommandRunning() const { return m_bFlowRunning; }
 
   // Opens `path` as the document; false when it did not open (the user has been told).
   bool OpenDocumentFile(const QString& path);

@@ -62,10 +62,6 @@ void CFlashFileDirectory::AddEntry(const QString& text) {
   m_entries.append(text);
 }
 
-QString CFlashFileDirectory::LastSaveFolder() {
-  return SavedFolder();
-}
-
 void CFlashFileDirectory::showEvent(QShowEvent* event) {
   if (!m_bInitialised) {
     m_pSummary->setText(m_strSummary);
@@ -90,8 +86,8 @@ void CFlashFileDirectory::OnOK() {
   const QList<QListWidgetItem*> picked = m_pList->selectedItems();
   if (picked.isEmpty()) return;
 
-  QString folder = m_strSaveFolder;
-  if (folder.isEmpty()) folder = SavedFolder();
+  // Where the last download went (remembered between runs), else the home folder.
+  QString folder = SavedFolder();
   if (folder.isEmpty()) folder = QDir::homePath();
   QFileDialog save(this, QStringLiteral("Save As"), folder,
                    QStringLiteral("Meterlog Document (*.57x)"));

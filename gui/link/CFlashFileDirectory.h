@@ -22,11 +22,6 @@ class CFlashFileDirectory : public QDialog {
   int GetSelection() const { return m_nSelection; }
   QString GetPathName() const { return m_strPathName; }
 
-  // Where the save dialog starts; the folder of the last file saved (remembered between runs)
-  // by default.
-  void SetSaveFolder(const QString& folder) { m_strSaveFolder = folder; }
-  static QString LastSaveFolder();
-
   QListWidget* List() const { return m_pList; }
   QPushButton* OkButton() const { return m_pOk; }
   QLabel* Summary() const { return m_pSummary; }
@@ -46,6 +41,5 @@ class CFlashFileDirectory : public QDialog {
   QStringList m_fileNames;
   int m_nSelection = -1;
   QString m_strPathName;
-  QString m_strSaveFolder;
   bool m_bInitialised = false;
 };

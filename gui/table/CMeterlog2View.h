@@ -37,8 +37,6 @@ class CMeterlog2View : public QTableView {
   // Re-creates the table's columns and rows from the column list and the document, and sets
   // the document title from record 0.
   void RebuildTable();
-  // Index in the column list of the k-th visible entry (table column k).
-  int ColumnFromSubItem(int k) const { return m_columns.ColumnFromSubItem(k); }
   // Every visible cell is read again (the byte order changed); selection and columns stay.
   void RepaintCells();
 

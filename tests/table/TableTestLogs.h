@@ -39,9 +39,6 @@ class HandLog {
     if (m_format == 256) std::swap(bytes[0], bytes[3]), std::swap(bytes[1], bytes[2]);
     std::memcpy(&m_records[row][offset], bytes, 4);
   }
-  void SetFloatAll(size_t offset, float value) {
-    for (unsigned row = 0; row < m_records.size(); ++row) SetFloat(row, offset, value);
-  }
 
   std::vector<uint8_t> Bytes() const {
     std::vector<uint8_t> file = {static_cast<uint8_t>(m_format),
