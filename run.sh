@@ -5,19 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 scripts/build.sh
-if [ -x build/gui/meterlog2 ]; then
-  if [ $# -eq 0 ]; then
-    mkdir -p build/samples
-    build/cli/meterlog2-cli sample --type 4 --records 200 -o build/samples/three-phase.57x
-    set -- build/samples/three-phase.57x
-  fi
-  if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: starting the window under Xvfb (xvfb-run)." >&2
-    exec xvfb-run -a build/gui/meterlog2 "$@"
-  fi
-  exec build/gui/meterlog2 "$@"
+if [ $# -eq 0 ]; then
+  mkdir -p build/samples
+  build/cli/meterlog2-cli sample --type 4 --records 200 -o build/samples/three-phase.57x
+  set -- build/samples/three-phase.57x
 fi
-# Until the desktop program exists, show what the command-line tool reads from a sample.
-mkdir -p build/samples
-build/cli/meterlog2-cli sample --type 4 --records 200 -o build/samples/three-phase.57x
-exec build/cli/meterlog2-cli info "${1:-build/samples/three-phase.57x}"
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display found: starting the window under Xvfb (xvfb-run)." >&2
+  exec xvfb-run -a build/gui/meterlog2 "$@"
+fi
+exec build/gui/meterlog2 "$@"
