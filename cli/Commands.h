@@ -26,4 +26,7 @@ bool TakeFlag(Args& args, const std::string& name);
 // Moves what is left once the options are taken into `operands`, dropping the "--" that ends
 // the options. Something before "--" that still looks like an option is refused with a message.
 bool TakeOperands(Args& args, Args& operands);
+// Prints `message` (when not empty) and "usage: meterlog2-cli USAGE" on stderr; returns 2, the
+// exit status of a command used wrongly.
+int ReportUsage(const char* usage, const std::string& message);
 bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value);

@@ -80,9 +80,7 @@ bool ExportOne(const std::string& path, const std::string& out, const TableOptio
 }
 
 int UsageError(const std::string& message) {
-  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
-  std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
-  return 2;
+  return ReportUsage(kUsage, message);
 }
 
 }  // namespace

@@ -22,9 +22,7 @@ constexpr const char* kUsage =
     "       [--data-format 1|256] -o OUT.png|OUT.pdf [--] FILE";
 
 int UsageError(const std::string& message) {
-  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
-  std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
-  return 2;
+  return ReportUsage(kUsage, message);
 }
 
 bool ParseSize(const std::string& text, QSize& size) {

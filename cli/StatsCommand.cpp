@@ -18,9 +18,7 @@ constexpr const char* kUsage =
     "stats [-o OUT|-] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...] [--] FILE";
 
 int UsageError(const std::string& message) {
-  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
-  std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
-  return 2;
+  return ReportUsage(kUsage, message);
 }
 
 }  // namespace

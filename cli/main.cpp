@@ -43,6 +43,12 @@ void Usage() {
 
 }  // namespace
 
+int ReportUsage(const char* usage, const std::string& message) {
+  if (!message.empty()) std::cerr << "meterlog2-cli: " << message << "\n";
+  std::cerr << "usage: meterlog2-cli " << usage << "\n";
+  return 2;
+}
+
 // Options are looked for only before "--"; what follows it is operands whatever it looks like.
 bool TakeOption(Args& args, const std::string& name, std::string& value,
                 const std::string& shortName) {
