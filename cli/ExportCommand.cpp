@@ -15,6 +15,7 @@
 #include "Commands.h"
 #include "TableSelection.h"
 #include "file/Interrupt.h"
+#include "file/PathText.h"
 #include "table/TableWriter.h"
 
 namespace {
@@ -72,7 +73,7 @@ bool ExportOne(const std::string& path, const std::string& out, const TableOptio
   TableSelection table;
   if (!SelectTable(path, options, "nothing to export", table)) return false;
   std::string error;
-  if (!ExportTableFile(out, table.doc, table.columns, table.Rows(), format, error, inputs)) {
+  if (!ExportTableFile(PathFromText(out), table.doc, table.columns, table.Rows(), format, error, inputs)) {
     Report(path, error);
     return false;
   }
@@ -109,12 +110,13 @@ int RunExport(const Args& argsIn) {
   if (logs.size() > 1 && !toDir) return UsageError("several log files need -d DIR");
   if (toDir) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir, ec)) {
+    if (!std::filesystem::is_directory(PathFromText(dir), ec)) {
       std::cerr << "meterlog2-cli: \"" << dir << "\" is not a folder\n";
       return 1;
     }
   }
-  const std::vector<std::filesystem::path> inputs(logs.begin(), logs.end());
+  std::vector<std::filesystem::path> inputs;
+  for (const std::string& log : logs) inputs.push_back(PathFromText(log));
 
 #ifdef _WIN32
   // CR LF is part of the format: no newline translation on the way out.
@@ -126,16 +128,16 @@ int RunExport(const Args& argsIn) {
   for (const std::string& path : logs) {
     std::string target = out;
     if (toDir) {
-      std::filesystem::path name = std::filesystem::path(path).filename();
+      std::filesystem::path name = PathFromText(path).filename();
       name.replace_extension(".csv");
-      const std::filesystem::path full = std::filesystem::path(dir) / name;
+      const std::filesystem::path full = PathFromText(dir) / name;
       if (!written.insert(full.lexically_normal()).second) {
-        Report(path, "skipped: its output \"" + full.string() +
+        Report(path, "skipped: its output \"" + PathText(full) +
                          "\" would replace that of an earlier file of the same name");
         allDone = false;
         continue;
       }
-      target = full.string();
+      target = PathText(full);
     }
     if (!ExportOne(path, target, options, format, inputs)) allDone = false;
     if (InterruptSignal() != 0) return 1;

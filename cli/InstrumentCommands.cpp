@@ -17,6 +17,7 @@
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"
 #include "file/Interrupt.h"
+#include "file/PathText.h"
 
 namespace {
 
@@ -115,7 +116,8 @@ class CliPrompt : public LinkPrompt {
     com.StoreChoice(static_cast<int>(found - com.ports.begin()), line);
     return true;
   }
-  bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) override {
+  bool ChooseFlashFile(const FlashDirectory& directory, int& index,
+                       std::filesystem::path& path) override {
     if (InterruptSignal() != 0) {
       Fail("interrupted");
       return false;
@@ -126,7 +128,7 @@ class CliPrompt : public LinkPrompt {
       return false;
     }
     index = static_cast<int>(entry - 1);
-    path = outputPath;
+    path = PathFromText(outputPath);
     std::cerr << "Downloading entry " << entry << ": " << directory.entries[entry - 1] << "\n";
     return true;
   }
@@ -261,7 +263,7 @@ int RunDownload(const Args& argsIn) {
   }
   if (!NoExtraArguments(args)) return 2;
   std::error_code ec;
-  if (std::filesystem::is_directory(prompt.outputPath, ec)) {
+  if (std::filesystem::is_directory(PathFromText(prompt.outputPath), ec)) {
     std::cerr << "meterlog2-cli: " << prompt.outputPath << " is a folder; give a file name\n";
     return 2;
   }
@@ -276,7 +278,7 @@ int RunDownload(const Args& argsIn) {
     outcome = DownloadFlashFile(settings, prompt, ServicesWith(prompt.line.port), firmwareVersion);
   }
   if (outcome.received) {
-    std::cerr << "Received " << outcome.report.packets << " packets into " << outcome.path
+    std::cerr << "Received " << outcome.report.packets << " packets into " << PathText(outcome.path)
               << " (format marker " << FormatMarkerFromVersion(firmwareVersion) << ")\n";
     return 0;
   }
@@ -285,15 +287,15 @@ int RunDownload(const Args& argsIn) {
     if (outcome.report.end == ReceiveEnd::kCancelled && !prompt.note.empty()) {
       reason += " (" + prompt.note + ")";
     }
-    std::cerr << "meterlog2-cli: download of " << outcome.path << " failed: " << reason << "\n";
+    std::cerr << "meterlog2-cli: download of " << PathText(outcome.path) << " failed: " << reason << "\n";
     if (!outcome.report.partialPath.empty()) {
       std::cerr << "meterlog2-cli: the data received so far (" << outcome.report.dataBytes
                 << " bytes in " << outcome.report.packets << " packets) was kept as "
-                << outcome.report.partialPath << "\n";
+                << PathText(outcome.report.partialPath) << "\n";
     }
     std::error_code ec;
     if (std::filesystem::is_regular_file(outcome.path, ec)) {
-      std::cerr << "meterlog2-cli: " << outcome.path << " was left as it was\n";
+      std::cerr << "meterlog2-cli: " << PathText(outcome.path) << " was left as it was\n";
     }
   }
   return 1;

@@ -7,6 +7,7 @@
 #include "TableSelection.h"
 #include "file/InputFile.h"
 #include "file/OutputFile.h"
+#include "file/PathText.h"
 #include "log/Meterlog2Doc.h"
 #include "samples/SampleLog.h"
 
@@ -29,7 +30,7 @@ const char* DataFormatName(uint32_t format) {
 // load, or what was salvaged, on stderr and returns false on failure.
 bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dump = nullptr,
                   bool salvage = false) {
-  const LoadResult result = doc.Load(path, dump, salvage);
+  const LoadResult result = doc.Load(PathFromText(path), dump, salvage);
   if (result.status == LoadResult::Status::kLoaded) {
     ReportSalvage(path, result);
     return true;
@@ -79,13 +80,13 @@ int RunDump(const Args& argsIn) {
   const bool salvage = TakeFlag(args, "--salvage");
   if (!TakeLogFile(args, "dump [-o OUT|-] [--salvage] [--] FILE", path)) return 2;
   // The log is looked at before the output is opened: a FIFO as output waits for its reader.
-  if (InputFile probe; !probe.Open(path)) {
+  if (InputFile probe; !probe.Open(PathFromText(path))) {
     std::cerr << "meterlog2-cli: Cannot open the file \"" << path << "\": " << probe.Reason()
               << ".\n";
     return 1;
   }
   OutputFile output;
-  if (!output.Open(out, {path})) {
+  if (!output.Open(PathFromText(out), {PathFromText(path)})) {
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return 1;
   }
@@ -143,7 +144,7 @@ int RunSample(const Args& argsIn) {
     return 2;
   }
   std::string error;
-  if (!WriteSampleLog(out, o, error)) {
+  if (!WriteSampleLog(PathFromText(out), o, error)) {
     std::cerr << "meterlog2-cli: " << error << "\n";
     return 1;
   }

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "TableSelection.h"
 #include "file/OutputFile.h"
+#include "file/PathText.h"
 #include "table/CellText.h"
 #include "table/ColumnStatistics.h"
 
@@ -55,7 +56,8 @@ int RunStats(const Args& argsIn) {
   const std::string text =
       StatisticsText(table.doc, ComputeStatistics(table.doc, table.columns, table.Rows()));
   OutputFile output;
-  if (!output.Open(out, {path}) || !output.Write(text) || !output.Commit()) {
+  if (!output.Open(PathFromText(out), {PathFromText(path)}) || !output.Write(text) ||
+      !output.Commit()) {
     std::cerr << "meterlog2-cli: " << path << ": " << output.Error() << "\n";
     return 1;
   }

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <set>
 
+#include "file/PathText.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
 
@@ -139,7 +140,7 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
 bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
                  TableSelection& selection) {
   CMeterlog2Doc& doc = selection.doc;
-  const LoadResult result = doc.Load(path, nullptr, options.salvage);
+  const LoadResult result = doc.Load(PathFromText(path), nullptr, options.salvage);
   if (result.status != LoadResult::Status::kLoaded) {
     ReportLoadFailure(path, result);
     return false;

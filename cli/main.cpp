@@ -4,9 +4,21 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "file/Interrupt.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// For CommandLineToArgvW.
+#include <shellapi.h>
+#endif
 
 namespace {
 
@@ -148,7 +160,7 @@ int CheckStandardOutput(int status) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     Usage();
     return argc < 2 ? 2 : 0;
@@ -164,3 +176,39 @@ int main(int argc, char** argv) {
   }
   return InterruptExitStatus(CheckStandardOutput(status));
 }
+
+#ifdef _WIN32
+namespace {
+
+std::string Utf8FromWide(const wchar_t* text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(size) - 1);
+  return utf8;
+}
+
+}  // namespace
+
+// The narrow argv of a Windows program is in the ANSI code page, which cannot hold every file
+// name: the arguments are read in UTF-16 and carried as UTF-8 (see file/PathText.h). Messages
+// go out as UTF-8 too, and nothing on standard output is translated: CSV lines keep one CR LF.
+int main(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> utf8;
+  for (int i = 0; wide != nullptr && i < count; ++i) utf8.push_back(Utf8FromWide(wide[i]));
+  if (wide != nullptr) LocalFree(wide);
+  std::vector<char*> argv;
+  for (std::string& arg : utf8) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  SetConsoleOutputCP(CP_UTF8);
+  _setmode(_fileno(stdout), _O_BINARY);
+  return Main(static_cast<int>(utf8.size()), argv.data());
+}
+#else
+int main(int argc, char** argv) {
+  return Main(argc, argv);
+}
+#endif

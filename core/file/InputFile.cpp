@@ -7,6 +7,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,9 +38,24 @@ bool IsFolder(const FileInfo& info) {
 bool IsRegular(const FileInfo& info) {
   return (info.st_mode & _S_IFMT) == _S_IFREG;
 }
+// The counterpart of pread: the offset travels with the read, the file position is left alone.
 long ReadSome(int fd, uint64_t offset, void* into, size_t count) {
-  if (_lseeki64(fd, static_cast<long long>(offset), SEEK_SET) < 0) return -1;
-  return _read(fd, into, count > (1u << 30) ? (1u << 30) : static_cast<unsigned>(count));
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = EBADF;
+    return -1;
+  }
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  const DWORD chunk = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
+  if (!ReadFile(handle, into, chunk, &got, &at)) {
+    if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+    errno = EIO;
+    return -1;
+  }
+  return static_cast<long>(got);
 }
 void CloseFd(int fd) {
   _close(fd);

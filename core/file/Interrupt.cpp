@@ -20,8 +20,10 @@ std::atomic<int> g_signal{0};
 std::atomic<int> g_scopes{0};
 
 constexpr int kSlots = 8;
-constexpr size_t kPathBytes = 4096;
-char g_paths[kSlots][kPathBytes];
+// In the system's own characters (UTF-16 on Windows), so that the handler needs no conversion.
+using PathChar = std::filesystem::path::value_type;
+constexpr size_t kPathChars = 4096;
+PathChar g_paths[kSlots][kPathChars];
 std::atomic<bool> g_used[kSlots];
 std::atomic<bool> g_claimed[kSlots];
 
@@ -33,7 +35,7 @@ void RemoveTemporaryFiles() {
   for (int i = 0; i < kSlots; ++i) {
     if (g_used[i].load()) {
 #ifdef _WIN32
-      _unlink(g_paths[i]);
+      _wunlink(g_paths[i]);
 #else
       unlink(g_paths[i]);
 #endif
@@ -116,12 +118,13 @@ InterruptScope::~InterruptScope() {
   --g_scopes;
 }
 
-int RegisterTemporaryFile(const char* path) {
-  if (std::strlen(path) >= kPathBytes) return -1;
+int RegisterTemporaryFile(const std::filesystem::path& path) {
+  const auto& name = path.native();
+  if (name.size() >= kPathChars) return -1;
   for (int i = 0; i < kSlots; ++i) {
     bool free = false;
     if (g_claimed[i].compare_exchange_strong(free, true)) {
-      std::memcpy(g_paths[i], path, std::strlen(path) + 1);
+      std::memcpy(g_paths[i], name.c_str(), (name.size() + 1) * sizeof(PathChar));
       g_used[i].store(true);
       return i;
     }

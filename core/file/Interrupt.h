@@ -8,6 +8,8 @@
 // outside such work, or a second signal while the first is still being handled, ends the
 // process at once, after removing the temporary files registered below.
 
+#include <filesystem>
+
 // Installs the handlers for SIGINT and SIGTERM (and keeps blocking system calls interruptible,
 // so that a write into a FIFO without a reader does not hold a signal back).
 void InstallInterruptHandlers();
@@ -36,5 +38,5 @@ class InterruptScope {
 
 // Temporary files that must not outlive the process. Register returns a slot (or -1 when all
 // slots are taken: the file is then only removed by its owner).
-int RegisterTemporaryFile(const char* path);
+int RegisterTemporaryFile(const std::filesystem::path& path);
 void UnregisterTemporaryFile(int slot);

@@ -8,11 +8,16 @@
 #include <system_error>
 
 #include "Interrupt.h"
+#include "PathText.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +35,11 @@ std::string SystemReason(int error) {
 // The few descriptor operations, so that the rest reads the same on every system.
 #ifdef _WIN32
 constexpr int kStandardOutput = 1;
+int PrepareStandardOutput() {
+  // Binary: in text mode every LF would gain a CR, and CSV lines would end in CR CR LF.
+  _setmode(kStandardOutput, _O_BINARY);
+  return kStandardOutput;
+}
 int OpenForWriting(const fs::path& path) {
   return _wopen(path.c_str(), _O_WRONLY | _O_BINARY);
 }
@@ -50,8 +60,17 @@ void KeepAttributes(int, unsigned, long long, long long) {}
 unsigned NewFileMode() {
   return 0666;
 }
+// Replaces an existing target in one step (the file system does it atomically where it can).
+void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
+  ec.clear();
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+}
 #else
 constexpr int kStandardOutput = STDOUT_FILENO;
+int PrepareStandardOutput() {
+  return kStandardOutput;
+}
 int OpenForWriting(const fs::path& path) {
   return ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
 }
@@ -86,6 +105,9 @@ unsigned NewFileMode() {
   }();
   return 0666u & ~mask;
 }
+void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
+  fs::rename(from, to, ec);
+}
 #endif
 
 // ".NAME.1a2b3c4d5e6f.tmp" beside `target`: hidden, and not guessable by another user who would
@@ -94,9 +116,15 @@ fs::path TemporaryPath(const fs::path& target) {
   thread_local std::mt19937_64 random{std::random_device{}()};
   char suffix[24];
   const auto end = std::to_chars(suffix, suffix + sizeof suffix, random(), 16).ptr;
+  // Joined as paths, never through text: the name may hold any letter the file system allows.
+  fs::path name = ".";
+  name += target.filename();
+  std::string tail = ".";
+  tail.append(suffix, end);
+  tail += ".tmp";
+  name += tail;
   fs::path temporary = target;
-  temporary.replace_filename(
-      fs::path("." + target.filename().string() + "." + std::string(suffix, end) + ".tmp"));
+  temporary.replace_filename(name);
   return temporary;
 }
 
@@ -113,7 +141,7 @@ OutputFile::~OutputFile() {
 }
 
 std::string OutputFile::DisplayName() const {
-  return m_target == "-" ? std::string("standard output") : m_target.string();
+  return m_target == "-" ? std::string("standard output") : PathText(m_target);
 }
 
 bool OutputFile::Fail(const std::string& reason) {
@@ -140,7 +168,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   m_reason.clear();
   if (target.empty()) return Fail("no file name was given");
   if (target == "-") {
-    m_fd = kStandardOutput;
+    m_fd = PrepareStandardOutput();
     m_ownsDescriptor = false;
     m_streaming = true;
     m_scope = std::make_unique<InterruptScope>();
@@ -154,7 +182,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   for (const fs::path& input : inputs) {
     std::error_code ignored;
     if (fs::exists(status) && fs::equivalent(target, input, ignored)) {
-      return Fail("it is the file being read (\"" + input.string() + "\"); it was left untouched");
+      return Fail("it is the file being read (\"" + PathText(input) + "\"); it was left untouched");
     }
   }
 
@@ -199,8 +227,8 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     const fs::file_status folderStatus = fs::status(folder, ec);
     if (!fs::exists(folderStatus))
-      return Fail("the folder \"" + folder.string() + "\" does not exist");
-    if (!fs::is_directory(folderStatus)) return Fail("\"" + folder.string() + "\" is not a folder");
+      return Fail("the folder \"" + PathText(folder) + "\" does not exist");
+    if (!fs::is_directory(folderStatus)) return Fail("\"" + PathText(folder) + "\" is not a folder");
   }
 
   int error = 0;
@@ -214,7 +242,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     m_temporary.clear();
     return Fail(SystemReason(error));
   }
-  m_slot = RegisterTemporaryFile(m_temporary.string().c_str());
+  m_slot = RegisterTemporaryFile(m_temporary);
   m_scope = std::make_unique<InterruptScope>();
   return true;
 }
@@ -268,7 +296,7 @@ bool OutputFile::Commit() {
   _wchmod(m_temporary.c_str(), (m_mode & 0200) ? (_S_IREAD | _S_IWRITE) : _S_IREAD);
 #endif
   std::error_code ec;
-  fs::rename(m_temporary, m_final, ec);
+  RenameOver(m_temporary, m_final, ec);
   if (ec) {
     Fail(ec.message());
     RemoveTemporary();
@@ -312,7 +340,7 @@ fs::path OutputFile::KeepAs(const fs::path& keepPath) {
   CloseDescriptor();
   fs::path kept = keepPath;
   std::error_code ec;
-  fs::rename(m_temporary, keepPath, ec);
+  RenameOver(m_temporary, keepPath, ec);
   if (ec) kept = m_temporary;  // not lost: it stays under its temporary name
   m_temporary.clear();
   UnregisterTemporaryFile(m_slot);

@@ -16,15 +16,6 @@ constexpr int kCancelAttempts = 3;
 // The header and the first record count and size lie within this many bytes of the start.
 constexpr size_t kHeadBytes = 12 + 3100;
 
-std::filesystem::path PathFromUtf8(const std::string& path) {
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-std::string PathToUtf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 // The transfer's two progress windows may fail to come up; it goes on without them.
 struct Window {
   std::unique_ptr<LinkProgress> progress;
@@ -78,8 +69,8 @@ class Transfer {
     transfer_.expectedBytes = expectedBytes;
   }
 
-  bool OpenFile(const std::string& path);
-  int Run(const std::string& command, const std::string& path);
+  bool OpenFile(const std::filesystem::path& path);
+  int Run(const std::string& command, const std::filesystem::path& path);
 
  private:
   bool WaitForStart();
@@ -105,14 +96,14 @@ class Transfer {
   int64_t firstByteAt_ = -1;
 };
 
-bool Transfer::OpenFile(const std::string& path) {
-  if (file_.Open(PathFromUtf8(path))) return true;
+bool Transfer::OpenFile(const std::filesystem::path& path) {
+  if (file_.Open(path)) return true;
   report_.end = ReceiveEnd::kCannotCreateFile;
   report_.fileError = file_.Reason();
   return false;
 }
 
-int Transfer::Run(const std::string& command, const std::string& path) {
+int Transfer::Run(const std::string& command, const std::filesystem::path& path) {
   report_.fileCreated = true;
   WaitHookScope hook(port_, [this] { current_->Pump(); });
   prompt_.BeginWait();
@@ -141,7 +132,11 @@ int Transfer::Run(const std::string& command, const std::string& path) {
     report_.fileError = file_.Reason();
     done = false;
   }
-  if (!done) report_.partialPath = PathToUtf8(file_.KeepAs(PathFromUtf8(path + ".partial")));
+  if (!done) {
+    std::filesystem::path partial = path;
+    partial += ".partial";
+    report_.partialPath = file_.KeepAs(partial);
+  }
   current_ = &first_;
   first_.Close();
   return done ? 1 : 0;
@@ -300,7 +295,7 @@ long long RequiredLogLength(const uint8_t* head, size_t headSize, long long file
   return 12 + header + static_cast<long long>(count * recordSize);
 }
 
-int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
+int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::filesystem::path& path,
                      const std::string& version, LinkPrompt& prompt, ReceiveReport* report,
                      long long expectedBytes) {
   ReceiveReport local;

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "FlashReceiver.h"
@@ -44,7 +45,7 @@ struct ReceiveReport {
   bool fileCreated = false;     // the output could be opened (the transfer was asked for)
   std::string fileError;        // for kCannotCreateFile and kFileWriteFailed: the reason
   std::string portError;        // for kPortFailed: the port's reason
-  std::string partialPath;      // after a failure: where the data received so far was kept
+  std::filesystem::path partialPath;  // after a failure: where the data received so far was kept
 };
 
 // How long a log of `fileLength` bytes must be according to its header: the header and every
@@ -53,11 +54,11 @@ struct ReceiveReport {
 // 3100 bytes) is not judged here: the result is then `fileLength` itself.
 long long RequiredLogLength(const uint8_t* head, size_t headSize, long long fileLength);
 
-// Requests Flash File `fileNumber` (1-based) and writes it to `path` (UTF-8). `version` is the
+// Requests Flash File `fileNumber` (1-based) and writes it to `path`. `version` is the
 // instrument's identification text, for the format marker; `expectedBytes` the entry's size
 // when its directory line gives one (0: unknown), for the progress bar. Nonzero only after EOT
 // with a complete file in place.
-int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
+int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::filesystem::path& path,
                      const std::string& version, LinkPrompt& prompt,
                      ReceiveReport* report = nullptr, long long expectedBytes = 0);
 

@@ -5,6 +5,7 @@
 // through the prompt at the moment the command reaches them (the texts are in LinkMessages.h)
 // and returns what happened as a value, for the caller to act on or print.
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,7 +48,7 @@ struct DownloadOutcome {
   LinkFault fault = LinkFault::kNone;  // a fault before the receive
   bool received = false;               // the transfer ended with EOT: open `path`
   bool attempted = false;              // the receive ran (a partial file may be on disk)
-  std::string path;
+  std::filesystem::path path;
   ReceiveReport report;
 };
 

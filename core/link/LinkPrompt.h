@@ -4,6 +4,7 @@
 // implements this with its dialogs; the command-line tool and the tests implement it without
 // windows. Every call comes from the thread that runs the flow.
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -45,7 +46,8 @@ class LinkPrompt {
   virtual bool ChoosePort(ComSettings& settings) = 0;
   // The "Flash File Directory" step with its save dialog: on OK gives the chosen entry's index
   // (0-based) and the path to save to.
-  virtual bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) = 0;
+  virtual bool ChooseFlashFile(const FlashDirectory& directory, int& index,
+                               std::filesystem::path& path) = 0;
   // The "Configure Device" dialog: true on "Update" with the edited values.
   virtual bool EditConfiguration(ConfigDialogValues& values) = 0;
   // The configuration read from the instrument, to be changed before it goes back: true to write

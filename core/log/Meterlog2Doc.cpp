@@ -10,6 +10,7 @@
 #include "RecordDump.h"
 #include "RecordLayout.h"
 #include "file/InputFile.h"
+#include "file/PathText.h"
 
 namespace {
 
@@ -80,16 +81,17 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 
 }  // namespace
 
-LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump, bool salvage) {
+LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, std::ostream* dump,
+                               bool salvage) {
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
-            "Cannot open the file \"" + path + "\": " + file.Reason() + "."};
+            "Cannot open the file \"" + PathText(path) + "\": " + file.Reason() + "."};
   }
   FileSource source(file);
   std::error_code ec;
-  std::string fullPath = std::filesystem::absolute(path, ec).string();
-  if (ec) fullPath = path;
+  std::string fullPath = PathText(std::filesystem::absolute(path, ec));
+  if (ec) fullPath = PathText(path);
   return LoadFromSource(source, fullPath, dump, salvage);
 }
 

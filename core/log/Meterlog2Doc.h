@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -59,7 +60,8 @@ class CMeterlog2Doc {
   // text (see RecordDump.h) when `dump` is not null. Never throws.
   // With `salvage`, a file shorter than its header declares loads the complete records it holds
   // (the result says how many of how many) instead of none.
-  LoadResult Load(const std::string& path, std::ostream* dump = nullptr, bool salvage = false);
+  LoadResult Load(const std::filesystem::path& path, std::ostream* dump = nullptr,
+                  bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
   LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
                             std::ostream* dump = nullptr);

@@ -323,7 +323,8 @@ std::vector<uint8_t> MakeSampleLog(const SampleLogOptions& o) {
   return file;
 }
 
-bool WriteSampleLog(const std::string& path, const SampleLogOptions& options, std::string& error) {
+bool WriteSampleLog(const std::filesystem::path& path, const SampleLogOptions& options,
+                    std::string& error) {
   const std::vector<uint8_t> bytes = MakeSampleLog(options);
   OutputFile out;
   if (out.Open(path) && out.Write(bytes.data(), bytes.size()) && out.Commit()) return true;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,4 +31,5 @@ std::vector<uint8_t> MakeSampleLog(const SampleLogOptions& options);
 // One record of the log as it stands in the file (time stamp big-endian).
 std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& options, uint32_t index);
 // Writes the log to `path`; on failure returns false and sets `error` to a sentence.
-bool WriteSampleLog(const std::string& path, const SampleLogOptions& options, std::string& error);
+bool WriteSampleLog(const std::filesystem::path& path, const SampleLogOptions& options,
+                    std::string& error);

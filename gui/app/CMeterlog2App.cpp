@@ -16,6 +16,7 @@
 #include "AboutDlg.h"
 #include "CMainFrame.h"
 #include "MessageBox.h"
+#include "QtPath.h"
 #include "Settings.h"
 #include "file/Interrupt.h"
 #include "link/GuiLinkPrompt.h"
@@ -168,7 +169,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
   LoadResult result;
   {
     WaitCursor wait;
-    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr);
+    result = m_doc.Load(PathFromQString(path), nullptr);
     // Written from a copy of the records on a worker thread: the table shows at once.
     if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
   }
@@ -183,7 +184,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
                    .arg(result.completeRecords)
                    .arg(result.declaredRecords))) {
     WaitCursor wait;
-    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr, true);
+    result = m_doc.Load(PathFromQString(path), nullptr, true);
     if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
     if (result.salvaged)
       m_strSalvage = QStringLiteral(" (salvaged: %1 of %2 records)")
@@ -306,8 +307,8 @@ class FlowGuard : public QObject {
   QPointer<QWidget> m_frame;
 };
 
-QString NativePath(const std::string& path) {
-  return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path)));
+QString NativePath(const std::filesystem::path& path) {
+  return QDir::toNativeSeparators(QStringFromPath(path));
 }
 
 // What the user is told after a download that did not end with a complete file.
@@ -358,7 +359,7 @@ void CMeterlog2App::OnDownloadFlashFile() {
     return;
   }
   if (outcome.received) {
-    OpenDocumentFile(QFile::decodeName(QByteArray::fromStdString(outcome.path)));
+    OpenDocumentFile(QStringFromPath(outcome.path));
   } else if (outcome.attempted) {
     ShowMessage(m_pFrame.get(), DownloadFailureText(outcome));
   }

@@ -1,5 +1,6 @@
 #include "GuiLinkPrompt.h"
 
+#include "app/QtPath.h"
 #include "app/Settings.h"
 
 #include <QApplication>
@@ -126,7 +127,7 @@ QString EntryFileName(const std::string& entry) {
 }  // namespace
 
 bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
-                                    std::string& path) {
+                                    std::filesystem::path& path) {
   CursorPause pause(m_nWaits);
   CFlashFileDirectory dialog(m_pMainWindow);
   if (!directory.summary.empty()) dialog.SetSummary(QString::fromLatin1(directory.summary));
@@ -138,7 +139,7 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
   dialog.SetFileNames(names);
   if (dialog.exec() != QDialog::Accepted) return false;
   index = dialog.GetSelection();
-  path = QFile::encodeName(dialog.GetPathName()).toStdString();
+  path = PathFromQString(dialog.GetPathName());
   return true;
 }
 

@@ -17,7 +17,8 @@ class GuiLinkPrompt : public LinkPrompt {
   void BeginWait() override;
   void EndWait() override;
   bool ChoosePort(ComSettings& settings) override;
-  bool ChooseFlashFile(const FlashDirectory& directory, int& index, std::string& path) override;
+  bool ChooseFlashFile(const FlashDirectory& directory, int& index,
+                       std::filesystem::path& path) override;
   bool EditConfiguration(ConfigDialogValues& values) override;
   void ShowMessage(const std::string& text, bool failure) override;
   void Detail(const std::string& text) override;

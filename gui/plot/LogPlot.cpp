@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <filesystem>
 
+#include "app/QtPath.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
@@ -100,8 +101,8 @@ bool LogPlot::SaveImage(const QString& path, QSize size, const QString& sourcePa
   }
   OutputFile file;
   std::vector<std::filesystem::path> inputs;
-  if (!sourcePath.isEmpty()) inputs.emplace_back(sourcePath.toStdString());
-  if (file.Open(path.toStdString(), inputs) &&
+  if (!sourcePath.isEmpty()) inputs.push_back(PathFromQString(sourcePath));
+  if (file.Open(PathFromQString(path), inputs) &&
       file.Write(bytes.constData(), size_t(bytes.size())) && file.Commit())
     return true;
   error = QString::fromStdString(file.Error());

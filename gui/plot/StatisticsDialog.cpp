@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/MessageBox.h"
+#include "app/QtPath.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
@@ -134,8 +135,9 @@ bool StatisticsDialog::ExportTo(const QString& path, QString& error) const {
   OutputFile file;
   const std::string text = StatisticsText(m_doc, m_stats, ',');
   std::vector<std::filesystem::path> inputs;
-  if (!m_sourcePath.isEmpty()) inputs.emplace_back(m_sourcePath.toStdString());
-  if (file.Open(path.toStdString(), inputs) && file.Write(text) && file.Commit()) return true;
+  if (!m_sourcePath.isEmpty()) inputs.push_back(PathFromQString(m_sourcePath));
+  if (file.Open(PathFromQString(path), inputs) && file.Write(text) && file.Commit())
+    return true;
   error = QString::fromStdString(file.Error());
   return false;
 }

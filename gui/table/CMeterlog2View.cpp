@@ -17,6 +17,7 @@
 #include "GoToTimeDialog.h"
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
+#include "app/QtPath.h"
 #include "app/Settings.h"
 #include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
@@ -285,9 +286,9 @@ bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& 
   if (selectedOnly) rows = SelectedRows();
   std::string message;
   std::vector<std::filesystem::path> inputs;
-  if (!m_strSourcePath.isEmpty()) inputs.emplace_back(m_strSourcePath.toStdString());
+  if (!m_strSourcePath.isEmpty()) inputs.push_back(PathFromQString(m_strSourcePath));
   const bool ok =
-      ExportTableFile(path.toStdString(), *m_pDoc, DisplayedColumns(),
+      ExportTableFile(PathFromQString(path), *m_pDoc, DisplayedColumns(),
                       selectedOnly ? &rows : nullptr, GetTextFormat(','), message, inputs);
   if (!ok) {
     error = QString::fromStdString(message);

@@ -137,6 +137,33 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   check "plot never onto its log" cmp -s "$work/w.57x" "$work/w-copy.57x"
 fi
 
+# a folder and names with non-ASCII letters and spaces, in every log command; messages give the
+# name byte for byte as typed
+u="$work/Messungen Müller"
+mkdir -p "$u"
+"$cli" sample --type 2 --records 2 -o "$u/Größe 1.57x"
+check "non-ASCII sample" test -s "$u/Größe 1.57x"
+"$cli" info "$u/Größe 1.57x" > "$work/info.txt"
+check "non-ASCII info" grep -qx "File: $u/Größe 1.57x" "$work/info.txt"
+"$cli" dump "$u/Größe 1.57x" -o "$u/Größe 1 dump.txt"
+check "non-ASCII dump" cmp -s "$u/Größe 1 dump.txt" "$data/dump/type2-1.txt"
+"$cli" export "$u/Größe 1.57x" -o "$u/Größe 1.csv"
+"$cli" export "$u/Größe 1.57x" > "$work/u.csv"
+check "non-ASCII export" cmp -s "$u/Größe 1.csv" "$work/u.csv"
+mkdir -p "$u/CSV für Excel"
+"$cli" export "$u/Größe 1.57x" -d "$u/CSV für Excel"
+check "non-ASCII export -d" cmp -s "$u/CSV für Excel/Größe 1.csv" "$work/u.csv"
+"$cli" stats "$u/Größe 1.57x" -o "$u/Größe 1 stats.csv"
+check "non-ASCII stats" test -s "$u/Größe 1 stats.csv"
+check "non-ASCII no leftovers" test -z "$(find "$u" -name '.*.tmp')"
+"$cli" info "$u/nicht da ü.57x" 2> "$work/err.txt"
+check "non-ASCII name in a message" grep -qF "Cannot open the file \"$u/nicht da ü.57x\"" "$work/err.txt"
+# A name that is not UTF-8 at all (Latin-1 "ü") is still the file system's bytes.
+latin1="$work/$(printf 'M\xfcller').57x"
+cp "$u/Größe 1.57x" "$latin1"
+"$cli" export "$latin1" -o "$latin1.csv"
+check "non-UTF-8 name export" cmp -s "$latin1.csv" "$work/u.csv"
+
 # awkward samples load
 "$cli" sample --type 1 --records 3 --header-size 3100 --record-size 400 --trailing-bytes 17 \
   --invalid-dates --mixed-type 2 -o "$work/awk.57x"

@@ -1,7 +1,9 @@
 // Runs every registered GUI suite in one QApplication. Settings and the dump file go to a
-// scratch folder so that a test run never touches the user's own.
+// scratch folder so that a test run never touches the user's own. Its name holds a space and a
+// letter beyond ASCII: every test opens, exports, dumps and downloads through such a folder.
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -13,7 +15,7 @@ QString& ScratchPath();
 void InstallMessageSink();
 
 int main(int argc, char* argv[]) {
-  QTemporaryDir scratch;
+  QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/meterlog2 Messungen Müller-XXXXXX"));
   if (!scratch.isValid()) return 2;
   ScratchPath() = scratch.path();
   qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath(QStringLiteral("state"))));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/MessageBox.h"
+#include "app/QtPath.h"
 #include "app/Settings.h"
 
 namespace {
@@ -40,7 +41,7 @@ QString ScratchDir() {
 QString WriteSample(const QString& name, const SampleLogOptions& options) {
   const QString path = QDir(ScratchDir()).filePath(name);
   std::string error;
-  if (!WriteSampleLog(path.toStdString(), options, error)) qFatal("sample: %s", error.c_str());
+  if (!WriteSampleLog(PathFromQString(path), options, error)) qFatal("sample: %s", error.c_str());
   return path;
 }
 

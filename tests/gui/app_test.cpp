@@ -16,6 +16,7 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "app/MessageBox.h"
+#include "app/QtPath.h"
 #include "app/RecentFileList.h"
 #include "app/ToolbarIcons.h"
 #include "app/VersionText.h"
@@ -374,7 +375,7 @@ class AppTest : public QObject {
     // The same text the loader writes when it dumps as it reads.
     std::ostringstream direct;
     CMeterlog2Doc other;
-    QVERIFY(other.Load(path.toStdString(), &direct).Opened());
+    QVERIFY(other.Load(PathFromQString(path), &direct).Opened());
     QCOMPARE(direct.str(), one);
   }
 
@@ -409,6 +410,32 @@ class AppTest : public QObject {
     app.GetDumpWriter().WaitIdle();
     QCOMPARE(ReadAll(rotated), one);
     QCOMPARE(ReadAll(dumpPath), one);
+  }
+
+  // Names with letters beyond ASCII, spaces and a dash: opened, listed, exported, and named in
+  // a message as they are.
+  void namesBeyondAscii() {
+    QVERIFY(QDir(ScratchDir()).mkpath(QStringLiteral("Größe Ä")));
+    const QString path = WriteSample(QStringLiteral("Größe Ä/Netz – 1.57x"), 4, 3);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    QCOMPARE(app.GetView()->model()->rowCount(), 3);
+    QCOMPARE(app.GetRecentFiles()[0], path);
+    QVERIFY(app.GetMainFrame()->windowTitle().contains(QStringLiteral("Netz – 1.57x")));
+    const QString csv = ScratchDir() + QStringLiteral("/Größe Ä/Netz – 1.csv");
+    QString error;
+    QVERIFY2(app.GetView()->ExportCsv(csv, false, error), qPrintable(error));
+    QVERIFY(ReadAll(csv).startsWith("Log Type,Time,"));
+    QVERIFY(!app.GetView()->ExportCsv(path, false, error));
+    QVERIFY2(error.contains(QStringLiteral("Netz – 1.57x")), qPrintable(error));
+
+    TakeMessages();
+    const QString missing = ScratchDir() + QStringLiteral("/Größe Ä/fehlt ü.57x");
+    QVERIFY(!app.OpenDocumentFile(missing));
+    const QStringList said = TakeMessages();
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said[0].contains(missing), qPrintable(said[0]));
+    QCOMPARE(QStringFromPath(PathFromQString(missing)), missing);
   }
 
   void exportNeverWritesOntoTheOpenLog() {

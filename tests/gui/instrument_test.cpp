@@ -427,7 +427,8 @@ class InstrumentTest : public QObject {
     QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("dl.state")}));
     CMeterlog2App app;
     QVERIFY(app.InitInstance({}));
-    const QString target = Fresh("second.57x");
+    // Saved under a name with letters beyond ASCII and a space.
+    const QString target = Fresh(QStringLiteral("zweite Größe.57x"));
     bool frameDisabledMeanwhile = false;
 
     Script script;

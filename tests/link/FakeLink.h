@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -143,7 +144,7 @@ class FakePrompt : public LinkPrompt {
   FakeProgressLog progress;
   std::vector<std::string> messages;
   int waitDepth = 0;
-  std::function<bool(const struct FlashDirectory&, int&, std::string&)> chooseFile;
+  std::function<bool(const struct FlashDirectory&, int&, std::filesystem::path&)> chooseFile;
   std::function<bool(struct ConfigDialogValues&)> editConfig;
   bool choosePort = true;
 
@@ -153,7 +154,7 @@ class FakePrompt : public LinkPrompt {
   void BeginWait() override { ++waitDepth; }
   void EndWait() override { --waitDepth; }
   bool ChoosePort(ComSettings& settings) override;
-  bool ChooseFlashFile(const FlashDirectory& d, int& index, std::string& path) override {
+  bool ChooseFlashFile(const FlashDirectory& d, int& index, std::filesystem::path& path) override {
     return chooseFile && chooseFile(d, index, path);
   }
   bool EditConfiguration(ConfigDialogValues& values) override {

@@ -80,7 +80,7 @@ class FlowTest : public ::testing::Test {
 
 TEST_F(FlowTest, DownloadReceivesTheChosenEntryAndClosesCleanly) {
   AttachSim();
-  prompt_.chooseFile = [this](const FlashDirectory& d, int& index, std::string& path) {
+  prompt_.chooseFile = [this](const FlashDirectory& d, int& index, std::filesystem::path& path) {
     EXPECT_EQ(d.summary, "2 Flash Files");
     EXPECT_EQ(d.entries.size(), 2u);
     index = 1;
@@ -153,7 +153,7 @@ TEST_F(FlowTest, DirectoryFailuresAreToldApart) {
 
 TEST_F(FlowTest, CancelledDirectoryChoiceSendsNoRequest) {
   AttachSim();
-  prompt_.chooseFile = [](const FlashDirectory&, int&, std::string&) { return false; };
+  prompt_.chooseFile = [](const FlashDirectory&, int&, std::filesystem::path&) { return false; };
   std::string version;
   const DownloadOutcome outcome = DownloadFlashFile(settings_, prompt_, services_, version);
   EXPECT_FALSE(outcome.attempted);

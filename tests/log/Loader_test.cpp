@@ -209,11 +209,36 @@ TEST(Loader, FilesFromDisk) {
     std::ofstream out(dir / "short.57x", std::ios::binary);
     out.write("\x01\x00\x00", 3);
   }
-  const std::string relative = std::filesystem::relative(dir / "short.57x").string();
-  const LoadResult truncated = doc.Load(relative);
+  // (From inside its folder: on Windows the temporary folder may be on another drive.)
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  const LoadResult truncated = doc.Load("short.57x");
   EXPECT_EQ(truncated.status, Status::kEndOfFile);
   EXPECT_EQ(truncated.message, "An attempt was made to access " +
-                                   std::filesystem::absolute(relative).string() + " past its end.");
+                                   (std::filesystem::current_path() / "short.57x").string() +
+                                   " past its end.");
+  std::filesystem::current_path(before);
+  std::filesystem::remove_all(dir);
+}
+
+// A folder and a name with letters beyond ASCII and spaces; messages give the name as typed.
+TEST(Loader, NamesBeyondAsciiAndWithSpaces) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / std::filesystem::path(u8"meterlog2 Messungen Müller");
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path path = dir / std::filesystem::path(u8"Größe 1.57x");
+  const auto bytes = MakeLogFile(1, 4, 2, 303, {StandardRecord(), StandardRecord()});
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+  }
+  CMeterlog2Doc doc;
+  ASSERT_EQ(doc.Load(path).status, Status::kLoaded);
+  EXPECT_EQ(doc.GetRecordCount(), 2u);
+  const LoadResult missing = doc.Load(dir / std::filesystem::path(u8"Nicht da ü.57x"));
+  EXPECT_EQ(missing.status, Status::kOpenFailed);
+  EXPECT_NE(missing.message.find("Messungen M\xC3\xBCller"), std::string::npos) << missing.message;
+  EXPECT_NE(missing.message.find("Nicht da \xC3\xBC.57x"), std::string::npos) << missing.message;
   std::filesystem::remove_all(dir);
 }
 

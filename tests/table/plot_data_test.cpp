@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <map>
 #include <string>
 
@@ -227,7 +228,7 @@ TEST(PlotData, PhasorsFromPhaseAnglesStandAtTheNominalPlacesOfTheRotation) {
     const double sign = row == 0 ? 1 : -1;  // ABC: B lags A by 120 degrees; CBA: it leads
     const double nominal[3] = {0, -120 * sign, 120 * sign};
     for (int p = 0; p < 3; ++p) {
-      const double lag = float(0.1 * (p + 1)) * 180 / M_PI;
+      const double lag = float(0.1 * (p + 1)) * 180 / std::numbers::pi;
       EXPECT_EQ(set.phasors[p].magnitude, 230.0 + p);
       EXPECT_EQ(set.phasors[p].angle, nominal[p]);
       EXPECT_EQ(set.phasors[p + 3].magnitude, 10.0 + p);

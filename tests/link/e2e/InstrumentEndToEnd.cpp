@@ -79,6 +79,14 @@ TEST_F(EndToEnd, DownloadGivesThePaddedFileWithTheFormatMarker) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(e2e::ReadBytes(Out("b.57x")), Expected("B.57x"));
   EXPECT_NE(sim_->Log().find("download of file 2 requested"), std::string::npos);
+
+  // A folder and a name with letters beyond ASCII and spaces.
+  std::filesystem::create_directories(dir_ / "Messungen Müller");
+  r = Cli({"download", "--entry", "1", "-o", Out("Messungen Müller/erste Größe.57x")});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out("Messungen Müller/erste Größe.57x")), Expected("A.57x"));
+  EXPECT_NE(r.err.find("into " + Out("Messungen Müller/erste Größe.57x")), std::string::npos)
+      << r.err;
 }
 
 TEST_F(EndToEnd, OldFirmwareMarksTheFileWithFormatOne) {
