@@ -1,6 +1,7 @@
 # End-to-end checks of `meterlog2-cli export`: byte-exact output against the golden CSV files
 # under a German locale, batch conversion with failures, and outputs that must not be written.
 # Run as: cmake -DCLI=... -DDATA=.../tests/data/csv -DWORK=<scratch folder> -P this file
+# (-DEMULATOR=wine64 runs a Windows build of the tool).
 cmake_minimum_required(VERSION 3.25)
 
 set(failures 0)
@@ -14,7 +15,7 @@ endmacro()
 
 function(run_cli out_rc out_stderr)
   execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8
-                          ${CLI} export ${ARGN}
+                          ${EMULATOR} ${CLI} export ${ARGN}
                   RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE ignored)
   set(${out_rc} ${rc} PARENT_SCOPE)
   set(${out_stderr} "${err}" PARENT_SCOPE)
@@ -51,7 +52,7 @@ foreach(case IN LISTS cases)
     set(options --data-format ${format})
   endif()
   execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8
-                          ${CLI} export ${DATA}/${log} ${options}
+                          ${EMULATOR} ${CLI} export ${DATA}/${log} ${options}
                   RESULT_VARIABLE rc OUTPUT_FILE ${WORK}/stdout.csv ERROR_VARIABLE err)
   check("export ${log} ${options} to standard output failed: ${err}" rc EQUAL 0)
   same_bytes(${WORK}/stdout.csv ${DATA}/${csv} same)

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# The Windows check: cross-builds the core, its test suites and the Qt-free meterlog2-cli.exe
+# with MinGW-w64 into build-windows/, then runs them under Wine: the core suites, the golden CSV
+# and dump comparisons through the CLI (CR LF exactly once per CSV line), names with non-ASCII
+# letters and spaces, and where the dump file goes on Windows. Installs the cross compiler and
+# Wine with apt-get when missing. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-windows
+
+need=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || need+=(g++-mingw-w64-x86-64-posix)
+command -v wine >/dev/null 2>&1 || [ -x /usr/lib/wine/wine64 ] || need+=(wine wine64)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+command -v cmake >/dev/null 2>&1 || need+=(cmake)
+command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "test-windows: installing ${need[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+wine=$(command -v wine || echo /usr/lib/wine/wine64)
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DMETERLOG2_GTEST_SOURCE=/usr/src/googletest \
+  -DMETERLOG2_BUILD_GUI=OFF -DMETERLOG2_BUILD_LINK=OFF -DMETERLOG2_BUILD_BENCH=OFF \
+  -DMETERLOG2_SANITIZED_TESTS=OFF "$@" >/dev/null
+cmake --build "$build" --parallel "$(nproc)"
+
+# A private Wine prefix, made once, and no Wine chatter in the output.
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "test-windows: preparing the Wine prefix (once)"
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+  wineserver -w 2>/dev/null || true
+fi
+
+# One Wine server for the whole run (each program would otherwise start its own, at a second or
+# two apiece), stopped at the end.
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+failures=0
+# The suites, and the CLI's export checks against the golden CSV files, through ctest.
+(cd "$build" && ctest --output-on-failure --timeout 600) || failures=$((failures + 1))
+
+# The shell checks below, counted like ctest's.
+passed=0
+failed=0
+check() {  # check NAME COMMAND...
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "test-windows: FAILED: $name"
+  fi
+}
+cli=$build/cli/meterlog2-cli.exe
+data=$root/tests/data
+work=$build/windows-checks
+rm -rf "$work"
+mkdir -p "$work"
+run() { "$wine" "$cli" "$@"; }
+
+# The dump of every golden log, byte for byte (LF lines, as the files in tests/data).
+dump_matches() {  # dump_matches TYPE FORMAT
+  local log=$data/csv/type$1_$(printf %04x "$2").57x expected=$data/dump/type$1-$2.txt
+  run dump "$log" -o "$work/dump.txt" && cmp -s "$work/dump.txt" "$expected" &&
+    run dump "$log" >"$work/dump-stdout.txt" && cmp -s "$work/dump-stdout.txt" "$expected"
+}
+for type in 1 2 3 4 5 6; do
+  for format in 1 256; do
+    check "dump of type $type, data format $format" dump_matches "$type" "$format"
+  done
+done
+
+# CSV to standard output: CR LF once per line, never CR CR LF.
+csv_lines_end_once() {
+  run export "$data/csv/type4_0001.57x" >"$work/stdout.csv" &&
+    cmp -s "$work/stdout.csv" "$data/csv/type4_0001.csv" &&
+    ! grep -q $'\r\r' "$work/stdout.csv" &&
+    [ "$(grep -c $'\r$' "$work/stdout.csv")" -eq "$(wc -l <"$work/stdout.csv")" ]
+}
+check "CSV to standard output ends each line with one CR LF" csv_lines_end_once
+
+# A folder and file names with non-ASCII letters and spaces, given in Windows form.
+unicode_paths() {
+  local folder="$work/Messungen Müller" winfolder
+  mkdir -p "$folder"
+  winfolder=$("$wine" winepath -w "$folder" 2>/dev/null | tr -d '\r')
+  [ -n "$winfolder" ] || return 1
+  run sample --type 4 --records 3 -o "$winfolder\\Größe 1.57x" &&
+    [ -s "$folder/Größe 1.57x" ] &&
+    run info "$winfolder\\Größe 1.57x" >"$work/info.txt" &&
+    grep -q "Records: 3" "$work/info.txt" &&
+    run dump "$winfolder\\Größe 1.57x" -o "$winfolder\\Größe 1 – dump.txt" &&
+    [ -s "$folder/Größe 1 – dump.txt" ] &&
+    run export "$winfolder\\Größe 1.57x" -o "$winfolder\\Größe 1.csv" &&
+    [ -s "$folder/Größe 1.csv" ] &&
+    run export "$winfolder\\Größe 1.57x" -d "$winfolder" &&
+    run stats "$winfolder\\Größe 1.57x" -o "$winfolder\\Größe 1 stats.csv" &&
+    [ -s "$folder/Größe 1 stats.csv" ] &&
+    # A message names the file as it was typed.
+    ! run info "$winfolder\\Nicht da ü.57x" 2>"$work/missing.txt" &&
+    grep -qF "Nicht da ü.57x" "$work/missing.txt" &&
+    # Nothing half-written is left behind.
+    [ "$(find "$folder" -name '.*.tmp' | wc -l)" -eq 0 ]
+}
+check "non-ASCII folder and file names" unicode_paths
+
+# The dump file's place on Windows: the root of drive C, as the core reports it.
+dump_path_rule() {
+  "$wine" "$build/tests/log/log_tests.exe" --gtest_filter='DumpFile.*' >"$work/dumpfile.txt" 2>&1 &&
+    grep -q '\[  PASSED  \] 1 test' "$work/dumpfile.txt"
+}
+check "the dump file is C:\\meterlog2_dump.txt" dump_path_rule
+
+echo "test-windows: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$failures" -eq 0 ]
