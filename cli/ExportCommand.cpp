@@ -73,7 +73,8 @@ bool ExportOne(const std::string& path, const std::string& out, const TableOptio
   TableSelection table;
   if (!SelectTable(path, options, "nothing to export", table)) return false;
   std::string error;
-  if (!ExportTableFile(PathFromText(out), table.doc, table.columns, table.Rows(), format, error, inputs)) {
+  if (!ExportTableFile(PathFromText(out), table.doc, table.columns, table.Rows(), format, error,
+                       inputs)) {
     Report(path, error);
     return false;
   }

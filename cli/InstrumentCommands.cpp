@@ -287,7 +287,8 @@ int RunDownload(const Args& argsIn) {
     if (outcome.report.end == ReceiveEnd::kCancelled && !prompt.note.empty()) {
       reason += " (" + prompt.note + ")";
     }
-    std::cerr << "meterlog2-cli: download of " << PathText(outcome.path) << " failed: " << reason << "\n";
+    std::cerr << "meterlog2-cli: download of " << PathText(outcome.path) << " failed: " << reason
+              << "\n";
     if (!outcome.report.partialPath.empty()) {
       std::cerr << "meterlog2-cli: the data received so far (" << outcome.report.dataBytes
                 << " bytes in " << outcome.report.packets << " packets) was kept as "

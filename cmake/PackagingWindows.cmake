@@ -49,12 +49,33 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME "bin\\\\meterlog2.exe")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 
-# Per user: no elevation, the user's own program folder, and the uninstall entry under HKCU.
+set(CPACK_PACKAGE_VENDOR "Meterlog2 developers")
+
+# Per user: no elevation, the user's own program folder, the Start menu entry and the uninstall
+# entry under the user's profile and HKCU. CPack's NSIS script installs for all users whenever
+# it runs as an administrator (and into Documents otherwise); its own template is taken with
+# those few lines changed, and the configure step stops should they ever not be found.
 set(CPACK_NSIS_INSTALL_ROOT "$LOCALAPPDATA\\\\Programs")
-set(CPACK_NSIS_DEFINES "RequestExecutionLevel user")
-set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [[
-  SetShellVarContext current
-]])
+set(METERLOG2_NSIS_TEMPLATE ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in)
+file(READ ${METERLOG2_NSIS_TEMPLATE} template)
+foreach(change IN ITEMS
+    [[RequestExecutionLevel admin|RequestExecutionLevel user]]
+    [[SetShellVarContext all|SetShellVarContext current]]
+    [[$DOCUMENTS\@CPACK_PACKAGE_INSTALL_DIRECTORY@|@CPACK_NSIS_INSTALL_ROOT@\@CPACK_PACKAGE_INSTALL_DIRECTORY@]]
+    [[HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\|HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall\]])
+  string(FIND "${change}" "|" bar)
+  string(SUBSTRING "${change}" 0 ${bar} from)
+  math(EXPR bar "${bar} + 1")
+  string(SUBSTRING "${change}" ${bar} -1 to)
+  string(FIND "${template}" "${from}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${METERLOG2_NSIS_TEMPLATE} has no \"${from}\": see the per-user "
+                        "installer in cmake/PackagingWindows.cmake")
+  endif()
+  string(REPLACE "${from}" "${to}" template "${template}")
+endforeach()
+file(WRITE ${CMAKE_BINARY_DIR}/nsis-per-user/NSIS.template.in "${template}")
+list(PREPEND CMAKE_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis-per-user)
 
 # The file type, as the program itself registers it at start (gui/app/CMeterlog2App.cpp), so
 # that a double-click opens a log before the program has ever run. The key is written again by

@@ -31,8 +31,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMETERLOG2_SANITIZED_TESTS=OFF "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
-# A private Wine prefix, made once, and no Wine chatter in the output.
+# A private Wine prefix, made once, and no Wine chatter in the output. Wine reads Unix file names
+# and arguments in the locale's character set: UTF-8, whatever the caller's locale.
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-windows: preparing the Wine prefix (once)"
   "$wine" wineboot --init >/dev/null 2>&1 || true

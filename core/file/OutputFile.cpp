@@ -63,8 +63,12 @@ unsigned NewFileMode() {
 // Replaces an existing target in one step (the file system does it atomically where it can).
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
   ec.clear();
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    ec = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return;
+  // Told in the words of the other failures ("Permission denied") where the error has them.
+  const std::error_condition reason =
+      std::system_category().default_error_condition(static_cast<int>(GetLastError()));
+  ec = std::error_code(reason.value(), reason.category());
 }
 #else
 constexpr int kStandardOutput = STDOUT_FILENO;
@@ -228,7 +232,8 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     const fs::file_status folderStatus = fs::status(folder, ec);
     if (!fs::exists(folderStatus))
       return Fail("the folder \"" + PathText(folder) + "\" does not exist");
-    if (!fs::is_directory(folderStatus)) return Fail("\"" + PathText(folder) + "\" is not a folder");
+    if (!fs::is_directory(folderStatus))
+      return Fail("\"" + PathText(folder) + "\" is not a folder");
   }
 
   int error = 0;

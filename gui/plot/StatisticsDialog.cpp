@@ -136,8 +136,7 @@ bool StatisticsDialog::ExportTo(const QString& path, QString& error) const {
   const std::string text = StatisticsText(m_doc, m_stats, ',');
   std::vector<std::filesystem::path> inputs;
   if (!m_sourcePath.isEmpty()) inputs.push_back(PathFromQString(m_sourcePath));
-  if (file.Open(PathFromQString(path), inputs) && file.Write(text) && file.Commit())
-    return true;
+  if (file.Open(PathFromQString(path), inputs) && file.Write(text) && file.Commit()) return true;
   error = QString::fromStdString(file.Error());
   return false;
 }

@@ -223,8 +223,8 @@ TEST(Loader, FilesFromDisk) {
 
 // A folder and a name with letters beyond ASCII and spaces; messages give the name as typed.
 TEST(Loader, NamesBeyondAsciiAndWithSpaces) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / std::filesystem::path(u8"meterlog2 Messungen Müller");
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    std::filesystem::path(u8"meterlog2 Messungen Müller");
   std::filesystem::create_directories(dir);
   const std::filesystem::path path = dir / std::filesystem::path(u8"Größe 1.57x");
   const auto bytes = MakeLogFile(1, 4, 2, 303, {StandardRecord(), StandardRecord()});

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <map>
+#include <numbers>
 #include <string>
 
 #include "TableTestLogs.h"
