@@ -18,6 +18,7 @@
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "app/WaitCursor.h"
 #include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
@@ -29,11 +30,6 @@ const char kEmptyTitle[] = "Flash File: Empty";
 constexpr int kHeaderPadding = 32;
 constexpr int kCellPadding = 16;  // the cell's margins and some air
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
