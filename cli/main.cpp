@@ -12,10 +12,7 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "file/WindowsApi.h"
 // For CommandLineToArgvW.
 #include <shellapi.h>
 #endif
@@ -107,19 +104,6 @@ bool TakeOperands(Args& args, Args& operands) {
   if (i < args.size())
     operands.insert(operands.end(), args.begin() + static_cast<long>(i) + 1, args.end());
   args.clear();
-  return true;
-}
-
-bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value) {
-  if (text.empty() || text.size() > 20) return false;
-  unsigned long long v = 0;
-  for (char ch : text) {
-    if (ch < '0' || ch > '9') return false;
-    const unsigned d = static_cast<unsigned>(ch - '0');
-    if (v > (max - d) / 10) return false;
-    v = v * 10 + d;
-  }
-  value = v;
   return true;
 }
 

@@ -7,10 +7,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "WindowsApi.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -18,6 +18,7 @@
 #include "MessageBox.h"
 #include "QtPath.h"
 #include "Settings.h"
+#include "WaitCursor.h"
 #include "file/Interrupt.h"
 #include "link/GuiLinkPrompt.h"
 #include "log/LogSearch.h"
@@ -26,22 +27,11 @@
 #include "plot/PlotPane.h"
 #include "table/CMeterlog2View.h"
 
-#if defined(Q_OS_WIN)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
+#include "file/WindowsApi.h"
 
 namespace {
 
 const char kOpenFilter[] = "Meterlog Files (*.57x);;All Files (*)";
-
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 
 #include "app/MessageBox.h"
 #include "app/QtPath.h"
+#include "app/WaitCursor.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
@@ -95,7 +96,7 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
 }
 
 void StatisticsDialog::Compute() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const WaitCursor wait;
   const bool selected = m_pRows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
   const std::string text = StatisticsText(m_doc, m_stats, '\t');
@@ -119,7 +120,6 @@ void StatisticsDialog::Compute() {
                           : QStringLiteral("%1 numeric columns; cells that are no numbers "
                                            "(\"Oops!\", nan, inf) are not counted.")
                                 .arg(m_stats.size()));
-  QApplication::restoreOverrideCursor();
 }
 
 QString StatisticsDialog::Text(char separator) const {

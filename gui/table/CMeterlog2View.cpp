@@ -19,6 +19,7 @@
 #include "app/MessageBox.h"
 #include "app/QtPath.h"
 #include "app/Settings.h"
+#include "app/WaitCursor.h"
 #include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
@@ -30,11 +31,6 @@ const char kEmptyTitle[] = "Flash File: Empty";
 constexpr int kHeaderPadding = 32;
 constexpr int kCellPadding = 16;  // the cell's margins and some air
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
