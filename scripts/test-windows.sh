@@ -2,8 +2,9 @@
 # The Windows check: cross-builds the core, its test suites and the Qt-free meterlog2-cli.exe
 # with MinGW-w64 into build-windows/, then runs them under Wine: the core suites, the golden CSV
 # and dump comparisons through the CLI (CR LF exactly once per CSV line), names with non-ASCII
-# letters and spaces, and where the dump file goes on Windows. Installs the cross compiler and
-# Wine with apt-get when missing. Exits non-zero on any failure.
+# letters and spaces, where the dump file goes on Windows, and the installer recipe (install,
+# file type, uninstall). Installs the cross compiler, Wine and NSIS with apt-get when missing.
+# Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,6 +16,7 @@ command -v wine >/dev/null 2>&1 || [ -x /usr/lib/wine/wine64 ] || need+=(wine wi
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
+command -v makensis >/dev/null 2>&1 || need+=(nsis)
 if [ ${#need[@]} -gt 0 ]; then
   echo "test-windows: installing ${need[*]}"
   sudo=""
@@ -43,7 +45,10 @@ fi
 
 # One Wine server for the whole run (each program would otherwise start its own, at a second or
 # two apiece), stopped at the end.
-wineserver -p
+wineserver -p 2>/dev/null || true  # (or the one already running)
+# Wine's background services start with the first program and keep the descriptors it had: started
+# here, they hold no test's output open.
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 failures=0
@@ -70,10 +75,12 @@ rm -rf "$work"
 mkdir -p "$work"
 run() { "$wine" "$cli" "$@"; }
 
-# The dump of every golden log, byte for byte (LF lines, as the files in tests/data).
+# The dump of two generated records of every log type and byte order, byte for byte (LF lines,
+# as the files in tests/data/dump).
 dump_matches() {  # dump_matches TYPE FORMAT
-  local log=$data/csv/type$1_$(printf %04x "$2").57x expected=$data/dump/type$1-$2.txt
-  run dump "$log" -o "$work/dump.txt" && cmp -s "$work/dump.txt" "$expected" &&
+  local log=$work/type$1-$2.57x expected=$data/dump/type$1-$2.txt
+  run sample --type "$1" --records 2 --data-format "$2" -o "$log" &&
+    run dump "$log" -o "$work/dump.txt" && cmp -s "$work/dump.txt" "$expected" &&
     run dump "$log" >"$work/dump-stdout.txt" && cmp -s "$work/dump-stdout.txt" "$expected"
 }
 for type in 1 2 3 4 5 6; do
@@ -122,6 +129,40 @@ dump_path_rule() {
     grep -q '\[  PASSED  \] 1 test' "$work/dumpfile.txt"
 }
 check "the dump file is C:\\meterlog2_dump.txt" dump_path_rule
+
+# The installer recipe (cmake/PackagingWindows.cmake), for what this build holds: made with CPack
+# and makensis (64-bit, as Wine here has no 32-bit side), installed silently, and uninstalled.
+installer_round_trip() {
+  local out=$build/installer appdata programs classes
+  rm -rf "$out"
+  (cd "$build" && cpack -G NSIS -B "$out" -D "CPACK_NSIS_DEFINES=Target amd64-unicode") \
+    >"$work/cpack.txt" 2>&1 || return 1
+  local setup
+  setup=$(find "$out" -maxdepth 1 -name 'meterlog2-*-win64.exe' | head -1)
+  [ -n "$setup" ] || return 1
+  "$wine" "$setup" /S || return 1
+  appdata=$("$wine" cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+  programs=$("$wine" winepath -u "$appdata\\Programs\\Meterlog2" 2>/dev/null | tr -d '\r')
+  classes='HKCU\Software\Classes'
+  [ -f "$programs/bin/meterlog2-cli.exe" ] &&
+    "$wine" reg query "$classes\\.57x" 2>/dev/null | tr -d '\r' | grep -q 'Meterlog.Document' &&
+    "$wine" reg query "$classes\\Meterlog.Document\\shell\\open\\command" 2>/dev/null |
+    tr -d '\r' | grep -qF "\"$appdata\\Programs\\Meterlog2\\bin\\meterlog2.exe\" \"%1\"" &&
+    "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meterlog2' \
+      >/dev/null 2>&1 || return 1
+  # Uninstalled: files, file type and uninstall entry gone.
+  "$wine" "$programs/Uninstall.exe" /S _?="$appdata\\Programs\\Meterlog2"
+  rm -f "$programs/Uninstall.exe"  # run in place (_?=), it cannot delete itself
+  [ ! -e "$programs/bin" ] &&
+    ! "$wine" reg query "$classes\\.57x" >/dev/null 2>&1 &&
+    ! "$wine" reg query "$classes\\Meterlog.Document" >/dev/null 2>&1 &&
+    ! "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meterlog2' \
+      >/dev/null 2>&1
+}
+if command -v makensis >/dev/null 2>&1; then
+  check "the installer installs for the user, registers .57x and uninstalls cleanly" \
+    installer_round_trip
+fi
 
 echo "test-windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$failures" -eq 0 ]
