@@ -107,4 +107,3 @@ TEST(Dump, ShortRecordsPrintOnlyTheBlocksThatFit) {
   EXPECT_EQ(partial.find("ptct_data"), std::string::npos);
   EXPECT_EQ(DumpOf(RecordBytes(2993, 4).bytes).find("ThreePhase [size"), std::string::npos);
 }
-
