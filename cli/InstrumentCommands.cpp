@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "Commands.h"
-#include "InstrumentFlows.h"
-#include "InstrumentProtocol.h"
-#include "SerialLinkPort.h"
+#include "link/InstrumentFlows.h"
+#include "link/InstrumentProtocol.h"
+#include "link/SerialLinkPort.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"

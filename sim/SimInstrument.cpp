@@ -3,8 +3,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "FlashReceive.h"
-#include "InstrumentProtocol.h"
+#include "link/FlashReceive.h"
+#include "link/InstrumentProtocol.h"
 #include "text/Text.h"
 
 namespace {
