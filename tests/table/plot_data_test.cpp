@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string>
 
-#include "TableTestLogs.h"
+#include "LogBytes.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"
