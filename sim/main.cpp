@@ -52,7 +52,8 @@ void Usage() {
          "  --fault-block N        the block the transfer faults hit (default 2)\n"
          "  --echo-timeout MS      how long the instrument waits for an echo (default 5000)\n"
          "  --ack-timeout MS       how long it waits for ACK/NAK before resending (default 12000)\n"
-         "  --quiet                no event log on stderr\n";
+         "  --quiet                no event log on stderr\n"
+         "  --version              the program's version\n";
 }
 
 bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
@@ -188,6 +189,9 @@ int main(int argc, char** argv) {
     };
     if (a == "--help" || a == "-h") {
       Usage();
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "meterlog2-sim " METERLOG2_VERSION_STRING "\n";
       return 0;
     } else if (a == "--dir") {
       value(folder);
