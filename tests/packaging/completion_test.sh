@@ -30,7 +30,6 @@ offers() {
   COMP_POINT=${#line}
   read -ra COMP_WORDS <<<"$line"
   [[ $line == *" " ]] && COMP_WORDS+=("")
-  COMP_WORDS[0]="$cli"
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
   COMPREPLY=()
   _meterlog2_cli "$cli" "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}" 2>/dev/null
@@ -38,27 +37,38 @@ offers() {
 }
 words() { printf '%s\n' "$@" | sort; }
 
-# The commands: exactly those the program's own summary lists.
-commands=$("$cli" --help 2>&1 | sed -n 's/^  \([a-z][a-z]*\) .*/\1/p; s/^  \([a-z][a-z]*\)$/\1/p' | sort)
+# The program's summary, and what it names of each command: the command's lines there (the
+# instrument commands' shared line included) and its own usage message.
+help=$("$cli" --help 2>&1)
+commands=$(grep -oE '^  [a-z]+( [-A-Z[]|  |$)' <<<"$help" | awk '{print $1}' | sort)
+described() {  # described COMMAND: the text that names COMMAND's options
+  awk -v c="$1" '/^  [a-z]+( [-A-Z[]|  |$)/ { on = ($1 == c) } /^  \(/ { on = 0 }
+    /^  \(instrument commands/ && c ~ /^(directory|download|config)$/ { print }
+    on { print }' <<<"$help"
+  "$cli" "$1" --no-such-option 2>&1
+  "$cli" "$1" </dev/null 2>&1 | grep -v '^/'  # ports lists ports here: not options
+}
+options_in() {  # the options a text names, one a line
+  grep -oE -- '(^|[^a-zA-Z0-9-])--?[a-z][a-z-]*' | sed 's/^[^-]*//' | grep -vx -- '--no-such-option' |
+    sort -u
+}
+
+check "the summary lists commands" test "$(wc -l <<<"$commands")" -ge 5
 offered=$(offers "meterlog2-cli " | grep -v '^-')
 check "commands are the program's" test "$offered" = "$commands"
 check "command prefix" test "$(offers "meterlog2-cli ex")" = "export"
-check "--version offered" grep -qx -- "--version" <<<"$(offers "meterlog2-cli --")"
+check "--help, --version" test "$(offers "meterlog2-cli --")" = "$(words --help --version)"
 
-# Options: every option a command's usage names is offered for that command, and nothing else
-# is offered that the command refuses.
+# Every option the program names for a command is offered for it, and every option offered is
+# one the command takes.
 for command in $commands; do
-  usage=$("$cli" "$command" --no-such-option 2>&1)
-  named=$(grep -oE -- '(^|[^a-z-])--?[a-z][a-z-]*' <<<"$usage" | sed 's/^[^-]*//' |
-    grep -vx -- '--no-such-option' | sort -u)
+  named=$(described "$command" | options_in)
   given=$(offers "meterlog2-cli $command -" | grep -vx -- '--')
   missing=$(comm -23 <(echo "$named") <(echo "$given") | grep . | tr '\n' ' ')
-  check "$command: usage options offered (missing: $missing)" test -z "$missing"
+  check "$command: the options it names are offered (missing: $missing)" test -z "$missing"
   for option in $given; do
-    case $option in -o | -d | -n | -p) continue ;; esac  # short forms of offered long ones
-    "$cli" "$command" "$option" >/dev/null 2>"$work/err"
-    refused=$(grep -c "\"$option\" is not an option\|unknown option" "$work/err")
-    check "$command takes $option" test "$refused" -eq 0
+    "$cli" "$command" "$option" 1 </dev/null >/dev/null 2>"$work/err"
+    check "$command takes $option" test "$(grep -c "\"$option\" is not an option" "$work/err")" -eq 0
   done
 done
 

@@ -49,7 +49,7 @@ check "--version to a full disk fails" test $? -ne 0
 # Manual pages: one each, compressed, rendered without a warning from groff or man, naming
 # every option the program's own help (and, for meterlog2-cli, each command's usage) names.
 options_of() {  # the options that help or usage TEXT names, one a line
-  grep -oE -- '(^|[^a-z-])--?[a-z][a-z-]*' | sed 's/^[^-]*//' | grep -vx -- '--no-such-option' |
+  grep -oE -- '(^|[^a-zA-Z0-9-])--?[a-z][a-z-]*' | sed 's/^[^-]*//' | grep -vx -- '--no-such-option' |
     sort -u
 }
 for program in "${programs[@]}"; do
@@ -68,8 +68,8 @@ for program in "${programs[@]}"; do
       done
       ;;
   esac
-  # The page as text, with hyphenation at line ends undone.
-  text=$(sed -e ':a' -e '/‐$/N; s/‐\n *//; ta' "$work/page.txt")
+  # The page as text on lines too long to break an option's name.
+  text=$(MANWIDTH=1000 man -l "$page" 2>/dev/null)
   for option in $(options_of <<<"$help"); do
     check "$program(1) names $option" grep -qE -- "$option([^a-z-]|$)" <<<"$text"
   done
