@@ -13,9 +13,9 @@ set(CPACK_STRIP_FILES ON)
 # dpkg-shlibdeps; Qt's platform plugins are loaded at run time, so no link shows that need.
 if(UNIX AND NOT APPLE)
   set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Meterlog opens the binary logs (.57x) of a portable single- and three-phase
+  # The summary is the synopsis line; this is the text under it.
+  set(CPACK_PACKAGE_DESCRIPTION
+    "Meterlog opens the binary logs (.57x) of a portable single- and three-phase
 power analyzer of the 57x family as a table, one row per record and one column
 per measured quantity, exports them to CSV and the clipboard, plots trends,
 harmonic spectra, waveforms and phasors, and downloads logs from the
