@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "text/Text.h"
+
 using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);       // LogCommands.cpp
@@ -29,4 +31,3 @@ bool TakeOperands(Args& args, Args& operands);
 // Prints `message` (when not empty) and "usage: meterlog2-cli USAGE" on stderr; returns 2, the
 // exit status of a command used wrongly.
 int ReportUsage(const char* usage, const std::string& message);
-bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value);

@@ -11,12 +11,12 @@
 #include "Commands.h"
 #include "InstrumentFlows.h"
 #include "InstrumentProtocol.h"
-#include "PrintfText.h"
 #include "SerialLinkPort.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"
 #include "file/Interrupt.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -121,8 +121,8 @@ class CliPrompt : public LinkPrompt {
       return false;
     }
     if (entry < 1 || entry > directory.entries.size()) {
-      Fail("there is no entry " + PrintfInt(entry) + "; the directory has " +
-           PrintfInt(directory.entries.size()) + " (see `meterlog2-cli directory`)");
+      Fail("there is no entry " + IntText(entry) + "; the directory has " +
+           IntText(directory.entries.size()) + " (see `meterlog2-cli directory`)");
       return false;
     }
     index = static_cast<int>(entry - 1);
@@ -194,8 +194,8 @@ std::string ChannelText(int code, bool channel2) {
       channel2
           ? std::find(kChannel2Codes.begin(), kChannel2Codes.end(), code) != kChannel2Codes.end()
           : std::find(kChannel1Codes.begin(), kChannel1Codes.end(), code) != kChannel1Codes.end();
-  if (!listed) return "none (input code " + PrintfInt(code) + " is not in the list)";
-  return std::string(InputCodeName(code)) + " (input code " + PrintfInt(code) + ")";
+  if (!listed) return "none (input code " + IntText(code) + " is not in the list)";
+  return std::string(InputCodeName(code)) + " (input code " + IntText(code) + ")";
 }
 
 void PrintConfiguration(const ConfigDialogValues& v) {

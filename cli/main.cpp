@@ -98,19 +98,6 @@ bool TakeOperands(Args& args, Args& operands) {
   return true;
 }
 
-bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned long long& value) {
-  if (text.empty() || text.size() > 20) return false;
-  unsigned long long v = 0;
-  for (char ch : text) {
-    if (ch < '0' || ch > '9') return false;
-    const unsigned d = static_cast<unsigned>(ch - '0');
-    if (v > (max - d) / 10) return false;
-    v = v * 10 + d;
-  }
-  value = v;
-  return true;
-}
-
 namespace {
 
 int Run(const std::string& command, const Args& args) {

@@ -1,16 +1,13 @@
 #include "SimInstrument.h"
 
-#include <chrono>
 #include <cstring>
 #include <ctime>
 
 #include "FlashReceive.h"
 #include "InstrumentProtocol.h"
-#include "PrintfText.h"
+#include "text/Text.h"
 
 namespace {
-
-constexpr uint8_t SOH = 0x01, EOT = 0x04, ACK = 0x06, NAK = 0x15, CAN = 0x18;
 
 struct FaultName {
   SimFault fault;
@@ -31,30 +28,17 @@ constexpr FaultName kFaultNames[] = {
     {SimFault::kNoDirectory, "no-directory"},
 };
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string Hex(const uint8_t* p, int n) {
-  static const char* digits = "0123456789ABCDEF";
   std::string s;
-  for (int i = 0; i < n; ++i) {
-    s.push_back(digits[p[i] >> 4]);
-    s.push_back(digits[p[i] & 15]);
-  }
+  AppendHex(s, p, static_cast<size_t>(n));
   return s;
 }
 
 // Whole seconds since 1970 of a calendar time taken as UTC: differences of two such values are
 // what the instrument's clock offset needs, whatever the time zone.
 int64_t CalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
-  using namespace std::chrono;
-  const sys_days days{std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
-                      std::chrono::day{static_cast<unsigned>(day)}};
-  return days.time_since_epoch().count() * 86400LL + hour * 3600LL + minute * 60LL + second;
+  return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400LL +
+         hour * 3600LL + minute * 60LL + second;
 }
 
 std::tm LocalNow() {
@@ -187,7 +171,7 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
         break;
       }
       case State::kWaitStart:
-        if (byte == 'C') {
+        if (byte == kCrcRequest) {
           Event("transfer of " + file_->name + " started");
           blockIndex_ = 0;
           retries_ = 0;
@@ -198,10 +182,10 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
         break;
       case State::kWaitAck:
       case State::kWaitEotAck:
-        if (byte == CAN) {
+        if (byte == kCan) {
           Event("transfer cancelled by the program");
           state_ = State::kIdle;
-        } else if (byte == ACK) {
+        } else if (byte == kAck) {
           if (state_ == State::kWaitEotAck) {
             Event("transfer complete");
             state_ = State::kIdle;
@@ -215,25 +199,25 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
             ++blockIndex_;
             retries_ = 0;
             if (blockIndex_ >= blockCount_) {
-              Send(std::vector<uint8_t>{EOT});
+              Send(std::vector<uint8_t>{kEot});
               state_ = State::kWaitEotAck;
               deadline_ = now + options_.ackTimeoutMs;
             } else {
               SendBlock(false, now);
             }
           }
-        } else if (byte == NAK) {
+        } else if (byte == kNak) {
           if (++retries_ > options_.maxRetries) {
             Event("transfer given up after too many NAKs");
-            Send(std::vector<uint8_t>{CAN, CAN});
+            Send(std::vector<uint8_t>{kCan, kCan});
             state_ = State::kIdle;
           } else if (state_ == State::kWaitEotAck) {
-            Send(std::vector<uint8_t>{EOT});
+            Send(std::vector<uint8_t>{kEot});
             deadline_ = now + options_.ackTimeoutMs;
           } else {
             SendBlock(true, now);
           }
-        } else if (byte != 0 && byte != 'C') {
+        } else if (byte != 0 && byte != kCrcRequest) {
           AbandonForCommand(byte, now);
         }
         break;
@@ -270,7 +254,7 @@ void SimInstrument::Tick(int64_t now) {
       break;
     case State::kWaitAck:
     case State::kWaitEotAck: {
-      const uint8_t nak = NAK;
+      const uint8_t nak = kNak;
       Event("no reply to a packet; sending it again");
       Receive(&nak, 1, now);
       break;
@@ -346,10 +330,10 @@ void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
       state_ = State::kWaitStart;
       deadline_ = now + options_.startTimeoutMs;
       faultsDone_.clear();
-      Event("download of file " + PrintfInt(number) + " requested");
+      Event("download of file " + IntText(number) + " requested");
     } else {
-      Send(std::vector<uint8_t>{CAN});
-      Event("download of a file that does not exist: " + PrintfInt(number));
+      Send(std::vector<uint8_t>{kCan});
+      Event("download of a file that does not exist: " + IntText(number));
     }
   } else {
     return;
@@ -385,7 +369,7 @@ void SimInstrument::FinishWrite() {
         Event("configuration write: record too short");
         return;
       }
-      const int high = HexValue(writeText_[pos]), low = HexValue(writeText_[pos + 1]);
+      const int high = HexDigitValue(writeText_[pos]), low = HexDigitValue(writeText_[pos + 1]);
       if (high < 0 || low < 0) {
         Event("configuration write: not a hex digit");
         return;
@@ -410,7 +394,7 @@ void SimInstrument::FinishWrite() {
 
 std::vector<uint8_t> SimInstrument::Packet(int index) const {
   std::vector<uint8_t> p(133, 0x1A);
-  p[0] = SOH;
+  p[0] = kSoh;
   p[1] = static_cast<uint8_t>(index + 1);
   p[2] = static_cast<uint8_t>(~(index + 1));
   const size_t from = static_cast<size_t>(index) * 128;
@@ -426,7 +410,7 @@ void SimInstrument::SendBlock(bool resend, int64_t now) {
   state_ = State::kWaitAck;
   deadline_ = now + options_.ackTimeoutMs;
   if (blockCount_ == 0) {
-    Send(std::vector<uint8_t>{EOT});
+    Send(std::vector<uint8_t>{kEot});
     state_ = State::kWaitEotAck;
     return;
   }
@@ -441,7 +425,7 @@ void SimInstrument::SendBlock(bool resend, int64_t now) {
   const int fb = options_.faultBlock;
   if (block == fb && once(SimFault::kCancel, block)) {
     Event("fault: CAN instead of a block");
-    Send(std::vector<uint8_t>{CAN});
+    Send(std::vector<uint8_t>{kCan});
     state_ = State::kIdle;
     return;
   }
@@ -500,9 +484,9 @@ void SimInstrument::FillClock(ConfigRecord& wire) const {
 
 std::string SimInstrument::DirectoryText() const {
   std::string text =
-      "\r\n" + PrintfInt(static_cast<long long>(options_.files.size())) + " Flash Files\r\n";
+      "\r\n" + IntText(static_cast<long long>(options_.files.size())) + " Flash Files\r\n";
   for (const SimFile& f : options_.files) {
-    text += f.name + "  " + PrintfInt(static_cast<long long>(f.bytes.size())) + " bytes\r\n";
+    text += f.name + "  " + IntText(static_cast<long long>(f.bytes.size())) + " bytes\r\n";
   }
   return text;
 }

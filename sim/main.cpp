@@ -24,7 +24,9 @@
 
 #include "InstrumentProtocol.h"
 #include "SimInstrument.h"
+#include "file/OutputFile.h"
 #include "samples/SampleLog.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -54,11 +56,6 @@ void Usage() {
          "  --ack-timeout MS       how long it waits for ACK/NAK before resending (default 12000)\n"
          "  --quiet                no event log on stderr\n"
          "  --version              the program's version\n";
-}
-
-bool ParseInt(const std::string& text, long long low, long long high, long long& value) {
-  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-  return r.ec == std::errc() && r.ptr == text.data() + text.size() && value >= low && value <= high;
 }
 
 int64_t NowMicros() {
@@ -96,19 +93,12 @@ bool SaveState(const std::string& path, const ConfigRecord& record, int64_t offs
   std::error_code ec;
   const std::filesystem::path target(path);
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(record.data()),
-              static_cast<std::streamsize>(record.size()));
-    uint8_t tail[8];
-    for (int k = 0; k < 8; ++k)
-      tail[k] = static_cast<uint8_t>(static_cast<uint64_t>(offset) >> (8 * k));
-    out.write(reinterpret_cast<const char*>(tail), 8);
-    if (!out.flush()) return false;
-  }
-  std::filesystem::rename(temp, target, ec);
-  return !ec;
+  uint8_t tail[8];
+  for (int k = 0; k < 8; ++k)
+    tail[k] = static_cast<uint8_t>(static_cast<uint64_t>(offset) >> (8 * k));
+  OutputFile out;
+  return out.Open(target) && out.Write(record.data(), record.size()) && out.Write(tail, 8) &&
+         out.Commit();
 }
 
 bool LoadFolder(const std::string& folder, std::vector<SimFile>& files, std::string& error) {
@@ -180,7 +170,7 @@ int main(int argc, char** argv) {
       std::string text;
       value(text);
       long long v = 0;
-      if (!ParseInt(text, low, high, v)) {
+      if (!ParseInteger(text, low, high, v)) {
         std::cerr << "meterlog2-sim: " << a << " wants a number from " << low << " to " << high
                   << ", not \"" << text << "\"\n";
         std::exit(2);

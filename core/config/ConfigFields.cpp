@@ -1,7 +1,8 @@
 #include "ConfigFields.h"
 
+#include "text/Text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
 namespace {
@@ -13,9 +14,6 @@ constexpr const char* kInputNames[29] = {
     "DC: Vas", "DC: Vbs", "DC: Vcs", "",        "AC: In",
 };
 
-constexpr const char* kMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
 size_t FactorOffset(int input, bool phase) {
   const int code = kScaleFactorInputs[static_cast<size_t>(std::clamp(input, 0, 8))].code;
   return kScaleDataOffset + 1 + 8 * static_cast<size_t>(code) + (phase ? 4 : 0);
@@ -26,14 +24,6 @@ uint16_t Little16(const uint8_t* p) {
 }
 uint32_t Little32(const uint8_t* p) {
   return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
-
-std::string Decimal(long long value, int width = 0) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value < 0 ? -value : value);
-  std::string digits(buffer, result.ptr);
-  if (static_cast<int>(digits.size()) < width) digits.insert(0, width - digits.size(), '0');
-  return (value < 0 ? "-" : "") + digits;
 }
 
 }  // namespace
@@ -76,12 +66,13 @@ DeviceDateTime GetDeviceDateTime(const ConfigRecord& record) {
 std::string DeviceDateTimeText(const ConfigRecord& record) {
   const DeviceDateTime t = GetDeviceDateTime(record);
   const std::string clock =
-      Decimal(t.hour, 2) + ":" + Decimal(t.minute, 2) + ":" + Decimal(t.second, 2);
+      IntText(t.hour, 2, '0') + ":" + IntText(t.minute, 2, '0') + ":" + IntText(t.second, 2, '0');
   if (t.month >= 1 && t.month <= 12) {
-    return std::string(kMonthNames[t.month - 1]) + " " + Decimal(t.day) + ", " + Decimal(t.year) +
-           " " + clock;
+    return std::string(kMonthAbbreviations[t.month - 1]) + " " + IntText(t.day) + ", " +
+           IntText(t.year) + " " + clock;
   }
-  return Decimal(t.year) + "-" + Decimal(t.month, 2) + "-" + Decimal(t.day, 2) + " " + clock;
+  return IntText(t.year) + "-" + IntText(t.month, 2, '0') + "-" + IntText(t.day, 2, '0') + " " +
+         clock;
 }
 
 float GetScaleFactor(const ConfigRecord& record, int input, bool phase) {

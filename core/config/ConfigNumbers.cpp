@@ -1,18 +1,15 @@
 #include "ConfigNumbers.h"
 
-#include <cctype>
 #include <charconv>
 
-namespace {
+#include "text/Text.h"
 
-bool Blank(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
+namespace {
 
 // Parses a number at `text[i]`; sets `end` past it. from_chars takes no leading '+' and
 // no blanks, so both are handled here.
 bool ParseAt(const std::string& text, size_t i, double& value, size_t& end) {
-  while (i < text.size() && Blank(text[i])) ++i;
+  while (i < text.size() && IsBlank(text[i])) ++i;
   bool plus = false;
   if (i < text.size() && text[i] == '+') {
     plus = true;
@@ -39,7 +36,7 @@ bool ParseAt(const std::string& text, size_t i, double& value, size_t& end) {
 bool ReadWholeNumber(const std::string& text, double& value) {
   size_t end = 0;
   if (!ParseAt(text, 0, value, end)) return false;
-  while (end < text.size() && Blank(text[end])) ++end;
+  while (end < text.size() && IsBlank(text[end])) ++end;
   return end == text.size();
 }
 

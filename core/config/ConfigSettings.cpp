@@ -6,6 +6,7 @@
 
 #include "ConfigFields.h"
 #include "ConfigNumbers.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -15,17 +16,14 @@ std::string Lower(std::string text) {
 }
 
 std::string Trim(const std::string& text) {
-  size_t a = 0, b = text.size();
-  while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) ++a;
-  while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) --b;
-  return text.substr(a, b - a);
+  return std::string(TrimBlanks(text));
 }
 
 // Names compared without case and without blanks, so "ac:vab" matches "AC: Vab".
 std::string Squeezed(const std::string& text) {
   std::string out;
   for (char c : Lower(text)) {
-    if (!std::isspace(static_cast<unsigned char>(c))) out.push_back(c);
+    if (!IsBlank(c)) out.push_back(c);
   }
   return out;
 }

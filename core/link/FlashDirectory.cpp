@@ -1,16 +1,11 @@
 #include "FlashDirectory.h"
 
-#include <cctype>
+#include "text/Text.h"
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string TrimEnd(std::string text) {
-  while (!text.empty() && IsBlank(text.back())) text.pop_back();
-  return text;
+std::string TrimEnd(std::string_view text) {
+  return std::string(TrimTrailingBlanks(text));
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "InstrumentProtocol.h"
 #include "LinkMessages.h"
-#include "PrintfText.h"
 #include "SerialIo.h"
 #include "file/OutputFile.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -195,7 +195,6 @@ void Transfer::ReceivePackets() {
 void Transfer::SendCancel() {
   receiver_.Cancel();
   if (report_.end != ReceiveEnd::kEot) report_.end = ReceiveEnd::kCancelled;
-  static constexpr uint8_t kCan = 0x18;
   for (int attempt = 0; attempt < kCancelAttempts && port_->Write(&kCan, 1) != 1; ++attempt) {
   }
 }
@@ -312,7 +311,7 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::string& path,
   }
   Transfer transfer(port, prompt, r, FormatMarkerFromVersion(version), expectedBytes);
   if (!transfer.OpenFile(path)) return 0;
-  return transfer.Run(PrintfInt(fileNumber) + "SLD", path);
+  return transfer.Run(IntText(fileNumber) + "SLD", path);
 }
 
 std::string DescribeReceiveEnd(const ReceiveReport& report) {
@@ -336,8 +335,8 @@ std::string DescribeReceiveEnd(const ReceiveReport& report) {
     case ReceiveEnd::kPortFailed:
       return "the port failed (" + report.portError + ")";
     case ReceiveEnd::kEndedEarly:
-      return "the transfer ended early: " + PrintfInt(report.dataBytes) + " of " +
-             PrintfInt(report.requiredBytes) + " bytes";
+      return "the transfer ended early: " + IntText(report.dataBytes) + " of " +
+             IntText(report.requiredBytes) + " bytes";
   }
   return "the transfer failed";
 }

@@ -5,12 +5,6 @@
 
 namespace {
 
-constexpr uint8_t SOH = 0x01;
-constexpr uint8_t EOT = 0x04;
-constexpr uint8_t ACK = 0x06;
-constexpr uint8_t NAK = 0x15;
-constexpr uint8_t CAN = 0x18;
-
 constexpr std::array<uint16_t, 256> MakeCrcTable() {
   std::array<uint16_t, 256> table{};
   for (int i = 0; i < 256; ++i) {
@@ -49,7 +43,7 @@ ReceiveStep FlashReceiver::Start(int64_t nowMs) {
   ReceiveStep step;
   if (progress_.phase != ReceivePhase::kWaitingForStart) return step;
   waitBegin_ = lastRequest_ = nowMs;
-  step.send = {'C', 0, 0, 0};
+  step.send = {kCrcRequest, 0, 0, 0};
   Note(step, ReceiveEvent::kStartRequest);
   return step;
 }
@@ -61,7 +55,7 @@ ReceiveStep FlashReceiver::Tick(int64_t nowMs) {
       Finish(step, ReceiveEvent::kNoStart);
     } else if (nowMs - lastRequest_ >= kStartRepeatMs) {
       lastRequest_ = nowMs;
-      step.send = {'C', 0, 0, 0};
+      step.send = {kCrcRequest, 0, 0, 0};
       Note(step, ReceiveEvent::kStartRequest);
     }
     return step;
@@ -69,20 +63,20 @@ ReceiveStep FlashReceiver::Tick(int64_t nowMs) {
   if (progress_.phase != ReceivePhase::kReceiving) return step;
   if (mode_ == Mode::kEotPending) {
     if (nowMs - eotAt_ >= kQuietMs) {
-      step.send.push_back(ACK);
+      step.send.push_back(kAck);
       Finish(step, ReceiveEvent::kEot);
     }
   } else if (mode_ == Mode::kDraining) {
     if (nowMs - lastDrained_ >= kQuietMs || nowMs >= drainUntil_) EndDrain(step, nowMs);
   } else if (fill_ == 0 && nowMs >= idleDeadline_) {
     idleDeadline_ = nowMs + kDeadlineMs;
-    step.send.push_back(NAK);
+    step.send.push_back(kNak);
     Note(step, ReceiveEvent::kTimeout);
   } else if (fill_ > 0 && nowMs >= packetDeadline_) {
     std::memset(packet_, 0, sizeof packet_);
     fill_ = 0;
     packetDeadline_ = nowMs + kDeadlineMs;
-    step.send.push_back(NAK);
+    step.send.push_back(kNak);
     Note(step, ReceiveEvent::kTimeout);
   }
   return step;
@@ -118,13 +112,13 @@ void FlashReceiver::TakeByte(ReceiveStep& step, uint8_t byte, int64_t nowMs) {
     case Mode::kPacket:
       break;
   }
-  if (fill_ == 0 && byte == EOT) {
+  if (fill_ == 0 && byte == kEot) {
     mode_ = Mode::kEotPending;
     eotAt_ = nowMs;
     return;
   }
-  if (fill_ == 0 && byte == CAN) {
-    step.send.push_back(ACK);
+  if (fill_ == 0 && byte == kCan) {
+    step.send.push_back(kAck);
     Finish(step, ReceiveEvent::kCan);
     return;
   }
@@ -140,11 +134,11 @@ void FlashReceiver::CompletePacket(ReceiveStep& step, int64_t nowMs) {
   idleDeadline_ = nowMs + kDeadlineMs;
   fill_ = 0;
   const uint8_t block = packet_[1];
-  const bool valid = packet_[0] == SOH && packet_[2] == static_cast<uint8_t>(~block) &&
+  const bool valid = packet_[0] == kSoh && packet_[2] == static_cast<uint8_t>(~block) &&
                      ((packet_[131] << 8) | packet_[132]) == Crc16(packet_ + 3, kDataSize);
   if (valid && block == expected_) {
     ++progress_.packets;
-    step.send.push_back(ACK);
+    step.send.push_back(kAck);
     if (progress_.packets == 1) {
       for (int k = 0; k < 4; ++k) packet_[3 + k] = static_cast<uint8_t>(marker_ >> (8 * k));
     }
@@ -154,14 +148,14 @@ void FlashReceiver::CompletePacket(ReceiveStep& step, int64_t nowMs) {
     Note(step, ReceiveEvent::kPacket);
   } else if (valid && block == static_cast<uint8_t>(expected_ - 1)) {
     ++progress_.repeats;
-    step.send.push_back(ACK);
+    step.send.push_back(kAck);
     Note(step, ReceiveEvent::kRepeat);
   } else if (valid) {
-    step.send.push_back(CAN);
+    step.send.push_back(kCan);
     Finish(step, ReceiveEvent::kOutOfSequence);
   } else {
     ++progress_.refused;
-    step.send.push_back(NAK);
+    step.send.push_back(kNak);
     Note(step, ReceiveEvent::kInvalid);
   }
   std::memset(packet_, 0, sizeof packet_);
@@ -173,14 +167,14 @@ void FlashReceiver::EndDrain(ReceiveStep& step, int64_t nowMs) {
   fill_ = 0;
   idleDeadline_ = nowMs + kDeadlineMs;
   ++progress_.refused;
-  step.send.push_back(NAK);
+  step.send.push_back(kNak);
   Note(step, ReceiveEvent::kInvalid);
 }
 
 ReceiveStep FlashReceiver::Cancel() {
   ReceiveStep step;
   if (progress_.phase == ReceivePhase::kEnded) return step;
-  step.send.push_back(CAN);
+  step.send.push_back(kCan);
   Finish(step, ReceiveEvent::kCancelled);
   return step;
 }

@@ -27,6 +27,15 @@
 #include <cstdint>
 #include <vector>
 
+// The line's control bytes; the receiver asks for CRC packets with 'C'.
+constexpr uint8_t kSoh = 0x01;
+constexpr uint8_t kEot = 0x04;
+constexpr uint8_t kAck = 0x06;
+constexpr uint8_t kNak = 0x15;
+constexpr uint8_t kCan = 0x18;
+constexpr uint8_t kCrcRequest = 'C';
+
+// CRC-16/XMODEM: polynomial 0x1021, initial value 0, high byte sent first.
 uint16_t Crc16(const uint8_t* data, size_t length);
 
 enum class ReceivePhase { kWaitingForStart, kReceiving, kEnded };

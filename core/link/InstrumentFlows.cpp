@@ -8,10 +8,10 @@
 namespace {
 
 // Keeps the wait cursor balanced whatever way a flow ends.
-class WaitCursor {
+class PromptWait {
  public:
-  explicit WaitCursor(LinkPrompt& prompt) : prompt_(prompt) { Begin(); }
-  ~WaitCursor() { End(); }
+  explicit PromptWait(LinkPrompt& prompt) : prompt_(prompt) { Begin(); }
+  ~PromptWait() { End(); }
   void Begin() {
     if (!on_) prompt_.BeginWait();
     on_ = true;
@@ -74,7 +74,7 @@ class Session {
 
   ComSettings& settings;
   LinkPrompt& prompt;
-  WaitCursor wait;
+  PromptWait wait;
   std::unique_ptr<LinkPort> port;
 
  private:

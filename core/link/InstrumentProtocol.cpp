@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "PrintfText.h"
 #include "SerialIo.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -14,10 +14,6 @@ constexpr int kVersionPrintable = 47;
 constexpr int kDirectoryRoom = 1023;
 constexpr int64_t kDirectoryQuietSeconds = 5;
 
-bool IsTrimmed(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 bool ExpectEchoed(LinkPort* port, uint8_t expected) {
   uint8_t byte = 0;
   return ReadPort(&byte, 1, port, true) == 1 && byte == expected;
@@ -25,19 +21,6 @@ bool ExpectEchoed(LinkPort* port, uint8_t expected) {
 
 bool SendEchoed(LinkPort* port, uint8_t byte) {
   return WriteEchoed(&byte, 1, port) == 1;
-}
-
-// Leading decimal number as the C library's atoi reads it: optional blanks and sign, then digits.
-long long AsciiToInteger(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value < 100000000000LL) value = value * 10 + (text[i] - '0');
-  }
-  return negative ? -value : value;
 }
 
 std::string_view Slice(const std::string& text, size_t from, size_t count) {
@@ -56,7 +39,7 @@ int ReadVersion(LinkPort* port, std::string& text) {
   for (int i = 0; ok && i < kVersionPrintable; ++i) ok = reply[i] >= 0x20 && reply[i] <= 0x7E;
   text.assign(reinterpret_cast<const char*>(reply),
               strnlen(reinterpret_cast<const char*>(reply), kVersionLength));
-  while (!text.empty() && IsTrimmed(text.back())) text.pop_back();
+  text.resize(TrimTrailingBlanks(text).size());
   return ok ? 1 : 0;
 }
 
@@ -74,9 +57,9 @@ int ReadConfiguration(LinkPort* port, ConfigRecord& record) {
 }
 
 std::string ClockCommand(const LocalDateTime& t) {
-  return PrintfInt(t.year, 4) + ":" + PrintfInt(t.month, 2, '0') + ":" + PrintfInt(t.day, 2, '0') +
-         ":" + PrintfInt(t.hour, 2, '0') + ":" + PrintfInt(t.minute, 2, '0') + ":" +
-         PrintfInt(t.second, 2, '0') + "TDS";
+  return IntText(t.year, 4) + ":" + IntText(t.month, 2, '0') + ":" + IntText(t.day, 2, '0') + ":" +
+         IntText(t.hour, 2, '0') + ":" + IntText(t.minute, 2, '0') + ":" +
+         IntText(t.second, 2, '0') + "TDS";
 }
 
 int WriteConfiguration(LinkPort* port, ConfigRecord& record, bool setClock) {
@@ -117,11 +100,7 @@ bool ReadFlashDirectoryReply(LinkPort* port, std::string& text) {
   for (int i = 0; i < received; ++i) {
     if (buffer[i] != 0x00 && buffer[i] != 0xFF) all.push_back(static_cast<char>(buffer[i]));
   }
-  size_t first = 0, last = all.size();
-  auto trimmed = [](char c) { return c == '\r' || c == '\n' || c == '\t' || c == ' '; };
-  while (first < last && trimmed(all[first])) ++first;
-  while (last > first && trimmed(all[last - 1])) --last;
-  text = all.substr(first, last - first);
+  text = TrimBlanks(all);
   return true;
 }
 
@@ -131,23 +110,9 @@ DirectoryResult ReadFlashDirectory(LinkPort* port, std::string& text) {
 }
 
 uint32_t FormatMarkerFromVersion(const std::string& version) {
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const long long day = AsciiToInteger(Slice(version, 0, 2));
-  const long long year = AsciiToInteger(Slice(version, 7, 4));
-  int month = 0;
-  const std::string_view name = Slice(version, 3, 3);
-  for (int m = 0; m < 12 && name.size() == 3; ++m) {
-    bool same = true;
-    for (int k = 0; k < 3; ++k) {
-      same = same && std::tolower(static_cast<unsigned char>(name[k])) ==
-                         std::tolower(static_cast<unsigned char>(kMonths[m][k]));
-    }
-    if (same) {
-      month = m + 1;
-      break;
-    }
-  }
-  const std::string date = PrintfInt(year, 4) + PrintfInt(month, 2, '0') + PrintfInt(day, 2, '0');
-  return AsciiToInteger(date) >= 20050921 ? 256u : 1u;
+  const long long day = LeadingInteger(Slice(version, 0, 2));
+  const long long year = LeadingInteger(Slice(version, 7, 4));
+  const int month = MonthFromAbbreviation(Slice(version, 3, 3));
+  const std::string date = IntText(year, 4) + IntText(month, 2, '0') + IntText(day, 2, '0');
+  return LeadingInteger(date) >= 20050921 ? 256u : 1u;
 }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <span>
 
-#include "PrintfText.h"
+#include "text/Text.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ bool SameText(std::string_view a, std::string_view b) {
 
 std::string Listed(std::span<const int> values) {
   std::string text;
-  for (int v : values) text += (text.empty() ? "" : ", ") + PrintfInt(v);
+  for (int v : values) text += (text.empty() ? "" : ", ") + IntText(v);
   return text;
 }
 
@@ -84,8 +84,8 @@ bool ParseParity(std::string_view text, LineParity& value, std::string& error) {
 }
 
 std::string LineSettings::LineText() const {
-  return PrintfInt(baudRate) + "/" + PrintfInt(dataBits) +
-         kParityLetters[static_cast<int>(parity)] + PrintfInt(stopBits);
+  return IntText(baudRate) + "/" + IntText(dataBits) + kParityLetters[static_cast<int>(parity)] +
+         IntText(stopBits);
 }
 
 bool LineSettings::ParseLine(std::string_view text, std::string& error) {

@@ -1,6 +1,6 @@
 #include "LinkMessages.h"
 
-#include "PrintfText.h"
+#include "text/Text.h"
 
 const char* FaultMessage(LinkFault fault) {
   switch (fault) {
@@ -27,6 +27,6 @@ const char* FaultMessage(LinkFault fault) {
 }
 
 std::string ReceivingText(int packets, long long lineBytes) {
-  return std::string(link_text::kReceiving) + "\nPackets: " + PrintfInt(packets) +
-         " / Bytes: " + PrintfInt(lineBytes);
+  return std::string(link_text::kReceiving) + "\nPackets: " + IntText(packets) +
+         " / Bytes: " + IntText(lineBytes);
 }

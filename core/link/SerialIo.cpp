@@ -1,5 +1,7 @@
 #include "SerialIo.h"
 
+#include "text/Text.h"
+
 namespace {
 
 // Polling the input queue sleeps this long between looks instead of spinning; the observable
@@ -9,10 +11,7 @@ constexpr int kPollsPerWaitHook = 10;
 constexpr int64_t kQuietSeconds = 5;
 
 int HexValue(uint8_t ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  return -1;
+  return HexDigitValue(static_cast<char>(ch));
 }
 
 }  // namespace
@@ -90,12 +89,11 @@ int ReadHex(uint8_t* buffer, int count, LinkPort* port, bool echo) {
 
 int WriteHex(const uint8_t* data, int count, LinkPort* port) {
   if (port == nullptr) return 0;
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   int done = 0;
   for (; done < count; ++done) {
-    const uint8_t pair[2] = {static_cast<uint8_t>(kDigits[data[done] >> 4]),
-                             static_cast<uint8_t>(kDigits[data[done] & 0x0F])};
-    if (WriteEchoed(pair, 2, port) != 2) break;
+    std::string pair;
+    AppendHex(pair, data + done, 1);
+    if (WriteEchoed(reinterpret_cast<const uint8_t*>(pair.data()), 2, port) != 2) break;
   }
   return done;
 }

@@ -11,9 +11,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
+#include "file/WindowsApi.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "Meterlog2Doc.h"
 #include "NumberText.h"
 #include "RecordLayout.h"
+#include "text/Text.h"
 
 using namespace layout;
 
@@ -80,15 +81,6 @@ bool CMeterlog2Doc::GetLogTypeName(std::string& text, unsigned row) const {
 
 namespace {
 
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 void AppendTwoDigits(std::string& text, int value) {
   text.push_back(static_cast<char>('0' + value / 10));
   text.push_back(static_cast<char>('0' + value % 10));
@@ -137,13 +129,8 @@ bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row) const {
 bool CMeterlog2Doc::GetTimeSeconds(int64_t& seconds, unsigned row) const {
   ClockTime t;
   if (!ReadClockTime(t, GetRecord(row), m_wRecordSize)) return false;
-  // Days since 1970-01-01 in the proleptic Gregorian calendar (days-from-civil).
-  const int64_t y = t.year - (t.month <= 2 ? 1 : 0);
-  const int64_t era = y / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const int64_t days = era * 146097 + doe - 719468;
+  const int64_t days =
+      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
   seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
   return true;
 }

@@ -70,9 +70,3 @@ void AppendFixed6(std::string& text, double value) {
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
   text.append(buffer, static_cast<size_t>(result.ptr - buffer));
 }
-
-void AppendInt(std::string& text, long long value) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  text.append(buffer, result.ptr);
-}

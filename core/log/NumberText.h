@@ -6,8 +6,6 @@
 
 // Appends value with "%f".
 void AppendFixed6(std::string& text, double value);
-// Appends value with "%d".
-void AppendInt(std::string& text, long long value);
 
 // Angles are stored in radians; the program converts with pi written with 14 decimals.
 constexpr double kPi = 3.14159265358979;

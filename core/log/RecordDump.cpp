@@ -6,6 +6,7 @@
 
 #include "NumberText.h"
 #include "RecordLayout.h"
+#include "text/Text.h"
 
 using namespace layout;
 

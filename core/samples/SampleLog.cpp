@@ -8,6 +8,7 @@
 #include "log/ByteOrder.h"
 #include "log/LogTypes.h"
 #include "log/RecordLayout.h"
+#include "text/Text.h"
 
 using namespace layout;
 
@@ -26,28 +27,6 @@ size_t LayoutSize(int byRecordType) {
     default:
       return kThreePhaseRecordSize;
   }
-}
-
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-void CivilFromDays(long long z, int& y, int& m, int& d) {
-  z += 719468;
-  const long long era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
 class RecordBuilder {
@@ -151,8 +130,7 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
   const long long start = DaysFromCivil(o.year, o.month, o.day) * 86400LL + o.hour * 3600LL +
                           o.minute * 60LL + o.second;
   const long long t = start + static_cast<long long>(index) * o.intervalSeconds;
-  int y, m, d;
-  CivilFromDays(t / 86400, y, m, d);
+  const auto [y, m, d] = CivilFromDays(t / 86400);
   const int secondOfDay = static_cast<int>(t % 86400);
   const long long dayOfYear = t / 86400 - DaysFromCivil(y, 1, 1) + 1;
   b.Byte(byRecordType, type);

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "ColumnInfo.h"
-#include "log/NumberText.h"
+#include "text/Text.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "ColumnInfo.h"
 #include "log/Meterlog2Doc.h"
 #include "log/NumberText.h"
+#include "text/Text.h"
 
 namespace {
 

@@ -14,12 +14,7 @@
 #include "RecentFileList.h"
 #include "ToolbarIcons.h"
 
-#if defined(Q_OS_WIN)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
+#include "file/WindowsApi.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "CMainFrame.h"
 #include "MessageBox.h"
 #include "Settings.h"
+#include "WaitCursor.h"
 #include "file/Interrupt.h"
 #include "link/GuiLinkPrompt.h"
 #include "log/LogSearch.h"
@@ -25,22 +26,11 @@
 #include "plot/PlotPane.h"
 #include "table/CMeterlog2View.h"
 
-#if defined(Q_OS_WIN)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
+#include "file/WindowsApi.h"
 
 namespace {
 
 const char kOpenFilter[] = "Meterlog Files (*.57x);;All Files (*)";
-
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 

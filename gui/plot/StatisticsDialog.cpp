@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/MessageBox.h"
+#include "app/WaitCursor.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
 
@@ -94,7 +95,7 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
 }
 
 void StatisticsDialog::Compute() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const WaitCursor wait;
   const bool selected = m_pRows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
   const std::string text = StatisticsText(m_doc, m_stats, '\t');
@@ -118,7 +119,6 @@ void StatisticsDialog::Compute() {
                           : QStringLiteral("%1 numeric columns; cells that are no numbers "
                                            "(\"Oops!\", nan, inf) are not counted.")
                                 .arg(m_stats.size()));
-  QApplication::restoreOverrideCursor();
 }
 
 QString StatisticsDialog::Text(char separator) const {

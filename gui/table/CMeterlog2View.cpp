@@ -18,22 +18,19 @@
 #include "LogTableModel.h"
 #include "app/MessageBox.h"
 #include "app/Settings.h"
+#include "app/WaitCursor.h"
 #include "log/LogSearch.h"
 #include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
 #include "table/CellText.h"
 #include "table/ColumnTextSamples.h"
+#include "table/TableColumns.h"
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
 constexpr int kHeaderPadding = 32;
 constexpr int kCellPadding = 16;  // the cell's margins and some air
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
@@ -145,18 +142,18 @@ void CMeterlog2View::RebuildTable() {
   // previous file would show blank rows, or values under the wrong headers.
   std::vector<int> ids;
   QStringList titles;
-  for (const ColumnInfo& info : m_columns.Entries()) {
-    if (!info.bVisible) continue;
-    ids.push_back(info.nColumnId);
-    titles.append(QString::fromStdString(info.strTitle));
+  for (const TableColumn& column : VisibleColumns(m_columns)) {
+    ids.push_back(column.nColumnId);
+    titles.append(QString::fromStdString(column.strTitle));
   }
   const unsigned count = m_pDoc->GetRecordCount();
   const int rows = static_cast<int>(std::min<unsigned>(count, INT32_MAX));
 
-  // The order the user dragged the columns into, kept through Select Columns.
+  // The order the user dragged the columns into, kept through Select Columns (the model still
+  // holds the columns shown before the change).
   if (!m_forgetLayout && m_pModel->columnCount() > 0) {
     m_userOrder.clear();
-    for (const TableColumn& column : DisplayedColumns()) m_userOrder.push_back(column.nColumnId);
+    for (int k : DisplayOrder()) m_userOrder.push_back(m_pModel->ColumnId(k));
   }
 
   setUpdatesEnabled(false);
@@ -247,18 +244,17 @@ bool CMeterlog2View::HasSelection() const {
   return selectionModel() != nullptr && selectionModel()->hasSelection();
 }
 
-std::vector<TableColumn> CMeterlog2View::DisplayedColumns() const {
-  std::vector<TableColumn> columns;
+std::vector<int> CMeterlog2View::DisplayOrder() const {
+  std::vector<int> order;
   const QHeaderView* header = horizontalHeader();
   const int n = m_pModel->columnCount();
-  columns.reserve(static_cast<size_t>(n));
-  for (int visual = 0; visual < n; ++visual) {
-    const int k = header->logicalIndex(visual);
-    if (k < 0 || k >= n) continue;
-    columns.push_back(TableColumn{
-        m_pModel->ColumnId(k), m_pModel->headerData(k, Qt::Horizontal).toString().toStdString()});
-  }
-  return columns;
+  order.reserve(static_cast<size_t>(n));
+  for (int visual = 0; visual < n; ++visual) order.push_back(header->logicalIndex(visual));
+  return order;
+}
+
+std::vector<TableColumn> CMeterlog2View::DisplayedColumns() const {
+  return ::DisplayedColumns(m_columns, DisplayOrder());
 }
 
 std::vector<unsigned> CMeterlog2View::SelectedRows() const {

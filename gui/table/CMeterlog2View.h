@@ -42,6 +42,7 @@ class CMeterlog2View : public QTableView {
 
   bool HasSelection() const;
   // The table's columns in the order the user sees them, and the selected rows ascending.
+  // The shown columns in the order the user sees them (the export's and the clipboard's order).
   std::vector<TableColumn> DisplayedColumns() const;
   std::vector<unsigned> SelectedRows() const;
   // What Copy puts on the clipboard: header and selected rows, TAB separated, CR LF lines.
@@ -85,6 +86,8 @@ class CMeterlog2View : public QTableView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The model column shown at each position, left to right.
+  std::vector<int> DisplayOrder() const;
   void ApplyUserOrder(const std::vector<int>& ids);
 
   const CMeterlog2Doc* m_pDoc = nullptr;

@@ -61,6 +61,19 @@ struct SimProcess {
     return !device.empty();
   }
   std::string Log() const { return ReadText(log); }
+  // The log once it holds `text`: the simulator may still be reading what the program sent
+  // last when the program exits. Gives up after ten seconds.
+  std::string LogWith(const std::string& text) const {
+    std::string seen = Log();
+    for (int i = 0; i < 1000 && seen.find(text) == std::string::npos; ++i) {
+      usleep(10000);
+      seen = Log();
+    }
+    return seen;
+  }
+  bool Logged(const std::string& text) const {
+    return LogWith(text).find(text) != std::string::npos;
+  }
   ~SimProcess() {
     if (pid > 0) {
       kill(pid, SIGTERM);
