@@ -2,14 +2,15 @@
 # The bash completion of meterlog2-cli against the program itself: it offers every command and
 # every option the program takes, and the values and files that fit. Prints "N passed, N failed".
 set -u
-source_dir="$1"
-cli="$2"
+source_dir=$(realpath "$1")
+cli=$(realpath "$2")
 if [ ! -f /usr/share/bash-completion/bash_completion ]; then
   echo "SKIPPED: bash-completion is not installed (scripts/deps.sh installs it)"
   exit 77
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1  # trying the options may write files
 passed=0
 failed=0
 check() {  # check NAME CONDITION...
