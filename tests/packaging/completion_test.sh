@@ -56,7 +56,13 @@ options_in() {  # the options a text names, one a line
 
 check "the summary lists commands" test "$(wc -l <<<"$commands")" -ge 5
 offered=$(offers "meterlog2-cli " | grep -v '^-')
-check "commands are the program's" test "$offered" = "$commands"
+# A build without Qt leaves out the plot and instrument commands; the completion, made for the
+# full program, still offers them.
+optional=$(words plot ports directory download config)
+missing=$(comm -23 <(echo "$commands") <(echo "$offered") | tr '\n' ' ')
+check "every command offered (missing: $missing)" test -z "$missing"
+extra=$(comm -13 <(echo "$commands") <(echo "$offered") | comm -23 - <(echo "$optional"))
+check "no command offered that the program lacks: $extra" test -z "$extra"
 check "command prefix" test "$(offers "meterlog2-cli ex")" = "export"
 check "--help, --version" test "$(offers "meterlog2-cli --")" = "$(words --help --version)"
 

@@ -33,8 +33,6 @@ usr="$root/usr"
 # The versions: each program's, the changelog's first entry and the AppStream release agree.
 version=$(sed -n '1s/^meterlog2 (\([^)]*\)).*/\1/p' "$source_dir/packaging/debian/changelog")
 check "changelog version" test -n "$version"
-metainfo="$usr/share/metainfo/io.github.meterlog2.meterlog2.metainfo.xml"
-check "AppStream release" grep -q "<release version=\"$version\"" "$metainfo"
 for program in "${programs[@]}"; do
   check "$program installed" test -x "$usr/bin/$program"
   # No display: --version must not need one.
@@ -75,21 +73,28 @@ for program in "${programs[@]}"; do
   done
 done
 
-# Desktop entry, file type, icon and AppStream metadata, as the validators see them.
-desktop="$usr/share/applications/meterlog2.desktop"
-check "desktop entry valid: $(desktop-file-validate "$desktop" 2>&1)" \
-  test -z "$(desktop-file-validate "$desktop" 2>&1)"
-check "desktop entry opens logs" grep -qx "MimeType=application/x-meterlog-57x;" "$desktop"
-mime="$usr/share/mime/packages/meterlog2-mime.xml"
-check "file type for .57x" grep -q '<glob pattern="\*.57x"/>' "$mime"
-check "icon" test -f "$usr/share/icons/hicolor/scalable/apps/meterlog2.svg"
-appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.txt" 2>&1
-check "metainfo valid: $(grep -v '^$' "$work/appstream.txt" | tr '\n' ' ')" test $? -eq 0
-appstreamcli validate-tree --no-net "$root" >"$work/tree.txt" 2>&1
-check "installed tree valid: $(grep -v '^$' "$work/tree.txt" | tr '\n' ' ')" test $? -eq 0
-if command -v update-mime-database >/dev/null 2>&1; then
-  update-mime-database "$usr/share/mime" >/dev/null 2>&1
-  check "mime database knows .57x" grep -q "application/x-meterlog-57x:\*.57x" "$usr/share/mime/globs"
+# Desktop entry, file type, icon and AppStream metadata of the desktop program, as the
+# validators see them.
+if [[ " ${programs[*]} " == *" meterlog2 "* ]]; then
+  metainfo="$usr/share/metainfo/io.github.meterlog2.meterlog2.metainfo.xml"
+  check "AppStream release" grep -q "<release version=\"$version\"" "$metainfo"
+  desktop="$usr/share/applications/meterlog2.desktop"
+  check "desktop entry valid: $(desktop-file-validate "$desktop" 2>&1)" \
+    test -z "$(desktop-file-validate "$desktop" 2>&1)"
+  check "desktop entry opens logs" grep -qx "MimeType=application/x-meterlog-57x;" "$desktop"
+  mime="$usr/share/mime/packages/meterlog2-mime.xml"
+  check "file type for .57x" grep -q '<glob pattern="\*.57x"/>' "$mime"
+  check "icon" test -f "$usr/share/icons/hicolor/scalable/apps/meterlog2.svg"
+  appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.txt" 2>&1
+  status=$?
+  check "metainfo valid: $(grep -v '^$' "$work/appstream.txt" | tr '\n' ' ')" test $status -eq 0
+  appstreamcli validate-tree --no-net "$root" >"$work/tree.txt" 2>&1
+  status=$?
+  check "installed tree valid: $(grep -v '^$' "$work/tree.txt" | tr '\n' ' ')" test $status -eq 0
+  if command -v update-mime-database >/dev/null 2>&1; then
+    update-mime-database "$usr/share/mime" >/dev/null 2>&1
+    check "mime database knows .57x" grep -q "application/x-meterlog-57x:\*.57x" "$usr/share/mime/globs"
+  fi
 fi
 
 # Completion, copyright and changelog.
