@@ -9,9 +9,9 @@
 #include <algorithm>
 
 #include "Commands.h"
-#include "InstrumentFlows.h"
-#include "InstrumentProtocol.h"
-#include "SerialLinkPort.h"
+#include "link/InstrumentFlows.h"
+#include "link/InstrumentProtocol.h"
+#include "link/SerialLinkPort.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"
@@ -36,59 +36,59 @@ void EnsureQtCore() {
 // second. Cancels a transfer on Ctrl+C, or when nothing has arrived for a minute.
 class CliProgress : public LinkProgress {
  public:
-  explicit CliProgress(std::string& failureNote) : failureNote_(failureNote) {}
+  explicit CliProgress(std::string& failureNote) : m_failureNote(failureNote) {}
   bool Create(bool withCancel) override {
-    withCancel_ = withCancel;
-    lastChange_ = SystemLinkClock().Milliseconds();
+    m_withCancel = withCancel;
+    m_lastChange = SystemLinkClock().Milliseconds();
     return true;
   }
   void SetText(const std::string& text) override {
-    lastChange_ = SystemLinkClock().Milliseconds();
-    if (text == ReceivingText(transfer_.packets, transfer_.lineBytes)) return;  // SetTransfer's
+    m_lastChange = SystemLinkClock().Milliseconds();
+    if (text == ReceivingText(m_transfer.packets, m_transfer.lineBytes)) return;  // SetTransfer's
     FlushCount();
-    if (text != lastText_) std::cerr << text << "\n";
-    lastText_ = text;
+    if (text != m_lastText) std::cerr << text << "\n";
+    m_lastText = text;
   }
   void SetTransfer(const TransferProgress& transfer) override {
     const int64_t now = SystemLinkClock().Milliseconds();
-    lastChange_ = now;
-    transfer_ = transfer;
-    pending_ = true;
-    if (now - lastPrinted_ >= 1000) FlushCount();
+    m_lastChange = now;
+    m_transfer = transfer;
+    m_pending = true;
+    if (now - m_lastPrinted >= 1000) FlushCount();
   }
   void Show() override {}
   void Hide() override { FlushCount(); }
   void PeekAndPump() override {
-    if (!withCancel_ || cancelled_) return;
+    if (!m_withCancel || m_cancelled) return;
     if (InterruptSignal() != 0) {
-      cancelled_ = true;
-      failureNote_ = "interrupted";
-    } else if (SystemLinkClock().Milliseconds() - lastChange_ > kIdleLimitMs) {
-      cancelled_ = true;
-      failureNote_ = "nothing received from the instrument for 60 seconds; giving up";
+      m_cancelled = true;
+      m_failureNote = "interrupted";
+    } else if (SystemLinkClock().Milliseconds() - m_lastChange > kIdleLimitMs) {
+      m_cancelled = true;
+      m_failureNote = "nothing received from the instrument for 60 seconds; giving up";
     }
   }
-  bool Cancelled() const override { return cancelled_; }
+  bool Cancelled() const override { return m_cancelled; }
 
  private:
   void FlushCount() {
-    if (!pending_) return;
-    pending_ = false;
-    lastPrinted_ = SystemLinkClock().Milliseconds();
-    std::cerr << "Packets: " << transfer_.packets << " / Bytes: " << transfer_.dataBytes;
-    const int percent = PercentDone(transfer_);
-    if (percent >= 0) std::cerr << " of " << transfer_.expectedBytes << " (" << percent << " %)";
-    const long long left = SecondsLeft(transfer_);
+    if (!m_pending) return;
+    m_pending = false;
+    m_lastPrinted = SystemLinkClock().Milliseconds();
+    std::cerr << "Packets: " << m_transfer.packets << " / Bytes: " << m_transfer.dataBytes;
+    const int percent = PercentDone(m_transfer);
+    if (percent >= 0) std::cerr << " of " << m_transfer.expectedBytes << " (" << percent << " %)";
+    const long long left = SecondsLeft(m_transfer);
     if (left >= 0) std::cerr << ", about " << left << " s left";
     std::cerr << "\n";
   }
-  std::string& failureNote_;
-  bool withCancel_ = false;
-  bool cancelled_ = false;
-  bool pending_ = false;
-  int64_t lastChange_ = 0, lastPrinted_ = 0;
-  TransferProgress transfer_;
-  std::string lastText_;
+  std::string& m_failureNote;
+  bool m_withCancel = false;
+  bool m_cancelled = false;
+  bool m_pending = false;
+  int64_t m_lastChange = 0, m_lastPrinted = 0;
+  TransferProgress m_transfer;
+  std::string m_lastText;
 };
 
 class CliPrompt : public LinkPrompt {

@@ -8,6 +8,7 @@
 #include "file/InputFile.h"
 #include "file/OutputFile.h"
 #include "log/Meterlog2Doc.h"
+#include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 
 namespace {
@@ -27,9 +28,8 @@ const char* DataFormatName(uint32_t format) {
 
 // Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted
 // load, or what was salvaged, on stderr and returns false on failure.
-bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, std::ostream* dump = nullptr,
-                  bool salvage = false) {
-  const LoadResult result = doc.Load(path, dump, salvage);
+bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, bool salvage) {
+  const LoadResult result = doc.Load(path, salvage);
   if (result.status == LoadResult::Status::kLoaded) {
     ReportSalvage(path, result);
     return true;
@@ -58,7 +58,7 @@ int RunInfo(const Args& argsIn) {
   const bool salvage = TakeFlag(args, "--salvage");
   if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path, nullptr, salvage)) return 1;
+  if (!LoadOrReport(doc, path, salvage)) return 1;
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
@@ -91,8 +91,9 @@ int RunDump(const Args& argsIn) {
   }
   OutputFileStream stream(output);
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path, &stream, salvage)) return 1;  // the output is abandoned
-  stream.flush();
+  if (!LoadOrReport(doc, path, salvage)) return 1;  // the output is abandoned
+  // A failed write is reported by the commit, which then fails.
+  WriteRecordDumps(stream, doc.SharedRecords().get(), doc.GetRecordCount(), doc.GetRecordSize());
   if (!output.Commit()) {
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return 1;

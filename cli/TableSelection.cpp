@@ -139,7 +139,7 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
 bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
                  TableSelection& selection) {
   CMeterlog2Doc& doc = selection.doc;
-  const LoadResult result = doc.Load(path, nullptr, options.salvage);
+  const LoadResult result = doc.Load(path, options.salvage);
   if (result.status != LoadResult::Status::kLoaded) {
     ReportLoadFailure(path, result);
     return false;

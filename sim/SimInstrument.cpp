@@ -3,8 +3,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "FlashReceive.h"
-#include "InstrumentProtocol.h"
+#include "link/FlashReceive.h"
+#include "link/InstrumentProtocol.h"
 #include "text/Text.h"
 
 namespace {
@@ -67,7 +67,7 @@ std::vector<std::string> SimFaultNames() {
 }
 
 SimInstrument::SimInstrument(SimOptions options, const ConfigRecord& wireRecord)
-    : options_(std::move(options)), record_(wireRecord) {}
+    : m_options(std::move(options)), m_record(wireRecord) {}
 
 ConfigRecord SimInstrument::DefaultWireRecord() {
   ConfigRecord r{};
@@ -87,94 +87,94 @@ ConfigRecord SimInstrument::DefaultWireRecord() {
 }
 
 void SimInstrument::Reset() {
-  if (state_ != State::kIdle) Event("line closed; exchange dropped");
-  state_ = State::kIdle;
-  line_.clear();
-  out_.clear();
+  if (m_state != State::kIdle) Event("line closed; exchange dropped");
+  m_state = State::kIdle;
+  m_line.clear();
+  m_out.clear();
 }
 
 bool SimInstrument::TakeRecordChanged() {
-  const bool changed = recordChanged_;
-  recordChanged_ = false;
+  const bool changed = m_recordChanged;
+  m_recordChanged = false;
   return changed;
 }
 
 std::vector<uint8_t> SimInstrument::TakeOutput() {
   std::vector<uint8_t> out;
-  out.swap(out_);
+  out.swap(m_out);
   return out;
 }
 
 std::vector<std::string> SimInstrument::TakeEvents() {
   std::vector<std::string> events;
-  events.swap(events_);
+  events.swap(m_events);
   return events;
 }
 
 void SimInstrument::Send(const std::vector<uint8_t>& bytes) {
-  out_.insert(out_.end(), bytes.begin(), bytes.end());
+  m_out.insert(m_out.end(), bytes.begin(), bytes.end());
 }
 void SimInstrument::Send(const std::string& text) {
-  out_.insert(out_.end(), text.begin(), text.end());
+  m_out.insert(m_out.end(), text.begin(), text.end());
 }
 
 void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
   for (size_t i = 0; i < count; ++i) {
     const uint8_t byte = data[i];
-    if (options_.faults.count(SimFault::kSilence)) continue;
-    switch (state_) {
+    if (m_options.faults.count(SimFault::kSilence)) continue;
+    switch (m_state) {
       case State::kIdle:
         OnIdleByte(byte, now);
         break;
       case State::kConfigRead:
-        if (readPos_ < readText_.size() && byte == static_cast<uint8_t>(readText_[readPos_])) {
-          if (++readPos_ == readText_.size()) {
+        if (m_readPos < m_readText.size() && byte == static_cast<uint8_t>(m_readText[m_readPos])) {
+          if (++m_readPos == m_readText.size()) {
             Event("configuration read");
-            state_ = State::kIdle;
+            m_state = State::kIdle;
           } else {
-            Send(std::string(1, readText_[readPos_]));
-            deadline_ = now + options_.echoTimeoutMs;
+            Send(std::string(1, m_readText[m_readPos]));
+            m_deadline = now + m_options.echoTimeoutMs;
           }
         } else {
           Event("configuration read: wrong echo, exchange ended");
-          state_ = State::kIdle;
+          m_state = State::kIdle;
           OnIdleByte(byte, now);
         }
         break;
       case State::kConfigWriteR:
         if (byte == 'R') {
-          state_ = State::kConfigWrite;
-          writeText_.clear();
-          deadline_ = now + options_.echoTimeoutMs;
+          m_state = State::kConfigWrite;
+          m_writeText.clear();
+          m_deadline = now + m_options.echoTimeoutMs;
         } else {
           Event("configuration write: no echo of R");
-          state_ = State::kIdle;
+          m_state = State::kIdle;
           OnIdleByte(byte, now);
         }
         break;
       case State::kConfigWrite: {
         uint8_t echo = byte;
-        if (options_.faults.count(SimFault::kWrongEcho) && !wrongEchoDone_) {
-          wrongEchoDone_ = true;
+        if (m_options.faults.count(SimFault::kWrongEcho) && !m_wrongEchoDone) {
+          m_wrongEchoDone = true;
           echo = static_cast<uint8_t>(byte ^ 0x01);
         }
         Send(std::vector<uint8_t>{echo});
-        writeText_.push_back(static_cast<char>(byte));
-        deadline_ = now + options_.echoTimeoutMs;
+        m_writeText.push_back(static_cast<char>(byte));
+        m_deadline = now + m_options.echoTimeoutMs;
         if (byte == 'Q') {
           FinishWrite();
-          state_ = State::kIdle;
-        } else if (writeText_.size() > 2 * kConfigRecordSize + 16) {
+          m_state = State::kIdle;
+        } else if (m_writeText.size() > 2 * kConfigRecordSize + 16) {
           Event("configuration write: too long, exchange ended");
-          state_ = State::kIdle;
+          m_state = State::kIdle;
         }
         break;
       }
       case State::kWaitStart:
         if (byte == kCrcRequest) {
-          Event("transfer of " + file_->name + " started");
-          blockIndex_ = 0;
-          retries_ = 0;
+          Event("transfer of " + m_file->name + " started");
+          m_blockIndex = 0;
+          m_retries = 0;
           SendBlock(false, now);
         } else if (byte != 0) {
           AbandonForCommand(byte, now);
@@ -184,36 +184,36 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
       case State::kWaitEotAck:
         if (byte == kCan) {
           Event("transfer cancelled by the program");
-          state_ = State::kIdle;
+          m_state = State::kIdle;
         } else if (byte == kAck) {
-          if (state_ == State::kWaitEotAck) {
+          if (m_state == State::kWaitEotAck) {
             Event("transfer complete");
-            state_ = State::kIdle;
-          } else if (options_.faults.count(SimFault::kRepeatBlock) &&
-                     blockIndex_ + 1 == options_.faultBlock && !faultsDone_.count(-1)) {
-            faultsDone_.insert(-1);
+            m_state = State::kIdle;
+          } else if (m_options.faults.count(SimFault::kRepeatBlock) &&
+                     m_blockIndex + 1 == m_options.faultBlock && !m_faultsDone.count(-1)) {
+            m_faultsDone.insert(-1);
             Event("fault: block sent again after its ACK");
-            Send(Packet(blockIndex_));
-            deadline_ = now + options_.ackTimeoutMs;
+            Send(Packet(m_blockIndex));
+            m_deadline = now + m_options.ackTimeoutMs;
           } else {
-            ++blockIndex_;
-            retries_ = 0;
-            if (blockIndex_ >= blockCount_) {
+            ++m_blockIndex;
+            m_retries = 0;
+            if (m_blockIndex >= m_blockCount) {
               Send(std::vector<uint8_t>{kEot});
-              state_ = State::kWaitEotAck;
-              deadline_ = now + options_.ackTimeoutMs;
+              m_state = State::kWaitEotAck;
+              m_deadline = now + m_options.ackTimeoutMs;
             } else {
               SendBlock(false, now);
             }
           }
         } else if (byte == kNak) {
-          if (++retries_ > options_.maxRetries) {
+          if (++m_retries > m_options.maxRetries) {
             Event("transfer given up after too many NAKs");
             Send(std::vector<uint8_t>{kCan, kCan});
-            state_ = State::kIdle;
-          } else if (state_ == State::kWaitEotAck) {
+            m_state = State::kIdle;
+          } else if (m_state == State::kWaitEotAck) {
             Send(std::vector<uint8_t>{kEot});
-            deadline_ = now + options_.ackTimeoutMs;
+            m_deadline = now + m_options.ackTimeoutMs;
           } else {
             SendBlock(true, now);
           }
@@ -227,30 +227,30 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
 
 void SimInstrument::AbandonForCommand(uint8_t byte, int64_t now) {
   // A new command means the program has given up on the transfer.
-  line_.push_back(static_cast<char>(byte));
-  if (line_.size() > 64) line_.erase(0, line_.size() - 64);
-  if (line_.ends_with("VER") || line_.ends_with("XSU") || line_.ends_with("RLD") ||
-      line_.ends_with("SLD")) {
+  m_line.push_back(static_cast<char>(byte));
+  if (m_line.size() > 64) m_line.erase(0, m_line.size() - 64);
+  if (m_line.ends_with("VER") || m_line.ends_with("XSU") || m_line.ends_with("RLD") ||
+      m_line.ends_with("SLD")) {
     Event("transfer abandoned for a new command");
-    state_ = State::kIdle;
-    const std::string pendingLine = line_;
-    line_.clear();
+    m_state = State::kIdle;
+    const std::string pendingLine = m_line;
+    m_line.clear();
     for (char c : pendingLine) OnIdleByte(static_cast<uint8_t>(c), now);
   }
 }
 
 void SimInstrument::Tick(int64_t now) {
-  if (state_ == State::kIdle || now < deadline_) return;
-  switch (state_) {
+  if (m_state == State::kIdle || now < m_deadline) return;
+  switch (m_state) {
     case State::kConfigRead:
     case State::kConfigWriteR:
     case State::kConfigWrite:
       Event("configuration exchange timed out");
-      state_ = State::kIdle;
+      m_state = State::kIdle;
       break;
     case State::kWaitStart:
       Event("no start request; transfer dropped");
-      state_ = State::kIdle;
+      m_state = State::kIdle;
       break;
     case State::kWaitAck:
     case State::kWaitEotAck: {
@@ -265,25 +265,25 @@ void SimInstrument::Tick(int64_t now) {
 }
 
 void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
-  line_.push_back(static_cast<char>(byte));
-  if (line_.size() > 64) line_.erase(0, line_.size() - 64);
+  m_line.push_back(static_cast<char>(byte));
+  if (m_line.size() > 64) m_line.erase(0, m_line.size() - 64);
 
-  if (line_.ends_with("VER")) {
-    std::string text = options_.firmwareDate + " 57x Power Analyzer Simulator";
+  if (m_line.ends_with("VER")) {
+    std::string text = m_options.firmwareDate + " 57x Power Analyzer Simulator";
     text.resize(47, ' ');
     Send(text + "\r\n");
     Event("identification");
-  } else if (line_.ends_with("1XSU")) {
+  } else if (m_line.ends_with("1XSU")) {
     StartRead(now);
-  } else if (line_.ends_with("2XSU")) {
+  } else if (m_line.ends_with("2XSU")) {
     Send("R");
-    wrongEchoDone_ = false;
-    state_ = State::kConfigWriteR;
-    deadline_ = now + options_.echoTimeoutMs;
-  } else if (line_.ends_with("7SST") || line_.ends_with("7SUP")) {
-    Event(line_.substr(line_.size() - 4));
-  } else if (line_.ends_with("TDS") && line_.size() >= 22) {
-    const std::string t = line_.substr(line_.size() - 22, 19);
+    m_wrongEchoDone = false;
+    m_state = State::kConfigWriteR;
+    m_deadline = now + m_options.echoTimeoutMs;
+  } else if (m_line.ends_with("7SST") || m_line.ends_with("7SUP")) {
+    Event(m_line.substr(m_line.size() - 4));
+  } else if (m_line.ends_with("TDS") && m_line.size() >= 22) {
+    const std::string t = m_line.substr(m_line.size() - 22, 19);
     auto field = [&](size_t at, size_t n) {
       int v = 0;
       for (size_t k = at; k < at + n; ++k) {
@@ -296,18 +296,18 @@ void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
               mi = field(14, 2), s = field(17, 2);
     if (y >= 0 && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h >= 0 && mi >= 0 && s >= 0) {
       const std::tm local = LocalNow();
-      clockOffset_ = CalendarSeconds(y, mo, d, h, mi, s) -
-                     CalendarSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                     local.tm_hour, local.tm_min, local.tm_sec);
+      m_clockOffset = CalendarSeconds(y, mo, d, h, mi, s) -
+                      CalendarSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                      local.tm_hour, local.tm_min, local.tm_sec);
       Event("clock set to " + t);
-      recordChanged_ = true;
+      m_recordChanged = true;
     } else {
       Event("clock command not understood: " + t);
     }
-  } else if (line_.ends_with("RLD")) {
-    if (options_.faults.count(SimFault::kNoDirectory)) {
+  } else if (m_line.ends_with("RLD")) {
+    if (m_options.faults.count(SimFault::kNoDirectory)) {
       Event("directory request ignored");
-      line_.clear();
+      m_line.clear();
       return;
     }
     std::vector<uint8_t> reply;
@@ -316,20 +316,20 @@ void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
     reply.push_back(0xFF);
     Send(reply);
     Event("directory");
-  } else if (line_.ends_with("SLD")) {
-    size_t start = line_.size() - 3;
-    while (start > 0 && line_[start - 1] >= '0' && line_[start - 1] <= '9' &&
-           line_.size() - 3 - (start - 1) <= 6) {
+  } else if (m_line.ends_with("SLD")) {
+    size_t start = m_line.size() - 3;
+    while (start > 0 && m_line[start - 1] >= '0' && m_line[start - 1] <= '9' &&
+           m_line.size() - 3 - (start - 1) <= 6) {
       --start;
     }
     int number = 0;
-    for (size_t k = start; k < line_.size() - 3; ++k) number = number * 10 + (line_[k] - '0');
-    if (number >= 1 && static_cast<size_t>(number) <= options_.files.size()) {
-      file_ = &options_.files[static_cast<size_t>(number - 1)];
-      blockCount_ = static_cast<int>((file_->bytes.size() + 127) / 128);
-      state_ = State::kWaitStart;
-      deadline_ = now + options_.startTimeoutMs;
-      faultsDone_.clear();
+    for (size_t k = start; k < m_line.size() - 3; ++k) number = number * 10 + (m_line[k] - '0');
+    if (number >= 1 && static_cast<size_t>(number) <= m_options.files.size()) {
+      m_file = &m_options.files[static_cast<size_t>(number - 1)];
+      m_blockCount = static_cast<int>((m_file->bytes.size() + 127) / 128);
+      m_state = State::kWaitStart;
+      m_deadline = now + m_options.startTimeoutMs;
+      m_faultsDone.clear();
       Event("download of file " + IntText(number) + " requested");
     } else {
       Send(std::vector<uint8_t>{kCan});
@@ -338,25 +338,25 @@ void SimInstrument::OnIdleByte(uint8_t byte, int64_t now) {
   } else {
     return;
   }
-  line_.clear();
+  m_line.clear();
 }
 
 void SimInstrument::StartRead(int64_t now) {
-  ConfigRecord wire = record_;
+  ConfigRecord wire = m_record;
   FillClock(wire);
-  readText_ = "R";
+  m_readText = "R";
   for (int g = 0; g < kConfigGroupCount; ++g) {
     const ConfigGroup& group = ConfigGroupAt(g);
     std::string hex = Hex(wire.data() + group.offset, group.length);
-    if (g == 0 && options_.faults.count(SimFault::kBadHex)) hex[1] = 'G';
-    readText_ += hex;
-    if (!(g == 0 && options_.faults.count(SimFault::kNoSeparator))) readText_ += ",";
+    if (g == 0 && m_options.faults.count(SimFault::kBadHex)) hex[1] = 'G';
+    m_readText += hex;
+    if (!(g == 0 && m_options.faults.count(SimFault::kNoSeparator))) m_readText += ",";
   }
-  readText_ += "Q";
-  readPos_ = 0;
-  Send(std::string(1, readText_[0]));
-  state_ = State::kConfigRead;
-  deadline_ = now + options_.echoTimeoutMs;
+  m_readText += "Q";
+  m_readPos = 0;
+  Send(std::string(1, m_readText[0]));
+  m_state = State::kConfigRead;
+  m_deadline = now + m_options.echoTimeoutMs;
 }
 
 void SimInstrument::FinishWrite() {
@@ -365,11 +365,11 @@ void SimInstrument::FinishWrite() {
   for (int g = 0; g < kConfigGroupCount; ++g) {
     const ConfigGroup& group = ConfigGroupAt(g);
     for (int k = 0; k < group.length; ++k) {
-      if (pos + 1 >= writeText_.size()) {
+      if (pos + 1 >= m_writeText.size()) {
         Event("configuration write: record too short");
         return;
       }
-      const int high = HexDigitValue(writeText_[pos]), low = HexDigitValue(writeText_[pos + 1]);
+      const int high = HexDigitValue(m_writeText[pos]), low = HexDigitValue(m_writeText[pos + 1]);
       if (high < 0 || low < 0) {
         Event("configuration write: not a hex digit");
         return;
@@ -377,18 +377,18 @@ void SimInstrument::FinishWrite() {
       wire[static_cast<size_t>(group.offset + k)] = static_cast<uint8_t>(high << 4 | low);
       pos += 2;
     }
-    if (pos >= writeText_.size() || writeText_[pos] != ',') {
+    if (pos >= m_writeText.size() || m_writeText[pos] != ',') {
       Event("configuration write: separator missing");
       return;
     }
     ++pos;
   }
-  if (pos + 1 != writeText_.size()) {
+  if (pos + 1 != m_writeText.size()) {
     Event("configuration write: unexpected characters");
     return;
   }
-  record_ = wire;
-  recordChanged_ = true;
+  m_record = wire;
+  m_recordChanged = true;
   Event("configuration written");
 }
 
@@ -398,8 +398,8 @@ std::vector<uint8_t> SimInstrument::Packet(int index) const {
   p[1] = static_cast<uint8_t>(index + 1);
   p[2] = static_cast<uint8_t>(~(index + 1));
   const size_t from = static_cast<size_t>(index) * 128;
-  for (size_t k = 0; k < 128 && from + k < file_->bytes.size(); ++k)
-    p[3 + k] = file_->bytes[from + k];
+  for (size_t k = 0; k < 128 && from + k < m_file->bytes.size(); ++k)
+    p[3 + k] = m_file->bytes[from + k];
   const uint16_t crc = Crc16(p.data() + 3, 128);
   p[131] = static_cast<uint8_t>(crc >> 8);
   p[132] = static_cast<uint8_t>(crc);
@@ -407,26 +407,26 @@ std::vector<uint8_t> SimInstrument::Packet(int index) const {
 }
 
 void SimInstrument::SendBlock(bool resend, int64_t now) {
-  state_ = State::kWaitAck;
-  deadline_ = now + options_.ackTimeoutMs;
-  if (blockCount_ == 0) {
+  m_state = State::kWaitAck;
+  m_deadline = now + m_options.ackTimeoutMs;
+  if (m_blockCount == 0) {
     Send(std::vector<uint8_t>{kEot});
-    state_ = State::kWaitEotAck;
+    m_state = State::kWaitEotAck;
     return;
   }
-  std::vector<uint8_t> p = Packet(blockIndex_);
-  const int block = blockIndex_ + 1;
+  std::vector<uint8_t> p = Packet(m_blockIndex);
+  const int block = m_blockIndex + 1;
   auto once = [&](SimFault fault, int at) {
     const int key = static_cast<int>(fault) * 1000000 + at;
-    if (resend || !options_.faults.count(fault) || faultsDone_.count(key)) return false;
-    faultsDone_.insert(key);
+    if (resend || !m_options.faults.count(fault) || m_faultsDone.count(key)) return false;
+    m_faultsDone.insert(key);
     return true;
   };
-  const int fb = options_.faultBlock;
+  const int fb = m_options.faultBlock;
   if (block == fb && once(SimFault::kCancel, block)) {
     Event("fault: CAN instead of a block");
     Send(std::vector<uint8_t>{kCan});
-    state_ = State::kIdle;
+    m_state = State::kIdle;
     return;
   }
   if (block == fb && once(SimFault::kOutOfSequence, block)) {
@@ -459,7 +459,7 @@ void SimInstrument::FillClock(ConfigRecord& wire) const {
   const std::time_t shifted = static_cast<std::time_t>(
       CalendarSeconds(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                       local.tm_min, local.tm_sec) +
-      clockOffset_);
+      m_clockOffset);
   std::tm t{};
   gmtime_r(&shifted, &t);
   uint8_t* p = wire.data() + 13;
@@ -484,8 +484,8 @@ void SimInstrument::FillClock(ConfigRecord& wire) const {
 
 std::string SimInstrument::DirectoryText() const {
   std::string text =
-      "\r\n" + IntText(static_cast<long long>(options_.files.size())) + " Flash Files\r\n";
-  for (const SimFile& f : options_.files) {
+      "\r\n" + IntText(static_cast<long long>(m_options.files.size())) + " Flash Files\r\n";
+  for (const SimFile& f : m_options.files) {
     text += f.name + "  " + IntText(static_cast<long long>(f.bytes.size())) + " bytes\r\n";
   }
   return text;

@@ -66,12 +66,12 @@ class SimInstrument {
   void Reset();
 
   // The record as it travels on the wire (multi-byte fields big-endian).
-  const ConfigRecord& WireRecord() const { return record_; }
+  const ConfigRecord& WireRecord() const { return m_record; }
   // True once after each record the program wrote completely.
   bool TakeRecordChanged();
   // Seconds the instrument's clock runs ahead of the computer's (set by the clock command).
-  int64_t ClockOffset() const { return clockOffset_; }
-  void SetClockOffset(int64_t seconds) { clockOffset_ = seconds; }
+  int64_t ClockOffset() const { return m_clockOffset; }
+  void SetClockOffset(int64_t seconds) { m_clockOffset = seconds; }
   // What happened, one line per event, for the simulator's log and the tests.
   std::vector<std::string> TakeEvents();
 
@@ -93,7 +93,7 @@ class SimInstrument {
   void AbandonForCommand(uint8_t byte, int64_t now);
   void Send(const std::vector<uint8_t>& bytes);
   void Send(const std::string& text);
-  void Event(const std::string& text) { events_.push_back(text); }
+  void Event(const std::string& text) { m_events.push_back(text); }
   void StartRead(int64_t now);
   void FinishWrite();
   void SendBlock(bool resend, int64_t now);
@@ -101,25 +101,25 @@ class SimInstrument {
   void FillClock(ConfigRecord& wire) const;
   std::string DirectoryText() const;
 
-  SimOptions options_;
-  ConfigRecord record_;
-  std::vector<uint8_t> out_;
-  std::vector<std::string> events_;
-  State state_ = State::kIdle;
-  std::string line_;
-  int64_t deadline_ = 0;
-  int64_t clockOffset_ = 0;
-  bool recordChanged_ = false;
+  SimOptions m_options;
+  ConfigRecord m_record;
+  std::vector<uint8_t> m_out;
+  std::vector<std::string> m_events;
+  State m_state = State::kIdle;
+  std::string m_line;
+  int64_t m_deadline = 0;
+  int64_t m_clockOffset = 0;
+  bool m_recordChanged = false;
   // configuration exchange
-  std::string readText_;
-  size_t readPos_ = 0;
-  std::string writeText_;
-  bool wrongEchoDone_ = false;
+  std::string m_readText;
+  size_t m_readPos = 0;
+  std::string m_writeText;
+  bool m_wrongEchoDone = false;
   // transfer
-  const SimFile* file_ = nullptr;
-  int blockCount_ = 0;
-  int blockIndex_ = 0;  // 0-based index of the block in flight
-  int retries_ = 0;
-  std::set<int> faultsDone_;
-  bool repeatPending_ = false;
+  const SimFile* m_file = nullptr;
+  int m_blockCount = 0;
+  int m_blockIndex = 0;  // 0-based index of the block in flight
+  int m_retries = 0;
+  std::set<int> m_faultsDone;
+  bool m_repeatPending = false;
 };

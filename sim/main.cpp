@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "InstrumentProtocol.h"
+#include "link/InstrumentProtocol.h"
 #include "SimInstrument.h"
 #include "file/OutputFile.h"
 #include "samples/SampleLog.h"

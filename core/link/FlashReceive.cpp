@@ -74,8 +74,12 @@ class Transfer {
  public:
   Transfer(LinkPort* port, LinkPrompt& prompt, ReceiveReport& report, uint32_t marker,
            long long expectedBytes)
-      : port_(port), clock_(port->Clock()), prompt_(prompt), report_(report), receiver_(marker) {
-    transfer_.expectedBytes = expectedBytes;
+      : m_port(port),
+        m_clock(port->Clock()),
+        m_prompt(prompt),
+        m_report(report),
+        m_receiver(marker) {
+    m_transfer.expectedBytes = expectedBytes;
   }
 
   bool OpenFile(const std::string& path);
@@ -92,110 +96,110 @@ class Transfer {
   bool PortFailed();
   bool CheckLength();
 
-  LinkPort* port_;
-  LinkClock& clock_;
-  LinkPrompt& prompt_;
-  ReceiveReport& report_;
-  FlashReceiver receiver_;
-  OutputFile file_;
-  Window first_, second_;
-  Window* current_ = &first_;
-  std::vector<uint8_t> head_;  // the file's first bytes, for the length its header declares
-  TransferProgress transfer_;
-  int64_t firstByteAt_ = -1;
+  LinkPort* m_port;
+  LinkClock& m_clock;
+  LinkPrompt& m_prompt;
+  ReceiveReport& m_report;
+  FlashReceiver m_receiver;
+  OutputFile m_file;
+  Window m_first, m_second;
+  Window* m_current = &m_first;
+  std::vector<uint8_t> m_head;  // the file's first bytes, for the length its header declares
+  TransferProgress m_transfer;
+  int64_t m_firstByteAt = -1;
 };
 
 bool Transfer::OpenFile(const std::string& path) {
-  if (file_.Open(PathFromUtf8(path))) return true;
-  report_.end = ReceiveEnd::kCannotCreateFile;
-  report_.fileError = file_.Reason();
+  if (m_file.Open(PathFromUtf8(path))) return true;
+  m_report.end = ReceiveEnd::kCannotCreateFile;
+  m_report.fileError = m_file.Reason();
   return false;
 }
 
 int Transfer::Run(const std::string& command, const std::string& path) {
-  report_.fileCreated = true;
-  WaitHookScope hook(port_, [this] { current_->Pump(); });
-  prompt_.BeginWait();
-  first_.Open(prompt_, false);
-  first_.SetText(link_text::kPreparing);
-  if (!WriteCommand(command, port_)) {
-    report_.end = ReceiveEnd::kCommandNotSent;
-    first_.Close();
-    prompt_.EndWait();
+  m_report.fileCreated = true;
+  WaitHookScope hook(m_port, [this] { m_current->Pump(); });
+  m_prompt.BeginWait();
+  m_first.Open(m_prompt, false);
+  m_first.SetText(link_text::kPreparing);
+  if (!WriteCommand(command, m_port)) {
+    m_report.end = ReceiveEnd::kCommandNotSent;
+    m_first.Close();
+    m_prompt.EndWait();
     return 0;
   }
-  first_.SetText(link_text::kWaitingForTransfer);
-  port_->FlushOutput();
+  m_first.SetText(link_text::kWaitingForTransfer);
+  m_port->FlushOutput();
   const bool started = WaitForStart();
-  first_.Hide();
-  prompt_.EndWait();
-  second_.Open(prompt_, true);
-  current_ = &second_;
-  second_.SetText(link_text::kReceiving);
+  m_first.Hide();
+  m_prompt.EndWait();
+  m_second.Open(m_prompt, true);
+  m_current = &m_second;
+  m_second.SetText(link_text::kReceiving);
   if (started) ReceivePackets();
 
-  bool done = report_.end == ReceiveEnd::kEot && CheckLength();
-  second_.Close();
-  if (done && !file_.Commit()) {
-    report_.end = ReceiveEnd::kFileWriteFailed;
-    report_.fileError = file_.Reason();
+  bool done = m_report.end == ReceiveEnd::kEot && CheckLength();
+  m_second.Close();
+  if (done && !m_file.Commit()) {
+    m_report.end = ReceiveEnd::kFileWriteFailed;
+    m_report.fileError = m_file.Reason();
     done = false;
   }
-  if (!done) report_.partialPath = PathToUtf8(file_.KeepAs(PathFromUtf8(path + ".partial")));
-  current_ = &first_;
-  first_.Close();
+  if (!done) m_report.partialPath = PathToUtf8(m_file.KeepAs(PathFromUtf8(path + ".partial")));
+  m_current = &m_first;
+  m_first.Close();
   return done ? 1 : 0;
 }
 
 // Start requests until the first byte waits in the line's queue (the first window has no
 // Cancel button: this wait cannot be cancelled).
 bool Transfer::WaitForStart() {
-  if (!Send(receiver_.Start(clock_.Milliseconds()).send)) return false;
-  while (receiver_.Phase() == ReceivePhase::kWaitingForStart) {
-    first_.Pump();
-    clock_.Sleep(kStartPollMs);
-    const int waiting = port_->BytesWaiting();
+  if (!Send(m_receiver.Start(m_clock.Milliseconds()).send)) return false;
+  while (m_receiver.Phase() == ReceivePhase::kWaitingForStart) {
+    m_first.Pump();
+    m_clock.Sleep(kStartPollMs);
+    const int waiting = m_port->BytesWaiting();
     if (waiting < 0) return PortFailed();
     if (waiting > 0) return true;
-    if (!Send(receiver_.Tick(clock_.Milliseconds()).send)) return false;
+    if (!Send(m_receiver.Tick(m_clock.Milliseconds()).send)) return false;
   }
-  report_.end = ReceiveEnd::kNoStart;
+  m_report.end = ReceiveEnd::kNoStart;
   return false;
 }
 
 void Transfer::ReceivePackets() {
   uint8_t buffer[FlashReceiver::kPacketSize];
-  while (receiver_.Phase() != ReceivePhase::kEnded) {
-    const int64_t before = clock_.Milliseconds();
-    const int n = port_->Read(buffer, receiver_.BytesWanted());
+  while (m_receiver.Phase() != ReceivePhase::kEnded) {
+    const int64_t before = m_clock.Milliseconds();
+    const int n = m_port->Read(buffer, m_receiver.BytesWanted());
     if (n < 0) {
       PortFailed();
       return;
     }
     // A read waits for data; one that comes back empty at once must not make the loop spin.
-    if (n == 0 && clock_.Milliseconds() - before < kStartPollMs) clock_.Sleep(kStartPollMs);
-    const int64_t now = clock_.Milliseconds();
-    if (n > 0 && firstByteAt_ < 0) firstByteAt_ = now;
+    if (n == 0 && m_clock.Milliseconds() - before < kStartPollMs) m_clock.Sleep(kStartPollMs);
+    const int64_t now = m_clock.Milliseconds();
+    if (n > 0 && m_firstByteAt < 0) m_firstByteAt = now;
     const ReceiveStep step =
-        n > 0 ? receiver_.Feed(buffer, static_cast<size_t>(n), now) : receiver_.Tick(now);
+        n > 0 ? m_receiver.Feed(buffer, static_cast<size_t>(n), now) : m_receiver.Tick(now);
     if (!Apply(step)) {
       // A file write that failed because the program is being interrupted is a cancel.
-      if (report_.end == ReceiveEnd::kFileWriteFailed && second_.Cancelled()) SendCancel();
+      if (m_report.end == ReceiveEnd::kFileWriteFailed && m_second.Cancelled()) SendCancel();
       return;
     }
-    if (receiver_.Phase() == ReceivePhase::kEnded) report_.end = EndOf(receiver_.End());
-    second_.Pump();
-    if (second_.Cancelled()) break;
+    if (m_receiver.Phase() == ReceivePhase::kEnded) m_report.end = EndOf(m_receiver.End());
+    m_second.Pump();
+    if (m_second.Cancelled()) break;
   }
-  if (second_.Cancelled()) SendCancel();
+  if (m_second.Cancelled()) SendCancel();
 }
 
 // The user cancelled (also after a pass that ended the transfer): one CAN, with a few more
 // attempts when the port refuses it.
 void Transfer::SendCancel() {
-  receiver_.Cancel();
-  if (report_.end != ReceiveEnd::kEot) report_.end = ReceiveEnd::kCancelled;
-  for (int attempt = 0; attempt < kCancelAttempts && port_->Write(&kCan, 1) != 1; ++attempt) {
+  m_receiver.Cancel();
+  if (m_report.end != ReceiveEnd::kEot) m_report.end = ReceiveEnd::kCancelled;
+  for (int attempt = 0; attempt < kCancelAttempts && m_port->Write(&kCan, 1) != 1; ++attempt) {
   }
 }
 
@@ -208,54 +212,54 @@ bool Transfer::Apply(const ReceiveStep& step) {
 
 bool Transfer::Send(const std::vector<uint8_t>& bytes) {
   if (bytes.empty()) return true;
-  if (port_->Write(bytes.data(), static_cast<int>(bytes.size())) >= 0) return true;
-  receiver_.Abort();
+  if (m_port->Write(bytes.data(), static_cast<int>(bytes.size())) >= 0) return true;
+  m_receiver.Abort();
   return PortFailed();
 }
 
 bool Transfer::WriteData(const std::vector<uint8_t>& data) {
-  if (head_.size() < kHeadBytes) head_.insert(head_.end(), data.begin(), data.end());
-  if (file_.Write(data.data(), data.size())) {
-    report_.dataBytes += static_cast<long long>(data.size());
+  if (m_head.size() < kHeadBytes) m_head.insert(m_head.end(), data.begin(), data.end());
+  if (m_file.Write(data.data(), data.size())) {
+    m_report.dataBytes += static_cast<long long>(data.size());
     return true;
   }
   // A file that cannot take the data must not let the transfer run on as if it did.
-  report_.fileError = file_.Reason();
-  report_.end = ReceiveEnd::kFileWriteFailed;
-  receiver_.Abort();
-  if (!second_.Cancelled()) Send({0x18});  // a cancel sends its own CAN
+  m_report.fileError = m_file.Reason();
+  m_report.end = ReceiveEnd::kFileWriteFailed;
+  m_receiver.Abort();
+  if (!m_second.Cancelled()) Send({0x18});  // a cancel sends its own CAN
   return false;
 }
 
 // The window's text as the protocol goes, and beside it the numbers of the transfer.
 void Transfer::Show(const ReceiveStep& step) {
-  const ReceiveProgress& p = receiver_.Progress();
-  report_.packets = p.packets;
-  report_.repeats = p.repeats;
-  report_.bytes = p.lineBytes;
+  const ReceiveProgress& p = m_receiver.Progress();
+  m_report.packets = p.packets;
+  m_report.repeats = p.repeats;
+  m_report.bytes = p.lineBytes;
   for (ReceiveEvent event : step.events) {
     if (event != ReceiveEvent::kBytes && event != ReceiveEvent::kPacket) continue;
-    transfer_.packets = p.packets;
-    transfer_.lineBytes = p.lineBytes;
-    transfer_.dataBytes = p.dataBytes;
-    transfer_.elapsedMs = clock_.Milliseconds() - firstByteAt_;
-    second_.SetTransfer(transfer_);
+    m_transfer.packets = p.packets;
+    m_transfer.lineBytes = p.lineBytes;
+    m_transfer.dataBytes = p.dataBytes;
+    m_transfer.elapsedMs = m_clock.Milliseconds() - m_firstByteAt;
+    m_second.SetTransfer(m_transfer);
     break;
   }
   for (ReceiveEvent event : step.events) {
     switch (event) {
       case ReceiveEvent::kBytes:
       case ReceiveEvent::kPacket:
-        second_.SetText(ReceivingText(p.packets, p.lineBytes));
+        m_second.SetText(ReceivingText(p.packets, p.lineBytes));
         break;
       case ReceiveEvent::kInvalid:
-        second_.SetText(link_text::kInvalidPacket);
+        m_second.SetText(link_text::kInvalidPacket);
         break;
       case ReceiveEvent::kEot:
-        second_.SetText(link_text::kReceivedEot);
+        m_second.SetText(link_text::kReceivedEot);
         break;
       case ReceiveEvent::kCan:
-        second_.SetText(link_text::kReceivedCan);
+        m_second.SetText(link_text::kReceivedCan);
         break;
       default:
         break;
@@ -265,19 +269,19 @@ void Transfer::Show(const ReceiveStep& step) {
 
 // A write or read that fails for good ends the transfer at once, with the port's reason.
 bool Transfer::PortFailed() {
-  receiver_.Abort();
-  report_.end = ReceiveEnd::kPortFailed;
-  report_.portError = port_->FailureReason();
-  if (report_.portError.empty()) report_.portError = "the port stopped working";
+  m_receiver.Abort();
+  m_report.end = ReceiveEnd::kPortFailed;
+  m_report.portError = m_port->FailureReason();
+  if (m_report.portError.empty()) m_report.portError = "the port stopped working";
   return false;
 }
 
 // The instrument says the file is complete; the file's own header must agree.
 bool Transfer::CheckLength() {
-  const long long required = RequiredLogLength(head_.data(), head_.size(), report_.dataBytes);
-  if (report_.dataBytes >= required) return true;
-  report_.end = ReceiveEnd::kEndedEarly;
-  report_.requiredBytes = required;
+  const long long required = RequiredLogLength(m_head.data(), m_head.size(), m_report.dataBytes);
+  if (m_report.dataBytes >= required) return true;
+  m_report.end = ReceiveEnd::kEndedEarly;
+  m_report.requiredBytes = required;
   return false;
 }
 

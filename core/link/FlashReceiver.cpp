@@ -30,19 +30,19 @@ uint16_t Crc16(const uint8_t* data, size_t length) {
 
 void FlashReceiver::Note(ReceiveStep& step, ReceiveEvent event) {
   step.events.push_back(event);
-  progress_.lastEvent = event;
+  m_progress.lastEvent = event;
 }
 
 void FlashReceiver::Finish(ReceiveStep& step, ReceiveEvent event) {
   Note(step, event);
-  end_ = event;
-  progress_.phase = ReceivePhase::kEnded;
+  m_end = event;
+  m_progress.phase = ReceivePhase::kEnded;
 }
 
 ReceiveStep FlashReceiver::Start(int64_t nowMs) {
   ReceiveStep step;
-  if (progress_.phase != ReceivePhase::kWaitingForStart) return step;
-  waitBegin_ = lastRequest_ = nowMs;
+  if (m_progress.phase != ReceivePhase::kWaitingForStart) return step;
+  m_waitBegin = m_lastRequest = nowMs;
   step.send = {kCrcRequest, 0, 0, 0};
   Note(step, ReceiveEvent::kStartRequest);
   return step;
@@ -50,32 +50,32 @@ ReceiveStep FlashReceiver::Start(int64_t nowMs) {
 
 ReceiveStep FlashReceiver::Tick(int64_t nowMs) {
   ReceiveStep step;
-  if (progress_.phase == ReceivePhase::kWaitingForStart) {
-    if (nowMs - waitBegin_ >= kStartWaitMs) {
+  if (m_progress.phase == ReceivePhase::kWaitingForStart) {
+    if (nowMs - m_waitBegin >= kStartWaitMs) {
       Finish(step, ReceiveEvent::kNoStart);
-    } else if (nowMs - lastRequest_ >= kStartRepeatMs) {
-      lastRequest_ = nowMs;
+    } else if (nowMs - m_lastRequest >= kStartRepeatMs) {
+      m_lastRequest = nowMs;
       step.send = {kCrcRequest, 0, 0, 0};
       Note(step, ReceiveEvent::kStartRequest);
     }
     return step;
   }
-  if (progress_.phase != ReceivePhase::kReceiving) return step;
-  if (mode_ == Mode::kEotPending) {
-    if (nowMs - eotAt_ >= kQuietMs) {
+  if (m_progress.phase != ReceivePhase::kReceiving) return step;
+  if (m_mode == Mode::kEotPending) {
+    if (nowMs - m_eotAt >= kQuietMs) {
       step.send.push_back(kAck);
       Finish(step, ReceiveEvent::kEot);
     }
-  } else if (mode_ == Mode::kDraining) {
-    if (nowMs - lastDrained_ >= kQuietMs || nowMs >= drainUntil_) EndDrain(step, nowMs);
-  } else if (fill_ == 0 && nowMs >= idleDeadline_) {
-    idleDeadline_ = nowMs + kDeadlineMs;
+  } else if (m_mode == Mode::kDraining) {
+    if (nowMs - m_lastDrained >= kQuietMs || nowMs >= m_drainUntil) EndDrain(step, nowMs);
+  } else if (m_fill == 0 && nowMs >= m_idleDeadline) {
+    m_idleDeadline = nowMs + kDeadlineMs;
     step.send.push_back(kNak);
     Note(step, ReceiveEvent::kTimeout);
-  } else if (fill_ > 0 && nowMs >= packetDeadline_) {
-    std::memset(packet_, 0, sizeof packet_);
-    fill_ = 0;
-    packetDeadline_ = nowMs + kDeadlineMs;
+  } else if (m_fill > 0 && nowMs >= m_packetDeadline) {
+    std::memset(m_packet, 0, sizeof m_packet);
+    m_fill = 0;
+    m_packetDeadline = nowMs + kDeadlineMs;
     step.send.push_back(kNak);
     Note(step, ReceiveEvent::kTimeout);
   }
@@ -85,101 +85,101 @@ ReceiveStep FlashReceiver::Tick(int64_t nowMs) {
 ReceiveStep FlashReceiver::Feed(const uint8_t* bytes, size_t count, int64_t nowMs) {
   ReceiveStep step;
   if (count == 0) return Tick(nowMs);
-  if (progress_.phase == ReceivePhase::kEnded) return step;
-  if (progress_.phase == ReceivePhase::kWaitingForStart) {
-    progress_.phase = ReceivePhase::kReceiving;
-    idleDeadline_ = nowMs + kDeadlineMs;
+  if (m_progress.phase == ReceivePhase::kEnded) return step;
+  if (m_progress.phase == ReceivePhase::kWaitingForStart) {
+    m_progress.phase = ReceivePhase::kReceiving;
+    m_idleDeadline = nowMs + kDeadlineMs;
   }
-  packetDeadline_ = nowMs + kDeadlineMs;
-  for (size_t i = 0; i < count && progress_.phase == ReceivePhase::kReceiving; ++i) {
+  m_packetDeadline = nowMs + kDeadlineMs;
+  for (size_t i = 0; i < count && m_progress.phase == ReceivePhase::kReceiving; ++i) {
     TakeByte(step, bytes[i], nowMs);
   }
   return step;
 }
 
 void FlashReceiver::TakeByte(ReceiveStep& step, uint8_t byte, int64_t nowMs) {
-  switch (mode_) {
+  switch (m_mode) {
     case Mode::kEotPending:  // more bytes after an EOT: a damaged packet, not the end
-      mode_ = Mode::kDraining;
-      drainUntil_ = eotAt_ + kDeadlineMs;
-      ++progress_.lineBytes;  // the EOT was the packet's damaged first byte
+      m_mode = Mode::kDraining;
+      m_drainUntil = m_eotAt + kDeadlineMs;
+      ++m_progress.lineBytes;  // the EOT was the packet's damaged first byte
       [[fallthrough]];
     case Mode::kDraining:
-      ++progress_.lineBytes;
-      lastDrained_ = nowMs;
-      if (nowMs >= drainUntil_) EndDrain(step, nowMs);
+      ++m_progress.lineBytes;
+      m_lastDrained = nowMs;
+      if (nowMs >= m_drainUntil) EndDrain(step, nowMs);
       return;
     case Mode::kPacket:
       break;
   }
-  if (fill_ == 0 && byte == kEot) {
-    mode_ = Mode::kEotPending;
-    eotAt_ = nowMs;
+  if (m_fill == 0 && byte == kEot) {
+    m_mode = Mode::kEotPending;
+    m_eotAt = nowMs;
     return;
   }
-  if (fill_ == 0 && byte == kCan) {
+  if (m_fill == 0 && byte == kCan) {
     step.send.push_back(kAck);
     Finish(step, ReceiveEvent::kCan);
     return;
   }
-  packet_[fill_++] = byte;
-  ++progress_.lineBytes;
+  m_packet[m_fill++] = byte;
+  ++m_progress.lineBytes;
   if (step.events.empty() || step.events.back() != ReceiveEvent::kBytes) {
     Note(step, ReceiveEvent::kBytes);
   }
-  if (fill_ == kPacketSize) CompletePacket(step, nowMs);
+  if (m_fill == kPacketSize) CompletePacket(step, nowMs);
 }
 
 void FlashReceiver::CompletePacket(ReceiveStep& step, int64_t nowMs) {
-  idleDeadline_ = nowMs + kDeadlineMs;
-  fill_ = 0;
-  const uint8_t block = packet_[1];
-  const bool valid = packet_[0] == kSoh && packet_[2] == static_cast<uint8_t>(~block) &&
-                     ((packet_[131] << 8) | packet_[132]) == Crc16(packet_ + 3, kDataSize);
-  if (valid && block == expected_) {
-    ++progress_.packets;
+  m_idleDeadline = nowMs + kDeadlineMs;
+  m_fill = 0;
+  const uint8_t block = m_packet[1];
+  const bool valid = m_packet[0] == kSoh && m_packet[2] == static_cast<uint8_t>(~block) &&
+                     ((m_packet[131] << 8) | m_packet[132]) == Crc16(m_packet + 3, kDataSize);
+  if (valid && block == m_expected) {
+    ++m_progress.packets;
     step.send.push_back(kAck);
-    if (progress_.packets == 1) {
-      for (int k = 0; k < 4; ++k) packet_[3 + k] = static_cast<uint8_t>(marker_ >> (8 * k));
+    if (m_progress.packets == 1) {
+      for (int k = 0; k < 4; ++k) m_packet[3 + k] = static_cast<uint8_t>(m_marker >> (8 * k));
     }
-    step.data.insert(step.data.end(), packet_ + 3, packet_ + 3 + kDataSize);
-    progress_.dataBytes += kDataSize;
-    ++expected_;
+    step.data.insert(step.data.end(), m_packet + 3, m_packet + 3 + kDataSize);
+    m_progress.dataBytes += kDataSize;
+    ++m_expected;
     Note(step, ReceiveEvent::kPacket);
-  } else if (valid && block == static_cast<uint8_t>(expected_ - 1)) {
-    ++progress_.repeats;
+  } else if (valid && block == static_cast<uint8_t>(m_expected - 1)) {
+    ++m_progress.repeats;
     step.send.push_back(kAck);
     Note(step, ReceiveEvent::kRepeat);
   } else if (valid) {
     step.send.push_back(kCan);
     Finish(step, ReceiveEvent::kOutOfSequence);
   } else {
-    ++progress_.refused;
+    ++m_progress.refused;
     step.send.push_back(kNak);
     Note(step, ReceiveEvent::kInvalid);
   }
-  std::memset(packet_, 0, sizeof packet_);
+  std::memset(m_packet, 0, sizeof m_packet);
 }
 
 void FlashReceiver::EndDrain(ReceiveStep& step, int64_t nowMs) {
-  mode_ = Mode::kPacket;
-  std::memset(packet_, 0, sizeof packet_);
-  fill_ = 0;
-  idleDeadline_ = nowMs + kDeadlineMs;
-  ++progress_.refused;
+  m_mode = Mode::kPacket;
+  std::memset(m_packet, 0, sizeof m_packet);
+  m_fill = 0;
+  m_idleDeadline = nowMs + kDeadlineMs;
+  ++m_progress.refused;
   step.send.push_back(kNak);
   Note(step, ReceiveEvent::kInvalid);
 }
 
 ReceiveStep FlashReceiver::Cancel() {
   ReceiveStep step;
-  if (progress_.phase == ReceivePhase::kEnded) return step;
+  if (m_progress.phase == ReceivePhase::kEnded) return step;
   step.send.push_back(kCan);
   Finish(step, ReceiveEvent::kCancelled);
   return step;
 }
 
 void FlashReceiver::Abort() {
-  if (progress_.phase == ReceivePhase::kEnded) return;
-  progress_.phase = ReceivePhase::kEnded;
+  if (m_progress.phase == ReceivePhase::kEnded) return;
+  m_progress.phase = ReceivePhase::kEnded;
 }

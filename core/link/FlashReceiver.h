@@ -82,7 +82,7 @@ class FlashReceiver {
   static constexpr int64_t kDeadlineMs = 10000;
   static constexpr int64_t kQuietMs = 250;  // the line's read time-out
 
-  explicit FlashReceiver(uint32_t formatMarker) : marker_(formatMarker) {}
+  explicit FlashReceiver(uint32_t formatMarker) : m_marker(formatMarker) {}
 
   // Begins the wait for the first byte: the first start request.
   ReceiveStep Start(int64_t nowMs);
@@ -95,12 +95,12 @@ class FlashReceiver {
   // Ends the transfer from outside (the file or the port failed); nothing is sent.
   void Abort();
 
-  const ReceiveProgress& Progress() const { return progress_; }
-  ReceivePhase Phase() const { return progress_.phase; }
+  const ReceiveProgress& Progress() const { return m_progress; }
+  ReceivePhase Phase() const { return m_progress.phase; }
   // How the transfer ended (kEot, kCan, kOutOfSequence, kNoStart, kCancelled), or kNone.
-  ReceiveEvent End() const { return end_; }
+  ReceiveEvent End() const { return m_end; }
   // The most a read should take now: the bytes missing to a full packet.
-  int BytesWanted() const { return kPacketSize - fill_; }
+  int BytesWanted() const { return kPacketSize - m_fill; }
 
  private:
   enum class Mode { kPacket, kEotPending, kDraining };
@@ -111,14 +111,14 @@ class FlashReceiver {
   void CompletePacket(ReceiveStep& step, int64_t nowMs);
   void EndDrain(ReceiveStep& step, int64_t nowMs);
 
-  uint32_t marker_;
-  ReceiveProgress progress_;
-  ReceiveEvent end_ = ReceiveEvent::kNone;
-  Mode mode_ = Mode::kPacket;
-  uint8_t packet_[kPacketSize] = {};
-  int fill_ = 0;
-  uint8_t expected_ = 1;
-  int64_t waitBegin_ = 0, lastRequest_ = 0;
-  int64_t idleDeadline_ = 0, packetDeadline_ = 0;
-  int64_t eotAt_ = 0, lastDrained_ = 0, drainUntil_ = 0;
+  uint32_t m_marker;
+  ReceiveProgress m_progress;
+  ReceiveEvent m_end = ReceiveEvent::kNone;
+  Mode m_mode = Mode::kPacket;
+  uint8_t m_packet[kPacketSize] = {};
+  int m_fill = 0;
+  uint8_t m_expected = 1;
+  int64_t m_waitBegin = 0, m_lastRequest = 0;
+  int64_t m_idleDeadline = 0, m_packetDeadline = 0;
+  int64_t m_eotAt = 0, m_lastDrained = 0, m_drainUntil = 0;
 };

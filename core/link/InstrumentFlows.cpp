@@ -10,20 +10,20 @@ namespace {
 // Keeps the wait cursor balanced whatever way a flow ends.
 class PromptWait {
  public:
-  explicit PromptWait(LinkPrompt& prompt) : prompt_(prompt) { Begin(); }
+  explicit PromptWait(LinkPrompt& prompt) : m_prompt(prompt) { Begin(); }
   ~PromptWait() { End(); }
   void Begin() {
-    if (!on_) prompt_.BeginWait();
-    on_ = true;
+    if (!m_on) m_prompt.BeginWait();
+    m_on = true;
   }
   void End() {
-    if (on_) prompt_.EndWait();
-    on_ = false;
+    if (m_on) m_prompt.EndWait();
+    m_on = false;
   }
 
  private:
-  LinkPrompt& prompt_;
-  bool on_ = false;
+  LinkPrompt& m_prompt;
+  bool m_on = false;
 };
 
 // One instrument command from the port dialog to the closed port: the wait cursor, the progress
@@ -34,15 +34,15 @@ class Session {
       : settings(settings),
         prompt(prompt),
         wait(prompt),
-        services_(services),
-        window_(prompt.NewProgress()) {}
+        m_services(services),
+        m_window(prompt.NewProgress()) {}
   ~Session() { Close(); }
 
   // The port dialog and the port; on success the progress window is up with `text`.
   bool Open(LinkFault& fault, const char* text) {
-    port = OpenComPort(settings, prompt, services_, &fault);
+    port = OpenComPort(settings, prompt, m_services, &fault);
     if (!port) return false;
-    up_ = window_ && window_->Create(false);
+    m_up = m_window && m_window->Create(false);
     SetText(text);
     port->SetWaitHook([this] { Pump(); });
     return true;
@@ -52,17 +52,17 @@ class Session {
     CloseComPort(port);
   }
   void SetText(const char* text) {
-    if (up_) window_->SetText(text);
+    if (m_up) m_window->SetText(text);
     Pump();
   }
   void Show() {
-    if (up_) window_->Show();
+    if (m_up) m_window->Show();
   }
   void Hide() {
-    if (up_) window_->Hide();
+    if (m_up) m_window->Hide();
   }
   void Pump() {
-    if (up_) window_->PeekAndPump();
+    if (m_up) m_window->PeekAndPump();
   }
   // A failure message; when the port itself has failed, its name and the system's reason first.
   LinkFault Fail(LinkFault fault) {
@@ -78,9 +78,9 @@ class Session {
   std::unique_ptr<LinkPort> port;
 
  private:
-  const LinkServices& services_;
-  std::unique_ptr<LinkProgress> window_;
-  bool up_ = false;
+  const LinkServices& m_services;
+  std::unique_ptr<LinkProgress> m_window;
+  bool m_up = false;
 };
 
 // Identification, then the directory; the progress texts and messages of both.

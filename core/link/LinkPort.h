@@ -50,31 +50,31 @@ class LinkPort {
 
   // Called again and again while an exchange waits on the line, at least every 20 ms: the
   // desktop program lets its progress window paint and notices Cancel there.
-  void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
-  const std::function<void()>& WaitHook() const { return waitHook_; }
+  void SetWaitHook(std::function<void()> hook) { m_waitHook = std::move(hook); }
+  const std::function<void()>& WaitHook() const { return m_waitHook; }
   void Waiting() {
-    if (waitHook_) waitHook_();
+    if (m_waitHook) m_waitHook();
   }
 
  private:
-  std::function<void()> waitHook_;
+  std::function<void()> m_waitHook;
 };
 
 // Sets a port's wait hook for one scope and puts the previous one back at its end.
 class WaitHookScope {
  public:
-  WaitHookScope(LinkPort* port, std::function<void()> hook) : port_(port) {
-    if (port_ == nullptr) return;
-    previous_ = port_->WaitHook();
-    port_->SetWaitHook(std::move(hook));
+  WaitHookScope(LinkPort* port, std::function<void()> hook) : m_port(port) {
+    if (m_port == nullptr) return;
+    m_previous = m_port->WaitHook();
+    m_port->SetWaitHook(std::move(hook));
   }
   ~WaitHookScope() {
-    if (port_ != nullptr) port_->SetWaitHook(std::move(previous_));
+    if (m_port != nullptr) m_port->SetWaitHook(std::move(m_previous));
   }
   WaitHookScope(const WaitHookScope&) = delete;
   WaitHookScope& operator=(const WaitHookScope&) = delete;
 
  private:
-  LinkPort* port_;
-  std::function<void()> previous_;
+  LinkPort* m_port;
+  std::function<void()> m_previous;
 };

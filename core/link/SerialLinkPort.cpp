@@ -34,36 +34,36 @@ bool IsFatalError(QSerialPort::SerialPortError error) {
 class SerialLinkPort final : public LinkPort {
  public:
   explicit SerialLinkPort(const std::string& name) {
-    port_.setPortName(QString::fromStdString(name));
+    m_port.setPortName(QString::fromStdString(name));
   }
   ~SerialLinkPort() override {
-    if (port_.isOpen()) port_.close();
+    if (m_port.isOpen()) m_port.close();
   }
 
   bool Open(const LineSettings& line, std::string& error, bool& openFailed) {
     openFailed = false;
-    if (!port_.open(QIODevice::ReadWrite)) {
+    if (!m_port.open(QIODevice::ReadWrite)) {
       openFailed = true;
-      error = port_.errorString().toStdString();
+      error = m_port.errorString().toStdString();
       return false;
     }
     const bool configured =
-        port_.setBaudRate(line.baudRate) &&
-        port_.setDataBits(line.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) &&
-        port_.setParity(line.parity == LineParity::Even  ? QSerialPort::EvenParity
-                        : line.parity == LineParity::Odd ? QSerialPort::OddParity
-                                                         : QSerialPort::NoParity) &&
-        port_.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
-        port_.setFlowControl(QSerialPort::NoFlowControl);
+        m_port.setBaudRate(line.baudRate) &&
+        m_port.setDataBits(line.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) &&
+        m_port.setParity(line.parity == LineParity::Even  ? QSerialPort::EvenParity
+                         : line.parity == LineParity::Odd ? QSerialPort::OddParity
+                                                          : QSerialPort::NoParity) &&
+        m_port.setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
-      error = port_.errorString().toStdString();
+      error = m_port.errorString().toStdString();
       return false;
     }
     // A pseudo-terminal has no modem lines; the instrument's cable may. Failure is fine here.
-    port_.setDataTerminalReady(true);
-    port_.setRequestToSend(true);
-    port_.clearError();
-    port_.flush();
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(true);
+    m_port.clearError();
+    m_port.flush();
     DiscardStaleInput();
     return true;
   }
@@ -72,66 +72,66 @@ class SerialLinkPort final : public LinkPort {
     if (count <= 0) return 0;
     QElapsedTimer timer;
     timer.start();
-    while (port_.bytesAvailable() < count) {
+    while (m_port.bytesAvailable() < count) {
       const qint64 left = kReadTimeoutMs - timer.elapsed();
       if (left <= 0) break;
-      if (!port_.waitForReadyRead(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
+      if (!m_port.waitForReadyRead(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
         if (IsFatal()) return -1;
-        port_.clearError();  // the time-out, or a line error: wait out what is left
+        m_port.clearError();  // the time-out, or a line error: wait out what is left
       }
       Waiting();
     }
-    const qint64 n = port_.read(reinterpret_cast<char*>(buffer),
-                                std::min<qint64>(count, port_.bytesAvailable()));
+    const qint64 n = m_port.read(reinterpret_cast<char*>(buffer),
+                                 std::min<qint64>(count, m_port.bytesAvailable()));
     return n < 0 ? -1 : static_cast<int>(n);
   }
 
   int Write(const uint8_t* data, int count) override {
     if (count <= 0) return 0;
-    const qint64 queued = port_.write(reinterpret_cast<const char*>(data), count);
+    const qint64 queued = m_port.write(reinterpret_cast<const char*>(data), count);
     if (queued < 0) return -1;
     QElapsedTimer timer;
     timer.start();
-    while (port_.bytesToWrite() > 0) {
+    while (m_port.bytesToWrite() > 0) {
       const qint64 left = kWriteTimeoutMs - timer.elapsed();
       if (left <= 0) break;
-      if (!port_.waitForBytesWritten(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
+      if (!m_port.waitForBytesWritten(static_cast<int>(std::min<qint64>(left, kWaitSliceMs)))) {
         if (IsFatal()) return -1;
-        port_.clearError();
+        m_port.clearError();
       }
       Waiting();
     }
-    const qint64 pending = port_.bytesToWrite();
+    const qint64 pending = m_port.bytesToWrite();
     if (pending > 0) {
       // Whatever did not go within the write time-out is dropped, as the driver would report a
       // short write; it must not leak into a later write.
-      port_.clear(QSerialPort::Output);
+      m_port.clear(QSerialPort::Output);
     }
     return static_cast<int>(queued - std::min<qint64>(pending, queued));
   }
 
   int BytesWaiting() override {
-    port_.waitForReadyRead(0);  // moves what the driver holds into the port's buffer
+    m_port.waitForReadyRead(0);  // moves what the driver holds into the port's buffer
     if (IsFatal()) return -1;
-    port_.clearError();
-    return static_cast<int>(port_.bytesAvailable());
+    m_port.clearError();
+    return static_cast<int>(m_port.bytesAvailable());
   }
 
-  bool FlushOutput() override { return port_.flush() || port_.bytesToWrite() == 0; }
+  bool FlushOutput() override { return m_port.flush() || m_port.bytesToWrite() == 0; }
 
   bool WaitDrained(int milliseconds) override {
-    if (!failure_.empty()) return false;  // nothing leaves a port that is gone
+    if (!m_failure.empty()) return false;  // nothing leaves a port that is gone
     QElapsedTimer timer;
     timer.start();
-    while (port_.bytesToWrite() > 0 && timer.elapsed() < milliseconds) {
-      port_.waitForBytesWritten(
+    while (m_port.bytesToWrite() > 0 && timer.elapsed() < milliseconds) {
+      m_port.waitForBytesWritten(
           static_cast<int>(std::clamp<qint64>(milliseconds - timer.elapsed(), 1, kWaitSliceMs)));
       if (IsFatal()) return false;
       Waiting();
     }
-    if (port_.bytesToWrite() > 0) return false;
+    if (m_port.bytesToWrite() > 0) return false;
 #if defined(Q_OS_UNIX)
-    const int fd = static_cast<int>(port_.handle());
+    const int fd = static_cast<int>(m_port.handle());
     for (;;) {
       int queued = 0;
       if (::ioctl(fd, TIOCOUTQ, &queued) != 0) return ::tcdrain(fd) == 0;
@@ -141,21 +141,21 @@ class SerialLinkPort final : public LinkPort {
       Waiting();
     }
 #elif defined(Q_OS_WIN)
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(port_.handle())) != 0;
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(m_port.handle())) != 0;
 #else
     return true;
 #endif
   }
 
   std::string FailureReason() const override {
-    return failure_;
+    return m_failure;
   }
 
   void PurgeInput() override {
-    port_.clear(QSerialPort::Input);
+    m_port.clear(QSerialPort::Input);
   }
   void PurgeOutput() override {
-    port_.clear(QSerialPort::Output);
+    m_port.clear(QSerialPort::Output);
   }
   LinkClock& Clock() override {
     return SystemLinkClock();
@@ -164,8 +164,8 @@ class SerialLinkPort final : public LinkPort {
  private:
   // True when the port has failed for good; remembers why.
   bool IsFatal() {
-    if (!IsFatalError(port_.error())) return false;
-    if (failure_.empty()) failure_ = port_.errorString().toStdString();
+    if (!IsFatalError(m_port.error())) return false;
+    if (m_failure.empty()) m_failure = m_port.errorString().toStdString();
     return true;
   }
 
@@ -174,18 +174,18 @@ class SerialLinkPort final : public LinkPort {
   // driver's queue at once, then whatever is still arriving until the line has been quiet for a
   // moment.
   void DiscardStaleInput() {
-    port_.clear(QSerialPort::Input);
+    m_port.clear(QSerialPort::Input);
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < kStaleInputLimitMs && port_.waitForReadyRead(kQuietMs)) {
-      port_.readAll();
+    while (timer.elapsed() < kStaleInputLimitMs && m_port.waitForReadyRead(kQuietMs)) {
+      m_port.readAll();
     }
-    port_.readAll();
-    port_.clearError();
+    m_port.readAll();
+    m_port.clearError();
   }
 
-  QSerialPort port_;
-  std::string failure_;
+  QSerialPort m_port;
+  std::string m_failure;
 };
 
 }  // namespace

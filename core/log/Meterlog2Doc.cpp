@@ -4,17 +4,14 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
-#include <ostream>
 
 #include "ByteOrder.h"
-#include "RecordDump.h"
 #include "RecordLayout.h"
 #include "file/InputFile.h"
 
 namespace {
 
 constexpr uint16_t kMaxHeaderSize = 3100;
-constexpr size_t kDumpFlushBytes = 1 << 20;
 
 class FileSource final : public ByteSource {
  public:
@@ -80,7 +77,7 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 
 }  // namespace
 
-LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump, bool salvage) {
+LoadResult CMeterlog2Doc::Load(const std::string& path, bool salvage) {
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
@@ -90,17 +87,17 @@ LoadResult CMeterlog2Doc::Load(const std::string& path, std::ostream* dump, bool
   std::error_code ec;
   std::string fullPath = std::filesystem::absolute(path, ec).string();
   if (ec) fullPath = path;
-  return LoadFromSource(source, fullPath, dump, salvage);
+  return LoadFromSource(source, fullPath, salvage);
 }
 
-LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
-                                         std::ostream* dump) {
+LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size,
+                                         const std::string& name) {
   MemorySource source(data, size);
-  return LoadFromSource(source, name, dump);
+  return LoadFromSource(source, name);
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
-                                         std::ostream* dump, bool salvage) {
+                                         bool salvage) {
   using Status = LoadResult::Status;
   DeleteRecords();
   // An empty file is opened without reading anything: an empty document, no message.
@@ -149,17 +146,18 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
                                      std::to_string(count) + " records of no bytes."};
   }
 
+  // Left uninitialised: the read fills every byte, and clearing hundreds of megabytes first
+  // would cost about as much as the read.
+  const size_t bytes = static_cast<size_t>(count) * size;
   try {
-    m_records.resize(static_cast<size_t>(count) * size);
+    m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
-    m_records.clear();
-    m_records.shrink_to_fit();
     return {Status::kOutOfMemory, "Failed to open document."};
   }
   // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
   // a load that silently kept only what was left would pass for the whole log.
-  const size_t got = source.Read(m_records.data(), m_records.size());
-  if (got != m_records.size() || source.Changed()) {
+  const size_t got = source.Read(m_records.get(), bytes);
+  if (got != bytes || source.Changed()) {
     DeleteRecords();
     return {Status::kChanged, "The file " + fullPath +
                                   " changed while it was being read; nothing was loaded. Open "
@@ -167,22 +165,9 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   }
   m_nRecordCount = count;
 
-  std::string text;
-  for (unsigned i = 0; i < m_nRecordCount; ++i) {
-    uint8_t* record = m_records.data() + static_cast<size_t>(i) * size;
-    ConvertTimeStamp(record, size);
-    if (dump) {
-      AppendRecordDump(text, record, size);
-      if (text.size() >= kDumpFlushBytes) {
-        dump->write(text.data(), static_cast<std::streamsize>(text.size()));
-        text.clear();
-        if (!*dump) dump = nullptr;  // the rest could not be written either; the load stands
-      }
-    }
-  }
+  for (unsigned i = 0; i < m_nRecordCount; ++i)
+    ConvertTimeStamp(m_records.get() + static_cast<size_t>(i) * size, size);
   GetLogType(m_nFirstLogType, 0);
-  if (dump && !text.empty()) dump->write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (dump) dump->flush();
   LoadResult loaded;
   loaded.declaredRecords = declared;
   loaded.completeRecords = count;
@@ -192,8 +177,7 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
 
 size_t CMeterlog2Doc::DeleteRecords() {
   const size_t freed = m_nRecordCount;
-  m_records.clear();
-  m_records.shrink_to_fit();
+  m_records.reset();
   m_nRecordCount = 0;
   m_nFirstLogType = 0;
   return freed;
@@ -213,5 +197,5 @@ long long CMeterlog2Doc::SetDataFormat(uint32_t value) {
 
 const uint8_t* CMeterlog2Doc::GetRecord(unsigned row) const {
   if (row >= m_nRecordCount) return nullptr;
-  return m_records.data() + static_cast<size_t>(row) * m_wRecordSize;
+  return m_records.get() + static_cast<size_t>(row) * m_wRecordSize;
 }

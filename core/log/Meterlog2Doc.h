@@ -5,7 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,17 +55,14 @@ class CMeterlog2Doc {
  public:
   CMeterlog2Doc() = default;
 
-  // Reads the log file at `path`. Each record read in full is appended to `dump` as its dump
-  // text (see RecordDump.h) when `dump` is not null. Never throws.
+  // Reads the log file at `path`. Never throws.
   // With `salvage`, a file shorter than its header declares loads the complete records it holds
   // (the result says how many of how many) instead of none.
-  LoadResult Load(const std::string& path, std::ostream* dump = nullptr, bool salvage = false);
+  LoadResult Load(const std::string& path, bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
-  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
-                            std::ostream* dump = nullptr);
+  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
   // The same from any source (`name` stands in for the full path in messages).
-  LoadResult LoadFromSource(ByteSource& source, const std::string& name, std::ostream* dump,
-                            bool salvage = false);
+  LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false);
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();
@@ -83,6 +80,9 @@ class CMeterlog2Doc {
   unsigned GetRecordCount() const { return m_nRecordCount; }
   // The record's bytes (GetRecordSize() of them), or nullptr when row >= count.
   const uint8_t* GetRecord(unsigned row) const;
+  // Every loaded record, back to back. The bytes stay as they are for as long as the pointer is
+  // held, through later loads and DeleteRecords (the desktop dumps them on another thread).
+  std::shared_ptr<const uint8_t[]> SharedRecords() const { return m_records; }
   bool GetLogType(int& type, unsigned row) const;
   bool GetLogTypeName(std::string& text, unsigned row) const;
   bool GetTimeStamp(std::string& text, unsigned row) const;
@@ -138,7 +138,10 @@ class CMeterlog2Doc {
   bool VectorValue(double& value, unsigned row, unsigned w, unsigned p, const size_t (&vector)[3],
                    size_t average, bool degrees) const;
 
-  std::vector<uint8_t> m_records;  // every record, back to back, m_wRecordSize bytes each
+  // Every record, back to back, m_wRecordSize bytes each. A load fills a new block and never
+  // changes it afterwards, so a holder of the previous block (a dump still being written) reads
+  // it undisturbed.
+  std::shared_ptr<uint8_t[]> m_records;
   unsigned m_nRecordCount = 0;
   int m_nFirstLogType = 0;  // log type of record 0: it decides the layout of every record
   uint16_t m_wRecordSize = 0;

@@ -93,9 +93,9 @@ struct ClockTime {
 
 bool ReadClockTime(ClockTime& t, const uint8_t* record, size_t recordSize) {
   if (!record || recordSize < year + 2) return false;
-  uint16_t year_;
-  std::memcpy(&year_, record + year, 2);  // host order since the load
-  t = {year_, record[month], record[day], record[hour], record[minute], record[second]};
+  uint16_t rawYear;
+  std::memcpy(&rawYear, record + year, 2);  // host order since the load
+  t = {rawYear, record[month], record[day], record[hour], record[minute], record[second]};
   return t.year >= 100 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
          t.day <= DaysInMonth(t.year, t.month) && t.hour <= 23 && t.minute <= 59 && t.second <= 59;
 }

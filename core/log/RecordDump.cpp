@@ -1,8 +1,7 @@
 #include "RecordDump.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <ostream>
 
 #include "NumberText.h"
 #include "RecordLayout.h"
@@ -289,27 +288,16 @@ void AppendRecordDump(std::string& out, const uint8_t* record, size_t size) {
   if (logType >= 4 && Fits(0, kThreePhaseRecordSize, size)) w.ThreePhase();
 }
 
-std::string DumpFilePath() {
-#ifdef _WIN32
-  return "C:\\meterlog2_dump.txt";
-#else
-  std::string folder;
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
-    folder = state;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    folder = std::string(home) + "/.local/state";
-  } else {
-    return {};  // never a shared folder: no dump rather than one others could tamper with
+bool WriteRecordDumps(std::ostream& out, const uint8_t* records, size_t count, size_t size) {
+  constexpr size_t kPieceBytes = 1 << 20;
+  std::string text;
+  text.reserve(kPieceBytes + (64 << 10));
+  for (size_t i = 0; i < count; ++i) {
+    AppendRecordDump(text, records + i * size, size);
+    if (text.size() >= kPieceBytes || i + 1 == count) {
+      if (!out.write(text.data(), static_cast<std::streamsize>(text.size()))) return false;
+      text.clear();
+    }
   }
-  return folder + "/meterlog2/meterlog2_dump.txt";
-#endif
-}
-
-bool PrepareDumpFolder(const std::string& path) {
-  if (path.empty()) return false;
-  std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (folder.empty()) return true;
-  std::filesystem::create_directories(folder, ec);
-  return std::filesystem::is_directory(folder, ec);
+  return static_cast<bool>(out.flush());
 }

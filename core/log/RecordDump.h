@@ -10,9 +10,6 @@
 // only when it lies wholly inside the record's `size` bytes.
 void AppendRecordDump(std::string& out, const uint8_t* record, size_t size);
 
-// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows; elsewhere
-// $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...).
-// Empty when there is no per-user folder to put it in.
-std::string DumpFilePath();
-// Creates the folder of `path` when it is missing; false when that is not possible.
-bool PrepareDumpFolder(const std::string& path);
+// Writes the dump of `count` records of `size` bytes each, back to back at `records`, to `out`
+// in pieces of about a megabyte. Stops at the first failed write; false then.
+bool WriteRecordDumps(std::ostream& out, const uint8_t* records, size_t count, size_t size);

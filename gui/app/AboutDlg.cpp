@@ -9,7 +9,6 @@
 #include "DumpWriter.h"
 #include "ToolbarIcons.h"
 #include "VersionText.h"
-#include "log/RecordDump.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Meterlog"));

@@ -22,7 +22,6 @@
 #include "link/GuiLinkPrompt.h"
 #include "log/LogSearch.h"
 #include "log/LogTypes.h"
-#include "log/RecordDump.h"
 #include "plot/PlotPane.h"
 #include "table/CMeterlog2View.h"
 
@@ -158,7 +157,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
   LoadResult result;
   {
     WaitCursor wait;
-    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr);
+    result = m_doc.Load(QFile::encodeName(path).toStdString());
     // Written from a copy of the records on a worker thread: the table shows at once.
     if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
   }
@@ -173,7 +172,7 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
                    .arg(result.completeRecords)
                    .arg(result.declaredRecords))) {
     WaitCursor wait;
-    result = m_doc.Load(QFile::encodeName(path).toStdString(), nullptr, true);
+    result = m_doc.Load(QFile::encodeName(path).toStdString(), true);
     if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
     if (result.salvaged)
       m_strSalvage = QStringLiteral(" (salvaged: %1 of %2 records)")

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "ComSettings.h"
+#include "link/ComSettings.h"
 #include "DumpWriter.h"
-#include "InstrumentFlows.h"
+#include "link/InstrumentFlows.h"
 #include "RecentFileList.h"
 #include "log/Meterlog2Doc.h"
 

@@ -11,7 +11,7 @@
 
 #include <QRect>
 
-#include "TransferProgress.h"
+#include "link/TransferProgress.h"
 
 class QFrame;
 class QLabel;

@@ -1,9 +1,8 @@
 #include "DumpWriter.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
-#include <new>
+#include <fstream>
 #include <system_error>
 
 #include "log/Meterlog2Doc.h"
@@ -18,20 +17,42 @@ CDumpWriter::~CDumpWriter() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-void CDumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
-  const unsigned count = doc.GetRecordCount();
-  const size_t size = doc.GetRecordSize();
-  if (count == 0 || size == 0 || path.empty()) return;
-  Job job;
-  job.recordSize = size;
-  job.path = path;
-  try {
-    job.records.resize(static_cast<size_t>(count) * size);
-  } catch (const std::bad_alloc&) {
-    return;  // no room for a copy: the dump is skipped, the load stands
+std::string DumpFilePath() {
+#ifdef _WIN32
+  return "C:\\meterlog2_dump.txt";
+#else
+  std::string folder;
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
+    folder = state;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    folder = std::string(home) + "/.local/state";
+  } else {
+    return {};  // never a shared folder: no dump rather than one others could tamper with
   }
-  for (unsigned i = 0; i < count; ++i)
-    std::memcpy(job.records.data() + static_cast<size_t>(i) * size, doc.GetRecord(i), size);
+  return folder + "/meterlog2/meterlog2_dump.txt";
+#endif
+}
+
+namespace {
+
+// Creates the folder of `path` when it is missing; false when that is not possible.
+bool PrepareDumpFolder(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty()) return true;
+  std::filesystem::create_directories(folder, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
+
+}  // namespace
+
+void CDumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
+  Job job;
+  job.records = doc.SharedRecords();
+  job.count = doc.GetRecordCount();
+  job.recordSize = doc.GetRecordSize();
+  job.path = path;
+  if (!job.records || job.count == 0 || job.recordSize == 0 || path.empty()) return;
   {
     std::lock_guard lock(m_mutex);
     if (!m_thread.joinable()) {
@@ -80,28 +101,18 @@ std::string CDumpWriter::RotatedPath(const std::string& path) {
 
 void CDumpWriter::Write(const Job& job) const {
   if (!PrepareDumpFolder(job.path)) return;
-  const size_t count = job.records.size() / job.recordSize;
   // How long this dump will be: records of one log differ in their numbers only, so the first
   // one's text times the count is close enough to decide on the rotation.
-  std::string text;
-  AppendRecordDump(text, job.records.data(), job.recordSize);
-  const uint64_t estimate = static_cast<uint64_t>(text.size()) * count;
-  text.clear();
+  std::string first;
+  AppendRecordDump(first, job.records.get(), job.recordSize);
+  const uint64_t estimate = static_cast<uint64_t>(first.size()) * job.count;
   std::error_code ec;
   const uintmax_t current = std::filesystem::file_size(job.path, ec);
   if (!ec && current > 0 && current + estimate > m_sizeLimit.load()) {
     std::filesystem::rename(job.path, RotatedPath(job.path), ec);
   }
-  // Text mode and append: the dumps of successive loads follow one another.
-  std::FILE* file = std::fopen(job.path.c_str(), "a");
-  if (file == nullptr) return;  // the dump can never fail or delay a load
-  text.reserve(1 << 20);
-  for (size_t i = 0; i < count; ++i) {
-    AppendRecordDump(text, job.records.data() + i * job.recordSize, job.recordSize);
-    if (text.size() >= (1u << 20) || i + 1 == count) {
-      std::fwrite(text.data(), 1, text.size(), file);
-      text.clear();
-    }
-  }
-  std::fclose(file);
+  // Text mode and append: the dumps of successive loads follow one another. A failure leaves
+  // the dump short; it can never fail or delay a load.
+  std::ofstream file(job.path, std::ios::app);
+  if (file) WriteRecordDumps(file, job.records.get(), job.count, job.recordSize);
 }

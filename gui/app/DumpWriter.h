@@ -12,12 +12,17 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 class CMeterlog2Doc;
+
+// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows; elsewhere
+// $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...).
+// Empty when there is no per-user folder to put it in.
+std::string DumpFilePath();
 
 class CDumpWriter {
  public:
@@ -26,7 +31,8 @@ class CDumpWriter {
   CDumpWriter(const CDumpWriter&) = delete;
   CDumpWriter& operator=(const CDumpWriter&) = delete;
 
-  // Copies the document's records (they go with the next load) and queues their dump.
+  // Queues the dump of the document's records. The job holds the records themselves, not a copy:
+  // a later load gets new ones, so these stay as they are until the dump is written.
   void Enqueue(const CMeterlog2Doc& doc, const std::string& path);
   // Blocks until every queued dump is written.
   void WaitIdle();
@@ -39,7 +45,8 @@ class CDumpWriter {
 
  private:
   struct Job {
-    std::vector<uint8_t> records;
+    std::shared_ptr<const uint8_t[]> records;
+    size_t count = 0;
     size_t recordSize = 0;
     std::string path;
   };

@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <array>
 
-#include "LineSettings.h"
+#include "link/LineSettings.h"
 
 class QComboBox;
 

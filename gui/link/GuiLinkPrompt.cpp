@@ -7,9 +7,9 @@
 
 #include "CConfigComPort.h"
 #include "CFlashFileDirectory.h"
-#include "ComSettings.h"
-#include "FlashDirectory.h"
-#include "LineSettings.h"
+#include "link/ComSettings.h"
+#include "link/FlashDirectory.h"
+#include "link/LineSettings.h"
 #include "app/CProgressWnd.h"
 #include "app/MessageBox.h"
 #include "config/CConfigUnit.h"

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "LinkPrompt.h"
+#include "link/LinkPrompt.h"
 
 class GuiLinkPrompt : public LinkPrompt {
  public:

@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "FlashDirectory.h"
-#include "InstrumentProtocol.h"
+#include "link/FlashDirectory.h"
+#include "link/InstrumentProtocol.h"
 #include "ScriptedLine.h"
 #include "config/ConfigFields.h"
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "log/Meterlog2Doc.h"
+#include "log/RecordDump.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"
 #include "table/PlotData.h"
@@ -140,8 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::ostream dump(&discard);
 
   CMeterlog2Doc doc;
-  doc.LoadFromMemory(data, size, "fuzz.57x", &dump);
+  doc.LoadFromMemory(data, size, "fuzz.57x");
   if (doc.GetRecordCount() == 0) return 0;
+  WriteRecordDumps(dump, doc.SharedRecords().get(), doc.GetRecordCount(), doc.GetRecordSize());
   for (uint32_t format : {1u, 256u}) {
     ShowTable(doc, format);
     QueryValues(doc, 0);

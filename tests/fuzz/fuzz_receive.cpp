@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "FlashReceive.h"
+#include "link/FlashReceive.h"
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
 

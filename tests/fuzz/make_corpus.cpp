@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "InstrumentProtocol.h"
+#include "link/InstrumentProtocol.h"
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
 #include "samples/SampleLog.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "LinkPort.h"
-#include "LinkPrompt.h"
+#include "link/LinkPort.h"
+#include "link/LinkPrompt.h"
 
 class FakeClock : public LinkClock {
  public:
@@ -162,7 +162,7 @@ class FakePrompt : public LinkPrompt {
   void ShowMessage(const std::string& text, bool) override { messages.push_back(text); }
 };
 
-#include "ComSettings.h"
+#include "link/ComSettings.h"
 inline bool FakePrompt::ChoosePort(ComSettings& settings) {
   if (!choosePort) return false;
   settings.StoreChoice(settings.portIndex < 0 ? 0 : settings.portIndex, settings.Line());

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "FakeLink.h"
-#include "FlashReceive.h"
+#include "link/FlashReceive.h"
 
 namespace {
 

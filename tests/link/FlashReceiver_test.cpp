@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "FlashReceiver.h"
+#include "link/FlashReceiver.h"
 
 namespace {
 

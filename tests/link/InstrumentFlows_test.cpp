@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "FakeLink.h"
-#include "FlashDirectory.h"
-#include "InstrumentFlows.h"
+#include "link/FlashDirectory.h"
+#include "link/InstrumentFlows.h"
 #include "SimInstrument.h"
 #include "config/ConfigFields.h"
 

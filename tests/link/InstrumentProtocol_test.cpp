@@ -3,8 +3,8 @@
 #include <numeric>
 
 #include "FakeLink.h"
-#include "FlashDirectory.h"
-#include "InstrumentProtocol.h"
+#include "link/FlashDirectory.h"
+#include "link/InstrumentProtocol.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakeLink.h"
-#include "SerialIo.h"
-#include "SerialLinkPort.h"
+#include "link/SerialIo.h"
+#include "link/SerialLinkPort.h"
 
 namespace {
 

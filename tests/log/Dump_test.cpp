@@ -45,9 +45,11 @@ TEST(Dump, GoldenFilesForEveryLogTypeAndByteOrder) {
       o.dataFormat = format;
       const std::vector<uint8_t> file = MakeSampleLog(o);
       CMeterlog2Doc doc;
-      std::ostringstream dump;
-      ASSERT_EQ(doc.LoadFromMemory(file.data(), file.size(), "golden", &dump).status,
+      ASSERT_EQ(doc.LoadFromMemory(file.data(), file.size(), "golden").status,
                 LoadResult::Status::kLoaded);
+      std::ostringstream dump;
+      ASSERT_TRUE(WriteRecordDumps(dump, doc.SharedRecords().get(), doc.GetRecordCount(),
+                                   doc.GetRecordSize()));
       const std::string path = std::string(METERLOG2_TEST_DATA) + "/dump/type" +
                                std::to_string(type) + "-" + std::to_string(format) + ".txt";
       if (update) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "log/Meterlog2Doc.h"
+#include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnInfo.h"
@@ -15,13 +16,15 @@ namespace {
 
 void ExerciseEverything(const std::vector<uint8_t>& file) {
   CMeterlog2Doc doc;
-  std::ostringstream dump;
-  const LoadResult result = doc.LoadFromMemory(file.data(), file.size(), "hostile", &dump);
+  const LoadResult result = doc.LoadFromMemory(file.data(), file.size(), "hostile");
   if (result.status != LoadResult::Status::kLoaded) {
     EXPECT_FALSE(result.message.empty());
     EXPECT_EQ(doc.GetRecordCount(), 0u);
     return;
   }
+  std::ostringstream dump;
+  EXPECT_TRUE(
+      WriteRecordDumps(dump, doc.SharedRecords().get(), doc.GetRecordCount(), doc.GetRecordSize()));
   std::string text;
   const unsigned rows = std::min(doc.GetRecordCount(), 3u);
   for (uint32_t format : {1u, 256u}) {

@@ -12,6 +12,7 @@
 
 #include "TestLogs.h"
 #include "log/Meterlog2Doc.h"
+#include "log/RecordDump.h"
 #include "log/RecordLayout.h"
 #include "samples/SampleLog.h"
 
@@ -26,9 +27,8 @@ std::vector<uint8_t> StandardRecord(int year = 2009) {
   return r.bytes;
 }
 
-LoadResult Load(CMeterlog2Doc& doc, const std::vector<uint8_t>& file,
-                std::ostream* dump = nullptr) {
-  return doc.LoadFromMemory(file.data(), file.size(), "/logs/test.57x", dump);
+LoadResult Load(CMeterlog2Doc& doc, const std::vector<uint8_t>& file) {
+  return doc.LoadFromMemory(file.data(), file.size(), "/logs/test.57x");
 }
 
 const std::string kEndOfFile = "An attempt was made to access /logs/test.57x past its end.";
@@ -274,34 +274,45 @@ TEST(Loader, AFileThatChangesWhileItIsReadLoadsNothing) {
     CMeterlog2Doc doc;
     ASSERT_EQ(Load(doc, MakeLogFile(1, 4, 1, 303, {StandardRecord()})).status, Status::kLoaded);
     ChangingSource source(bytes, cutAt, grows);
-    std::ostringstream dump;
-    const LoadResult r = doc.LoadFromSource(source, "/logs/moving.57x", &dump);
+    const LoadResult r = doc.LoadFromSource(source, "/logs/moving.57x");
     EXPECT_EQ(r.status, Status::kChanged) << cutAt;
     EXPECT_FALSE(r.Opened());
     EXPECT_EQ(r.message,
               "The file /logs/moving.57x changed while it was being read; nothing was loaded. "
               "Open it again once the program writing it has finished.");
     EXPECT_EQ(doc.GetRecordCount(), 0u);  // no silent short load, and not the previous file
-    EXPECT_TRUE(dump.str().empty());
+    EXPECT_EQ(doc.SharedRecords(), nullptr);
   }
 }
 
 TEST(Loader, DumpsEveryRecordInOrder) {
   CMeterlog2Doc doc;
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 2, 303, {StandardRecord(), StandardRecord(2010)})).status,
+            Status::kLoaded);
   std::ostringstream dump;
-  ASSERT_EQ(
-      Load(doc, MakeLogFile(1, 0, 2, 303, {StandardRecord(), StandardRecord(2010)}), &dump).status,
-      Status::kLoaded);
+  ASSERT_TRUE(WriteRecordDumps(dump, doc.SharedRecords().get(), 2, 303));
   const std::string text = dump.str();
   const size_t first = text.find("year[2009]\n");
   const size_t second = text.find("year[2010]\n");
   EXPECT_NE(first, std::string::npos);
   EXPECT_NE(second, std::string::npos);
   EXPECT_LT(first, second);
-  // Nothing is dumped for a load that stops with a message.
-  std::ostringstream none;
-  Load(doc, MakeLogFile(1, 3101, 1, 303, {StandardRecord()}), &none);
-  EXPECT_TRUE(none.str().empty());
+}
+
+// The records a dump still holds stay as they were through the next load and through a failed
+// one; the document itself lets them go.
+TEST(Loader, SharedRecordsOutliveTheNextLoad) {
+  CMeterlog2Doc doc;
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 1, 303, {StandardRecord(2009)})).status, Status::kLoaded);
+  const std::shared_ptr<const uint8_t[]> held = doc.SharedRecords();
+  const std::vector<uint8_t> before(held.get(), held.get() + 303);
+  ASSERT_EQ(Load(doc, MakeLogFile(1, 0, 1, 303, {StandardRecord(2010)})).status, Status::kLoaded);
+  EXPECT_NE(doc.SharedRecords(), held);
+  EXPECT_EQ(std::vector<uint8_t>(held.get(), held.get() + 303), before);
+  Load(doc, MakeLogFile(1, 3101, 1, 303, {StandardRecord()}));
+  EXPECT_EQ(doc.SharedRecords(), nullptr);
+  EXPECT_EQ(held.use_count(), 1);
+  EXPECT_EQ(std::vector<uint8_t>(held.get(), held.get() + 303), before);
 }
 
 TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
@@ -326,7 +337,7 @@ TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
   EXPECT_EQ(r.completeRecords, 4u);
   EXPECT_EQ(doc.GetRecordCount(), 0u);
   // Salvaged: the four complete records, byte for byte those of the whole file.
-  r = doc.Load(cut, nullptr, true);
+  r = doc.Load(cut, true);
   EXPECT_EQ(r.status, LoadResult::Status::kLoaded);
   EXPECT_TRUE(r.salvaged);
   EXPECT_EQ(r.completeRecords, 4u);
@@ -335,10 +346,10 @@ TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
   full.LoadFromMemory(whole.data(), whole.size(), "whole.57x");
   EXPECT_EQ(std::memcmp(doc.GetRecord(3), full.GetRecord(3), 303), 0);
   // A whole file loads as ever, salvage or not; a cut inside the first record gives nothing.
-  r = doc.Load(write("salvage-whole.57x", whole.size()), nullptr, true);
+  r = doc.Load(write("salvage-whole.57x", whole.size()), true);
   EXPECT_FALSE(r.salvaged);
   EXPECT_EQ(doc.GetRecordCount(), 10u);
-  EXPECT_EQ(doc.Load(write("salvage-stub.57x", start + 200), nullptr, true).status,
+  EXPECT_EQ(doc.Load(write("salvage-stub.57x", start + 200), true).status,
             LoadResult::Status::kFileSize);
   for (const char* name : {"salvage-cut.57x", "salvage-whole.57x", "salvage-stub.57x"})
     std::filesystem::remove(dir / name);

@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "FakeLink.h"
-#include "FlashReceive.h"
-#include "SerialLinkPort.h"
+#include "link/FlashReceive.h"
+#include "link/SerialLinkPort.h"
 
 namespace {
 
