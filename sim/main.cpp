@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "link/InstrumentProtocol.h"
 #include "SimInstrument.h"
 #include "file/OutputFile.h"
+#include "link/InstrumentProtocol.h"
 #include "samples/SampleLog.h"
 #include "text/Text.h"
 
