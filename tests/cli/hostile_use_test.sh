@@ -1,20 +1,7 @@
 #!/usr/bin/env bash
 # meterlog2-cli against odd inputs, odd output targets and signals: every case ends with the
 # right result or a clear error, and nothing that was there before is lost.
-# Prints "N passed, N failed".
-set -u
-cli=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-# No hidden temporary file (".NAME.xxxx.tmp") is left in the work folder.
-no_leftovers() { test -z "$(find "$work" -name '.*.tmp')"; }
+source "$(dirname "$0")/harness.sh" "$@"
 
 "$cli" sample --type 1 --records 5 -o "$work/a.57x"
 cp "$work/a.57x" "$work/a.orig"
@@ -32,7 +19,7 @@ reader=$!
 check "export into a FIFO" test $? -eq 0
 wait $reader
 "$cli" export "$work/a.57x" > "$work/stdout.csv"
-check "the FIFO got the table" cmp -s "$work/from-fifo.csv" "$work/stdout.csv"
+check "the FIFO got the table" same "$work/from-fifo.csv" "$work/stdout.csv"
 check "the FIFO stays a FIFO" test -p "$work/fifo"
 "$cli" dump "$work/a.57x" -o - > "$work/dump-stdout.txt"
 check "dump -o - is standard output" test -s "$work/dump-stdout.txt"
@@ -44,7 +31,7 @@ check "dump onto its log says so" grep -q "it is the file being read" "$work/err
 ln -s a.57x "$work/link.57x"
 "$cli" export "$work/a.57x" -o "$work/link.57x" 2> /dev/null
 check "export onto its log through a link fails" test $? -ne 0
-check "the log is unchanged" cmp -s "$work/a.57x" "$work/a.orig"
+check "the log is unchanged" same "$work/a.57x" "$work/a.orig"
 
 # No fixed temporary name to plant a link on.
 echo "precious" > "$work/victim"
@@ -123,5 +110,4 @@ check "a FIFO without reader does not hold back Ctrl+C" test $? -eq 130
 check "the FIFO is still a FIFO" test -p "$work/lonely"
 check "no leftovers at all" no_leftovers
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

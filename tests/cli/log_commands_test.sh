@@ -1,17 +1,6 @@
 #!/usr/bin/env bash
-# meterlog2-cli info, dump and sample, run as a user would. Prints "N passed, N failed".
-set -u
-cli="$1"
-data="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+# meterlog2-cli info, dump and sample, run as a user would.
+source "$(dirname "$0")/harness.sh" "$@"
 
 # sample + info
 "$cli" sample --type 4 --records 25 --data-format 256 -o "$work/tp.57x"
@@ -27,9 +16,9 @@ check "info title" grep -qx "Title: Three Phase Tabular Log 03-07-2009 14:05:09"
 # dump to stdout and to a file give the golden text
 "$cli" sample --type 2 --records 2 -o "$work/h.57x"
 "$cli" dump "$work/h.57x" > "$work/h.txt"
-check "dump stdout" cmp -s "$work/h.txt" "$data/dump/type2-1.txt"
+check "dump stdout" same "$work/h.txt" "$data/dump/type2-1.txt"
 "$cli" dump "$work/h.57x" -o "$work/h2.txt"
-check "dump file" cmp -s "$work/h2.txt" "$data/dump/type2-1.txt"
+check "dump file" same "$work/h2.txt" "$data/dump/type2-1.txt"
 
 # failures: message on stderr, nonzero exit, nothing left behind
 head -c 3 "$work/h.57x" > "$work/short.57x"
@@ -74,7 +63,7 @@ check "export iso and decimal comma" test "$(sed -n 2p "$work/local.csv" | tr -d
 check "export iso header" grep -q "^Time;3 Phase Frequency" "$work/local.csv"
 "$cli" export "$work/st.57x" --rows 0 --columns "Time" --delimiter tab --time-format mdy > "$work/tab.csv"
 "$cli" export "$work/st.57x" --rows 0 --columns "Time" > "$work/plain.csv"
-check "export mdy is the default" cmp -s "$work/tab.csv" "$work/plain.csv"
+check "export mdy is the default" same "$work/tab.csv" "$work/plain.csv"
 "$cli" export "$work/st.57x" --decimal-comma --delimiter , > /dev/null 2> "$work/err.txt"
 check "export decimal comma with comma refused" grep -q "a comma would split every number" "$work/err.txt"
 "$cli" export "$work/st.57x" --time-format dmy > /dev/null 2> "$work/err.txt"
@@ -91,11 +80,11 @@ check "salvage info" grep -qx "Records: 4" "$work/info.txt"
 check "salvage said" grep -q "salvaged: the file holds only 4 of the 10" "$work/err.txt"
 "$cli" export --salvage "$work/cut.57x" > "$work/cut.csv" 2> /dev/null
 "$cli" export --rows 0-3 "$work/whole.57x" > "$work/whole4.csv"
-check "salvage export" cmp -s "$work/cut.csv" "$work/whole4.csv"
+check "salvage export" same "$work/cut.csv" "$work/whole4.csv"
 "$cli" dump --salvage "$work/cut.57x" -o "$work/cut.txt" 2> /dev/null
 "$cli" dump "$work/whole.57x" -o "$work/whole.txt"
 check "salvage dump is the whole dump's start" \
-  cmp -s "$work/cut.txt" <(head -c "$(wc -c < "$work/cut.txt")" "$work/whole.txt")
+  same "$work/cut.txt" <(head -c "$(wc -c < "$work/cut.txt")" "$work/whole.txt")
 check "salvage dump is shorter" test "$(wc -c < "$work/cut.txt")" -lt "$(wc -c < "$work/whole.txt")"
 
 # plot: every kind as an image of the size asked for; clear refusals (when built with plots)
@@ -134,7 +123,7 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   cp "$work/w.57x" "$work/w-copy.57x"
   ln -s "$work/w-copy.57x" "$work/link.png"
   "$cli" plot "$work/w-copy.57x" -o "$work/link.png" 2> "$work/err.txt"
-  check "plot never onto its log" cmp -s "$work/w.57x" "$work/w-copy.57x"
+  check "plot never onto its log" same "$work/w.57x" "$work/w-copy.57x"
 fi
 
 # awkward samples load
@@ -143,5 +132,4 @@ fi
 "$cli" info "$work/awk.57x" > "$work/info.txt"
 check "awkward sample" grep -qx "Records: 3" "$work/info.txt"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

@@ -687,8 +687,12 @@ class InstrumentTest : public QObject {
       QVERIFY(dialog->UpdateClock()->isChecked());
       QCOMPARE(dialog->Channel1()->currentIndex(), -1);
       QCOMPARE(dialog->Channel1()->count(), 27);
+      QCOMPARE(dialog->Channel1()->itemText(1), QStringLiteral("AC: Vac"));
+      QCOMPARE(dialog->Channel1()->itemText(5), QStringLiteral("AC: Vbc"));
+      QCOMPARE(dialog->Channel1()->itemText(26), QStringLiteral("DC: Vcs"));
       QCOMPARE(dialog->Channel2()->count(), 28);
       QCOMPARE(dialog->Channel2()->itemText(5), QStringLiteral("AC: In"));
+      QCOMPARE(dialog->Channel2()->itemText(6), QStringLiteral("AC: Vbc"));
       QCOMPARE(dialog->Channel2()->currentText(), QStringLiteral("AC: Ia"));
       QCOMPARE(dialog->FactorBox(0)->text(), QStringLiteral("1.23457"));
       QCOMPARE(dialog->FactorBox(1)->text(), QStringLiteral("-12.3457"));

@@ -186,22 +186,41 @@ TEST(WriteConfiguration, SendsGroupsInWireOrderThenClosesAndSetsTheClock) {
   ConfigRecord record = host;
   ASSERT_EQ(WriteConfiguration(&port, record, true), 1);
 
-  // What the instrument received decodes to the host record with every group's fields swapped.
-  ConfigRecord expected = host;
-  for (int g = 0; g < kConfigGroupCount; ++g) SwapConfigGroup(expected, g);
-  std::string hex;
-  for (int g = 0; g < kConfigGroupCount; ++g) {
-    const ConfigGroup& group = ConfigGroupAt(g);
-    hex += ConfigPeer::Hex(expected.data() + group.offset, group.length) + ",";
-  }
-  EXPECT_EQ(peer.received, hex + "Q");
+  // What the instrument received, group by group. Host byte i is i * 7 + 3 (mod 256); every
+  // multi-byte field goes big-endian, so it arrives reversed from the host record.
+  std::vector<std::string> groups;
+  for (size_t at = 0, comma; (comma = peer.received.find(',', at)) != std::string::npos;
+       at = comma + 1)
+    groups.push_back(peer.received.substr(at, comma - at));
+  ASSERT_EQ(groups.size(), 9u);
+  EXPECT_TRUE(peer.received.ends_with(",Q"));
+  const size_t lengths[9] = {2, 11, 13, 16, 472, 136, 121, 73, 25};
+  for (size_t g = 0; g < 9; ++g) EXPECT_EQ(groups[g].size(), 2 * lengths[g]) << g;
+  EXPECT_EQ(groups[0], "0A03");                    // 16-bit at 0
+  EXPECT_EQ(groups[1], "11181F262D343B42495057");  // 2 to 12 as they are
+  // 13 to 17 as they are; 16-bit 18 (8881) and 20 (968F); 32-bit 22 (B2ABA49D).
+  EXPECT_EQ(groups[2], "5E656C737A8881968FB2ABA49D");
+  EXPECT_EQ(groups[3], "B9C0C7CED5DCE3EAF1F806FF0D141B22");  // 16-bit 36: 06FF
+  EXPECT_EQ(groups[4].substr(0, 4), "2930");                 // 42 on, as they are
+  EXPECT_EQ(groups[5].substr(0, 10), "112D261F18");          // block 0: a byte, 32-bit 515
+  EXPECT_EQ(groups[6].substr(0, 10), "C9E5DED7D0");          // scale_enable, 32-bit 651
+  // Three bytes; 16-bit 847, 32-bit 849, 16-bit 853, 32-bit 855, 16-bit 859, 32-bit 861 and 865.
+  EXPECT_EQ(groups[8], "171E25332C4F48413A5D5679726B648780A39C958EBFB8B1AA");
   EXPECT_TRUE(port.SentText().ends_with("Q7SST7SUP2011:01:05:09:07:03TDS"));
-  EXPECT_EQ(record, expected);  // the caller's record is left in wire order
+
+  // The caller's record is left in wire order: the bytes that were sent.
+  std::string hex;
+  for (const std::string& g : groups) hex += g;
+  ConfigRecord sent{};
+  ASSERT_EQ(hex.size(), 2 * sent.size());
+  for (size_t i = 0; i < sent.size(); ++i)
+    sent[i] = static_cast<uint8_t>(std::stoi(hex.substr(2 * i, 2), nullptr, 16));
+  EXPECT_EQ(record, sent);
 
   // Read back, the record is the host record again.
   FakePort back;
   ConfigPeer reader;
-  reader.wire = expected;
+  reader.wire = sent;
   reader.Attach(back);
   ConfigRecord roundTrip{};
   ASSERT_EQ(ReadConfiguration(&back, roundTrip), 1);

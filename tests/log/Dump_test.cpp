@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "TestLogs.h"
+#include "LogBytes.h"
 #include "log/Meterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "log/RecordLayout.h"

@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-#include "TestLogs.h"
+#include "LogBytes.h"
 #include "log/Meterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "log/RecordLayout.h"

@@ -2,12 +2,11 @@
 
 #include <clocale>
 
-#include "TestLogs.h"
+#include "LogBytes.h"
 #include "log/Meterlog2Doc.h"
-#include "log/NumberText.h"
-#include "log/RecordLayout.h"
 
-using namespace layout;
+// Offsets and sizes are written out from the record layouts of the file format, not taken from
+// the program's layout constants, so that a wrong constant there fails here.
 
 namespace {
 
@@ -26,17 +25,14 @@ std::string Text(bool ok, const std::string& text) {
 
 // A value as the table shows it.
 std::string Num(bool ok, const double& value) {
-  std::string text;
-  if (!ok) return "<false>";
-  AppendFixed6(text, value);
-  return text;
+  return ok ? Fixed6(value) : "<false>";
 }
 
 }  // namespace
 
 TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
   // 00 00 80 3F is 1.0 as stored; 3F 80 00 00 is 1.0 reversed.
-  RecordBytes stored(kSinglePhaseHeadSize, 1);
+  RecordBytes stored(303, 1);
   stored.Byte(73, 0x00).Byte(74, 0x00).Byte(75, 0x80).Byte(76, 0x3F);
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {stored.bytes});
@@ -46,7 +42,7 @@ TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
   EXPECT_EQ(doc.SetDataFormat(256), 1);
   EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "0.000000");  // 00 00 80 3F reversed: tiny
 
-  RecordBytes reversed(kSinglePhaseHeadSize, 1);
+  RecordBytes reversed(303, 1);
   reversed.Byte(73, 0x3F).Byte(74, 0x80).Byte(75, 0x00).Byte(76, 0x00);
   LoadRecords(doc, 256, {reversed.bytes});
   EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "1.000000");
@@ -57,7 +53,7 @@ TEST(Queries, ByteOrderFollowsTheCurrentDataFormat) {
 
 TEST(Queries, SetDataFormatAcceptsOnlyTheTwoMenuValues) {
   CMeterlog2Doc doc;
-  LoadRecords(doc, 0, {RecordBytes(kSinglePhaseHeadSize, 1).bytes});
+  LoadRecords(doc, 0, {RecordBytes(303, 1).bytes});
   EXPECT_EQ(doc.SetDataFormat(0), -1);
   EXPECT_EQ(doc.SetDataFormat(2), -1);
   EXPECT_EQ(doc.GetDataFormat(), 0u);
@@ -72,18 +68,18 @@ TEST(Queries, SetDataFormatAcceptsOnlyTheTwoMenuValues) {
 
 TEST(Queries, SinglePhaseValuesAndConversions) {
   for (bool reversed : {false, true}) {
-    RecordBytes r(kSinglePhaseHeadSize, 1, reversed);
-    r.Float(sp::fFrequency, 59.75f)
-        .Float(sp::fPhase, 1.0f)
-        .Float(sp::fPower + 4, -0.125f)
-        .Float(sp::fPowerFactor, 0.5f)
-        .Float(sp::fVoltAmps + 4, 12.0f)
-        .Float(sp::fVars, 3.0f)
-        .Float(sp::fRms + 20, 120.5f)
-        .Float(sp::fMagnitude, 119.0f)
-        .Float(sp::fWattHours, 1.5f)
-        .Float(sp::fVoltAmpHours, 2.5f)
-        .Float(sp::fVarHours, 3.5f);
+    RecordBytes r(303, 1, reversed);
+    r.Float(73, 59.75f)      // fFrequency
+        .Float(77, 1.0f)     // fPhase
+        .Float(85, -0.125f)  // fPower narrow
+        .Float(89, 0.5f)     // fPowerFactor wide
+        .Float(101, 12.0f)   // fVoltAmps narrow
+        .Float(105, 3.0f)    // fVars wide
+        .Float(137, 120.5f)  // channel 2 fRms
+        .Float(121, 119.0f)  // channel 1 fMagnitude
+        .Float(153, 1.5f)    // fWattHours
+        .Float(157, 2.5f)    // fVoltAmpHours
+        .Float(161, 3.5f);   // fVarHours
     CMeterlog2Doc doc;
     LoadRecords(doc, reversed ? 256 : 1, {r.bytes});
     std::string t;
@@ -107,7 +103,7 @@ TEST(Queries, SinglePhaseValuesAndConversions) {
 
 TEST(Queries, SelectorsOutOfRangeGiveFalse) {
   CMeterlog2Doc doc;
-  LoadRecords(doc, 1, {RecordBytes(kWaveformRecordSize, 3).bytes});
+  LoadRecords(doc, 1, {RecordBytes(1583, 3).bytes});
   std::string t = "stale";
   double v = 0;
   EXPECT_FALSE(doc.GetPower(v, 0, 2, 3));
@@ -124,9 +120,9 @@ TEST(Queries, SelectorsOutOfRangeGiveFalse) {
 }
 
 TEST(Queries, ThdIsComputedInSinglePrecision) {
-  RecordBytes r(kSinglePhaseHeadSize, 1);
-  r.Float(sp::fResidual, 1.0f).Float(sp::fRms, 3.0f);            // channel 1
-  r.Float(sp::fResidual + 20, 0.0f).Float(sp::fRms + 20, 0.0f);  // channel 2
+  RecordBytes r(303, 1);
+  r.Float(129, 1.0f).Float(117, 3.0f);  // channel 1 fResidual, fRms
+  r.Float(149, 0.0f).Float(137, 0.0f);  // channel 2
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
@@ -134,20 +130,20 @@ TEST(Queries, ThdIsComputedInSinglePrecision) {
   EXPECT_EQ(Num(doc.GetThd(v, 0, 0, 3), v), "33.333332");  // double would give 33.333333
   EXPECT_EQ(Num(doc.GetThd(v, 0, 1, 3), v), "0.000000");
   // A residual over an RMS of 0 is infinite, written as printf writes it.
-  RecordBytes inf(kSinglePhaseHeadSize, 1);
-  inf.Float(sp::fResidual, 2.0f);
+  RecordBytes inf(303, 1);
+  inf.Float(129, 2.0f);
   LoadRecords(doc, 1, {inf.bytes});
   EXPECT_EQ(Num(doc.GetThd(v, 0, 0, 3), v), "inf");
 }
 
 TEST(Queries, HarmonicMagnitudeScalesByTheSinglePrecisionRatio) {
-  RecordBytes r(kHarmonicRecordSize, 2);
-  r.Float(sp::fMagnitude, 1.0f)                       // A, channel 1
-      .Float(sp::dspReturnChMag, 3.0f)                // B
-      .Float(sp::harmonicData + 16 * 5, 3.0e6f)       // harmonic 7, channel 1
-      .Float(sp::fMagnitude + 20, 230.0f)             // channel 2
-      .Float(sp::dspReturnChMag + 4, 0.0f)            // B = 0: scale 1
-      .Float(sp::harmonicData + 16 * 48 + 8, 4.25f);  // harmonic 50, channel 2
+  RecordBytes r(1103, 2);
+  r.Float(121, 1.0f)        // A: channel 1 fMagnitude
+      .Float(303, 3.0f)     // B: dspReturnChMag[0]
+      .Float(399, 3.0e6f)   // harmonic 7, channel 1: 319 + 16 * 5
+      .Float(141, 230.0f)   // channel 2 fMagnitude
+      .Float(307, 0.0f)     // dspReturnChMag[1] = 0: scale 1
+      .Float(1095, 4.25f);  // harmonic 50, channel 2: 319 + 16 * 48 + 8
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
@@ -169,8 +165,8 @@ TEST(Queries, HarmonicPhaseIsRelativeToTheFundamentalWithOneCorrection) {
       {0.0f, -1.0f, 0, "114.591559"},   // fmod keeps the sign of its first operand
   };
   for (const Case& c : cases) {
-    RecordBytes r(kHarmonicRecordSize, 2);
-    r.Float(sp::harmonicData + 16 * c.h + 4, c.ph).Float(sp::dspReturnChPh, c.p1);
+    RecordBytes r(1103, 2);
+    r.Float(323 + 16 * c.h, c.ph).Float(311, c.p1);  // phase of harmonic h, dspReturnChPh[0]
     CMeterlog2Doc doc;
     LoadRecords(doc, 1, {r.bytes});
     std::string t;
@@ -181,48 +177,48 @@ TEST(Queries, HarmonicPhaseIsRelativeToTheFundamentalWithOneCorrection) {
 
 TEST(Queries, KFactor) {
   CMeterlog2Doc doc;
-  RecordBytes none(kHarmonicRecordSize, 2);
-  none.Float(sp::dspReturnChMag, 1.0f);
+  RecordBytes none(1103, 2);
+  none.Float(303, 1.0f);
   LoadRecords(doc, 1, {none.bytes});
   double v = 0;
   EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.000000");
 
-  RecordBytes second(kHarmonicRecordSize, 2);
-  second.Float(sp::dspReturnChMag, 1.0f).Float(sp::harmonicData, 0.5f);  // r = 0.25 at n = 2
-  second.Float(sp::dspReturnChMag + 4, 2.0f).Float(sp::harmonicData + 16 + 8, 1.0f);  // n = 3
-  second.Float(sp::harmonicData + 16 * 2 + 8, -5.0f);  // negative counts as 0
+  RecordBytes second(1103, 2);
+  second.Float(303, 1.0f).Float(319, 0.5f);  // r = 0.25 at n = 2
+  second.Float(307, 2.0f).Float(343, 1.0f);  // channel 2: n = 3
+  second.Float(359, -5.0f);                  // channel 2, n = 4: negative counts as 0
   LoadRecords(doc, 1, {second.bytes});
   EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.600000");
   EXPECT_EQ(Num(doc.GetKFactor(v, 0, 1, 3), v), "2.600000");
 
   // A zero reference contributes nothing.
-  RecordBytes zero(kHarmonicRecordSize, 2);
-  zero.Float(sp::harmonicData, 7.0f);
+  RecordBytes zero(1103, 2);
+  zero.Float(319, 7.0f);
   LoadRecords(doc, 1, {zero.bytes});
   EXPECT_EQ(Num(doc.GetKFactor(v, 0, 0, 3), v), "1.000000");
 }
 
 TEST(Queries, ThreePhaseOffsetsChosenByRecordZeroAndByPhase) {
-  RecordBytes r(kThreePhaseRecordSize, 4);
-  r.Float(tp::updateSettings + us::fFrequency, 60.0f)
-      .Float(tp::updateSettings + 80 * 2 + us::fPhase, 0.5f)
-      .Float(tp::fPhase, 0.1f)
-      .Float(tp::updateSettings + 80 + us::fPower + 4, 777.0f)
-      .Float(tp::fPower, 2000.0f)
-      .Float(tp::fVoltage + 4, 229.0f)
-      .Float(tp::fCurrent, 10.0f)
-      .Float(tp::updateSettings + 80 * 2 + us::trChannel + 20 + us::fRms, 11.0f)
-      .Float(tp::updateSettings + 80 + us::trChannel + us::fResidual, 4.0f)
-      .Float(tp::updateSettings + 80 + us::trChannel + us::fRms, 200.0f)
-      .Float(tp::fWattHours, 9.0f);
-  const size_t seqB = tp::threePhaseHarmonicSequence + tp::kSequenceSize;
-  r.Float(tp::updateSettings + 80 + us::trChannel + 20 + us::fMagnitude, 10.0f)  // A
-      .Float(seqB + tp::harmonicMeasurement + 20 + tp::hm_fMagnitude, 4.0f)      // B
-      .Float(seqB + tp::harmonicArray + 16 * 3 + 8, 2.0f);                       // H, n = 5
-  r.Byte(tp::byPhaseDirection, 3);
+  RecordBytes r(2994, 4);
+  // updateSettings of phase p at 74 + 80p; the harmonic sequence of phase B at 1140.
+  r.Float(74, 60.0f)         // phase A fFrequency
+      .Float(238, 0.5f)      // phase C fPhase: 74 + 160 + 4
+      .Float(2808, 0.1f)     // average fPhase
+      .Float(166, 777.0f)    // phase B fPower narrow: 74 + 80 + 8 + 4
+      .Float(2820, 2000.0f)  // total fPower wide
+      .Float(2796, 229.0f)   // fVoltage narrow
+      .Float(2800, 10.0f)    // fCurrent wide
+      .Float(298, 11.0f)     // phase C, channel 2 fRms: 74 + 160 + 40 + 20 + 4
+      .Float(210, 4.0f)      // phase B, channel 1 fResidual: 74 + 80 + 40 + 16
+      .Float(198, 200.0f)    // phase B, channel 1 fRms: 74 + 80 + 40 + 4
+      .Float(2844, 9.0f);    // fWattHours
+  r.Float(222, 10.0f)        // A: phase B, channel 2 fMagnitude: 74 + 80 + 40 + 20 + 8
+      .Float(1170, 4.0f)     // B: harmonicMeasurement[1] fMagnitude: 1140 + 2 + 20 + 8
+      .Float(1238, 2.0f);    // H, n = 5, channel 2: 1140 + 42 + 16 * 3 + 8
+  r.Byte(73, 3);             // byPhaseDirection
   // Row 1 claims to be single-phase: it is still read with record 0's layout.
   RecordBytes row1 = r;
-  row1.Byte(0, 1).Byte(tp::byPhaseDirection, 7);
+  row1.Byte(0, 1).Byte(73, 7);
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes, row1.bytes});
   std::string t;
@@ -247,13 +243,13 @@ TEST(Queries, ThreePhaseOffsetsChosenByRecordZeroAndByPhase) {
 }
 
 TEST(Queries, VectorLogReadsVectorsOnlyInFormat256) {
-  RecordBytes r(kThreePhaseRecordSize, 5, true);
-  r.Float(vec::Va_magnitude, 230.0f)
-      .Float(vec::Vb_phase, -2.0f)
-      .Float(vec::Ic_magnitude, 7.5f)
-      .Float(vec::Ia_phase, 0.25f)
-      .Float(tp::fVoltage, 231.0f)
-      .Float(tp::fCurrent + 4, 8.0f);
+  RecordBytes r(2994, 5, true);
+  r.Float(114, 230.0f)      // Va magnitude
+      .Float(78, -2.0f)     // Vb phase
+      .Float(106, 7.5f)     // Ic magnitude
+      .Float(94, 0.25f)     // Ia phase
+      .Float(2792, 231.0f)  // fVoltage wide
+      .Float(2804, 8.0f);   // fCurrent narrow
   CMeterlog2Doc doc;
   LoadRecords(doc, 256, {r.bytes});
   ASSERT_TRUE(doc.IsVectorVariant());
@@ -273,9 +269,9 @@ TEST(Queries, VectorLogReadsVectorsOnlyInFormat256) {
 }
 
 TEST(Queries, NamesAndCodes) {
-  RecordBytes r(kSinglePhaseHeadSize, 0x42);  // bits 6-7 are not part of the type
-  r.Byte(cChannelSelect, 0x1C).Byte(cChannelSelect + 1, 0xF6);
-  RecordBytes noType(kSinglePhaseHeadSize, 0x80);
+  RecordBytes r(303, 0x42);         // bits 6-7 are not part of the type
+  r.Byte(23, 0x1C).Byte(24, 0xF6);  // cChannelSelect[0], [1]
+  RecordBytes noType(303, 0x80);
   noType.Time(2009, 3, 7, 14, 5, 9);
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes, noType.bytes});
@@ -315,7 +311,7 @@ TEST(Queries, TimeStampsAreCheckedAgainstTheCalendar) {
       {0, 4, 1, 0, 0, 0, "Invalid DateTime"},
   };
   for (const Case& c : cases) {
-    RecordBytes r(kSinglePhaseHeadSize, 1);
+    RecordBytes r(303, 1);
     r.Time(c.year, c.month, c.day, c.hour, c.minute, c.second);
     CMeterlog2Doc doc;
     LoadRecords(doc, 1, {r.bytes});
@@ -328,7 +324,7 @@ TEST(Queries, ShortRecordsNeverReadPastTheirEnd) {
   // Records shorter than their layout: fields that do not fit are absent.
   CMeterlog2Doc doc;
   RecordBytes r(150, 2);
-  r.Float(sp::fFrequency, 50.0f);
+  r.Float(73, 50.0f);
   LoadRecords(doc, 1, {r.bytes});
   std::string t;
   double v = 0;
@@ -356,8 +352,8 @@ TEST(Queries, ShortRecordsNeverReadPastTheirEnd) {
 TEST(Queries, DecimalPointIgnoresTheProcessLocale) {
   const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
   if (!german) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
-  RecordBytes r(kSinglePhaseHeadSize, 1);
-  r.Float(sp::fFrequency, 50.25f);
+  RecordBytes r(303, 1);
+  r.Float(73, 50.25f);
   CMeterlog2Doc doc;
   LoadRecords(doc, 1, {r.bytes});
   double v = 0;

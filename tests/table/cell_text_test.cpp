@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "TableTestLogs.h"
+#include "LogBytes.h"
 #include "table/CellText.h"
 #include "table/ColumnCatalogue.h"
 #include "table/ColumnList.h"

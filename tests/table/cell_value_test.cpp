@@ -4,8 +4,7 @@
 #include <map>
 #include <string>
 
-#include "TableTestLogs.h"
-#include "log/RecordLayout.h"
+#include "LogBytes.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnCatalogue.h"
@@ -141,15 +140,12 @@ TEST(CellValue, UnitsOfTheThreePhaseSets) {
 
 TEST(CellValue, AChannelSetToNoMeasuredInputHasNoUnit) {
   // Channel select 15 is the calibration input: neither volts nor amperes.
-  SampleLogOptions o;
-  o.logType = 1;
-  o.records = 1;
-  std::vector<uint8_t> bytes = MakeSampleLog(o);
-  const size_t record = bytes.size() - layout::kSinglePhaseHeadSize;  // the only record
-  bytes[record + layout::cChannelSelect] = 0x0F;
+  HandLog log(1, 303, 1);
+  log.SetType(0, 1);
+  log.SetByte(0, 23, 0x0F);  // cChannelSelect[0]: Cal
+  log.SetByte(0, 24, 12);    // cChannelSelect[1]: Ia
   CMeterlog2Doc doc;
-  ASSERT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "cal").status,
-            LoadResult::Status::kLoaded);
+  log.LoadInto(doc);
   std::string text;
   GetCellText(doc, 0, 2, text);
   ASSERT_EQ(text, "Ch 1 Cal");

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TableTestLogs.h"
+#include "LogBytes.h"
 #include "table/ColumnCatalogue.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"

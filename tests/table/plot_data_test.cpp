@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "TableTestLogs.h"
+#include "LogBytes.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"

@@ -4,24 +4,21 @@
 #include <cmath>
 #include <limits>
 
-#include "TableTestLogs.h"
-#include "log/RecordLayout.h"
+#include "LogBytes.h"
 #include "table/ColumnStatistics.h"
 
 namespace {
 
-using namespace layout;
-
 // Five Standard records, one minute apart: frequencies 50, 49, 51, 51, nan; watt hours 1, 2,
 // 3, inf, 4. The fifth record of a second log is cut short, so its cells read "Oops!".
 HandLog FiveRecords(uint32_t format) {
-  HandLog log(5, kSinglePhaseHeadSize, format);
+  HandLog log(5, 303, format);
   const float frequencies[5] = {50, 49, 51, 51, std::numeric_limits<float>::quiet_NaN()};
   const float energies[5] = {1, 2, 3, std::numeric_limits<float>::infinity(), 4};
   for (unsigned row = 0; row < 5; ++row) {
     log.SetType(row, 1);
-    log.SetFloat(row, sp::fFrequency, frequencies[row]);
-    log.SetFloat(row, sp::fWattHours, energies[row]);
+    log.SetFloat(row, 73 /* fFrequency */, frequencies[row]);
+    log.SetFloat(row, 153 /* fWattHours */, energies[row]);
   }
   return log;
 }
@@ -69,11 +66,11 @@ TEST(Statistics, SelectedRowsOnly) {
 
 TEST(Statistics, CellsThatReadOopsAreNotCounted) {
   // Records too short for the energy fields: "Oops!" in every row.
-  HandLog log(2, sp::fWattHours, 1);
+  HandLog log(2, 153, 1);  // ends where fWattHours would begin
   log.SetType(0, 1);
   log.SetType(1, 1);
-  log.SetFloat(0, sp::fFrequency, 60);
-  log.SetFloat(1, sp::fFrequency, 59);
+  log.SetFloat(0, 73 /* fFrequency */, 60);
+  log.SetFloat(1, 73 /* fFrequency */, 59);
   CMeterlog2Doc doc;
   log.LoadInto(doc);
   const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, nullptr);
@@ -92,10 +89,10 @@ TEST(Statistics, SmallReadingsAfterAHugeOneStillCount) {
   // 1e16 and a thousand readings of 1: a plain running sum drops every 1 (the spacing of
   // doubles near 1e16 is 2), which shows in the mean's units.
   const unsigned n = 1001;
-  HandLog log(n, kSinglePhaseHeadSize, 1);
+  HandLog log(n, 303, 1);
   for (unsigned row = 0; row < n; ++row) {
     log.SetType(row, 1);
-    log.SetFloat(row, sp::fFrequency, row == 0 ? 1e16f : 1.0f);
+    log.SetFloat(row, 73 /* fFrequency */, row == 0 ? 1e16f : 1.0f);
   }
   CMeterlog2Doc doc;
   log.LoadInto(doc);

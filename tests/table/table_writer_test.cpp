@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "TableTestLogs.h"
+#include "LogBytes.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"
@@ -122,13 +122,7 @@ TEST_F(WriterTest, SelectedRowsComeOutAscendingOnceAndOnlyIfTheyExist) {
 }
 
 TEST(TableWriter, LargeTablesGoOutInPiecesAndStopWhenRefused) {
-  SampleLogOptions options;
-  options.logType = 4;
-  options.records = 40;
-  const std::vector<uint8_t> bytes = MakeSampleLog(options);
-  CMeterlog2Doc doc;
-  ASSERT_EQ(doc.LoadFromMemory(bytes.data(), bytes.size(), "tabular.57x").status,
-            LoadResult::Status::kLoaded);
+  CMeterlog2Doc doc = LoadSampleLog(4, 1, 40);
   CColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), 0, &doc);
   const std::vector<TableColumn> columns = VisibleColumns(list);
@@ -224,13 +218,7 @@ TEST_F(ExportFileTest, FailuresNameTheFileAndLeaveNothingBehind) {
 #ifndef _WIN32
 // A disk that fills up halfway: the file size limit makes the writes fail the same way.
 TEST_F(ExportFileTest, AWriteFailureHalfwayKeepsTheOldFile) {
-  SampleLogOptions options;
-  options.logType = 4;
-  options.records = 50;  // about 330 KB of CSV
-  const std::vector<uint8_t> bytes = MakeSampleLog(options);
-  CMeterlog2Doc big;
-  ASSERT_EQ(big.LoadFromMemory(bytes.data(), bytes.size(), "big.57x").status,
-            LoadResult::Status::kLoaded);
+  CMeterlog2Doc big = LoadSampleLog(4, 1, 50);  // about 330 KB of CSV
   CColumnList bigList;
   bigList.BuildColumns(big.GetFirstLogType(), 0, &big);
 
