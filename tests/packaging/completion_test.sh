@@ -1,23 +1,14 @@
 #!/usr/bin/env bash
 # The bash completion of meterlog2-cli against the program itself: it offers every command and
-# every option the program takes, and the values and files that fit. Prints "N passed, N failed".
-set -u
-source_dir=$(realpath "$1")
-cli=$(realpath "$2")
+# every option the program takes, and the values and files that fit.
+# Arguments: the program, the source folder.
+source "$(dirname "$0")/../cli/harness.sh" "$1"
+source_dir=$(realpath "$2")
 if [ ! -f /usr/share/bash-completion/bash_completion ]; then
   echo "SKIPPED: bash-completion is not installed (scripts/deps.sh installs it)"
   exit 77
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1  # trying the options may write files
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
 
 # shellcheck disable=SC1091
 source /usr/share/bash-completion/bash_completion
@@ -99,5 +90,4 @@ if "$cli" --help 2>&1 | grep -q "^  ports"; then
   check "ports" test "$(offers "meterlog2-cli config --port $work/port-")" = "$(words "$work/port-a" "$work/port-b")"
 fi
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

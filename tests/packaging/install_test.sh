@@ -3,11 +3,11 @@
 # is: the programs and their versions, the manual pages (which must render cleanly and name
 # every option the programs take), the desktop entry, file type, icon and AppStream metadata
 # (as their validators judge them), bash completion and the copyright file.
-# Prints "N passed, N failed".
-set -u
-build_dir="$1"
-source_dir="$2"
-shift 2
+# Arguments: meterlog2-cli as built, the source folder, the build folder, the programs it makes.
+source "$(dirname "$0")/../cli/harness.sh" "$1"
+source_dir=$(realpath "$2")
+build_dir=$(realpath "$3")
+shift 3
 programs=("$@")  # the programs this build makes
 for tool in man desktop-file-validate appstreamcli; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -15,15 +15,6 @@ for tool in man desktop-file-validate appstreamcli; do
     exit 77
   fi
 done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
 
 root="$work/root"
 DESTDIR="$root" cmake --install "$build_dir" --prefix /usr >"$work/install.log" 2>&1
@@ -103,5 +94,4 @@ check "copyright file" grep -q "^License: GPL-3+" "$usr/share/doc/meterlog2/copy
 check "changelog" test "$(gzip -dc "$usr/share/doc/meterlog2/changelog.gz")" = \
   "$(cat "$source_dir/packaging/debian/changelog")"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish
