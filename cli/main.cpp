@@ -47,7 +47,7 @@ void Usage() {
          "                                read or change the configuration\n"
          "  (instrument commands also take --baud, --data-bits, --parity, --stop-bits)\n"
 #endif
-      ;
+         "  --version                     the program's version\n";
 }
 
 }  // namespace
@@ -148,6 +148,10 @@ static int Main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     Usage();
     return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "meterlog2-cli " METERLOG2_VERSION_STRING "\n";
+    return CheckStandardOutput(0);
   }
   // Writers notice a signal, remove their temporary files and end with 128 + the signal.
   InstallInterruptHandlers();

@@ -12,7 +12,6 @@
 # Must come before include(CPack).
 
 include(GNUInstallDirs)
-install(TARGETS meterlog2-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # windeployqt puts Qt's libraries and the platform, style and image plugins beside the program,
 # at install time, so that it runs on a machine without Qt.
@@ -98,8 +97,4 @@ set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [[
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 ]])
 
-# CPack is included once, by the packaging file that comes last; without the common one
-# (cmake/Packaging.cmake) that is this one.
-if(NOT EXISTS ${PROJECT_SOURCE_DIR}/cmake/Packaging.cmake)
-  include(CPack)
-endif()
+# CPack itself is included once, at the end of cmake/Packaging.cmake.

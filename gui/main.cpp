@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <cstring>
 
 #include "app/CMeterlog2App.h"
 #include "app/ToolbarIcons.h"
@@ -10,6 +12,13 @@
 #endif
 
 int main(int argc, char* argv[]) {
+  // Answered before the application object exists: it needs no display.
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("meterlog2 %s\n", METERLOG2_VERSION_STRING);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Meterlog"));
 #if defined(_WIN32)

@@ -5,7 +5,8 @@ packages=(build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev
   xvfb xauth lrzsz locales
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  scdoc man-db bash-completion desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "link/InstrumentProtocol.h"
 #include "SimInstrument.h"
 #include "file/OutputFile.h"
+#include "link/InstrumentProtocol.h"
 #include "samples/SampleLog.h"
 #include "text/Text.h"
 
@@ -54,7 +54,8 @@ void Usage() {
          "  --fault-block N        the block the transfer faults hit (default 2)\n"
          "  --echo-timeout MS      how long the instrument waits for an echo (default 5000)\n"
          "  --ack-timeout MS       how long it waits for ACK/NAK before resending (default 12000)\n"
-         "  --quiet                no event log on stderr\n";
+         "  --quiet                no event log on stderr\n"
+         "  --version              the program's version\n";
 }
 
 int64_t NowMicros() {
@@ -178,6 +179,9 @@ int main(int argc, char** argv) {
     };
     if (a == "--help" || a == "-h") {
       Usage();
+      return 0;
+    } else if (a == "--version") {
+      std::cout << "meterlog2-sim " METERLOG2_VERSION_STRING "\n";
       return 0;
     } else if (a == "--dir") {
       value(folder);
