@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"
 #include "table/ColumnCatalogue.h"
@@ -35,7 +35,7 @@ const LoadedLog& Log(int logType, uint32_t records, uint32_t dataFormat) {
   const std::vector<uint8_t> bytes = MakeSampleLog(options);
   auto* log = new LoadedLog;
   log->doc.LoadFromMemory(bytes.data(), bytes.size(), "bench.57x");
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(log->doc.GetFirstLogType(), 0, &log->doc);
   log->columns = VisibleColumns(list);
   cache.emplace_back(key, log);

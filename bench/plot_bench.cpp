@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <vector>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "plot/TrendPlot.h"
 #include "samples/SampleLog.h"
 

@@ -8,7 +8,7 @@
 #include "file/InputFile.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 

@@ -63,7 +63,7 @@ void ReportSalvage(const std::string& path, const LoadResult& result) {
 namespace {
 
 // The whole set, or the named columns in the order named.
-bool ChooseColumns(const CColumnList& list, const TableOptions& options, const std::string& path,
+bool ChooseColumns(const ColumnList& list, const TableOptions& options, const std::string& path,
                    const std::string& logTypeName, std::vector<TableColumn>& columns) {
   columns = VisibleColumns(list);
   if (options.titles.empty()) return true;
@@ -162,7 +162,7 @@ bool SelectTable(const std::string& path, const TableOptions& options, const cha
 
   // The column set follows the data format only for a vector log; the current format then
   // equals the detected one unless --data-format chose another.
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(logType, doc.GetDataFormat(), &doc);
   std::string logTypeName;
   doc.GetLogTypeName(logTypeName, 0);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/TableWriter.h"
 
 struct TableOptions {

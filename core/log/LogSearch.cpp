@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Meterlog2Doc.h"
+#include "CMeterlog2Doc.h"
 
 namespace {
 

@@ -13,9 +13,9 @@ namespace {
 
 // Writes the dump lines of one record. Floats print as stored (no data-format reversal);
 // s8 fields print signed, u8 fields unsigned.
-class DumpWriter {
+class RecordDumper {
  public:
-  DumpWriter(std::string& out, const uint8_t* record) : m_out(out), m_record(record) {}
+  RecordDumper(std::string& out, const uint8_t* record) : m_out(out), m_record(record) {}
 
   void Text(const char* text) { m_out += text; }
   // "name [%d]\n"
@@ -78,7 +78,7 @@ class DumpWriter {
   const uint8_t* m_record;
 };
 
-void DumpWriter::Head(int logType) {
+void RecordDumper::Head(int logType) {
   Text("====================================================================\n");
   m_out += "byRecordType [";
   AppendInt(m_out, logType);
@@ -136,7 +136,7 @@ void DumpWriter::Head(int logType) {
   Float("fDc", tr_fDc);
 }
 
-void DumpWriter::UpdateSettings(size_t at) {
+void RecordDumper::UpdateSettings(size_t at) {
   Size("updateSettings", us::kSize);
   Float("fFrequency", at + us::fFrequency);
   Float("fPhase", at + us::fPhase);
@@ -159,14 +159,14 @@ void DumpWriter::UpdateSettings(size_t at) {
   }
 }
 
-void DumpWriter::EnergyRecord(size_t at) {
+void RecordDumper::EnergyRecord(size_t at) {
   Size("energyRecord", energy::kSize);
   Float("fWattHours", at + energy::fWattHours);
   Float("fVoltAmpHours", at + energy::fVoltAmpHours);
   Float("fVarHours", at + energy::fVarHours);
 }
 
-void DumpWriter::Factors(size_t at, size_t count) {
+void RecordDumper::Factors(size_t at, size_t count) {
   Signed("scale_enable", at + scale_enable);
   for (size_t i = 0; i < count; ++i) {
     const size_t factor = at + ac_factor + kAcFactorSize * i;
@@ -176,17 +176,17 @@ void DumpWriter::Factors(size_t at, size_t count) {
   }
 }
 
-void DumpWriter::PtctData(size_t at) {
+void RecordDumper::PtctData(size_t at) {
   Size("ptct_data", ptct::kSize);
   Factors(at, ptct::kFactors);
 }
 
-void DumpWriter::ScaleData(size_t at) {
+void RecordDumper::ScaleData(size_t at) {
   Size("scale_data", scale::kSize);
   Factors(at, scale::kFactors);
 }
 
-void DumpWriter::Harmonics() {
+void RecordDumper::Harmonics() {
   Size("Harmonics", sp::kHarmonicsDumpSize);
   for (int i = 0; i < 2; ++i) {
     IndexedFloat("dspReturnChMag", i, sp::dspReturnChMag + 4 * i);
@@ -204,7 +204,7 @@ void DumpWriter::Harmonics() {
   }
 }
 
-void DumpWriter::WaveformData(size_t at) {
+void RecordDumper::WaveformData(size_t at) {
   Size("WaveformData", sp::kWaveformDataSize);
   for (int i = 0; i < static_cast<int>(sp::kWaveformDataSize); ++i) {
     Index("waveformData", i);
@@ -213,7 +213,7 @@ void DumpWriter::WaveformData(size_t at) {
   }
 }
 
-void DumpWriter::ThreePhase() {
+void RecordDumper::ThreePhase() {
   Size("ThreePhase", kThreePhaseRecordSize);
   m_out += "threePhaseRecord - size [";
   AppendInt(m_out, kThreePhaseRecordBlockSize);
@@ -268,7 +268,7 @@ bool Fits(size_t at, size_t width, size_t size) {
 void AppendRecordDump(std::string& out, const uint8_t* record, size_t size) {
   // A block is printed only when it lies wholly inside the record.
   if (!record || !Fits(0, kHeadSize, size)) return;
-  DumpWriter w(out, record);
+  RecordDumper w(out, record);
   const int logType = record[byRecordType] & 0x3F;
   w.Head(logType);
   if (logType >= 1 && logType <= 3) {

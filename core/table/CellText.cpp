@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "ColumnInfo.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "ColumnList.h"
 
 #include "ColumnCatalogue.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
-int CColumnList::BuildColumns(int logType, uint32_t dataFormat, const CMeterlog2Doc* doc) {
+int ColumnList::BuildColumns(int logType, uint32_t dataFormat, const CMeterlog2Doc* doc) {
   m_columns.clear();
   if (dataFormat == 0 && doc != nullptr) dataFormat = doc->GetDetectedDataFormat();
 
@@ -29,7 +29,7 @@ int CColumnList::BuildColumns(int logType, uint32_t dataFormat, const CMeterlog2
   return static_cast<int>(m_columns.size());
 }
 
-int CColumnList::ColumnFromSubItem(int k) const {
+int ColumnList::ColumnFromSubItem(int k) const {
   if (m_columns.empty()) return -1;
   int seen = 0;
   for (size_t i = 0; i < m_columns.size(); ++i) {
@@ -38,7 +38,7 @@ int CColumnList::ColumnFromSubItem(int k) const {
   return static_cast<int>(m_columns.size()) - 1;
 }
 
-int CColumnList::VisibleCount() const {
+int ColumnList::VisibleCount() const {
   int count = 0;
   for (const ColumnInfo& info : m_columns) count += info.bVisible ? 1 : 0;
   return count;

@@ -8,7 +8,7 @@
 
 class CMeterlog2Doc;
 
-class CColumnList {
+class ColumnList {
  public:
   // Empties the list and fills it from the column set for the log type; a data format of 0
   // means the document's detected format (or 0 without a document). Returns the entry count.

@@ -5,7 +5,7 @@
 
 #include "CellText.h"
 #include "ColumnInfo.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
 #include "text/Text.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "CellText.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
-#include "log/Meterlog2Doc.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "CellText.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "TableColumns.h"
 
-std::vector<TableColumn> VisibleColumns(const CColumnList& list) {
+std::vector<TableColumn> VisibleColumns(const ColumnList& list) {
   std::vector<TableColumn> columns;
   columns.reserve(static_cast<size_t>(list.VisibleCount()));
   for (const ColumnInfo& info : list.Entries()) {
@@ -9,7 +9,7 @@ std::vector<TableColumn> VisibleColumns(const CColumnList& list) {
   return columns;
 }
 
-std::vector<TableColumn> DisplayedColumns(const CColumnList& list,
+std::vector<TableColumn> DisplayedColumns(const ColumnList& list,
                                           const std::vector<int>& displayOrder) {
   // Table column k shows the k-th visible entry, whatever position its header was dragged to.
   const int visible = list.VisibleCount();

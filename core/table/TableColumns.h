@@ -7,10 +7,10 @@
 #include "TableWriter.h"
 
 // The visible entries in list order: what the table shows before any header is dragged.
-std::vector<TableColumn> VisibleColumns(const CColumnList& list);
+std::vector<TableColumn> VisibleColumns(const ColumnList& list);
 
 // The visible entries in display order. `displayOrder[i]` is the table column (numbered in
 // insertion order, 0 .. VisibleCount() - 1) shown at display position i; numbers outside
 // that range name no table column and are left out.
-std::vector<TableColumn> DisplayedColumns(const CColumnList& list,
+std::vector<TableColumn> DisplayedColumns(const ColumnList& list,
                                           const std::vector<int>& displayOrder);

@@ -6,7 +6,7 @@
 #include "CellText.h"
 #include "ColumnInfo.h"
 #include "file/OutputFile.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 

@@ -247,7 +247,7 @@ void CMainFrame::SetDocumentTitle(const QString& title) {
                                  : title + QStringLiteral(" - Meterlog"));
 }
 
-void CMainFrame::UpdateRecentFileMenu(const CRecentFileList& files) {
+void CMainFrame::UpdateRecentFileMenu(const RecentFileList& files) {
   for (QAction* action : m_recentActions) {
     m_pFileMenu->removeAction(action);
     action->deleteLater();

@@ -10,7 +10,7 @@ class QMenu;
 class QAction;
 class QDockWidget;
 class QTimer;
-class CRecentFileList;
+class RecentFileList;
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -52,7 +52,7 @@ class CMainFrame : public QMainWindow {
   void SetDocumentTitle(const QString& title);
   // Puts the recent files between the separators of the File menu (the greyed "Recent File"
   // placeholder when there are none).
-  void UpdateRecentFileMenu(const CRecentFileList& files);
+  void UpdateRecentFileMenu(const RecentFileList& files);
 
   // Puts the plot pane in a dock under the table; View > Plots shows and hides it.
   void AddPlotPane(QWidget* pane);

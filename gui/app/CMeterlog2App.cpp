@@ -13,7 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "AboutDlg.h"
+#include "AboutDialog.h"
 #include "CMainFrame.h"
 #include "MessageBox.h"
 #include "QtPath.h"
@@ -259,7 +259,7 @@ void CMeterlog2App::OnFilePrint() {
 }
 
 void CMeterlog2App::OnAppAbout() {
-  CAboutDlg dialog(m_pFrame.get());
+  AboutDialog dialog(m_pFrame.get());
   dialog.exec();
 }
 

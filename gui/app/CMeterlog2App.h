@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "link/ComSettings.h"
 #include "DumpWriter.h"
-#include "link/InstrumentFlows.h"
 #include "RecentFileList.h"
-#include "log/Meterlog2Doc.h"
+#include "link/ComSettings.h"
+#include "link/InstrumentFlows.h"
+#include "log/CMeterlog2Doc.h"
 
 class CMainFrame;
 class CMeterlog2View;
@@ -32,8 +32,8 @@ class CMeterlog2App : public QObject {
   CMeterlog2View* GetView() const { return m_pView; }
   PlotPane* GetPlotPane() const { return m_pPlotPane; }
   CMeterlog2Doc& GetDocument() { return m_doc; }
-  CRecentFileList& GetRecentFiles() { return m_recentFiles; }
-  CDumpWriter& GetDumpWriter() { return m_dumpWriter; }
+  RecentFileList& GetRecentFiles() { return m_recentFiles; }
+  DumpWriter& GetDumpWriter() { return m_dumpWriter; }
   const QString& GetTitle() const { return m_strTitle; }
   // Where the instrument commands find and open ports (the system's serial ports by default).
   void SetLinkServices(LinkServices services) { m_linkServices = std::move(services); }
@@ -70,8 +70,8 @@ class CMeterlog2App : public QObject {
   PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
   bool m_bOtherFormatHint = false;    // the other byte order reads better (status bar)
   QString m_strSalvage;  // after the title of a log opened with fewer records than declared
-  CRecentFileList m_recentFiles;
-  CDumpWriter m_dumpWriter;
+  RecentFileList m_recentFiles;
+  DumpWriter m_dumpWriter;
   QString m_strTitle;
 
   // The serial-link choices of this run and the last identification's firmware text.

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <system_error>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 
-CDumpWriter::~CDumpWriter() {
+DumpWriter::~DumpWriter() {
   {
     std::lock_guard lock(m_mutex);
     m_stop = true;
@@ -46,7 +46,7 @@ bool PrepareDumpFolder(const std::string& path) {
 
 }  // namespace
 
-void CDumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
+void DumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
   Job job;
   job.records = doc.SharedRecords();
   job.count = doc.GetRecordCount();
@@ -69,12 +69,12 @@ void CDumpWriter::Enqueue(const CMeterlog2Doc& doc, const std::string& path) {
   m_wake.notify_one();
 }
 
-void CDumpWriter::WaitIdle() {
+void DumpWriter::WaitIdle() {
   std::unique_lock lock(m_mutex);
   m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
-void CDumpWriter::Run() {
+void DumpWriter::Run() {
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
@@ -90,7 +90,7 @@ void CDumpWriter::Run() {
   }
 }
 
-std::string CDumpWriter::RotatedPath(const std::string& path) {
+std::string DumpWriter::RotatedPath(const std::string& path) {
   const std::string extension = ".txt";
   if (path.size() > extension.size() &&
       path.compare(path.size() - extension.size(), extension.size(), extension) == 0) {
@@ -99,7 +99,7 @@ std::string CDumpWriter::RotatedPath(const std::string& path) {
   return path + ".1";
 }
 
-void CDumpWriter::Write(const Job& job) const {
+void DumpWriter::Write(const Job& job) const {
   if (!PrepareDumpFolder(job.path)) return;
   // How long this dump will be: records of one log differ in their numbers only, so the first
   // one's text times the count is close enough to decide on the rotation.

@@ -24,12 +24,12 @@ class CMeterlog2Doc;
 // Empty when there is no per-user folder to put it in.
 std::string DumpFilePath();
 
-class CDumpWriter {
+class DumpWriter {
  public:
-  CDumpWriter() = default;
-  ~CDumpWriter();  // finishes every queued dump
-  CDumpWriter(const CDumpWriter&) = delete;
-  CDumpWriter& operator=(const CDumpWriter&) = delete;
+  DumpWriter() = default;
+  ~DumpWriter();  // finishes every queued dump
+  DumpWriter(const DumpWriter&) = delete;
+  DumpWriter& operator=(const DumpWriter&) = delete;
 
   // Queues the dump of the document's records. The job holds the records themselves, not a copy:
   // a later load gets new ones, so these stay as they are until the dump is written.

@@ -27,7 +27,7 @@ bool IsSeparator(QChar c) {
 
 }  // namespace
 
-void CRecentFileList::ReadList() {
+void RecentFileList::ReadList() {
   m_files.clear();
   auto settings = OpenSettings();
   settings->beginGroup(QLatin1String(kSection));
@@ -38,7 +38,7 @@ void CRecentFileList::ReadList() {
   settings->endGroup();
 }
 
-void CRecentFileList::WriteList() const {
+void RecentFileList::WriteList() const {
   auto settings = OpenSettings();
   settings->beginGroup(QLatin1String(kSection));
   for (int i = 1; i <= kMaxEntries; ++i) {
@@ -51,7 +51,7 @@ void CRecentFileList::WriteList() const {
   settings->endGroup();
 }
 
-void CRecentFileList::Add(const QString& path) {
+void RecentFileList::Add(const QString& path) {
   const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
   for (int i = static_cast<int>(m_files.size()) - 1; i >= 0; --i)
     if (SameFile(m_files[i], full)) m_files.removeAt(i);
@@ -59,11 +59,11 @@ void CRecentFileList::Add(const QString& path) {
   while (m_files.size() > kMaxEntries) m_files.removeLast();
 }
 
-void CRecentFileList::Remove(int index) {
+void RecentFileList::Remove(int index) {
   if (index >= 0 && index < m_files.size()) m_files.removeAt(index);
 }
 
-QString CRecentFileList::GetMenuText(int index) const {
+QString RecentFileList::GetMenuText(int index) const {
   QString name = AbbreviatePath(m_files[index], kMaxDisplayLength);
   name.replace(QLatin1Char('&'), QLatin1String("&&"));
   return QStringLiteral("&%1 %2").arg(index + 1).arg(name);

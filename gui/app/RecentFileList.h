@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class CRecentFileList {
+class RecentFileList {
  public:
   static constexpr int kMaxEntries = 4;
   static constexpr int kMaxDisplayLength = 30;

@@ -8,19 +8,19 @@
 
 #include "CConfigComPort.h"
 #include "CFlashFileDirectory.h"
-#include "link/ComSettings.h"
-#include "link/FlashDirectory.h"
-#include "link/LineSettings.h"
 #include "app/CProgressWnd.h"
 #include "app/MessageBox.h"
 #include "config/CConfigUnit.h"
+#include "link/ComSettings.h"
+#include "link/FlashDirectory.h"
+#include "link/LineSettings.h"
 
 namespace {
 
 class ProgressAdapter : public LinkProgress {
  public:
-  explicit ProgressAdapter(QWidget* parent) : m_pParent(parent) {}
-  bool Create(bool withCancel) override { return m_window.Create(m_pParent, withCancel); }
+  explicit ProgressAdapter(QWidget* parent) : m_parent(parent) {}
+  bool Create(bool withCancel) override { return m_window.Create(m_parent, withCancel); }
   void SetText(const std::string& text) override { m_window.SetText(QString::fromStdString(text)); }
   void Show() override { m_window.Show(); }
   void Hide() override { m_window.Hide(); }
@@ -29,7 +29,7 @@ class ProgressAdapter : public LinkProgress {
   void SetTransfer(const TransferProgress& progress) override { m_window.SetTransfer(progress); }
 
  private:
-  QPointer<QWidget> m_pParent;
+  QPointer<QWidget> m_parent;
   CProgressWnd m_window;
 };
 
@@ -44,36 +44,36 @@ QStringList ToList(const std::vector<std::string>& texts) {
 // Takes the flow's wait cursor away for the life of a dialog or message box.
 class GuiLinkPrompt::CursorPause {
  public:
-  explicit CursorPause(int waits) : m_nWaits(waits) {
-    for (int k = 0; k < m_nWaits; ++k) QApplication::restoreOverrideCursor();
+  explicit CursorPause(int waits) : m_waits(waits) {
+    for (int k = 0; k < m_waits; ++k) QApplication::restoreOverrideCursor();
   }
   ~CursorPause() {
-    for (int k = 0; k < m_nWaits; ++k) QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (int k = 0; k < m_waits; ++k) QApplication::setOverrideCursor(Qt::WaitCursor);
   }
 
  private:
-  int m_nWaits;
+  int m_waits;
 };
 
-GuiLinkPrompt::GuiLinkPrompt(QWidget* mainWindow) : m_pMainWindow(mainWindow) {}
+GuiLinkPrompt::GuiLinkPrompt(QWidget* mainWindow) : m_mainWindow(mainWindow) {}
 
 GuiLinkPrompt::~GuiLinkPrompt() {
-  while (m_nWaits > 0) EndWait();
+  while (m_waits > 0) EndWait();
 }
 
 std::unique_ptr<LinkProgress> GuiLinkPrompt::NewProgress() {
-  return std::make_unique<ProgressAdapter>(m_pMainWindow);
+  return std::make_unique<ProgressAdapter>(m_mainWindow);
 }
 
 void GuiLinkPrompt::BeginWait() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  ++m_nWaits;
+  ++m_waits;
 }
 
 void GuiLinkPrompt::EndWait() {
-  if (m_nWaits == 0) return;
+  if (m_waits == 0) return;
   QApplication::restoreOverrideCursor();
-  --m_nWaits;
+  --m_waits;
 }
 
 namespace {
@@ -82,8 +82,8 @@ const QString kStoredLine = QStringLiteral("Link/Line");  // as 9600/8n1
 }  // namespace
 
 bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
-  CursorPause pause(m_nWaits);
-  CConfigComPort dialog(m_pMainWindow);
+  CursorPause pause(m_waits);
+  CConfigComPort dialog(m_mainWindow);
   int preset = settings.portIndex;
   LineSettings line = settings.Line();
   if (settings.portNumber < 0 && preset < 0) {
@@ -128,8 +128,8 @@ QString EntryFileName(const std::string& entry) {
 
 bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
                                     std::filesystem::path& path) {
-  CursorPause pause(m_nWaits);
-  CFlashFileDirectory dialog(m_pMainWindow);
+  CursorPause pause(m_waits);
+  CFlashFileDirectory dialog(m_mainWindow);
   if (!directory.summary.empty()) dialog.SetSummary(QString::fromLatin1(directory.summary));
   QStringList names;
   for (const std::string& entry : directory.entries) {
@@ -144,8 +144,8 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
 }
 
 bool GuiLinkPrompt::EditConfiguration(ConfigDialogValues& values) {
-  CursorPause pause(m_nWaits);
-  CConfigUnit dialog(m_pMainWindow);
+  CursorPause pause(m_waits);
+  CConfigUnit dialog(m_mainWindow);
   dialog.SetValues(values);
   if (dialog.exec() != QDialog::Accepted) return false;
   values = dialog.GetValues();
@@ -153,16 +153,16 @@ bool GuiLinkPrompt::EditConfiguration(ConfigDialogValues& values) {
 }
 
 void GuiLinkPrompt::ShowMessage(const std::string& text, bool failure) {
-  CursorPause pause(m_nWaits);
+  CursorPause pause(m_waits);
   QString message = QString::fromStdString(text);
-  if (!m_strDetail.empty()) {
+  if (!m_detail.empty()) {
     // Which port, and what the system said about it.
-    message += QStringLiteral("\n\n") + QString::fromStdString(m_strDetail);
-    m_strDetail.clear();
+    message += QStringLiteral("\n\n") + QString::fromStdString(m_detail);
+    m_detail.clear();
   }
-  ::ShowMessage(m_pMainWindow, message, failure ? MessageKind::kFailure : MessageKind::kPlain);
+  ::ShowMessage(m_mainWindow, message, failure ? MessageKind::kFailure : MessageKind::kPlain);
 }
 
 void GuiLinkPrompt::Detail(const std::string& text) {
-  m_strDetail = text;
+  m_detail = text;
 }

@@ -26,7 +26,7 @@ class GuiLinkPrompt : public LinkPrompt {
  private:
   class CursorPause;
 
-  QPointer<QWidget> m_pMainWindow;
-  int m_nWaits = 0;
-  std::string m_strDetail;
+  QPointer<QWidget> m_mainWindow;
+  int m_waits = 0;
+  std::string m_detail;
 };

@@ -8,14 +8,14 @@
 
 #include "app/QtPath.h"
 #include "file/OutputFile.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 LogPlot::LogPlot(QWidget* parent) : QCustomPlot(parent) {
   plotLayout()->insertRow(0);
   QFont font = this->font();
   font.setBold(true);
-  m_pTitle = new QCPTextElement(this, QString(), font);
-  plotLayout()->addElement(0, 0, m_pTitle);
+  m_title = new QCPTextElement(this, QString(), font);
+  plotLayout()->addElement(0, 0, m_title);
   setNoAntialiasingOnDrag(true);
   setPlottingHint(QCP::phCacheLabels, true);
   setMinimumSize(200, 150);
@@ -27,11 +27,11 @@ void LogPlot::ResetView() {
 }
 
 QString LogPlot::TitleText() const {
-  return m_pTitle->text();
+  return m_title->text();
 }
 
 void LogPlot::SetTitle(const QString& text) {
-  m_pTitle->setText(text);
+  m_title->setText(text);
 }
 
 void LogPlot::ClearContent() {
@@ -52,7 +52,7 @@ QString LogPlot::NoLogMessage() {
 }
 
 bool LogPlot::ReadyToDraw(bool drawable, const QString& notDrawable) {
-  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+  if (m_doc == nullptr || m_doc->GetRecordCount() == 0) {
     ShowMessage(NoLogMessage());
     return false;
   }

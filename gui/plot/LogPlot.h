@@ -16,7 +16,7 @@ class LogPlot : public QCustomPlot {
   explicit LogPlot(QWidget* parent = nullptr);
 
   // The log to draw (nullptr: none). Subclasses read what they need at once or at ShowRow.
-  virtual void SetDocument(const CMeterlog2Doc* doc) { m_pDoc = doc; }
+  virtual void SetDocument(const CMeterlog2Doc* doc) { m_doc = doc; }
   // Draws (or marks) record `row`.
   virtual void ShowRow(unsigned row) = 0;
   // Back to the ranges that show everything.
@@ -44,10 +44,10 @@ class LogPlot : public QCustomPlot {
   // Clears the graphs, bars and items a subclass added, keeping the title.
   void ClearContent();
 
-  const CMeterlog2Doc* m_pDoc = nullptr;
+  const CMeterlog2Doc* m_doc = nullptr;
 
  private:
-  QCPTextElement* m_pTitle = nullptr;
+  QCPTextElement* m_title = nullptr;
   QString m_message;
 };
 

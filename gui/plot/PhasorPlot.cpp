@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 
@@ -81,10 +81,10 @@ QString PhasorPlot::TableText() const {
 void PhasorPlot::ShowRow(unsigned row) {
   m_phasors = PhasorSet{};
   m_table.clear();
-  if (!ReadyToDraw(m_pDoc && HasPhasors(*m_pDoc),
+  if (!ReadyToDraw(m_doc && HasPhasors(*m_doc),
                    QStringLiteral("This log has no phasors (they come from three-phase logs).")))
     return;
-  m_phasors = BuildPhasors(*m_pDoc, row);
+  m_phasors = BuildPhasors(*m_doc, row);
   double largest[2] = {0, 0};  // volts, amperes
   for (size_t i = 0; i < m_phasors.phasors.size(); ++i) {
     const double m = std::fabs(m_phasors.phasors[i].magnitude);
@@ -144,7 +144,7 @@ void PhasorPlot::ShowRow(unsigned row) {
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   text->setText(table);
   std::string time;
-  m_pDoc->GetTimeStamp(time, row);
+  m_doc->GetTimeStamp(time, row);
   SetTitle(
       QStringLiteral("Phasors, record %1 (%2)\nVoltages to the outer circle, currents to the inner")
           .arg(row)

@@ -18,7 +18,7 @@
 #include "TrendPlot.h"
 #include "WaveformPlot.h"
 #include "app/MessageBox.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 #include "table/PlotData.h"
 
@@ -29,15 +29,15 @@ constexpr int kColumnIdRole = Qt::UserRole;
 
 PlotPane::PlotPane(QWidget* parent)
     : QWidget(parent), m_docPending(kTabCount, true), m_rowPending(kTabCount, false) {
-  m_pTabs = new QTabWidget(this);
-  m_pSpectrum = new SpectrumPlot;
-  m_pWaveform = new WaveformPlot;
-  m_pPhasor = new PhasorPlot;
-  m_pTabs->addTab(MakeTrendPage(), QStringLiteral("&Trend"));
-  m_pTabs->addTab(MakeSpectrumPage(), QStringLiteral("S&pectrum"));
-  m_pTabs->addTab(m_pWaveform, QStringLiteral("&Waveform"));
-  m_pTabs->addTab(m_pPhasor, QStringLiteral("P&hasors"));
-  connect(m_pTabs, &QTabWidget::currentChanged, this, &PlotPane::ScheduleDraw);
+  m_tabs = new QTabWidget(this);
+  m_spectrum = new SpectrumPlot;
+  m_waveform = new WaveformPlot;
+  m_phasor = new PhasorPlot;
+  m_tabs->addTab(MakeTrendPage(), QStringLiteral("&Trend"));
+  m_tabs->addTab(MakeSpectrumPage(), QStringLiteral("S&pectrum"));
+  m_tabs->addTab(m_waveform, QStringLiteral("&Waveform"));
+  m_tabs->addTab(m_phasor, QStringLiteral("P&hasors"));
+  connect(m_tabs, &QTabWidget::currentChanged, this, &PlotPane::ScheduleDraw);
 
   auto* reset = new QPushButton(QStringLiteral("&Reset View"));
   auto* save = new QPushButton(QStringLiteral("Sa&ve Image..."));
@@ -59,87 +59,87 @@ PlotPane::PlotPane(QWidget* parent)
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  layout->addWidget(m_pTabs, 1);
+  layout->addWidget(m_tabs, 1);
   layout->addLayout(buttons);
 
-  connect(m_pTrend, &TrendPlot::RowClicked, this, &PlotPane::RowChosen);
+  connect(m_trend, &TrendPlot::RowClicked, this, &PlotPane::RowChosen);
   SetDocument(nullptr, {}, QString());
 }
 
 QWidget* PlotPane::MakeTrendPage() {
-  m_pTrend = new TrendPlot;
-  m_pFilter = new QLineEdit;
-  m_pFilter->setPlaceholderText(QStringLiteral("Filter columns"));
-  m_pFilter->setClearButtonEnabled(true);
-  m_pColumnList = new QListWidget;
-  m_pColumnList->setToolTip(QStringLiteral("Check the columns to plot (two units at most)"));
-  m_pRefused = new QLabel;
-  m_pRefused->setWordWrap(true);
-  m_pRefused->setVisible(false);
-  connect(m_pFilter, &QLineEdit::textChanged, this, &PlotPane::FilterColumns);
-  connect(m_pColumnList, &QListWidget::itemChanged, this, &PlotPane::ColumnChoiceChanged);
+  m_trend = new TrendPlot;
+  m_filter = new QLineEdit;
+  m_filter->setPlaceholderText(QStringLiteral("Filter columns"));
+  m_filter->setClearButtonEnabled(true);
+  m_columnList = new QListWidget;
+  m_columnList->setToolTip(QStringLiteral("Check the columns to plot (two units at most)"));
+  m_refused = new QLabel;
+  m_refused->setWordWrap(true);
+  m_refused->setVisible(false);
+  connect(m_filter, &QLineEdit::textChanged, this, &PlotPane::FilterColumns);
+  connect(m_columnList, &QListWidget::itemChanged, this, &PlotPane::ColumnChoiceChanged);
 
   auto* side = new QWidget;
   auto* sideLayout = new QVBoxLayout(side);
   sideLayout->setContentsMargins(0, 0, 0, 0);
-  sideLayout->addWidget(m_pFilter);
-  sideLayout->addWidget(m_pColumnList, 1);
-  sideLayout->addWidget(m_pRefused);
+  sideLayout->addWidget(m_filter);
+  sideLayout->addWidget(m_columnList, 1);
+  sideLayout->addWidget(m_refused);
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->addWidget(side);
-  splitter->addWidget(m_pTrend);
+  splitter->addWidget(m_trend);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({220, 800});
   return splitter;
 }
 
 QWidget* PlotPane::MakeSpectrumPage() {
-  m_pChannel = new QComboBox;
-  m_pPercent = new QCheckBox(QStringLiteral("In percent of the &fundamental"));
-  m_pPercent->setChecked(true);
-  connect(m_pChannel, &QComboBox::activated, this,
-          [this](int index) { m_pSpectrum->SetChannel(index - 1); });
-  connect(m_pPercent, &QCheckBox::toggled, m_pSpectrum, &SpectrumPlot::SetPercent);
+  m_channel = new QComboBox;
+  m_percent = new QCheckBox(QStringLiteral("In percent of the &fundamental"));
+  m_percent->setChecked(true);
+  connect(m_channel, &QComboBox::activated, this,
+          [this](int index) { m_spectrum->SetChannel(index - 1); });
+  connect(m_percent, &QCheckBox::toggled, m_spectrum, &SpectrumPlot::SetPercent);
   auto* controls = new QHBoxLayout;
   controls->addWidget(new QLabel(QStringLiteral("Channel:")));
-  controls->addWidget(m_pChannel);
-  controls->addWidget(m_pPercent);
+  controls->addWidget(m_channel);
+  controls->addWidget(m_percent);
   controls->addStretch(1);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(controls);
-  layout->addWidget(m_pSpectrum, 1);
+  layout->addWidget(m_spectrum, 1);
   return page;
 }
 
 LogPlot* PlotPane::CurrentPlot() const {
-  switch (m_pTabs->currentIndex()) {
+  switch (m_tabs->currentIndex()) {
     case kSpectrumTab:
-      return m_pSpectrum;
+      return m_spectrum;
     case kWaveformTab:
-      return m_pWaveform;
+      return m_waveform;
     case kPhasorTab:
-      return m_pPhasor;
+      return m_phasor;
     default:
-      return m_pTrend;
+      return m_trend;
   }
 }
 
 void PlotPane::SetDocument(const CMeterlog2Doc* doc, const std::vector<ColumnInfo>& columns,
                            const QString& sourcePath) {
-  m_pDoc = doc != nullptr && doc->GetRecordCount() > 0 ? doc : nullptr;
+  m_doc = doc != nullptr && doc->GetRecordCount() > 0 ? doc : nullptr;
   m_sourcePath = sourcePath;
   m_row = -1;
 
   // The trend's choice: every numeric column of the log, checked for the default series.
   m_updatingList = true;
-  m_pColumnList->clear();
-  std::vector<int> defaults = m_pDoc ? DefaultTrendColumns(*m_pDoc) : std::vector<int>{};
+  m_columnList->clear();
+  std::vector<int> defaults = m_doc ? DefaultTrendColumns(*m_doc) : std::vector<int>{};
   for (const ColumnInfo& column : columns) {
-    if (m_pDoc == nullptr || !IsNumericColumn(column.nColumnId)) continue;
-    const QString unit = QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_pDoc, column.nColumnId)));
-    auto* item = new QListWidgetItem(QString::fromStdString(column.strTitle), m_pColumnList);
+    if (m_doc == nullptr || !IsNumericColumn(column.nColumnId)) continue;
+    const QString unit = QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_doc, column.nColumnId)));
+    auto* item = new QListWidgetItem(QString::fromStdString(column.strTitle), m_columnList);
     item->setData(kColumnIdRole, column.nColumnId);
     item->setToolTip(unit.isEmpty() ? item->text() : item->text() + " (" + unit + ")");
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -148,21 +148,21 @@ void PlotPane::SetDocument(const CMeterlog2Doc* doc, const std::vector<ColumnInf
     item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
   }
   m_updatingList = false;
-  FilterColumns(m_pFilter->text());
-  for (int i = 0; i < m_pColumnList->count(); ++i) {
-    if (m_pColumnList->item(i)->checkState() == Qt::Checked) {
-      m_pColumnList->scrollToItem(m_pColumnList->item(i), QAbstractItemView::PositionAtTop);
+  FilterColumns(m_filter->text());
+  for (int i = 0; i < m_columnList->count(); ++i) {
+    if (m_columnList->item(i)->checkState() == Qt::Checked) {
+      m_columnList->scrollToItem(m_columnList->item(i), QAbstractItemView::PositionAtTop);
       break;
     }
   }
 
-  m_pTabs->setTabEnabled(kSpectrumTab, m_pDoc && HasSpectrum(*m_pDoc));
-  m_pTabs->setTabEnabled(kWaveformTab, m_pDoc && HasWaveform(*m_pDoc));
-  m_pTabs->setTabEnabled(kPhasorTab, m_pDoc && HasPhasors(*m_pDoc));
-  m_pTabs->setTabToolTip(kSpectrumTab,
-                         QStringLiteral("Harmonic, Waveform and Three Phase Tabular logs"));
-  m_pTabs->setTabToolTip(kWaveformTab, QStringLiteral("Waveform logs"));
-  m_pTabs->setTabToolTip(kPhasorTab, QStringLiteral("Three-phase logs"));
+  m_tabs->setTabEnabled(kSpectrumTab, m_doc && HasSpectrum(*m_doc));
+  m_tabs->setTabEnabled(kWaveformTab, m_doc && HasWaveform(*m_doc));
+  m_tabs->setTabEnabled(kPhasorTab, m_doc && HasPhasors(*m_doc));
+  m_tabs->setTabToolTip(kSpectrumTab,
+                        QStringLiteral("Harmonic, Waveform and Three Phase Tabular logs"));
+  m_tabs->setTabToolTip(kWaveformTab, QStringLiteral("Waveform logs"));
+  m_tabs->setTabToolTip(kPhasorTab, QStringLiteral("Three-phase logs"));
   Refresh();
 }
 
@@ -180,14 +180,14 @@ void PlotPane::SetCurrentRow(int row) {
 
 void PlotPane::PlotColumns(const std::vector<int>& columnIds) {
   m_updatingList = true;
-  for (int i = 0; i < m_pColumnList->count(); ++i) {
-    QListWidgetItem* item = m_pColumnList->item(i);
+  for (int i = 0; i < m_columnList->count(); ++i) {
+    QListWidgetItem* item = m_columnList->item(i);
     const int id = item->data(kColumnIdRole).toInt();
     const bool chosen = std::find(columnIds.begin(), columnIds.end(), id) != columnIds.end();
     item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
   }
   m_updatingList = false;
-  m_pTabs->setCurrentIndex(kTrendTab);
+  m_tabs->setCurrentIndex(kTrendTab);
   m_trendPending = true;
   m_rowPending[kTrendTab] = true;
   ScheduleDraw();
@@ -195,8 +195,8 @@ void PlotPane::PlotColumns(const std::vector<int>& columnIds) {
 
 void PlotPane::AddColumn(int columnId) {
   std::vector<int> ids{};
-  for (int i = 0; i < m_pColumnList->count(); ++i) {
-    const QListWidgetItem* item = m_pColumnList->item(i);
+  for (int i = 0; i < m_columnList->count(); ++i) {
+    const QListWidgetItem* item = m_columnList->item(i);
     if (item->checkState() == Qt::Checked) ids.push_back(item->data(kColumnIdRole).toInt());
   }
   ids.push_back(columnId);
@@ -211,8 +211,8 @@ void PlotPane::ColumnChoiceChanged() {
 }
 
 void PlotPane::FilterColumns(const QString& text) {
-  for (int i = 0; i < m_pColumnList->count(); ++i) {
-    QListWidgetItem* item = m_pColumnList->item(i);
+  for (int i = 0; i < m_columnList->count(); ++i) {
+    QListWidgetItem* item = m_columnList->item(i);
     item->setHidden(!text.isEmpty() && !item->text().contains(text, Qt::CaseInsensitive));
   }
 }
@@ -226,36 +226,36 @@ void PlotPane::ScheduleDraw() {
 
 void PlotPane::DrawPending() {
   m_drawScheduled = false;
-  const int tab = m_pTabs->currentIndex();
+  const int tab = m_tabs->currentIndex();
   if (tab < 0 || !isVisible()) return;  // drawn when shown (see showEvent)
   const size_t t = size_t(tab);
   LogPlot* plot = CurrentPlot();
   if (m_docPending[t]) {
     m_docPending[t] = false;
     m_rowPending[t] = true;
-    plot->SetDocument(m_pDoc);
+    plot->SetDocument(m_doc);
     if (tab == kTrendTab) m_trendPending = true;
     if (tab == kSpectrumTab) {
-      m_pChannel->clear();
-      m_pChannel->addItem(QStringLiteral("All"));
-      m_pChannel->addItems(m_pSpectrum->ChannelNames());
-      m_pSpectrum->SetPercent(m_pPercent->isChecked());
+      m_channel->clear();
+      m_channel->addItem(QStringLiteral("All"));
+      m_channel->addItems(m_spectrum->ChannelNames());
+      m_spectrum->SetPercent(m_percent->isChecked());
     }
   }
   if (tab == kTrendTab && m_trendPending) {
     m_trendPending = false;
     std::vector<TrendColumn> chosen;
-    for (int i = 0; i < m_pColumnList->count(); ++i) {
-      const QListWidgetItem* item = m_pColumnList->item(i);
+    for (int i = 0; i < m_columnList->count(); ++i) {
+      const QListWidgetItem* item = m_columnList->item(i);
       if (item->checkState() == Qt::Checked)
         chosen.push_back({item->data(kColumnIdRole).toInt(), item->text()});
     }
-    const QStringList refused = m_pTrend->SetColumns(chosen);
-    m_pRefused->setText(refused.isEmpty()
-                            ? QString()
-                            : QStringLiteral("Not plotted (a trend shows two units at most): ") +
-                                  refused.join(QStringLiteral(", ")));
-    m_pRefused->setVisible(!refused.isEmpty());
+    const QStringList refused = m_trend->SetColumns(chosen);
+    m_refused->setText(refused.isEmpty()
+                           ? QString()
+                           : QStringLiteral("Not plotted (a trend shows two units at most): ") +
+                                 refused.join(QStringLiteral(", ")));
+    m_refused->setVisible(!refused.isEmpty());
   }
   if (!m_rowPending[t]) return;
   m_rowPending[t] = false;
@@ -272,7 +272,7 @@ void PlotPane::SaveImage() {
   QString filter;
   QString path = QFileDialog::getSaveFileName(
       this, QStringLiteral("Save Plot"),
-      QString::fromLatin1(kNames[m_pTabs->currentIndex()]) + QStringLiteral(".png"),
+      QString::fromLatin1(kNames[m_tabs->currentIndex()]) + QStringLiteral(".png"),
       QStringLiteral("PNG Images (*.png);;PDF Documents (*.pdf)"), &filter);
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();

@@ -41,15 +41,15 @@ class PlotPane : public QWidget {
   // Adds one column to what the trend shows.
   void AddColumn(int columnId);
 
-  QTabWidget* Tabs() const { return m_pTabs; }
-  TrendPlot* Trend() const { return m_pTrend; }
-  SpectrumPlot* Spectrum() const { return m_pSpectrum; }
-  WaveformPlot* Waveform() const { return m_pWaveform; }
-  PhasorPlot* Phasor() const { return m_pPhasor; }
+  QTabWidget* Tabs() const { return m_tabs; }
+  TrendPlot* Trend() const { return m_trend; }
+  SpectrumPlot* Spectrum() const { return m_spectrum; }
+  WaveformPlot* Waveform() const { return m_waveform; }
+  PhasorPlot* Phasor() const { return m_phasor; }
   LogPlot* CurrentPlot() const;
-  QListWidget* ColumnChoice() const { return m_pColumnList; }
-  QComboBox* ChannelChoice() const { return m_pChannel; }
-  QCheckBox* PercentChoice() const { return m_pPercent; }
+  QListWidget* ColumnChoice() const { return m_columnList; }
+  QComboBox* ChannelChoice() const { return m_channel; }
+  QCheckBox* PercentChoice() const { return m_percent; }
   // Draws whatever waits to be drawn now (the pane does it itself once the event loop runs).
   void DrawPending();
 
@@ -67,7 +67,7 @@ class PlotPane : public QWidget {
   void FilterColumns(const QString& text);
   void SaveImage();
 
-  const CMeterlog2Doc* m_pDoc = nullptr;
+  const CMeterlog2Doc* m_doc = nullptr;
   QString m_sourcePath;
   int m_row = -1;
   bool m_trendPending = false;     // the document or the columns changed
@@ -76,14 +76,14 @@ class PlotPane : public QWidget {
   bool m_drawScheduled = false;
   bool m_updatingList = false;
 
-  QTabWidget* m_pTabs = nullptr;
-  TrendPlot* m_pTrend = nullptr;
-  SpectrumPlot* m_pSpectrum = nullptr;
-  WaveformPlot* m_pWaveform = nullptr;
-  PhasorPlot* m_pPhasor = nullptr;
-  QLineEdit* m_pFilter = nullptr;
-  QListWidget* m_pColumnList = nullptr;
-  QLabel* m_pRefused = nullptr;
-  QComboBox* m_pChannel = nullptr;
-  QCheckBox* m_pPercent = nullptr;
+  QTabWidget* m_tabs = nullptr;
+  TrendPlot* m_trend = nullptr;
+  SpectrumPlot* m_spectrum = nullptr;
+  WaveformPlot* m_waveform = nullptr;
+  PhasorPlot* m_phasor = nullptr;
+  QLineEdit* m_filter = nullptr;
+  QListWidget* m_columnList = nullptr;
+  QLabel* m_refused = nullptr;
+  QComboBox* m_channel = nullptr;
+  QCheckBox* m_percent = nullptr;
 };

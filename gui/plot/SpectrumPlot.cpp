@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "TrendPlot.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 
@@ -40,8 +40,8 @@ void SpectrumPlot::SetDocument(const CMeterlog2Doc* doc) {
 
 QStringList SpectrumPlot::ChannelNames() const {
   QStringList names;
-  if (m_pDoc == nullptr) return names;
-  for (const SpectrumChannel& channel : BuildSpectrum(*m_pDoc, 0))
+  if (m_doc == nullptr) return names;
+  for (const SpectrumChannel& channel : BuildSpectrum(*m_doc, 0))
     names.append(QString::fromStdString(channel.name));
   return names;
 }
@@ -58,7 +58,7 @@ void SpectrumPlot::SetPercent(bool percent) {
 
 void SpectrumPlot::ShowRow(unsigned row) {
   m_row = row;
-  m_channels = m_pDoc ? BuildSpectrum(*m_pDoc, row) : std::vector<SpectrumChannel>{};
+  m_channels = m_doc ? BuildSpectrum(*m_doc, row) : std::vector<SpectrumChannel>{};
   Draw();
 }
 
@@ -74,7 +74,7 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
 
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
-  if (!ReadyToDraw(m_pDoc && HasSpectrum(*m_pDoc),
+  if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
                                   "Waveform and Three Phase Tabular logs).")))
     return;
@@ -119,7 +119,7 @@ void SpectrumPlot::Draw() {
   yAxis2->setTickLabels(true);
   if (units.size() > 1) yAxis2->setLabel(QStringLiteral("Magnitude (%1)").arg(units[1]));
   std::string time;
-  m_pDoc->GetTimeStamp(time, m_row);
+  m_doc->GetTimeStamp(time, m_row);
   SetTitle(QStringLiteral("Harmonic spectrum, record %1 (%2)\nTHD: %3")
                .arg(m_row)
                .arg(QString::fromStdString(time), thd.join(QStringLiteral(", "))));

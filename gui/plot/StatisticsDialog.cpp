@@ -16,7 +16,7 @@
 #include "app/QtPath.h"
 #include "app/WaitCursor.h"
 #include "file/OutputFile.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 
@@ -43,30 +43,30 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
   setObjectName(QStringLiteral("StatisticsDialog"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-  m_pRows = new QComboBox(this);
-  m_pRows->setObjectName(QStringLiteral("rows"));
-  m_pRows->addItem(QStringLiteral("All %1 rows").arg(doc.GetRecordCount()));
+  m_rows = new QComboBox(this);
+  m_rows->setObjectName(QStringLiteral("rows"));
+  m_rows->addItem(QStringLiteral("All %1 rows").arg(doc.GetRecordCount()));
   if (!m_selectedRows.empty()) {
-    m_pRows->addItem(m_selectedRows.size() == 1
-                         ? QStringLiteral("The selected row")
-                         : QStringLiteral("The %1 selected rows").arg(m_selectedRows.size()));
+    m_rows->addItem(m_selectedRows.size() == 1
+                        ? QStringLiteral("The selected row")
+                        : QStringLiteral("The %1 selected rows").arg(m_selectedRows.size()));
   }
   auto* rowsLabel = new QLabel(QStringLiteral("&Over:"), this);
-  rowsLabel->setBuddy(m_pRows);
-  m_pSummary = new QLabel(this);
-  m_pSummary->setObjectName(QStringLiteral("summary"));
+  rowsLabel->setBuddy(m_rows);
+  m_summary = new QLabel(this);
+  m_summary->setObjectName(QStringLiteral("summary"));
 
-  m_pTable = new QTableWidget(this);
-  m_pTable->setObjectName(QStringLiteral("statistics"));
-  m_pTable->setColumnCount(static_cast<int>(std::size(kHeaders)));
+  m_table = new QTableWidget(this);
+  m_table->setObjectName(QStringLiteral("statistics"));
+  m_table->setColumnCount(static_cast<int>(std::size(kHeaders)));
   QStringList headers;
   for (const char* h : kHeaders) headers << QLatin1String(h);
-  m_pTable->setHorizontalHeaderLabels(headers);
-  m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_pTable->verticalHeader()->hide();
-  m_pTable->setWordWrap(false);
-  m_pTable->verticalHeader()->setDefaultSectionSize(m_pTable->fontMetrics().height() + 6);
+  m_table->setHorizontalHeaderLabels(headers);
+  m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_table->verticalHeader()->hide();
+  m_table->setWordWrap(false);
+  m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
@@ -78,48 +78,48 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(copy, &QPushButton::clicked, this, &StatisticsDialog::Copy);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsDialog::Export);
-  connect(m_pRows, &QComboBox::currentIndexChanged, this, &StatisticsDialog::Compute);
+  connect(m_rows, &QComboBox::currentIndexChanged, this, &StatisticsDialog::Compute);
 
   auto* top = new QHBoxLayout;
   top->addWidget(rowsLabel);
-  top->addWidget(m_pRows);
-  top->addWidget(m_pSummary, 1);
+  top->addWidget(m_rows);
+  top->addWidget(m_summary, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
-  layout->addWidget(m_pTable, 1);
+  layout->addWidget(m_table, 1);
   layout->addWidget(buttons);
   resize(1000, 520);
 
   // A selection is what the user looks at: start with it.
-  if (!m_selectedRows.empty()) m_pRows->setCurrentIndex(1);
+  if (!m_selectedRows.empty()) m_rows->setCurrentIndex(1);
   Compute();
 }
 
 void StatisticsDialog::Compute() {
   const WaitCursor wait;
-  const bool selected = m_pRows->currentIndex() == 1;
+  const bool selected = m_rows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
   const std::string text = StatisticsText(m_doc, m_stats, '\t');
-  m_pTable->setRowCount(static_cast<int>(m_stats.size()));
+  m_table->setRowCount(static_cast<int>(m_stats.size()));
   size_t start = text.find("\r\n") + 2;  // after the header line
   for (int row = 0; start < text.size(); ++row) {
     const size_t end = text.find("\r\n", start);
     const QStringList fields = Fields(text.substr(start, end - start), '\t');
-    for (int column = 0; column < fields.size() && column < m_pTable->columnCount(); ++column) {
+    for (int column = 0; column < fields.size() && column < m_table->columnCount(); ++column) {
       auto* item = new QTableWidgetItem(fields[column]);
       if (column >= 2 && column != 4 && column != 7) {
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       }
-      m_pTable->setItem(row, column, item);
+      m_table->setItem(row, column, item);
     }
     start = end + 2;
   }
-  m_pTable->resizeColumnsToContents();  // eight columns and one row per table column
-  m_pSummary->setText(m_stats.empty()
-                          ? QStringLiteral("The table shows no numeric column.")
-                          : QStringLiteral("%1 numeric columns; cells that are no numbers "
-                                           "(\"Oops!\", nan, inf) are not counted.")
-                                .arg(m_stats.size()));
+  m_table->resizeColumnsToContents();  // eight columns and one row per table column
+  m_summary->setText(m_stats.empty()
+                         ? QStringLiteral("The table shows no numeric column.")
+                         : QStringLiteral("%1 numeric columns; cells that are no numbers "
+                                          "(\"Oops!\", nan, inf) are not counted.")
+                               .arg(m_stats.size()));
 }
 
 QString StatisticsDialog::Text(char separator) const {

@@ -23,8 +23,8 @@ class StatisticsDialog : public QDialog {
   StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc, std::vector<TableColumn> columns,
                    std::vector<unsigned> selectedRows, QString sourcePath);
 
-  QTableWidget* Table() const { return m_pTable; }
-  QComboBox* RowChoice() const { return m_pRows; }
+  QTableWidget* Table() const { return m_table; }
+  QComboBox* RowChoice() const { return m_rows; }
   // What Copy puts on the clipboard and what Export writes (with "," instead of TAB).
   QString Text(char separator) const;
   bool ExportTo(const QString& path, QString& error) const;
@@ -39,7 +39,7 @@ class StatisticsDialog : public QDialog {
   std::vector<unsigned> m_selectedRows;
   QString m_sourcePath;
   std::vector<ColumnStatistics> m_stats;
-  QComboBox* m_pRows = nullptr;
-  QLabel* m_pSummary = nullptr;
-  QTableWidget* m_pTable = nullptr;
+  QComboBox* m_rows = nullptr;
+  QLabel* m_summary = nullptr;
+  QTableWidget* m_table = nullptr;
 };

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 
 namespace {
@@ -52,7 +52,7 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   });
   // A zoom or a pan moves the time axis under the mouse: the read-out follows.
   connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
-    if (m_mouseX >= 0 && m_pReadOutItem != nullptr && m_pReadOutItem->visible())
+    if (m_mouseX >= 0 && m_readOutItem != nullptr && m_readOutItem->visible())
       UpdateReadOut(m_mouseX);
   });
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
@@ -79,11 +79,11 @@ QStringList TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
   m_units.clear();
   std::vector<QString> axisUnits;
   for (const TrendColumn& column : columns) {
-    if (m_pDoc == nullptr || !IsNumericColumn(column.id)) {
+    if (m_doc == nullptr || !IsNumericColumn(column.id)) {
       refused.append(column.title);
       continue;
     }
-    const QString unit = UnitText(GetColumnUnit(*m_pDoc, column.id));
+    const QString unit = UnitText(GetColumnUnit(*m_doc, column.id));
     if (std::find(axisUnits.begin(), axisUnits.end(), unit) == axisUnits.end()) {
       if (axisUnits.size() == 2) {
         refused.append(column.title);
@@ -93,18 +93,18 @@ QStringList TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
     }
     m_columns.push_back(column);
     m_units.push_back(unit);
-    m_values.push_back(TrendValues(*m_pDoc, m_axis, column.id));
+    m_values.push_back(TrendValues(*m_doc, m_axis, column.id));
   }
   Rebuild();
   return refused;
 }
 
 void TrendPlot::Rebuild() {
-  m_pMarker = m_pCursor = nullptr;  // the items go with the content
-  m_pReadOutItem = nullptr;
+  m_marker = m_cursor = nullptr;  // the items go with the content
+  m_readOutItem = nullptr;
   ClearContent();
   yAxis2->setVisible(false);
-  if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) {
+  if (m_doc == nullptr || m_doc->GetRecordCount() == 0) {
     ShowMessage(NoLogMessage());
     return;
   }
@@ -117,8 +117,8 @@ void TrendPlot::Rebuild() {
     return;
   }
   std::string name;
-  SetTitle(m_pDoc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
-                                           : QStringLiteral("Trend"));
+  SetTitle(m_doc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
+                                          : QStringLiteral("Trend"));
   std::vector<QString> axisUnits;
   std::vector<std::vector<QString>> axisTitles(2);
   const QVector<double> keys(m_axis.times.begin(), m_axis.times.end());
@@ -143,20 +143,20 @@ void TrendPlot::Rebuild() {
     valueAxis->setTickLabels(true);
     valueAxis->setLabel(AxisLabel(axisTitles[a], axisUnits[a]));
   }
-  m_pMarker = new QCPItemStraightLine(this);
-  m_pMarker->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
-  m_pMarker->setVisible(false);
-  m_pCursor = new QCPItemStraightLine(this);
-  m_pCursor->setPen(QPen(QColor(120, 120, 120), 1, Qt::DotLine));
-  m_pCursor->setVisible(false);
-  m_pReadOutItem = new QCPItemText(this);
-  m_pReadOutItem->position->setType(QCPItemPosition::ptAxisRectRatio);
-  m_pReadOutItem->position->setCoords(0.01, 0.02);
-  m_pReadOutItem->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
-  m_pReadOutItem->setTextAlignment(Qt::AlignLeft);
-  m_pReadOutItem->setBrush(QColor(255, 255, 255, 220));
-  m_pReadOutItem->setPadding(QMargins(4, 2, 4, 2));
-  m_pReadOutItem->setVisible(false);
+  m_marker = new QCPItemStraightLine(this);
+  m_marker->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+  m_marker->setVisible(false);
+  m_cursor = new QCPItemStraightLine(this);
+  m_cursor->setPen(QPen(QColor(120, 120, 120), 1, Qt::DotLine));
+  m_cursor->setVisible(false);
+  m_readOutItem = new QCPItemText(this);
+  m_readOutItem->position->setType(QCPItemPosition::ptAxisRectRatio);
+  m_readOutItem->position->setCoords(0.01, 0.02);
+  m_readOutItem->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_readOutItem->setTextAlignment(Qt::AlignLeft);
+  m_readOutItem->setBrush(QColor(255, 255, 255, 220));
+  m_readOutItem->setPadding(QMargins(4, 2, 4, 2));
+  m_readOutItem->setVisible(false);
   m_readOut.clear();
   ResetView();
 }
@@ -196,23 +196,23 @@ int64_t TrendPlot::RowAtPixel(double x) const {
 }
 
 void TrendPlot::ShowRow(unsigned row) {
-  if (m_pMarker == nullptr) return;
+  if (m_marker == nullptr) return;
   int64_t seconds;
-  const bool shown = m_pDoc != nullptr && m_pDoc->GetTimeSeconds(seconds, row);
+  const bool shown = m_doc != nullptr && m_doc->GetTimeSeconds(seconds, row);
   if (shown) {
-    m_pMarker->point1->setCoords(double(seconds), 0);
-    m_pMarker->point2->setCoords(double(seconds), 1);
+    m_marker->point1->setCoords(double(seconds), 0);
+    m_marker->point2->setCoords(double(seconds), 1);
   }
-  m_pMarker->setVisible(shown);
+  m_marker->setVisible(shown);
   replot(QCustomPlot::rpQueuedReplot);
 }
 
 double TrendPlot::MarkerTime() const {
-  return m_pMarker != nullptr && m_pMarker->visible() ? m_pMarker->point1->coords().x() : NAN;
+  return m_marker != nullptr && m_marker->visible() ? m_marker->point1->coords().x() : NAN;
 }
 
 void TrendPlot::UpdateReadOut(double x) {
-  if (m_pReadOutItem == nullptr || m_byTime.empty()) return;
+  if (m_readOutItem == nullptr || m_byTime.empty()) return;
   const size_t point = NearestPoint(x);
   if (point == SIZE_MAX) return;
   const double time = m_axis.times[point];
@@ -225,11 +225,11 @@ void TrendPlot::UpdateReadOut(double x) {
     if (!std::isnan(value) && !m_units[k].isEmpty()) text += " " + m_units[k];
   }
   m_readOut = text;
-  m_pReadOutItem->setText(text);
-  m_pReadOutItem->setVisible(true);
-  m_pCursor->point1->setCoords(time, 0);
-  m_pCursor->point2->setCoords(time, 1);
-  m_pCursor->setVisible(true);
+  m_readOutItem->setText(text);
+  m_readOutItem->setVisible(true);
+  m_cursor->point1->setCoords(time, 0);
+  m_cursor->point2->setCoords(time, 1);
+  m_cursor->setVisible(true);
   replot(QCustomPlot::rpQueuedReplot);
 }
 

@@ -53,9 +53,9 @@ class TrendPlot : public LogPlot {
   std::vector<TrendColumn> m_columns;
   std::vector<std::vector<double>> m_values;  // per column, parallel to m_axis
   std::vector<QString> m_units;               // per column
-  QCPItemStraightLine* m_pMarker = nullptr;
-  QCPItemStraightLine* m_pCursor = nullptr;
-  QCPItemText* m_pReadOutItem = nullptr;
+  QCPItemStraightLine* m_marker = nullptr;
+  QCPItemStraightLine* m_cursor = nullptr;
+  QCPItemText* m_readOutItem = nullptr;
   QString m_readOut;
   QPoint m_pressPos;
   double m_mouseX = -1;  // where the mouse last was over the plot

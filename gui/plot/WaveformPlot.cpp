@@ -1,6 +1,6 @@
 #include "WaveformPlot.h"
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/PlotData.h"
 
 WaveformPlot::WaveformPlot(QWidget* parent) : LogPlot(parent) {
@@ -19,10 +19,10 @@ void WaveformPlot::SetDocument(const CMeterlog2Doc* doc) {
 
 void WaveformPlot::ShowRow(unsigned row) {
   if (!ReadyToDraw(
-          m_pDoc && HasWaveform(*m_pDoc),
+          m_doc && HasWaveform(*m_doc),
           QStringLiteral("This log holds no waveform (waveforms come from Waveform logs).")))
     return;
-  const WaveformBlocks blocks = BuildWaveform(*m_pDoc, row);
+  const WaveformBlocks blocks = BuildWaveform(*m_doc, row);
   static const QColor kColors[2] = {QColor(31, 119, 180), QColor(214, 39, 40)};
   for (int b = 0; b < 2; ++b) {
     QVector<double> keys, values;
@@ -36,7 +36,7 @@ void WaveformPlot::ShowRow(unsigned row) {
     graph->setName(QStringLiteral("Samples, block %1").arg(b + 1));
   }
   std::string time;
-  m_pDoc->GetTimeStamp(time, row);
+  m_doc->GetTimeStamp(time, row);
   SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(QString::fromStdString(time)));
   ResetView();
 }

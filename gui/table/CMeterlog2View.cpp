@@ -20,8 +20,8 @@
 #include "app/QtPath.h"
 #include "app/Settings.h"
 #include "app/WaitCursor.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/LogSearch.h"
-#include "log/Meterlog2Doc.h"
 #include "plot/StatisticsDialog.h"
 #include "table/CellText.h"
 #include "table/ColumnTextSamples.h"
@@ -35,7 +35,7 @@ constexpr int kCellPadding = 16;  // the cell's margins and some air
 }  // namespace
 
 CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
-  m_pModel = new CLogTableModel(this);
+  m_pModel = new LogTableModel(this);
   setModel(m_pModel);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -391,7 +391,7 @@ void CMeterlog2View::OnExportCsv() {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = log.absolutePath();
     proposed = QDir(folder).filePath(log.completeBaseName() + QStringLiteral(".csv"));
   }
-  CExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma, proposed);
+  ExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma, proposed);
   if (dialog.exec() != QDialog::Accepted) return;
   SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
   const QStringList files = dialog.selectedFiles();

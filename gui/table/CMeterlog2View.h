@@ -12,7 +12,7 @@
 #include "table/TableWriter.h"
 
 class CMeterlog2Doc;
-class CLogTableModel;
+class LogTableModel;
 class FrozenColumns;
 
 class CMeterlog2View : public QTableView {
@@ -25,9 +25,9 @@ class CMeterlog2View : public QTableView {
   void SetSourcePath(const QString& path) { m_strSourcePath = path; }
   const QString& GetSourcePath() const { return m_strSourcePath; }
   const CMeterlog2Doc* GetDocument() const { return m_pDoc; }
-  CColumnList& GetColumnList() { return m_columns; }
-  const CColumnList& GetColumnList() const { return m_columns; }
-  CLogTableModel* GetModel() const { return m_pModel; }
+  ColumnList& GetColumnList() { return m_columns; }
+  const ColumnList& GetColumnList() const { return m_columns; }
+  LogTableModel* GetModel() const { return m_pModel; }
 
   // Fills the column list from the column set of `logType`; a data format of 0 means the
   // document's detected one. Returns the number of entries.
@@ -92,8 +92,8 @@ class CMeterlog2View : public QTableView {
 
   const CMeterlog2Doc* m_pDoc = nullptr;
   QString m_strSourcePath;
-  CColumnList m_columns;
-  CLogTableModel* m_pModel = nullptr;
+  ColumnList m_columns;
+  LogTableModel* m_pModel = nullptr;
   FrozenColumns* m_pFrozen = nullptr;
   std::map<int, int> m_userWidths;  // column identifier -> width the user dragged it to
   std::vector<int> m_userOrder;     // column identifiers in the order the user sees them

@@ -16,7 +16,7 @@ constexpr int kStartWidth = 640;  // room for three columns of titles at first
 constexpr int kStartHeight = 460;
 }  // namespace
 
-CColumnCheckList::CColumnCheckList(QWidget* parent) : QListWidget(parent) {
+ColumnCheckList::ColumnCheckList(QWidget* parent) : QListWidget(parent) {
   // Entries run down in columns and the list scrolls sideways, so hundreds of columns
   // stay readable in a small dialog.
   setViewMode(QListView::ListMode);
@@ -29,7 +29,7 @@ CColumnCheckList::CColumnCheckList(QWidget* parent) : QListWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-QRect CColumnCheckList::CheckRect(int row) const {
+QRect ColumnCheckList::CheckRect(int row) const {
   const QListWidgetItem* entry = item(row);
   if (entry == nullptr) return {};
   QStyleOptionViewItem option;
@@ -41,7 +41,7 @@ QRect CColumnCheckList::CheckRect(int row) const {
   return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
 }
 
-bool CColumnCheckList::ToggleAt(const QPoint& pos) {
+bool ColumnCheckList::ToggleAt(const QPoint& pos) {
   QListWidgetItem* entry = itemAt(pos);
   if (entry == nullptr || !(entry->flags() & Qt::ItemIsUserCheckable)) return false;
   if (!CheckRect(row(entry)).contains(pos)) return false;
@@ -49,7 +49,7 @@ bool CColumnCheckList::ToggleAt(const QPoint& pos) {
   return true;
 }
 
-void CColumnCheckList::mousePressEvent(QMouseEvent* event) {
+void ColumnCheckList::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && ToggleAt(event->position().toPoint())) {
     m_bSwallowRelease = true;
     event->accept();
@@ -58,7 +58,7 @@ void CColumnCheckList::mousePressEvent(QMouseEvent* event) {
   QListWidget::mousePressEvent(event);
 }
 
-void CColumnCheckList::mouseDoubleClickEvent(QMouseEvent* event) {
+void ColumnCheckList::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second click of a double click flips the box again, as a second single click would.
   if (event->button() == Qt::LeftButton && ToggleAt(event->position().toPoint())) {
     m_bSwallowRelease = true;
@@ -68,7 +68,7 @@ void CColumnCheckList::mouseDoubleClickEvent(QMouseEvent* event) {
   QListWidget::mouseDoubleClickEvent(event);
 }
 
-void CColumnCheckList::mouseReleaseEvent(QMouseEvent* event) {
+void ColumnCheckList::mouseReleaseEvent(QMouseEvent* event) {
   if (m_bSwallowRelease) {
     m_bSwallowRelease = false;
     event->accept();
@@ -83,7 +83,7 @@ CSelectColumns::CSelectColumns(QWidget* parent) : QDialog(parent) {
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setSizeGripEnabled(true);
 
-  m_pList = new CColumnCheckList(this);
+  m_pList = new ColumnCheckList(this);
   m_pFilter = new QLineEdit(this);
   m_pFilter->setPlaceholderText(QStringLiteral("Type to find columns by title"));
   m_pFilter->setClearButtonEnabled(true);

@@ -14,10 +14,10 @@ class QPushButton;
 
 // The list: a click on an entry's check box toggles it without touching the selection, so
 // that a multi-selection survives the click that is meant to flip it.
-class CColumnCheckList : public QListWidget {
+class ColumnCheckList : public QListWidget {
   Q_OBJECT
  public:
-  explicit CColumnCheckList(QWidget* parent = nullptr);
+  explicit ColumnCheckList(QWidget* parent = nullptr);
   // The check box of `row` in viewport coordinates (empty when the row has none).
   QRect CheckRect(int row) const;
 
@@ -42,7 +42,7 @@ class CSelectColumns : public QDialog {
   // The entry's check state; false for an index at or past the last entry.
   bool GetCheck(int index) const;
 
-  CColumnCheckList* List() const { return m_pList; }
+  ColumnCheckList* List() const { return m_pList; }
   QPushButton* InvertAllButton() const { return m_pInvertAll; }
   QPushButton* CheckAllButton() const { return m_pCheckAll; }
   QPushButton* OkButton() const { return m_pOk; }
@@ -75,7 +75,7 @@ class CSelectColumns : public QDialog {
 
   std::vector<Entry> m_entries;
   bool m_bGuard = false;  // ignores the check changes the dialog makes itself
-  CColumnCheckList* m_pList = nullptr;
+  ColumnCheckList* m_pList = nullptr;
   QLineEdit* m_pFilter = nullptr;
   QComboBox* m_pGroup = nullptr;
   QPushButton* m_pGroupCheck = nullptr;

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 
-CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma,
-                             const QString& proposed)
+ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma,
+                           const QString& proposed)
     : QFileDialog(parent) {
   // The extra check box needs Qt's own dialog: a native one has no room for it.
   setOption(QFileDialog::DontUseNativeDialog, true);
@@ -25,30 +25,30 @@ CExportDialog::CExportDialog(QWidget* parent, bool hasSelection, bool isoTime, b
     selectFile(QFileInfo(proposed).fileName());
   }
 
-  m_pSelectedOnly = new QCheckBox(QStringLiteral("Save Selected Data Only"), this);
-  m_pSelectedOnly->setChecked(false);
-  m_pSelectedOnly->setEnabled(hasSelection);
-  m_pIsoTime = new QCheckBox(QStringLiteral("Times as ISO 8601 (2009-03-07T14:05:09)"), this);
-  m_pIsoTime->setChecked(isoTime);
-  m_pDecimalComma = new QCheckBox(
+  m_selectedOnly = new QCheckBox(QStringLiteral("Save Selected Data Only"), this);
+  m_selectedOnly->setChecked(false);
+  m_selectedOnly->setEnabled(hasSelection);
+  m_isoTime = new QCheckBox(QStringLiteral("Times as ISO 8601 (2009-03-07T14:05:09)"), this);
+  m_isoTime->setChecked(isoTime);
+  m_decimalComma = new QCheckBox(
       QStringLiteral("Decimal commas, fields separated by \";\" (for spreadsheets that write "
                      "50,01)"),
       this);
-  m_pDecimalComma->setChecked(decimalComma);
+  m_decimalComma->setChecked(decimalComma);
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
-    for (QCheckBox* box : {m_pSelectedOnly, m_pIsoTime, m_pDecimalComma})
+    for (QCheckBox* box : {m_selectedOnly, m_isoTime, m_decimalComma})
       grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
   }
 }
 
-bool CExportDialog::IsoTime() const {
-  return m_pIsoTime->isChecked();
+bool ExportDialog::IsoTime() const {
+  return m_isoTime->isChecked();
 }
 
-bool CExportDialog::DecimalComma() const {
-  return m_pDecimalComma->isChecked();
+bool ExportDialog::DecimalComma() const {
+  return m_decimalComma->isChecked();
 }
 
-bool CExportDialog::SaveSelectedOnly() const {
-  return m_pSelectedOnly->isEnabled() && m_pSelectedOnly->isChecked();
+bool ExportDialog::SaveSelectedOnly() const {
+  return m_selectedOnly->isEnabled() && m_selectedOnly->isChecked();
 }

@@ -8,22 +8,22 @@
 
 class QCheckBox;
 
-class CExportDialog : public QFileDialog {
+class ExportDialog : public QFileDialog {
   Q_OBJECT
  public:
   // `proposed`: the file offered (folder and name); "Meterlog2 Data" when empty.
-  CExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false, bool decimalComma = false,
-                const QString& proposed = QString());
+  ExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false, bool decimalComma = false,
+               const QString& proposed = QString());
 
   bool SaveSelectedOnly() const;
   bool IsoTime() const;
   bool DecimalComma() const;
-  QCheckBox* SelectedOnlyBox() const { return m_pSelectedOnly; }
-  QCheckBox* IsoTimeBox() const { return m_pIsoTime; }
-  QCheckBox* DecimalCommaBox() const { return m_pDecimalComma; }
+  QCheckBox* SelectedOnlyBox() const { return m_selectedOnly; }
+  QCheckBox* IsoTimeBox() const { return m_isoTime; }
+  QCheckBox* DecimalCommaBox() const { return m_decimalComma; }
 
  private:
-  QCheckBox* m_pSelectedOnly = nullptr;
-  QCheckBox* m_pIsoTime = nullptr;
-  QCheckBox* m_pDecimalComma = nullptr;
+  QCheckBox* m_selectedOnly = nullptr;
+  QCheckBox* m_isoTime = nullptr;
+  QCheckBox* m_decimalComma = nullptr;
 };

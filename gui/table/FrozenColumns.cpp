@@ -10,7 +10,7 @@ namespace {
 constexpr int kEdge = 2;  // pixels
 }  // namespace
 
-FrozenColumns::FrozenColumns(QTableView* table) : QTableView(table), m_pTable(table) {
+FrozenColumns::FrozenColumns(QTableView* table) : QTableView(table), m_table(table) {
   setModel(table->model());
   setSelectionModel(table->selectionModel());
   setSelectionBehavior(table->selectionBehavior());
@@ -54,8 +54,8 @@ void FrozenColumns::SetFreezing(bool on) {
 
 void FrozenColumns::Update() {
   if (m_suspended) return;
-  auto* model = static_cast<CLogTableModel*>(m_pTable->model());
-  const QHeaderView* header = m_pTable->horizontalHeader();
+  auto* model = static_cast<LogTableModel*>(m_table->model());
+  const QHeaderView* header = m_table->horizontalHeader();
   const int count = model->columnCount();
   // The columns the user sees up to and including Time.
   int last = -1;
@@ -73,17 +73,17 @@ void FrozenColumns::Update() {
   }
   // Frozen columns that would take most of the window help nobody.
   const bool show = m_freezing && last >= 0 && model->rowCount() > 0 &&
-                    m_width < m_pTable->viewport()->width() / 2;
+                    m_width < m_table->viewport()->width() / 2;
   setVisible(show);
   if (show) UpdateGeometry();
 }
 
 void FrozenColumns::UpdateGeometry() {
   if (!m_freezing) return;
-  verticalHeader()->setDefaultSectionSize(m_pTable->verticalHeader()->defaultSectionSize());
-  horizontalHeader()->setFixedHeight(m_pTable->horizontalHeader()->height());
-  const int frame = m_pTable->frameWidth();
+  verticalHeader()->setDefaultSectionSize(m_table->verticalHeader()->defaultSectionSize());
+  horizontalHeader()->setFixedHeight(m_table->horizontalHeader()->height());
+  const int frame = m_table->frameWidth();
   setGeometry(frame, frame, m_width + kEdge,
-              m_pTable->viewport()->height() + m_pTable->horizontalHeader()->height());
-  verticalScrollBar()->setValue(m_pTable->verticalScrollBar()->value());
+              m_table->viewport()->height() + m_table->horizontalHeader()->height());
+  verticalScrollBar()->setValue(m_table->verticalScrollBar()->value());
 }

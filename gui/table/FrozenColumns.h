@@ -25,7 +25,7 @@ class FrozenColumns : public QTableView {
  private:
   void UpdateGeometry();
 
-  QTableView* m_pTable;
+  QTableView* m_table;
   bool m_freezing = true;
   bool m_suspended = false;
   int m_width = 0;

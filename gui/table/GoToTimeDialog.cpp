@@ -12,21 +12,21 @@ GoToTimeDialog::GoToTimeDialog(QWidget* parent, const QDateTime& start, const QS
   auto* text = new QLabel(
       QStringLiteral("Go to the first record at or after this time.\nThe log runs from %1 to %2.")
           .arg(first, last));
-  m_pEdit = new QDateTimeEdit;
-  m_pEdit->setTimeSpec(Qt::UTC);  // the instrument's clock as it stands, no time zone
-  m_pEdit->setDisplayFormat(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
-  m_pEdit->setDateTime(start);
-  m_pEdit->setCalendarPopup(true);
+  m_edit = new QDateTimeEdit;
+  m_edit->setTimeSpec(Qt::UTC);  // the instrument's clock as it stands, no time zone
+  m_edit->setDisplayFormat(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
+  m_edit->setDateTime(start);
+  m_edit->setCalendarPopup(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text);
-  layout->addWidget(m_pEdit);
+  layout->addWidget(m_edit);
   layout->addWidget(buttons);
-  m_pEdit->setFocus();
+  m_edit->setFocus();
 }
 
 qint64 GoToTimeDialog::Seconds() const {
-  return m_pEdit->dateTime().toSecsSinceEpoch();
+  return m_edit->dateTime().toSecsSinceEpoch();
 }

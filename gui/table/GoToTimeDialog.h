@@ -14,8 +14,8 @@ class GoToTimeDialog : public QDialog {
                  const QString& last);
   // Seconds since 1970-01-01 of the instrument's clock (no time zone).
   qint64 Seconds() const;
-  QDateTimeEdit* Editor() const { return m_pEdit; }
+  QDateTimeEdit* Editor() const { return m_edit; }
 
  private:
-  QDateTimeEdit* m_pEdit = nullptr;
+  QDateTimeEdit* m_edit = nullptr;
 };

@@ -9,10 +9,10 @@
 
 class CMeterlog2Doc;
 
-class CLogTableModel : public QAbstractTableModel {
+class LogTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  explicit CLogTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit LogTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
   // Replaces the columns (table column k shows `columnIds[k]` under `titles[k]`) and the rows.
   void Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles, int rows);
@@ -28,9 +28,9 @@ class CLogTableModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
 
  private:
-  const CMeterlog2Doc* m_pDoc = nullptr;
+  const CMeterlog2Doc* m_doc = nullptr;
   std::vector<int> m_columnIds;
   QStringList m_titles;
-  int m_nRows = 0;
+  int m_rows = 0;
   mutable std::string m_text;  // scratch buffer reused by every request
 };

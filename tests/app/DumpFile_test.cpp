@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/DumpWriter.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 
@@ -50,7 +50,7 @@ TEST(DumpFile, LivesInTheRootOfDriveCOnWindows) {
   CMeterlog2Doc doc;
   const std::string text = LoadSample(doc);
   {
-    CDumpWriter writer;
+    DumpWriter writer;
     writer.Enqueue(doc, path);
     writer.Enqueue(doc, path);  // appended, not replaced
   }
@@ -80,7 +80,7 @@ TEST(DumpFile, LivesInThePerUserStateFolderElsewhere) {
   CMeterlog2Doc doc;
   const std::string text = LoadSample(doc);
   {
-    CDumpWriter writer;
+    DumpWriter writer;
     writer.Enqueue(doc, path);  // the folders are made
   }
   EXPECT_EQ(ReadBytes(path), text);

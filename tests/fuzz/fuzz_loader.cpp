@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "table/CellText.h"
 #include "table/ColumnList.h"
@@ -63,7 +63,7 @@ void CheckCsv(const std::string& csv, size_t lines, size_t columns) {
 
 void ShowTable(CMeterlog2Doc& doc, uint32_t dataFormat) {
   doc.SetDataFormat(dataFormat);
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), doc.GetDataFormat(), &doc);
   if (list.size() == 0) return;
 

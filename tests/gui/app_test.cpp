@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "app/AboutDlg.h"
+#include "app/AboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "app/MessageBox.h"
@@ -56,7 +56,7 @@ class AppTest : public QObject {
   void versionText() {
     QCOMPARE(FormatVersionText(2, 0, 0, 2), QStringLiteral("v2.002"));
     QCOMPARE(FormatVersionText(10, 1, 2, 3), QStringLiteral("v10.123"));
-    CAboutDlg about;
+    AboutDialog about;
     QCOMPARE(about.windowTitle(), QStringLiteral("About Meterlog"));
     QCOMPARE(about.VersionText(), QStringLiteral(METERLOG2_EXPECTED_VERSION_TEXT));
   }
@@ -246,7 +246,7 @@ class AppTest : public QObject {
       QVERIFY(app.OpenDocumentFile(paths.back()));
     }
     QVERIFY(app.OpenDocumentFile(paths[2]));  // reopening moves it to the top, no duplicate
-    CRecentFileList stored;
+    RecentFileList stored;
     stored.ReadList();
     QCOMPARE(stored.GetSize(), 4);
     QCOMPARE(stored[0], QDir::toNativeSeparators(paths[2]));
@@ -364,7 +364,7 @@ class AppTest : public QObject {
     QCOMPARE(ReadAll(dumpPath), expected);
 
     // Help > About says where the file is.
-    CAboutDlg about;
+    AboutDialog about;
     QVERIFY(about.findChild<QLabel*>(QStringLiteral("dumpFile"))
                 ->text()
                 .contains(QDir::toNativeSeparators(dumpPath)));
@@ -372,7 +372,7 @@ class AppTest : public QObject {
 
   void theDumpFileStaysBounded() {
     const QString dumpPath = QString::fromStdString(DumpFilePath());
-    const QString rotated = QString::fromStdString(CDumpWriter::RotatedPath(DumpFilePath()));
+    const QString rotated = QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath()));
     QVERIFY(rotated.endsWith(QLatin1String("/meterlog2_dump.1.txt")));
     QFile::remove(dumpPath);
     QFile::remove(rotated);

@@ -28,7 +28,7 @@
 #include "config/ConfigFields.h"
 #include "link/CConfigComPort.h"
 #include "link/CFlashFileDirectory.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/CMeterlog2View.h"
 
 void InstallMessageSink();  // GuiTestSupport.cpp

@@ -21,14 +21,14 @@ void Fill(CSelectColumns& dialog) {
 }
 
 void ClickBox(CSelectColumns& dialog, int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  CColumnCheckList* list = dialog.List();
+  ColumnCheckList* list = dialog.List();
   const QRect box = list->CheckRect(row);
   QVERIFY(!box.isEmpty());
   QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, box.center());
 }
 
 void ClickText(CSelectColumns& dialog, int row, Qt::KeyboardModifiers mods) {
-  CColumnCheckList* list = dialog.List();
+  ColumnCheckList* list = dialog.List();
   const QRect item = list->visualRect(list->model()->index(row, 0));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, mods,
                     QPoint(list->CheckRect(row).right() + 12, item.center().y()));
@@ -144,7 +144,7 @@ class SelectColumnsTest : public QObject {
       dialog.AddColumn(titles[i], i != 1, i != 1, titles[i] + QStringLiteral(" (V)"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    CColumnCheckList* list = dialog.List();
+    ColumnCheckList* list = dialog.List();
     auto checked = [&] {
       QStringList names;
       for (int i = 0; i < titles.size(); ++i)

@@ -342,7 +342,7 @@ class TableTest : public QObject {
     QVERIFY(clip.contains(QLatin1String("\t2009-03-07T14:06:09\t")));
     QVERIFY(!clip.section('\n', 1).contains('.'));
     // The choice is remembered for the next export, and the defaults write the described bytes.
-    CExportDialog dialog(nullptr, false, true, true);
+    ExportDialog dialog(nullptr, false, true, true);
     QVERIFY(dialog.IsoTimeBox()->isChecked() && dialog.DecimalCommaBox()->isChecked());
     view->SetTextFormat(false, false);
     QVERIFY(view->ExportCsv(local, false, error));
@@ -361,7 +361,7 @@ class TableTest : public QObject {
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
     bool boxEnabled = false, boxChecked = true;
     WhenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      auto* dialog = qobject_cast<ExportDialog*>(modal);
       QVERIFY(dialog);
       boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
       boxChecked = dialog->SelectedOnlyBox()->isChecked();
@@ -380,7 +380,7 @@ class TableTest : public QObject {
     // The next export starts unchecked again; without a selection the box is disabled.
     view->clearSelection();
     WhenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      auto* dialog = qobject_cast<ExportDialog*>(modal);
       QVERIFY(dialog);
       boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
       boxChecked = dialog->SelectedOnlyBox()->isChecked();
@@ -396,7 +396,7 @@ class TableTest : public QObject {
     QVERIFY(app.InitInstance({WriteSample(QStringLiteral("fail.57x"), 1, 3)}, false));
     const QString target = ScratchDir() + "/no-such-folder/out.csv";
     WhenModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<CExportDialog*>(modal);
+      auto* dialog = qobject_cast<ExportDialog*>(modal);
       QVERIFY(dialog);
       dialog->selectFile(target);
       static_cast<QDialog*>(dialog)->accept();

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "LogBytes.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "log/RecordLayout.h"
 #include "samples/SampleLog.h"

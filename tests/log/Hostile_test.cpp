@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 #include "table/CellText.h"

@@ -11,7 +11,7 @@
 #endif
 
 #include "LogBytes.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "log/RecordLayout.h"
 #include "samples/SampleLog.h"

@@ -1,9 +1,9 @@
 // Go To Time's search and the byte-order hint of the status bar.
 #include <gtest/gtest.h>
 
+#include "log/CMeterlog2Doc.h"
 #include "log/LogSearch.h"
 #include "log/LogTypes.h"
-#include "log/Meterlog2Doc.h"
 #include "samples/SampleLog.h"
 
 namespace {

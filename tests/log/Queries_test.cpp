@@ -3,7 +3,7 @@
 #include <clocale>
 
 #include "LogBytes.h"
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 
 // Offsets and sizes are written out from the record layouts of the file format, not taken from
 // the program's layout constants, so that a wrong constant there fails here.

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
 #include "samples/SampleLog.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "samples/SampleLog.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
@@ -51,7 +51,7 @@ long AllocationsForExport(int logType, uint32_t records) {
   const std::vector<uint8_t> bytes = MakeSampleLog(options);
   CMeterlog2Doc doc;
   doc.LoadFromMemory(bytes.data(), bytes.size(), "count.57x");
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), 0, &doc);
   const std::vector<TableColumn> columns = VisibleColumns(list);
   size_t total = 0;

@@ -26,7 +26,7 @@ std::string Thd(float residual, float rms) {
 }
 
 // Checks the cells of row `row` by header title; every column of the set must be listed once.
-void ExpectCells(const CMeterlog2Doc& doc, const CColumnList& list, unsigned row,
+void ExpectCells(const CMeterlog2Doc& doc, const ColumnList& list, unsigned row,
                  const std::map<std::string, std::string>& expected, bool requireAll) {
   std::string text;
   size_t checked = 0;
@@ -90,7 +90,7 @@ TEST(CellText, SinglePhaseColumns) {
   log.SetFloat(1, 315, -2.5f);
   CMeterlog2Doc doc;
   log.LoadInto(doc);
-  CColumnList list;
+  ColumnList list;
   ASSERT_EQ(list.BuildColumns(doc.GetFirstLogType(), 0, &doc), 225);
 
   std::map<std::string, std::string> row0 = {
@@ -158,7 +158,7 @@ TEST(CellText, ThreePhaseColumns) {
   }
   CMeterlog2Doc doc;
   log.LoadInto(doc);
-  CColumnList list;
+  ColumnList list;
   ASSERT_EQ(list.BuildColumns(doc.GetFirstLogType(), 0, &doc), 665);
 
   std::map<std::string, std::string> row0 = {
@@ -236,7 +236,7 @@ TEST(CellText, VectorColumnsFollowTheDataFormat) {
   HandLog log = ThreePhaseLog(5, 256, 1);
   CMeterlog2Doc doc;
   log.LoadInto(doc);
-  CColumnList list;
+  ColumnList list;
   ASSERT_EQ(list.BuildColumns(doc.GetFirstLogType(), 0, &doc), 18);
   // Read as vectors the same bytes are magnitudes and phases, phase A last in the block.
   std::map<std::string, std::string> vector = {
@@ -322,7 +322,7 @@ TEST(CellText, FieldsBeyondAShortRecordReadOops) {
   }
   CMeterlog2Doc doc;
   log.LoadInto(doc);
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(1, 1);
   ExpectCells(doc, list, 0,
               {{"Log Type", "Standard Log"},

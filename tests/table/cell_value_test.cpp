@@ -18,7 +18,7 @@ CMeterlog2Doc LoadSample(int logType, uint32_t format, uint16_t recordSize = 0) 
 
 // Unit symbol by header title, for the columns of the log's set.
 std::map<std::string, std::string> Units(const CMeterlog2Doc& doc) {
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), doc.GetDataFormat(), &doc);
   std::map<std::string, std::string> units;
   for (const ColumnInfo& info : list.Entries()) {

@@ -11,13 +11,13 @@
 
 namespace {
 
-std::vector<std::string> Titles(const CColumnList& list) {
+std::vector<std::string> Titles(const ColumnList& list) {
   std::vector<std::string> titles;
   for (const ColumnInfo& info : list.Entries()) titles.push_back(info.strTitle);
   return titles;
 }
 
-std::string Joined(const CColumnList& list, size_t first, size_t count) {
+std::string Joined(const ColumnList& list, size_t first, size_t count) {
   std::string line;
   for (size_t i = first; i < first + count && i < list.size(); ++i) {
     if (i != first) line += ',';
@@ -26,7 +26,7 @@ std::string Joined(const CColumnList& list, size_t first, size_t count) {
   return line;
 }
 
-int IndexOfTitle(const CColumnList& list, const std::string& title) {
+int IndexOfTitle(const ColumnList& list, const std::string& title) {
   for (size_t i = 0; i < list.size(); ++i) {
     if (list.Entries()[i].strTitle == title) return static_cast<int>(i);
   }
@@ -47,7 +47,7 @@ TEST(ColumnSets, ColumnCountsPerLogTypeAndFormat) {
   } cases[] = {{1, 1, 23}, {2, 1, 225},  {3, 256, 225}, {4, 1, 665}, {5, 1, 59},   {5, 256, 18},
                {5, 2, 59}, {6, 256, 59}, {0, 1, 59},    {7, 1, 59},  {63, 256, 59}};
   for (const Case& c : cases) {
-    CColumnList list;
+    ColumnList list;
     EXPECT_EQ(list.BuildColumns(c.logType, c.format), c.columns)
         << "log type " << c.logType << ", format " << c.format;
     EXPECT_EQ(static_cast<int>(list.size()), c.columns);
@@ -60,7 +60,7 @@ TEST(ColumnSets, FormatZeroMeansTheDocumentsDetectedFormat) {
   log.SetType(0, 5);
   CMeterlog2Doc doc;
   log.LoadInto(doc);
-  CColumnList list;
+  ColumnList list;
   EXPECT_EQ(list.BuildColumns(5, 0, &doc), 18);
   EXPECT_EQ(list.BuildColumns(5, 1, &doc), 59) << "an explicit format wins";
   EXPECT_EQ(list.BuildColumns(5, 0, nullptr), 59) << "no document: no detected format";
@@ -73,13 +73,13 @@ TEST(ColumnSets, FormatZeroMeansTheDocumentsDetectedFormat) {
 
 // The other sets' header lines are pinned byte for byte by the golden CSV files.
 TEST(ColumnSets, StandardHeaderLine) {
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(1, 1);
   EXPECT_EQ(Joined(list, 0, list.size()), kStandardHeader);
 }
 
 TEST(ColumnSets, NoSetHoldsAnIdentifierTwiceOrOneWithoutAQuery) {
-  CColumnList list;
+  ColumnList list;
   // The six identifiers without a query are in no set.
   const std::set<int> noQuery = {245, 251, 260, 267, 275, 281};
   for (int type = 0; type <= 6; ++type) {
@@ -95,7 +95,7 @@ TEST(ColumnSets, NoSetHoldsAnIdentifierTwiceOrOneWithoutAQuery) {
 }
 
 TEST(ColumnSets, HarmonicFamiliesRunFromHarm2ToHarm50) {
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(2, 1);
   const std::vector<std::string> titles = Titles(list);
   const int first = IndexOfTitle(list, "Ch1 Mag Harm 2");
@@ -127,7 +127,7 @@ TEST(ColumnSets, HarmonicFamiliesRunFromHarm2ToHarm50) {
 }
 
 TEST(ColumnSets, IdentifierFourHasTwoTitles) {
-  CColumnList list;
+  ColumnList list;
   for (int type : {1, 2, 3}) {
     list.BuildColumns(type, 1);
     EXPECT_EQ(list.Entries()[4].strTitle, "Frequency");
@@ -164,7 +164,7 @@ TEST(ColumnCatalogue, EveryIdentifierHasItsOwnTitle) {
 }
 
 TEST(ColumnList, SubItemsCountOnlyVisibleEntries) {
-  CColumnList list;
+  ColumnList list;
   EXPECT_EQ(list.ColumnFromSubItem(0), -1);
   list.BuildColumns(1, 1);
   for (int i : {0, 2, 3, 22}) list.Entries()[static_cast<size_t>(i)].bVisible = false;
@@ -179,7 +179,7 @@ TEST(ColumnList, SubItemsCountOnlyVisibleEntries) {
 }
 
 TEST(ColumnList, DisplayedColumnsFollowTheDragOrder) {
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(1, 1);
   for (size_t i = 2; i < list.size(); ++i) list.Entries()[i].bVisible = i == 4 || i == 20;
   // Table columns in insertion order: 0 Log Type, 1 Time, 2 Frequency, 3 Watt Hours.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "log/Meterlog2Doc.h"
+#include "log/CMeterlog2Doc.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
 #include "table/TableWriter.h"
@@ -59,7 +59,7 @@ std::string ExportAll(const Golden& golden) {
   CMeterlog2Doc doc;
   const LoadResult result = doc.Load(DataPath(golden.log));
   EXPECT_EQ(result.status, LoadResult::Status::kLoaded) << result.message;
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), 0, &doc);
   if (golden.dataFormat != 0) {
     doc.SetDataFormat(golden.dataFormat);

@@ -21,7 +21,7 @@ CMeterlog2Doc LoadSample(int logType, uint32_t format = 1) {
 
 // Column identifiers by the title the table shows them under.
 std::map<std::string, int> Titles(const CMeterlog2Doc& doc) {
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), doc.GetDataFormat(), &doc);
   std::map<std::string, int> ids;
   for (const ColumnInfo& info : list.Entries()) ids[info.strTitle] = info.nColumnId;

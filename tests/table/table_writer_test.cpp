@@ -66,7 +66,7 @@ class WriterTest : public ::testing::Test {
   }
 
   CMeterlog2Doc doc;
-  CColumnList list;
+  ColumnList list;
 };
 
 TEST_F(WriterTest, AllRowsWithCrLfAfterEveryLine) {
@@ -123,7 +123,7 @@ TEST_F(WriterTest, SelectedRowsComeOutAscendingOnceAndOnlyIfTheyExist) {
 
 TEST(TableWriter, LargeTablesGoOutInPiecesAndStopWhenRefused) {
   CMeterlog2Doc doc = LoadSampleLog(4, 1, 40);
-  CColumnList list;
+  ColumnList list;
   list.BuildColumns(doc.GetFirstLogType(), 0, &doc);
   const std::vector<TableColumn> columns = VisibleColumns(list);
 
@@ -219,7 +219,7 @@ TEST_F(ExportFileTest, FailuresNameTheFileAndLeaveNothingBehind) {
 // A disk that fills up halfway: the file size limit makes the writes fail the same way.
 TEST_F(ExportFileTest, AWriteFailureHalfwayKeepsTheOldFile) {
   CMeterlog2Doc big = LoadSampleLog(4, 1, 50);  // about 330 KB of CSV
-  CColumnList bigList;
+  ColumnList bigList;
   bigList.BuildColumns(big.GetFirstLogType(), 0, &big);
 
   const fs::path target = folder / "old.csv";

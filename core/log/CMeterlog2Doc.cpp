@@ -1,4 +1,4 @@
-#include "Meterlog2Doc.h"
+#include "CMeterlog2Doc.h"
 
 #include <algorithm>
 #include <cstring>

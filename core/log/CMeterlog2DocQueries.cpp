@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "ByteOrder.h"
-#include "Meterlog2Doc.h"
+#include "CMeterlog2Doc.h"
 #include "NumberText.h"
 #include "RecordLayout.h"
 #include "text/Text.h"

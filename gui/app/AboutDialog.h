@@ -6,13 +6,13 @@ class QLabel;
 
 // "About Meterlog": icon, product name, version text, the maker's line and where the
 // diagnostic dump file is, with OK.
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
   QString VersionText() const;
 
  private:
-  QLabel* m_pVersion = nullptr;
-  QLabel* m_pDumpFile = nullptr;
+  QLabel* m_version = nullptr;
+  QLabel* m_dumpFile = nullptr;
 };
