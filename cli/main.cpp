@@ -45,7 +45,8 @@ void Usage() {
          "                                receive a Flash File\n"
          "  config --port DEV [--set NAME=VALUE...] [--no-clock]\n"
          "                                read or change the configuration\n"
-         "  (instrument commands also take --baud, --data-bits, --parity, --stop-bits)\n"
+         "  (instrument commands also take --line BAUD/BITS PARITY STOP, e.g. --line 9600/8n1,\n"
+         "   or --baud, --data-bits, --parity, --stop-bits)\n"
 #endif
          "  --version                     the program's version\n";
 }
