@@ -9,14 +9,14 @@
 #include <algorithm>
 
 #include "Commands.h"
-#include "link/InstrumentFlows.h"
-#include "link/InstrumentProtocol.h"
-#include "link/SerialLinkPort.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigNumbers.h"
 #include "config/ConfigSettings.h"
 #include "file/Interrupt.h"
 #include "file/PathText.h"
+#include "link/InstrumentFlows.h"
+#include "link/InstrumentProtocol.h"
+#include "link/SerialLinkPort.h"
 #include "text/Text.h"
 
 namespace {

@@ -16,10 +16,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/FlashDirectory.h"
-#include "link/InstrumentProtocol.h"
 #include "ScriptedLine.h"
 #include "config/ConfigFields.h"
+#include "link/FlashDirectory.h"
+#include "link/InstrumentProtocol.h"
 
 namespace {
 

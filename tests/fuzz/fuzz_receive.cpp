@@ -23,9 +23,9 @@
 #include <string>
 #include <vector>
 
-#include "link/FlashReceive.h"
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
+#include "link/FlashReceive.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "link/InstrumentProtocol.h"
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
+#include "link/InstrumentProtocol.h"
 #include "samples/SampleLog.h"
 
 namespace {

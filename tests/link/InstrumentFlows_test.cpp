@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "FakeLink.h"
-#include "link/FlashDirectory.h"
-#include "link/InstrumentFlows.h"
 #include "SimInstrument.h"
 #include "config/ConfigFields.h"
+#include "link/FlashDirectory.h"
+#include "link/InstrumentFlows.h"
 
 namespace {
 

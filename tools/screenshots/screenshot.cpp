@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QLineEdit>
 #include <QTabWidget>
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
@@ -16,7 +17,6 @@
 #include "samples/SampleLog.h"
 #include "table/CMeterlog2View.h"
 #include "table/CSelectColumns.h"
-#include <QLineEdit>
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
