@@ -12,6 +12,7 @@
 #include "table/ColumnCatalogue.h"
 #include "table/ColumnList.h"
 #include "table/ColumnStatistics.h"
+#include "table/QuantityColumns.h"
 #include "table/TableColumns.h"
 #include "table/TableWriter.h"
 
@@ -101,13 +102,13 @@ BENCHMARK(BM_ExportStandard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportHarmonic)->Unit(benchmark::kMillisecond);
 // Time, Log Type, a plain value, THD, K-factor, harmonic magnitude, harmonic phase.
 BENCHMARK(BM_CellText)
-    ->Arg(1)
-    ->Arg(0)
-    ->Arg(240)
-    ->Arg(246)
-    ->Arg(284)
-    ->Arg(300)
-    ->Arg(350)
+    ->Arg(kTimeColumn)
+    ->Arg(kLogTypeColumn)
+    ->Arg(PhasePowerColumn(0, Bandwidth::kWide))
+    ->Arg(PhaseThdColumn(0, Signal::kVoltage))
+    ->Arg(PhaseKFactorColumn(0, Signal::kVoltage))
+    ->Arg(PhaseHarmonicColumn(0, Signal::kVoltage, 16))
+    ->Arg(PhaseHarmonicAngleColumn(0, Signal::kVoltage, 16))
     ->Unit(benchmark::kMicrosecond);
 
 namespace {

@@ -9,6 +9,7 @@
 #include "log/CMeterlog2Doc.h"
 #include "plot/TrendPlot.h"
 #include "samples/SampleLog.h"
+#include "table/QuantityColumns.h"
 
 namespace {
 
@@ -26,10 +27,11 @@ const CMeterlog2Doc& StandardLog(uint32_t records) {
 }
 
 // Four columns of two units: the two levels of both channels.
-const std::vector<TrendColumn> kColumns = {{10, QStringLiteral("Ch1 Mag Wide")},
-                                           {11, QStringLiteral("Ch1 Mag Narrow")},
-                                           {17, QStringLiteral("Ch2 Mag Wide")},
-                                           {18, QStringLiteral("Ch2 Mag Narrow")}};
+const std::vector<TrendColumn> kColumns = {
+    {ChannelMagnitudeColumn(0, Bandwidth::kWide), QStringLiteral("Ch1 Mag Wide")},
+    {ChannelMagnitudeColumn(0, Bandwidth::kNarrow), QStringLiteral("Ch1 Mag Narrow")},
+    {ChannelMagnitudeColumn(1, Bandwidth::kWide), QStringLiteral("Ch2 Mag Wide")},
+    {ChannelMagnitudeColumn(1, Bandwidth::kNarrow), QStringLiteral("Ch2 Mag Narrow")}};
 
 // A trend of kColumns over the 200,000-record log, drawn once.
 void DrawTrend(TrendPlot& plot) {

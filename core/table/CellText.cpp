@@ -3,8 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "ColumnInfo.h"
+#include "QuantityColumns.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/LogTypes.h"
 #include "log/NumberText.h"
 
 namespace {
@@ -41,11 +42,12 @@ struct Dispatch {
   Query query = Query::kNone;
   uint8_t sel = 0;
   bool narrow = false;
-  uint8_t p = 3;
+  uint8_t p = kNoPhase;
   uint8_t h = 0;
 };
 
-constexpr Dispatch Make(Query query, int sel = 0, int p = 3, bool narrow = false, int h = 0) {
+constexpr Dispatch Make(Query query, int sel = 0, int p = kNoPhase, bool narrow = false,
+                        int h = 0) {
   Dispatch d;
   d.query = query;
   d.sel = static_cast<uint8_t>(sel);
@@ -55,162 +57,107 @@ constexpr Dispatch Make(Query query, int sel = 0, int p = 3, bool narrow = false
   return d;
 }
 
-// A harmonic block of 101 identifiers for channel (or volts/current) c and phase p.
-constexpr Dispatch HarmonicBlock(int offset, int c, int p) {
-  if (offset == 0) return Make(Query::kKFactor, c, p);
-  if (offset == 1) return Make(Query::kChannelLevel, c, p, true);
-  if (offset <= 50) return Make(Query::kHarmonicMagnitude, c, p, false, offset - 2);
-  if (offset == 51) return Make(Query::kFundamentalPhase);
-  return Make(Query::kHarmonicPhase, c, p, false, offset - 52);
-}
+// The queries of every identifier, written as the quantities they show. Identifiers that
+// none of these name keep kNone ("-").
+class DispatchBuilder {
+ public:
+  constexpr std::array<Dispatch, kColumnIdCount> Build() {
+    Set(kLogTypeColumn, Make(Query::kLogTypeName));
+    Set(kTimeColumn, Make(Query::kTimeStamp));
+    Set(kFrequencyColumn, Make(Query::kFrequency));
+    Set(kWattHoursColumn, Make(Query::kWattHours));
+    Set(kVoltAmpHoursColumn, Make(Query::kVoltAmpHours));
+    Set(kVarHoursColumn, Make(Query::kVarHours));
+    SinglePhase();
+    ThreePhase();
+    return m_table;
+  }
 
-// Per-phase identifiers 239 + 15 p + k. Three of the fifteen quantities of each phase are
-// in no column set and have no query (Current Wide; Volts Narrow of A and C; Current Narrow
-// of B): they read "-".
-constexpr Dispatch PerPhase(int k, int p) {
-  switch (k) {
-    case 0:
-      return Make(Query::kPhase, 0, p);
-    case 1:
-      return Make(Query::kPower, 0, p);
-    case 2:
-      return Make(Query::kPowerFactor, 0, p);
-    case 3:
-      return Make(Query::kVoltAmps, 0, p);
-    case 4:
-      return Make(Query::kVars, 0, p);
-    case 5:
-      return Make(Query::kChannelLevel, 0, p, false);
-    case 7:
-      return Make(Query::kThd, 0, p);
-    case 8:
-      return Make(Query::kPower, 1, p);
-    case 9:
-      return Make(Query::kPowerFactor, 1, p);
-    case 10:
-      return Make(Query::kVoltAmps, 1, p);
-    case 11:
-      return Make(Query::kVars, 1, p);
-    case 12:
-      return p == 1 ? Make(Query::kChannelLevel, 0, p, true) : Dispatch{};
-    case 13:
-      return p != 1 ? Make(Query::kChannelLevel, 1, p, true) : Dispatch{};
-    case 14:
-      return Make(Query::kThd, 1, p);
-    default:
-      return Dispatch{};
-  }
-}
+ private:
+  constexpr void Set(int id, Dispatch d) { m_table[static_cast<size_t>(id)] = d; }
 
-constexpr Dispatch DispatchFor(int id) {
-  switch (id) {
-    case 0:
-      return Make(Query::kLogTypeName);
-    case 1:
-      return Make(Query::kTimeStamp);
-    case 2:
-      return Make(Query::kChannelSelectName, 0);
-    case 3:
-      return Make(Query::kChannelSelectName, 1);
-    case 4:
-      return Make(Query::kFrequency);
-    case 5:
-      return Make(Query::kPhase);
-    case 6:
-      return Make(Query::kPower, 0);
-    case 7:
-      return Make(Query::kPowerFactor, 0);
-    case 8:
-      return Make(Query::kVoltAmps, 0);
-    case 9:
-      return Make(Query::kVars, 0);
-    case 10:
-      return Make(Query::kChannelLevel, 0, 3, false);
-    case 11:
-      return Make(Query::kChannelLevel, 0, 3, true);
-    case 12:
-      return Make(Query::kThd, 0);
-    case 13:
-      return Make(Query::kPower, 1);
-    case 14:
-      return Make(Query::kPowerFactor, 1);
-    case 15:
-      return Make(Query::kVoltAmps, 1);
-    case 16:
-      return Make(Query::kVars, 1);
-    case 17:
-      return Make(Query::kChannelLevel, 1, 3, false);
-    case 18:
-      return Make(Query::kChannelLevel, 1, 3, true);
-    case 19:
-      return Make(Query::kThd, 1);
-    case 20:
-      return Make(Query::kWattHours);
-    case 21:
-      return Make(Query::kVoltAmpHours);
-    case 22:
-      return Make(Query::kVarHours);
-    case 225:
-      return Make(Query::kPhaseDirectionName);
-    case 226:
-      return Make(Query::kPhase);
-    case 227:
-      return Make(Query::kVoltage, 0);
-    case 228:
-      return Make(Query::kCurrent, 0);
-    case 229:
-      return Make(Query::kPowerFactor, 0);
-    case 230:
-      return Make(Query::kPower, 0);
-    case 231:
-      return Make(Query::kVoltAmps, 0);
-    case 232:
-      return Make(Query::kVars, 0);
-    case 233:
-      return Make(Query::kVoltage, 1);
-    case 234:
-      return Make(Query::kCurrent, 1);
-    case 235:
-      return Make(Query::kPowerFactor, 1);
-    case 236:
-      return Make(Query::kPower, 1);
-    case 237:
-      return Make(Query::kVoltAmps, 1);
-    case 238:
-      return Make(Query::kVars, 1);
-    default:
-      break;
+  // The power quantities of bandwidth w for phase p (kNoPhase: the record's or the total).
+  constexpr void Powers(int w, int p, int power, int powerFactor, int voltAmps, int vars) {
+    Set(power, Make(Query::kPower, w, p));
+    Set(powerFactor, Make(Query::kPowerFactor, w, p));
+    Set(voltAmps, Make(Query::kVoltAmps, w, p));
+    Set(vars, Make(Query::kVars, w, p));
   }
-  if (id >= 23 && id <= 224) return HarmonicBlock((id - 23) % 101, (id - 23) / 101, 3);
-  if (id >= 239 && id <= 283) return PerPhase((id - 239) % 15, (id - 239) / 15);
-  if (id >= 284 && id <= 889) {
-    const int block = (id - 284) / 101;  // 2p + q
-    return HarmonicBlock((id - 284) % 101, block % 2, block / 2);
-  }
-  if (id >= 890 && id <= 901) {
-    const int p = (id - 890) / 4;
-    switch ((id - 890) % 4) {
-      case 0:
-        return Make(Query::kVoltage, 1, p);
-      case 1:
-        return Make(Query::kVoltagePhase, 0, p);
-      case 2:
-        return Make(Query::kCurrent, 1, p);
-      default:
-        return Make(Query::kCurrentPhase, 0, p);
+
+  // K-factor, fundamental, harmonics and their angles of channel (or signal) c of phase p.
+  constexpr void HarmonicBlock(int c, int p, int kFactor, int fundamental, int fundamentalAngle,
+                               auto harmonic, auto harmonicAngle) {
+    Set(kFactor, Make(Query::kKFactor, c, p));
+    Set(fundamental, Make(Query::kChannelLevel, c, p, true));
+    Set(fundamentalAngle, Make(Query::kFundamentalPhase));
+    for (int n = kFirstHarmonic; n <= kLastHarmonic; ++n) {
+      Set(harmonic(n), Make(Query::kHarmonicMagnitude, c, p, false, n - kFirstHarmonic));
+      Set(harmonicAngle(n), Make(Query::kHarmonicPhase, c, p, false, n - kFirstHarmonic));
     }
   }
-  return Dispatch{};
-}
 
-constexpr std::array<Dispatch, kColumnIdCount> MakeDispatchTable() {
-  std::array<Dispatch, kColumnIdCount> table{};
-  for (int id = 0; id < kColumnIdCount; ++id) table[static_cast<size_t>(id)] = DispatchFor(id);
-  return table;
-}
+  constexpr void SinglePhase() {
+    Set(kPhaseAngleColumn, Make(Query::kPhase));
+    for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow})
+      Powers(static_cast<int>(w), kNoPhase, PowerColumn(w), PowerFactorColumn(w), VoltAmpsColumn(w),
+             VarsColumn(w));
+    for (int c = 0; c < kChannelCount; ++c) {
+      Set(ChannelSelectColumn(c), Make(Query::kChannelSelectName, c));
+      Set(ChannelMagnitudeColumn(c, Bandwidth::kWide), Make(Query::kChannelLevel, c));
+      Set(ChannelMagnitudeColumn(c, Bandwidth::kNarrow),
+          Make(Query::kChannelLevel, c, kNoPhase, true));
+      Set(ChannelThdColumn(c), Make(Query::kThd, c));
+      HarmonicBlock(
+          c, kNoPhase, ChannelKFactorColumn(c), ChannelFundamentalColumn(c),
+          ChannelFundamentalAngleColumn(c), [c](int n) { return ChannelHarmonicColumn(c, n); },
+          [c](int n) { return ChannelHarmonicAngleColumn(c, n); });
+    }
+  }
+
+  constexpr void ThreePhase() {
+    Set(kPhaseDirectionColumn, Make(Query::kPhaseDirectionName));
+    Set(kAveragePhaseColumn, Make(Query::kPhase));
+    for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow}) {
+      const int b = static_cast<int>(w);
+      Set(AverageVoltsColumn(w), Make(Query::kVoltage, b));
+      Set(AverageCurrentColumn(w), Make(Query::kCurrent, b));
+      Powers(b, kNoPhase, TotalPowerColumn(w), AveragePowerFactorColumn(w), TotalVoltAmpsColumn(w),
+             TotalVarsColumn(w));
+    }
+    for (int p = 0; p < kPhaseCount; ++p) {
+      Set(PhaseAngleColumn(p), Make(Query::kPhase, 0, p));
+      for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow})
+        Powers(static_cast<int>(w), p, PhasePowerColumn(p, w), PhasePowerFactorColumn(p, w),
+               PhaseVoltAmpsColumn(p, w), PhaseVarsColumn(p, w));
+      // No phase's Current Wide has a query, nor A's and C's Volts Narrow, nor B's Current
+      // Narrow: those identifiers are in no column set and read "-".
+      Set(PhaseVoltsColumn(p, Bandwidth::kWide), Make(Query::kChannelLevel, 0, p));
+      if (p == 1)
+        Set(PhaseVoltsColumn(p, Bandwidth::kNarrow), Make(Query::kChannelLevel, 0, p, true));
+      else
+        Set(PhaseCurrentColumn(p, Bandwidth::kNarrow), Make(Query::kChannelLevel, 1, p, true));
+      for (Signal s : {Signal::kVoltage, Signal::kCurrent}) {
+        const int q = static_cast<int>(s);
+        Set(PhaseThdColumn(p, s), Make(Query::kThd, q, p));
+        HarmonicBlock(
+            q, p, PhaseKFactorColumn(p, s), PhaseFundamentalColumn(p, s),
+            PhaseFundamentalAngleColumn(p, s),
+            [p, s](int n) { return PhaseHarmonicColumn(p, s, n); },
+            [p, s](int n) { return PhaseHarmonicAngleColumn(p, s, n); });
+      }
+      // The vector layout keeps its volts and currents in the Narrow places.
+      Set(VectorMagnitudeColumn(p, Signal::kVoltage), Make(Query::kVoltage, 1, p));
+      Set(VectorAngleColumn(p, Signal::kVoltage), Make(Query::kVoltagePhase, 0, p));
+      Set(VectorMagnitudeColumn(p, Signal::kCurrent), Make(Query::kCurrent, 1, p));
+      Set(VectorAngleColumn(p, Signal::kCurrent), Make(Query::kCurrentPhase, 0, p));
+    }
+  }
+
+  std::array<Dispatch, kColumnIdCount> m_table{};
+};
 
 // Built at compile time so that a cell costs one indexed load before its query.
-constexpr std::array<Dispatch, kColumnIdCount> kDispatch = MakeDispatchTable();
+constexpr std::array<Dispatch, kColumnIdCount> kDispatch = DispatchBuilder().Build();
 
 // The number of a numeric query; false where the cell reads "Oops!".
 bool QueryValue(const CMeterlog2Doc& doc, unsigned row, const Dispatch& d, double& value) {
@@ -326,7 +273,8 @@ Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId) {
     case Query::kHarmonicMagnitude:
       // Three-phase records measure volts on channel 0 and currents on channel 1; a
       // single-phase channel measures whatever input it was set to.
-      if (d->p == 3 && doc.GetFirstLogType() < 4) return ChannelUnit(doc, d->sel);
+      if (d->p == kNoPhase && doc.GetFirstLogType() < kThreePhaseTabularLog)
+        return ChannelUnit(doc, d->sel);
       return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
     default:
       return Unit::kNone;  // power factor, K-factor, and the text columns

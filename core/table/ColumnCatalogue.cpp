@@ -2,25 +2,18 @@
 
 #include <cstring>
 
-#include "ColumnInfo.h"
+#include "QuantityColumns.h"
 #include "text/Text.h"
 
 namespace {
 
-// A harmonic block of 101 identifiers: K-Factor, Fund, Harm 2..50, phase Fund, phase Harm 2..50.
-// Its five texts follow each other from `firstText`.
-int BlockTextId(int offsetInBlock, int firstText) {
-  if (offsetInBlock == 0) return firstText;
-  if (offsetInBlock == 1) return firstText + 1;
-  if (offsetInBlock <= 50) return firstText + 2;
-  if (offsetInBlock == 51) return firstText + 3;
-  return firstText + 4;
-}
-
-int BlockHarmonicNumber(int offsetInBlock) {
-  if (offsetInBlock >= 2 && offsetInBlock <= 50) return offsetInBlock;
-  if (offsetInBlock >= 52 && offsetInBlock <= 100) return offsetInBlock - 50;
-  return 0;
+// A harmonic block's five texts follow each other: K-Factor, Fund, Harm %d, phase Fund, phase
+// Harm %d. The blocks' first texts: 280 and 285 for the channels, 350 + 10 p + 5 q for phase p's
+// volts (q = 0) and current (q = 1).
+int BlockTextId(const HarmonicBlockPlace& place) {
+  const int first =
+      place.phase == kNoPhase ? 280 + 5 * place.input : 350 + 10 * place.phase + 5 * place.input;
+  return first + static_cast<int>(place.part);
 }
 
 }  // namespace
@@ -58,12 +51,8 @@ std::span<const ColumnSetPair> ColumnSetPairs(ColumnSetKind kind) {
 }
 
 bool StartsHarmonicFamily(int columnId) {
-  // Single-phase blocks start at 23 and 124, three-phase blocks at 284 + 101 k; within a
-  // block the magnitude harmonics start at +2 and the phase harmonics at +52.
-  int offset = -1;
-  if (columnId >= 23 && columnId <= 224) offset = (columnId - 23) % 101;
-  if (columnId >= 284 && columnId <= 889) offset = (columnId - 284) % 101;
-  return offset == 2 || offset == 52;
+  const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId);
+  return place && place->harmonic == kFirstHarmonic;
 }
 
 const char* ColumnTextFormat(int textId) {
@@ -73,26 +62,19 @@ const char* ColumnTextFormat(int textId) {
 
 int ColumnTextId(int columnId) {
   if (columnId < 0 || columnId >= kColumnIdCount) return 0;
-  if (columnId <= 22) return 257 + columnId;
-  if (columnId <= 224) {
-    const int channel = (columnId - 23) / 101;
-    return BlockTextId((columnId - 23) % 101, 280 + 5 * channel);
-  }
-  if (columnId <= 238) return columnId + 65;
-  if (columnId <= 283) return columnId + 66;
-  if (columnId <= 889) {
-    const int block = (columnId - 284) / 101;  // 2p + q
-    const int p = block / 2;
-    const int q = block % 2;
-    return BlockTextId((columnId - 284) % 101, 350 + 10 * p + 5 * q);
-  }
-  return columnId - 510;
+  // Outside the harmonic blocks the texts run in the order of the identifiers.
+  if (const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId))
+    return BlockTextId(*place);
+  if (columnId <= kVarHoursColumn) return 257 + columnId - kLogTypeColumn;
+  if (columnId < PhaseAngleColumn(0)) return 290 + columnId - kPhaseDirectionColumn;
+  if (columnId < VectorMagnitudeColumn(0, Signal::kVoltage))
+    return 305 + columnId - PhaseAngleColumn(0);
+  return 380 + columnId - VectorMagnitudeColumn(0, Signal::kVoltage);
 }
 
 int ColumnHarmonicNumber(int columnId) {
-  if (columnId >= 23 && columnId <= 224) return BlockHarmonicNumber((columnId - 23) % 101);
-  if (columnId >= 284 && columnId <= 889) return BlockHarmonicNumber((columnId - 284) % 101);
-  return 0;
+  const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId);
+  return place ? place->harmonic : 0;
 }
 
 void FormatColumnTitle(std::string& title, int textId, int number) {

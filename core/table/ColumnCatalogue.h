@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 
+#include "QuantityColumns.h"
+
 constexpr int kFirstColumnTextId = 257;
 constexpr int kLastColumnTextId = 391;
 
@@ -285,7 +287,7 @@ enum class ColumnSetKind { kStandard, kHarmonic, kThreePhase, kThreePhaseHarmoni
 ColumnSetKind ChooseColumnSet(int logType, uint32_t dataFormat);
 std::span<const ColumnSetPair> ColumnSetPairs(ColumnSetKind kind);
 
-constexpr int kHarmonicFamilySize = 49;
+constexpr int kHarmonicFamilySize = kLastHarmonic - kFirstHarmonic + 1;
 // True for the 16 identifiers that start a harmonic family (25, 75, 126, ..., 841).
 bool StartsHarmonicFamily(int columnId);
 

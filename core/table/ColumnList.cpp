@@ -18,7 +18,7 @@ int ColumnList::BuildColumns(int logType, uint32_t dataFormat, const CMeterlog2D
       for (int i = 0; i < kHarmonicFamilySize; ++i) {
         ColumnInfo& info = m_columns.emplace_back();
         info.nColumnId = pair.nColumnId + i;
-        FormatColumnTitle(info.strTitle, pair.nTextId, i + 2);
+        FormatColumnTitle(info.strTitle, pair.nTextId, kFirstHarmonic + i);
       }
     } else {
       ColumnInfo& info = m_columns.emplace_back();

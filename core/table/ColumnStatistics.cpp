@@ -85,14 +85,14 @@ std::string StatisticsText(const CMeterlog2Doc& doc, const std::vector<ColumnSta
     if (s.count > 0) {
       AppendFixed6(text, s.minimum);
       text += separator;
-      GetCellText(doc, s.minimumRow, kTimeColumnId, time);
+      GetCellText(doc, s.minimumRow, kTimeColumn, time);
       text += time;
       text += separator;
       AppendFixed6(text, s.mean);
       text += separator;
       AppendFixed6(text, s.maximum);
       text += separator;
-      GetCellText(doc, s.maximumRow, kTimeColumnId, time);
+      GetCellText(doc, s.maximumRow, kTimeColumn, time);
       text += time;
     } else {
       text.append(4, separator);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CellText.h"
+#include "QuantityColumns.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 
@@ -12,24 +13,24 @@ constexpr unsigned kRowsPerPart = 32;  // rows from the start, the end and sprea
 
 std::vector<std::string> TextColumnSamples(int columnId) {
   switch (columnId) {
-    case 0: {  // log type: any record may carry any type
+    case kLogTypeColumn: {  // any record may carry any type
       std::vector<std::string> names;
       for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
         names.emplace_back(LogTypeName(type));
       return names;
     }
-    case 1:  // time: digits are as wide as each other in the table's fonts
+    case kTimeColumn:  // digits are as wide as each other in the table's fonts
       return {"00-00-0000 00:00:00", "Invalid DateTime"};
-    case 2:
-    case 3: {
-      const std::string prefix = columnId == 2 ? "Ch 1 " : "Ch 2 ";
+    case ChannelSelectColumn(0):
+    case ChannelSelectColumn(1): {
+      const std::string prefix = columnId == ChannelSelectColumn(0) ? "Ch 1 " : "Ch 2 ";
       std::vector<std::string> inputs;
       for (const char* input : {"Vab", "Vbc", "Vca", "Vac", "Vcb", "Vba", "Van", "Vbn", "Vcn",
                                 "Vas", "Vbs", "Vcs", "Ia", "Ib", "Ic", "Cal"})
         inputs.push_back(prefix + input);
       return inputs;
     }
-    case 225:  // phase rotation
+    case kPhaseDirectionColumn:
       return {"ABC", "CBA", "---", "PF", "unknown"};
     default:
       return {};

@@ -5,28 +5,12 @@
 #include <limits>
 
 #include "CellText.h"
+#include "QuantityColumns.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-// Column identifiers of the single-phase channel blocks and the three-phase per-phase blocks.
-constexpr int kFrequencyColumn = 4;
-constexpr int kChannelMagWide[2] = {10, 17};
-constexpr int kChannelThd[2] = {12, 19};
-int ChannelFundamental(int c) {
-  return 24 + 101 * c;
-}
-int PhaseColumn(int p, int offset) {  // 0 phase angle, 5 volts wide, 7 volts THD, 14 current THD
-  return 239 + 15 * p + offset;
-}
-int PhaseFundamental(int p, int q) {  // q: 0 volts, 1 current
-  return 285 + 101 * (2 * p + q);
-}
-int VectorColumn(int p, int offset) {  // 0 volts, 1 volts phase, 2 current, 3 current phase
-  return 890 + 4 * p + offset;
-}
 
 double Value(const CMeterlog2Doc& doc, unsigned row, int columnId) {
   const std::optional<double> value = GetCellValue(doc, row, columnId);
@@ -96,11 +80,14 @@ std::vector<double> TrendValues(const CMeterlog2Doc& doc, const TrendAxis& axis,
 std::vector<int> DefaultTrendColumns(const CMeterlog2Doc& doc) {
   const int type = FirstLogType(doc);
   if (doc.GetRecordCount() == 0) return {};
-  if (doc.IsVectorVariant()) return {VectorColumn(0, 0)};
-  if (IsThreePhase(type) || type == 0) return {kFrequencyColumn, PhaseColumn(0, 5)};
-  for (int column : kChannelMagWide)
+  if (doc.IsVectorVariant()) return {VectorMagnitudeColumn(0, Signal::kVoltage)};
+  if (IsThreePhase(type) || type == 0)
+    return {kFrequencyColumn, PhaseVoltsColumn(0, Bandwidth::kWide)};
+  for (int c = 0; c < kChannelCount; ++c) {
+    const int column = ChannelMagnitudeColumn(c, Bandwidth::kWide);
     if (GetColumnUnit(doc, column) == Unit::kVolt) return {kFrequencyColumn, column};
-  return {kFrequencyColumn, kChannelMagWide[0]};
+  }
+  return {kFrequencyColumn, ChannelMagnitudeColumn(0, Bandwidth::kWide)};
 }
 
 double SpectrumChannel::Percent(int n) const {
@@ -117,32 +104,39 @@ bool HasSpectrum(const CMeterlog2Doc& doc) {
 std::vector<SpectrumChannel> BuildSpectrum(const CMeterlog2Doc& doc, unsigned row) {
   std::vector<SpectrumChannel> channels;
   if (!HasSpectrum(doc) || row >= doc.GetRecordCount()) return channels;
-  auto add = [&](std::string name, int fundamentalColumn, int thdColumn) {
+  // `harmonic(n)` is the column of harmonic n.
+  auto add = [&](std::string name, int fundamentalColumn, auto harmonic, int thdColumn) {
     SpectrumChannel channel;
     channel.name = std::move(name);
     channel.unit = GetColumnUnit(doc, fundamentalColumn);
     channel.fundamentalColumn = fundamentalColumn;
-    channel.firstHarmonicColumn = fundamentalColumn + 1;
+    channel.firstHarmonicColumn = harmonic(kFirstHarmonic);
     channel.fundamental = Value(doc, row, fundamentalColumn);
-    for (int h = 0; h < kSpectrumHarmonics; ++h)
-      channel.harmonics[static_cast<size_t>(h)] = Value(doc, row, fundamentalColumn + 1 + h);
+    for (int n = kFirstHarmonic; n <= kLastHarmonic; ++n)
+      channel.harmonics[static_cast<size_t>(n - kFirstHarmonic)] = Value(doc, row, harmonic(n));
     channel.thd = Value(doc, row, thdColumn);
     channels.push_back(std::move(channel));
   };
   if (FirstLogType(doc) == kThreePhaseTabularLog) {
-    static constexpr const char* kNames[3][2] = {{"Phase A Volts", "Phase A Current"},
-                                                 {"Phase B Volts", "Phase B Current"},
-                                                 {"Phase C Volts", "Phase C Current"}};
-    for (int p = 0; p < 3; ++p)
-      for (int q = 0; q < 2; ++q)
-        add(kNames[p][q], PhaseFundamental(p, q), PhaseColumn(p, 7 * (q + 1)));
+    static constexpr const char* kNames[kPhaseCount][2] = {{"Phase A Volts", "Phase A Current"},
+                                                           {"Phase B Volts", "Phase B Current"},
+                                                           {"Phase C Volts", "Phase C Current"}};
+    for (int p = 0; p < kPhaseCount; ++p) {
+      for (Signal s : {Signal::kVoltage, Signal::kCurrent}) {
+        add(
+            kNames[p][static_cast<int>(s)], PhaseFundamentalColumn(p, s),
+            [p, s](int n) { return PhaseHarmonicColumn(p, s, n); }, PhaseThdColumn(p, s));
+      }
+    }
     return channels;
   }
-  for (int c = 0; c < 2; ++c) {
+  for (int c = 0; c < kChannelCount; ++c) {
     std::string name;
     if (!doc.GetChannelSelectName(name, 0, static_cast<unsigned>(c)))
       name = "Ch " + std::to_string(c + 1);
-    add(name, ChannelFundamental(c), kChannelThd[c]);
+    add(
+        name, ChannelFundamentalColumn(c), [c](int n) { return ChannelHarmonicColumn(c, n); },
+        ChannelThdColumn(c));
   }
   return channels;
 }
@@ -171,11 +165,13 @@ PhasorSet BuildPhasors(const CMeterlog2Doc& doc, unsigned row) {
   static constexpr const char* kCurrentNames[3] = {"Ia", "Ib", "Ic"};
   set.phasors.resize(6);
   if (doc.IsVectorVariant()) {
-    for (int p = 0; p < 3; ++p) {
-      set.phasors[p] = {kVoltNames[p], Unit::kVolt, Value(doc, row, VectorColumn(p, 0)),
-                        Value(doc, row, VectorColumn(p, 1))};
-      set.phasors[p + 3] = {kCurrentNames[p], Unit::kAmpere, Value(doc, row, VectorColumn(p, 2)),
-                            Value(doc, row, VectorColumn(p, 3))};
+    for (int p = 0; p < kPhaseCount; ++p) {
+      auto phasor = [&](const char* name, Unit unit, Signal s) {
+        return Phasor{name, unit, Value(doc, row, VectorMagnitudeColumn(p, s)),
+                      Value(doc, row, VectorAngleColumn(p, s))};
+      };
+      set.phasors[p] = phasor(kVoltNames[p], Unit::kVolt, Signal::kVoltage);
+      set.phasors[p + 3] = phasor(kCurrentNames[p], Unit::kAmpere, Signal::kCurrent);
     }
     return set;
   }
@@ -192,7 +188,7 @@ PhasorSet BuildPhasors(const CMeterlog2Doc& doc, unsigned row) {
     return doc.GetChannelLevel(value, row, c, false, p) && std::isfinite(value) ? value : kNaN;
   };
   for (unsigned p = 0; p < 3; ++p) {
-    const double lag = Value(doc, row, PhaseColumn(int(p), 0));
+    const double lag = Value(doc, row, PhaseAngleColumn(int(p)));
     set.phasors[p] = {kVoltNames[p], Unit::kVolt, level(0, p), nominal[p]};
     set.phasors[p + 3] = {kCurrentNames[p], Unit::kAmpere, level(1, p),
                           std::isfinite(lag) ? nominal[p] - lag : kNaN};

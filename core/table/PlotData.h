@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ColumnCatalogue.h"
+#include "QuantityColumns.h"
 
 class CMeterlog2Doc;
 
@@ -31,7 +32,7 @@ std::vector<double> TrendValues(const CMeterlog2Doc& doc, const TrendAxis& axis,
 std::vector<int> DefaultTrendColumns(const CMeterlog2Doc& doc);
 
 // One channel (single-phase) or one phase's voltage or current (three-phase) of a spectrum.
-constexpr int kSpectrumHarmonics = 49;  // harmonic numbers 2 to 50
+constexpr int kSpectrumHarmonics = kLastHarmonic - kFirstHarmonic + 1;
 struct SpectrumChannel {
   std::string name;                                    // "Ch 1 Van", "Phase A Volts"
   Unit unit = Unit::kNone;                             // the unit of the absolute magnitudes

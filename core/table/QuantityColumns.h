@@ -13,11 +13,17 @@
 //   890..901  four vector quantities per phase A, B, C (Three Phase Vector log, format 256)
 // A harmonic block holds K-Factor, Fund, Harm 2..50, phase angle Fund, phase angle Harm 2..50.
 
+#include <optional>
+
+inline constexpr int kColumnIdCount = 902;
+
 enum class Bandwidth { kWide = 0, kNarrow = 1 };
 // What one of a phase's two measuring inputs records.
 enum class Signal { kVoltage = 0, kCurrent = 1 };
 
 inline constexpr int kPhaseCount = 3;  // A, B, C as 0, 1, 2
+// The phase selector of the record's single-phase block, or of a three-phase average or total.
+inline constexpr int kNoPhase = 3;
 inline constexpr int kChannelCount = 2;
 inline constexpr int kFirstHarmonic = 2;  // the harmonic numbers of the families: 2..50
 inline constexpr int kLastHarmonic = 50;
@@ -29,6 +35,15 @@ inline constexpr int kPhaseBlockSize = 15;
 inline constexpr int kPhaseHarmonicBlock = 284;
 inline constexpr int kHarmonicBlockSize = 101;
 inline constexpr int kVectorBlock = 890;
+// Places within a harmonic block.
+inline constexpr int kFundamentalOffset = 1;
+inline constexpr int kFundamentalAngleOffset = 51;
+constexpr int HarmonicOffset(int n) {
+  return n;
+}
+constexpr int HarmonicAngleOffset(int n) {
+  return kFundamentalAngleOffset - 1 + n;
+}
 
 constexpr int Wide(Bandwidth w, int wide, int narrow) {
   return w == Bandwidth::kWide ? wide : narrow;
@@ -82,17 +97,18 @@ constexpr int ChannelKFactorColumn(int c) {
   return quantity_columns_detail::ChannelBlock(c);
 }
 constexpr int ChannelFundamentalColumn(int c) {
-  return quantity_columns_detail::ChannelBlock(c) + 1;
+  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::kFundamentalOffset;
 }
 // Harmonic number n, 2..50.
 constexpr int ChannelHarmonicColumn(int c, int n) {
-  return quantity_columns_detail::ChannelBlock(c) + n;
+  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::HarmonicOffset(n);
 }
 constexpr int ChannelFundamentalAngleColumn(int c) {
-  return quantity_columns_detail::ChannelBlock(c) + 51;
+  return quantity_columns_detail::ChannelBlock(c) +
+         quantity_columns_detail::kFundamentalAngleOffset;
 }
 constexpr int ChannelHarmonicAngleColumn(int c, int n) {
-  return quantity_columns_detail::ChannelBlock(c) + 50 + n;
+  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::HarmonicAngleOffset(n);
 }
 
 // ---- Three-phase logs (types 4 to 6); phase p is 0, 1, 2 for A, B, C ----
@@ -149,17 +165,19 @@ constexpr int PhaseKFactorColumn(int p, Signal s) {
   return quantity_columns_detail::PhaseBlock(p, s);
 }
 constexpr int PhaseFundamentalColumn(int p, Signal s) {
-  return quantity_columns_detail::PhaseBlock(p, s) + 1;
+  return quantity_columns_detail::PhaseBlock(p, s) + quantity_columns_detail::kFundamentalOffset;
 }
 // Harmonic number n, 2..50.
 constexpr int PhaseHarmonicColumn(int p, Signal s, int n) {
-  return quantity_columns_detail::PhaseBlock(p, s) + n;
+  return quantity_columns_detail::PhaseBlock(p, s) + quantity_columns_detail::HarmonicOffset(n);
 }
 constexpr int PhaseFundamentalAngleColumn(int p, Signal s) {
-  return quantity_columns_detail::PhaseBlock(p, s) + 51;
+  return quantity_columns_detail::PhaseBlock(p, s) +
+         quantity_columns_detail::kFundamentalAngleOffset;
 }
 constexpr int PhaseHarmonicAngleColumn(int p, Signal s, int n) {
-  return quantity_columns_detail::PhaseBlock(p, s) + 50 + n;
+  return quantity_columns_detail::PhaseBlock(p, s) +
+         quantity_columns_detail::HarmonicAngleOffset(n);
 }
 
 // ---- Three Phase Vector logs read with the vector layout ----
@@ -169,4 +187,46 @@ constexpr int VectorMagnitudeColumn(int p, Signal s) {
 }
 constexpr int VectorAngleColumn(int p, Signal s) {
   return VectorMagnitudeColumn(p, s) + 1;
+}
+
+// ---- From an identifier back to its quantity (the catalogue's titles) ----
+
+// One identifier's place in a harmonic block; the parts in block order.
+enum class HarmonicPart { kKFactor, kFundamental, kHarmonic, kFundamentalAngle, kHarmonicAngle };
+struct HarmonicBlockPlace {
+  int phase = kNoPhase;  // 0..2 in a three-phase block; kNoPhase in a single-phase channel's
+  int input = 0;         // the channel c, or the Signal of a three-phase block, as 0 or 1
+  HarmonicPart part = HarmonicPart::kKFactor;
+  int harmonic = 0;  // the harmonic number 2..50 of kHarmonic and kHarmonicAngle, else 0
+};
+// Nothing for an identifier outside the harmonic blocks.
+constexpr std::optional<HarmonicBlockPlace> FindHarmonicBlock(int id) {
+  using namespace quantity_columns_detail;
+  HarmonicBlockPlace place;
+  int offset;
+  if (id >= ChannelBlock(0) && id < ChannelBlock(kChannelCount)) {
+    place.input = (id - ChannelBlock(0)) / kHarmonicBlockSize;
+    offset = (id - ChannelBlock(0)) % kHarmonicBlockSize;
+  } else if (id >= kPhaseHarmonicBlock && id < PhaseBlock(kPhaseCount, Signal::kVoltage)) {
+    const int block = (id - kPhaseHarmonicBlock) / kHarmonicBlockSize;
+    place.phase = block / 2;
+    place.input = block % 2;
+    offset = (id - kPhaseHarmonicBlock) % kHarmonicBlockSize;
+  } else {
+    return std::nullopt;
+  }
+  if (offset == 0) {
+    place.part = HarmonicPart::kKFactor;
+  } else if (offset == kFundamentalOffset) {
+    place.part = HarmonicPart::kFundamental;
+  } else if (offset < kFundamentalAngleOffset) {
+    place.part = HarmonicPart::kHarmonic;
+    place.harmonic = offset;
+  } else if (offset == kFundamentalAngleOffset) {
+    place.part = HarmonicPart::kFundamentalAngle;
+  } else {
+    place.part = HarmonicPart::kHarmonicAngle;
+    place.harmonic = offset - kFundamentalAngleOffset + 1;
+  }
+  return place;
 }

@@ -57,7 +57,7 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
     AppendLine(piece, columns.size(), separator, [&](size_t i, std::string& out) {
       const int id = columns[i].nColumnId;
       GetCellText(doc, row, id, cell);
-      if (format.isoTime && id == kTimeColumnId) ToIsoTime(cell);
+      if (format.isoTime && id == kTimeColumn) ToIsoTime(cell);
       if (format.decimalComma && IsNumericColumn(id))
         std::replace(cell.begin(), cell.end(), '.', ',');
       out.append(cell);

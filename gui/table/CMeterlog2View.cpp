@@ -365,7 +365,7 @@ void CMeterlog2View::OnSelectColumns() {
     const QString title = QString::fromStdString(info.strTitle);
     const QString unit =
         m_pDoc ? QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_pDoc, info.nColumnId))) : QString();
-    dialog.AddColumn(title, info.bVisible, info.nColumnId != kTimeColumnId,
+    dialog.AddColumn(title, info.bVisible, info.nColumnId != kTimeColumn,
                      unit.isEmpty() ? title : title + " (" + unit + ")");
   }
   if (dialog.exec() != QDialog::Accepted) return;

@@ -97,4 +97,50 @@ TEST(QuantityColumns, PhaseHarmonicBlocksAndVectors) {
   }
 }
 
+// Reading an identifier back lands on the lookup that names it, for every identifier.
+TEST(QuantityColumns, HarmonicBlockPlacesRoundTrip) {
+  const auto place = [](int id) { return FindHarmonicBlock(id).value_or(HarmonicBlockPlace{}); };
+  EXPECT_EQ(place(75).part, HarmonicPart::kHarmonicAngle);  // "Ch1 Ph Harm 2"
+  EXPECT_EQ(place(75).harmonic, 2);
+  EXPECT_EQ(place(224).input, 1);  // "Ch2 Ph Harm 50"
+  EXPECT_EQ(place(224).harmonic, 50);
+  EXPECT_EQ(place(224).phase, kNoPhase);
+  EXPECT_EQ(place(889).phase, 2);  // "Phase C Current Phase Angle Harm 50"
+  EXPECT_EQ(place(889).input, 1);
+  for (int id : {-1, 22, 225, 283, 890, kColumnIdCount}) EXPECT_FALSE(FindHarmonicBlock(id)) << id;
+
+  int inBlocks = 0;
+  for (int id = 0; id < kColumnIdCount; ++id) {
+    const std::optional<HarmonicBlockPlace> found = FindHarmonicBlock(id);
+    if (!found) continue;
+    ++inBlocks;
+    const HarmonicBlockPlace& p = *found;
+    const auto s = static_cast<Signal>(p.input);
+    const bool single = p.phase == kNoPhase;
+    int back = -1;
+    switch (p.part) {
+      case HarmonicPart::kKFactor:
+        back = single ? ChannelKFactorColumn(p.input) : PhaseKFactorColumn(p.phase, s);
+        break;
+      case HarmonicPart::kFundamental:
+        back = single ? ChannelFundamentalColumn(p.input) : PhaseFundamentalColumn(p.phase, s);
+        break;
+      case HarmonicPart::kHarmonic:
+        back = single ? ChannelHarmonicColumn(p.input, p.harmonic)
+                      : PhaseHarmonicColumn(p.phase, s, p.harmonic);
+        break;
+      case HarmonicPart::kFundamentalAngle:
+        back = single ? ChannelFundamentalAngleColumn(p.input)
+                      : PhaseFundamentalAngleColumn(p.phase, s);
+        break;
+      case HarmonicPart::kHarmonicAngle:
+        back = single ? ChannelHarmonicAngleColumn(p.input, p.harmonic)
+                      : PhaseHarmonicAngleColumn(p.phase, s, p.harmonic);
+        break;
+    }
+    EXPECT_EQ(back, id);
+  }
+  EXPECT_EQ(inBlocks, 8 * 101);
+}
+
 }  // namespace

@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
   if (columns) {
     for (const ColumnInfo& info : app.GetView()->GetColumnList().Entries())
       dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
-                       info.nColumnId != kTimeColumnId);
+                       info.nColumnId != kTimeColumn);
     dialog.resize(820, 480);
     dialog.show();
     dialog.Filter()->setText(QStringLiteral("phase a"));
