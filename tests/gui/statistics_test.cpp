@@ -13,7 +13,7 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "plot/StatisticsDialog.h"
-#include "table/CMeterlog2View.h"
+#include "view/CMeterlog2View.h"
 #include "table/ColumnStatistics.h"
 
 class StatisticsTest : public QObject {
