@@ -20,8 +20,8 @@
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
-#include "view/CMeterlog2View.h"
 #include "table/CellText.h"
+#include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
 
 namespace {

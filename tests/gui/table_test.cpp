@@ -18,12 +18,12 @@
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "table/TableWriter.h"
 #include "view/CMeterlog2View.h"
 #include "view/CSelectColumns.h"
 #include "view/ExportDialog.h"
 #include "view/FrozenColumns.h"
 #include "view/LogTableModel.h"
-#include "table/TableWriter.h"
 
 namespace {
 

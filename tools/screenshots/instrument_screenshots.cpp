@@ -12,8 +12,8 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/CProgressWnd.h"
-#include "instrument/CConfigUnit.h"
 #include "instrument/CConfigComPort.h"
+#include "instrument/CConfigUnit.h"
 #include "instrument/CFlashFileDirectory.h"
 
 namespace {
