@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "table/QuantityColumns.h"
+
 namespace assess {
 
 // ---- Method ----
@@ -16,11 +18,10 @@ constexpr long long kWindowSeconds = 600;      // the 10-minute values
 constexpr long long kDemandSeconds = 900;      // the 15-minute means (demand, IEEE 519's IL)
 constexpr long long kWeekSeconds = 7 * 86400;  // what the standards judge; shorter is indicative
 constexpr int kPercentile = 95;                // nearest rank: element ceil(0.95 n), 1-based
-constexpr int kFirstHarmonic = 2;
-constexpr int kLastHarmonic = 50;        // the log records harmonics 2 to 50
-constexpr int kLastThdHarmonic = 40;     // THD sums harmonics 2 to 40
-constexpr int kLastEnHarmonic = 25;      // EN 50160 judges harmonics 2 to 25
+// The logs record harmonics kFirstHarmonic..kLastHarmonic (2..50, QuantityColumns.h).
 constexpr int kHarmonicCount = kLastHarmonic - kFirstHarmonic + 1;  // 49
+constexpr int kLastThdHarmonic = 40;  // THD sums harmonics 2 to 40
+constexpr int kLastEnHarmonic = 25;   // EN 50160 judges harmonics 2 to 25
 
 // Nominal phase-to-neutral voltages an inferred Un is rounded to, and the nominal frequencies.
 inline constexpr std::array<double, 9> kNominalVoltages = {100, 110, 115, 120, 127,

@@ -371,7 +371,7 @@ bool DescribeSlots(std::span<const SurveyLog> logs, const std::vector<LogQuantit
         sm.currentSources.Add(slot.currentSource);
         if (q.HasCurrentHarmonics()) {
           sm.currentHarmonics = true;
-          sm.harmonicSources.Add(slot.currentHarmonicSource);
+          sm.currentHarmonicSources.Add(slot.currentHarmonicSource);
         }
       }
     }

@@ -7,7 +7,7 @@
 
 #include "Measurements.h"
 #include "text/DecimalText.h"
-#include "text/Text.h"
+#include "text/TimeText.h"
 
 namespace assess {
 
@@ -16,24 +16,12 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A measured or limit value for people: at most three decimals, no trailing zeros.
 std::string Readable(double value) {
-  std::string text = FixedDecimal(value, 3);
-  if (text.find('.') == std::string::npos) return text;
-  while (text.back() == '0') text.pop_back();
-  if (text.back() == '.') text.pop_back();
-  if (text == "-0") text = "0";
-  return text;
+  return ReadableDecimal(value, 3);
 }
 
-
 std::string IsoTime(int64_t seconds) {
-  const int64_t days = WindowIndex(seconds, 86400);
-  const int64_t second = seconds - days * 86400;
-  const CivilDate d = CivilFromDays(days);
-  return IntText(d.year, 4, '0') + "-" + IntText(d.month, 2, '0') + "-" + IntText(d.day, 2, '0') +
-         "T" + IntText(second / 3600, 2, '0') + ":" + IntText(second / 60 % 60, 2, '0') + ":" +
-         IntText(second % 60, 2, '0');
+  return TimeText(seconds, TimeStyle::kIso);
 }
 
 // nominal x (1 + percent / 100), formed so that whole-numbered limits stay exact (230 V - 10 %
@@ -399,7 +387,7 @@ void Judge::CurrentRows(size_t s) {
                        phase, "%");
     Percentile(c, sm.tdd, row.tdd, "tdd." + phase,
                "100 x sqrt(sum of harmonics 2 to 50 squared) / IL of " +
-                   sm.harmonicSources.Text() + "; " + ilText + "; " + rowText);
+                   sm.currentHarmonicSources.Text() + "; " + ilText + "; " + rowText);
   }
   for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
     Criterion& c = Row("ieee519", HarmonicKey("ieee519.current.harmonic.", h, phase),
@@ -407,7 +395,8 @@ void Judge::CurrentRows(size_t s) {
     c.harmonic = h;
     Percentile(c, sm.currentHarmonic[static_cast<size_t>(h - kFirstHarmonic)],
                IeeeCurrentHarmonicLimit(row, h), HarmonicKey("current.harmonic.", h, phase),
-               "100 x harmonic / IL; " + ilText + "; " + rowText);
+               "100 x harmonic / IL of " + sm.currentHarmonicSources.Text() + "; " + ilText +
+                   "; " + rowText);
   }
 }
 

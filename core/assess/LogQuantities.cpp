@@ -2,12 +2,13 @@
 
 #include <cmath>
 #include <limits>
-#include <map>
+#include <bitset>
 
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 #include "table/CellText.h"
 #include "table/ColumnCatalogue.h"
+#include "table/QuantityColumns.h"
 
 namespace assess {
 
@@ -15,27 +16,25 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The columns of a log's column set by title.
-class ColumnsByTitle {
+// The columns a log shows (its column set): only those are read.
+class ShownColumns {
  public:
-  explicit ColumnsByTitle(const CMeterlog2Doc& doc) {
-    const ColumnSetKind kind = ChooseColumnSet(doc.GetFirstLogType(), doc.GetDataFormat());
-    std::string title;
-    for (const ColumnSetPair& pair : ColumnSetPairs(kind)) {
-      const bool family = StartsHarmonicFamily(pair.nColumnId);
-      for (int i = 0; i < (family ? kHarmonicFamilySize : 1); ++i) {
-        FormatColumnTitle(title, pair.nTextId, i + 2);
-        m_ids.emplace(title, pair.nColumnId + i);
-      }
+  explicit ShownColumns(const CMeterlog2Doc& doc) {
+    for (const ColumnSetPair& pair :
+         ColumnSetPairs(ChooseColumnSet(doc.GetFirstLogType(), doc.GetDataFormat()))) {
+      const int count = StartsHarmonicFamily(pair.nColumnId) ? kHarmonicFamilySize : 1;
+      for (int i = 0; i < count; ++i) m_shown.set(static_cast<size_t>(pair.nColumnId + i));
     }
   }
-  int operator()(const std::string& title) const {
-    const auto it = m_ids.find(title);
-    return it == m_ids.end() ? -1 : it->second;
+  // `column` when the log shows it, else -1.
+  int operator()(int column) const {
+    return column >= 0 && column < kColumns && m_shown.test(static_cast<size_t>(column)) ? column
+                                                                                        : -1;
   }
 
  private:
-  std::map<std::string, int> m_ids;
+  static constexpr int kColumns = 902;
+  std::bitset<kColumns> m_shown;
 };
 
 std::string Title(int column) {
@@ -70,52 +69,54 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
   }
   const Family family = GetFamily();
   if (family == Family::kNone) return;
-  const ColumnsByTitle column(doc);
+  const ShownColumns column(doc);
   const bool three = family == Family::kThreePhase;
-  m_frequency = column(three ? "3 Phase Frequency" : "Frequency");
-  m_powerFactor = column(three ? "Average Power Factor Wide" : "Power Factor Wide");
-  m_power = column(three ? "Total Power Wide" : "Power Wide");
-  m_wattHours = column("Watt Hours");
+  m_frequency = column(kFrequencyColumn);
+  m_powerFactor = column(three ? AveragePowerFactorColumn(Bandwidth::kWide)
+                               : PowerFactorColumn(Bandwidth::kWide));
+  m_power = column(three ? TotalPowerColumn(Bandwidth::kWide) : PowerColumn(Bandwidth::kWide));
+  m_wattHours = column(kWattHoursColumn);
   for (int s = 0; s < kSlots; ++s) {
     Slot& slot = m_slots[static_cast<size_t>(s)];
     SlotColumns& c = m_columns[static_cast<size_t>(s)];
     if (three) {
-      const std::string phase = std::string("Phase ") + static_cast<char>('A' + s) + " ";
-      c.voltage = column(phase + "Volts Wide");
-      c.voltageThd = column(phase + "Volts THD");
-      c.voltageFundamental = column(phase + "Volts Fund");
-      c.currentFundamental = column(phase + "Current Fund");
-      c.phasorMagnitude = column(phase + "Volts");
-      c.phasorAngle = column(phase + "Volts Phase");
+      c.voltage = column(PhaseVoltsColumn(s, Bandwidth::kWide));
+      c.voltageThd = column(PhaseThdColumn(s, Signal::kVoltage));
+      c.voltageFundamental = column(PhaseFundamentalColumn(s, Signal::kVoltage));
+      c.currentFundamental = column(PhaseFundamentalColumn(s, Signal::kCurrent));
+      c.phasorMagnitude = column(VectorMagnitudeColumn(s, Signal::kVoltage));
+      c.phasorAngle = column(VectorAngleColumn(s, Signal::kVoltage));
       for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
-        c.voltageHarmonic[h - kFirstHarmonic] = column(phase + "Volts Harm " + std::to_string(h));
-        c.currentHarmonic[h - kFirstHarmonic] = column(phase + "Current Harm " + std::to_string(h));
+        c.voltageHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kVoltage, h));
+        c.currentHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kCurrent, h));
       }
-      if (c.voltage < 0 && c.phasorMagnitude >= 0) c.voltage = c.phasorMagnitude;
+      // A vector log read with its vector layout records the voltages as phasors only.
+      if (c.voltage < 0) c.voltage = c.phasorMagnitude;
       slot.voltage = c.voltage >= 0;
       slot.current = c.currentFundamental >= 0;
       slot.voltageSource = Title(c.voltage);
       slot.currentSource = Title(c.currentFundamental);
-    } else if (s < 2) {
-      const std::string ch = "Ch" + std::to_string(s + 1) + " ";
-      const int level = column(ch + "Mag Wide");
+    } else if (s < kChannelCount) {
+      const int level = column(ChannelMagnitudeColumn(s, Bandwidth::kWide));
       const Unit unit = GetColumnUnit(doc, level);
       int code = 0;
       doc.GetChannelSelect(code, 0, static_cast<unsigned>(s));
       std::string input;
       doc.GetChannelSelectName(input, 0, static_cast<unsigned>(s));
-      int fundamental = column(ch + "Mag Fund");
-      if (fundamental < 0) fundamental = column(ch + "Mag Narrow");
+      // The fundamental: its own column in logs with harmonics, else the Narrow magnitude,
+      // which reads the same field.
+      int fundamental = column(ChannelFundamentalColumn(s));
+      if (fundamental < 0) fundamental = column(ChannelMagnitudeColumn(s, Bandwidth::kNarrow));
       std::array<int, kHarmonicCount> harmonics;
       for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h)
-        harmonics[h - kFirstHarmonic] = column(ch + "Mag Harm " + std::to_string(h));
+        harmonics[h - kFirstHarmonic] = column(ChannelHarmonicColumn(s, h));
       if (unit == Unit::kVolt) {
         slot.voltage = true;
         // Input codes 0 to 5 (Vab, Vbc, Vca, Vac, Vcb, Vba) measure between two phases.
         slot.lineToLine = code <= 5;
         slot.voltageSource = input + " (" + Title(level) + ")";
         c.voltage = level;
-        c.voltageThd = column(ch + "THD");
+        c.voltageThd = column(ChannelThdColumn(s));
         c.voltageFundamental = fundamental;
         c.voltageHarmonic = harmonics;
       } else if (unit == Unit::kAmpere) {

@@ -28,7 +28,7 @@ class Sources {
 
 struct SlotMeasurements {
   bool measuresVoltage = false, lineToLine = false, measuresCurrent = false;
-  Sources voltageSources, thdSources, harmonicSources, currentSources;
+  Sources voltageSources, thdSources, harmonicSources, currentSources, currentHarmonicSources;
   WindowSeries voltage;  // 10-minute values, V
   WindowSeries thd;      // 10-minute values, %
   std::array<WindowSeries, kHarmonicCount> harmonic;  // 10-minute values, % of the fundamental

@@ -27,6 +27,15 @@ std::string FixedDecimal(double value, int decimals) {
   return std::string(buffer, result.ptr);
 }
 
+std::string ReadableDecimal(double value, int decimals) {
+  std::string text = FixedDecimal(value, decimals);
+  if (!std::isfinite(value) || text.find('.') == std::string::npos) return text;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  if (text == "-0") text = "0";
+  return text;
+}
+
 bool ParseDecimal(std::string_view text, double& value) {
   if (text.empty() || text.front() == '+') return false;
   double parsed = 0;

@@ -11,5 +11,8 @@
 std::string ShortestDecimal(double value);
 // `value` with `decimals` digits after the point ("%.*f" in the "C" locale).
 std::string FixedDecimal(double value, int decimals);
+// At most `decimals` digits after the point, trailing zeros and a bare point dropped, for
+// people: "207", "59.4", "398.372"; never "-0".
+std::string ReadableDecimal(double value, int decimals);
 // `text` as a whole finite decimal number ("230", "-0.5", "1e3"); no blanks, no hex, no "inf".
 bool ParseDecimal(std::string_view text, double& value);
