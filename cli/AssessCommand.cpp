@@ -30,8 +30,8 @@ int UsageError(const std::string& message) {
 }
 
 // "--name V" as a positive number; false with `error` set when it is given but not one.
-bool TakePositive(Args& args, const char* name, const char* unit,
-                  std::optional<double>& into, std::string& error) {
+bool TakePositive(Args& args, const char* name, const char* unit, std::optional<double>& into,
+                  std::string& error) {
   std::string value;
   if (!TakeOption(args, name, value)) return true;
   double number = 0;
@@ -83,9 +83,9 @@ int RunAssess(const Args& argsIn) {
   const bool toFile = TakeOption(args, "--output", out, "-o");
   const bool failOnViolation = TakeFlag(args, "--fail-on-violation");
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    static const char* kValued[] = {"-o", "--output", "--standard", "--nominal-voltage",
-                                    "--nominal-frequency", "--isc", "--il", "--data-format",
-                                    "--format"};
+    static const char* kValued[] = {
+        "-o",    "--output", "--standard",    "--nominal-voltage", "--nominal-frequency",
+        "--isc", "--il",     "--data-format", "--format"};
     for (const char* name : kValued)
       if (args[i] == name) return UsageError(args[i] + " needs a value");
   }

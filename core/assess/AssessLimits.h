@@ -20,8 +20,8 @@ constexpr long long kWeekSeconds = 7 * 86400;  // what the standards judge; shor
 constexpr int kPercentile = 95;                // nearest rank: element ceil(0.95 n), 1-based
 // The logs record harmonics kFirstHarmonic..kLastHarmonic (2..50, QuantityColumns.h).
 constexpr int kHarmonicCount = kLastHarmonic - kFirstHarmonic + 1;  // 49
-constexpr int kLastThdHarmonic = 40;  // THD sums harmonics 2 to 40
-constexpr int kLastEnHarmonic = 25;   // EN 50160 judges harmonics 2 to 25
+constexpr int kLastThdHarmonic = 40;                                // THD sums harmonics 2 to 40
+constexpr int kLastEnHarmonic = 25;  // EN 50160 judges harmonics 2 to 25
 
 // Nominal phase-to-neutral voltages an inferred Un is rounded to, and the nominal frequencies.
 inline constexpr std::array<double, 9> kNominalVoltages = {100, 110, 115, 120, 127,

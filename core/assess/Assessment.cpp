@@ -170,7 +170,7 @@ double LineVoltageUnbalance(const SlotValues& v) {
 }
 
 std::vector<WindowAccumulator> Accumulators(size_t count, int64_t length,
-                                             WindowAccumulator::Kind kind) {
+                                            WindowAccumulator::Kind kind) {
   return std::vector<WindowAccumulator>(count, WindowAccumulator(length, kind));
 }
 
@@ -456,8 +456,8 @@ double NearestNominalFrequency(double median) {
   return best;
 }
 
-bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options,
-            AssessmentResult& result, std::string& error) {
+bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, AssessmentResult& result,
+            std::string& error) {
   result = AssessmentResult();
   if (!CheckOptions(options, error)) return false;
   if (logs.empty()) {

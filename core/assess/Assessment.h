@@ -38,11 +38,11 @@ struct LimitBand {
 };
 
 struct Criterion {
-  std::string standard;  // "en50160", "ieee519", "nema" or "info"
-  std::string id;        // "en50160.voltage.a", ...
-  std::string quantity;  // "supply voltage", "harmonic voltage 5", ...
-  std::string phase;     // "a", "b", "c", "ch1", "ch2" or empty
-  std::string limit;     // the rule as text
+  std::string standard;   // "en50160", "ieee519", "nema" or "info"
+  std::string id;         // "en50160.voltage.a", ...
+  std::string quantity;   // "supply voltage", "harmonic voltage 5", ...
+  std::string phase;      // "a", "b", "c", "ch1", "ch2" or empty
+  std::string limit;      // the rule as text
   std::string statistic;  // what `value` is
   std::optional<double> value;
   std::string unit;
@@ -111,7 +111,7 @@ struct CurrentBasis {
   std::string phase;
   double isc = 0;
   double il = 0;
-  bool ilDerived = false;  // the largest 15-minute mean of the fundamental current
+  bool ilDerived = false;           // the largest 15-minute mean of the fundamental current
   std::optional<int64_t> ilWindow;  // start of that 15-minute window
   double ratio = 0;                 // Isc / IL
   std::string row;                  // Table 2's row, "20 <= Isc/IL < 50"
@@ -141,8 +141,8 @@ struct SurveyLog {
 // Assesses the logs together. False with `error` set (a sentence naming the files) when they
 // cannot be assessed: no logs, logs of both families, a log of no known type, no record with a
 // valid time stamp, or an option out of range.
-bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options,
-            AssessmentResult& result, std::string& error);
+bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, AssessmentResult& result,
+            std::string& error);
 
 // Loads the files (dataFormat 1 or 256 overrides each file's own; 0 keeps it) and assesses them
 // together: one call for one log as for many.

@@ -100,9 +100,7 @@ class JsonObject {
     m_out += value;
   }
   void Text(const char* key, std::string_view value) { Raw(key, JsonString(value)); }
-  void Number(const char* key, const std::optional<double>& value) {
-    Raw(key, JsonNumber(value));
-  }
+  void Number(const char* key, const std::optional<double>& value) { Raw(key, JsonNumber(value)); }
   void Count(const char* key, uint64_t value) { Raw(key, std::to_string(value)); }
   void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
   void End() {
@@ -287,8 +285,8 @@ std::vector<size_t> FailuresFirst(const AssessmentResult& result) {
 std::string AssessmentTable(const AssessmentResult& result) {
   const SurveyFacts& s = result.survey;
   std::string out;
-  out += "Survey of " + std::to_string(s.files.size()) +
-         (s.files.size() == 1 ? " log" : " logs") + ", " + s.logTypeName + "\n";
+  out += "Survey of " + std::to_string(s.files.size()) + (s.files.size() == 1 ? " log" : " logs") +
+         ", " + s.logTypeName + "\n";
   for (const SurveyFile& f : s.files) {
     out += "  " + PathText(f.path) + ": " + std::to_string(f.records) + " records";
     if (f.first)
@@ -298,8 +296,7 @@ std::string AssessmentTable(const AssessmentResult& result) {
   }
   if (s.first)
     out += "  From " + TimeText(*s.first, TimeStyle::kIsoSpace) + " to " +
-           TimeText(*s.last, TimeStyle::kIsoSpace) + ", " + Readable(s.durationS / 86400) +
-           " days";
+           TimeText(*s.last, TimeStyle::kIsoSpace) + ", " + Readable(s.durationS / 86400) + " days";
   if (s.intervalS) out += ", a record every " + Readable(*s.intervalS) + " s";
   out += "\n  " + std::to_string(s.recordsUsed) + " of " + std::to_string(s.records) +
          " records used (" + std::to_string(s.invalidTime) + " without a valid time, " +
@@ -318,8 +315,8 @@ std::string AssessmentTable(const AssessmentResult& result) {
   std::transform(verdict.begin(), verdict.end(), verdict.begin(),
                  [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
   out += "Verdict: " + verdict;
-  if (failed) out += " (" + std::to_string(failed) + (failed == 1 ? " criterion" : " criteria") +
-                     " failed)";
+  if (failed)
+    out += " (" + std::to_string(failed) + (failed == 1 ? " criterion" : " criteria") + " failed)";
   out += "\n";
   if (result.indicative) out += "  " + result.indicativeNote + "\n";
   out += "\n";
@@ -356,7 +353,8 @@ std::string AssessmentTable(const AssessmentResult& result) {
     const Criterion& c = result.criteria[i];
     const std::string_view note = OwnNote(result, c);
     if (note.empty()) continue;
-    auto it = std::find_if(notes.begin(), notes.end(), [&](const auto& n) { return n.first == note; });
+    auto it =
+        std::find_if(notes.begin(), notes.end(), [&](const auto& n) { return n.first == note; });
     if (it == notes.end()) it = notes.insert(notes.end(), {note, {}});
     it->second.push_back(c.id);
   }

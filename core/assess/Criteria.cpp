@@ -85,9 +85,16 @@ class Judge {
 };
 
 std::string Judge::DurationText() const {
-  const double days = m_facts.durationS / 86400;
-  if (days >= 1) return Readable(std::round(days * 10) / 10) + " days";
-  return Readable(std::round(m_facts.durationS / 360) / 10) + " hours";
+  const auto total = static_cast<int64_t>(m_facts.durationS);
+  const int64_t parts[4] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
+  static constexpr const char* kUnits[4] = {" day", " h", " min", " s"};
+  std::string text;
+  for (size_t i = 0; i < 4; ++i) {
+    if (parts[i] == 0 && !(i == 3 && text.empty())) continue;
+    text += (text.empty() ? "" : " ") + std::to_string(parts[i]) + kUnits[i];
+    if (i == 0 && parts[i] != 1) text += "s";
+  }
+  return text;
 }
 
 std::vector<size_t> Judge::VoltageSlots() const {
@@ -104,8 +111,8 @@ std::vector<size_t> Judge::CurrentSlots() const {
   return slots;
 }
 
-Criterion& Judge::Row(const char* standard, std::string id, std::string quantity,
-                      std::string phase, std::string unit) {
+Criterion& Judge::Row(const char* standard, std::string id, std::string quantity, std::string phase,
+                      std::string unit) {
   Criterion& c = m_result.criteria.emplace_back();
   c.standard = standard;
   c.id = std::move(id);
@@ -137,9 +144,9 @@ void Judge::Finish(Criterion& c, assess::Verdict verdict, const std::string& not
   if (m_result.indicative) c.note += "; " + m_result.indicativeNote;
 }
 
-void Judge::AddSeries(const std::string& key, const std::string& quantity,
-                      const std::string& phase, const std::string& unit, int64_t window,
-                      const std::vector<int64_t>& times, const std::vector<double>& values) {
+void Judge::AddSeries(const std::string& key, const std::string& quantity, const std::string& phase,
+                      const std::string& unit, int64_t window, const std::vector<int64_t>& times,
+                      const std::vector<double>& values) {
   if (m_result.FindSeries(key)) return;
   Series& s = m_result.series.emplace_back();
   s.key = key;
@@ -202,8 +209,8 @@ void Judge::En50160() {
   }
   for (size_t s : voltages) {
     const SlotMeasurements& sm = m_m.slots[s];
-    Criterion& c = Row("en50160", "en50160.voltage." + Phase(s), "supply voltage (V)", Phase(s),
-                       "%");
+    Criterion& c =
+        Row("en50160", "en50160.voltage." + Phase(s), "supply voltage (V)", Phase(s), "%");
     c.statistic = "percent of the 10-minute values within Un +/-10 %";
     c.seriesKey = "voltage." + Phase(s);
     const std::string source = sm.voltageSources.Text();
@@ -228,8 +235,9 @@ void Judge::En50160() {
               sm.voltage.values);
     std::string note = "10-minute values from " + source + "; min, max and 95th percentile in V";
     if (sm.lineToLine)
-      note += "; measured between two phases, so judged against sqrt(3) x Un = " +
-              Readable(reference) + " V";
+      note +=
+          "; measured between two phases, so judged against sqrt(3) x Un = " + Readable(reference) +
+          " V";
     Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail, note);
   }
 
@@ -251,8 +259,8 @@ void Judge::En50160() {
                          " records no voltage phasors (a Three Phase Vector Log read with its "
                          "vector layout does)");
     }
-    Criterion& n = Row("nema", "nema.unbalance.lvur", "line voltage unbalance rate (LVUR)", "",
-                       "%");
+    Criterion& n =
+        Row("nema", "nema.unbalance.lvur", "line voltage unbalance rate (LVUR)", "", "%");
     n.statistic = "95th percentile of the 10-minute values";
     n.limit = "informative";
     n.seriesKey = "lvur";
@@ -299,7 +307,8 @@ void Judge::ThdRows(const char* standard, const std::string& prefix, double limi
     }
     std::string source = sm.thdSources.Text();
     if (sm.recordedThdOnly)
-      source += " (the recorded THD is the residual over the RMS value, as the instrument gives it)";
+      source +=
+          " (the recorded THD is the residual over the RMS value, as the instrument gives it)";
     Percentile(c, sm.thd, limit, "thd." + Phase(s), source);
   }
 }
@@ -377,14 +386,14 @@ void Judge::CurrentRows(size_t s) {
   const IeeeCurrentRow& row = IeeeRowFor(basis.ratio);
   basis.row = row.text;
   std::string ilText = "IL = " + Readable(basis.il) + " A";
-  ilText += basis.ilDerived ? " (derived: the largest 15-minute mean of " +
-                                  sm.currentSources.Text() + ", from " + IsoTime(*basis.ilWindow) +
-                                  ")"
-                            : " (given)";
+  ilText += basis.ilDerived
+                ? " (derived: the largest 15-minute mean of " + sm.currentSources.Text() +
+                      ", from " + IsoTime(*basis.ilWindow) + ")"
+                : " (given)";
   const std::string rowText = "Isc/IL = " + Readable(basis.ratio) + ", Table 2 row " + row.text;
   {
-    Criterion& c = Row("ieee519", "ieee519.current.tdd." + phase, "total demand distortion (TDD)",
-                       phase, "%");
+    Criterion& c =
+        Row("ieee519", "ieee519.current.tdd." + phase, "total demand distortion (TDD)", phase, "%");
     Percentile(c, sm.tdd, row.tdd, "tdd." + phase,
                "100 x sqrt(sum of harmonics 2 to 50 squared) / IL of " +
                    sm.currentHarmonicSources.Text() + "; " + ilText + "; " + rowText);
@@ -395,8 +404,8 @@ void Judge::CurrentRows(size_t s) {
     c.harmonic = h;
     Percentile(c, sm.currentHarmonic[static_cast<size_t>(h - kFirstHarmonic)],
                IeeeCurrentHarmonicLimit(row, h), HarmonicKey("current.harmonic.", h, phase),
-               "100 x harmonic / IL of " + sm.currentHarmonicSources.Text() + "; " + ilText +
-                   "; " + rowText);
+               "100 x harmonic / IL of " + sm.currentHarmonicSources.Text() + "; " + ilText + "; " +
+                   rowText);
   }
 }
 
@@ -427,8 +436,8 @@ void Judge::Informative() {
     } else {
       c.count = m_m.energyCounters;
       c.value = m_m.energy;
-      std::string note = "the last minus the first value of the " + m_m.energySources.Text() +
-                         " counter";
+      std::string note =
+          "the last minus the first value of the " + m_m.energySources.Text() + " counter";
       if (m_m.energySegments > 1)
         note += ", summed over the " + std::to_string(m_m.energySegments) +
                 " runs of records from one log (each log counts afresh)";

@@ -1,8 +1,8 @@
 #include "LogQuantities.h"
 
+#include <bitset>
 #include <cmath>
 #include <limits>
-#include <bitset>
 
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
@@ -29,7 +29,7 @@ class ShownColumns {
   // `column` when the log shows it, else -1.
   int operator()(int column) const {
     return column >= 0 && column < kColumns && m_shown.test(static_cast<size_t>(column)) ? column
-                                                                                        : -1;
+                                                                                         : -1;
   }
 
  private:

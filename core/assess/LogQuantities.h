@@ -42,9 +42,10 @@ class LogQuantities {
   explicit LogQuantities(const CMeterlog2Doc& doc);
 
   struct Slot {
-    bool voltage = false;     // a voltage is measured here
-    bool lineToLine = false;  // ... between two phases (single-phase channel set to Vab and the like)
-    bool current = false;     // a current is measured here
+    bool voltage = false;  // a voltage is measured here
+    bool lineToLine =
+        false;             // ... between two phases (single-phase channel set to Vab and the like)
+    bool current = false;  // a current is measured here
     // Where the values come from, for notes: the voltage's column, the recorded THD column, the
     // voltage's fundamental and harmonic columns, the current's fundamental and harmonics.
     std::string voltageSource, thdSource, harmonicSource, currentSource, currentHarmonicSource;

@@ -29,8 +29,8 @@ class Sources {
 struct SlotMeasurements {
   bool measuresVoltage = false, lineToLine = false, measuresCurrent = false;
   Sources voltageSources, thdSources, harmonicSources, currentSources, currentHarmonicSources;
-  WindowSeries voltage;  // 10-minute values, V
-  WindowSeries thd;      // 10-minute values, %
+  WindowSeries voltage;                               // 10-minute values, V
+  WindowSeries thd;                                   // 10-minute values, %
   std::array<WindowSeries, kHarmonicCount> harmonic;  // 10-minute values, % of the fundamental
   bool voltageHarmonics = false;                      // some log records them
   bool recordedThdOnly = false;  // the THD comes from a recorded THD column somewhere

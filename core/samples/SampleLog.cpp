@@ -105,10 +105,10 @@ void WriteHarmonicTable(RecordBuilder& b, size_t table, double reference, double
   for (unsigned i = 0; i < kHarmonics; ++i) {
     const unsigned n = i + 2;
     // Odd harmonics dominate (a few percent falling with order), even ones are small.
-    const double percent =
-        static_cast<int>(n) == distorted
-            ? distortedPercent
-            : (n % 2 ? distortion / n : distortion / (8.0 * n)) * (1.0 + 0.05 * std::sin(seed * 0.7 + n));
+    const double percent = static_cast<int>(n) == distorted
+                               ? distortedPercent
+                               : (n % 2 ? distortion / n : distortion / (8.0 * n)) *
+                                     (1.0 + 0.05 * std::sin(seed * 0.7 + n));
     double phase = std::fmod(fundamentalPhase * n + 0.3 * n + 0.1 * seed, kTwoPiExact);
     if (phase > kTwoPiExact / 2) {
       phase -= kTwoPiExact;

@@ -21,7 +21,7 @@ struct SampleLogOptions {
   // instead of its usual share (0: none).
   int distortedHarmonic = 0;
   double distortionPercent = 0;
-  unsigned seed = 1;         // varies the measurements
+  unsigned seed = 1;  // varies the measurements
   // First time stamp and the interval between records.
   int year = 2009, month = 3, day = 7, hour = 14, minute = 5, second = 9;
   unsigned intervalSeconds = 60;

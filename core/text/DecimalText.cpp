@@ -39,10 +39,9 @@ std::string ReadableDecimal(double value, int decimals) {
 bool ParseDecimal(std::string_view text, double& value) {
   if (text.empty() || text.front() == '+') return false;
   double parsed = 0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed,
-                                      std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-      !std::isfinite(parsed))
+  const auto result =
+      std::from_chars(text.data(), text.data() + text.size(), parsed, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(parsed))
     return false;
   value = parsed;
   return true;
