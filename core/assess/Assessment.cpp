@@ -57,10 +57,10 @@ bool CheckOptions(const AssessOptions& o, std::string& error) {
 
 bool CheckFamilies(std::span<const SurveyLog> logs, const std::vector<LogQuantities>& readers,
                    std::string& error) {
-  std::string single, three;
+  std::string list;
+  bool single = false, three = false;
   for (size_t i = 0; i < logs.size(); ++i) {
     const std::string name = FileName(logs[i].path);
-    const int type = readers[i].LogType();
     if (logs[i].doc->GetRecordCount() == 0) {
       error = name + ": the log holds no records";
       return false;
@@ -71,12 +71,12 @@ bool CheckFamilies(std::span<const SurveyLog> logs, const std::vector<LogQuantit
               std::to_string(logs[i].doc->GetRecord(0)[0] & 0x3F) + "), nothing to assess";
       return false;
     }
-    std::string& list = family == Family::kSinglePhase ? single : three;
-    list += (list.empty() ? "" : ", ") + name + " (" + TypeName(type) + ")";
+    (family == Family::kSinglePhase ? single : three) = true;
+    list += (list.empty() ? "" : ", ") + name + " (" + TypeName(readers[i].LogType()) + ")";
   }
-  if (!single.empty() && !three.empty()) {
-    error = "a survey is either single-phase or three-phase logs, not both: single-phase " +
-            single + "; three-phase " + three;
+  if (single && three) {
+    error = "the logs mix single-phase and three-phase types: " + list +
+            "; a survey is logs of one kind, so assess each kind on its own";
     return false;
   }
   return true;
