@@ -8,6 +8,7 @@
 // - the share of values inside a band, edges included, in percent.
 // Values that are not finite are left out everywhere.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,26 +30,46 @@ struct WindowSeries {
   std::vector<uint32_t> counts;  // how many valid values made each window's value
 };
 
-// Builds a WindowSeries from values fed in time order (a time earlier than the current window
-// opens a new window all the same: the survey feeds sorted times). Windows without any finite
-// value give no entry.
-class WindowAccumulator {
+enum class WindowKind { kRms, kMean };
+
+// Windows of several quantities over the same times: Begin(t) with each record's time, in time
+// order (an earlier time opens a new window all the same), then Add(i, value) for the record's
+// values. A quantity's windows without any finite value give no entry in its series.
+class WindowBank {
  public:
-  enum class Kind { kRms, kMean };
-  WindowAccumulator(int64_t length, Kind kind) : m_length(length), m_kind(kind) {}
-  void Add(int64_t t, double value);
-  // The windows so far, the open one included; the accumulator is empty afterwards.
-  WindowSeries Finish();
+  WindowBank(size_t quantities, int64_t length, WindowKind kind);
+  void Begin(int64_t t);
+  void Add(size_t quantity, double value) {
+    if (!std::isfinite(value)) return;
+    m_sums[quantity] += m_kind == WindowKind::kRms ? value * value : value;
+    ++m_counts[quantity];
+  }
+  // Every quantity's windows, the open one included; the bank is empty afterwards.
+  std::vector<WindowSeries> Finish();
 
  private:
   void Close();
   int64_t m_length;
-  Kind m_kind;
+  WindowKind m_kind;
   int64_t m_index = 0;
   bool m_open = false;
-  double m_sum = 0;
-  uint32_t m_count = 0;
-  WindowSeries m_series;
+  std::vector<double> m_sums;
+  std::vector<uint32_t> m_counts;
+  std::vector<WindowSeries> m_series;
+};
+
+// One quantity's windows.
+class WindowAccumulator {
+ public:
+  WindowAccumulator(int64_t length, WindowKind kind) : m_bank(1, length, kind) {}
+  void Add(int64_t t, double value) {
+    m_bank.Begin(t);
+    m_bank.Add(0, value);
+  }
+  WindowSeries Finish() { return std::move(m_bank.Finish().front()); }
+
+ private:
+  WindowBank m_bank;
 };
 
 // Element ceil(percent / 100 * n) (1-based) of the finite values sorted ascending, computed in

@@ -99,8 +99,9 @@ std::vector<UsedRecord> JoinRecords(std::span<const SurveyLog> logs, SurveyFacts
       }
     }
   }
-  std::stable_sort(all.begin(), all.end(),
-                   [](const UsedRecord& a, const UsedRecord& b) { return a.t < b.t; });
+  const auto earlier = [](const UsedRecord& a, const UsedRecord& b) { return a.t < b.t; };
+  if (!std::is_sorted(all.begin(), all.end(), earlier))
+    std::stable_sort(all.begin(), all.end(), earlier);
   std::vector<UsedRecord> used;
   used.reserve(all.size());
   for (const UsedRecord& r : all) {
@@ -169,18 +170,6 @@ double LineVoltageUnbalance(const SlotValues& v) {
   return 100 * largest / mean;
 }
 
-std::vector<WindowAccumulator> Accumulators(size_t count, int64_t length,
-                                            WindowAccumulator::Kind kind) {
-  return std::vector<WindowAccumulator>(count, WindowAccumulator(length, kind));
-}
-
-std::vector<WindowSeries> FinishAll(std::vector<WindowAccumulator>& accumulators) {
-  std::vector<WindowSeries> series;
-  series.reserve(accumulators.size());
-  for (WindowAccumulator& a : accumulators) series.push_back(a.Finish());
-  return series;
-}
-
 // The passes over the used records, in time order.
 class SurveyPasses {
  public:
@@ -208,13 +197,13 @@ class SurveyPasses {
 };
 
 void SurveyPasses::First() {
-  using Kind = WindowAccumulator::Kind;
   auto values = std::make_unique<RecordValues>();
   RecordValues& v = *values;
-  std::vector<WindowAccumulator> voltage = Accumulators(kSlots, kWindowSeconds, Kind::kRms);
-  std::vector<WindowAccumulator> fundamental = Accumulators(kSlots, kDemandSeconds, Kind::kMean);
-  WindowAccumulator unbalance(kWindowSeconds, Kind::kRms), lvur(kWindowSeconds, Kind::kRms);
-  WindowAccumulator demand(kDemandSeconds, Kind::kMean);
+  // 10-minute values: the voltage of each slot, u2, LVUR; 15-minute means: the fundamental
+  // current of each slot, the total power.
+  constexpr size_t kUnbalance = kSlots, kLvur = kSlots + 1, kDemand = kSlots;
+  WindowBank ten(kSlots + 2, kWindowSeconds, WindowKind::kRms);
+  WindowBank fifteen(kSlots + 1, kDemandSeconds, WindowKind::kMean);
   m_m.frequency.reserve(m_used.size());
   m_m.frequencyTimes.reserve(m_used.size());
   m_m.powerFactor.reserve(m_used.size());
@@ -234,6 +223,8 @@ void SurveyPasses::First() {
     const UsedRecord& r = m_used[i];
     const LogQuantities& q = m_readers[r.file];
     q.ReadBasic(r.row, v);
+    ten.Begin(r.t);
+    fifteen.Begin(r.t);
     if (std::isfinite(v.frequency)) {
       m_m.frequencyTimes.push_back(r.t);
       m_m.frequency.push_back(v.frequency);
@@ -241,19 +232,19 @@ void SurveyPasses::First() {
     for (size_t s = 0; s < kSlots; ++s) {
       const LogQuantities::Slot& slot = q.GetSlot(static_cast<int>(s));
       if (slot.voltage) {
-        voltage[s].Add(r.t, v.voltage[s]);
+        ten.Add(s, v.voltage[s]);
         if (std::isfinite(v.voltage[s]))
           m_phaseVoltages.push_back(slot.lineToLine ? v.voltage[s] / kSqrt3 : v.voltage[s]);
       }
-      if (slot.current) fundamental[s].Add(r.t, v.currentFundamental[s]);
+      if (slot.current) fifteen.Add(s, v.currentFundamental[s]);
       m_recordedThd[i][s] = v.voltageThd[s];
     }
     if (m_m.family == Family::kThreePhase) {
-      if (q.HasPhasors()) unbalance.Add(r.t, NegativeSequence(v.phasorMagnitude, v.phasorAngle));
-      lvur.Add(r.t, LineVoltageUnbalance(v.voltage));
+      if (q.HasPhasors()) ten.Add(kUnbalance, NegativeSequence(v.phasorMagnitude, v.phasorAngle));
+      ten.Add(kLvur, LineVoltageUnbalance(v.voltage));
     }
     if (std::isfinite(v.powerFactor)) m_m.powerFactor.push_back(v.powerFactor);
-    demand.Add(r.t, v.power);
+    fifteen.Add(kDemand, v.power);
     if (std::isfinite(v.wattHours)) {
       ++m_m.energyCounters;
       if (r.file != segmentFile) closeSegment();
@@ -263,72 +254,67 @@ void SurveyPasses::First() {
     }
   }
   closeSegment();
+  std::vector<WindowSeries> tens = ten.Finish(), fifteens = fifteen.Finish();
   for (size_t s = 0; s < kSlots; ++s) {
-    m_m.slots[s].voltage = voltage[s].Finish();
-    m_m.slots[s].fundamental15 = fundamental[s].Finish();
+    m_m.slots[s].voltage = std::move(tens[s]);
+    m_m.slots[s].fundamental15 = std::move(fifteens[s]);
   }
-  m_m.unbalance = unbalance.Finish();
-  m_m.lvur = lvur.Finish();
-  m_m.demand = demand.Finish();
+  m_m.unbalance = std::move(tens[kUnbalance]);
+  m_m.lvur = std::move(tens[kLvur]);
+  m_m.demand = std::move(fifteens[kDemand]);
 }
 
 void SurveyPasses::Second() {
-  using Kind = WindowAccumulator::Kind;
   auto values = std::make_unique<RecordValues>();
   RecordValues& v = *values;
-  std::vector<WindowAccumulator> thd = Accumulators(kSlots, kWindowSeconds, Kind::kRms);
-  std::vector<WindowAccumulator> tdd = Accumulators(kSlots, kWindowSeconds, Kind::kRms);
-  std::vector<WindowAccumulator> harmonic =
-      Accumulators(kSlots * kHarmonicCount, kWindowSeconds, Kind::kRms);
-  std::vector<WindowAccumulator> current =
-      Accumulators(kSlots * kHarmonicCount, kWindowSeconds, Kind::kRms);
+  // 10-minute values of each slot's THD and TDD, then its voltage and current harmonics.
+  auto thd = [](size_t s) { return s; };
+  auto tdd = [](size_t s) { return kSlots + s; };
+  auto harmonic = [](size_t s, size_t h) { return 2 * kSlots + s * kHarmonicCount + h; };
+  auto current = [](size_t s, size_t h) { return 2 * kSlots + (kSlots + s) * kHarmonicCount + h; };
+  WindowBank ten(2 * kSlots + 2 * kSlots * kHarmonicCount, kWindowSeconds, WindowKind::kRms);
   for (size_t i = 0; i < m_used.size(); ++i) {
     const UsedRecord& r = m_used[i];
     const LogQuantities& q = m_readers[r.file];
-    bool harmonicsRead = false;
+    ten.Begin(r.t);
     for (size_t s = 0; s < kSlots; ++s) {
       const LogQuantities::Slot& slot = q.GetSlot(static_cast<int>(s));
       const SlotMeasurements& sm = m_m.slots[s];
-      const bool currents = slot.current && q.HasCurrentHarmonics() && sm.il;
-      const bool voltages = slot.voltage && q.HasVoltageHarmonics();
-      if ((voltages || currents) && !harmonicsRead) {
-        q.ReadHarmonics(r.row, v);
-        harmonicsRead = true;
-      }
-      if (voltages) {
+      if (slot.voltage && q.HasVoltageHarmonics()) {
+        q.ReadVoltageHarmonics(r.row, static_cast<int>(s), v);
         const double fundamental = v.voltageFundamental[s];
         double squares = 0;
         for (size_t h = 0; h < kHarmonicCount; ++h) {
           const double percent =
               fundamental > 0 ? 100 * v.voltageHarmonic[s][h] / fundamental : kNaN;
-          harmonic[s * kHarmonicCount + h].Add(r.t, percent);
+          ten.Add(harmonic(s, h), percent);
           if (h + kFirstHarmonic <= kLastThdHarmonic) squares += percent * percent;
         }
-        thd[s].Add(r.t, std::sqrt(squares));  // NaN when any harmonic is missing
+        ten.Add(thd(s), std::sqrt(squares));  // NaN when any harmonic is missing
       } else if (slot.voltage) {
-        thd[s].Add(r.t, m_recordedThd[i][s]);
+        ten.Add(thd(s), m_recordedThd[i][s]);
       }
-      if (currents) {
+      if (slot.current && q.HasCurrentHarmonics() && sm.il) {
+        q.ReadCurrentHarmonics(r.row, static_cast<int>(s), v);
         const double il = *sm.il;
         double squares = 0;
         for (size_t h = 0; h < kHarmonicCount; ++h) {
           const double amperes = v.currentHarmonic[s][h];
-          current[s * kHarmonicCount + h].Add(r.t, 100 * amperes / il);
+          ten.Add(current(s, h), 100 * amperes / il);
           squares += amperes * amperes;
         }
-        tdd[s].Add(r.t, 100 * std::sqrt(squares) / il);
+        ten.Add(tdd(s), 100 * std::sqrt(squares) / il);
       }
     }
   }
-  std::vector<WindowSeries> harmonics = FinishAll(harmonic);
-  std::vector<WindowSeries> currents = FinishAll(current);
+  std::vector<WindowSeries> series = ten.Finish();
   for (size_t s = 0; s < kSlots; ++s) {
     SlotMeasurements& sm = m_m.slots[s];
-    sm.thd = thd[s].Finish();
-    sm.tdd = tdd[s].Finish();
+    sm.thd = std::move(series[thd(s)]);
+    sm.tdd = std::move(series[tdd(s)]);
     for (size_t h = 0; h < kHarmonicCount; ++h) {
-      sm.harmonic[h] = std::move(harmonics[s * kHarmonicCount + h]);
-      sm.currentHarmonic[h] = std::move(currents[s * kHarmonicCount + h]);
+      sm.harmonic[h] = std::move(series[harmonic(s, h)]);
+      sm.currentHarmonic[h] = std::move(series[current(s, h)]);
     }
   }
 }

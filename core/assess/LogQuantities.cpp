@@ -181,16 +181,20 @@ void LogQuantities::ReadBasic(unsigned row, RecordValues& v) const {
   }
 }
 
-void LogQuantities::ReadHarmonics(unsigned row, RecordValues& v) const {
-  for (size_t s = 0; s < kSlots; ++s) {
-    const SlotColumns& c = m_columns[s];
-    v.voltageFundamental[s] = Value(row, c.voltageFundamental);
-    v.currentFundamental[s] = Value(row, c.currentFundamental);
-    for (size_t i = 0; i < kHarmonicCount; ++i) {
-      v.voltageHarmonic[s][i] = Value(row, c.voltageHarmonic[i]);
-      v.currentHarmonic[s][i] = Value(row, c.currentHarmonic[i]);
-    }
-  }
+void LogQuantities::ReadVoltageHarmonics(unsigned row, int slot, RecordValues& v) const {
+  const auto s = static_cast<size_t>(slot);
+  const SlotColumns& c = m_columns[s];
+  v.voltageFundamental[s] = Value(row, c.voltageFundamental);
+  for (size_t i = 0; i < kHarmonicCount; ++i)
+    v.voltageHarmonic[s][i] = Value(row, c.voltageHarmonic[i]);
+}
+
+void LogQuantities::ReadCurrentHarmonics(unsigned row, int slot, RecordValues& v) const {
+  const auto s = static_cast<size_t>(slot);
+  const SlotColumns& c = m_columns[s];
+  v.currentFundamental[s] = Value(row, c.currentFundamental);
+  for (size_t i = 0; i < kHarmonicCount; ++i)
+    v.currentHarmonic[s][i] = Value(row, c.currentHarmonic[i]);
 }
 
 }  // namespace assess

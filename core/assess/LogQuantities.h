@@ -72,8 +72,9 @@ class LogQuantities {
 
   // Everything but the harmonics.
   void ReadBasic(unsigned row, RecordValues& values) const;
-  // The fundamentals and harmonics of the slots that record them.
-  void ReadHarmonics(unsigned row, RecordValues& values) const;
+  // The fundamental and harmonics of one slot's voltage or current.
+  void ReadVoltageHarmonics(unsigned row, int slot, RecordValues& values) const;
+  void ReadCurrentHarmonics(unsigned row, int slot, RecordValues& values) const;
 
  private:
   struct SlotColumns {

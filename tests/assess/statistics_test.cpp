@@ -19,7 +19,7 @@ int64_t At(const std::string& iso) {
 }
 
 WindowSeries TenMinuteRms(const std::vector<std::pair<std::string, double>>& values) {
-  WindowAccumulator a(600, WindowAccumulator::Kind::kRms);
+  WindowAccumulator a(600, WindowKind::kRms);
   for (const auto& [time, value] : values) a.Add(At(time), value);
   return a.Finish();
 }
@@ -57,7 +57,7 @@ TEST(AssessWindows, FloorForTimesBeforeTheEpochAndMeansOfFifteenMinutes) {
   EXPECT_EQ(WindowIndex(-601, 600), -2);
   EXPECT_EQ(WindowIndex(599, 600), 0);
   EXPECT_EQ(WindowIndex(600, 600), 1);
-  WindowAccumulator mean(900, WindowAccumulator::Kind::kMean);
+  WindowAccumulator mean(900, WindowKind::kMean);
   mean.Add(At("1969-12-31T23:50:00"), 2);  // window -1: 23:45 to 00:00
   mean.Add(At("1969-12-31T23:59:59"), 4);
   mean.Add(At("1970-01-01T00:14:59"), 10);
