@@ -39,6 +39,6 @@ inline constexpr char kReceivedCan[] = "Received a CAN...";
 inline constexpr char kInvalidPacket[] = "Received an invalid packet...";
 }  // namespace link_text
 
-// "Receiving Flash File...\nPackets: 3 / Bytes: 399": the receive's count line (line bytes,
-// headers included, as it has always counted).
+// "Receiving Flash File...\nPackets: 3 / Bytes: 399": the receive's count line; the bytes are
+// those on the line, packet headers and CRCs included.
 std::string ReceivingText(int packets, long long lineBytes);

@@ -9,8 +9,8 @@ std::unique_ptr<QSettings> OpenSettings() {
   auto settings =
       std::make_unique<QSettings>(QStringLiteral("meterlog2"), QStringLiteral("meterlog2"));
   if (settings->allKeys().isEmpty()) {
-    // Earlier versions kept the recent files under the Windows program's names: take them over
-    // once (the old file stays as it was).
+    // Earlier versions of Meterlog2 kept the recent files under the registry key's names on every
+    // system: take them over once (that file stays as it was).
     QSettings earlier(QStringLiteral("Local AppWizard-Generated Applications"),
                       QStringLiteral("Meterlog"));
     for (const QString& key : earlier.allKeys()) settings->setValue(key, earlier.value(key));

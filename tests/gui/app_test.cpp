@@ -196,8 +196,8 @@ class AppTest : public QObject {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({}, false));
 
-    // Refused as before; then the question. No: nothing is opened.
-    app.OpenDocumentFile(cut);  // opened and titled, as before, but without records
+    // Refused (shorter than its header says); then the question. No: nothing is opened.
+    app.OpenDocumentFile(cut);  // opened and titled, but without records
     const QStringList said = TakeMessages();
     QCOMPARE(said.size(), 2);
     QVERIFY(said[0].startsWith(QLatin1String("Error in File Size (")));

@@ -355,7 +355,7 @@ TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
   };
   const std::string cut = write("salvage-cut.57x", start + 4 * 303 + 100);
   CMeterlog2Doc doc;
-  // As described: refused, but the result tells what a salvage would find.
+  // Refused, but the result tells what a salvage would find.
   LoadResult r = doc.Load(cut);
   EXPECT_EQ(r.status, LoadResult::Status::kFileSize);
   EXPECT_EQ(r.declaredRecords, 10u);
@@ -370,7 +370,7 @@ TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
   CMeterlog2Doc full;
   full.LoadFromMemory(whole.data(), whole.size(), "whole.57x");
   EXPECT_EQ(std::memcmp(doc.GetRecord(3), full.GetRecord(3), 303), 0);
-  // A whole file loads as ever, salvage or not; a cut inside the first record gives nothing.
+  // A whole file loads the same, salvage or not; a cut inside the first record gives nothing.
   r = doc.Load(write("salvage-whole.57x", whole.size()), true);
   EXPECT_FALSE(r.salvaged);
   EXPECT_EQ(doc.GetRecordCount(), 10u);
