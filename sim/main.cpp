@@ -150,13 +150,16 @@ std::vector<SimFile> SampleFiles(uint32_t firstRecords, uint32_t dataFormat) {
   return files;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// What the command line asks for.
+struct SimSettings {
   SimOptions options;
   std::string folder, statePath = DefaultStatePath(), linkPath;
   long long baud = 9600, sampleRecords = 40;
   bool quiet = false;
+};
+
+// Reads the options into `s`. Returns -1 to go on, or the exit status (after --help, a mistake).
+int ParseArguments(int argc, char** argv, SimSettings& s) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto value = [&](std::string& out) {
@@ -184,17 +187,17 @@ int main(int argc, char** argv) {
       std::cout << "meterlog2-sim " METERLOG2_VERSION_STRING "\n";
       return 0;
     } else if (a == "--dir") {
-      value(folder);
+      value(s.folder);
     } else if (a == "--state") {
-      value(statePath);
+      value(s.statePath);
     } else if (a == "--firmware-date") {
-      value(options.firmwareDate);
+      value(s.options.firmwareDate);
     } else if (a == "--baud") {
-      baud = number(0, 4000000);
+      s.baud = number(0, 4000000);
     } else if (a == "--link") {
-      value(linkPath);
+      value(s.linkPath);
     } else if (a == "--sample-records") {
-      sampleRecords = number(0, 1000000);
+      s.sampleRecords = number(0, 1000000);
     } else if (a == "--fault") {
       std::string name;
       value(name);
@@ -203,45 +206,32 @@ int main(int argc, char** argv) {
         std::cerr << "meterlog2-sim: unknown fault \"" << name << "\"\n";
         return 2;
       }
-      options.faults.insert(fault);
+      s.options.faults.insert(fault);
     } else if (a == "--fault-block") {
-      options.faultBlock = static_cast<int>(number(1, 1000000));
+      s.options.faultBlock = static_cast<int>(number(1, 1000000));
     } else if (a == "--echo-timeout") {
-      options.echoTimeoutMs = number(1, 600000);
+      s.options.echoTimeoutMs = number(1, 600000);
     } else if (a == "--ack-timeout") {
-      options.ackTimeoutMs = number(1, 600000);
+      s.options.ackTimeoutMs = number(1, 600000);
     } else if (a == "--quiet") {
-      quiet = true;
+      s.quiet = true;
     } else {
       std::cerr << "meterlog2-sim: unknown option \"" << a << "\"\n";
       Usage();
       return 2;
     }
   }
+  return -1;
+}
 
-  if (!folder.empty()) {
-    std::string error;
-    if (!LoadFolder(folder, options.files, error)) {
-      std::cerr << "meterlog2-sim: " << error << "\n";
-      return 1;
-    }
-  } else {
-    options.files = SampleFiles(static_cast<uint32_t>(sampleRecords),
-                                FormatMarkerFromVersion(options.firmwareDate));
-  }
-
-  ConfigRecord record = SimInstrument::DefaultWireRecord();
-  int64_t clockOffset = 0;
-  LoadState(statePath, record, clockOffset);
-  SimInstrument instrument(options, record);
-  instrument.SetClockOffset(clockOffset);
-
+// A pseudo-terminal in raw mode; its master side (non-blocking), or -1 with a message.
+int OpenPseudoTerminal(std::string& device) {
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
     std::cerr << "meterlog2-sim: cannot create a pseudo-terminal: " << std::strerror(errno) << "\n";
-    return 1;
+    return -1;
   }
-  const std::string device = ptsname(master);
+  device = ptsname(master);
   {
     // Raw 8-bit line until the program sets its own; the settings stay with the terminal.
     const int slave = open(device.c_str(), O_RDWR | O_NOCTTY);
@@ -253,29 +243,13 @@ int main(int argc, char** argv) {
     if (slave >= 0) close(slave);
   }
   fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+  return master;
+}
 
-  if (!linkPath.empty()) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(linkPath, ec)) std::filesystem::remove(linkPath, ec);
-    if (symlink(device.c_str(), linkPath.c_str()) != 0) {
-      std::cerr << "meterlog2-sim: cannot make the link " << linkPath << ": "
-                << std::strerror(errno) << "\n";
-      return 1;
-    }
-  }
-  std::cout << device << std::endl;
-  if (!quiet) {
-    std::cerr << "meterlog2-sim: serving " << options.files.size() << " Flash Files on " << device
-              << " at " << baud << " baud; state in " << statePath << "\n";
-  }
-
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-
-  const int64_t byteMicros = baud > 0 ? (10'000'000 + baud - 1) / baud : 0;
+// Serves the line until a signal stops the simulator: the instrument's answers go out no
+// faster than the baud rate, and a changed configuration is saved at once.
+void Serve(int master, SimInstrument& instrument, const SimSettings& s) {
+  const int64_t byteMicros = s.baud > 0 ? (10'000'000 + s.baud - 1) / s.baud : 0;
   std::deque<uint8_t> pending;
   int64_t lineFreeAt = 0;
   bool connected = false;
@@ -331,21 +305,72 @@ int main(int argc, char** argv) {
       }
     }
 
-    if (!quiet) {
+    if (!s.quiet) {
       for (const std::string& e : instrument.TakeEvents())
         std::cerr << "meterlog2-sim: " << e << "\n";
     } else {
       instrument.TakeEvents();
     }
     if (instrument.TakeRecordChanged()) {
-      if (!SaveState(statePath, instrument.WireRecord(), instrument.ClockOffset())) {
-        std::cerr << "meterlog2-sim: cannot save the state to " << statePath << "\n";
+      if (!SaveState(s.statePath, instrument.WireRecord(), instrument.ClockOffset())) {
+        std::cerr << "meterlog2-sim: cannot save the state to " << s.statePath << "\n";
       }
     }
   }
-  if (!linkPath.empty()) {
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimSettings s;
+  const int status = ParseArguments(argc, argv, s);
+  if (status >= 0) return status;
+
+  if (!s.folder.empty()) {
+    std::string error;
+    if (!LoadFolder(s.folder, s.options.files, error)) {
+      std::cerr << "meterlog2-sim: " << error << "\n";
+      return 1;
+    }
+  } else {
+    s.options.files = SampleFiles(static_cast<uint32_t>(s.sampleRecords),
+                                  FormatMarkerFromVersion(s.options.firmwareDate));
+  }
+
+  ConfigRecord record = SimInstrument::DefaultWireRecord();
+  int64_t clockOffset = 0;
+  LoadState(s.statePath, record, clockOffset);
+  SimInstrument instrument(s.options, record);
+  instrument.SetClockOffset(clockOffset);
+
+  std::string device;
+  const int master = OpenPseudoTerminal(device);
+  if (master < 0) return 1;
+  if (!s.linkPath.empty()) {
     std::error_code ec;
-    std::filesystem::remove(linkPath, ec);
+    if (std::filesystem::is_symlink(s.linkPath, ec)) std::filesystem::remove(s.linkPath, ec);
+    if (symlink(device.c_str(), s.linkPath.c_str()) != 0) {
+      std::cerr << "meterlog2-sim: cannot make the link " << s.linkPath << ": "
+                << std::strerror(errno) << "\n";
+      return 1;
+    }
+  }
+  std::cout << device << std::endl;
+  if (!s.quiet) {
+    std::cerr << "meterlog2-sim: serving " << s.options.files.size() << " Flash Files on " << device
+              << " at " << s.baud << " baud; state in " << s.statePath << "\n";
+  }
+
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  Serve(master, instrument, s);
+  if (!s.linkPath.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(s.linkPath, ec);
   }
   close(master);
   return 0;

@@ -120,24 +120,17 @@ void WriteHarmonicTable(RecordBuilder& b, size_t table, double reference, double
   }
 }
 
-}  // namespace
-
-std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index) {
-  const int type = (o.mixedLogType != 0 && index % 2 == 1) ? o.mixedLogType : o.logType;
-  size_t size = o.recordSize ? o.recordSize : LayoutSize(o.logType);
-  if (!o.recordSize && o.mixedLogType) size = std::max(size, LayoutSize(o.mixedLogType));
-  std::vector<uint8_t> record(std::max(size, kThreePhaseRecordSize), 0);
-  RecordBuilder b(record, o.dataFormat);
-  const int logType = type & 0x3F;
-
-  // Time stamp, big-endian as in the file.
+// The time stamp of record `index`, big-endian as in the file.
+void WriteTimeStamp(RecordBuilder& b, std::vector<uint8_t>& record, const SampleLogOptions& o,
+                    uint32_t index) {
   const long long start = DaysFromCivil(o.year, o.month, o.day) * 86400LL + o.hour * 3600LL +
                           o.minute * 60LL + o.second;
   const long long t = start + static_cast<long long>(index) * o.intervalSeconds;
-  const auto [y, m, d] = CivilFromDays(t / 86400);
-  const int secondOfDay = static_cast<int>(t % 86400);
-  const long long dayOfYear = t / 86400 - DaysFromCivil(y, 1, 1) + 1;
-  b.Byte(byRecordType, type);
+  // Days and seconds rounded down, so that a time before 1970 gets its own day and clock.
+  const long long days = t / 86400 - (t % 86400 < 0 ? 1 : 0);
+  const auto [y, m, d] = CivilFromDays(days);
+  const int secondOfDay = static_cast<int>(t - days * 86400);
+  const long long dayOfYear = days - DaysFromCivil(y, 1, 1) + 1;
   b.Byte(second, secondOfDay % 60);
   b.Byte(minute, secondOfDay / 60 % 60);
   b.Byte(hour, secondOfDay / 3600);
@@ -154,9 +147,10 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
   WriteBigEndian16(record.data() + year, static_cast<uint16_t>(y));
   WriteBigEndian32(record.data() + secondsofyear,
                    static_cast<uint32_t>((dayOfYear - 1) * 86400 + secondOfDay));
+}
 
-  // Instrument settings: plausible, constant through a log.
-  const bool threePhase = logType >= 4 || logType == 0;
+// Instrument settings: plausible, constant through a log.
+void WriteInstrumentSettings(RecordBuilder& b, int logType, bool threePhase) {
   b.Byte(cDisplayMode, threePhase ? 4 : 1);
   b.Byte(cHarmonicMode, logType == 2 || logType == 3 ? 1 : 0);
   b.Byte(cModel, threePhase ? 3 : 1);
@@ -173,111 +167,147 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
   b.Float(tr_fRefCount, 4096.0);
   b.Float(tr_fZeroCount, 2048.0);
   b.Float(tr_fDc, 0.0);
+}
+
+// What every record's measurements share: they drift slowly from record to record.
+struct Drift {
+  double wobble, nominalVolts, frequency, hours;
+};
+
+void WriteSinglePhase(RecordBuilder& b, const SampleLogOptions& o, uint32_t index, int logType,
+                      const Drift& d) {
+  const double wobble = d.wobble, nominalVolts = d.nominalVolts, frequency = d.frequency;
+  const PhaseValues v{frequency, nominalVolts * (1 + 0.01 * wobble), 8.0 + 2.0 * wobble,
+                      0.30 + 0.05 * wobble, 0.5};
+  WriteUpdateSettings(b, sp::updateSettings, v);
+  const double va = v.volts * v.amps;
+  WriteEnergy(b, sp::energyRecord, va * std::cos(v.angle), va, va * std::sin(v.angle), d.hours);
+  WriteFactors(b, sp::ptct_data, ptct::kFactors);
+  WriteFactors(b, sp::scale_data, scale::kFactors);
+  if (logType == 2 || logType == 3) {
+    const double references[2] = {1000.0 + 10 * wobble, 400.0 + 5 * wobble};
+    const double phases[2] = {v.voltPhase, v.voltPhase - v.angle};
+    for (int c = 0; c < 2; ++c) {
+      b.Float(sp::dspReturnChMag + 4 * c, references[c]);
+      b.Float(sp::dspReturnChPh + 4 * c, phases[c]);
+      WriteHarmonicTable(b, sp::harmonicData + kTvChannelSize * c, references[c], phases[c],
+                         c ? 12.0 : 4.0, o.seed + index, c ? 0 : o.distortedHarmonic,
+                         o.distortionPercent);
+    }
+  }
+  if (logType == 3) {
+    for (int w = 0; w < 2; ++w) {
+      const double amplitude = w ? 90.0 : 120.0;
+      for (int s = 0; s < 240; ++s) {
+        const double x = kTwoPiExact * s / 80.0;  // three cycles per block
+        const double sample =
+            amplitude * std::sin(x - (w ? v.angle : 0.0)) + amplitude * 0.04 * std::sin(3 * x);
+        b.Byte(sp::WaveformData0 + 240 * w + s, static_cast<int>(std::lround(sample)));
+      }
+    }
+  }
+}
+
+// Vector logs read in the reversed byte order hold seven vectors where the per-phase settings
+// would be.
+void WriteVectors(RecordBuilder& b, std::vector<uint8_t>& record, const PhaseValues (&phases)[3],
+                  double wobble) {
+  std::fill(record.begin() + tp::updateSettings, record.begin() + tp::threePhaseHarmonicSequence,
+            0);
+  const size_t volts[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
+  const size_t currents[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
+  for (int p = 0; p < 3; ++p) {
+    b.Float(volts[p], phases[p].volts);
+    b.Float(volts[p] + 4, phases[p].voltPhase);
+    b.Float(currents[p], phases[p].amps);
+    b.Float(currents[p] + 4, phases[p].voltPhase - phases[p].angle);
+  }
+  b.Float(vec::In_magnitude, 0.4 + 0.1 * wobble);
+  b.Float(vec::In_phase, 1.0);
+}
+
+void WriteThreePhase(RecordBuilder& b, std::vector<uint8_t>& record, const SampleLogOptions& o,
+                     uint32_t index, int logType, const Drift& d) {
+  const double wobble = d.wobble, nominalVolts = d.nominalVolts, frequency = d.frequency;
+  b.Byte(tp::byPhaseDirection, 0);
+  PhaseValues phases[3];
+  double watts = 0, va = 0, vars = 0, volts = 0, amps = 0, angle = 0;
+  for (int p = 0; p < 3; ++p) {
+    const double w = std::sin(0.37 * index + o.seed + p);
+    phases[p] = {frequency, nominalVolts * (1 + 0.01 * w), 20.0 + 3.0 * w, 0.25 + 0.04 * w,
+                 p == 0 ? 0.0 : -kTwoPiExact / 3 * p};
+    WriteUpdateSettings(b, tp::updateSettings + us::kSize * p, phases[p]);
+    const double s = phases[p].volts * phases[p].amps;
+    watts += s * std::cos(phases[p].angle);
+    vars += s * std::sin(phases[p].angle);
+    va += s;
+    volts += phases[p].volts / 3;
+    amps += phases[p].amps / 3;
+    angle += phases[p].angle / 3;
+  }
+  for (int p = 0; p < 3; ++p) {
+    const size_t seq = tp::threePhaseHarmonicSequence + tp::kSequenceSize * p;
+    b.Byte(seq + tp::cChannel, 2 * p);
+    b.Byte(seq + tp::cChannel + 1, 2 * p + 1);
+    const double levels[2] = {phases[p].volts, phases[p].amps};
+    const double refPhases[2] = {phases[p].voltPhase, phases[p].voltPhase - phases[p].angle};
+    for (int c = 0; c < 2; ++c) {
+      const size_t hm = seq + tp::harmonicMeasurement + tp::kMeasurementSize * c;
+      const double reference = c ? 640.0 + 7 * wobble : 1800.0 + 20 * wobble;
+      b.Float(hm + tp::hm_fRms, levels[c]);
+      b.Float(hm + tp::hm_fFrequency, frequency);
+      b.Float(hm + tp::hm_fMagnitude, reference);
+      b.Float(hm + tp::hm_fPhase, refPhases[c]);
+      b.Float(hm + tp::hm_fResidual, levels[c] * (c ? 0.048 : 0.021));
+      WriteHarmonicTable(b, seq + tp::harmonicArray + kTvChannelSize * c, reference, refPhases[c],
+                         c ? 12.0 : 4.0, o.seed + index + p, c ? 0 : o.distortedHarmonic,
+                         o.distortionPercent);
+    }
+  }
+  if (logType == kThreePhaseVectorLog && o.dataFormat == kDataFormat0100)
+    WriteVectors(b, record, phases, wobble);
+  b.Float(tp::fVoltage, volts);
+  b.Float(tp::fVoltage + 4, volts * 0.9989);
+  b.Float(tp::fCurrent, amps);
+  b.Float(tp::fCurrent + 4, amps * 0.9989);
+  b.Float(tp::fPhase, angle);
+  b.Float(tp::fPowerFactor, watts / va * 0.995);
+  b.Float(tp::fPowerFactor + 4, watts / va);
+  b.Float(tp::fPower, watts);
+  b.Float(tp::fPower + 4, watts * 0.997);
+  b.Float(tp::fVoltAmps, va);
+  b.Float(tp::fVoltAmps + 4, va * 0.997);
+  b.Float(tp::fVars, vars);
+  b.Float(tp::fVars + 4, vars * 0.997);
+  WriteEnergy(b, tp::energyRecord, watts, va, vars, d.hours);
+  WriteFactors(b, tp::ptct_data, ptct::kFactors);
+  WriteFactors(b, tp::scale_data, scale::kFactors);
+}
+
+}  // namespace
+
+std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index) {
+  const int type = (o.mixedLogType != 0 && index % 2 == 1) ? o.mixedLogType : o.logType;
+  size_t size = o.recordSize ? o.recordSize : LayoutSize(o.logType);
+  if (!o.recordSize && o.mixedLogType) size = std::max(size, LayoutSize(o.mixedLogType));
+  std::vector<uint8_t> record(std::max(size, kThreePhaseRecordSize), 0);
+  RecordBuilder b(record, o.dataFormat);
+  const int logType = type & 0x3F;
+  b.Byte(byRecordType, type);
+  WriteTimeStamp(b, record, o, index);
+  const bool threePhase = logType >= 4 || logType == 0;
+  WriteInstrumentSettings(b, logType, threePhase);
 
   // Measurements drift slowly from record to record.
-  const double wobble = std::sin(0.37 * index + o.seed);
-  const double nominalVolts = o.volts > 0 ? o.volts : o.mainsHz >= 55 ? 120.0 : 230.0;
-  const double frequency = o.mainsHz + 0.02 * wobble;
-  const double hours = static_cast<double>(index + 1) * o.intervalSeconds / 3600.0;
-
-  if (!threePhase) {
-    const PhaseValues v{frequency, nominalVolts * (1 + 0.01 * wobble), 8.0 + 2.0 * wobble,
-                        0.30 + 0.05 * wobble, 0.5};
-    WriteUpdateSettings(b, sp::updateSettings, v);
-    const double va = v.volts * v.amps;
-    WriteEnergy(b, sp::energyRecord, va * std::cos(v.angle), va, va * std::sin(v.angle), hours);
-    WriteFactors(b, sp::ptct_data, ptct::kFactors);
-    WriteFactors(b, sp::scale_data, scale::kFactors);
-    if (logType == 2 || logType == 3) {
-      const double references[2] = {1000.0 + 10 * wobble, 400.0 + 5 * wobble};
-      const double phases[2] = {v.voltPhase, v.voltPhase - v.angle};
-      for (int c = 0; c < 2; ++c) {
-        b.Float(sp::dspReturnChMag + 4 * c, references[c]);
-        b.Float(sp::dspReturnChPh + 4 * c, phases[c]);
-        WriteHarmonicTable(b, sp::harmonicData + kTvChannelSize * c, references[c], phases[c],
-                           c ? 12.0 : 4.0, o.seed + index, c ? 0 : o.distortedHarmonic,
-                           o.distortionPercent);
-      }
-    }
-    if (logType == 3) {
-      for (int w = 0; w < 2; ++w) {
-        const double amplitude = w ? 90.0 : 120.0;
-        for (int s = 0; s < 240; ++s) {
-          const double x = kTwoPiExact * s / 80.0;  // three cycles per block
-          const double sample =
-              amplitude * std::sin(x - (w ? v.angle : 0.0)) + amplitude * 0.04 * std::sin(3 * x);
-          b.Byte(sp::WaveformData0 + 240 * w + s, static_cast<int>(std::lround(sample)));
-        }
-      }
-    }
+  Drift d;
+  d.wobble = std::sin(0.37 * index + o.seed);
+  d.nominalVolts = o.volts > 0 ? o.volts : o.mainsHz >= 55 ? 120.0 : 230.0;
+  d.frequency = o.mainsHz + 0.02 * d.wobble;
+  d.hours = static_cast<double>(index + 1) * o.intervalSeconds / 3600.0;
+  if (threePhase) {
+    WriteThreePhase(b, record, o, index, logType, d);
   } else {
-    b.Byte(tp::byPhaseDirection, 0);
-    PhaseValues phases[3];
-    double watts = 0, va = 0, vars = 0, volts = 0, amps = 0, angle = 0;
-    for (int p = 0; p < 3; ++p) {
-      const double w = std::sin(0.37 * index + o.seed + p);
-      phases[p] = {frequency, nominalVolts * (1 + 0.01 * w), 20.0 + 3.0 * w, 0.25 + 0.04 * w,
-                   p == 0 ? 0.0 : -kTwoPiExact / 3 * p};
-      WriteUpdateSettings(b, tp::updateSettings + us::kSize * p, phases[p]);
-      const double s = phases[p].volts * phases[p].amps;
-      watts += s * std::cos(phases[p].angle);
-      vars += s * std::sin(phases[p].angle);
-      va += s;
-      volts += phases[p].volts / 3;
-      amps += phases[p].amps / 3;
-      angle += phases[p].angle / 3;
-    }
-    for (int p = 0; p < 3; ++p) {
-      const size_t seq = tp::threePhaseHarmonicSequence + tp::kSequenceSize * p;
-      b.Byte(seq + tp::cChannel, 2 * p);
-      b.Byte(seq + tp::cChannel + 1, 2 * p + 1);
-      const double levels[2] = {phases[p].volts, phases[p].amps};
-      const double refPhases[2] = {phases[p].voltPhase, phases[p].voltPhase - phases[p].angle};
-      for (int c = 0; c < 2; ++c) {
-        const size_t hm = seq + tp::harmonicMeasurement + tp::kMeasurementSize * c;
-        const double reference = c ? 640.0 + 7 * wobble : 1800.0 + 20 * wobble;
-        b.Float(hm + tp::hm_fRms, levels[c]);
-        b.Float(hm + tp::hm_fFrequency, frequency);
-        b.Float(hm + tp::hm_fMagnitude, reference);
-        b.Float(hm + tp::hm_fPhase, refPhases[c]);
-        b.Float(hm + tp::hm_fResidual, levels[c] * (c ? 0.048 : 0.021));
-        WriteHarmonicTable(b, seq + tp::harmonicArray + kTvChannelSize * c, reference, refPhases[c],
-                           c ? 12.0 : 4.0, o.seed + index + p, c ? 0 : o.distortedHarmonic,
-                           o.distortionPercent);
-      }
-    }
-    if (logType == kThreePhaseVectorLog && o.dataFormat == kDataFormat0100) {
-      // Vector logs read in the reversed byte order hold seven vectors where the per-phase
-      // settings would be.
-      std::fill(record.begin() + tp::updateSettings,
-                record.begin() + tp::threePhaseHarmonicSequence, 0);
-      const size_t volts[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
-      const size_t currents[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
-      for (int p = 0; p < 3; ++p) {
-        b.Float(volts[p], phases[p].volts);
-        b.Float(volts[p] + 4, phases[p].voltPhase);
-        b.Float(currents[p], phases[p].amps);
-        b.Float(currents[p] + 4, phases[p].voltPhase - phases[p].angle);
-      }
-      b.Float(vec::In_magnitude, 0.4 + 0.1 * wobble);
-      b.Float(vec::In_phase, 1.0);
-    }
-    b.Float(tp::fVoltage, volts);
-    b.Float(tp::fVoltage + 4, volts * 0.9989);
-    b.Float(tp::fCurrent, amps);
-    b.Float(tp::fCurrent + 4, amps * 0.9989);
-    b.Float(tp::fPhase, angle);
-    b.Float(tp::fPowerFactor, watts / va * 0.995);
-    b.Float(tp::fPowerFactor + 4, watts / va);
-    b.Float(tp::fPower, watts);
-    b.Float(tp::fPower + 4, watts * 0.997);
-    b.Float(tp::fVoltAmps, va);
-    b.Float(tp::fVoltAmps + 4, va * 0.997);
-    b.Float(tp::fVars, vars);
-    b.Float(tp::fVars + 4, vars * 0.997);
-    WriteEnergy(b, tp::energyRecord, watts, va, vars, hours);
-    WriteFactors(b, tp::ptct_data, ptct::kFactors);
-    WriteFactors(b, tp::scale_data, scale::kFactors);
+    WriteSinglePhase(b, o, index, logType, d);
   }
   record.resize(size);
   return record;
