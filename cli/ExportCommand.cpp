@@ -35,7 +35,7 @@ bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
               time + "\"";
       return false;
     }
-    format.isoTime = time == "iso";
+    format.timeStyle = time == "iso" ? TimeStyle::kIso : TimeStyle::kTable;
   }
   const bool delimiterGiven = TakeOption(args, "--delimiter", delimiter);
   if (delimiterGiven) {

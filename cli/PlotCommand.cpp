@@ -146,7 +146,7 @@ int RunPlot(const Args& argsIn) {
     trend->SetDocument(&table.doc);
     const QStringList refused = trend->SetColumns(columns);
     if (!refused.isEmpty()) {
-      std::cerr << "meterlog2-cli: " << path << ": a trend shows two units at most; "
+      std::cerr << "meterlog2-cli: " << path << ": a trend shows two value axes at most (W, VA and var share one); "
                 << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
       return 1;
     }

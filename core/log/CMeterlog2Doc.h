@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "LogTypes.h"
+#include "text/TimeText.h"
 
 // What a load did, for the caller to show. `message` is empty when there is nothing to say.
 struct LoadResult {
@@ -67,7 +68,7 @@ class CMeterlog2Doc {
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();
-  // The framework's new-document step: the records go, the data formats stay.
+  // Empties the document for File > New: the records go, the data formats stay.
   bool OnNewDocument();
 
   uint32_t GetDataFormat() const { return m_dwCurrentDataFormat; }
@@ -86,7 +87,8 @@ class CMeterlog2Doc {
   std::shared_ptr<const uint8_t[]> SharedRecords() const { return m_records; }
   bool GetLogType(int& type, unsigned row) const;
   bool GetLogTypeName(std::string& text, unsigned row) const;
-  bool GetTimeStamp(std::string& text, unsigned row) const;
+  // The record's time in `style`, or "Invalid DateTime" when its date or clock is impossible.
+  bool GetTimeStamp(std::string& text, unsigned row, TimeStyle style = TimeStyle::kTable) const;
   bool GetRecordTitle(std::string& text, unsigned row) const;
   // The record's clock time in seconds since 1970-01-01 00:00:00 of that clock (it keeps no
   // time zone); false without a record or where the time stamp reads "Invalid DateTime".

@@ -98,7 +98,7 @@ bool ReadClockTime(ClockTime& t, const uint8_t* record, size_t recordSize) {
 
 }  // namespace
 
-bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row) const {
+bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row, TimeStyle style) const {
   text.clear();
   const uint8_t* record = GetRecord(row);
   if (!record || m_wRecordSize < year + 2) return false;
@@ -107,7 +107,7 @@ bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row) const {
     text = "Invalid DateTime";
     return true;
   }
-  AppendTimeText(text, t, TimeStyle::kTable);
+  AppendTimeText(text, t, style);
   return true;
 }
 

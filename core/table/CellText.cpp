@@ -281,7 +281,12 @@ Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId) {
   }
 }
 
-void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::string& text) {
+std::string GetColumnLabel(const CMeterlog2Doc& doc, int columnId, std::string_view title) {
+  return LabelWithUnit(title, GetColumnUnit(doc, columnId));
+}
+
+void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::string& text,
+                 TimeStyle timeStyle) {
   text.clear();
   const Dispatch* d = DispatchOf(columnId);
   bool ok = true;
@@ -293,7 +298,7 @@ void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::stri
       ok = doc.GetLogTypeName(text, row);
       break;
     case Query::kTimeStamp:
-      ok = doc.GetTimeStamp(text, row);
+      ok = doc.GetTimeStamp(text, row, timeStyle);
       break;
     case Query::kChannelSelectName:
       ok = doc.GetChannelSelectName(text, row, d->sel);

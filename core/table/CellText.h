@@ -5,8 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ColumnCatalogue.h"
+#include "text/TimeText.h"
 
 class CMeterlog2Doc;
 
@@ -21,7 +23,11 @@ std::optional<double> GetCellValue(const CMeterlog2Doc& doc, unsigned row, int c
 // The unit of a column's numbers. A single-phase log's channel columns follow the input that
 // record 0 selects for that channel (volts for Vab..Vcs, amperes for Ia..Ic).
 Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId);
+// "Title (unit)" of a column, for a tooltip or a plot's legend; the title alone without a unit.
+std::string GetColumnLabel(const CMeterlog2Doc& doc, int columnId, std::string_view title);
 
-// Replaces `text` with the cell text of (row, columnId). Allocates nothing once `text` has
-// capacity. The caller checks that the row exists (rows beyond the count get no text).
-void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::string& text);
+// Replaces `text` with the cell text of (row, columnId), the time in `timeStyle`. Allocates
+// nothing once `text` has capacity. The caller checks that the row exists (rows beyond the count
+// get no text).
+void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::string& text,
+                 TimeStyle timeStyle = TimeStyle::kTable);

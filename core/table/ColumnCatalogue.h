@@ -13,6 +13,7 @@
 #include <string>
 
 #include "QuantityColumns.h"
+#include "Units.h"
 
 constexpr int kFirstColumnTextId = 257;
 constexpr int kLastColumnTextId = 391;
@@ -155,53 +156,6 @@ inline constexpr std::array<const char*, kLastColumnTextId - kFirstColumnTextId 
         "Phase C Current",                      // 390
         "Phase C Current Phase",                // 391
     }};
-
-// The units of the table's numbers.
-enum class Unit : uint8_t {
-  kNone,  // power factor, K-factor; and the text columns
-  kVolt,
-  kAmpere,
-  kWatt,
-  kVoltAmpere,
-  kVar,
-  kWattHour,
-  kVoltAmpereHour,
-  kVarHour,
-  kHertz,
-  kDegree,
-  kPercent,  // THD
-};
-
-// "V", "A", "W", "VA", "var", "Wh", "VAh", "varh", "Hz", "°" (UTF-8), "%", or "".
-constexpr const char* UnitSymbol(Unit unit) {
-  switch (unit) {
-    case Unit::kVolt:
-      return "V";
-    case Unit::kAmpere:
-      return "A";
-    case Unit::kWatt:
-      return "W";
-    case Unit::kVoltAmpere:
-      return "VA";
-    case Unit::kVar:
-      return "var";
-    case Unit::kWattHour:
-      return "Wh";
-    case Unit::kVoltAmpereHour:
-      return "VAh";
-    case Unit::kVarHour:
-      return "varh";
-    case Unit::kHertz:
-      return "Hz";
-    case Unit::kDegree:
-      return "\xC2\xB0";
-    case Unit::kPercent:
-      return "%";
-    case Unit::kNone:
-      break;
-  }
-  return "";
-}
 
 // One pair of a column set. A pair whose identifier starts a harmonic family stands for the
 // 49 columns start + 0 .. start + 48 (harmonics 2 to 50); every other pair is one column.

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "CellText.h"
-#include "ColumnInfo.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
 #include "text/Text.h"
@@ -70,32 +69,67 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
   return stats;
 }
 
+std::span<const StatisticsField> StatisticsFields() {
+  using Kind = StatisticsCell::Kind;
+  // A number or a time only where the column has numbers.
+  static constexpr auto kValue = [](const ColumnStatistics& s, double value) {
+    return s.count > 0 ? StatisticsCell{Kind::kValue, {}, 0, value, 0} : StatisticsCell{};
+  };
+  static constexpr auto kTime = [](const ColumnStatistics& s, unsigned row) {
+    return s.count > 0 ? StatisticsCell{Kind::kTime, {}, 0, 0, row} : StatisticsCell{};
+  };
+  static constexpr StatisticsField kFields[] = {
+      {"Column",
+       [](const ColumnStatistics& s) {
+         return StatisticsCell{Kind::kText, s.strTitle};
+       }},
+      {"Unit",
+       [](const ColumnStatistics& s) {
+         return StatisticsCell{Kind::kText, UnitSymbol(s.unit)};
+       }},
+      {"Count",
+       [](const ColumnStatistics& s) {
+         return StatisticsCell{Kind::kCount, {}, s.count};
+       }},
+      {"Minimum", [](const ColumnStatistics& s) { return kValue(s, s.minimum); }},
+      {"Time of Minimum", [](const ColumnStatistics& s) { return kTime(s, s.minimumRow); }},
+      {"Mean", [](const ColumnStatistics& s) { return kValue(s, s.mean); }},
+      {"Maximum", [](const ColumnStatistics& s) { return kValue(s, s.maximum); }},
+      {"Time of Maximum", [](const ColumnStatistics& s) { return kTime(s, s.maximumRow); }},
+  };
+  return kFields;
+}
+
 std::string StatisticsText(const CMeterlog2Doc& doc, const std::vector<ColumnStatistics>& stats,
-                           char separator) {
-  std::string text = "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r\n";
-  if (separator != ',') std::replace(text.begin(), text.end(), ',', separator);
-  std::string time;
+                           char separator, TimeStyle timeStyle) {
+  const std::span<const StatisticsField> fields = StatisticsFields();
+  std::string text, time;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) text += separator;
+    text += fields[i].header;
+  }
+  text += "\r\n";
   for (const ColumnStatistics& s : stats) {
-    text += s.strTitle;
-    text += separator;
-    text += UnitSymbol(s.unit);
-    text += separator;
-    AppendInt(text, static_cast<long long>(s.count));
-    text += separator;
-    if (s.count > 0) {
-      AppendFixed6(text, s.minimum);
-      text += separator;
-      GetCellText(doc, s.minimumRow, kTimeColumn, time);
-      text += time;
-      text += separator;
-      AppendFixed6(text, s.mean);
-      text += separator;
-      AppendFixed6(text, s.maximum);
-      text += separator;
-      GetCellText(doc, s.maximumRow, kTimeColumn, time);
-      text += time;
-    } else {
-      text.append(4, separator);
+    for (size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) text += separator;
+      const StatisticsCell cell = fields[i].cell(s);
+      switch (cell.kind) {
+        case StatisticsCell::Kind::kText:
+          text += cell.text;
+          break;
+        case StatisticsCell::Kind::kCount:
+          AppendInt(text, static_cast<long long>(cell.count));
+          break;
+        case StatisticsCell::Kind::kValue:
+          AppendFixed6(text, cell.value);
+          break;
+        case StatisticsCell::Kind::kTime:
+          doc.GetTimeStamp(time, cell.row, timeStyle);
+          text += time;
+          break;
+        case StatisticsCell::Kind::kEmpty:
+          break;
+      }
     }
     text += "\r\n";
   }

@@ -5,7 +5,9 @@
 // Statistics window and `meterlog2-cli stats`.
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ColumnCatalogue.h"
@@ -28,9 +30,31 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
                                                 const std::vector<TableColumn>& columns,
                                                 const std::vector<unsigned>* rows);
 
-// The statistics as CSV, CR LF line ends: the header line
-// "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum", then one line per
-// entry with the numbers as the table prints them ("%f"); a column without any number has an
-// empty minimum, mean and maximum and no times.
+// One field of a statistics row as data; the CSV writer and the window each format it.
+struct StatisticsCell {
+  enum class Kind : uint8_t {
+    kEmpty,  // a column without any number has no minimum, mean, maximum or times
+    kText,   // `text`
+    kCount,  // `count`
+    kValue,  // `value`, in the column's unit
+    kTime,   // the time of record `row`
+  };
+  Kind kind = Kind::kEmpty;
+  std::string_view text;
+  uint64_t count = 0;
+  double value = 0;
+  unsigned row = 0;
+};
+
+// The fields of a row, in the order they are shown and written: Column, Unit, Count, Minimum,
+// Time of Minimum, Mean, Maximum, Time of Maximum. A new statistic is a new entry here.
+struct StatisticsField {
+  const char* header;
+  StatisticsCell (*cell)(const ColumnStatistics& s);
+};
+std::span<const StatisticsField> StatisticsFields();
+
+// The statistics as CSV, CR LF line ends: the header line of the fields' names, then one line
+// per entry with the numbers as the table prints them ("%f") and the times in `timeStyle`.
 std::string StatisticsText(const CMeterlog2Doc& doc, const std::vector<ColumnStatistics>& stats,
-                           char separator = ',');
+                           char separator = ',', TimeStyle timeStyle = TimeStyle::kTable);

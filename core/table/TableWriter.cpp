@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include "CellText.h"
-#include "ColumnInfo.h"
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
 
@@ -20,13 +19,6 @@ void AppendLine(std::string& out, size_t count, char separator, Field&& field) {
     field(i, out);
   }
   out.append("\r\n", 2);
-}
-
-// "03-07-2009 14:05:09" -> "2009-03-07T14:05:09"; any other text stays.
-void ToIsoTime(std::string& text) {
-  if (text.size() != 19 || text[2] != '-' || text[5] != '-' || text[10] != ' ') return;
-  text =
-      text.substr(6, 4) + '-' + text.substr(0, 2) + '-' + text.substr(3, 2) + 'T' + text.substr(11);
 }
 
 }  // namespace
@@ -56,8 +48,7 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
   auto writeRow = [&](unsigned row) -> bool {
     AppendLine(piece, columns.size(), separator, [&](size_t i, std::string& out) {
       const int id = columns[i].nColumnId;
-      GetCellText(doc, row, id, cell);
-      if (format.isoTime && id == kTimeColumn) ToIsoTime(cell);
+      GetCellText(doc, row, id, cell, format.timeStyle);
       if (format.decimalComma && IsNumericColumn(id))
         std::replace(cell.begin(), cell.end(), '.', ',');
       out.append(cell);

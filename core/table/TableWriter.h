@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/TimeText.h"
+
 class CMeterlog2Doc;
 
 struct TableColumn {
@@ -17,10 +19,11 @@ struct TableColumn {
   std::string strTitle;
 };
 
-// How a table is written. The defaults are the described output; a plain separator converts.
+// How a table is written. The defaults write what the table shows, times and numbers as its cells
+// have them; a plain separator converts.
 struct TableFormat {
   char separator = ',';
-  bool isoTime = false;       // times as "2009-03-07T14:05:09" rather than "03-07-2009 14:05:09"
+  TimeStyle timeStyle = TimeStyle::kTable;  // kIso: "2009-03-07T14:05:09"
   bool decimalComma = false;  // "50,016830" for spreadsheets of comma-decimal languages; a
                               // comma separator then becomes ";" (a number must stay one field)
   TableFormat(char separatorChar = ',') : separator(separatorChar) {}  // NOLINT: converts

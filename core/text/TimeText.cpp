@@ -17,14 +17,6 @@ void AppendYear(std::string& text, int year, TimeStyle style) {
   text.append(IntText(year, 4, '0'));
 }
 
-void AppendClock(std::string& text, const ClockTime& t) {
-  AppendTwoDigits(text, t.hour);
-  text.push_back(':');
-  AppendTwoDigits(text, t.minute);
-  text.push_back(':');
-  AppendTwoDigits(text, t.second);
-}
-
 // Reads exactly `digits` decimal digits at `pos`.
 bool ReadDigits(std::string_view text, size_t& pos, size_t digits, int& value) {
   if (pos + digits > text.size()) return false;
@@ -76,23 +68,34 @@ ClockTime ClockTimeFromSeconds(int64_t seconds) {
   return t;
 }
 
-void AppendTimeText(std::string& text, const ClockTime& t, TimeStyle style) {
+void AppendDateText(std::string& text, const ClockTime& t, TimeStyle style) {
   if (style == TimeStyle::kTable) {
     AppendTwoDigits(text, t.month);
     text.push_back('-');
     AppendTwoDigits(text, t.day);
     text.push_back('-');
     AppendYear(text, t.year, style);
-    text.push_back(' ');
   } else {
     AppendYear(text, t.year, style);
     text.push_back('-');
     AppendTwoDigits(text, t.month);
     text.push_back('-');
     AppendTwoDigits(text, t.day);
-    text.push_back(style == TimeStyle::kIso ? 'T' : ' ');
   }
-  AppendClock(text, t);
+}
+
+void AppendClockText(std::string& text, const ClockTime& t) {
+  AppendTwoDigits(text, t.hour);
+  text.push_back(':');
+  AppendTwoDigits(text, t.minute);
+  text.push_back(':');
+  AppendTwoDigits(text, t.second);
+}
+
+void AppendTimeText(std::string& text, const ClockTime& t, TimeStyle style) {
+  AppendDateText(text, t, style);
+  text.push_back(style == TimeStyle::kIso ? 'T' : ' ');
+  AppendClockText(text, t);
 }
 
 std::string TimeText(const ClockTime& t, TimeStyle style) {

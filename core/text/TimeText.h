@@ -27,6 +27,10 @@ enum class TimeStyle {
 };
 
 void AppendTimeText(std::string& text, const ClockTime& t, TimeStyle style);
+// The date alone ("03-07-2009", "2009-03-07") and the clock alone ("14:05:09"), for a text that
+// sets them apart, such as an axis tick on two lines.
+void AppendDateText(std::string& text, const ClockTime& t, TimeStyle style);
+void AppendClockText(std::string& text, const ClockTime& t);
 std::string TimeText(const ClockTime& t, TimeStyle style);
 std::string TimeText(int64_t seconds, TimeStyle style);
 

@@ -47,6 +47,12 @@ void LogPlot::ShowMessage(const QString& message) {
   replot();
 }
 
+QString LogPlot::RecordTime(unsigned row) const {
+  std::string text;
+  if (m_doc != nullptr) m_doc->GetTimeStamp(text, row, m_timeStyle);
+  return QString::fromStdString(text);
+}
+
 QString LogPlot::NoLogMessage() {
   return QStringLiteral("No log with records is open.");
 }

@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include "text/TimeText.h"
+
 class CMeterlog2Doc;
 
 class LogPlot : public QCustomPlot {
@@ -21,6 +23,10 @@ class LogPlot : public QCustomPlot {
   virtual void ShowRow(unsigned row) = 0;
   // Back to the ranges that show everything.
   virtual void ResetView();
+  // How record times are written (titles, read-outs, the time axis); a title follows at the
+  // next record drawn.
+  virtual void SetTimeStyle(TimeStyle style) { m_timeStyle = style; }
+  TimeStyle GetTimeStyle() const { return m_timeStyle; }
   // A text for the user when this kind of plot has nothing to show for the log, else empty.
   const QString& Message() const { return m_message; }
   QString TitleText() const;
@@ -43,8 +49,11 @@ class LogPlot : public QCustomPlot {
   static QString NoLogMessage();
   // Clears the graphs, bars and items a subclass added, keeping the title.
   void ClearContent();
+  // The time of record `row` of the log, as the plot writes times.
+  QString RecordTime(unsigned row) const;
 
   const CMeterlog2Doc* m_doc = nullptr;
+  TimeStyle m_timeStyle = TimeStyle::kTable;
 
  private:
   QCPTextElement* m_title = nullptr;

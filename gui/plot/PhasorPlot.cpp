@@ -43,12 +43,6 @@ class SquareAxisRect : public QCPAxisRect {
   }
 };
 
-QString Number(double value, int decimals) {
-  if (!std::isfinite(value)) return QStringLiteral("-");
-  return std::fabs(value) < 1e7 ? QString::number(value, 'f', decimals)
-                                : QString::number(value, 'g', 6);
-}
-
 }  // namespace
 
 PhasorPlot::PhasorPlot(QWidget* parent) : LogPlot(parent) {
@@ -95,16 +89,11 @@ void PhasorPlot::ShowRow(unsigned row) {
   QString table = QStringLiteral("%1 %2 %3\n").arg("", -3).arg("Magnitude", 14).arg("Angle", 10);
   for (size_t i = 0; i < m_phasors.phasors.size(); ++i) {
     const Phasor& phasor = m_phasors.phasors[i];
-    const QString unit = QString::fromUtf8(UnitSymbol(phasor.unit));
     const bool drawable = std::isfinite(phasor.magnitude) && std::isfinite(phasor.angle);
     table += QStringLiteral("%1 %2 %3\n")
                  .arg(QString::fromStdString(phasor.name), -3)
-                 .arg(Number(phasor.magnitude, 3) +
-                          (std::isfinite(phasor.magnitude) ? " " + unit : QString()),
-                      14)
-                 .arg(Number(phasor.angle, 1) +
-                          (std::isfinite(phasor.angle) ? QString::fromUtf8("\xC2\xB0") : QString()),
-                      10);
+                 .arg(QString::fromStdString(DisplayValue(phasor.magnitude, phasor.unit)), 14)
+                 .arg(QString::fromStdString(DisplayValue(phasor.angle, Unit::kDegree)), 10);
     if (!drawable) continue;
     const double scale = largest[i / 3] > 0 ? std::fabs(phasor.magnitude) / largest[i / 3] : 0;
     const double radius = (i < 3 ? kVoltRadius : kCurrentRadius) * scale;
@@ -143,12 +132,10 @@ void PhasorPlot::ShowRow(unsigned row) {
   text->setTextAlignment(Qt::AlignLeft);
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   text->setText(table);
-  std::string time;
-  m_doc->GetTimeStamp(time, row);
   SetTitle(
       QStringLiteral("Phasors, record %1 (%2)\nVoltages to the outer circle, currents to the inner")
           .arg(row)
-          .arg(QString::fromStdString(time)));
+          .arg(RecordTime(row)));
   ResetView();
 }
 

@@ -72,7 +72,7 @@ QWidget* PlotPane::MakeTrendPage() {
   m_filter->setPlaceholderText(QStringLiteral("Filter columns"));
   m_filter->setClearButtonEnabled(true);
   m_columnList = new QListWidget;
-  m_columnList->setToolTip(QStringLiteral("Check the columns to plot (two units at most)"));
+  m_columnList->setToolTip(QStringLiteral("Check the columns to plot (two value axes at most; W, VA and var share one)"));
   m_refused = new QLabel;
   m_refused->setWordWrap(true);
   m_refused->setVisible(false);
@@ -138,10 +138,10 @@ void PlotPane::SetDocument(const CMeterlog2Doc* doc, const std::vector<ColumnInf
   std::vector<int> defaults = m_doc ? DefaultTrendColumns(*m_doc) : std::vector<int>{};
   for (const ColumnInfo& column : columns) {
     if (m_doc == nullptr || !IsNumericColumn(column.nColumnId)) continue;
-    const QString unit = QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_doc, column.nColumnId)));
     auto* item = new QListWidgetItem(QString::fromStdString(column.strTitle), m_columnList);
     item->setData(kColumnIdRole, column.nColumnId);
-    item->setToolTip(unit.isEmpty() ? item->text() : item->text() + " (" + unit + ")");
+    item->setToolTip(
+        QString::fromStdString(GetColumnLabel(*m_doc, column.nColumnId, column.strTitle)));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     const bool chosen =
         std::find(defaults.begin(), defaults.end(), column.nColumnId) != defaults.end();
@@ -253,7 +253,7 @@ void PlotPane::DrawPending() {
     const QStringList refused = m_trend->SetColumns(chosen);
     m_refused->setText(refused.isEmpty()
                            ? QString()
-                           : QStringLiteral("Not plotted (a trend shows two units at most): ") +
+                           : QStringLiteral("Not plotted (a trend shows two value axes at most): ") +
                                  refused.join(QStringLiteral(", ")));
     m_refused->setVisible(!refused.isEmpty());
   }

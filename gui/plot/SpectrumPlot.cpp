@@ -10,8 +10,8 @@ namespace {
 const QColor kChannelColors[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
                                  QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
 
-QString Number(double value, int decimals) {
-  return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("-");
+QString Label(std::string_view title, Unit unit) {
+  return QString::fromStdString(LabelWithUnit(title, unit));
 }
 
 }  // namespace
@@ -85,16 +85,16 @@ void SpectrumPlot::Draw() {
   auto* group = new QCPBarsGroup(this);
   group->setSpacingType(QCPBarsGroup::stAbsolute);
   group->setSpacing(0);
-  std::vector<QString> units;
+  std::vector<Unit> families;  // of the value axes
   QStringList thd;
   const double width = 0.8 / double(std::max<size_t>(shown.size(), 1));
   for (size_t k = 0; k < shown.size(); ++k) {
     const SpectrumChannel& channel = m_channels[shown[k]];
-    const QString unit =
-        m_percent ? QStringLiteral("%") : QString::fromUtf8(UnitSymbol(channel.unit));
-    // One value axis per unit (volts left, amperes right); a third unit shares the right one.
-    size_t axisIndex = size_t(std::find(units.begin(), units.end(), unit) - units.begin());
-    if (axisIndex == units.size() && units.size() < 2) units.push_back(unit);
+    const Unit unit = m_percent ? Unit::kPercent : channel.unit;
+    // One value axis per family of units (volts left, amperes right); a third shares the right.
+    size_t axisIndex =
+        size_t(std::find(families.begin(), families.end(), AxisFamily(unit)) - families.begin());
+    if (axisIndex == families.size() && families.size() < 2) families.push_back(AxisFamily(unit));
     QCPAxis* valueAxis = axisIndex == 0 ? yAxis : yAxis2;
     auto* bars = new QCPBars(xAxis, valueAxis);
     QVector<double> keys, values;
@@ -109,20 +109,19 @@ void SpectrumPlot::Draw() {
     const QColor color = kChannelColors[shown[k] % std::size(kChannelColors)];
     bars->setPen(QPen(color.darker(120)));
     bars->setBrush(color);
-    bars->setName(QString::fromStdString(channel.name) + (unit.isEmpty() ? "" : " (" + unit + ")"));
+    bars->setName(Label(channel.name, unit));
     m_bars[shown[k]] = bars;
-    thd.append(QString::fromStdString(channel.name) + " " + Number(channel.thd, 2) + " %");
+    thd.append(
+        QString::fromStdString(channel.name + " " + DisplayValue(channel.thd, Unit::kPercent)));
   }
-  yAxis->setLabel(m_percent ? QStringLiteral("Percent of the fundamental (%)")
-                            : QStringLiteral("Magnitude (%1)").arg(units.empty() ? "" : units[0]));
-  yAxis2->setVisible(units.size() > 1);
+  yAxis->setLabel(m_percent ? Label("Percent of the fundamental", Unit::kPercent)
+                            : Label("Magnitude", families.empty() ? Unit::kNone : families[0]));
+  yAxis2->setVisible(families.size() > 1);
   yAxis2->setTickLabels(true);
-  if (units.size() > 1) yAxis2->setLabel(QStringLiteral("Magnitude (%1)").arg(units[1]));
-  std::string time;
-  m_doc->GetTimeStamp(time, m_row);
+  if (families.size() > 1) yAxis2->setLabel(Label("Magnitude", families[1]));
   SetTitle(QStringLiteral("Harmonic spectrum, record %1 (%2)\nTHD: %3")
                .arg(m_row)
-               .arg(QString::fromStdString(time), thd.join(QStringLiteral(", "))));
+               .arg(RecordTime(m_row), thd.join(QStringLiteral(", "))));
   ResetView();
 }
 

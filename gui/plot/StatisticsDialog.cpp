@@ -18,27 +18,16 @@
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
 
-namespace {
-
-const char* const kHeaders[] = {"Column",          "Unit", "Count",   "Minimum",
-                                "Time of Minimum", "Mean", "Maximum", "Time of Maximum"};
-
-// The fields of the text lines, for the table's cells: one line's fields split at `separator`.
-QStringList Fields(const std::string& line, char separator) {
-  return QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()))
-      .split(QLatin1Char(separator));
-}
-
-}  // namespace
-
 StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
                                    std::vector<TableColumn> columns,
-                                   std::vector<unsigned> selectedRows, QString sourcePath)
+                                   std::vector<unsigned> selectedRows, QString sourcePath,
+                                   TimeStyle timeStyle)
     : QDialog(parent),
       m_doc(doc),
       m_columns(std::move(columns)),
       m_selectedRows(std::move(selectedRows)),
-      m_sourcePath(std::move(sourcePath)) {
+      m_sourcePath(std::move(sourcePath)),
+      m_timeStyle(timeStyle) {
   setWindowTitle(QStringLiteral("Statistics"));
   setObjectName(QStringLiteral("StatisticsDialog"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -58,9 +47,9 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
 
   m_table = new QTableWidget(this);
   m_table->setObjectName(QStringLiteral("statistics"));
-  m_table->setColumnCount(static_cast<int>(std::size(kHeaders)));
   QStringList headers;
-  for (const char* h : kHeaders) headers << QLatin1String(h);
+  for (const StatisticsField& field : StatisticsFields()) headers << QLatin1String(field.header);
+  m_table->setColumnCount(static_cast<int>(headers.size()));
   m_table->setHorizontalHeaderLabels(headers);
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -99,20 +88,36 @@ void StatisticsDialog::Compute() {
   const WaitCursor wait;
   const bool selected = m_rows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
-  const std::string text = StatisticsText(m_doc, m_stats, '\t');
+  const std::span<const StatisticsField> fields = StatisticsFields();
   m_table->setRowCount(static_cast<int>(m_stats.size()));
-  size_t start = text.find("\r\n") + 2;  // after the header line
-  for (int row = 0; start < text.size(); ++row) {
-    const size_t end = text.find("\r\n", start);
-    const QStringList fields = Fields(text.substr(start, end - start), '\t');
-    for (int column = 0; column < fields.size() && column < m_table->columnCount(); ++column) {
-      auto* item = new QTableWidgetItem(fields[column]);
-      if (column >= 2 && column != 4 && column != 7) {
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  std::string time;
+  for (size_t row = 0; row < m_stats.size(); ++row) {
+    const ColumnStatistics& s = m_stats[row];
+    for (size_t column = 0; column < fields.size(); ++column) {
+      const StatisticsCell cell = fields[column].cell(s);
+      QString text;
+      switch (cell.kind) {
+        case StatisticsCell::Kind::kText:
+          text = QString::fromUtf8(cell.text.data(), static_cast<qsizetype>(cell.text.size()));
+          break;
+        case StatisticsCell::Kind::kCount:
+          text = QString::number(cell.count);
+          break;
+        case StatisticsCell::Kind::kValue:
+          text = QString::fromStdString(DisplayNumber(cell.value, s.unit));
+          break;
+        case StatisticsCell::Kind::kTime:
+          m_doc.GetTimeStamp(time, cell.row, m_timeStyle);
+          text = QString::fromStdString(time);
+          break;
+        case StatisticsCell::Kind::kEmpty:
+          break;
       }
-      m_table->setItem(row, column, item);
+      auto* item = new QTableWidgetItem(text);
+      if (cell.kind == StatisticsCell::Kind::kCount || cell.kind == StatisticsCell::Kind::kValue)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      m_table->setItem(static_cast<int>(row), static_cast<int>(column), item);
     }
-    start = end + 2;
   }
   m_table->resizeColumnsToContents();  // eight columns and one row per table column
   m_summary->setText(m_stats.empty()
@@ -123,7 +128,7 @@ void StatisticsDialog::Compute() {
 }
 
 QString StatisticsDialog::Text(char separator) const {
-  const std::string text = StatisticsText(m_doc, m_stats, separator);
+  const std::string text = StatisticsText(m_doc, m_stats, separator, m_timeStyle);
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -133,7 +138,7 @@ void StatisticsDialog::Copy() {
 
 bool StatisticsDialog::ExportTo(const QString& path, QString& error) const {
   OutputFile file;
-  const std::string text = StatisticsText(m_doc, m_stats, ',');
+  const std::string text = StatisticsText(m_doc, m_stats, ',', m_timeStyle);
   std::vector<std::filesystem::path> inputs;
   if (!m_sourcePath.isEmpty()) inputs.push_back(PathFromQString(m_sourcePath));
   if (file.Open(PathFromQString(path), inputs) && file.Write(text) && file.Commit()) return true;

@@ -1,8 +1,9 @@
 #pragma once
 // View > Statistics: count, minimum, mean and maximum (with the times of the extremes) of
 // every visible numeric column, over all rows or only the selected ones, in the order the table
-// shows the columns. Copy puts the table on the clipboard (TAB separated); Export writes it as
-// CSV, the same lines as `meterlog2-cli stats`.
+// shows the columns. The window shows the numbers with the decimals of their unit; Copy puts the
+// statistics on the clipboard (TAB separated) and Export writes them as CSV, both at full
+// precision, the same lines as `meterlog2-cli stats`.
 
 #include <QDialog>
 #include <string>
@@ -21,7 +22,8 @@ class StatisticsDialog : public QDialog {
   // `selectedRows` empty: only all rows can be chosen. `sourcePath` is the open log, which an
   // export never writes onto.
   StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc, std::vector<TableColumn> columns,
-                   std::vector<unsigned> selectedRows, QString sourcePath);
+                   std::vector<unsigned> selectedRows, QString sourcePath,
+                   TimeStyle timeStyle = TimeStyle::kTable);
 
   QTableWidget* Table() const { return m_table; }
   QComboBox* RowChoice() const { return m_rows; }
@@ -38,6 +40,7 @@ class StatisticsDialog : public QDialog {
   std::vector<TableColumn> m_columns;
   std::vector<unsigned> m_selectedRows;
   QString m_sourcePath;
+  TimeStyle m_timeStyle;
   std::vector<ColumnStatistics> m_stats;
   QComboBox* m_rows = nullptr;
   QLabel* m_summary = nullptr;

@@ -1,6 +1,5 @@
 #include "TrendPlot.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <cmath>
 
@@ -15,27 +14,33 @@ const QColor kSeriesColors[] = {QColor(31, 119, 180),  QColor(214, 39, 40),   QC
 
 constexpr qsizetype kSmoothPoints = 20000;
 
-QString UnitText(Unit unit) {
-  return QString::fromUtf8(UnitSymbol(unit));
-}
-
-QString AxisLabel(const std::vector<QString>& titles, const QString& unit) {
-  if (titles.size() == 1) return unit.isEmpty() ? titles[0] : titles[0] + " (" + unit + ")";
-  return unit.isEmpty() ? QStringLiteral("(no unit)") : unit;
+QString TimeLabel(double seconds, TimeStyle style) {
+  return QString::fromStdString(TimeText(static_cast<int64_t>(std::floor(seconds)), style));
 }
 
 }  // namespace
 
-QString TrendTimeText(double seconds) {
-  return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds), Qt::UTC)
-      .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
-}
+// The date-and-time ticker's steps (seconds to years), each tick labelled as the records' times
+// are written: the date over the clock.
+class TrendPlot::TimeTicker : public QCPAxisTickerDateTime {
+ public:
+  TimeStyle style = TimeStyle::kTable;
+
+ protected:
+  QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+    const ClockTime t = ClockTimeFromSeconds(static_cast<int64_t>(std::floor(tick + 0.5)));
+    std::string text;
+    AppendDateText(text, t, style);
+    text += '\n';
+    AppendClockText(text, t);
+    return QString::fromStdString(text);
+  }
+};
 
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
-  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
-  ticker->setDateTimeFormat(QStringLiteral("MM-dd-yyyy\nhh:mm:ss"));
-  ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
-  xAxis->setTicker(ticker);
+  m_ticker = QSharedPointer<TimeTicker>::create();
+  m_ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
+  xAxis->setTicker(m_ticker);
   xAxis->setLabel(QStringLiteral("Time"));
   legend->setVisible(true);
   axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
@@ -59,6 +64,14 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   Rebuild();
 }
 
+void TrendPlot::SetTimeStyle(TimeStyle style) {
+  LogPlot::SetTimeStyle(style);
+  m_ticker->style = style;
+  if (m_mouseX >= 0 && m_readOutItem != nullptr && m_readOutItem->visible())
+    UpdateReadOut(m_mouseX);
+  replot(QCustomPlot::rpQueuedReplot);
+}
+
 void TrendPlot::SetDocument(const CMeterlog2Doc* doc) {
   LogPlot::SetDocument(doc);
   m_axis = doc ? BuildTrendAxis(*doc) : TrendAxis{};
@@ -77,19 +90,19 @@ QStringList TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
   m_columns.clear();
   m_values.clear();
   m_units.clear();
-  std::vector<QString> axisUnits;
+  std::vector<Unit> families;  // one per value axis
   for (const TrendColumn& column : columns) {
     if (m_doc == nullptr || !IsNumericColumn(column.id)) {
       refused.append(column.title);
       continue;
     }
-    const QString unit = UnitText(GetColumnUnit(*m_doc, column.id));
-    if (std::find(axisUnits.begin(), axisUnits.end(), unit) == axisUnits.end()) {
-      if (axisUnits.size() == 2) {
+    const Unit unit = GetColumnUnit(*m_doc, column.id);
+    if (std::find(families.begin(), families.end(), AxisFamily(unit)) == families.end()) {
+      if (families.size() == 2) {
         refused.append(column.title);
         continue;
       }
-      axisUnits.push_back(unit);
+      families.push_back(AxisFamily(unit));
     }
     m_columns.push_back(column);
     m_units.push_back(unit);
@@ -119,29 +132,31 @@ void TrendPlot::Rebuild() {
   std::string name;
   SetTitle(m_doc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
                                           : QStringLiteral("Trend"));
-  std::vector<QString> axisUnits;
-  std::vector<std::vector<QString>> axisTitles(2);
+  std::vector<Unit> families;  // of the value axes
+  std::vector<std::string> axisTitles[2];
+  std::vector<Unit> axisUnits[2];
   const QVector<double> keys(m_axis.times.begin(), m_axis.times.end());
   for (size_t k = 0; k < m_columns.size(); ++k) {
-    auto it = std::find(axisUnits.begin(), axisUnits.end(), m_units[k]);
-    const size_t axisIndex = static_cast<size_t>(it - axisUnits.begin());
-    if (it == axisUnits.end()) axisUnits.push_back(m_units[k]);
+    auto it = std::find(families.begin(), families.end(), AxisFamily(m_units[k]));
+    const size_t axisIndex = static_cast<size_t>(it - families.begin());
+    if (it == families.end()) families.push_back(AxisFamily(m_units[k]));
     QCPAxis* valueAxis = axisIndex == 0 ? yAxis : yAxis2;
-    axisTitles[axisIndex].push_back(m_columns[k].title);
+    axisTitles[axisIndex].push_back(m_columns[k].title.toStdString());
+    axisUnits[axisIndex].push_back(m_units[k]);
     QCPGraph* graph = addGraph(xAxis, valueAxis);
     const QVector<double> values(m_values[k].begin(), m_values[k].end());
     graph->setData(keys, values, std::is_sorted(keys.begin(), keys.end()));
     graph->setPen(QPen(kSeriesColors[k % std::size(kSeriesColors)], 1));
     // Smoothing a dense line costs far more than it shows: a long log is drawn without it.
     graph->setAntialiased(keys.size() <= kSmoothPoints);
-    graph->setName(m_units[k].isEmpty() ? m_columns[k].title
-                                        : m_columns[k].title + " (" + m_units[k] + ")");
+    graph->setName(
+        QString::fromStdString(LabelWithUnit(m_columns[k].title.toStdString(), m_units[k])));
   }
-  for (size_t a = 0; a < axisUnits.size(); ++a) {
+  for (size_t a = 0; a < families.size(); ++a) {
     QCPAxis* valueAxis = a == 0 ? yAxis : yAxis2;
     valueAxis->setVisible(true);
     valueAxis->setTickLabels(true);
-    valueAxis->setLabel(AxisLabel(axisTitles[a], axisUnits[a]));
+    valueAxis->setLabel(QString::fromStdString(ValueAxisLabel(axisTitles[a], axisUnits[a])));
   }
   m_marker = new QCPItemStraightLine(this);
   m_marker->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
@@ -216,13 +231,12 @@ void TrendPlot::UpdateReadOut(double x) {
   const size_t point = NearestPoint(x);
   if (point == SIZE_MAX) return;
   const double time = m_axis.times[point];
-  QString text = QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TrendTimeText(time));
+  QString text =
+      QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TimeLabel(time, m_timeStyle));
   for (size_t k = 0; k < m_columns.size(); ++k) {
-    const double value = m_values[k][point];
     text += QStringLiteral("\n%1: %2")
                 .arg(m_columns[k].title,
-                     std::isnan(value) ? QStringLiteral("-") : QString::number(value, 'f', 6));
-    if (!std::isnan(value) && !m_units[k].isEmpty()) text += " " + m_units[k];
+                     QString::fromStdString(DisplayValue(m_values[k][point], m_units[k])));
   }
   m_readOut = text;
   m_readOutItem->setText(text);

@@ -1,8 +1,9 @@
 #pragma once
-// Trend: chosen numeric columns against the record time. Up to two value axes, one per unit;
-// the line breaks where the log's time jumps. Mouse: the wheel zooms the time axis, a drag
-// pans, Shift+drag or a right-button drag zooms into a box, a double click shows everything
-// again; a click picks the record nearest in time and the current record is marked.
+// Trend: chosen numeric columns against the record time. Up to two value axes, one per family
+// of units (W, VA and var share one: table/Units.h); the line breaks where the log's time
+// jumps. Mouse: the wheel zooms the time axis, a drag pans, Shift+drag or a right-button drag
+// zooms into a box, a double click shows everything again; a click picks the record nearest in
+// time and the current record is marked.
 
 #include <QString>
 #include <vector>
@@ -21,6 +22,7 @@ class TrendPlot : public LogPlot {
   explicit TrendPlot(QWidget* parent = nullptr);
 
   void SetDocument(const CMeterlog2Doc* doc) override;
+  void SetTimeStyle(TimeStyle style) override;
   // Plots these columns, in order. A column whose unit would need a third value axis, or
   // that holds no numbers, is left out; their titles come back.
   QStringList SetColumns(const std::vector<TrendColumn>& columns);
@@ -41,6 +43,7 @@ class TrendPlot : public LogPlot {
   void RowClicked(unsigned row);
 
  private:
+  class TimeTicker;
   void Rebuild();
   // The index into m_axis of the record nearest the time at pixel x; SIZE_MAX without one.
   size_t NearestPoint(double x) const;
@@ -52,7 +55,8 @@ class TrendPlot : public LogPlot {
   std::vector<std::pair<double, size_t>> m_byTime;  // (time, index into m_axis), sorted
   std::vector<TrendColumn> m_columns;
   std::vector<std::vector<double>> m_values;  // per column, parallel to m_axis
-  std::vector<QString> m_units;               // per column
+  std::vector<Unit> m_units;                  // per column
+  QSharedPointer<TimeTicker> m_ticker;
   QCPItemStraightLine* m_marker = nullptr;
   QCPItemStraightLine* m_cursor = nullptr;
   QCPItemText* m_readOutItem = nullptr;
@@ -60,6 +64,3 @@ class TrendPlot : public LogPlot {
   QPoint m_pressPos;
   double m_mouseX = -1;  // where the mouse last was over the plot
 };
-
-// "MM-dd-yyyy hh:mm:ss" for a trend time, as the table writes it.
-QString TrendTimeText(double seconds);

@@ -35,9 +35,7 @@ void WaveformPlot::ShowRow(unsigned row) {
     graph->setPen(QPen(kColors[b], 1.5));
     graph->setName(QStringLiteral("Samples, block %1").arg(b + 1));
   }
-  std::string time;
-  m_doc->GetTimeStamp(time, row);
-  SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(QString::fromStdString(time)));
+  SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(RecordTime(row)));
   ResetView();
 }
 

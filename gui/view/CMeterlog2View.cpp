@@ -26,6 +26,7 @@
 #include "table/CellText.h"
 #include "table/ColumnTextSamples.h"
 #include "table/TableColumns.h"
+#include "text/TimeText.h"
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
@@ -317,8 +318,7 @@ bool CMeterlog2View::GoToTime(qint64 seconds, QString& message) {
     SelectRow(unsigned(row));
     return true;
   }
-  const QString asked = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
-                            .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
+  const QString asked = QString::fromStdString(TimeText(seconds, TimeStyle::kTable));
   std::string last;
   m_pDoc->GetTimeStamp(last, m_pDoc->GetRecordCount() - 1);
   message = QStringLiteral("No record of this log is at or after %1; its last record is of %2.")
@@ -354,7 +354,7 @@ void CMeterlog2View::SetTextFormat(bool isoTime, bool decimalComma) {
 
 TableFormat CMeterlog2View::GetTextFormat(char separator) const {
   TableFormat format(separator);
-  format.isoTime = m_isoTime;
+  format.timeStyle = m_isoTime ? TimeStyle::kIso : TimeStyle::kTable;
   format.decimalComma = m_decimalComma;
   return format;
 }
@@ -362,11 +362,10 @@ TableFormat CMeterlog2View::GetTextFormat(char separator) const {
 void CMeterlog2View::OnSelectColumns() {
   CSelectColumns dialog(window());
   for (const ColumnInfo& info : m_columns.Entries()) {
-    const QString title = QString::fromStdString(info.strTitle);
-    const QString unit =
-        m_pDoc ? QString::fromUtf8(UnitSymbol(GetColumnUnit(*m_pDoc, info.nColumnId))) : QString();
-    dialog.AddColumn(title, info.bVisible, info.nColumnId != kTimeColumn,
-                     unit.isEmpty() ? title : title + " (" + unit + ")");
+    const std::string label =
+        m_pDoc ? GetColumnLabel(*m_pDoc, info.nColumnId, info.strTitle) : info.strTitle;
+    dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
+                     info.nColumnId != kTimeColumn, QString::fromStdString(label));
   }
   if (dialog.exec() != QDialog::Accepted) return;
   auto& entries = m_columns.Entries();

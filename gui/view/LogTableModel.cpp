@@ -36,7 +36,8 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
       static_cast<unsigned>(index.row()) >= m_doc->GetRecordCount() ||
       index.column() >= static_cast<int>(m_columnIds.size()))
     return {};
-  GetCellText(*m_doc, static_cast<unsigned>(index.row()), m_columnIds[index.column()], m_text);
+  GetCellText(*m_doc, static_cast<unsigned>(index.row()), m_columnIds[index.column()], m_text,
+              m_timeStyle);
   return QString::fromLatin1(m_text.data(), static_cast<qsizetype>(m_text.size()));
 }
 
@@ -47,10 +48,9 @@ QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int
   if (role == Qt::DisplayRole) return m_titles[section];
   if (role == Qt::ToolTipRole) {
     // The full title (a narrow column cuts it) and the unit of its numbers.
-    const char* unit =
-        m_doc ? UnitSymbol(GetColumnUnit(*m_doc, m_columnIds[static_cast<size_t>(section)])) : "";
-    return *unit ? QStringLiteral("%1 (%2)").arg(m_titles[section], QString::fromUtf8(unit))
-                 : m_titles[section];
+    if (m_doc == nullptr) return m_titles[section];
+    return QString::fromStdString(GetColumnLabel(*m_doc, m_columnIds[static_cast<size_t>(section)],
+                                                 m_titles[section].toStdString()));
   }
   return {};
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "text/TimeText.h"
+
 class CMeterlog2Doc;
 
 class LogTableModel : public QAbstractTableModel {
@@ -18,6 +20,11 @@ class LogTableModel : public QAbstractTableModel {
   void Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles, int rows);
   // Every cell reads its record again (after a change of byte order).
   void RefreshAll();
+  // How the Time column writes a record's time; the cells follow at once.
+  void SetTimeStyle(TimeStyle style) {
+    m_timeStyle = style;
+    RefreshAll();
+  }
 
   int ColumnId(int column) const { return m_columnIds[column]; }
 
@@ -32,5 +39,6 @@ class LogTableModel : public QAbstractTableModel {
   std::vector<int> m_columnIds;
   QStringList m_titles;
   int m_rows = 0;
+  TimeStyle m_timeStyle = TimeStyle::kTable;
   mutable std::string m_text;  // scratch buffer reused by every request
 };

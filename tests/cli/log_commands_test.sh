@@ -113,7 +113,10 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   "$cli" plot "$work/w.57x" --kind spectrum --row 6 -o "$work/no.png" 2> "$work/err.txt"
   check "plot row beyond the log" grep -q "no record 6" "$work/err.txt"
   "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD,Power Wide" -o "$work/no.png" 2> "$work/err.txt"
-  check "plot third unit" grep -q "two units at most; not plotted: Power Wide" "$work/err.txt"
+  check "plot third axis" grep -q "two value axes at most .*; not plotted: Power Wide" "$work/err.txt"
+  "$cli" plot "$work/w.57x" --columns "Frequency,Power Wide,Volt Amps Wide,VARs Wide" \
+    -o "$work/power.png" 2> "$work/err.txt"
+  check "plot power family on one axis" test -s "$work/power.png"
   "$cli" plot "$work/w.57x" --columns "Time" -o "$work/no.png" 2> "$work/err.txt"
   check "plot text column" grep -q "holds no numbers" "$work/err.txt"
   "$cli" plot "$work/w.57x" -o "$work/no.jpg" 2> "$work/err.txt"

@@ -21,6 +21,7 @@
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
 #include "table/CellText.h"
+#include "table/QuantityColumns.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
 
@@ -188,6 +189,45 @@ class PlotTest : public QObject {
              qPrintable(table));
     QCOMPARE(pane->Phasor()->Phasors().phasors[1].angle,
              CellByTitle(app, 1, "Phase B Volts Phase"));
+  }
+
+  // The time axis, the read-out and the record titles write a time as the table does, also
+  // for a year below 1000, and all follow a change of style.
+  void timesReadAsTheTableWritesThem() {
+    SampleLogOptions options;
+    options.logType = 2;
+    options.records = 30;
+    options.year = 999;
+    const QString path = WriteSample(QStringLiteral("plot-year-999.57x"), options);
+    CMeterlog2App app;
+    QVERIFY(Open(app, path));
+    PlotPane* pane = app.GetPlotPane();
+    TrendPlot* trend = pane->Trend();
+    trend->replot();
+    const QRegularExpression tableTick(QStringLiteral("^\\d\\d-\\d\\d-999\n\\d\\d:\\d\\d:\\d\\d$"));
+    QVERIFY(!trend->xAxis->tickVectorLabels().isEmpty());
+    for (const QString& label : trend->xAxis->tickVectorLabels())
+      QVERIFY2(tableTick.match(label).hasMatch(), qPrintable(label));
+    std::string cell;
+    GetCellText(app.GetDocument(), 4, kTimeColumn, cell);
+    QCOMPARE(cell, std::string("03-07-999 14:09:09"));
+    const int x = int(std::lround(trend->xAxis->coordToPixel(trend->Axis().times[4])));
+    QTest::mouseMove(trend, QPoint(x, trend->axisRect()->center().y()));
+    QTRY_VERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 03-07-999 14:09:09\n")));
+
+    trend->SetTimeStyle(TimeStyle::kIso);
+    trend->replot();
+    for (const QString& label : trend->xAxis->tickVectorLabels())
+      QVERIFY2(label.startsWith(QLatin1String("0999-03-")), qPrintable(label));
+    QVERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 0999-03-07T14:09:09\n")));
+
+    pane->Tabs()->setCurrentIndex(1);
+    app.GetView()->SelectRow(4);
+    pane->DrawPending();
+    QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("record 4 (03-07-999 14:09:09)")));
+    pane->Spectrum()->SetTimeStyle(TimeStyle::kIsoSpace);
+    pane->Spectrum()->ShowRow(4);
+    QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("(0999-03-07 14:09:09)")));
   }
 
   void aLogWithoutTimesOrWithShortRecordsGetsMessagesNotCrashes() {

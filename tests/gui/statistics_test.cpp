@@ -37,6 +37,15 @@ class StatisticsTest : public QObject {
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Frequency"));
     QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Hz"));
     QCOMPARE(table->item(0, 2)->text(), QStringLiteral("12"));
+    // The window reads hertz with three decimals; the copy and the CSV keep all six.
+    const std::vector<ColumnStatistics> stats =
+        ComputeStatistics(app.GetDocument(), view->DisplayedColumns(), nullptr);
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d{3}$"))
+                .match(table->item(0, 3)->text())
+                .hasMatch());
+    QCOMPARE(table->item(0, 3)->text().toDouble(), std::round(stats[0].minimum * 1000) / 1000);
+    QVERIFY(dialog.Text('\t').contains(QLatin1String("\tHz\t12\t")));
+    QCOMPARE(table->horizontalHeaderItem(7)->text(), QStringLiteral("Time of Maximum"));
     QCOMPARE(dialog.RowChoice()->count(), 1);  // no selection: all rows only
 
     // The same lines as the core writes (and `meterlog2-cli stats` prints).

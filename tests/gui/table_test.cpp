@@ -323,13 +323,14 @@ class TableTest : public QObject {
     QString error;
     const QString plain = ScratchDir() + "/plain.csv", local = ScratchDir() + "/local.csv";
     QVERIFY(view->ExportCsv(plain, false, error));
-    const QByteArray described = ReadAll(plain);
+    const QByteArray plainBytes = ReadAll(plain);
 
     view->SetTextFormat(true, true);
     QVERIFY(view->ExportCsv(local, false, error));
     const QByteArray bytes = ReadAll(local);
     TableFormat format(',');
-    format.isoTime = format.decimalComma = true;
+    format.timeStyle = TimeStyle::kIso;
+    format.decimalComma = true;
     QCOMPARE(bytes, QByteArray::fromStdString(TableText(
                         *view->GetDocument(), view->DisplayedColumns(), {0, 1, 2, 3}, format)));
     const QList<QByteArray> line = bytes.split('\n')[1].split(';');
@@ -341,12 +342,12 @@ class TableTest : public QObject {
     const QString clip = view->SelectionText();
     QVERIFY(clip.contains(QLatin1String("\t2009-03-07T14:06:09\t")));
     QVERIFY(!clip.section('\n', 1).contains('.'));
-    // The choice is remembered for the next export, and the defaults write the described bytes.
+    // The choice is remembered for the next export, and the defaults write the plain bytes again.
     ExportDialog dialog(nullptr, false, true, true);
     QVERIFY(dialog.IsoTimeBox()->isChecked() && dialog.DecimalCommaBox()->isChecked());
     view->SetTextFormat(false, false);
     QVERIFY(view->ExportCsv(local, false, error));
-    QCOMPARE(ReadAll(local), described);
+    QCOMPARE(ReadAll(local), plainBytes);
   }
 
   void exportDialogOffersSelectedRowsOnlyWhileSelected() {

@@ -93,6 +93,9 @@ class HandLog {
   void SetType(unsigned row, uint8_t byRecordType) {
     m_records[row].Byte(0, byRecordType).Time(2009, 3, 7, 14, static_cast<int>(5 + row), 9);
   }
+  void SetTime(unsigned row, int year, int month, int day, int hour, int minute, int second) {
+    m_records[row].Time(year, month, day, hour, minute, second);
+  }
   void SetByte(unsigned row, size_t offset, uint8_t value) { m_records[row].Byte(offset, value); }
   void SetFloat(unsigned row, size_t offset, float value) { m_records[row].Float(offset, value); }
 

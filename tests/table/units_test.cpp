@@ -1,0 +1,56 @@
+// Units as a reader sees them: labels, which units share a value axis, and numbers with the
+// decimals of their unit, whatever the process locale.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <limits>
+
+#include "table/Units.h"
+
+namespace {
+
+TEST(Units, LabelsNameTheUnitOnlyWhereThereIsOne) {
+  EXPECT_EQ(LabelWithUnit("Phase A Volts Wide", Unit::kVolt), "Phase A Volts Wide (V)");
+  EXPECT_EQ(LabelWithUnit("Ch1 Ph Harm 3", Unit::kDegree), "Ch1 Ph Harm 3 (\xC2\xB0)");
+  EXPECT_EQ(LabelWithUnit("Power Factor Wide", Unit::kNone), "Power Factor Wide");
+
+  // One series: its label; several: their units as first drawn, each once.
+  EXPECT_EQ(ValueAxisLabel({"Total VARs Wide"}, {Unit::kVar}), "Total VARs Wide (var)");
+  EXPECT_EQ(ValueAxisLabel({"Total Power Wide", "Total VARs Wide", "Power Wide"},
+                           {Unit::kWatt, Unit::kVar, Unit::kWatt}),
+            "W, var");
+  EXPECT_EQ(
+      ValueAxisLabel({"Power Factor Wide", "Power Factor Narrow"}, {Unit::kNone, Unit::kNone}),
+      "(no unit)");
+}
+
+TEST(Units, PowerAndEnergyEachShareOneAxis) {
+  for (Unit u : {Unit::kWatt, Unit::kVoltAmpere, Unit::kVar}) EXPECT_EQ(AxisFamily(u), Unit::kWatt);
+  for (Unit u : {Unit::kWattHour, Unit::kVoltAmpereHour, Unit::kVarHour})
+    EXPECT_EQ(AxisFamily(u), Unit::kWattHour);
+  // Every other unit keeps its own axis.
+  for (Unit u :
+       {Unit::kVolt, Unit::kAmpere, Unit::kHertz, Unit::kDegree, Unit::kPercent, Unit::kNone})
+    EXPECT_EQ(AxisFamily(u), u);
+  EXPECT_NE(AxisFamily(Unit::kWatt), AxisFamily(Unit::kWattHour));
+}
+
+TEST(Units, NumbersForReading) {
+  // A German desktop must not turn the point into a comma.
+  const char* before = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(DisplayValue(230.456, Unit::kVolt), "230.46 V");
+  EXPECT_EQ(DisplayValue(4.0005, Unit::kAmpere), "4.000 A");        // 4.0005 lies a little below
+  EXPECT_EQ(DisplayValue(-12.25, Unit::kDegree), "-12.2\xC2\xB0");  // to even, and no blank
+  EXPECT_EQ(DisplayValue(49.99, Unit::kHertz), "49.990 Hz");
+  EXPECT_EQ(DisplayValue(1234.56, Unit::kWatt), "1234.6 W");
+  EXPECT_EQ(DisplayValue(3.14159, Unit::kPercent), "3.14 %");
+  EXPECT_EQ(DisplayValue(0.98765, Unit::kNone), "0.988");
+  // Rounded to zero without a sign; huge garbled floats short; no number is "-".
+  EXPECT_EQ(DisplayNumber(-0.001, Unit::kVolt), "0.00");
+  EXPECT_EQ(DisplayNumber(3.4e38, Unit::kVolt), "3.40000e+38");
+  EXPECT_EQ(DisplayValue(std::numeric_limits<double>::quiet_NaN(), Unit::kVolt), "-");
+  EXPECT_EQ(DisplayValue(-std::numeric_limits<double>::infinity(), Unit::kAmpere), "-");
+  if (before != nullptr) std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace
