@@ -11,7 +11,7 @@ namespace {
 
 constexpr unsigned kRowsPerPart = 32;  // rows from the start, the end and spread between
 
-std::vector<std::string> TextColumnSamples(int columnId) {
+std::vector<std::string> TextColumnSamples(int columnId, TimeStyle timeStyle) {
   switch (columnId) {
     case kLogTypeColumn: {  // any record may carry any type
       std::vector<std::string> names;
@@ -20,7 +20,7 @@ std::vector<std::string> TextColumnSamples(int columnId) {
       return names;
     }
     case kTimeColumn:  // digits are as wide as each other in the table's fonts
-      return {"00-00-0000 00:00:00", "Invalid DateTime"};
+      return {TimeText(ClockTime{2000, 12, 28, 20, 0, 0}, timeStyle), "Invalid DateTime"};
     case ChannelSelectColumn(0):
     case ChannelSelectColumn(1): {
       const std::string prefix = columnId == ChannelSelectColumn(0) ? "Ch 1 " : "Ch 2 ";
@@ -39,8 +39,9 @@ std::vector<std::string> TextColumnSamples(int columnId) {
 
 }  // namespace
 
-std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId) {
-  std::vector<std::string> samples = TextColumnSamples(columnId);
+std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId,
+                                           TimeStyle timeStyle) {
+  std::vector<std::string> samples = TextColumnSamples(columnId, timeStyle);
   if (!samples.empty()) return samples;
   const unsigned count = doc.GetRecordCount();
   std::vector<unsigned> rows;

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "text/TimeText.h"
+
 class CMeterlog2Doc;
 
-std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId);
+// `timeStyle`: how the Time column writes its times.
+std::vector<std::string> ColumnTextSamples(const CMeterlog2Doc& doc, int columnId,
+                                           TimeStyle timeStyle = TimeStyle::kTable);
