@@ -18,11 +18,10 @@ command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 command -v makensis >/dev/null 2>&1 || need+=(nsis)
 if [ ${#need[@]} -gt 0 ]; then
-  echo "test-windows: installing ${need[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+  . scripts/apt.sh
+  root_or_stop "these Debian packages are missing: ${need[*]}" \
+    "apt-get install --no-install-recommends ${need[*]}"
+  apt_install "${need[@]}"
 fi
 wine=$(command -v wine || echo /usr/lib/wine/wine64)
 
