@@ -16,8 +16,7 @@ namespace {
 
 const char* DataFormatDescription(uint32_t format) {
   if (const char* name = DataFormatName(format)) return name;
-  return format == kDataFormatUnknown ? "Unknown"
-                                      : "not a known format; floats are read as stored";
+  return format == kDataFormatUnknown ? "Unknown" : "not a known format; floats are read as stored";
 }
 
 // Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted

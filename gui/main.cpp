@@ -21,8 +21,8 @@ int PrintVersion() {
   // A windowed program has no console of its own. Its output goes where it was redirected, else
   // to the console of the command prompt that started it, else into a message box.
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  const bool redirected = out != nullptr && out != INVALID_HANDLE_VALUE &&
-                          GetFileType(out) != FILE_TYPE_UNKNOWN;
+  const bool redirected =
+      out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN;
   FILE* console = nullptr;
   if (!redirected &&
       (!AttachConsole(ATTACH_PARENT_PROCESS) || freopen_s(&console, "CONOUT$", "w", stdout) != 0)) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-
 #include "CommaLocale.h"
 #include "LogBytes.h"
 #include "log/CMeterlog2Doc.h"

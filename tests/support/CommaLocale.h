@@ -44,7 +44,8 @@ class CommaLocale {
   // True when the locale is set and printf writes a decimal comma under it.
   bool Armed() const { return m_armed; }
   std::string Why() const {
-    if (m_name == nullptr) return "no German locale (de_DE.UTF-8, German_Germany.1252) is installed";
+    if (m_name == nullptr)
+      return "no German locale (de_DE.UTF-8, German_Germany.1252) is installed";
     return std::string("printf writes no decimal comma under ") + m_name;
   }
 

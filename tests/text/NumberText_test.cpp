@@ -126,8 +126,8 @@ TEST_F(NumberText, SubnormalsZerosAndSpecials) {
     compare.Check(v);
     compare.Check(-v);
   }
-  for (double v : {std::numeric_limits<double>::denorm_min(), DBL_MIN,
-                   std::nextafter(DBL_MIN, 0.0), 0.0, -0.0}) {
+  for (double v : {std::numeric_limits<double>::denorm_min(), DBL_MIN, std::nextafter(DBL_MIN, 0.0),
+                   0.0, -0.0}) {
     compare.Check(v);
     compare.Check(-v);
   }
@@ -158,8 +158,8 @@ TEST_F(NumberText, EdgesOfTheIntegerPathAndTheLargestValues) {
   EXPECT_EQ(Written(static_cast<float>(p24 + 1)), "16777216.000000");  // a float cannot hold it
   EXPECT_EQ(Written(FLT_MAX), "340282346638528859811704183484516925440.000000");
   for (double v : {p24 - 1, p24, p24 + 1, p53 - 1, p53, p53 + 2, std::nextafter(p53, 0.0),
-                   p64 / 1e6, std::nextafter(p64 / 1e6, 0.0), std::nextafter(p64 / 1e6, p64),
-                   p64, static_cast<double>(FLT_MAX), DBL_MAX, std::nextafter(DBL_MAX, 0.0)}) {
+                   p64 / 1e6, std::nextafter(p64 / 1e6, 0.0), std::nextafter(p64 / 1e6, p64), p64,
+                   static_cast<double>(FLT_MAX), DBL_MAX, std::nextafter(DBL_MAX, 0.0)}) {
     compare.Check(v);
     compare.Check(-v);
   }
