@@ -119,7 +119,9 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
   options.salvage = TakeFlag(args, "--salvage");
   if (TakeOption(args, "--data-format", value)) {
     if (value != "1" && value != "256") {
-      error = "--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value + "\"";
+      error = "--data-format takes " + std::to_string(kDataFormat0001) + " (" +
+              DataFormatName(kDataFormat0001) + ") or " + std::to_string(kDataFormat0100) + " (" +
+              DataFormatName(kDataFormat0100) + "), not \"" + value + "\"";
       return false;
     }
     options.dataFormat = value == "1" ? 1u : 256u;
