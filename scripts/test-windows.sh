@@ -52,7 +52,7 @@ export LC_ALL=C.UTF-8
 home_places=("$HOME/.local/share/applications" "$HOME/.config/menus"
   "$HOME/.local/share/desktop-directories" "$HOME/.local/share/mime" "$HOME/.local/share/icons"
   "$HOME/.wine")
-home_listing() { find "${home_places[@]}" 2>/dev/null | LC_ALL=C sort; }
+home_listing() { find "${home_places[@]}" 2>/dev/null | LC_ALL=C sort || true; }
 home_before=$(home_listing)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-windows: preparing the Wine prefix (once)"
