@@ -29,7 +29,7 @@ No display found: Meterlog runs on the virtual screen $DISPLAY (Xvfb), where it 
   Stop it:             Ctrl+C here (the program closes its window and exits)
   Picture the screen:  DISPLAY=$DISPLAY XAUTHORITY=$1 $2
   Pictures of the program on a sample log, without any display:
-                       build/tools/screenshots/gui_screenshot OUT.png [trend|spectrum|waveform|phasor|columns]
+    QT_QPA_PLATFORM=offscreen build/tools/screenshots/gui_screenshot OUT.png [trend|spectrum|waveform|phasor|columns]
 EOF
   shift 2
   exec build/gui/meterlog2 "$@"' run.sh "$auth" "$shot" "$@"
