@@ -12,7 +12,6 @@
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
-#include "table/CellText.h"
 #include "table/PlotData.h"
 
 namespace {
@@ -65,14 +64,9 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
     }
     return true;
   }
-  for (const TableColumn& column : table.columns) {
-    if (!IsNumericColumn(column.nColumnId)) {
-      std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.strTitle
-                << "\" holds no numbers\n";
-      return false;
-    }
+  // Every named column is offered: the trend itself leaves out what it cannot draw.
+  for (const TableColumn& column : table.columns)
     columns.push_back({column.nColumnId, QString::fromStdString(column.strTitle)});
-  }
   return true;
 }
 
@@ -144,12 +138,11 @@ int RunPlot(const Args& argsIn) {
     if (!TrendColumns(table, !options.titles.empty(), path, columns)) return 1;
     auto trend = std::make_unique<TrendPlot>();
     trend->SetDocument(&table.doc);
-    const QStringList refused = trend->SetColumns(columns);
-    if (!refused.isEmpty()) {
-      std::cerr << "meterlog2-cli: " << path << ": a trend shows two value axes at most (W, VA and var share one); "
-                << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
-      return 1;
-    }
+    // As in the desktop program: what cannot be drawn is left out and said so.
+    const QString note = trend->SetColumns(columns);
+    if (!note.isEmpty())
+      std::cerr << "meterlog2-cli: " << path << ": " << note.toStdString() << "\n";
+    if (trend->Columns().empty()) return 1;
     plot = std::move(trend);
   } else {
     if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();

@@ -154,9 +154,9 @@ WaveformBlocks BuildWaveform(const CMeterlog2Doc& doc, unsigned row) {
   WaveformBlocks blocks;
   std::array<int8_t, 240> samples;
   for (unsigned b = 0; b < 2; ++b) {
-    if (!doc.GetWaveformData(samples, row, b)) continue;
-    blocks.block[b].assign(samples.begin(), samples.end());
     blocks.name[b] = ChannelName(doc, row, static_cast<int>(b));
+    if (doc.GetWaveformData(samples, row, b))
+      blocks.block[b].assign(samples.begin(), samples.end());
   }
   return blocks;
 }

@@ -51,7 +51,7 @@ std::vector<SpectrumChannel> BuildSpectrum(const CMeterlog2Doc& doc, unsigned ro
 bool HasSpectrum(const CMeterlog2Doc& doc);
 
 // The two captured sample blocks of a Waveform log's record (raw signed 8-bit counts: the log
-// gives no scale), block 0 from channel 1 and block 1 from channel 2; empty for other logs.
+// gives no scale), block 0 from channel 1 and block 1 from channel 2; no samples for other logs.
 struct WaveformBlocks {
   std::vector<int> block[2];
   std::string name[2];  // the channel as the record names it ("Ch 1 Van"), else "Ch 1"

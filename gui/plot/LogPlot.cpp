@@ -9,6 +9,43 @@
 #include "common/QtPath.h"
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
+#include "table/PlotScale.h"
+
+namespace {
+
+class ValueTicker : public QCPAxisTicker {
+ protected:
+  QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
+                                     int) override {
+    const std::vector<std::string> labels = TickLabels({ticks.begin(), ticks.end()});
+    QVector<QString> result;
+    result.reserve(qsizetype(labels.size()));
+    for (const std::string& label : labels) result.append(QString::fromStdString(label));
+    return result;
+  }
+};
+
+}  // namespace
+
+QColor SeriesColor(size_t index) {
+  static const QColor kPalette[] = {QColor(0, 114, 178),  QColor(213, 94, 0),
+                                    QColor(0, 158, 115),  QColor(204, 121, 167),
+                                    QColor(86, 180, 233), QColor(230, 159, 0)};
+  return kPalette[index % std::size(kPalette)];
+}
+
+QPen SeriesPen(size_t index, double width) {
+  static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine};
+  return QPen(SeriesColor(index), width, kStyles[(index / 6) % std::size(kStyles)]);
+}
+
+QColor MarkerColor() {
+  return Qt::black;
+}
+
+QSharedPointer<QCPAxisTicker> MakeValueTicker() {
+  return QSharedPointer<ValueTicker>::create();
+}
 
 LogPlot::LogPlot(QWidget* parent) : QCustomPlot(parent) {
   plotLayout()->insertRow(0);
@@ -37,7 +74,21 @@ void LogPlot::SetTitle(const QString& text) {
 void LogPlot::ClearContent() {
   clearPlottables();
   clearItems();
+  m_mouseItems.clear();
   m_message.clear();
+}
+
+void LogPlot::PlaceLegendAbovePlot(int columns) {
+  if (legend == nullptr) return;
+  axisRect()->insetLayout()->take(legend);
+  plotLayout()->insertRow(1);
+  plotLayout()->addElement(1, 0, legend);
+  plotLayout()->setRowStretchFactor(1, 0.001);  // as tall as its entries, no more
+  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  legend->setWrap(columns);
+  legend->setBorderPen(Qt::NoPen);
+  legend->setMargins(QMargins(4, 0, 4, 0));
+  legend->setVisible(true);
 }
 
 void LogPlot::ShowMessage(const QString& message) {
@@ -70,10 +121,25 @@ bool LogPlot::ReadyToDraw(bool drawable, const QString& notDrawable) {
   return true;
 }
 
-QImage LogPlot::Image(QSize size) const {
-  if (size.isEmpty()) size = this->size();
-  // toPixmap draws into its own buffer; the widget on screen is left as it is.
-  return const_cast<LogPlot*>(this)->toPixmap(size.width(), size.height()).toImage();
+void LogPlot::DrawImage(QCPPainter& painter, QSize size) {
+  std::vector<bool> shown;
+  for (QCPAbstractItem* item : m_mouseItems) {
+    shown.push_back(item->visible());
+    item->setVisible(false);
+  }
+  // The layout is made for `size`; the widget on screen is left as it is.
+  toPainter(&painter, size.width(), size.height());
+  for (size_t i = 0; i < m_mouseItems.size(); ++i) m_mouseItems[i]->setVisible(shown[i]);
+}
+
+QImage LogPlot::Image(QSize size) {
+  if (size.isEmpty()) size = QSize(kPlotImageWidth, kPlotImageHeight);
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QCPPainter painter(&image);
+  DrawImage(painter, size);
+  painter.end();
+  return image;
 }
 
 bool LogPlot::SaveImage(const QString& path, QSize size, const QString& sourcePath,
@@ -98,7 +164,7 @@ bool LogPlot::SaveImage(const QString& path, QSize size, const QString& sourcePa
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
     QCPPainter painter(&writer);
-    toPainter(&painter, size.width(), size.height());
+    DrawImage(painter, size);
     painter.end();
   } else {
     error = QStringLiteral("Could not save the plot as \"%1\": the name must end in .png or .pdf.")

@@ -1,7 +1,9 @@
 #pragma once
 // What every plot of a log shares: a title line, the log it draws from, a message in place of
-// the plot when there is nothing to draw, and the image out: a PNG or PDF file of any size, or
-// the clipboard. The pane and `meterlog2-cli plot` draw with the same classes.
+// the plot when there is nothing to draw, the series colours, value-axis tick labels that
+// differ, a legend outside the data, and the image out: a PNG or PDF file of any size, or the
+// clipboard, the same picture either way and without what follows the mouse. The pane and
+// `meterlog2-cli plot` draw with the same classes.
 
 #include <qcustomplot.h>
 #include <QImage>
@@ -31,11 +33,14 @@ class LogPlot : public QCustomPlot {
   const QString& Message() const { return m_message; }
   QString TitleText() const;
 
-  // The plot drawn at `size` (the widget's own size when empty).
-  QImage Image(QSize size = QSize()) const;
-  // Writes the plot as PNG or PDF, chosen by the name's ending (.png, .pdf). The file is written
-  // in full or not at all, never onto `sourcePath`. False with a sentence in `error`.
+  // The plot drawn at `size` (kPlotImageWidth x kPlotImageHeight when empty), without the
+  // items that follow the mouse.
+  QImage Image(QSize size = QSize());
+  // Writes the plot as PNG or PDF, chosen by the name's ending (.png, .pdf), at `size` (the
+  // default image size when empty). The file is written in full or not at all, never onto
+  // `sourcePath`. False with a sentence in `error`.
   bool SaveImage(const QString& path, QSize size, const QString& sourcePath, QString& error);
+  // Puts the same picture as SaveImage's PNG on the clipboard.
   void CopyImage();
 
  protected:
@@ -51,14 +56,35 @@ class LogPlot : public QCustomPlot {
   void ClearContent();
   // The time of record `row` of the log, as the plot writes times.
   QString RecordTime(unsigned row) const;
+  // Moves the legend out of the data: into a row of its own between the title and the plot,
+  // `columns` entries to a row.
+  void PlaceLegendAbovePlot(int columns);
+  // An item that follows the mouse (a cursor line, a read-out): never part of an image. It goes
+  // with the content (ClearContent).
+  void AddMouseItem(QCPAbstractItem* item) { m_mouseItems.push_back(item); }
 
   const CMeterlog2Doc* m_doc = nullptr;
   TimeStyle m_timeStyle = TimeStyle::kTable;
 
  private:
+  void DrawImage(QCPPainter& painter, QSize size);
+
   QCPTextElement* m_title = nullptr;
   QString m_message;
+  std::vector<QCPAbstractItem*> m_mouseItems;
 };
+
+// The colour of series `index` of a plot: a palette that colour-blind readers tell apart (blue,
+// vermilion, bluish green, reddish purple, sky blue, orange), again from the start after six.
+QColor SeriesColor(size_t index);
+// The pen of series `index`: its colour, solid for the first six, then dashed, then dotted, so
+// that no two series of a plot look alike.
+QPen SeriesPen(size_t index, double width);
+// A colour no series uses: the mark of the current record.
+QColor MarkerColor();
+
+// Value-axis tick labels with as many decimals as their spacing needs (table/PlotScale.h).
+QSharedPointer<QCPAxisTicker> MakeValueTicker();
 
 // The default size of a saved plot.
 constexpr int kPlotImageWidth = 1200;

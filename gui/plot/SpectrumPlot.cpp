@@ -2,32 +2,61 @@
 
 #include <cmath>
 
-#include "TrendPlot.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
-
-const QColor kChannelColors[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
-                                 QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
 
 QString Label(std::string_view title, Unit unit) {
   return QString::fromStdString(LabelWithUnit(title, unit));
 }
 
+// A tick at every harmonic number, labelled where there is room: every one, else every odd one,
+// else 1 and every fifth.
+class HarmonicTicker : public QCPAxisTicker {
+ public:
+  explicit HarmonicTicker(QCPAxis* axis) : m_axis(axis) {}
+
+ protected:
+  double getTickStep(const QCPRange&) override { return 1; }
+  int getSubTickCount(double) override { return 0; }
+  QVector<double> createTickVector(double, const QCPRange& range) override {
+    QVector<double> ticks;
+    const int first = std::max(1, int(std::ceil(range.lower)));
+    const int last = std::min(kSpectrumHarmonics + 1, int(std::floor(range.upper)));
+    for (int n = first; n <= last; ++n) ticks.append(n);
+    return ticks;
+  }
+  QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
+                                     int) override {
+    const double perHarmonic = m_axis->axisRect()->width() / std::max(m_axis->range().size(), 1.0);
+    const double needed =
+        QFontMetrics(m_axis->tickLabelFont()).horizontalAdvance(QStringLiteral("50")) + 6;
+    const int every = perHarmonic >= needed ? 1 : 2 * perHarmonic >= needed ? 2 : 5;
+    QVector<QString> labels;
+    for (double tick : ticks) {
+      const int n = int(std::lround(tick));
+      const bool shown = n == 1 || every == 1 || (every == 2 ? n % 2 == 1 : n % 5 == 0);
+      labels.append(shown ? QString::number(n) : QString());
+    }
+    return labels;
+  }
+
+ private:
+  QCPAxis* m_axis;
+};
+
 }  // namespace
 
 SpectrumPlot::SpectrumPlot(QWidget* parent) : LogPlot(parent) {
   xAxis->setLabel(QStringLiteral("Harmonic number (1 = fundamental)"));
-  auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
-  ticker->setTickStep(1);
-  ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
-  xAxis->setTicker(ticker);
-  legend->setVisible(true);
-  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-  legend->setWrap(3);  // six phases' voltages and currents in two short rows
-  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  xAxis->setTicker(QSharedPointer<HarmonicTicker>::create(xAxis));
+  xAxis->grid()->setVisible(false);
+  PlaceLegendAbovePlot(3);  // six phases' voltages and currents in two short rows
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
+  for (QCPAxis* axis : {yAxis, yAxis2})
+    connect(axis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            &SpectrumPlot::UpdateCutNote);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   ShowMessage(NoLogMessage());
 }
@@ -56,6 +85,11 @@ void SpectrumPlot::SetPercent(bool percent) {
   Draw();
 }
 
+void SpectrumPlot::SetLogScale(bool logScale) {
+  m_logScale = logScale;
+  Draw();
+}
+
 void SpectrumPlot::ShowRow(unsigned row) {
   m_row = row;
   m_channels = m_doc ? BuildSpectrum(*m_doc, row) : std::vector<SpectrumChannel>{};
@@ -72,8 +106,13 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
   return values;
 }
 
+QString SpectrumPlot::CutNote() const {
+  return m_cutNote != nullptr && m_cutNote->visible() ? m_cutNote->text() : QString();
+}
+
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
+  m_cutNote = nullptr;  // the items go with the content
   if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
                                   "Waveform and Three Phase Tabular logs).")))
@@ -82,6 +121,12 @@ void SpectrumPlot::Draw() {
   for (size_t c = 0; c < m_channels.size(); ++c)
     if (m_channel < 0 || size_t(m_channel) == c) shown.push_back(c);
 
+  const bool logScale = LogScale();
+  for (QCPAxis* axis : {yAxis, yAxis2}) {
+    axis->setScaleType(logScale ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    axis->setTicker(logScale ? QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog)
+                             : MakeValueTicker());
+  }
   auto* group = new QCPBarsGroup(this);
   group->setSpacingType(QCPBarsGroup::stAbsolute);
   group->setSpacing(0);
@@ -99,15 +144,17 @@ void SpectrumPlot::Draw() {
     auto* bars = new QCPBars(xAxis, valueAxis);
     QVector<double> keys, values;
     for (int n = 1; n <= kSpectrumHarmonics + 1; ++n) {
+      double value = m_percent ? channel.Percent(n) : channel.Absolute(n);
+      if (!std::isfinite(value)) value = 0;
+      if (logScale && value <= 0) continue;  // no bar of its own on a logarithmic scale
       keys.append(n);
-      const double value = m_percent ? channel.Percent(n) : channel.Absolute(n);
-      values.append(std::isfinite(value) ? value : 0.0);
+      values.append(value);
     }
     bars->setData(keys, values, true);
     bars->setWidth(width);
     bars->setBarsGroup(group);
-    const QColor color = kChannelColors[shown[k] % std::size(kChannelColors)];
-    bars->setPen(QPen(color.darker(120)));
+    const QColor color = SeriesColor(shown[k]);
+    bars->setPen(QPen(color.darker(130)));
     bars->setBrush(color);
     bars->setName(Label(channel.name, unit));
     m_bars[shown[k]] = bars;
@@ -122,23 +169,64 @@ void SpectrumPlot::Draw() {
   SetTitle(QStringLiteral("Harmonic spectrum, record %1 (%2)\nTHD: %3")
                .arg(m_row)
                .arg(RecordTime(m_row), thd.join(QStringLiteral(", "))));
+  m_cutNote = new QCPItemText(this);
+  m_cutNote->position->setTypeX(QCPItemPosition::ptPlotCoords);
+  m_cutNote->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+  m_cutNote->position->setCoords(1.55, 0.01);
+  m_cutNote->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_cutNote->setTextAlignment(Qt::AlignLeft);
+  m_cutNote->setBrush(QColor(255, 255, 255, 220));
+  m_cutNote->setPadding(QMargins(4, 2, 4, 2));
+  m_cutNote->setClipToAxisRect(true);
+  m_cutNote->setVisible(false);
   ResetView();
+}
+
+void SpectrumPlot::UpdateCutNote() {
+  if (m_cutNote == nullptr) return;
+  QStringList cut;
+  for (size_t c = 0; c < m_bars.size(); ++c) {
+    const QCPBars* bars = m_bars[c];
+    if (bars == nullptr || bars->data()->isEmpty()) continue;
+    const auto fundamental = bars->data()->constBegin();
+    if (fundamental->key != 1 || fundamental->value <= bars->valueAxis()->range().upper) continue;
+    cut.append(QString::fromStdString(m_channels[c].name + " " +
+                                      DisplayValue(m_channels[c].fundamental, m_channels[c].unit)));
+  }
+  // Wrapped to lines of about seventy characters.
+  QString text = QStringLiteral("Fundamental above the scale:");
+  qsizetype line = text.size();
+  for (qsizetype i = 0; i < cut.size(); ++i) {
+    const QString entry = cut[i] + (i + 1 < cut.size() ? QStringLiteral(",") : QString());
+    const bool wrap = line + 1 + entry.size() > 70;
+    text += wrap ? QLatin1Char('\n') : QLatin1Char(' ');
+    line = wrap ? entry.size() : line + 1 + entry.size();
+    text += entry;
+  }
+  m_cutNote->setText(text);
+  m_cutNote->setVisible(!cut.isEmpty());
 }
 
 void SpectrumPlot::ResetView() {
   xAxis->setRange(0.3, kSpectrumHarmonics + 1.7);
+  const bool logScale = LogScale();
   for (QCPAxis* axis : {yAxis, yAxis2}) {
     // The fundamental is 100 % of itself: in percent the axis is sized to the harmonics, so
-    // that they can be read; its bar runs off the top.
-    double top = 0, bottom = 0;
+    // that they can be read; its bar runs off the top (and its value is written there).
+    double top = 0, bottom = 0, smallest = INFINITY;
     for (QCPBars* bars : m_bars) {
       if (bars == nullptr || bars->valueAxis() != axis) continue;
       for (auto it = bars->data()->constBegin(); it != bars->data()->constEnd(); ++it) {
         if (!m_percent || it->key > 1) top = std::max(top, it->value);
         bottom = std::min(bottom, it->value);
+        if (it->value > 0) smallest = std::min(smallest, it->value);
       }
     }
-    axis->setRange(bottom * 1.15, top > 0 ? top * 1.15 : 1);
+    if (logScale)
+      axis->setRange(top > 0 ? std::max(smallest / 2, top * 1e-6) : 0.1, top > 0 ? top * 2 : 1);
+    else
+      axis->setRange(bottom * 1.15, top > 0 ? top * (m_percent ? 1.3 : 1.15) : 1);
   }
+  UpdateCutNote();
   replot();
 }

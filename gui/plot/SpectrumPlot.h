@@ -1,7 +1,10 @@
 #pragma once
 // Harmonic spectrum of one record: bars of the fundamental and harmonics 2 to 50 of every
 // channel (single-phase) or every phase's voltage and current (three-phase), or of one of them;
-// in percent of each fundamental or as absolute magnitudes. The title gives the record's THD.
+// in percent of each fundamental or as absolute magnitudes, on a linear or (absolute only) a
+// logarithmic scale. Every harmonic is labelled (every odd one where they crowd); in percent the
+// axis is sized to the harmonics, and the fundamentals whose bars it cuts are written at the
+// top. The title gives the record's THD; the legend sits above the bars.
 
 #include "LogPlot.h"
 #include "table/PlotData.h"
@@ -18,17 +21,26 @@ class SpectrumPlot : public LogPlot {
   void SetChannel(int channel);
   void SetPercent(bool percent);
   bool Percent() const { return m_percent; }
+  // A logarithmic value axis for absolute magnitudes (percent stays linear).
+  void SetLogScale(bool logScale);
+  bool LogScale() const { return m_logScale && !m_percent; }
   // The channels of the log (from record 0): "Ch 1 Van", "Phase A Volts", ...
   QStringList ChannelNames() const;
   // The heights of the bars drawn for channel index `channel`: 50 values, fundamental first.
   QVector<double> BarValues(int channel) const;
+  // The note of the fundamentals whose bars run off the top ("" when none does).
+  QString CutNote() const;
 
  private:
   void Draw();
+  // Writes the fundamentals whose bars the value axis cuts at the top of the plot.
+  void UpdateCutNote();
 
   std::vector<SpectrumChannel> m_channels;
   unsigned m_row = 0;
   int m_channel = -1;
   bool m_percent = true;
+  bool m_logScale = false;
   std::vector<QCPBars*> m_bars;  // per channel index; null when not drawn
+  QCPItemText* m_cutNote = nullptr;
 };
