@@ -35,6 +35,7 @@ const char* VerdictText(Verdict verdict);
 // A band a value is judged against; -inf / +inf for an open side.
 struct LimitBand {
   double low, high;
+  std::string label;  // "95 % of the values", "all values", "limit": for a chart's legend
 };
 
 struct Criterion {

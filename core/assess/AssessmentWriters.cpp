@@ -144,8 +144,9 @@ std::string CriterionJson(const Criterion& c) {
 }
 
 // One CSV field: quoted when it holds the separator, a quote or a line break.
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+std::string CsvField(std::string_view text, char separator) {
+  const char special[] = {separator, '"', '\r', '\n', '\0'};
+  if (text.find_first_of(special) == std::string_view::npos) return std::string(text);
   std::string out = "\"";
   for (char c : text) {
     if (c == '"') out += '"';
@@ -233,29 +234,43 @@ std::string AssessmentJson(const AssessmentResult& result) {
   return out + "\n";
 }
 
-std::string AssessmentCsv(const AssessmentResult& result) {
-  std::string out =
-      "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,note\r\n";
-  for (const Criterion& c : result.criteria) {
-    const std::string fields[] = {CsvField(c.standard),
-                                  CsvField(c.id),
-                                  CsvField(c.quantity),
-                                  CsvField(c.phase),
-                                  CsvField(c.limit),
-                                  CsvField(c.statistic),
+std::string AssessmentCsv(const AssessmentResult& result, char separator,
+                          const std::vector<size_t>* rows) {
+  static constexpr const char* kHeader[] = {"standard",  "id",    "quantity", "phase", "limit",
+                                            "statistic", "value", "unit",     "count", "min",
+                                            "max",       "p95",   "verdict",  "note"};
+  std::string out;
+  auto line = [&](const auto& fields) {
+    for (size_t i = 0; i < std::size(fields); ++i) {
+      if (i) out += separator;
+      out += fields[i];
+    }
+    out += "\r\n";
+  };
+  line(kHeader);
+  auto write = [&](const Criterion& c) {
+    const auto field = [&](std::string_view text) { return CsvField(text, separator); };
+    const std::string fields[] = {field(c.standard),
+                                  field(c.id),
+                                  field(c.quantity),
+                                  field(c.phase),
+                                  field(c.limit),
+                                  field(c.statistic),
                                   CsvNumber(c.value),
-                                  CsvField(c.unit),
+                                  field(c.unit),
                                   std::to_string(c.count),
                                   CsvNumber(c.min),
                                   CsvNumber(c.max),
                                   CsvNumber(c.p95),
-                                  CsvField(VerdictText(c.verdict)),
-                                  CsvField(c.note)};
-    for (size_t i = 0; i < std::size(fields); ++i) {
-      if (i) out += ',';
-      out += fields[i];
-    }
-    out += "\r\n";
+                                  field(VerdictText(c.verdict)),
+                                  field(c.note)};
+    line(fields);
+  };
+  if (rows == nullptr) {
+    for (const Criterion& c : result.criteria) write(c);
+  } else {
+    for (size_t i : *rows)
+      if (i < result.criteria.size()) write(result.criteria[i]);
   }
   return out;
 }

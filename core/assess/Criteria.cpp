@@ -49,6 +49,8 @@ class Judge {
   void Ieee519();
   void Informative();
   void Profiles();
+  // The series a report charts whichever standards were chosen: frequency, voltage, THD and TDD.
+  void ChartedSeries();
   void Verdict();
 
  private:
@@ -147,7 +149,7 @@ void Judge::Finish(Criterion& c, assess::Verdict verdict, const std::string& not
 void Judge::AddSeries(const std::string& key, const std::string& quantity, const std::string& phase,
                       const std::string& unit, int64_t window, const std::vector<int64_t>& times,
                       const std::vector<double>& values) {
-  if (m_result.FindSeries(key)) return;
+  if (values.empty() || m_result.FindSeries(key)) return;
   Series& s = m_result.series.emplace_back();
   s.key = key;
   s.quantity = quantity;
@@ -163,7 +165,7 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, double limit,
   c.statistic = "95th percentile of the 10-minute values";
   c.limit = "95th percentile <= " + Readable(limit) + " " + c.unit;
   c.seriesKey = key;
-  c.bands = {{-kInfinity, limit}};
+  c.bands = {{-kInfinity, limit, "limit"}};
   if (!Summarize(c, series.values, "no valid value in the survey (" + source + ")")) return;
   AddSeries(key, c, kWindowSeconds, series);
   c.value = c.p95;
@@ -186,8 +188,10 @@ void Judge::En50160() {
     } else if (Summarize(c, m_m.frequency, "no valid frequency value in the survey")) {
       const ShareBand& in = kEnFrequencyBand;
       const ShareBand& out = kEnFrequencyOuterBand;
-      const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent)};
-      const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent)};
+      const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent),
+                               Readable(in.share) + " % of the records"};
+      const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent),
+                               "all records"};
       c.bands = {inner, outer};
       c.limit = Readable(in.share) + " % of the records within " + Readable(inner.low) + " to " +
                 Readable(inner.high) + " Hz, all within " + Readable(outer.low) + " to " +
@@ -223,8 +227,10 @@ void Judge::En50160() {
     const double reference = sm.lineToLine ? *un * std::sqrt(3.0) : *un;
     const ShareBand& in = kEnVoltageBand;
     const ShareBand& out = kEnVoltageOuterBand;
-    const LimitBand inner = {Edge(reference, in.lowPercent), Edge(reference, in.highPercent)};
-    const LimitBand outer = {Edge(reference, out.lowPercent), Edge(reference, out.highPercent)};
+    const LimitBand inner = {Edge(reference, in.lowPercent), Edge(reference, in.highPercent),
+                             Readable(in.share) + " % of the values"};
+    const LimitBand outer = {Edge(reference, out.lowPercent), Edge(reference, out.highPercent),
+                             "all values"};
     c.bands = {inner, outer};
     c.limit = Readable(in.share) + " % of the 10-minute values within " + Readable(inner.low) +
               " to " + Readable(inner.high) + " V, all within " + Readable(outer.low) + " to " +
@@ -480,6 +486,22 @@ void Judge::Profiles() {
   }
 }
 
+void Judge::ChartedSeries() {
+  AddSeries("frequency", "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+  for (size_t s = 0; s < kSlots; ++s) {
+    const SlotMeasurements& sm = m_m.slots[s];
+    if (sm.measuresVoltage) {
+      AddSeries("voltage." + Phase(s), "supply voltage", Phase(s), "V", kWindowSeconds,
+                sm.voltage.starts, sm.voltage.values);
+      AddSeries("thd." + Phase(s), "voltage THD", Phase(s), "%", kWindowSeconds, sm.thd.starts,
+                sm.thd.values);
+    }
+    if (!sm.tdd.values.empty())
+      AddSeries("tdd." + Phase(s), "total demand distortion (TDD)", Phase(s), "%", kWindowSeconds,
+                sm.tdd.starts, sm.tdd.values);
+  }
+}
+
 void Judge::Verdict() {
   bool passed = false, failed = false;
   for (const Criterion& c : m_result.criteria) {
@@ -499,6 +521,7 @@ void JudgeMeasurements(const Measurements& m, const AssessOptions& options,
   if (options.en50160) judge.En50160();
   if (options.ieee519) judge.Ieee519();
   judge.Informative();
+  judge.ChartedSeries();
   judge.Profiles();
   judge.Verdict();
 }

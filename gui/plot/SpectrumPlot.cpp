@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "TrendPlot.h"
+#include "assess/AssessLimits.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
@@ -72,8 +73,17 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
   return values;
 }
 
+QVector<QPair<double, double>> SpectrumPlot::LimitMarkers() const {
+  QVector<QPair<double, double>> markers;
+  if (m_limits == nullptr) return markers;
+  for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+    markers.append({it->key, it->value});
+  return markers;
+}
+
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
+  m_limits = nullptr;
   if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
                                   "Waveform and Three Phase Tabular logs).")))
@@ -113,6 +123,17 @@ void SpectrumPlot::Draw() {
     m_bars[shown[k]] = bars;
     thd.append(QString::fromStdString(channel.name) + " " + Number(channel.thd, 2) + " %");
   }
+  const bool voltage = std::any_of(shown.begin(), shown.end(),
+                                   [&](size_t c) { return m_channels[c].unit == Unit::kVolt; });
+  if (m_percent && voltage) {
+    m_limits = addGraph(xAxis, yAxis);
+    for (int h = kFirstHarmonic; h <= assess::kLastEnHarmonic; ++h)
+      m_limits->addData(h, assess::EnHarmonicLimit(h));
+    m_limits->setLineStyle(QCPGraph::lsNone);
+    m_limits->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted,
+                                              QPen(QColor(200, 0, 0)), QColor(255, 170, 170), 9));
+    m_limits->setName(QStringLiteral("EN 50160 limit (voltage)"));
+  }
   yAxis->setLabel(m_percent ? QStringLiteral("Percent of the fundamental (%)")
                             : QStringLiteral("Magnitude (%1)").arg(units.empty() ? "" : units[0]));
   yAxis2->setVisible(units.size() > 1);
@@ -139,6 +160,9 @@ void SpectrumPlot::ResetView() {
         bottom = std::min(bottom, it->value);
       }
     }
+    if (m_limits != nullptr && axis == yAxis)
+      for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+        top = std::max(top, it->value);
     axis->setRange(bottom * 1.15, top > 0 ? top * 1.15 : 1);
   }
   replot();

@@ -31,12 +31,16 @@ QString TrendTimeText(double seconds) {
       .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
 }
 
-TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
+void UseTimeAxis(QCPAxis* axis) {
   auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
   ticker->setDateTimeFormat(QStringLiteral("MM-dd-yyyy\nhh:mm:ss"));
   ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
-  xAxis->setTicker(ticker);
-  xAxis->setLabel(QStringLiteral("Time"));
+  axis->setTicker(ticker);
+  axis->setLabel(QStringLiteral("Time"));
+}
+
+TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
+  UseTimeAxis(xAxis);
   legend->setVisible(true);
   axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);

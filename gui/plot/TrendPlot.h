@@ -61,5 +61,9 @@ class TrendPlot : public LogPlot {
   double m_mouseX = -1;  // where the mouse last was over the plot
 };
 
+// Makes `axis` a time axis: the instrument's clock (seconds since 1970), labelled as the table
+// writes times.
+void UseTimeAxis(QCPAxis* axis);
+
 // "MM-dd-yyyy hh:mm:ss" for a trend time, as the table writes it.
 QString TrendTimeText(double seconds);

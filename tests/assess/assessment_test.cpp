@@ -292,7 +292,7 @@ TEST(Assessment, UnbalanceFromTheVectorLogsPhasors) {
   // The same log read without its vector layout has no phasors and says how to get them.
   B plain(kThreePhaseVectorLog, 10);
   const auto doc = plain.Load();
-  const Criterion& none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
+  const Criterion none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
   EXPECT_EQ(none.verdict, Verdict::kNotAssessed);
   EXPECT_NE(none.note.find("data format 256"), std::string::npos) << none.note;
 }
@@ -303,7 +303,7 @@ TEST(Assessment, LineVoltageUnbalanceRate) {
   log.FloatAll(B::PhaseRms(0, 0), 230).FloatAll(B::PhaseRms(1, 0), 230);
   log.FloatAll(B::PhaseRms(2, 0), 200);
   const auto doc = log.Load();
-  const Criterion& lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
+  const Criterion lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
   EXPECT_EQ(lvur.verdict, Verdict::kInfo);
   EXPECT_NEAR(*lvur.value, 100.0 * 20 / 220, 1e-9);
 }
@@ -382,6 +382,9 @@ TEST(Assessment, WhatALogDoesNotRecordIsNotAssessedWithItsReason) {
   ieee.en50160 = false;
   const AssessmentResult only = AssessDocs({doc.get()}, ieee);
   for (const Criterion& c : only.criteria) EXPECT_NE(c.standard, "en50160") << c.id;
+  // The series a report charts are there whichever standards were chosen.
+  for (const char* key : {"frequency", "voltage.ch1", "thd.ch1"})
+    EXPECT_NE(only.FindSeries(key), nullptr) << key;
 }
 
 TEST(Assessment, ASingleHarmonicLogsCurrentChannel) {

@@ -121,6 +121,19 @@ TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
   size_t lines = 0;
   for (size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
   EXPECT_EQ(lines, 4u);
+  // The clipboard's form: TAB between the fields, the rows chosen in their order; a comma needs
+  // no quotes there, a TAB does.
+  const std::vector<size_t> rows = {2, 0};
+  const std::string tsv = AssessmentCsv(HandResult(), '\t', &rows);
+  EXPECT_EQ(tsv.substr(0, 17), "standard\tid\tquant");
+  const size_t voltage = tsv.find("\ten50160.voltage.ch1\t");
+  const size_t frequency = tsv.find("\ten50160.frequency\t");
+  EXPECT_LT(voltage, frequency);
+  EXPECT_EQ(tsv.find("flicker"), std::string::npos);
+  EXPECT_NE(tsv.find("\t99.5 % within 49.5 to 50.5 Hz\t"), std::string::npos);
+  EXPECT_NE(tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\r\n"),
+            std::string::npos)
+      << tsv;
 }
 
 TEST(AssessWriters, TextTableFailuresFirstNotesOnce) {
