@@ -127,6 +127,12 @@ void CMainFrame::CreateMenus() {
   c.viewToolbar->setCheckable(true);
   c.viewStatusBar->setCheckable(true);
 
+  QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+  c.assess = AddCommand(tools, QStringLiteral("&Assess Supply Quality...\tCtrl+Shift+A"),
+                        QStringLiteral("Judge the log against EN 50160 and IEEE 519\nAssess "
+                                       "Supply Quality"));
+  c.assess->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+
   QMenu* device = bar->addMenu(QStringLiteral("&Device"));
   c.configure = AddCommand(device, QStringLiteral("&Configure"),
                            QStringLiteral("Configure a connected device\nConfigure Device"));
@@ -151,6 +157,7 @@ void CMainFrame::CreateMenus() {
   c.fileOpen->setIcon(ToolbarIcon(ToolbarIconKind::kOpen));
   c.exportCsv->setIcon(ToolbarIcon(ToolbarIconKind::kExportCsv));
   c.editCopy->setIcon(ToolbarIcon(ToolbarIconKind::kCopy));
+  c.assess->setIcon(ToolbarIcon(ToolbarIconKind::kAssess));
   c.configure->setIcon(ToolbarIcon(ToolbarIconKind::kConfigure));
   c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
   c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
@@ -173,6 +180,7 @@ void CMainFrame::CreateToolBar() {
   m_pToolBar->addAction(c.exportCsv);
   m_pToolBar->addSeparator();
   m_pToolBar->addAction(c.editCopy);
+  m_pToolBar->addAction(c.assess);
   m_pToolBar->addSeparator();
   m_pToolBar->addAction(c.configure);
   m_pToolBar->addAction(c.download);

@@ -33,6 +33,7 @@ class CMainFrame : public QMainWindow {
     QAction* statistics = nullptr;
     QAction* viewPlots = nullptr;
     QAction* freezeTime = nullptr;
+    QAction* assess = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
     QAction* configure = nullptr;

@@ -15,6 +15,7 @@
 
 #include "AboutDialog.h"
 #include "CMainFrame.h"
+#include "assessment/AssessmentView.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
@@ -119,6 +120,7 @@ void CMeterlog2App::ConnectCommands() {
     UpdateCommandUI();
   });
   connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
+  connect(c.assess, &QAction::triggered, this, &CMeterlog2App::OnAssess);
   connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
   connect(c.goToTime, &QAction::triggered, m_pView, &CMeterlog2View::OnGoToTime);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
@@ -218,6 +220,25 @@ void CMeterlog2App::ShowDocumentInPlots() {
   JudgeDataFormat();
   if (m_pPlotPane != nullptr)
     m_pPlotPane->SetDocument(&m_doc, m_pView->GetColumnList().Entries(), m_pView->GetSourcePath());
+  // The assessment follows the log; a hidden window catches up when it is shown again.
+  m_bAssessDocPending = true;
+  if (m_pAssessment != nullptr && m_pAssessment->isVisible()) OnAssess();
+}
+
+void CMeterlog2App::OnAssess() {
+  if (m_pAssessment == nullptr) {
+    m_pAssessment = new AssessmentView(m_pFrame.get());
+    m_bAssessDocPending = true;
+  }
+  if (m_bAssessDocPending) {
+    m_pAssessment->SetDocument(&m_doc, m_pView->GetSourcePath());
+  } else if (m_bAssessRefreshPending) {
+    m_pAssessment->Refresh();
+  }
+  m_bAssessDocPending = m_bAssessRefreshPending = false;
+  m_pAssessment->show();
+  m_pAssessment->raise();
+  m_pAssessment->activateWindow();
 }
 
 void CMeterlog2App::OnFileOpen() {
@@ -368,6 +389,8 @@ void CMeterlog2App::OnDataFormat(uint32_t value) {
     m_pView->RepaintCells();
     m_pPlotPane->Refresh();
     JudgeDataFormat();
+    m_bAssessRefreshPending = true;
+    if (m_pAssessment != nullptr && m_pAssessment->isVisible()) OnAssess();
   }
   UpdateCommandUI();
 }
@@ -383,6 +406,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.exportCsv->setEnabled(hasRecords);
   c.selectColumns->setEnabled(hasRecords);
   c.statistics->setEnabled(hasRecords);
+  c.assess->setEnabled(hasRecords);
   c.goToTime->setEnabled(hasRecords);
   c.viewPlots->setChecked(!m_pFrame->GetPlotDock()->isHidden());
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);

@@ -13,6 +13,7 @@
 #include "link/InstrumentFlows.h"
 #include "log/CMeterlog2Doc.h"
 
+class AssessmentView;
 class CMainFrame;
 class CMeterlog2View;
 class PlotPane;
@@ -31,6 +32,8 @@ class CMeterlog2App : public QObject {
   CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
   CMeterlog2View* GetView() const { return m_pView; }
   PlotPane* GetPlotPane() const { return m_pPlotPane; }
+  // Tools > Assess Supply Quality's window, once it has been opened (else nullptr).
+  AssessmentView* GetAssessmentView() const { return m_pAssessment; }
   CMeterlog2Doc& GetDocument() { return m_doc; }
   RecentFileList& GetRecentFiles() { return m_recentFiles; }
   DumpWriter& GetDumpWriter() { return m_dumpWriter; }
@@ -51,6 +54,7 @@ class CMeterlog2App : public QObject {
   void OnDownloadFlashFile();
   void OnDataFormat(uint32_t value);
   void OnDataFormatRevert();
+  void OnAssess();
 
   // Sets every command's enabled and checked state from the document, view and bars.
   void UpdateCommandUI();
@@ -66,9 +70,12 @@ class CMeterlog2App : public QObject {
 
   CMeterlog2Doc m_doc;
   std::unique_ptr<CMainFrame> m_pFrame;
-  CMeterlog2View* m_pView = nullptr;  // owned by the frame
-  PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
-  bool m_bOtherFormatHint = false;    // the other byte order reads better (status bar)
+  CMeterlog2View* m_pView = nullptr;        // owned by the frame
+  PlotPane* m_pPlotPane = nullptr;          // owned by the frame's dock
+  AssessmentView* m_pAssessment = nullptr;  // owned by the frame; made when first asked for
+  // The log or its byte order changed while the assessment window was hidden.
+  bool m_bAssessDocPending = false, m_bAssessRefreshPending = false;
+  bool m_bOtherFormatHint = false;  // the other byte order reads better (status bar)
   QString m_strSalvage;  // after the title of a log opened with fewer records than declared
   RecentFileList m_recentFiles;
   DumpWriter m_dumpWriter;

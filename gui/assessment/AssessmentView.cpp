@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 
 #include "AssessmentTableModel.h"
-#include "app/MessageBox.h"
-#include "app/QtPath.h"
-#include "app/WaitCursor.h"
 #include "assess/AssessmentWriters.h"
+#include "common/MessageBox.h"
+#include "common/QtPath.h"
+#include "common/WaitCursor.h"
 #include "log/CMeterlog2Doc.h"
 #include "plot/CriterionPlot.h"
 #include "text/DecimalText.h"
