@@ -198,7 +198,7 @@ void Judge::En50160() {
                 Readable(outer.high) + " Hz";
       c.value = ShareWithin(m_m.frequency, inner.low, inner.high);
       const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
-      AddSeries(c.seriesKey, c.quantity, "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+      AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
       Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail,
              "every record's value of " + m_m.frequencySources.Text() + "; min, max and 95th " +
                  "percentile in Hz");

@@ -71,7 +71,7 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   m_isc->setPlaceholderText(QStringLiteral("needed for current limits"));
   m_isc->setToolTip(QStringLiteral("Short-circuit current at the point of common coupling"));
   m_il = new QLineEdit;
-  m_il->setPlaceholderText(QStringLiteral("derived from the log"));
+  m_il->setPlaceholderText(QStringLiteral("from the log"));
   m_il->setToolTip(
       QStringLiteral("Maximum demand load current; when empty, the largest "
                      "15-minute mean of each phase's fundamental current"));
@@ -132,6 +132,7 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   m_table->setSelectionMode(QAbstractItemView::SingleSelection);
   m_table->setWordWrap(false);
   m_table->verticalHeader()->setVisible(false);
+  m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
   m_table->horizontalHeader()->setStretchLastSection(true);
   m_table->setColumnWidth(AssessmentTableModel::kVerdict, 90);
   m_table->setColumnWidth(AssessmentTableModel::kCriterion, 230);
@@ -253,7 +254,9 @@ void AssessmentView::ShowResult() {
   const assess::SurveyFacts& s = r.survey;
   int failed = 0;
   for (const assess::Criterion& c : r.criteria) failed += c.verdict == assess::Verdict::kFail;
-  const QColor color = VerdictColor(r.verdict).darker(220);
+  const QColor color = r.verdict == assess::Verdict::kFail   ? QColor(190, 0, 0)
+                       : r.verdict == assess::Verdict::kPass ? QColor(0, 125, 0)
+                                                             : QColor(100, 100, 100);
   QString text =
       QStringLiteral("<b style=\"color:%1; font-size:large\">%2</b>")
           .arg(color.name(), QString::fromUtf8(assess::VerdictText(r.verdict)).toUpper());
