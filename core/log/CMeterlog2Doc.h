@@ -119,6 +119,11 @@ class CMeterlog2Doc {
   bool GetVoltAmpHours(double& value, unsigned row) const;
   bool GetVarHours(double& value, unsigned row) const;
   bool GetHarmonicMagnitude(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
+  // GetHarmonicMagnitude of harmonics 2..50 at once (values[h] for h = 0..48), reading the
+  // references once: for work over whole logs. False where GetHarmonicMagnitude is false for
+  // every h; NaN for a harmonic whose field lies outside the record.
+  bool GetHarmonicMagnitudes(std::array<double, 49>& values, unsigned row, unsigned c,
+                             unsigned p) const;
   bool GetHarmonicPhase(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
   bool GetKFactor(double& value, unsigned row, unsigned c, unsigned p) const;
 
@@ -134,6 +139,8 @@ class CMeterlog2Doc {
   // record or the field does not lie wholly inside it.
   bool ReadFloat(float& value, unsigned row, size_t offset) const;
   bool FloatValue(double& value, unsigned row, size_t offset, bool degrees) const;
+  // The factor that scales the harmonic table of channel c, phase p to the channel's units.
+  bool HarmonicScale(float& scale, unsigned row, unsigned c, unsigned p) const;
   // Volts, currents and their phases: a vector of the vector variant, the three-phase average
   // (magnitudes only), or 0.
   bool VectorValue(double& value, unsigned row, unsigned w, unsigned p, const size_t (&vector)[3],
