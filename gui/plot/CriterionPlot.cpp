@@ -14,12 +14,7 @@ const QColor kUpperColor(214, 39, 40);
 }  // namespace
 
 CriterionPlot::CriterionPlot(QWidget* parent) : LogPlot(parent) {
-  UseTimeAxis(xAxis);
-  legend->setVisible(true);
-  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
-  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-  axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
-  axisRect()->setRangeZoom(Qt::Horizontal);
+  SetUpTimePlot(this);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   ShowMessage(QStringLiteral("Choose a criterion to see the values it was judged on."));
 }

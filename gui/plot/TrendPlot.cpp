@@ -31,21 +31,21 @@ QString TrendTimeText(double seconds) {
       .toString(QStringLiteral("MM-dd-yyyy hh:mm:ss"));
 }
 
-void UseTimeAxis(QCPAxis* axis) {
+void SetUpTimePlot(QCustomPlot* plot) {
   auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
   ticker->setDateTimeFormat(QStringLiteral("MM-dd-yyyy\nhh:mm:ss"));
   ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
-  axis->setTicker(ticker);
-  axis->setLabel(QStringLiteral("Time"));
+  plot->xAxis->setTicker(ticker);
+  plot->xAxis->setLabel(QStringLiteral("Time"));
+  plot->legend->setVisible(true);
+  plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  plot->axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
+  plot->axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time
 }
 
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
-  UseTimeAxis(xAxis);
-  legend->setVisible(true);
-  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
-  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-  axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
-  axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time; the box zooms both
+  SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
   axisRect()->setRangeDragAxes({xAxis}, {yAxis, yAxis2});
   axisRect()->setRangeZoomAxes({xAxis}, {yAxis, yAxis2});
   connect(this, &QCustomPlot::mousePress, this, &TrendPlot::OnPress);

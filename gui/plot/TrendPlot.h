@@ -61,9 +61,10 @@ class TrendPlot : public LogPlot {
   double m_mouseX = -1;  // where the mouse last was over the plot
 };
 
-// Makes `axis` a time axis: the instrument's clock (seconds since 1970), labelled as the table
-// writes times.
-void UseTimeAxis(QCPAxis* axis);
+// Sets up a plot of values over time: the x axis in the instrument's clock (seconds since 1970)
+// labelled as the table writes times, the legend at the top right, the wheel zooming the time
+// and a drag panning.
+void SetUpTimePlot(QCustomPlot* plot);
 
 // "MM-dd-yyyy hh:mm:ss" for a trend time, as the table writes it.
 QString TrendTimeText(double seconds);

@@ -36,7 +36,9 @@ QString FailingSurvey() {
   return WriteSample(QStringLiteral("assess-fail.57x"), options);
 }
 
-AssessmentView* OpenAssessment(CMeterlog2App& app) {
+// Opens `path` and Tools > Assess Supply Quality; nullptr when either fails.
+AssessmentView* OpenAssessment(CMeterlog2App& app, const QString& path) {
+  if (!app.InitInstance({path}, false)) return nullptr;
   QAction* assess = app.GetMainFrame()->GetCommands().assess;
   if (!assess->isEnabled()) return nullptr;
   assess->trigger();
@@ -65,8 +67,7 @@ class AssessmentTest : public QObject {
   void theSameResultAsTheCommandLine() {
     const QString path = FailingSurvey();
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({path}, false));
-    AssessmentView* view = OpenAssessment(app);
+    AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     QVERIFY(view->Result() != nullptr);
     const QByteArray desktop = QByteArray::fromStdString(assess::AssessmentJson(*view->Result()));
@@ -87,8 +88,7 @@ class AssessmentTest : public QObject {
   void inferredValuesFailuresFirstAndTheChosenCriterionsLimits() {
     const QString path = FailingSurvey();
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({path}, false));
-    AssessmentView* view = OpenAssessment(app);
+    AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     QCOMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
     QCOMPARE(view->NominalVoltageSource()->text(), QStringLiteral("inferred"));
@@ -137,8 +137,7 @@ class AssessmentTest : public QObject {
   void theAssessmentFollowsTheDataFormatAndTheLog() {
     const QString path = FailingSurvey();
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({path}, false));
-    AssessmentView* view = OpenAssessment(app);
+    AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     const std::string before = assess::AssessmentJson(*view->Result());
     app.OnDataFormat(kDataFormat0100);  // the floats read reversed: nonsense values
@@ -164,8 +163,7 @@ class AssessmentTest : public QObject {
   void refusedChoicesAreSaid() {
     const QString path = WriteSample(QStringLiteral("assess-std.57x"), kStandardLog, 30);
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({path}, false));
-    AssessmentView* view = OpenAssessment(app);
+    AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     view->ShortCircuitCurrent()->setText(QStringLiteral("-5"));
     QVERIFY(!view->Assess());

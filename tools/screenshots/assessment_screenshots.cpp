@@ -4,11 +4,11 @@
 // phase A chosen), assessment-fail.png (a survey whose 9th voltage harmonic is too high) and
 // assessment-60hz.png (a 60 Hz, 120 V survey, its frequency chosen).
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
-#include <QAction>
 
+#include "ScratchState.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "assessment/AssessmentView.h"
@@ -28,9 +28,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) return 2;
   const QDir folder(QString::fromLocal8Bit(argv[1]));
-  QTemporaryDir scratch;
-  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  const ScratchState scratch;
 
   std::vector<Picture> pictures(3);
   pictures[0] = {"assessment-pass.png", {}, "en50160.voltage.a"};
@@ -49,7 +47,7 @@ int main(int argc, char* argv[]) {
 
   int failures = 0;
   for (const Picture& picture : pictures) {
-    const QString path = scratch.filePath(QString::fromLatin1(picture.file) + ".57x");
+    const QString path = scratch.FilePath(QString::fromLatin1(picture.file) + ".57x");
     std::string error;
     if (!WriteSampleLog(path.toStdString(), picture.options, error)) return 1;
     CMeterlog2App app;

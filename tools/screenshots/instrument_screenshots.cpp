@@ -6,9 +6,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
+#include "ScratchState.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/CProgressWnd.h"
@@ -31,9 +31,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) return 2;
   const QDir folder(QString::fromLocal8Bit(argv[1]));
-  QTemporaryDir scratch;
-  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  const ScratchState scratch;
   CMeterlog2App app;
   if (!app.InitInstance({})) return 1;
   app.GetMainFrame()->resize(900, 560);

@@ -6,11 +6,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <QLineEdit>
 #include <QTabWidget>
+#include "ScratchState.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "plot/PlotPane.h"
@@ -22,9 +22,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) return 2;
   const QString output = QString::fromLocal8Bit(argv[1]);
-  QTemporaryDir scratch;
-  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  const ScratchState scratch;
 
   const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("trend");
   const QStringList kinds = {"trend", "spectrum", "waveform", "phasor", "columns"};
@@ -35,7 +33,7 @@ int main(int argc, char* argv[]) {
   options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : 4;
   options.dataFormat = kind == "phasor" ? 256 : 1;
   options.records = 200;
-  const QString path = scratch.filePath("three-phase.57x");
+  const QString path = scratch.FilePath("three-phase.57x");
   std::string error;
   if (!WriteSampleLog(path.toStdString(), options, error)) return 1;
 
