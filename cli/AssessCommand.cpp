@@ -29,17 +29,19 @@ int UsageError(const std::string& message) {
   return ReportUsage(kUsage, message);
 }
 
-// "--name V" as a positive number; false with `error` set when it is given but not one.
-bool TakePositive(Args& args, const char* name, const char* unit, std::optional<double>& into,
-                  std::string& error) {
+// "--name V" as a positive number up to `max`; false with `error` set when it is given but not
+// one.
+bool TakePositive(Args& args, const char* name, const char* unit, double max,
+                  std::optional<double>& into, std::string& error) {
   std::string value;
   if (!TakeOption(args, name, value)) return true;
   double number = 0;
-  if (ParseDecimal(value, number) && number > 0) {
+  if (ParseDecimal(value, number) && number > 0 && number <= max) {
     into = number;
     return true;
   }
-  error = std::string(name) + " takes a positive number of " + unit + ", not \"" + value + "\"";
+  error = std::string(name) + " takes a positive number of " + unit + " up to " +
+          ShortestDecimal(max) + ", not \"" + value + "\"";
   return false;
 }
 
@@ -61,9 +63,10 @@ int RunAssess(const Args& argsIn) {
       return UsageError("--standard takes en50160 or ieee519, not \"" + value + "\"");
     }
   }
-  if (!TakePositive(args, "--nominal-voltage", "volts", options.nominalVoltage, error) ||
-      !TakePositive(args, "--isc", "amperes", options.isc, error) ||
-      !TakePositive(args, "--il", "amperes", options.il, error))
+  if (!TakePositive(args, "--nominal-voltage", "volts", assess::kMaxNominalVoltage,
+                    options.nominalVoltage, error) ||
+      !TakePositive(args, "--isc", "amperes", assess::kMaxCurrent, options.isc, error) ||
+      !TakePositive(args, "--il", "amperes", assess::kMaxCurrent, options.il, error))
     return UsageError(error);
   if (TakeOption(args, "--nominal-frequency", value)) {
     if (value != "50" && value != "60")

@@ -27,6 +27,10 @@ constexpr int kLastEnHarmonic = 25;  // EN 50160 judges harmonics 2 to 25
 inline constexpr std::array<double, 9> kNominalVoltages = {100, 110, 115, 120, 127,
                                                            220, 230, 240, 277};
 inline constexpr std::array<double, 2> kNominalFrequencies = {50, 60};
+// The largest Un and the largest Isc or IL taken: beyond them the arithmetic of the limits would
+// leave the range of numbers (and no survey has them).
+constexpr double kMaxNominalVoltage = 1e6;  // V
+constexpr double kMaxCurrent = 1e9;         // A
 
 // ---- EN 50160, low voltage ----
 

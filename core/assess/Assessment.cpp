@@ -11,6 +11,7 @@
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 #include "log/NumberText.h"
+#include "text/DecimalText.h"
 
 namespace assess {
 
@@ -36,19 +37,22 @@ struct UsedRecord {
 };
 
 bool CheckOptions(const AssessOptions& o, std::string& error) {
-  auto positive = [](const std::optional<double>& v) {
-    return !v || (std::isfinite(*v) && *v > 0);
+  auto inRange = [](const std::optional<double>& v, double max) {
+    return !v || (*v > 0 && *v <= max);
   };
   if (!o.en50160 && !o.ieee519) {
     error = "no standard to assess against";
-  } else if (!positive(o.nominalVoltage)) {
-    error = "the nominal voltage must be a positive number of volts";
+  } else if (!inRange(o.nominalVoltage, kMaxNominalVoltage)) {
+    error = "the nominal voltage must be a positive number of volts up to " +
+            ShortestDecimal(kMaxNominalVoltage);
   } else if (o.nominalFrequency && *o.nominalFrequency != 50 && *o.nominalFrequency != 60) {
     error = "the nominal frequency must be 50 or 60 Hz";
-  } else if (!positive(o.isc)) {
-    error = "the short-circuit current must be a positive number of amperes";
-  } else if (!positive(o.il)) {
-    error = "the load current IL must be a positive number of amperes";
+  } else if (!inRange(o.isc, kMaxCurrent)) {
+    error = "the short-circuit current must be a positive number of amperes up to " +
+            ShortestDecimal(kMaxCurrent);
+  } else if (!inRange(o.il, kMaxCurrent)) {
+    error = "the load current IL must be a positive number of amperes up to " +
+            ShortestDecimal(kMaxCurrent);
   } else {
     return true;
   }

@@ -34,13 +34,13 @@ QString Time(int64_t seconds) {
   return QString::fromStdString(TimeText(seconds, TimeStyle::kIsoSpace));
 }
 
-// A positive number typed into `edit`, or nothing when it is empty; false when it holds
-// something else.
-bool ReadPositive(const QLineEdit* edit, std::optional<double>& value) {
+// A positive number up to `max` typed into `edit`, or nothing when it is empty; false when it
+// holds something else.
+bool ReadPositive(const QLineEdit* edit, double max, std::optional<double>& value) {
   const QString text = edit->text().trimmed();
   if (text.isEmpty()) return true;
   double number = 0;
-  if (!ParseDecimal(text.toStdString(), number) || number <= 0) return false;
+  if (!ParseDecimal(text.toStdString(), number) || number <= 0 || number > max) return false;
   value = number;
   return true;
 }
@@ -188,16 +188,17 @@ bool AssessmentView::ReadChoices(assess::AssessOptions& options, QString& error)
     error = QStringLiteral("Choose at least one standard.");
     return false;
   }
-  if (!m_voltageInferred && !ReadPositive(m_voltage, options.nominalVoltage)) {
+  if (!m_voltageInferred &&
+      !ReadPositive(m_voltage, assess::kMaxNominalVoltage, options.nominalVoltage)) {
     error = QStringLiteral("Please enter Un as a positive number of volts.");
     return false;
   }
   if (!m_frequencyInferred) options.nominalFrequency = m_frequency->currentText().toDouble();
-  if (!ReadPositive(m_isc, options.isc)) {
+  if (!ReadPositive(m_isc, assess::kMaxCurrent, options.isc)) {
     error = QStringLiteral("Please enter Isc as a positive number of amperes.");
     return false;
   }
-  if (!ReadPositive(m_il, options.il)) {
+  if (!ReadPositive(m_il, assess::kMaxCurrent, options.il)) {
     error = QStringLiteral("Please enter IL as a positive number of amperes.");
     return false;
   }

@@ -240,6 +240,20 @@ TEST(Assessment, RefusesMixedFamiliesALogWithoutValidTimesAndUnknownTypes) {
   EXPECT_NE(none.find("no record of the survey has a valid time stamp (4 records"),
             std::string::npos)
       << none;
+  // Numbers beyond any survey, which would take the limits out of the range of doubles.
+  for (auto set : {+[](AssessOptions& o) { o.nominalVoltage = 1e308; },
+                   +[](AssessOptions& o) { o.nominalVoltage = 0; },
+                   +[](AssessOptions& o) { o.nominalFrequency = 55; },
+                   +[](AssessOptions& o) { o.isc = 2e9; }, +[](AssessOptions& o) { o.il = -1; },
+                   +[](AssessOptions& o) { o.en50160 = o.ieee519 = false; }}) {
+    AssessOptions options;
+    set(options);
+    const SurveyLog log[] = {{"x.57x", standard.get()}};
+    AssessmentResult result;
+    std::string error;
+    EXPECT_FALSE(Assess(log, options, result, error));
+    EXPECT_FALSE(error.empty());
+  }
   B unknown(kStandardLog, 3);
   unknown.Byte(0, 0, 9);
   const auto nine = unknown.Load();

@@ -66,6 +66,15 @@ check "120 V band" grep -q '^en50160,en50160.voltage.ch1,.*108 to 132 V' "$work/
 "$cli" assess --nominal-voltage 230 --nominal-frequency 50 --format csv "$work/60.57x" > "$work/60-wrong.csv"
 check "judged at 230 V it fails" grep -q '^en50160,en50160.voltage.ch1,.*,fail,' "$work/60-wrong.csv"
 
+# A 127 V survey from a leap day's last minutes: Un inferred as 127 V, the first time kept.
+"$cli" sample --type 1 --records 30 --volts 127 --start 2024-02-29T23:55:00 -o "$work/127.57x"
+"$cli" assess --format json "$work/127.57x" > "$work/127.json"
+check "127 V inferred" grep -q '^    "nominal_voltage": 127,$' "$work/127.json"
+check "start kept" grep -q '^    "first": "2024-02-29T23:55:00",$' "$work/127.json"
+check "windows across midnight" grep -q '^    "windows": 4,$' "$work/127.json"
+"$cli" sample --type 1 --records 3 --start 2023-02-29T00:00:00 -o "$work/x.57x" 2> /dev/null
+check "no such day" test $? -eq 2
+
 # Two logs together; the same log twice overlaps completely.
 "$cli" assess --format json "$work/60.57x" "$work/60.57x" > "$work/twice.json"
 check "overlaps counted" grep -q '^    "overlaps": 100,$' "$work/twice.json"
@@ -87,6 +96,7 @@ check "missing named" grep -q "missing.57x" "$work/err.txt"
 "$cli" assess "$work/dates.57x" > /dev/null
 check "some invalid dates are left out" test $? -eq 0
 for bad in "--nominal-voltage abc" "--nominal-voltage -230" "--nominal-voltage inf" \
+  "--nominal-voltage 1e308" "--isc 2e9" \
   "--nominal-frequency 55" "--isc 0" "--il 1e999" "--format xml" "--standard iec61000" \
   "--data-format 2"; do
   # shellcheck disable=SC2086
