@@ -76,12 +76,7 @@ class CliProgress : public LinkProgress {
     if (!m_pending) return;
     m_pending = false;
     m_lastPrinted = SystemLinkClock().Milliseconds();
-    std::cerr << "Packets: " << m_transfer.packets << " / Bytes: " << m_transfer.dataBytes;
-    const int percent = PercentDone(m_transfer);
-    if (percent >= 0) std::cerr << " of " << m_transfer.expectedBytes << " (" << percent << " %)";
-    const long long left = SecondsLeft(m_transfer);
-    if (left >= 0) std::cerr << ", about " << left << " s left";
-    std::cerr << "\n";
+    std::cerr << TransferLine(m_transfer) << "\n";
   }
   std::string& m_failureNote;
   bool m_withCancel = false;
@@ -283,20 +278,10 @@ int RunDownload(const Args& argsIn) {
     return 0;
   }
   if (outcome.attempted) {
-    std::string reason = DescribeReceiveEnd(outcome.report);
-    if (outcome.report.end == ReceiveEnd::kCancelled && !prompt.note.empty()) {
-      reason += " (" + prompt.note + ")";
-    }
-    std::cerr << "meterlog2-cli: download of " << PathText(outcome.path) << " failed: " << reason
-              << "\n";
-    if (!outcome.report.partialPath.empty()) {
-      std::cerr << "meterlog2-cli: the data received so far (" << outcome.report.dataBytes
-                << " bytes in " << outcome.report.packets << " packets) was kept as "
-                << PathText(outcome.report.partialPath) << "\n";
-    }
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(outcome.path, ec)) {
-      std::cerr << "meterlog2-cli: " << PathText(outcome.path) << " was left as it was\n";
+    const bool cancelled = outcome.report.end == ReceiveEnd::kCancelled;
+    for (const std::string& line :
+         DownloadFailureLines(outcome.report, outcome.path, cancelled ? prompt.note : "")) {
+      std::cerr << "meterlog2-cli: " << line << "\n";
     }
   }
   return 1;

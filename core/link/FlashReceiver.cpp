@@ -171,6 +171,11 @@ void FlashReceiver::EndDrain(ReceiveStep& step, int64_t nowMs) {
   Note(step, ReceiveEvent::kInvalid);
 }
 
+ReadWant FlashReceiver::Want() const {
+  if (m_mode == Mode::kPacket && m_fill > 0) return {kPacketSize - m_fill, kPacketSize - m_fill};
+  return {1, kPacketSize - m_fill};
+}
+
 ReceiveStep FlashReceiver::Cancel() {
   ReceiveStep step;
   if (m_progress.phase == ReceivePhase::kEnded) return step;

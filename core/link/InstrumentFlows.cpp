@@ -2,7 +2,6 @@
 
 #include "InstrumentProtocol.h"
 #include "SerialIo.h"
-#include "SerialLinkPort.h"
 #include "config/ConfigFields.h"
 
 namespace {
@@ -110,13 +109,6 @@ bool LinkPrompt::EditRecord(ConfigRecord& record, const std::string& version, bo
   return true;
 }
 
-LinkServices SystemLinkServices() {
-  LinkServices services;
-  services.findPorts = FindComPorts;
-  services.openPort = OpenSerialPort;
-  return services;
-}
-
 std::unique_ptr<LinkPort> OpenComPort(ComSettings& settings, LinkPrompt& prompt,
                                       const LinkServices& services, LinkFault* fault) {
   LinkFault local = LinkFault::kNone;
@@ -166,7 +158,7 @@ DownloadOutcome DownloadFlashFile(ComSettings& settings, LinkPrompt& prompt,
   outcome.attempted = true;
   const size_t entry = static_cast<size_t>(index);
   const long long size =
-      entry < directory.entries.size() ? EntrySizeFromLine(directory.entries[entry]) : 0;
+      entry < directory.entries.size() ? ParseFlashEntry(directory.entries[entry]).size : 0;
   outcome.received = ReceiveFlashFile(s.port.get(), index + 1, outcome.path, firmwareVersion,
                                       prompt, &outcome.report, size) != 0;
   return outcome;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -78,3 +79,7 @@ class WaitHookScope {
   LinkPort* m_port;
   std::function<void()> m_previous;
 };
+
+// Ends an instrument command's use of the port: lets written bytes leave the driver, discards
+// pending input, closes the port (restoring its previous settings) and leaves `port` null.
+void CloseComPort(std::unique_ptr<LinkPort>& port);

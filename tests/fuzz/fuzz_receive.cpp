@@ -26,6 +26,7 @@
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
 #include "link/FlashReceive.h"
+#include "link/LinkMessages.h"
 
 namespace {
 

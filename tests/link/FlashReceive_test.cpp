@@ -6,6 +6,7 @@
 
 #include "FakeLink.h"
 #include "link/FlashReceive.h"
+#include "link/LinkMessages.h"
 
 namespace {
 

@@ -295,14 +295,23 @@ TEST(LineSettings, OneTextFormWrittenAndReadBack) {
   EXPECT_FALSE(ParseParity("mark", parity, error));
 }
 
-TEST(FlashDirectory, EntrySizeComesFromTheLineWhenItGivesOne) {
-  EXPECT_EQ(EntrySizeFromLine("C.57x  60000 bytes"), 60000);
-  EXPECT_EQ(EntrySizeFromLine("LOG 3  1024 Bytes  2010-03-15"), 1024);
-  EXPECT_EQ(EntrySizeFromLine("LOG3.57x"), 0);
-  EXPECT_EQ(EntrySizeFromLine("bytes"), 0);
-  EXPECT_EQ(EntrySizeFromLine("A12bytes"), 0);                    // the number must stand alone
-  EXPECT_EQ(EntrySizeFromLine("12 bytesque"), 0);                 // and so must the word
-  EXPECT_EQ(EntrySizeFromLine("99999999999999999999 bytes"), 0);  // not a size at all
+TEST(FlashDirectory, AnEntryLineGivesItsNameAndSizeWhenItHasThem) {
+  const FlashEntry entry = ParseFlashEntry("C.57x  60000 bytes");
+  EXPECT_EQ(entry.name, "C");
+  EXPECT_EQ(entry.size, 60000);
+  EXPECT_EQ(ParseFlashEntry("LOG 3  1024 Bytes  2010-03-15").size, 1024);
+  EXPECT_EQ(ParseFlashEntry("LOG 3  1024 Bytes  2010-03-15").name, "LOG");
+  EXPECT_EQ(ParseFlashEntry("LOG3.57x").size, 0);
+  EXPECT_EQ(ParseFlashEntry("bytes").size, 0);
+  EXPECT_EQ(ParseFlashEntry("A12bytes").size, 0);                    // the number must stand alone
+  EXPECT_EQ(ParseFlashEntry("12 bytesque").size, 0);                 // and so must the word
+  EXPECT_EQ(ParseFlashEntry("99999999999999999999 bytes").size, 0);  // not a size at all
+  // The name: the first word that can name a file, stripped of what a file name cannot hold.
+  EXPECT_EQ(ParseFlashEntry("  3  b_harmonic.57X  9184 bytes").name, "b_harmonic");
+  EXPECT_EQ(ParseFlashEntry("7 bytes: LOG/../x?.57x").name, "LOG..x");
+  EXPECT_EQ(ParseFlashEntry("Messung \xC4nderung").name, "Messung");
+  EXPECT_EQ(ParseFlashEntry("\xC4nderung").name, "\xC4nderung");  // Latin-1, as the list shows it
+  EXPECT_EQ(ParseFlashEntry("42 ??? 1024 bytes").name, "");
 }
 
 }  // namespace
