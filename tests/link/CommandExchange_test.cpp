@@ -142,7 +142,11 @@ TEST(DirectoryRead, TheEndByteEndsTheReadTheMomentItArrives) {
   // Only the last byte of what has arrived counts: an 0xFF followed by more is text to drop.
   DirectoryRead inside;
   inside.Start(kStart);
-  Feed(inside, std::string("A\xFF" "B\0C", 5), kStart + 10);
+  Feed(inside,
+       std::string("A\xFF"
+                   "B\0C",
+                   5),
+       kStart + 10);
   EXPECT_FALSE(inside.Done());
   Feed(inside, "\xFF", kStart + 20);
   EXPECT_TRUE(inside.Done());

@@ -198,7 +198,8 @@ TEST(TransferProgress, OneLineOfNumbersForTheToolAndTheWindow) {
   EXPECT_EQ(TransferText(p), "20 %, about 8 s left");
   EXPECT_EQ(TransferLine(p), "Packets: 10 / Bytes: 1330 (20 %, about 8 s left)");
   // The window's text above it counts the same bytes.
-  EXPECT_EQ(ReceivingText(p.packets, p.lineBytes), "Receiving Flash File...\n" + TransferLine({10, 1330}));
+  EXPECT_EQ(ReceivingText(p.packets, p.lineBytes),
+            "Receiving Flash File...\n" + TransferLine({10, 1330}));
 }
 
 TEST(DownloadFailureLines, SayWhatHappenedToTheTargetAndWhereTheDataIs) {
@@ -213,13 +214,13 @@ TEST(DownloadFailureLines, SayWhatHappenedToTheTargetAndWhereTheDataIs) {
   report.partialPath = target;
   report.partialPath += ".partial";
   const std::string name = target.string();
-  EXPECT_EQ(DownloadFailureLines(report, target),
-            (std::vector<std::string>{
-                "The download of " + name +
-                    " failed: the instrument sent a block out of sequence; the transfer was "
-                    "cancelled.",
-                "The data received so far (3 packets, 384 bytes) was kept as " + name +
-                    ".partial."}));
+  EXPECT_EQ(
+      DownloadFailureLines(report, target),
+      (std::vector<std::string>{
+          "The download of " + name +
+              " failed: the instrument sent a block out of sequence; the transfer was "
+              "cancelled.",
+          "The data received so far (3 packets, 384 bytes) was kept as " + name + ".partial."}));
 
   // An earlier file at the target, an earlier partial file beside it, a cancel with its reason.
   { std::ofstream(target) << "earlier"; }
