@@ -202,7 +202,11 @@ void Transfer::SendCan() {
 // instead, so the instrument never hears of a block the file does not hold.
 bool Transfer::Apply(const ReceiveStep& step) {
   if (!step.data.empty() && !WriteData(step.data)) return false;
+  // A port that fails here never told the instrument: the block just written is not counted,
+  // and the partial file is cut back to the acknowledged blocks.
   if (!Send(step.send)) return false;
+  m_report.dataBytes += static_cast<long long>(step.data.size());
+  m_report.packets += static_cast<int>(step.data.size() / FlashReceiver::kDataSize);
   Show(step);
   return true;
 }
@@ -217,8 +221,6 @@ bool Transfer::Send(const std::vector<uint8_t>& bytes) {
 bool Transfer::WriteData(const std::vector<uint8_t>& data) {
   if (m_file.Write(data.data(), data.size())) {
     if (m_head.size() < kHeadBytes) m_head.insert(m_head.end(), data.begin(), data.end());
-    m_report.dataBytes += static_cast<long long>(data.size());
-    m_report.packets += static_cast<int>(data.size() / FlashReceiver::kDataSize);
     return true;
   }
   m_receiver.Abort();

@@ -172,8 +172,9 @@ void FlashReceiver::EndDrain(ReceiveStep& step, int64_t nowMs) {
 }
 
 ReadWant FlashReceiver::Want() const {
-  if (m_mode == Mode::kPacket && m_fill > 0) return {kPacketSize - m_fill, kPacketSize - m_fill};
-  return {1, kPacketSize - m_fill};
+  if (m_mode != Mode::kPacket) return {1, kPacketSize};  // whatever follows an EOT
+  if (m_fill > 0) return {kPacketSize - m_fill, kPacketSize - m_fill};
+  return {1, 1};  // the first byte alone says packet, EOT or CAN, and when it came
 }
 
 ReceiveStep FlashReceiver::Cancel() {

@@ -104,9 +104,10 @@ class FlashReceiver {
   ReceivePhase Phase() const { return m_progress.phase; }
   // How the transfer ended (kEot, kCan, kOutOfSequence, kNoStart, kCancelled), or kNone.
   ReceiveEvent End() const { return m_end; }
-  // How the next read waits. Inside a packet: for the bytes missing to a full packet, so that a
-  // packet arriving in one burst is taken in one read. At a packet start (and while an EOT
-  // waits for the quiet line): for the first byte, so that an EOT is dated when it arrived.
+  // How the next read waits. At a packet start: for the first byte alone, which says whether a
+  // packet, an EOT or a CAN comes, and dates an EOT from its arrival. Inside a packet: for the
+  // bytes missing to a full packet, so that the rest of a packet arriving in one burst is taken
+  // in one read. After an EOT: for anything that follows it.
   ReadWant Want() const;
 
  private:

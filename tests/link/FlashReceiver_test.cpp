@@ -111,10 +111,10 @@ TEST(FlashReceiver, AnswersAPacketTheMomentItIsComplete) {
   EXPECT_EQ(d.receiver.Want().maximum, 1);
   d.Take(d.receiver.Feed(&p1.back(), 1, d.now + 1));
   EXPECT_EQ(d.Replies(), std::vector<uint8_t>{ACK});
-  // At a packet start a read returns with the first byte (an EOT is dated when it came) and takes
-  // what else is there.
+  // At a packet start a read returns with the first byte alone (an EOT is dated when it came,
+  // nothing after a CAN is taken).
   EXPECT_EQ(d.receiver.Want().minimum, 1);
-  EXPECT_EQ(d.receiver.Want().maximum, 133);
+  EXPECT_EQ(d.receiver.Want().maximum, 1);
 }
 
 TEST(FlashReceiver, AnEotCountsOnlyOnAQuietLine) {
