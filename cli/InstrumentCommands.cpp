@@ -136,11 +136,17 @@ class CliPrompt : public LinkPrompt {
     clock = setClock;
     return !settings.empty();
   }
+  // A message's paragraphs (the message, then what to check) one line each.
   void ShowMessage(const std::string& text, bool failure) override {
-    if (failure) {
-      Fail(text);
-    } else {
-      std::cerr << text << "\n";
+    for (size_t at = 0; at <= text.size();) {
+      const size_t end = std::min(text.find("\n\n", at), text.size());
+      const std::string paragraph = text.substr(at, end - at);
+      if (failure) {
+        Fail(paragraph);
+      } else {
+        std::cerr << paragraph << "\n";
+      }
+      at = end + 2;
     }
   }
   void Detail(const std::string& text) override { std::cerr << "meterlog2-cli: " << text << "\n"; }

@@ -54,6 +54,6 @@ constexpr int64_t WholeSeconds(int64_t ms) {
 // One read as `want` says. The number of bytes read, or -1 when the port has failed for good.
 int ReadFor(LinkPort* port, uint8_t* buffer, ReadWant want);
 
-// Runs `machine` on `port` from Start until it is done (or aborted because the port failed or
-// refused a write that decides).
+// Runs `machine` on `port` from Start until it is done (or aborted because the port failed,
+// refused a write that decides, or was cancelled).
 void RunOnLine(LinkPort* port, LineMachine& machine);

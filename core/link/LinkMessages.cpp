@@ -23,9 +23,20 @@ const char* FaultMessage(LinkFault fault) {
     case LinkFault::kNone:
     case LinkFault::kPortNotChosen:
     case LinkFault::kCannotConfigure:
+    case LinkFault::kCancelled:
       break;
   }
   return "";
+}
+
+std::string FaultText(LinkFault fault, const LineSettings& line) {
+  std::string text = FaultMessage(fault);
+  if (fault == LinkFault::kNoInstrument) {
+    text += "\n\nCheck the port (" + line.port + ") and its line settings (" + line.LineText() +
+            ": the instrument must use the same), that the cable is plugged in at both ends, " +
+            "and that the instrument is switched on.";
+  }
+  return text;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "LineSettings.h"
 #include "TransferProgress.h"
 
 struct ReceiveReport;  // FlashReceive.h
@@ -24,10 +25,15 @@ enum class LinkFault {
   kNoDirectory,       // no directory byte arrived
   kConfigReadFailed,
   kConfigWriteFailed,
+  kCancelled,  // the user cancelled while the instrument was asked (nothing is said)
 };
 
 // The message box text of a fault; empty for the faults that end a command silently.
 const char* FaultMessage(LinkFault fault);
+// The same with what to check after it, a blank line between, where the fault leaves that open:
+// an instrument that did not answer on `line` ("Check the port (COM3) and its line settings
+// ...").
+std::string FaultText(LinkFault fault, const LineSettings& line);
 
 namespace link_text {
 inline constexpr char kConfigUpdated[] = "Updated Device Configuration";

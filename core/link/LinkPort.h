@@ -57,8 +57,14 @@ class LinkPort {
     if (m_waitHook) m_waitHook();
   }
 
+  // The user gave the command up (Cancel in its progress window, usually noticed in the wait
+  // hook): the exchange on the line ends at its next look, within a read time-out.
+  void Cancel() { m_cancelled = true; }
+  bool Cancelled() const { return m_cancelled; }
+
  private:
   std::function<void()> m_waitHook;
+  bool m_cancelled = false;
 };
 
 // Sets a port's wait hook for one scope and puts the previous one back at its end.

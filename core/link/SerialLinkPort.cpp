@@ -80,6 +80,7 @@ class SerialLinkPort final : public LinkPort {
         m_port.clearError();  // the time-out, or a line error: wait out what is left
       }
       Waiting();
+      if (Cancelled()) break;
     }
     const qint64 n = m_port.read(reinterpret_cast<char*>(buffer),
                                  std::min<qint64>(count, m_port.bytesAvailable()));

@@ -129,8 +129,39 @@ TEST_F(FlowTest, DownloadFailuresShowTheirMessages) {
   prompt_.messages.clear();
   DownloadFlashFile(settings_, prompt_, services_, version);  // nobody answers
   EXPECT_EQ(prompt_.messages,
-            (std::vector<std::string>{"Failed to communicate with a 57x device"}));
+            (std::vector<std::string>{
+                "Failed to communicate with a 57x device\n\nCheck the port (COM3) and its "
+                "line settings (9600/8n1: the instrument must use the same), that the cable is "
+                "plugged in at both ends, and that the instrument is switched on."}));
   EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST_F(FlowTest, CancelWhileTheInstrumentIsAskedEndsTheCommandAtOnceAndQuietly) {
+  // A silent instrument: the identification would wait about ten seconds. Cancel after one.
+  const int64_t start = port_.clock.ms;
+  prompt_.progress.cancelWhen = [this, start] { return port_.clock.ms - start > 1000; };
+  std::string version;
+  const DownloadOutcome download = DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(download.fault, LinkFault::kCancelled);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_LE(port_.clock.ms - start, 1300);  // within a read time-out of the click
+  EXPECT_EQ(port_.SentText(), "\r\nVER");   // nothing more was asked
+  EXPECT_EQ(prompt_.waitDepth, 0);
+  // The window that waits for the instrument has the Cancel button.
+  EXPECT_EQ(prompt_.progress.calls.front(), "create1");
+
+  // The same while the configuration is read; an instrument that answers it slowly.
+  AttachSim();
+  port_.sent.clear();
+  const int64_t begin = port_.clock.ms;
+  prompt_.progress.cancelWhen = [this] { return port_.SentText().size() > 300; };
+  prompt_.editConfig = [](ConfigDialogValues&) {
+    ADD_FAILURE() << "the dialog must not come after a cancel";
+    return false;
+  };
+  EXPECT_EQ(ConfigureDevice(settings_, prompt_, services_).fault, LinkFault::kCancelled);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_LT(port_.clock.ms - begin, 2000);
 }
 
 TEST_F(FlowTest, DirectoryFailuresAreToldApart) {
