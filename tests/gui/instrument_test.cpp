@@ -436,6 +436,20 @@ class InstrumentTest : public QObject {
     QCOMPARE(again.Box(CConfigComPort::kDataBits)->currentText(), QStringLiteral("7"));
     QCOMPARE(again.Box(CConfigComPort::kStopBits)->currentText(), QStringLiteral("1"));
     again.reject();
+
+    // A full device path reads whole in the port box.
+    const QString path =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    CConfigComPort wide;
+    wide.SetPorts({"/dev/ttyS0", path}, 1);
+    wide.SetLine(LineSettings{});
+    wide.show();
+    QComboBox* box = wide.Box(CConfigComPort::kPort);
+    // The box's own measure of its longest entry, frame and arrow included, is what it got.
+    QVERIFY(box->sizeHint().width() > box->fontMetrics().horizontalAdvance(path));
+    QVERIFY2(box->width() >= box->sizeHint().width(),
+             qPrintable(QStringLiteral("%1 < %2").arg(box->width()).arg(box->sizeHint().width())));
+    wide.reject();
   }
 
   void downloadSecondOfThreeOpensIt() {
