@@ -48,18 +48,19 @@ timed() {
   end=$(date +%s%N)
   awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
 }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# "MEDIAN MINIMUM" of the numbers on standard input.
+median() { sort -g | awk '{ v[NR] = $1 } END { print ((NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1] }'; }
 
 big_t=$(timed download --entry 2 -o "$work/big.57x")
 bytes=$(stat -c %s "$work/big.57x")
-dir_t=$(for _ in $(seq "$runs"); do timed directory; done | median)
+read -r dir_t dir_min < <(for _ in $(seq "$runs"); do timed directory; done | median)
 # What the instrument sends for `directory`: the identification (49 bytes), the directory text
 # (its listing's length is close enough) and the end byte.
 dir_bytes=$((49 + $(wc -c <"$work/out.txt") + 1))
-one_t=$(for _ in $(seq "$runs"); do timed download --entry 1 -o "$work/one.57x"; done | median)
+read -r one_t one_min < <(for _ in $(seq "$runs"); do timed download --entry 1 -o "$work/one.57x"; done | median)
 
 awk -v b="$bytes" -v big="$big_t" -v baud="$baud" -v dir="$dir_t" -v one="$one_t" \
-  -v dirb="$dir_bytes" -v runs="$runs" 'BEGIN {
+  -v dirmin="$dir_min" -v onemin="$one_min" -v dirb="$dir_bytes" -v runs="$runs" 'BEGIN {
   byte = 10 / baud; line = baud / 10; framed = line * 128 / 133; rate = b / big
   printf "received %d bytes in %.2f s at %d baud\n", b, big, baud
   printf "effective %.0f bytes/s; line limit %.0f bytes/s (%.0f%%); packet-framing limit %.0f bytes/s (%.0f%%)\n",
@@ -67,10 +68,10 @@ awk -v b="$bytes" -v big="$big_t" -v baud="$baud" -v dir="$dir_t" -v one="$one_t
   oneline = (dirb + 133 + 1) * byte
   packets = b / 128
   perpacket = (big - one) / (packets - 1)
-  printf "medians of %d runs:\n", runs
-  printf "  directory: %.3f s, %.3f s of it on the line\n", dir, dirb * byte
-  printf "  download of one packet: %.3f s, %.3f s of it on the line: fixed overhead %.3f s\n",
-    one, oneline, one - oneline
+  printf "median (fastest) of %d runs:\n", runs
+  printf "  directory: %.3f s (%.3f s), %.3f s of it on the line\n", dir, dirmin, dirb * byte
+  printf "  download of one packet: %.3f s (%.3f s), %.3f s of it on the line: fixed overhead %.3f s (%.3f s)\n",
+    one, onemin, oneline, one - oneline, onemin - oneline
   printf "  per further packet %.1f ms (%.1f ms on the line); fixed part by the two sizes %.3f s\n",
     perpacket * 1000, 133 * byte * 1000, one - perpacket
 }'
