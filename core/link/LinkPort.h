@@ -32,7 +32,8 @@ class LinkPort {
  public:
   virtual ~LinkPort() = default;
   // Reads up to `count` bytes. Returns once `count` bytes are there or the port's read time-out
-  // (250 ms) has passed, with the number of bytes read; -1 when the port has failed for good.
+  // (250 ms) has passed (sooner once the command is cancelled), with the number of bytes read;
+  // -1 when the port has failed for good.
   virtual int Read(uint8_t* buffer, int count) = 0;
   // Hands `count` bytes to the driver within the write time-out (500 ms). Returns the number of
   // bytes written, -1 on failure.
