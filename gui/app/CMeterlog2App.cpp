@@ -296,30 +296,13 @@ class FlowGuard : public QObject {
   QPointer<QWidget> m_frame;
 };
 
-QString NativePath(const std::filesystem::path& path) {
-  return QDir::toNativeSeparators(QStringFromPath(path));
-}
-
-// What the user is told after a download that did not end with a complete file.
+// What the user is told after a download that did not end with a complete file: the same lines
+// as the command-line tool prints, a blank line between.
 QString DownloadFailureText(const DownloadOutcome& outcome) {
-  const QString path = NativePath(outcome.path);
-  const QString reason = QString::fromStdString(DescribeReceiveEnd(outcome.report));
-  if (!outcome.report.fileCreated) {
-    return QStringLiteral("The Flash File was not downloaded: %1.\n\nFile: %2").arg(reason, path);
-  }
-  QString text = outcome.report.end == ReceiveEnd::kCancelled
-                     ? QStringLiteral("The Flash File download was cancelled.")
-                     : QStringLiteral("The Flash File download failed: %1.").arg(reason);
-  text += QStringLiteral(
-              "\n\n%1 was not written; a file of that name that was there before is "
-              "unchanged.")
-              .arg(path);
-  if (!outcome.report.partialPath.empty()) {
-    text += QStringLiteral("\n\nThe %1 packets received so far were kept, but not opened, as:\n%2")
-                .arg(outcome.report.packets)
-                .arg(NativePath(outcome.report.partialPath));
-  }
-  return text;
+  QStringList lines;
+  for (const std::string& line : DownloadFailureLines(outcome.report, outcome.path))
+    lines << QString::fromStdString(line);
+  return lines.join(QStringLiteral("\n\n"));
 }
 
 }  // namespace
