@@ -49,6 +49,14 @@ bool TakePositive(Args& args, const char* name, const char* unit, double max,
 
 int RunAssess(const Args& argsIn) {
   Args args = argsIn;
+  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
+              << "Judges the logs, joined in time order, against EN 50160 (en50160) and IEEE "
+                 "519-2014 (ieee519).\nUn and Fn are inferred unless given; the current limits "
+                 "need --isc (IL is derived unless given).\nExit status: 0 assessed, 1 could "
+                 "not assess, 2 used wrongly, 3 a criterion failed (--fail-on-violation).\n";
+    return 0;
+  }
   std::string error, value, out = "-", format = "text";
   assess::AssessOptions options;
   bool anyStandard = false;

@@ -106,6 +106,8 @@ for bad in "--nominal-voltage abc" "--nominal-voltage -230" "--nominal-voltage i
 done
 "$cli" assess 2> /dev/null
 check "no log" test $? -eq 2
+"$cli" assess --help > "$work/help.txt"
+check "help" grep -q "^usage: meterlog2-cli assess" "$work/help.txt"
 cp "$work/pass.57x" "$work/keep.57x"
 "$cli" assess "$work/keep.57x" -o "$work/keep.57x" 2> "$work/err.txt"
 check "no output onto the input" test $? -eq 1
