@@ -2,10 +2,10 @@
 // whatever the process locale, null where there is no number, escaped text.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 
+#include "CommaLocale.h"
 #include "SurveyLogs.h"
 #include "assess/AssessmentWriters.h"
 #include "log/LogTypes.h"
@@ -70,10 +70,12 @@ AssessmentResult HandResult() {
 }  // namespace
 
 TEST(AssessWriters, JsonFieldsNumbersNullsAndEscapes) {
-  const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
-  const std::string json = AssessmentJson(HandResult());
-  std::setlocale(LC_ALL, "C");
-  if (german == nullptr) std::cout << "(no German locale: checked in the C locale only)\n";
+  std::string json;
+  {
+    const CommaLocale comma;  // the result must not follow it
+    json = AssessmentJson(HandResult());
+    if (!comma.Armed()) std::cout << "(" << comma.Why() << ": checked in the C locale only)\n";
+  }
   const char* expected[] = {
       "\"path\": \"M\xC3\xBCller/\\ufffd\\\"odd\\\".57x\"",
       "\"log_type\": \"Standard Log\", \"records\": 3, \"first\": \"2009-03-07T14:05:09\", "
