@@ -142,8 +142,9 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
           Status::kFileSize,
           "Error in File Size (" + std::to_string(length) + ", " + std::to_string(required) + ")",
           "is cut short: its header declares " + std::to_string(count) + " records, and " +
-              (complete == 0 ? std::string("none of them is complete")
-                             : "only " + std::to_string(complete) + " are complete")};
+              (complete == 0   ? std::string("none of them is complete")
+               : complete == 1 ? std::string("only 1 is complete")
+                               : "only " + std::to_string(complete) + " are complete")};
       result.declaredRecords = count;
       result.completeRecords = complete;
       return result;
