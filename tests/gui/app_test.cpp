@@ -6,8 +6,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
