@@ -82,7 +82,8 @@ LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) 
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
-            "Cannot open the file \"" + PathText(path) + "\": " + file.Reason() + "."};
+            "Cannot open the file \"" + PathText(path) + "\": " + file.Reason() + ".",
+            {}};
   }
   FileSource source(file);
   std::error_code ec;
@@ -105,7 +106,9 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   if (source.Length() == 0) return {};
 
   const LoadResult endOfFile{Status::kEndOfFile,
-                             "An attempt was made to access " + fullPath + " past its end."};
+                             "An attempt was made to access " + fullPath + " past its end.",
+                             "is not a 57x log: it ends after " + std::to_string(source.Length()) +
+                                 " bytes, inside its header"};
   uint8_t head[6];
   if (source.Read(head, 4) != 4) return endOfFile;
   uint32_t marker;  // read least significant byte first, not converted
@@ -115,7 +118,11 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
 
   if (source.Read(head, 2) != 2) return endOfFile;
   const uint16_t headerSize = ReadBigEndian16(head);
-  if (headerSize > kMaxHeaderSize) return {Status::kHeaderSize, "Error in File Header Size"};
+  if (headerSize > kMaxHeaderSize) {
+    return {Status::kHeaderSize, "Error in File Header Size",
+            "is not a 57x log: its header size is " + std::to_string(headerSize) +
+                " (a log's is at most " + std::to_string(kMaxHeaderSize) + ")"};
+  }
   source.Skip(headerSize);
   if (source.Position() == source.Length()) return {};
 
@@ -131,8 +138,13 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
     const auto complete =
         static_cast<uint32_t>(size == 0 ? 0 : (length - source.Position()) / size);
     if (!salvage || complete == 0) {
-      LoadResult result{Status::kFileSize, "Error in File Size (" + std::to_string(length) + ", " +
-                                               std::to_string(required) + ")"};
+      LoadResult result{
+          Status::kFileSize,
+          "Error in File Size (" + std::to_string(length) + ", " + std::to_string(required) + ")",
+          "is cut short: its header declares " + std::to_string(count) + " records, and " +
+              (complete == 0   ? std::string("none of them is complete")
+               : complete == 1 ? std::string("only 1 is complete")
+                               : "only " + std::to_string(complete) + " are complete")};
       result.declaredRecords = count;
       result.completeRecords = complete;
       return result;
@@ -143,8 +155,10 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   if (count == 0) return {};
   // A record of no bytes carries nothing, and billions of them would only hang the program.
   if (size == 0) {
-    return {Status::kRecordSize, "Error in Record Size (0): the file declares " +
-                                     std::to_string(count) + " records of no bytes."};
+    return {Status::kRecordSize,
+            "Error in Record Size (0): the file declares " + std::to_string(count) +
+                " records of no bytes.",
+            "is not a 57x log: its records have no bytes"};
   }
 
   // Left uninitialised: the read fills every byte, and clearing hundreds of megabytes first
@@ -153,16 +167,20 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   try {
     m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
-    return {Status::kOutOfMemory, "Failed to open document."};
+    return {Status::kOutOfMemory, "Failed to open document.",
+            "does not fit into the memory available (" + std::to_string(count) + " records of " +
+                std::to_string(size) + " bytes)"};
   }
   // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
   // a load that silently kept only what was left would pass for the whole log.
   const size_t got = source.Read(m_records.get(), bytes);
   if (got != bytes || source.Changed()) {
     DeleteRecords();
-    return {Status::kChanged, "The file " + fullPath +
-                                  " changed while it was being read; nothing was loaded. Open "
-                                  "it again once the program writing it has finished."};
+    return {Status::kChanged,
+            "The file " + fullPath +
+                " changed while it was being read; nothing was loaded. Open "
+                "it again once the program writing it has finished.",
+            {}};
   }
   m_nRecordCount = count;
 

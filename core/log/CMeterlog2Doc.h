@@ -26,6 +26,9 @@ struct LoadResult {
   };
   Status status = Status::kLoaded;
   std::string message;
+  // What is wrong, in plain words, to follow the file's name ("is not a 57x log: its header
+  // size is 8224 (a log's is at most 3100)"); empty where `message` says it all or nothing is.
+  std::string problem;
   // A file shorter than its header declares (kFileSize), or one loaded anyway with `salvage`:
   // the records it declares and the complete ones it holds.
   uint32_t declaredRecords = 0;

@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,6 +14,7 @@
 
 #include "RecentFileList.h"
 #include "ToolbarIcons.h"
+#include "common/DateFormat.h"
 
 #include "file/WindowsApi.h"
 
@@ -103,6 +105,7 @@ void CMainFrame::CreateMenus() {
       AddCommand(m_pDataFormatMenu, QStringLiteral("&Revert"),
                  QStringLiteral("Revert to originally detected Data Format\nRevert Data Format"));
   for (QAction* a : {c.formatUnknown, c.format0001, c.format0100}) a->setCheckable(true);
+  CreateDateFormatMenu(view);
   c.selectColumns =
       AddCommand(view, QStringLiteral("Select &Columns"),
                  QStringLiteral("Select Data Columns to be Displayed\nSelect Columns"));
@@ -168,6 +171,29 @@ void CMainFrame::CreateMenus() {
   connect(c.viewStatusBar, &QAction::triggered, this, &CMainFrame::OnViewStatusBar);
 }
 
+void CMainFrame::CreateDateFormatMenu(QMenu* view) {
+  Commands& c = m_commands;
+  QMenu* menu = view->addMenu(QStringLiteral("Dat&e Format"));
+  // Each entry shows the same moment in its own format.
+  const ClockTime example{2009, 3, 7, 14, 5, 9};
+  const auto add = [&](const QString& text, DateFormat format, const QString& prompt) {
+    QAction* action = AddCommand(
+        menu, QStringLiteral("%1\t%2").arg(text, RecordTimeText(example, format)), prompt);
+    action->setCheckable(true);
+    action->setData(static_cast<int>(format));
+    return action;
+  };
+  c.dateLog = add(QStringLiteral("&Month-Day-Year, as in the Log"), DateFormat::kLog,
+                  QStringLiteral("Dates as the log writes them: month-day-year\nDate Format"));
+  c.dateIso = add(QStringLiteral("&ISO 8601, Year-Month-Day"), DateFormat::kIso,
+                  QStringLiteral("Dates as ISO 8601 writes them: year-month-day\nDate Format"));
+  c.dateLocale = add(QStringLiteral("System &Locale"), DateFormat::kLocale,
+                     QStringLiteral("Dates as the system's language and region write them\nDate "
+                                    "Format"));
+  auto* group = new QActionGroup(this);
+  for (QAction* a : {c.dateLog, c.dateIso, c.dateLocale}) group->addAction(a);
+}
+
 void CMainFrame::CreateToolBar() {
   const Commands& c = m_commands;
   m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
@@ -206,6 +232,7 @@ void CMainFrame::CreateStatusBar() {
   m_pHintPane->setStyleSheet(QStringLiteral("QLabel { color: #a04000; }"));
   m_pHintPane->hide();
   bar->addPermanentWidget(m_pHintPane);
+  m_pCurrentPane = addPane(QStringLiteral("Record 88888"));
   m_pSelectedPane = addPane(QStringLiteral("888888 selected"));
   m_pRecordsPane = addPane(QStringLiteral("8888888 records"));
   m_pFormatPane = addPane(QStringLiteral("Type 0100"));
@@ -230,6 +257,10 @@ void CMainFrame::SetLogStatus(const QString& records, const QString& format,
   m_pSelectedPane->setText(selected);
   m_pHintPane->setText(hint);
   m_pHintPane->setVisible(!hint.isEmpty());
+}
+
+void CMainFrame::SetCurrentRecordStatus(const QString& text) {
+  m_pCurrentPane->setText(text);
 }
 
 void CMainFrame::UpdateLockIndicators() {

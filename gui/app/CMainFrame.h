@@ -29,6 +29,9 @@ class CMainFrame : public QMainWindow {
     QAction* format0001 = nullptr;
     QAction* format0100 = nullptr;
     QAction* formatRevert = nullptr;
+    QAction* dateLog = nullptr;  // View > Date Format: the log's own, ISO 8601, the locale's
+    QAction* dateIso = nullptr;
+    QAction* dateLocale = nullptr;
     QAction* selectColumns = nullptr;
     QAction* statistics = nullptr;
     QAction* viewPlots = nullptr;
@@ -71,6 +74,9 @@ class CMainFrame : public QMainWindow {
   QLabel* GetRecordsPane() const { return m_pRecordsPane; }
   QLabel* GetFormatPane() const { return m_pFormatPane; }
   QLabel* GetSelectedPane() const { return m_pSelectedPane; }
+  // The current record and its time (empty: none).
+  void SetCurrentRecordStatus(const QString& text);
+  QLabel* GetCurrentPane() const { return m_pCurrentPane; }
 
  signals:
   void FileDropped(const QString& path);
@@ -85,6 +91,7 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* AddCommand(QMenu* menu, const QString& text, const QString& prompt);
   void CreateMenus();
+  void CreateDateFormatMenu(QMenu* view);
   void CreateToolBar();
   void CreateStatusBar();
 
@@ -101,4 +108,5 @@ class CMainFrame : public QMainWindow {
   QLabel* m_pRecordsPane = nullptr;
   QLabel* m_pFormatPane = nullptr;
   QLabel* m_pSelectedPane = nullptr;
+  QLabel* m_pCurrentPane = nullptr;
 };

@@ -16,6 +16,7 @@
 #include "AboutDialog.h"
 #include "CMainFrame.h"
 #include "assessment/AssessmentView.h"
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
@@ -86,7 +87,12 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   if (path.isEmpty()) {
     OnFileNew();
   } else if (!OpenDocumentFile(path)) {
-    return false;
+    // A file that could not be read ends the start; one that was read and is no log (or a
+    // declined salvage) leaves the program running without a log.
+    LoadResult last;
+    last.status = m_lastLoadStatus;
+    if (!last.Opened()) return false;
+    OnFileNew();
   }
 
   if (showWindow) {
@@ -123,6 +129,11 @@ void CMeterlog2App::ConnectCommands() {
   connect(c.assess, &QAction::triggered, this, &CMeterlog2App::OnAssess);
   connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
   connect(c.goToTime, &QAction::triggered, m_pView, &CMeterlog2View::OnGoToTime);
+  for (QAction* date : {c.dateLog, c.dateIso, c.dateLocale})
+    connect(date, &QAction::triggered, this,
+            [date] { SetDateFormat(static_cast<DateFormat>(date->data().toInt())); });
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, &CMeterlog2App::UpdateCommandUI);
+  connect(m_pView, &CMeterlog2View::CurrentRowChanged, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
@@ -153,58 +164,79 @@ void CMeterlog2App::RegisterShellFileTypes() {
 
 void CMeterlog2App::SetTitle(const QString& title) {
   m_strTitle = title;
-  if (m_pFrame) m_pFrame->SetDocumentTitle(title.isEmpty() ? title : title + m_strSalvage);
+  if (!m_pFrame) return;
+  QString shown = title;
+  if (!shown.isEmpty() && m_declaredRecords > 0)
+    shown += QStringLiteral(" (salvaged: %1 of %2 records)")
+                 .arg(m_doc.GetRecordCount())
+                 .arg(m_declaredRecords);
+  // The file's name first: it is what tells two windows (and two logs of one day) apart.
+  if (!shown.isEmpty() && !m_strFileName.isEmpty()) shown = m_strFileName + ": " + shown;
+  m_pFrame->SetDocumentTitle(shown);
 }
 
+namespace {
+
+// The loader's own message, then what is wrong in words after the file's name.
+QString LoadFailureText(const QString& path, const LoadResult& result) {
+  QString text = QString::fromStdString(result.message);
+  if (!result.problem.empty())
+    text += QStringLiteral("\n\n%1 %2.")
+                .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.problem));
+  return text;
+}
+
+}  // namespace
+
 bool CMeterlog2App::OpenDocumentFile(const QString& path) {
+  // Read into a document of its own: the log that is open stays as it is, title, table and
+  // plots, unless this file opens.
+  CMeterlog2Doc loaded;
   LoadResult result;
   {
     WaitCursor wait;
-    result = m_doc.Load(PathFromQString(path));
-    // Written from a copy of the records on a worker thread: the table shows at once.
-    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+    result = loaded.Load(PathFromQString(path));
   }
-  if (!result.message.empty()) ShowMessage(m_pFrame.get(), QString::fromStdString(result.message));
-  // A file cut short (a download that broke off) still holds its complete records: offered,
-  // never taken without asking.
-  m_strSalvage.clear();
-  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0 &&
-      AskYesNo(m_pFrame.get(),
-               QStringLiteral("The file holds only %1 of the %2 records it declares. Open the %1 "
-                              "complete records?")
-                   .arg(result.completeRecords)
-                   .arg(result.declaredRecords))) {
-    WaitCursor wait;
-    result = m_doc.Load(PathFromQString(path), true);
-    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
-    if (result.salvaged)
-      m_strSalvage = QStringLiteral(" (salvaged: %1 of %2 records)")
-                         .arg(result.completeRecords)
-                         .arg(result.declaredRecords);
+  // A file cut short (a download that broke off) still holds its complete records: offered in
+  // one question, never taken without asking.
+  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
+    const QString question =
+        LoadFailureText(path, result) +
+        QStringLiteral("\n\nOpen the %1 complete records?").arg(result.completeRecords);
+    if (AskYesNo(m_pFrame.get(), question, true)) {
+      WaitCursor wait;
+      result = loaded.Load(PathFromQString(path), true);
+    } else {
+      result.message.clear();  // answered: nothing more to say
+      result.problem.clear();
+    }
+  }
+  m_lastLoadStatus = result.status;
+  if (result.status != LoadResult::Status::kLoaded) {
+    if (!result.message.empty()) ShowMessage(m_pFrame.get(), LoadFailureText(path, result));
+    UpdateCommandUI();
+    return false;
   }
 
-  if (result.Opened()) {
-    m_recentFiles.Add(path);
-    m_recentFiles.WriteList();
-    m_pFrame->UpdateRecentFileMenu(m_recentFiles);
-    SetTitle(QFileInfo(path).fileName());
-    m_pView->SetSourcePath(path);
-    m_pView->OnInitialUpdate();
-    ShowDocumentInPlots();
-  } else if (result.status != LoadResult::Status::kOpenFailed) {
-    // The old records are gone: show the empty document rather than rows it no longer has.
-    SetTitle(QStringLiteral("Untitled"));
-    m_pView->SetSourcePath(QString());
-    m_pView->OnInitialUpdate();
-    ShowDocumentInPlots();
-  }
+  m_doc = std::move(loaded);
+  // Written from a copy of the records on a worker thread: the table shows at once.
+  m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+  m_declaredRecords = result.salvaged ? result.declaredRecords : 0;
+  m_strFileName = QFileInfo(path).fileName();
+  m_recentFiles.Add(path);
+  m_recentFiles.WriteList();
+  m_pFrame->UpdateRecentFileMenu(m_recentFiles);
+  m_pView->SetSourcePath(path);
+  m_pView->OnInitialUpdate();
+  ShowDocumentInPlots();
   UpdateCommandUI();
-  return result.Opened();
+  return true;
 }
 
 void CMeterlog2App::OnFileNew() {
   m_doc.OnNewDocument();
-  m_strSalvage.clear();
+  m_declaredRecords = 0;
+  m_strFileName.clear();
   SetTitle(QStringLiteral("Untitled"));
   m_pView->SetSourcePath(QString());
   m_pView->OnInitialUpdate();
@@ -403,6 +435,10 @@ void CMeterlog2App::UpdateCommandUI() {
   c.formatRevert->setEnabled(current != m_doc.GetDetectedDataFormat());
 
   c.viewToolbar->setChecked(!m_pFrame->GetToolBar()->isHidden());
+  const DateFormat dates = CurrentDateFormat();
+  c.dateLog->setChecked(dates == DateFormat::kLog);
+  c.dateIso->setChecked(dates == DateFormat::kIso);
+  c.dateLocale->setChecked(dates == DateFormat::kLocale);
 
   // The status bar: how many records, which byte order, how many selected, and a word when
   // the other byte order reads better.
@@ -414,10 +450,23 @@ void CMeterlog2App::UpdateCommandUI() {
     hint = QStringLiteral("The values look wrong in this byte order: try View > Data Format > %1")
                .arg(QLatin1String(
                    DataFormatName(current == kDataFormat0001 ? kDataFormat0100 : kDataFormat0001)));
-  m_pFrame->SetLogStatus(
-      hasRecords ? QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s")
-                 : QString(),
-      hasRecords ? format : QString(),
-      selected > 0 ? QStringLiteral("%1 selected").arg(selected) : QString(), hint);
+  QString count;
+  if (hasRecords && m_declaredRecords > 0)
+    count = QStringLiteral("%1 of %2 records (salvaged)").arg(records).arg(m_declaredRecords);
+  else if (hasRecords)
+    count = QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s");
+  m_pFrame->SetLogStatus(count, hasRecords ? format : QString(),
+                         selected > 0 ? QStringLiteral("%1 selected").arg(selected) : QString(),
+                         hint);
   c.viewStatusBar->setChecked(!m_pFrame->statusBar()->isHidden());
+
+  // The current record and its time, in the chosen date format.
+  const QModelIndex at = m_pView->currentIndex();
+  QString where;
+  int64_t seconds;
+  if (at.isValid() && m_doc.GetTimeSeconds(seconds, unsigned(at.row())))
+    where = QStringLiteral("Record %1: %2").arg(at.row() + 1).arg(RecordTimeText(seconds));
+  else if (at.isValid() && unsigned(at.row()) < records)
+    where = QStringLiteral("Record %1").arg(at.row() + 1);
+  m_pFrame->SetCurrentRecordStatus(where);
 }

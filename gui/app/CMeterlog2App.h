@@ -41,7 +41,8 @@ class CMeterlog2App : public QObject {
   // Where the instrument commands find and open ports (the system's serial ports by default).
   void SetLinkServices(LinkServices services) { m_linkServices = std::move(services); }
 
-  // Opens `path` as the document; false when it did not open (the user has been told).
+  // Opens `path` as the document; false when it did not open (the user has been told), and
+  // the log that was open stays as it was.
   bool OpenDocumentFile(const QString& path);
 
   void OnFileNew();
@@ -76,7 +77,9 @@ class CMeterlog2App : public QObject {
   // The log or its byte order changed while the assessment window was hidden.
   bool m_bAssessDocPending = false, m_bAssessRefreshPending = false;
   bool m_bOtherFormatHint = false;  // the other byte order reads better (status bar)
-  QString m_strSalvage;  // after the title of a log opened with fewer records than declared
+  uint32_t m_declaredRecords = 0;   // a log opened with fewer records: the number it declares
+  QString m_strFileName;            // the open log's file name, for the title
+  LoadResult::Status m_lastLoadStatus = LoadResult::Status::kLoaded;
   RecentFileList m_recentFiles;
   DumpWriter m_dumpWriter;
   QString m_strTitle;

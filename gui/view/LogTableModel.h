@@ -18,8 +18,12 @@ class LogTableModel : public QAbstractTableModel {
   void Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles, int rows);
   // Every cell reads its record again (after a change of byte order).
   void RefreshAll();
+  // The cells of one column read again (the date format changed).
+  void RefreshColumn(int columnId);
 
   int ColumnId(int column) const { return m_columnIds[column]; }
+  // The table column that shows `columnId`, or -1.
+  int ColumnOf(int columnId) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;

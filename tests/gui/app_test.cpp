@@ -3,8 +3,11 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -20,8 +23,11 @@
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "log/RecordDump.h"
+#include "plot/PlotPane.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
+
+void InstallMessageSink();
 
 namespace {
 
@@ -84,7 +90,8 @@ class AppTest : public QObject {
       QCOMPARE(app.GetView()->model()->rowCount(), 12);
       QCOMPARE(app.GetView()->model()->columnCount(), 23);
       QVERIFY(ExpectedTitle(app).startsWith(QLatin1String("Standard Log ")));
-      QCOMPARE(app.GetMainFrame()->windowTitle(), ExpectedTitle(app) + " - Meterlog");
+      QCOMPARE(app.GetMainFrame()->windowTitle(),
+               "start.57x: " + ExpectedTitle(app) + " - Meterlog");
       const CommandState s = States(app);
       QVERIFY(s.exportCsv && s.selectColumns && s.dataFormat && !s.copy);
       app.GetView()->selectRow(3);
@@ -180,45 +187,151 @@ class AppTest : public QObject {
     view->selectRow(2);
     app.GetMainFrame()->GetCommands().format0100->trigger();
     QCOMPARE(view->model()->columnCount(), 18);
-    QVERIFY(!view->HasSelection());
+    QCOMPARE(view->SelectedRows(), std::vector<unsigned>{2});  // the same records
     app.GetMainFrame()->GetCommands().format0001->trigger();
     QCOMPARE(view->model()->columnCount(), 59);  // every column shown again
     QCOMPARE(view->model()->rowCount(), 6);
   }
 
-  void aFileCutShortOpensItsCompleteRecordsOnlyWithConsent() {
+  void aFailedOpenKeepsTheOpenLog() {
+    const QString open = WriteSample(QStringLiteral("kept.57x"), 4, 30);
+    const QString text = ScratchDir() + QStringLiteral("/notes.57x");
+    {
+      QFile file(text);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("  This is a text file, not a log.\n");  // header size "is" = 0x6973
+    }
     const QString whole = WriteSample(QStringLiteral("whole.57x"), 2, 20);
     const QString cut = ScratchDir() + QStringLiteral("/cut.57x");
-    QFile file(cut);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ReadAll(whole).left(64 + 12 + 6 + 7 * 1103 + 500));  // 7 records and a part
-    file.close();
+    {
+      QFile file(cut);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(ReadAll(whole).left(64 + 12 + 6 + 7 * 1103 + 500));  // 7 records and a part
+    }
+    const QString shortHeader = ScratchDir() + QStringLiteral("/short.57x");
+    {
+      QFile file(shortHeader);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(QByteArray("\x01\x00\x00", 3));
+    }
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({}, false));
+    QVERIFY(app.InitInstance({open}, false));
+    CMainFrame* frame = app.GetMainFrame();
+    CMeterlog2View* view = app.GetView();
+    view->SelectRow(12);
+    view->GetColumnList().Entries()[5].bVisible = false;
+    view->RebuildTable();
+    const QString title = frame->windowTitle();
+    QVERIFY2(title.startsWith(QLatin1String("kept.57x: Three Phase Tabular Log ")),
+             qPrintable(title));
+    const int columns = view->model()->columnCount();
+    const QString header = view->model()->headerData(5, Qt::Horizontal).toString();
+    const QString cell = view->model()->index(12, 5).data().toString();
+    const int trendColumns = app.GetPlotPane()->ColumnChoice()->count();
+    const auto unchanged = [&](const char* what) {
+      QVERIFY2(frame->windowTitle() == title, what);
+      QCOMPARE(app.GetDocument().GetRecordCount(), 30u);
+      QCOMPARE(view->model()->rowCount(), 30);
+      QCOMPARE(view->model()->columnCount(), columns);
+      QCOMPARE(view->model()->headerData(5, Qt::Horizontal).toString(), header);
+      QCOMPARE(view->model()->index(12, 5).data().toString(), cell);
+      QCOMPARE(view->SelectedRows(), std::vector<unsigned>{12});
+      QCOMPARE(view->GetSourcePath(), open);
+      QCOMPARE(app.GetPlotPane()->ColumnChoice()->count(), trendColumns);
+      QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("30 records"));
+      QCOMPARE(app.GetRecentFiles().Files(), QStringList{QDir::toNativeSeparators(open)});
+    };
 
-    // Refused as before; then the question. No: nothing is opened.
-    app.OpenDocumentFile(cut);  // opened and titled, as before, but without records
-    const QStringList said = TakeMessages();
-    QCOMPARE(said.size(), 2);
-    QVERIFY(said[0].startsWith(QLatin1String("Error in File Size (")));
-    QCOMPARE(said[1], QStringLiteral("The file holds only 7 of the 20 records it declares. Open "
-                                     "the 7 complete records?"));
-    QCOMPARE(app.GetDocument().GetRecordCount(), 0u);
+    // Not a log: the described message, then in words what is wrong, naming the file.
+    QVERIFY(!app.OpenDocumentFile(text));
+    QCOMPARE(TakeMessages(),
+             QStringList{QStringLiteral("Error in File Header Size\n\n%1 is not a 57x log: its "
+                                        "header size is 26995 (a log's is at most 3100).")
+                             .arg(QDir::toNativeSeparators(text))});
+    unchanged("not a log");
+    // Ends inside its header; and a file that is not there.
+    QVERIFY(!app.OpenDocumentFile(shortHeader));
+    QVERIFY(TakeMessages().value(0).endsWith(
+        QLatin1String("short.57x is not a 57x log: it ends after 3 bytes, inside its header.")));
+    unchanged("ends inside its header");
+    QVERIFY(!app.OpenDocumentFile(ScratchDir() + "/missing.57x"));
+    QCOMPARE(TakeMessages().size(), 1);
+    unchanged("missing");
 
-    // Yes: the complete records, and the title says the log is not whole.
+    // Cut short: one question says what is wrong and how many records are complete. No: the
+    // open log stays.
+    QStringList asked;
+    SetAnswerHook([&](const QString& question) {
+      asked << question;
+      return false;
+    });
+    QVERIFY(!app.OpenDocumentFile(cut));
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].startsWith(QLatin1String("Error in File Size (")));
+    QVERIFY2(asked[0].endsWith(QStringLiteral("\n\n%1 is cut short: its header declares 20 "
+                                              "records, and only 7 are complete.\n\nOpen the 7 "
+                                              "complete records?")
+                                   .arg(QDir::toNativeSeparators(cut))),
+             qPrintable(asked[0]));
+    QCOMPARE(TakeMessages().size(), 1);  // the question itself, nothing after it
+    unchanged("salvage declined");
+
+    // Yes: the complete records; the title and the status bar say the log is not whole.
     SetAnswerHook([](const QString&) { return true; });
     QVERIFY(app.OpenDocumentFile(cut));
     SetAnswerHook(nullptr);
-    QCOMPARE(app.GetDocument().GetRecordCount(), 7u);
-    QCOMPARE(app.GetView()->model()->rowCount(), 7);
-    QVERIFY2(
-        app.GetMainFrame()->windowTitle().contains(QLatin1String("(salvaged: 7 of 20 records)")),
-        qPrintable(app.GetMainFrame()->windowTitle()));
-    // A whole log afterwards is just itself.
     TakeMessages();
+    QCOMPARE(app.GetDocument().GetRecordCount(), 7u);
+    QCOMPARE(view->model()->rowCount(), 7);
+    QVERIFY2(
+        frame->windowTitle().startsWith(QLatin1String("cut.57x: Harmonic Log ")) &&
+            frame->windowTitle().endsWith(QLatin1String(" (salvaged: 7 of 20 records) - Meterlog")),
+        qPrintable(frame->windowTitle()));
+    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("7 of 20 records (salvaged)"));
+    QCOMPARE(app.GetRecentFiles()[0], QDir::toNativeSeparators(cut));
+    // A whole log afterwards is just itself.
     QVERIFY(app.OpenDocumentFile(whole));
     QVERIFY(TakeMessages().isEmpty());
-    QVERIFY(!app.GetMainFrame()->windowTitle().contains(QLatin1String("salvaged")));
+    QVERIFY(!frame->windowTitle().contains(QLatin1String("salvaged")));
+    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("20 records"));
+  }
+
+  void theSalvageQuestionDefaultsToYes() {
+    const QString whole = WriteSample(QStringLiteral("whole-yes.57x"), 1, 5);
+    const QString cut = ScratchDir() + QStringLiteral("/cut-yes.57x");
+    {
+      QFile file(cut);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(ReadAll(whole).chopped(10));
+    }
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    SetMessageHook(nullptr);  // the real box this once
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    WhenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      defaultButton = box->standardButton(box->defaultButton());
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    const bool opened = app.OpenDocumentFile(cut);
+    InstallMessageSink();
+    QCOMPARE(defaultButton, QMessageBox::Yes);
+    QVERIFY(opened);
+    QCOMPARE(app.GetDocument().GetRecordCount(), 4u);
+  }
+
+  void startingWithAFileThatIsNoLogStartsEmpty() {
+    const QString text = ScratchDir() + QStringLiteral("/start-notes.57x");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Some text that is longer than a header.\n");
+    file.close();
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({text}, false));
+    QCOMPARE(TakeMessages().size(), 1);
+    QCOMPARE(app.GetMainFrame()->windowTitle(), QStringLiteral("Flash File: Empty - Meterlog"));
+    QCOMPARE(app.GetRecentFiles().GetSize(), 0);
   }
 
   void iconsAreDrawnAtEverySize() {

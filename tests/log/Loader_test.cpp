@@ -64,6 +64,7 @@ TEST(Loader, HeaderSizeLimitIs3100) {
   const LoadResult r = Load(doc, MakeLogFile(256, 3101, 1, 303, {StandardRecord()}));
   EXPECT_EQ(r.status, Status::kHeaderSize);
   EXPECT_EQ(r.message, "Error in File Header Size");
+  EXPECT_EQ(r.problem, "is not a 57x log: its header size is 3101 (a log's is at most 3100)");
   EXPECT_TRUE(r.Opened());
   EXPECT_EQ(doc.GetRecordCount(), 0u);
   // The marker was read before the check and is kept.
@@ -79,6 +80,7 @@ TEST(Loader, FileSizeCheckNamesLengthAndRequiredLength) {
   const LoadResult r = Load(doc, file);
   EXPECT_EQ(r.status, Status::kFileSize);
   EXPECT_EQ(r.message, "Error in File Size (1000, 5020)");
+  EXPECT_EQ(r.problem, "is cut short: its header declares 10 records, and only 1 is complete");
   EXPECT_TRUE(r.Opened());
   EXPECT_EQ(doc.GetRecordCount(), 0u);
 
@@ -86,6 +88,8 @@ TEST(Loader, FileSizeCheckNamesLengthAndRequiredLength) {
   const LoadResult huge = Load(doc, MakeLogFile(1, 0, 0xFFFFFFFF, 0xFFFF, {StandardRecord()}));
   EXPECT_EQ(huge.status, Status::kFileSize);
   EXPECT_EQ(huge.message, "Error in File Size (315, 281470681677837)");
+  EXPECT_EQ(huge.problem,
+            "is cut short: its header declares 4294967295 records, and none of them is complete");
 }
 
 TEST(Loader, ShortHeaderReadsEndWithTheEndOfFileMessage) {
@@ -99,6 +103,8 @@ TEST(Loader, ShortHeaderReadsEndWithTheEndOfFileMessage) {
     const LoadResult r = Load(doc, file);
     EXPECT_EQ(r.status, Status::kEndOfFile) << length;
     EXPECT_EQ(r.message, kEndOfFile);
+    EXPECT_EQ(r.problem, "is not a 57x log: it ends after " + std::to_string(length) +
+                             " bytes, inside its header");
     EXPECT_FALSE(r.Opened());
     EXPECT_EQ(doc.GetRecordCount(), 0u) << "the first file's records must be gone";
   }

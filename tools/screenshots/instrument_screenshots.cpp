@@ -62,6 +62,7 @@ int main(int argc, char* argv[]) {
     ConfigDialogValues values;
     values.firmwareVersion = "21 Sep 2005 57x Power Analyzer Simulator";
     values.deviceDateTime = "Dec 7, 2026 09:30:12";
+    values.deviceClock = {2026, 12, 7, 9, 30, 12};
     values.channel1 = 6;
     values.channel2 = 12;
     values.rangeIndex = 1;
