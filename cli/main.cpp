@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -59,6 +60,26 @@ int ReportUsage(const char* usage, const std::string& message) {
   return 2;
 }
 
+namespace {
+
+// The options a command has taken so far (name and short name), so that one given again can be
+// told apart from one whose value is missing.
+std::vector<std::pair<std::string, std::string>> g_taken;
+
+// The option `arg` names ("-o", "--output" for "--output=x") when it was taken already; empty
+// otherwise.
+std::string TakenBefore(const std::string& arg) {
+  for (const auto& [name, shortName] : g_taken) {
+    if (arg == name || (!shortName.empty() && arg == shortName)) return arg;
+    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
+        arg[name.size()] == '=')
+      return name;
+  }
+  return {};
+}
+
+}  // namespace
+
 // Options are looked for only before "--"; what follows it is operands whatever it looks like.
 bool TakeOption(Args& args, const std::string& name, std::string& value,
                 const std::string& shortName) {
@@ -68,11 +89,13 @@ bool TakeOption(Args& args, const std::string& name, std::string& value,
         args[i + 1] != "--") {
       value = args[i + 1];
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+      g_taken.emplace_back(name, shortName);
       return true;
     }
     if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
       value = a.substr(name.size() + 1);
       args.erase(args.begin() + static_cast<long>(i));
+      g_taken.emplace_back(name, shortName);
       return true;
     }
   }
@@ -83,10 +106,16 @@ bool TakeFlag(Args& args, const std::string& name) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == name) {
       args.erase(args.begin() + static_cast<long>(i));
+      g_taken.emplace_back(name, std::string());
       return true;
     }
   }
   return false;
+}
+
+std::string LeftoverOptionError(const std::string& arg) {
+  const std::string taken = TakenBefore(arg);
+  return taken.empty() ? arg + " needs a value" : taken + " is given twice";
 }
 
 bool TakeOperands(Args& args, Args& operands) {
@@ -95,6 +124,10 @@ bool TakeOperands(Args& args, Args& operands) {
   for (; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a.size() > 1 && a[0] == '-') {
+      if (const std::string taken = TakenBefore(a); !taken.empty()) {
+        std::cerr << "meterlog2-cli: " << taken << " is given twice\n";
+        return false;
+      }
       std::cerr << "meterlog2-cli: \"" << a
                 << "\" is not an option of this command, or its value is missing (a file "
                    "whose name begins with \"-\" goes after \"--\")\n";

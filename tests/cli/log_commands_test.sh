@@ -55,6 +55,34 @@ check "stats on a text column fails" grep -q "holds no numbers" "$work/err.txt"
 "$cli" stats "$work/st.57x" --rows 0-1 --columns "3 Phase Frequency" > "$work/st2.csv"
 check "stats of chosen rows" grep -q "^3 Phase Frequency,Hz,2," "$work/st2.csv"
 
+# --rows: overlapping and repeated ranges choose each row once, for every command alike
+"$cli" stats "$work/st.57x" --rows 0-9,0-4 --columns "3 Phase Frequency" > "$work/st3.csv"
+"$cli" stats "$work/st.57x" --rows 0-9 --columns "3 Phase Frequency" > "$work/st4.csv"
+check "stats counts overlapping rows once" same "$work/st3.csv" "$work/st4.csv"
+"$cli" export "$work/st.57x" --rows 5,2-3,3-4 --columns Time > "$work/rows1.csv"
+"$cli" export "$work/st.57x" --rows 2-5 --columns Time > "$work/rows2.csv"
+check "export rows sorted and once" same "$work/rows1.csv" "$work/rows2.csv"
+# Thousands of ranges over a large log need no more memory than its records.
+"$cli" sample --type 1 --records 200000 -o "$work/long.57x"
+ranges=$(printf '0-199999,%.0s' $(seq 1 3000))
+(ulimit -v 1000000 && "$cli" stats "$work/long.57x" --rows "${ranges%,}" --columns Frequency) \
+  > "$work/long.csv" 2> "$work/err.txt"
+check "3000 repeated ranges over 200000 records" grep -q "^Frequency,Hz,200000," "$work/long.csv"
+"$cli" stats "$work/st.57x" --rows 0-30 > /dev/null 2> "$work/err.txt"
+check "a row beyond the log is refused" \
+  grep -q "row 30 is beyond the last record (the file holds 30 records, rows 0 to 29)" "$work/err.txt"
+
+# an option given twice says so (not that its value is missing)
+"$cli" export "$work/st.57x" --delimiter ";" --delimiter , > /dev/null 2> "$work/err.txt"
+check "option twice: usage status" test $? -eq 2
+check "option twice: message" grep -qx "meterlog2-cli: --delimiter is given twice" "$work/err.txt"
+"$cli" stats "$work/st.57x" --rows=1 --rows=2 > /dev/null 2> "$work/err.txt"
+check "option=value twice" grep -qx "meterlog2-cli: --rows is given twice" "$work/err.txt"
+"$cli" info --salvage --salvage "$work/st.57x" > /dev/null 2> "$work/err.txt"
+check "flag twice" grep -qx "meterlog2-cli: --salvage is given twice" "$work/err.txt"
+"$cli" export "$work/st.57x" --delimiter > /dev/null 2> "$work/err.txt"
+check "option without its value" grep -qx "meterlog2-cli: --delimiter needs a value" "$work/err.txt"
+
 # export for spreadsheets of other languages: ISO times, ";" and decimal commas; defaults unchanged
 "$cli" export "$work/st.57x" --rows 0 --columns "Time,3 Phase Frequency" --time-format iso \
   --decimal-comma > "$work/local.csv"
