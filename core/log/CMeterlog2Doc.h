@@ -21,7 +21,7 @@ struct LoadResult {
     kHeaderSize,   // "Error in File Header Size": file opened, titled, no records
     kFileSize,     // "Error in File Size (%ld, %ld)": file opened, titled, no records
     kRecordSize,   // a record size of 0 with records to read: file opened, titled, no records
-    kOutOfMemory,  // "Failed to open document.": new, empty, untitled document
+    kOutOfMemory,  // "Failed to open document." and how much was needed: new, empty, untitled
     kChanged,      // the file changed size while it was read: new, empty, untitled document
   };
   Status status = Status::kLoaded;
