@@ -154,6 +154,11 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   check "plot third unit" grep -q "two units at most; not plotted: Power Wide" "$work/err.txt"
   "$cli" plot "$work/w.57x" --columns "Time" -o "$work/no.png" 2> "$work/err.txt"
   check "plot text column" grep -q "holds no numbers" "$work/err.txt"
+  "$cli" sample --type 1 --records 4 --record-size 60 -o "$work/novalues.57x"
+  "$cli" plot "$work/novalues.57x" -o "$work/no.png" 2> "$work/err.txt"
+  check "plot of no numbers fails" test $? -eq 1
+  check "plot of no numbers says why" grep -q "Nothing to draw: no record .* holds a number" "$work/err.txt"
+  check "plot of no numbers writes nothing" test ! -e "$work/no.png"
   "$cli" plot "$work/w.57x" -o "$work/no.jpg" 2> "$work/err.txt"
   check "plot other format" test $? -eq 2
   "$cli" plot "$work/w.57x" --size 10x10 -o "$work/no.png" 2> /dev/null
