@@ -7,6 +7,7 @@
 #include "NumberText.h"
 #include "RecordLayout.h"
 #include "text/Text.h"
+#include "text/TimeText.h"
 
 using namespace layout;
 
@@ -81,23 +82,18 @@ bool CMeterlog2Doc::GetLogTypeName(std::string& text, unsigned row) const {
 
 namespace {
 
-void AppendTwoDigits(std::string& text, int value) {
-  text.push_back(static_cast<char>('0' + value / 10));
-  text.push_back(static_cast<char>('0' + value % 10));
-}
-
-// The fields of the record's clock, checked: the calendar accepts the years 100 to 9999.
-struct ClockTime {
-  int year, month, day, hour, minute, second;
-};
-
+// The fields of the record's clock; false without them or when they name no valid time.
 bool ReadClockTime(ClockTime& t, const uint8_t* record, size_t recordSize) {
   if (!record || recordSize < year + 2) return false;
   uint16_t rawYear;
   std::memcpy(&rawYear, record + year, 2);  // host order since the load
-  t = {rawYear, record[month], record[day], record[hour], record[minute], record[second]};
-  return t.year >= 100 && t.year <= 9999 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
-         t.day <= DaysInMonth(t.year, t.month) && t.hour <= 23 && t.minute <= 59 && t.second <= 59;
+  t.year = rawYear;
+  t.month = record[month];
+  t.day = record[day];
+  t.hour = record[hour];
+  t.minute = record[minute];
+  t.second = record[second];
+  return IsValidClockTime(t);
 }
 
 }  // namespace
@@ -111,27 +107,14 @@ bool CMeterlog2Doc::GetTimeStamp(std::string& text, unsigned row) const {
     text = "Invalid DateTime";
     return true;
   }
-  // "%m-%d-%Y %H:%M:%S"
-  AppendTwoDigits(text, t.month);
-  text.push_back('-');
-  AppendTwoDigits(text, t.day);
-  text.push_back('-');
-  AppendInt(text, t.year);
-  text.push_back(' ');
-  AppendTwoDigits(text, t.hour);
-  text.push_back(':');
-  AppendTwoDigits(text, t.minute);
-  text.push_back(':');
-  AppendTwoDigits(text, t.second);
+  AppendTimeText(text, t, TimeStyle::kTable);
   return true;
 }
 
 bool CMeterlog2Doc::GetTimeSeconds(int64_t& seconds, unsigned row) const {
   ClockTime t;
   if (!ReadClockTime(t, GetRecord(row), m_wRecordSize)) return false;
-  const int64_t days =
-      DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
-  seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+  seconds = SecondsFromClockTime(t);
   return true;
 }
 

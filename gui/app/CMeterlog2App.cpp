@@ -15,16 +15,16 @@
 
 #include "AboutDialog.h"
 #include "CMainFrame.h"
-#include "MessageBox.h"
-#include "QtPath.h"
-#include "Settings.h"
-#include "WaitCursor.h"
+#include "common/MessageBox.h"
+#include "common/QtPath.h"
+#include "common/Settings.h"
+#include "common/WaitCursor.h"
 #include "file/Interrupt.h"
-#include "link/GuiLinkPrompt.h"
+#include "instrument/GuiLinkPrompt.h"
 #include "log/LogSearch.h"
 #include "log/LogTypes.h"
 #include "plot/PlotPane.h"
-#include "table/CMeterlog2View.h"
+#include "view/CMeterlog2View.h"
 
 #include "file/WindowsApi.h"
 

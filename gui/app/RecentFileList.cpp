@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "Settings.h"
+#include "common/Settings.h"
 
 namespace {
 

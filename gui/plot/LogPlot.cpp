@@ -6,7 +6,7 @@
 #include <QPdfWriter>
 #include <filesystem>
 
-#include "app/QtPath.h"
+#include "common/QtPath.h"
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
 

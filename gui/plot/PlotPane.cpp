@@ -17,7 +17,7 @@
 #include "SpectrumPlot.h"
 #include "TrendPlot.h"
 #include "WaveformPlot.h"
-#include "app/MessageBox.h"
+#include "common/MessageBox.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 #include "table/PlotData.h"

@@ -12,9 +12,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/MessageBox.h"
-#include "app/QtPath.h"
-#include "app/WaitCursor.h"
+#include "common/MessageBox.h"
+#include "common/QtPath.h"
+#include "common/WaitCursor.h"
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
 

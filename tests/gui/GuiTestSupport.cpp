@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/MessageBox.h"
-#include "app/QtPath.h"
-#include "app/Settings.h"
+#include "common/MessageBox.h"
+#include "common/QtPath.h"
+#include "common/Settings.h"
 
 namespace {
 QStringList& Messages() {

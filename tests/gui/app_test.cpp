@@ -14,14 +14,14 @@
 #include "app/AboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
-#include "app/MessageBox.h"
-#include "app/QtPath.h"
 #include "app/RecentFileList.h"
 #include "app/ToolbarIcons.h"
 #include "app/VersionText.h"
+#include "common/MessageBox.h"
+#include "common/QtPath.h"
 #include "log/RecordDump.h"
-#include "table/CMeterlog2View.h"
-#include "table/LogTableModel.h"
+#include "view/CMeterlog2View.h"
+#include "view/LogTableModel.h"
 
 namespace {
 

@@ -21,15 +21,15 @@
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
-#include "app/CProgressWnd.h"
-#include "app/MessageBox.h"
 #include "app/RecentFileList.h"
-#include "config/CConfigUnit.h"
+#include "common/CProgressWnd.h"
+#include "common/MessageBox.h"
 #include "config/ConfigFields.h"
-#include "link/CConfigComPort.h"
-#include "link/CFlashFileDirectory.h"
+#include "instrument/CConfigComPort.h"
+#include "instrument/CConfigUnit.h"
+#include "instrument/CFlashFileDirectory.h"
 #include "log/CMeterlog2Doc.h"
-#include "table/CMeterlog2View.h"
+#include "view/CMeterlog2View.h"
 
 void InstallMessageSink();  // GuiTestSupport.cpp
 

@@ -20,9 +20,9 @@
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
-#include "table/CMeterlog2View.h"
 #include "table/CellText.h"
-#include "table/LogTableModel.h"
+#include "view/CMeterlog2View.h"
+#include "view/LogTableModel.h"
 
 namespace {
 

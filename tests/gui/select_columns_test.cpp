@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "table/CSelectColumns.h"
+#include "view/CSelectColumns.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "plot/StatisticsDialog.h"
-#include "table/CMeterlog2View.h"
 #include "table/ColumnStatistics.h"
+#include "view/CMeterlog2View.h"
 
 class StatisticsTest : public QObject {
   Q_OBJECT

@@ -18,12 +18,12 @@
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
-#include "table/CMeterlog2View.h"
-#include "table/CSelectColumns.h"
-#include "table/ExportDialog.h"
-#include "table/FrozenColumns.h"
-#include "table/LogTableModel.h"
 #include "table/TableWriter.h"
+#include "view/CMeterlog2View.h"
+#include "view/CSelectColumns.h"
+#include "view/ExportDialog.h"
+#include "view/FrozenColumns.h"
+#include "view/LogTableModel.h"
 
 namespace {
 

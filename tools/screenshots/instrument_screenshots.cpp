@@ -11,10 +11,10 @@
 
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
-#include "app/CProgressWnd.h"
-#include "config/CConfigUnit.h"
-#include "link/CConfigComPort.h"
-#include "link/CFlashFileDirectory.h"
+#include "common/CProgressWnd.h"
+#include "instrument/CConfigComPort.h"
+#include "instrument/CConfigUnit.h"
+#include "instrument/CFlashFileDirectory.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "app/CMeterlog2App.h"
 #include "plot/PlotPane.h"
 #include "samples/SampleLog.h"
-#include "table/CMeterlog2View.h"
-#include "table/CSelectColumns.h"
+#include "view/CMeterlog2View.h"
+#include "view/CSelectColumns.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/MessageBox.h"
+#include "common/MessageBox.h"
 #include "config/ConfigNumbers.h"
 
 namespace {

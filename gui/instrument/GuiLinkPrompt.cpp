@@ -1,16 +1,16 @@
 #include "GuiLinkPrompt.h"
 
-#include "app/QtPath.h"
-#include "app/Settings.h"
+#include "common/QtPath.h"
+#include "common/Settings.h"
 
 #include <QApplication>
 #include <QFile>
 
 #include "CConfigComPort.h"
 #include "CFlashFileDirectory.h"
-#include "app/CProgressWnd.h"
-#include "app/MessageBox.h"
-#include "config/CConfigUnit.h"
+#include "common/CProgressWnd.h"
+#include "common/MessageBox.h"
+#include "instrument/CConfigUnit.h"
 #include "link/ComSettings.h"
 #include "link/FlashDirectory.h"
 #include "link/LineSettings.h"

@@ -1,6 +1,6 @@
 #include "CFlashFileDirectory.h"
 
-#include "app/Settings.h"
+#include "common/Settings.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
