@@ -35,6 +35,7 @@ class CMainFrame : public QMainWindow {
     QAction* freezeTime = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
+    QAction* diagnosticDump = nullptr;
     QAction* configure = nullptr;
     QAction* download = nullptr;
     QAction* appAbout = nullptr;
