@@ -91,10 +91,10 @@ LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) 
   return LoadFromSource(source, fullPath, salvage);
 }
 
-LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size,
-                                         const std::string& name) {
+LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                                         bool salvage) {
   MemorySource source(data, size);
-  return LoadFromSource(source, name);
+  return LoadFromSource(source, name, salvage);
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,

@@ -61,7 +61,8 @@ class CMeterlog2Doc {
   // (the result says how many of how many) instead of none.
   LoadResult Load(const std::filesystem::path& path, bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
-  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
+  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                            bool salvage = false);
   // The same from any source (`name` stands in for the full path in messages).
   LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false);
 

@@ -147,6 +147,13 @@ class DumpBound : public ::testing::Test {
       AppendRecordDump(texts.back(), doc.GetRecord(i), doc.GetRecordSize());
     }
   }
+  static void Load(CMeterlog2Doc& doc, int logType, uint32_t records,
+                   std::vector<std::string>& texts) {
+    SampleLogOptions options;
+    options.logType = logType;
+    options.records = records;
+    Load(doc, options, texts);
+  }
   static std::string Join(const std::vector<std::string>& texts, size_t count) {
     std::string all;
     for (size_t i = 0; i < count; ++i) all += texts[i];
@@ -165,10 +172,7 @@ class DumpBound : public ::testing::Test {
 TEST_F(DumpBound, ADumpTooLargeAloneKeepsTheWholeRecordsThatFitAndSaysWhatIsLeftOut) {
   CMeterlog2Doc doc;
   std::vector<std::string> texts;
-  SampleLogOptions options;
-  options.logType = 2;
-  options.records = 10;
-  Load(doc, options, texts);
+  Load(doc, 2, 10, texts);
   const uint64_t limit = FileBytes(Join(texts, 4)).size() + kDumpCutShortTextMax + 5;
   {
     DumpWriter writer;
@@ -229,13 +233,8 @@ TEST_F(DumpBound, RecordsOfMixedTypesCountWhatTheyTake) {
 TEST_F(DumpBound, NoDumpFileEverExceedsTheLimit) {
   CMeterlog2Doc small, large;
   std::vector<std::string> smallTexts, largeTexts;
-  SampleLogOptions options;
-  options.logType = 2;
-  options.records = 3;
-  Load(small, options, smallTexts);
-  options.logType = 4;
-  options.records = 5;
-  Load(large, options, largeTexts);
+  Load(small, 2, 3, smallTexts);
+  Load(large, 4, 5, largeTexts);
   const uint64_t smallBytes = FileBytes(Join(smallTexts, 3)).size();
   for (const uint64_t limit : {uint64_t{100}, smallBytes, smallBytes * 2 + 7, smallBytes * 5,
                                uint64_t{FileBytes(Join(largeTexts, 5)).size()}}) {
@@ -256,10 +255,7 @@ TEST_F(DumpBound, NoDumpFileEverExceedsTheLimit) {
 TEST_F(DumpBound, AFileThatCannotBeMovedAsideStopsTheDumpInsteadOfGrowing) {
   CMeterlog2Doc doc;
   std::vector<std::string> texts;
-  SampleLogOptions options;
-  options.logType = 2;
-  options.records = 3;
-  Load(doc, options, texts);
+  Load(doc, 2, 3, texts);
   const std::string one = FileBytes(Join(texts, 3));
   // A folder that is not empty stands where the older part would go.
   std::filesystem::create_directories(rotated_);
@@ -288,10 +284,7 @@ TEST_F(DumpBound, AFileThatCannotBeMovedAsideStopsTheDumpInsteadOfGrowing) {
 TEST_F(DumpBound, HeldDumpsWaitAndATurnedOffDumpWritesNothing) {
   CMeterlog2Doc doc;
   std::vector<std::string> texts;
-  SampleLogOptions options;
-  options.logType = 2;
-  options.records = 3;
-  Load(doc, options, texts);
+  Load(doc, 2, 3, texts);
   {
     DumpWriter writer;
     writer.Hold();

@@ -240,27 +240,6 @@ void CheckAgainstModel(const CMeterlog2Doc& doc, const LoadResult& result, const
   }
 }
 
-// The loader's other way in, written here: the same bytes from memory, with or without salvage.
-class BytesSource final : public ByteSource {
- public:
-  BytesSource(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-  uint64_t Length() const override { return m_size; }
-  uint64_t Position() const override { return m_position; }
-  void Skip(uint64_t count) override { m_position += count; }
-  size_t Read(uint8_t* into, size_t count) override {
-    if (m_position >= m_size) return 0;
-    const size_t got = static_cast<size_t>(std::min<uint64_t>(count, m_size - m_position));
-    std::memcpy(into, m_data + m_position, got);
-    m_position += got;
-    return got;
-  }
-
- private:
-  const uint8_t* m_data;
-  size_t m_size;
-  uint64_t m_position = 0;
-};
-
 // The same bytes as a file: a memory file, rewritten for every input; its name under
 // /proc/self/fd stands for it in the messages of both loads.
 int MemoryFile() {
@@ -363,8 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckFileLoad(doc, result, data, size);
   {
     CMeterlog2Doc salvaged;
-    BytesSource source(data, size);
-    CheckAgainstModel(salvaged, salvaged.LoadFromSource(source, "fuzz.57x", true), data, size,
+    CheckAgainstModel(salvaged, salvaged.LoadFromMemory(data, size, "fuzz.57x", true), data, size,
                       true);
   }
   CheckCellsStayWithinTheirRecord(data, size);

@@ -40,6 +40,14 @@ CommandState States(CMeterlog2App& app) {
           c.editCopy->isEnabled()};
 }
 
+// The dump file's path, with the file and its older part removed.
+QString FreshDumpFile() {
+  const QString path = QString::fromStdString(DumpFilePath());
+  QFile::remove(path);
+  QFile::remove(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())));
+  return path;
+}
+
 QString ExpectedTitle(CMeterlog2App& app) {
   std::string title;
   if (!app.GetDocument().GetRecordTitle(title, 0)) return QString();
@@ -410,9 +418,7 @@ class AppTest : public QObject {
   // Options > Diagnostic Dump: on by default, off writes nothing, and the choice is kept. The
   // About box and the status bar's tooltip tell the disk the dump takes, and that it is off.
   void theDumpCanBeTurnedOffAndTellsItsDiskUse() {
-    const QString dumpPath = QString::fromStdString(DumpFilePath());
-    QFile::remove(dumpPath);
-    QFile::remove(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())));
+    const QString dumpPath = FreshDumpFile();
     const QString path = WriteSample(QStringLiteral("switched.57x"), 2, 3);
     {
       CMeterlog2App app;
@@ -458,9 +464,7 @@ class AppTest : public QObject {
   // A large log's table is painted before its dump begins and before its plots are built; the
   // dump still comes whole afterwards.
   void theTableIsPaintedBeforeTheDumpAndThePlots() {
-    const QString dumpPath = QString::fromStdString(DumpFilePath());
-    QFile::remove(dumpPath);
-    QFile::remove(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())));
+    const QString dumpPath = FreshDumpFile();
     const QString path = WriteSample(QStringLiteral("first-paint.57x"), 4, 400);
     CMeterlog2App app;
     struct FirstPaint : QObject {
