@@ -11,20 +11,14 @@
 #include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
+#include "text/DecimalText.h"
+#include "text/TimeText.h"
 
 namespace {
 
-const char* DataFormatName(uint32_t format) {
-  switch (format) {
-    case kDataFormatUnknown:
-      return "Unknown";
-    case kDataFormat0001:
-      return "Type 0001";
-    case kDataFormat0100:
-      return "Type 0100";
-    default:
-      return "not a known format; floats are read as stored";
-  }
+const char* DataFormatDescription(uint32_t format) {
+  if (const char* name = DataFormatName(format)) return name;
+  return format == kDataFormatUnknown ? "Unknown" : "not a known format; floats are read as stored";
 }
 
 // Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted
@@ -60,6 +54,7 @@ int RunInfo(const Args& argsIn) {
   if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
   CMeterlog2Doc doc;
   if (!LoadOrReport(doc, path, salvage)) return 1;
+  WarnOfTheOtherDataFormat(path, doc);
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
@@ -68,7 +63,7 @@ int RunInfo(const Args& argsIn) {
             << "Records: " << doc.GetRecordCount() << "\n"
             << "Record size: " << doc.GetRecordSize() << "\n"
             << "Data format: " << doc.GetDetectedDataFormat() << " ("
-            << DataFormatName(doc.GetDetectedDataFormat()) << ")\n"
+            << DataFormatDescription(doc.GetDetectedDataFormat()) << ")\n"
             << "Title: " << title << "\n";
   return 0;
 }
@@ -107,7 +102,18 @@ int RunSample(const Args& argsIn) {
   static const char* kUsage =
       "sample --type N --records K [--data-format 1|256] -o FILE\n"
       "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
-      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]";
+      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
+      "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
+  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
+              << "log types (--type N):\n";
+    for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
+      std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
+    std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
+              << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
+              << DataFormatName(kDataFormat0100) << ")\n";
+    return 0;
+  }
   SampleLogOptions o;
   std::string value, out;
   // Reads "--name N" into `into` (which keeps its default when the option is absent).
@@ -132,6 +138,33 @@ int RunSample(const Args& argsIn) {
     return 2;
   }
   o.invalidDates = TakeFlag(args, "--invalid-dates");
+  if (TakeOption(args, "--start", value)) {
+    const std::optional<ClockTime> start = ParseTimeText(value, TimeStyle::kIso);
+    if (!start) {
+      std::cerr << "meterlog2-cli: --start takes a time such as 2009-03-07T14:05:09, not \""
+                << value << "\"\n";
+      return 2;
+    }
+    o.year = start->year, o.month = start->month, o.day = start->day;
+    o.hour = start->hour, o.minute = start->minute, o.second = start->second;
+  }
+  if (TakeOption(args, "--volts", value) && (!ParseDecimal(value, o.volts) || o.volts <= 0)) {
+    std::cerr << "meterlog2-cli: --volts takes a positive number of volts, not \"" << value
+              << "\"\n";
+    return 2;
+  }
+  if (TakeOption(args, "--harmonic", value)) {
+    const size_t colon = value.find(':');
+    unsigned long long n = 0;
+    if (colon == std::string::npos || !ParseUnsigned(value.substr(0, colon), 50, n) || n < 2 ||
+        !ParseDecimal(value.substr(colon + 1), o.distortionPercent) || o.distortionPercent < 0) {
+      std::cerr << "meterlog2-cli: --harmonic takes a harmonic number from 2 to 50 and a "
+                   "percentage of the fundamental, such as 5:7.5, not \""
+                << value << "\"\n";
+      return 2;
+    }
+    o.distortedHarmonic = static_cast<int>(n);
+  }
   Args operands;
   if (!TakeOption(args, "--output", out, "-o") || !TakeOperands(args, operands) ||
       !operands.empty()) {

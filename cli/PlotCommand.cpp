@@ -90,7 +90,7 @@ int RunPlot(const Args& argsIn) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
-      return UsageError(LeftoverOptionError(a));
+      return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");

@@ -32,6 +32,11 @@ void Usage() {
          "                                the table as CSV\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
+         "  assess LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
+         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
+         "         [--format text|csv|json] [-o OUT] [--fail-on-violation]\n"
+         "                                judge the supply against EN 50160 and IEEE 519\n"
+         "                                (exit 3 with --fail-on-violation when it fails)\n"
 #ifdef METERLOG2_WITH_PLOT
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
@@ -62,20 +67,24 @@ int ReportUsage(const char* usage, const std::string& message) {
 
 namespace {
 
-// The options a command has taken so far (name and short name), so that one given again can be
-// told apart from one whose value is missing.
-std::vector<std::pair<std::string, std::string>> g_taken;
+// The options a command has taken so far, so that one given again can be told apart from one
+// whose value is missing.
+struct TakenOption {
+  std::string name, shortName;
+  bool valued;  // takes a value
+};
+std::vector<TakenOption> g_taken;
 
-// The option `arg` names ("-o", "--output" for "--output=x") when it was taken already; empty
-// otherwise.
-std::string TakenBefore(const std::string& arg) {
-  for (const auto& [name, shortName] : g_taken) {
-    if (arg == name || (!shortName.empty() && arg == shortName)) return arg;
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
-        arg[name.size()] == '=')
-      return name;
+// The option taken already that `arg` names ("-o", "--output", "--output=x"), or null.
+const TakenOption* TakenBefore(const std::string& arg) {
+  for (const TakenOption& option : g_taken) {
+    const std::string& name = option.name;
+    if (arg == name || (!option.shortName.empty() && arg == option.shortName) ||
+        (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
+         arg[name.size()] == '='))
+      return &option;
   }
-  return {};
+  return nullptr;
 }
 
 }  // namespace
@@ -89,13 +98,13 @@ bool TakeOption(Args& args, const std::string& name, std::string& value,
         args[i + 1] != "--") {
       value = args[i + 1];
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-      g_taken.emplace_back(name, shortName);
+      g_taken.push_back({name, shortName, true});
       return true;
     }
     if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
       value = a.substr(name.size() + 1);
       args.erase(args.begin() + static_cast<long>(i));
-      g_taken.emplace_back(name, shortName);
+      g_taken.push_back({name, shortName, true});
       return true;
     }
   }
@@ -106,16 +115,21 @@ bool TakeFlag(Args& args, const std::string& name) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == name) {
       args.erase(args.begin() + static_cast<long>(i));
-      g_taken.emplace_back(name, std::string());
+      g_taken.push_back({name, std::string(), false});
       return true;
     }
   }
   return false;
 }
 
-std::string LeftoverOptionError(const std::string& arg) {
-  const std::string taken = TakenBefore(arg);
-  return taken.empty() ? arg + " needs a value" : taken + " is given twice";
+std::string LeftoverOptionError(const Args& args, size_t i) {
+  const std::string& arg = args[i];
+  const TakenOption* taken = TakenBefore(arg);
+  const bool valueFollows = i + 1 < args.size() && args[i + 1] != "--";
+  // An option that may come several times (taken in a loop) is only ever short of its value.
+  if (!taken || (taken->valued && arg.find('=') == std::string::npos && !valueFollows))
+    return arg + " needs a value";
+  return (arg.find('=') == std::string::npos ? arg : taken->name) + " is given twice";
 }
 
 bool TakeOperands(Args& args, Args& operands) {
@@ -124,8 +138,8 @@ bool TakeOperands(Args& args, Args& operands) {
   for (; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a.size() > 1 && a[0] == '-') {
-      if (const std::string taken = TakenBefore(a); !taken.empty()) {
-        std::cerr << "meterlog2-cli: " << taken << " is given twice\n";
+      if (TakenBefore(a) != nullptr) {
+        std::cerr << "meterlog2-cli: " << LeftoverOptionError(args, i) << "\n";
         return false;
       }
       std::cerr << "meterlog2-cli: \"" << a
@@ -149,6 +163,7 @@ int Run(const std::string& command, const Args& args) {
   if (command == "sample") return RunSample(args);
   if (command == "export") return RunExport(args);
   if (command == "stats") return RunStats(args);
+  if (command == "assess") return RunAssess(args);
 #ifdef METERLOG2_WITH_PLOT
   if (command == "plot") return RunPlot(args);
 #endif

@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -19,6 +20,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>  // renameat2 and RENAME_NOREPLACE, where the C library has them
 #endif
 
 namespace fs = std::filesystem;
@@ -67,6 +70,16 @@ void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
       std::system_category().default_error_condition(static_cast<int>(GetLastError()));
   ec = std::error_code(reason.value(), reason.category());
 }
+// Gives `from` the name `to` unless something stands there already (`taken` then says so).
+bool RenameNoReplace(const fs::path& from, const fs::path& to, bool& taken) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+  const DWORD error = GetLastError();
+  taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+  return false;
+}
+int TruncateDescriptor(int fd, uint64_t length) {
+  return _chsize_s(fd, static_cast<long long>(length)) == 0 ? 0 : -1;
+}
 #else
 constexpr int kStandardOutput = STDOUT_FILENO;
 int PrepareStandardOutput() {
@@ -108,6 +121,30 @@ unsigned NewFileMode() {
 }
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
   fs::rename(from, to, ec);
+}
+bool RenameNoReplace(const fs::path& from, const fs::path& to, bool& taken) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  taken = errno == EEXIST;
+  if (taken || (errno != EINVAL && errno != ENOSYS)) return false;
+#endif
+  // Without an atomic rename that refuses to replace: a second name (which a taken name
+  // refuses), then the temporary one goes.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  taken = errno == EEXIST;
+  if (taken || (errno != EPERM && errno != ENOTSUP)) return false;
+  // A file system without hard links: look first, then rename.
+  std::error_code ec;
+  taken = fs::exists(fs::symlink_status(to, ec));
+  if (taken) return false;
+  fs::rename(from, to, ec);
+  return !ec;
+}
+int TruncateDescriptor(int fd, uint64_t length) {
+  return ::ftruncate(fd, static_cast<off_t>(length));
 }
 #endif
 
@@ -388,11 +425,15 @@ void OutputFile::Abandon() {
   RemoveTemporary();
 }
 
-fs::path OutputFile::KeepAs(const fs::path& keepPath) {
-  if (m_fd < 0 || m_streaming || m_written == 0) {
+fs::path OutputFile::KeepAs(const fs::path& keepPath, uint64_t length) {
+  const uint64_t kept = std::min(length, m_written);
+  if (m_fd < 0 || m_streaming || kept == 0) {
     Abandon();
     return {};
   }
+  // A write that failed half-way leaves bytes beyond `length`; where they cannot be cut off,
+  // they are kept rather than everything lost.
+  if (kept < m_written) TruncateDescriptor(m_fd, kept);
   SyncDescriptor(m_fd);
   KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
   if (!NameUnnamed()) {
@@ -400,15 +441,23 @@ fs::path OutputFile::KeepAs(const fs::path& keepPath) {
     return {};
   }
   CloseDescriptor();
-  fs::path kept = keepPath;
-  std::error_code ec;
-  RenameOver(m_temporary, keepPath, ec);
-  if (ec) kept = m_temporary;  // not lost: it stays under its temporary name
+  fs::path result = m_temporary;  // not lost: it stays under its temporary name
+  constexpr int kMostNumbers = 9999;
+  for (int number = 0; number <= kMostNumbers; ++number) {
+    fs::path candidate = keepPath;
+    if (number > 0) candidate += "." + std::to_string(number);
+    bool taken = false;
+    if (RenameNoReplace(m_temporary, candidate, taken)) {
+      result = candidate;
+      break;
+    }
+    if (!taken) break;
+  }
   m_temporary.clear();
   UnregisterTemporaryFile(m_slot);
   m_slot = -1;
   m_scope.reset();
-  return kept;
+  return result;
 }
 
 class OutputFileStream::Buffer : public std::streambuf {

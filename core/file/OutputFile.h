@@ -48,11 +48,13 @@ class OutputFile {
   bool Commit();
   // Gives the output up: the temporary file goes, the target stays as it was.
   void Abandon();
-  // Gives the output up but keeps what was written as `keepPath` (replacing a file of that name).
+  // Gives the output up but keeps the first `length` bytes written (all by default) as
+  // `keepPath`, or, when anything at all stands there already (an earlier file, a link, a
+  // device), as the first free one of "keepPath.1", "keepPath.2", ...: nothing is ever replaced.
   // Returns the path the bytes now have, or an empty path when nothing was kept: nothing written,
-  // the output went straight into its target, or a file that had no name yet could not get one.
-  // When only the rename fails, the temporary file stays and its path is returned.
-  std::filesystem::path KeepAs(const std::filesystem::path& keepPath);
+  // or the output went straight into its target, or a file that had no name yet could not get
+  // one. When no other name can be had, the temporary file stays and its path is returned.
+  std::filesystem::path KeepAs(const std::filesystem::path& keepPath, uint64_t length = UINT64_MAX);
 
   bool IsOpen() const { return m_fd >= 0; }
   // True when the bytes go straight into the target (standard output, a device, a FIFO).

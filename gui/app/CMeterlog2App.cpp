@@ -346,30 +346,13 @@ class FlowGuard : public QObject {
   QPointer<QWidget> m_frame;
 };
 
-QString NativePath(const std::filesystem::path& path) {
-  return QDir::toNativeSeparators(QStringFromPath(path));
-}
-
-// What the user is told after a download that did not end with a complete file.
+// What the user is told after a download that did not end with a complete file: the same lines
+// as the command-line tool prints, a blank line between.
 QString DownloadFailureText(const DownloadOutcome& outcome) {
-  const QString path = NativePath(outcome.path);
-  const QString reason = QString::fromStdString(DescribeReceiveEnd(outcome.report));
-  if (!outcome.report.fileCreated) {
-    return QStringLiteral("The Flash File was not downloaded: %1.\n\nFile: %2").arg(reason, path);
-  }
-  QString text = outcome.report.end == ReceiveEnd::kCancelled
-                     ? QStringLiteral("The Flash File download was cancelled.")
-                     : QStringLiteral("The Flash File download failed: %1.").arg(reason);
-  text += QStringLiteral(
-              "\n\n%1 was not written; a file of that name that was there before is "
-              "unchanged.")
-              .arg(path);
-  if (!outcome.report.partialPath.empty()) {
-    text += QStringLiteral("\n\nThe %1 packets received so far were kept, but not opened, as:\n%2")
-                .arg(outcome.report.packets)
-                .arg(NativePath(outcome.report.partialPath));
-  }
-  return text;
+  QStringList lines;
+  for (const std::string& line : DownloadFailureLines(outcome.report, outcome.path))
+    lines << QString::fromStdString(line);
+  return lines.join(QStringLiteral("\n\n"));
 }
 
 }  // namespace
@@ -452,14 +435,12 @@ void CMeterlog2App::UpdateCommandUI() {
   // the other byte order reads better.
   const unsigned records = m_doc.GetRecordCount();
   const unsigned selected = m_pView->SelectedRowCount();
-  const QString format = current == kDataFormat0001   ? QStringLiteral("Type 0001")
-                         : current == kDataFormat0100 ? QStringLiteral("Type 0100")
-                                                      : QString();
+  const QString format = QString::fromLatin1(DataFormatName(current));
   QString hint;
   if (m_bOtherFormatHint)
     hint = QStringLiteral("The values look wrong in this byte order: try View > Data Format > %1")
-               .arg(current == kDataFormat0001 ? QStringLiteral("Type 0100")
-                                               : QStringLiteral("Type 0001"));
+               .arg(QLatin1String(
+                   DataFormatName(current == kDataFormat0001 ? kDataFormat0100 : kDataFormat0001)));
   m_pFrame->SetLogStatus(
       hasRecords ? QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s")
                  : QString(),

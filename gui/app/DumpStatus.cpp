@@ -20,9 +20,15 @@ QString DiskUseText(const std::string& path) {
 
 QString DumpAboutText(const DumpWriter& writer, const std::string& path) {
   if (path.empty()) {
+#ifdef _WIN32
+    return QStringLiteral(
+        "No diagnostic dump is written: C:\\ may not be written and there is no folder for it "
+        "(LOCALAPPDATA is not set).");
+#else
     return QStringLiteral(
         "No diagnostic dump is written: there is no folder for it (HOME is not set, or the "
         "home folder does not exist).");
+#endif
   }
   const QString file = QDir::toNativeSeparators(QString::fromStdString(path));
   const QString older = QFileInfo(QString::fromStdString(DumpWriter::RotatedPath(path))).fileName();
@@ -48,7 +54,7 @@ QString DumpAboutText(const DumpWriter& writer, const std::string& path) {
 }
 
 QString DumpStatusLine(const DumpWriter& writer, const std::string& path) {
-  if (path.empty()) return QStringLiteral("Diagnostic dump: none (no home folder)");
+  if (path.empty()) return QStringLiteral("Diagnostic dump: none (no folder for it)");
   const QString disk = DiskUseText(path);
   const std::string problem = writer.LastProblem();
   if (!writer.Enabled()) return QStringLiteral("Diagnostic dump: off (%1 on the disk)").arg(disk);

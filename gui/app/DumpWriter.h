@@ -22,7 +22,8 @@
 
 class CMeterlog2Doc;
 
-// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows; elsewhere
+// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows, or
+// %LOCALAPPDATA%\Meterlog2\meterlog2_dump.txt when the user may not write that; elsewhere
 // $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...). Empty when there
 // is no per-user folder to put it in (HOME not set, or a home folder that does not exist: the
 // program never makes one).

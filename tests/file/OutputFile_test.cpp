@@ -104,7 +104,7 @@ TEST_F(OutputFileTest, AFailureOrAbandonLeavesTheEarlierFileAndNoTemporary) {
   EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
 }
 
-TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTarget) {
+TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTargetAndReplacesNothing) {
   const fs::path target = dir_ / "log.57x";
   Put(target, "earlier");
   OutputFile out;
@@ -114,12 +114,37 @@ TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTarget) {
   EXPECT_EQ(Read(dir_ / "log.57x.partial"), "partial data");
   EXPECT_EQ(Read(target), "earlier");
 
+  // The name is taken now: the next bytes go to the first free number, the earlier stay. Only
+  // the first `length` bytes are kept (a write that failed half-way leaves more).
+  for (const char* expected : {"log.57x.partial.1", "log.57x.partial.2"}) {
+    OutputFile again;
+    ASSERT_TRUE(again.Open(target));
+    ASSERT_TRUE(again.Write("0123456789"));
+    EXPECT_EQ(again.KeepAs(dir_ / "log.57x.partial", 4), dir_ / expected);
+    EXPECT_EQ(Read(dir_ / expected), "0123");
+  }
+  EXPECT_EQ(Read(dir_ / "log.57x.partial"), "partial data");
+
   // Nothing written: nothing kept.
   OutputFile empty;
   ASSERT_TRUE(empty.Open(dir_ / "none.57x"));
   EXPECT_TRUE(empty.KeepAs(dir_ / "none.57x.partial").empty());
-  EXPECT_EQ(Names(), (std::vector<std::string>{"log.57x", "log.57x.partial"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"log.57x", "log.57x.partial", "log.57x.partial.1",
+                                               "log.57x.partial.2"}));
 }
+
+#ifndef _WIN32
+TEST_F(OutputFileTest, KeepAsLeavesADeviceOrAFifoAtTheNameAlone) {
+  const fs::path fifo = dir_ / "x.57x.partial";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  OutputFile out;
+  ASSERT_TRUE(out.Open(dir_ / "x.57x"));
+  ASSERT_TRUE(out.Write("data"));
+  EXPECT_EQ(out.KeepAs(fifo), dir_ / "x.57x.partial.1");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Read(dir_ / "x.57x.partial.1"), "data");
+}
+#endif
 
 TEST_F(OutputFileTest, TargetsThatAreRefused) {
   const fs::path input = dir_ / "log.57x";

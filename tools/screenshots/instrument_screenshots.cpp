@@ -1,6 +1,7 @@
 // Saves pictures of the Device commands' windows for the user guide:
 //   gui_instrument_screenshots FOLDER   (under Xvfb: xvfb-run -a -s "-screen 0 1280x800x24")
-// Writes port-dialog.png, flash-directory.png, configure-device.png and progress-window.png.
+// Writes port-dialog.png, flash-directory.png, configure-device.png, progress-window.png,
+// progress-identify.png and no-answer.png.
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,9 +13,11 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/CProgressWnd.h"
+#include "common/MessageBox.h"
 #include "instrument/CConfigComPort.h"
 #include "instrument/CConfigUnit.h"
 #include "instrument/CFlashFileDirectory.h"
+#include "link/LinkMessages.h"
 
 namespace {
 
@@ -41,7 +44,10 @@ int main(int argc, char* argv[]) {
   int failures = 0;
   QTimer::singleShot(500, [&] {
     CConfigComPort port(app.GetMainFrame());
-    port.SetPorts({"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/meter57x"}, 2);
+    port.SetPorts(
+        {"/dev/ttyS0", "/dev/ttyUSB0",
+         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "/tmp/meter57x"},
+        2);
     port.SetLine(LineSettings{});
     failures += !Save(&port, folder, "port-dialog.png");
 
@@ -82,6 +88,26 @@ int main(int argc, char* argv[]) {
     progress.SetTransfer(transfer);
     QApplication::processEvents();
     failures += !progress.Window()->grab().save(folder.filePath("progress-window.png"));
+    progress.Destroy();
+
+    // While the instrument is asked, with the Cancel button.
+    CProgressWnd identify;
+    identify.Create(app.GetMainFrame(), true);
+    identify.SetText(QString::fromLatin1(link_text::kInitiate));
+    QApplication::processEvents();
+    failures += !identify.Window()->grab().save(folder.filePath("progress-identify.png"));
+    identify.Destroy();
+
+    // An instrument that does not answer: the message box as the command shows it.
+    LineSettings line;
+    line.port = "/dev/ttyUSB0";
+    QTimer::singleShot(300, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      failures += box == nullptr || !box->grab().save(folder.filePath("no-answer.png"));
+      if (box != nullptr) box->close();
+    });
+    ShowMessage(app.GetMainFrame(),
+                QString::fromStdString(FaultText(LinkFault::kNoInstrument, line)));
     QApplication::exit(failures == 0 ? 0 : 1);
   });
   return QApplication::exec();
