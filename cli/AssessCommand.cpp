@@ -98,7 +98,7 @@ int RunAssess(const Args& argsIn) {
         "-o",    "--output", "--standard",    "--nominal-voltage", "--nominal-frequency",
         "--isc", "--il",     "--data-format", "--format"};
     for (const char* name : kValued)
-      if (args[i] == name) return UsageError(args[i] + " needs a value");
+      if (args[i] == name) return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");

@@ -55,7 +55,7 @@ bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
   }
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == "--time-format" || args[i] == "--delimiter") {
-      error = args[i] + " needs a value";
+      error = LeftoverOptionError(args, i);
       return false;
     }
   }
@@ -100,7 +100,7 @@ int RunExport(const Args& argsIn) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& arg = args[i];
     if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory") {
-      return UsageError(arg + " needs a value");
+      return UsageError(LeftoverOptionError(args, i));
     }
   }
   Args logs;

@@ -90,7 +90,7 @@ int RunPlot(const Args& argsIn) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
-      return UsageError(a + " needs a value");
+      return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");
@@ -99,7 +99,7 @@ int RunPlot(const Args& argsIn) {
   if (!HasImageSuffix(out)) return UsageError("the image's name must end in .png or .pdf");
   if (kind != "trend" && kind != "spectrum" && kind != "waveform" && kind != "phasor")
     return UsageError("--kind is trend, spectrum, waveform or phasor, not \"" + kind + "\"");
-  if (!options.rowRanges.empty()) return UsageError("plot takes one record with --row N");
+  if (!options.rows.Empty()) return UsageError("plot takes one record with --row N");
   if (kind != "trend" && !options.titles.empty())
     return UsageError("--columns chooses the columns of a trend only");
   if (kind == "trend" && rowGiven)

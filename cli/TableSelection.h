@@ -3,18 +3,18 @@
 // --data-format, --columns and --rows choose.
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Commands.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/RowSelection.h"
 #include "table/TableWriter.h"
 
 struct TableOptions {
   uint32_t dataFormat = 0;          // 0: as the file says
   std::vector<std::string> titles;  // empty: every column of the set, in set order
-  std::vector<std::pair<unsigned, unsigned>> rowRanges;  // empty: every row
-  bool salvage = false;  // --salvage: a file cut short gives its complete records
+  RowSelection rows;                // empty: every row
+  bool salvage = false;             // --salvage: a file cut short gives its complete records
 };
 
 // A failed load on stderr; a file cut short also says how many complete records --salvage
@@ -35,7 +35,7 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error);
 struct TableSelection {
   CMeterlog2Doc doc;
   std::vector<TableColumn> columns;
-  std::vector<unsigned> rows;  // the chosen rows, when --rows was given
+  std::vector<unsigned> rows;  // the chosen rows, when --rows was given: ascending, each once
   bool allRows = true;
   const std::vector<unsigned>* Rows() const { return allRows ? nullptr : &rows; }
 };

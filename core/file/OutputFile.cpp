@@ -148,6 +148,33 @@ int TruncateDescriptor(int fd, uint64_t length) {
 }
 #endif
 
+#ifdef __linux__
+// A file with no name in `folder` (O_TMPFILE): a process killed while writing it leaves nothing
+// behind. -1 where the file system or the kernel cannot make one, or where it could not be given
+// a name afterwards (that goes through /proc): the caller then uses a named temporary file.
+int CreateUnnamed(const fs::path& folder) {
+  if (::access("/proc/self/fd", X_OK) != 0) return -1;
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+}
+// Gives the unnamed file open as `fd` the name `path`; fails when that name exists.
+bool LinkUnnamed(int fd, const fs::path& path, int& error) {
+  char link[32] = "/proc/self/fd/";
+  const size_t prefix = std::strlen(link);
+  *std::to_chars(link + prefix, link + sizeof link - 1, fd).ptr = '\0';
+  if (::linkat(AT_FDCWD, link, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  error = errno;
+  return false;
+}
+#else
+int CreateUnnamed(const fs::path&) {
+  return -1;
+}
+bool LinkUnnamed(int, const fs::path&, int& error) {
+  error = ENOSYS;
+  return false;
+}
+#endif
+
 // ".NAME.1a2b3c4d5e6f.tmp" beside `target`: hidden, and not guessable by another user who would
 // like to put a link there first (creation is exclusive anyway).
 fs::path TemporaryPath(const fs::path& target) {
@@ -198,7 +225,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   m_final.clear();
   m_temporary.clear();
   m_ownsDescriptor = true;
-  m_streaming = m_failed = m_existed = false;
+  m_streaming = m_failed = m_existed = m_unnamed = false;
   m_mode = 0;
   m_owner = m_group = -1;
   m_written = 0;
@@ -270,6 +297,12 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
       return Fail("\"" + PathText(folder) + "\" is not a folder");
   }
 
+  m_fd = CreateUnnamed(m_final.has_parent_path() ? m_final.parent_path() : fs::path("."));
+  if (m_fd >= 0) {
+    m_unnamed = true;
+    m_scope = std::make_unique<InterruptScope>();
+    return true;
+  }
   int error = 0;
   for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
     m_temporary = TemporaryPath(m_final);
@@ -324,6 +357,10 @@ bool OutputFile::Commit() {
     return false;
   }
   KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  if (!NameUnnamed()) {
+    Abandon();
+    return false;
+  }
   const int fd = m_fd;
   m_fd = -1;
   if (CloseFd(fd) != 0) {
@@ -346,6 +383,25 @@ bool OutputFile::Commit() {
   m_temporary.clear();
   m_scope.reset();
   return true;
+}
+
+bool OutputFile::NameUnnamed() {
+  if (!m_unnamed) return true;
+  // A hidden name first, then the rename into place as for a named temporary file: a link
+  // cannot replace an existing file. The name exists only for the moment between the two.
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+    m_temporary = TemporaryPath(m_final);
+    m_slot = RegisterTemporaryFile(m_temporary);
+    if (LinkUnnamed(m_fd, m_temporary, error)) {
+      m_unnamed = false;
+      return true;
+    }
+    UnregisterTemporaryFile(m_slot);
+    m_slot = -1;
+  }
+  m_temporary.clear();
+  return Fail(SystemReason(error));
 }
 
 void OutputFile::CloseDescriptor() {
@@ -380,6 +436,10 @@ fs::path OutputFile::KeepAs(const fs::path& keepPath, uint64_t length) {
   if (kept < m_written) TruncateDescriptor(m_fd, kept);
   SyncDescriptor(m_fd);
   KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  if (!NameUnnamed()) {
+    Abandon();
+    return {};
+  }
   CloseDescriptor();
   fs::path result = m_temporary;  // not lost: it stays under its temporary name
   constexpr int kMostNumbers = 9999;

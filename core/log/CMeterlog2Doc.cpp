@@ -92,10 +92,10 @@ LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) 
   return LoadFromSource(source, fullPath, salvage);
 }
 
-LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size,
-                                         const std::string& name) {
+LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                                         bool salvage) {
   MemorySource source(data, size);
-  return LoadFromSource(source, name);
+  return LoadFromSource(source, name, salvage);
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
@@ -167,9 +167,10 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   try {
     m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
-    return {Status::kOutOfMemory, "Failed to open document.",
-            "does not fit into the memory available (" + std::to_string(count) + " records of " +
-                std::to_string(size) + " bytes)"};
+    const size_t megabytes = std::max<size_t>(1, (bytes + 500000) / 1000000);
+    return {Status::kOutOfMemory, "Failed to open document. There is not enough memory to load " +
+                                      std::to_string(count) + " records (" +
+                                      std::to_string(megabytes) + " MB)."};
   }
   // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
   // a load that silently kept only what was left would pass for the whole log.

@@ -21,7 +21,7 @@ struct LoadResult {
     kHeaderSize,   // "Error in File Header Size": file opened, titled, no records
     kFileSize,     // "Error in File Size (%ld, %ld)": file opened, titled, no records
     kRecordSize,   // a record size of 0 with records to read: file opened, titled, no records
-    kOutOfMemory,  // "Failed to open document.": new, empty, untitled document
+    kOutOfMemory,  // "Failed to open document." and how much was needed: new, empty, untitled
     kChanged,      // the file changed size while it was read: new, empty, untitled document
   };
   Status status = Status::kLoaded;
@@ -64,7 +64,8 @@ class CMeterlog2Doc {
   // (the result says how many of how many) instead of none.
   LoadResult Load(const std::filesystem::path& path, bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
-  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
+  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                            bool salvage = false);
   // The same from any source (`name` stands in for the full path in messages).
   LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false);
 

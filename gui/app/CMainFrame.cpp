@@ -136,6 +136,13 @@ void CMainFrame::CreateMenus() {
                                        "Supply Quality"));
   c.assess->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
 
+  QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+  c.diagnosticDump = AddCommand(
+      options, QStringLiteral("Diagnostic &Dump"),
+      QStringLiteral("Append a text dump of every loaded log's records to the diagnostic dump "
+                     "file (Help > About tells where)\nDiagnostic Dump"));
+  c.diagnosticDump->setCheckable(true);
+
   QMenu* device = bar->addMenu(QStringLiteral("&Device"));
   c.configure = AddCommand(device, QStringLiteral("&Configure"),
                            QStringLiteral("Configure a connected device\nConfigure Device"));

@@ -39,6 +39,7 @@ class CMainFrame : public QMainWindow {
     QAction* assess = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
+    QAction* diagnosticDump = nullptr;
     QAction* configure = nullptr;
     QAction* download = nullptr;
     QAction* appAbout = nullptr;

@@ -11,12 +11,15 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 #include "AboutDialog.h"
 #include "CMainFrame.h"
 #include "assessment/AssessmentView.h"
 #include "common/DateFormat.h"
+#include "DumpStatus.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
@@ -33,6 +36,8 @@
 namespace {
 
 const char kOpenFilter[] = "Meterlog Files (*.57x);;All Files (*)";
+// How long a new log's dump and plots wait at most for its table's first paint.
+constexpr int kPaintWaitMs = 2000;
 
 }  // namespace
 
@@ -50,6 +55,8 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   (void)mutex;
 #endif
   m_recentFiles.ReadList();
+  m_dumpWriter.SetEnabled(
+      OpenSettings()->value(QStringLiteral("Settings/DiagnosticDump"), true).toBool());
 
   m_pFrame = std::make_unique<CMainFrame>();
   m_pView = new CMeterlog2View(m_pFrame.get());
@@ -71,6 +78,8 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   connect(m_pView, &CMeterlog2View::SelectionStateChanged, this, &CMeterlog2App::UpdateCommandUI);
   ConnectCommands();
   RegisterShellFileTypes();
+  m_pFrame->statusBar()->installEventFilter(this);
+  m_pView->viewport()->installEventFilter(this);
 
   // The first argument that is not an option names the file to open.
   QString path;
@@ -98,6 +107,8 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   if (showWindow) {
     m_pFrame->show();
     m_pView->setFocus();
+  } else {
+    ReleaseAfterTablePaint();  // no paint to wait for
   }
   UpdateCommandUI();
   m_comSettings.FillComOptions();
@@ -136,6 +147,7 @@ void CMeterlog2App::ConnectCommands() {
   connect(m_pView, &CMeterlog2View::CurrentRowChanged, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
+  connect(c.diagnosticDump, &QAction::triggered, this, &CMeterlog2App::OnDiagnosticDump);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
   connect(c.download, &QAction::triggered, this, &CMeterlog2App::OnDownloadFlashFile);
   connect(c.appAbout, &QAction::triggered, this, &CMeterlog2App::OnAppAbout);
@@ -219,7 +231,8 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
   }
 
   m_doc = std::move(loaded);
-  // Written from a copy of the records on a worker thread: the table shows at once.
+  // Written from a copy of the records on a worker thread once the table has been painted.
+  HoldUntilTablePainted();
   m_dumpWriter.Enqueue(m_doc, DumpFilePath());
   m_declaredRecords = result.salvaged ? result.declaredRecords : 0;
   m_strFileName = QFileInfo(path).fileName();
@@ -231,6 +244,38 @@ bool CMeterlog2App::OpenDocumentFile(const QString& path) {
   ShowDocumentInPlots();
   UpdateCommandUI();
   return true;
+}
+
+void CMeterlog2App::HoldUntilTablePainted() {
+  if (m_bHeldForPaint) return;
+  m_bHeldForPaint = true;
+  m_dumpWriter.Hold();
+  if (m_pPlotPane) m_pPlotPane->HoldDrawing();
+  QTimer::singleShot(kPaintWaitMs, this, &CMeterlog2App::ReleaseAfterTablePaint);
+}
+
+void CMeterlog2App::ReleaseAfterTablePaint() {
+  if (!m_bHeldForPaint) return;
+  m_bHeldForPaint = false;
+  m_dumpWriter.Release();
+  if (m_pPlotPane) m_pPlotPane->ReleaseDrawing();
+}
+
+bool CMeterlog2App::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint && m_pView && watched == m_pView->viewport()) {
+    // Once this paint is done.
+    if (m_bHeldForPaint) QTimer::singleShot(0, this, &CMeterlog2App::ReleaseAfterTablePaint);
+    if (m_afterTablePaint) QTimer::singleShot(0, this, std::exchange(m_afterTablePaint, nullptr));
+  } else if (event->type() == QEvent::ToolTip && m_pFrame && watched == m_pFrame->statusBar()) {
+    m_pFrame->statusBar()->setToolTip(DumpStatusLine(m_dumpWriter, DumpFilePath()));
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CMeterlog2App::OnDiagnosticDump(bool enabled) {
+  m_dumpWriter.SetEnabled(enabled);
+  OpenSettings()->setValue(QStringLiteral("Settings/DiagnosticDump"), enabled);
+  UpdateCommandUI();
 }
 
 void CMeterlog2App::OnFileNew() {
@@ -312,7 +357,7 @@ void CMeterlog2App::OnFilePrint() {
 }
 
 void CMeterlog2App::OnAppAbout() {
-  AboutDialog dialog(m_pFrame.get());
+  AboutDialog dialog(m_pFrame.get(), &m_dumpWriter);
   dialog.exec();
 }
 
@@ -439,6 +484,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.dateLog->setChecked(dates == DateFormat::kLog);
   c.dateIso->setChecked(dates == DateFormat::kIso);
   c.dateLocale->setChecked(dates == DateFormat::kLocale);
+  c.diagnosticDump->setChecked(m_dumpWriter.Enabled());
 
   // The status bar: how many records, which byte order, how many selected, and a word when
   // the other byte order reads better.

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "DumpWriter.h"
@@ -59,8 +60,18 @@ class CMeterlog2App : public QObject {
 
   // Sets every command's enabled and checked state from the document, view and bars.
   void UpdateCommandUI();
+  // Calls `done` once the table has next been painted (for timing the first paint).
+  void AfterNextTablePaint(std::function<void()> done) { m_afterTablePaint = std::move(done); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A newly loaded log's dump and plots wait until its table has been painted (or a moment has
+  // passed without a paint, as for a window that is not shown).
+  void HoldUntilTablePainted();
+  void ReleaseAfterTablePaint();
+  void OnDiagnosticDump(bool enabled);
   void SetTitle(const QString& title);
   // The plot pane follows the document: a new log, or none.
   void ShowDocumentInPlots();
@@ -82,6 +93,8 @@ class CMeterlog2App : public QObject {
   LoadResult::Status m_lastLoadStatus = LoadResult::Status::kLoaded;
   RecentFileList m_recentFiles;
   DumpWriter m_dumpWriter;
+  bool m_bHeldForPaint = false;
+  std::function<void()> m_afterTablePaint;
   QString m_strTitle;
 
   // The serial-link choices of this run and the last identification's firmware text.

@@ -120,6 +120,17 @@ void TrendPlot::Rebuild() {
     ShowMessage(QStringLiteral("Choose the columns to plot."));
     return;
   }
+  const auto holdsNumber = [](const std::vector<double>& values) {
+    return std::any_of(values.begin(), values.end(), [](double v) { return !std::isnan(v); });
+  };
+  if (std::none_of(m_values.begin(), m_values.end(), holdsNumber)) {
+    QStringList titles;
+    for (const TrendColumn& column : m_columns) titles << column.title;
+    ShowMessage(QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number "
+                               "in %1.")
+                    .arg(titles.join(QStringLiteral(", "))));
+    return;
+  }
   std::string name;
   SetTitle(m_doc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
                                           : QStringLiteral("Trend"));

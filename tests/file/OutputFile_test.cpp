@@ -65,9 +65,13 @@ TEST_F(OutputFileTest, ARegularFileAppearsOnlyWhenComplete) {
   ASSERT_TRUE(out.Open(target)) << out.Error();
   ASSERT_TRUE(out.Write("first,"));
   EXPECT_FALSE(fs::exists(target));
+#ifdef __linux__
+  EXPECT_TRUE(Names().empty());  // the temporary file has no name yet
+#else
   ASSERT_EQ(Names().size(), 1u);
   const std::string temporary = Names()[0];
   EXPECT_EQ(temporary.rfind(".out.csv.", 0), 0u) << temporary;  // hidden, beside the target
+#endif
   ASSERT_TRUE(out.Write("second\r\n"));
   ASSERT_TRUE(out.Commit()) << out.Error();
   EXPECT_EQ(Read(target), "first,second\r\n");
@@ -296,6 +300,35 @@ int ChildExitStatus(const std::function<void()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+TEST_F(OutputFileTest, AProcessKilledWhileWritingLeavesNothingBehind) {
+#ifndef __linux__
+  GTEST_SKIP() << "only Linux can write a file that has no name yet";
+#else
+  const fs::path target = dir_ / "out.csv";
+  Put(target, "earlier");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    OutputFile out;
+    if (!out.Open(target) || !out.Write(std::string(1 << 20, 'x'))) ::_exit(1);
+    [[maybe_unused]] const ssize_t told = ::write(ready[1], "w", 1);
+    ::pause();
+    ::_exit(2);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  ::kill(pid, SIGKILL);  // no handler runs
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(Read(target), "earlier");
+#endif
+}
 
 TEST_F(OutputFileTest, ASecondSignalOrOneOutsideAnyWriteEndsAtOnceWithoutLeftovers) {
 #ifdef _WIN32

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -22,8 +23,10 @@
 #include "app/VersionText.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
+#include "common/Settings.h"
 #include "log/RecordDump.h"
 #include "plot/PlotPane.h"
+#include "plot/TrendPlot.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
 
@@ -40,6 +43,14 @@ CommandState States(CMeterlog2App& app) {
   return {c.exportCsv->isEnabled(), c.selectColumns->isEnabled(),
           app.GetMainFrame()->GetDataFormatMenu()->menuAction()->isEnabled(),
           c.editCopy->isEnabled()};
+}
+
+// The dump file's path, with the file and its older part removed.
+QString FreshDumpFile() {
+  const QString path = QString::fromStdString(DumpFilePath());
+  QFile::remove(path);
+  QFile::remove(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())));
+  return path;
 }
 
 QString ExpectedTitle(CMeterlog2App& app) {
@@ -514,6 +525,121 @@ class AppTest : public QObject {
     app.GetDumpWriter().WaitIdle();
     QCOMPARE(ReadAll(rotated), one);
     QCOMPARE(ReadAll(dumpPath), one);
+  }
+
+  // Options > Diagnostic Dump: on by default, off writes nothing, and the choice is kept. The
+  // About box and the status bar's tooltip tell the disk the dump takes, and that it is off.
+  void theDumpCanBeTurnedOffAndTellsItsDiskUse() {
+    const QString dumpPath = FreshDumpFile();
+    const QString path = WriteSample(QStringLiteral("switched.57x"), 2, 3);
+    {
+      CMeterlog2App app;
+      QVERIFY(app.InitInstance({path}, false));
+      QAction* dump = app.GetMainFrame()->GetCommands().diagnosticDump;
+      QVERIFY(dump->isCheckable() && dump->isChecked());
+      app.GetDumpWriter().WaitIdle();
+      const qint64 size = QFileInfo(dumpPath).size();
+      QVERIFY(size > 1000);
+      const QString disk = QStringLiteral("%1 KiB").arg((size + 1023) / 1024);
+      QStatusBar* bar = app.GetMainFrame()->statusBar();
+      QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), bar->mapToGlobal(QPoint(5, 5)));
+      QApplication::sendEvent(bar, &tip);
+      QCOMPARE(bar->toolTip(), QStringLiteral("Diagnostic dump: %1 on the disk").arg(disk));
+      QVERIFY(AboutDialog(nullptr, &app.GetDumpWriter())
+                  .findChild<QLabel*>(QStringLiteral("dumpFile"))
+                  ->text()
+                  .contains(QStringLiteral("Both files take %1 on the disk").arg(disk)));
+
+      dump->trigger();
+      QVERIFY(!dump->isChecked());
+      QVERIFY(app.OpenDocumentFile(path));
+      app.GetDumpWriter().WaitIdle();
+      QCOMPARE(QFileInfo(dumpPath).size(), size);
+      QApplication::sendEvent(bar, &tip);
+      QCOMPARE(bar->toolTip(), QStringLiteral("Diagnostic dump: off (%1 on the disk)").arg(disk));
+      QVERIFY(AboutDialog(nullptr, &app.GetDumpWriter())
+                  .findChild<QLabel*>(QStringLiteral("dumpFile"))
+                  ->text()
+                  .startsWith(QStringLiteral("The diagnostic dump is turned off")));
+    }
+    {
+      const qint64 size = QFileInfo(dumpPath).size();
+      CMeterlog2App app;  // the choice is remembered
+      QVERIFY(app.InitInstance({path}, false));
+      QVERIFY(!app.GetMainFrame()->GetCommands().diagnosticDump->isChecked());
+      app.GetDumpWriter().WaitIdle();
+      QCOMPARE(QFileInfo(dumpPath).size(), size);
+      app.GetMainFrame()->GetCommands().diagnosticDump->trigger();  // on again for the others
+    }
+  }
+
+  // A large log's table is painted before its dump begins and before its plots are built; the
+  // dump still comes whole afterwards.
+  void theTableIsPaintedBeforeTheDumpAndThePlots() {
+    const QString dumpPath = FreshDumpFile();
+    const QString path = WriteSample(QStringLiteral("first-paint.57x"), 4, 400);
+    CMeterlog2App app;
+    struct FirstPaint : QObject {
+      QString dumpPath;
+      PlotPane* pane = nullptr;
+      bool seen = false;
+      qint64 dumpBytes = -1;
+      int graphs = -1;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen) {
+          seen = true;
+          dumpBytes = QFileInfo(dumpPath).size();
+          graphs = pane->Trend()->graphCount();
+        }
+        return false;
+      }
+    } watch;
+    watch.dumpPath = dumpPath;
+    QVERIFY(app.InitInstance({}, false));
+    watch.pane = app.GetPlotPane();
+    app.GetView()->viewport()->installEventFilter(&watch);
+    app.GetMainFrame()->show();
+    QVERIFY(app.OpenDocumentFile(path));
+    QTRY_VERIFY(watch.seen);
+    QCOMPARE(watch.dumpBytes, qint64(0));  // not even begun
+    QCOMPARE(watch.graphs, 0);
+    QTRY_COMPARE(app.GetPlotPane()->Trend()->graphCount(), 2);
+    app.GetDumpWriter().WaitIdle();
+    std::string expected;
+    const CMeterlog2Doc& doc = app.GetDocument();
+    for (unsigned i = 0; i < doc.GetRecordCount(); ++i)
+      AppendRecordDump(expected, doc.GetRecord(i), doc.GetRecordSize());
+    QCOMPARE(ReadAll(dumpPath), QByteArray::fromStdString(expected));
+  }
+
+  // Without a home folder the settings last for the run, and no home folder is made up: not
+  // by the program opening a log (which remembers it among the recent files), nor here.
+  void settingsNeverMakeUpAHomeFolder() {
+    const QString missing = ScratchDir() + QStringLiteral("/no such home");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.remove(QStringLiteral("XDG_STATE_HOME"));
+    environment.insert(QStringLiteral("HOME"), missing);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("METERLOG2_TIME_FIRST_PAINT"), QStringLiteral("1"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(METERLOG2_GUI_PATH),
+                  {WriteSample(QStringLiteral("homeless.57x"), 1, 3)});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(program.readAllStandardError().contains("first paint after"), "the program ran");
+    QVERIFY(!QFileInfo::exists(missing));
+
+    const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(missing));
+    qunsetenv("XDG_CONFIG_HOME");
+    OpenSettings()->setValue(QStringLiteral("Settings/Probe"), 7);
+    const int kept = OpenSettings()->value(QStringLiteral("Settings/Probe")).toInt();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    QCOMPARE(kept, 7);
+    QVERIFY(!QFileInfo::exists(missing));
   }
 
   // Names with letters beyond ASCII, spaces and a dash: opened, listed, exported, and named in
