@@ -4,6 +4,7 @@
 #include <iostream>
 #include <set>
 
+#include "LogJobs.h"
 #include "file/PathText.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
@@ -38,7 +39,7 @@ bool ParseRowRanges(const std::string& text, std::vector<std::pair<unsigned, uns
 }
 
 void Report(const std::string& path, const std::string& message) {
-  std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
+  Messages() << "meterlog2-cli: " << path << ": " << message << "\n";
 }
 
 }  // namespace
