@@ -31,7 +31,7 @@ unsigned ProcessorCount() {
 bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error) {
   std::string value;
   jobs = std::min(ProcessorCount(), kMaxJobs);
-  if (TakeOption(args, "--jobs", value, "-j")) {
+  if (TakeOption(args, "--jobs", value)) {
     unsigned long long n = 0;
     if (!ParseUnsigned(value, kMaxJobs, n) || n == 0) {
       error = "--jobs takes the number of logs to work on at once, a whole number from 1 to " +
@@ -41,7 +41,7 @@ bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error) {
     jobs = static_cast<unsigned>(n);
   }
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "--jobs" || args[i] == "-j") {
+    if (args[i] == "--jobs") {
       error = args[i] + " needs a value";
       return false;
     }

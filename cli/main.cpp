@@ -26,9 +26,10 @@ void Usage() {
          "  dump FILE [-o OUT]            the dump text of every record\n"
          "  sample --type N --records K [--data-format 1|256] -o FILE\n"
          "                                write a generated sample log\n"
-         "  export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
+         "  export FILE... [-o OUT | -d DIR [--jobs N]] [--data-format 1|256]\n"
          "         [--columns TITLE,...] [--rows A-B,...]\n"
-         "                                the table as CSV\n"
+         "                                the table as CSV; several logs into DIR, N at once\n"
+         "                                (one per processor without --jobs)\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
 #ifdef METERLOG2_WITH_PLOT
