@@ -14,6 +14,7 @@ int RunDump(const Args& args);       // LogCommands.cpp
 int RunSample(const Args& args);     // LogCommands.cpp
 int RunExport(const Args& args);     // ExportCommand.cpp
 int RunStats(const Args& args);      // StatsCommand.cpp
+int RunAssess(const Args& args);     // AssessCommand.cpp
 int RunPlot(const Args& args);       // PlotCommand.cpp
 int RunPorts(const Args& args);      // InstrumentCommands.cpp
 int RunDirectory(const Args& args);  // InstrumentCommands.cpp

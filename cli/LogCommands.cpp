@@ -11,6 +11,8 @@
 #include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
+#include "text/DecimalText.h"
+#include "text/TimeText.h"
 
 namespace {
 
@@ -109,7 +111,8 @@ int RunSample(const Args& argsIn) {
   static const char* kUsage =
       "sample --type N --records K [--data-format 1|256] -o FILE\n"
       "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
-      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]";
+      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
+      "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
   SampleLogOptions o;
   std::string value, out;
   // Reads "--name N" into `into` (which keeps its default when the option is absent).
@@ -134,6 +137,33 @@ int RunSample(const Args& argsIn) {
     return 2;
   }
   o.invalidDates = TakeFlag(args, "--invalid-dates");
+  if (TakeOption(args, "--start", value)) {
+    const std::optional<ClockTime> start = ParseTimeText(value, TimeStyle::kIso);
+    if (!start) {
+      std::cerr << "meterlog2-cli: --start takes a time such as 2009-03-07T14:05:09, not \""
+                << value << "\"\n";
+      return 2;
+    }
+    o.year = start->year, o.month = start->month, o.day = start->day;
+    o.hour = start->hour, o.minute = start->minute, o.second = start->second;
+  }
+  if (TakeOption(args, "--volts", value) && (!ParseDecimal(value, o.volts) || o.volts <= 0)) {
+    std::cerr << "meterlog2-cli: --volts takes a positive number of volts, not \"" << value
+              << "\"\n";
+    return 2;
+  }
+  if (TakeOption(args, "--harmonic", value)) {
+    const size_t colon = value.find(':');
+    unsigned long long n = 0;
+    if (colon == std::string::npos || !ParseUnsigned(value.substr(0, colon), 50, n) || n < 2 ||
+        !ParseDecimal(value.substr(colon + 1), o.distortionPercent) || o.distortionPercent < 0) {
+      std::cerr << "meterlog2-cli: --harmonic takes a harmonic number from 2 to 50 and a "
+                   "percentage of the fundamental, such as 5:7.5, not \""
+                << value << "\"\n";
+      return 2;
+    }
+    o.distortedHarmonic = static_cast<int>(n);
+  }
   Args operands;
   if (!TakeOption(args, "--output", out, "-o") || !TakeOperands(args, operands) ||
       !operands.empty()) {

@@ -32,6 +32,11 @@ void Usage() {
          "                                (one per processor without --jobs)\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
+         "  assess LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
+         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
+         "         [--format text|csv|json] [-o OUT] [--fail-on-violation]\n"
+         "                                judge the supply against EN 50160 and IEEE 519\n"
+         "                                (exit 3 with --fail-on-violation when it fails)\n"
 #ifdef METERLOG2_WITH_PLOT
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
@@ -117,6 +122,7 @@ int Run(const std::string& command, const Args& args) {
   if (command == "sample") return RunSample(args);
   if (command == "export") return RunExport(args);
   if (command == "stats") return RunStats(args);
+  if (command == "assess") return RunAssess(args);
 #ifdef METERLOG2_WITH_PLOT
   if (command == "plot") return RunPlot(args);
 #endif

@@ -98,13 +98,17 @@ void WriteEnergy(RecordBuilder& b, size_t at, double watts, double va, double va
 }
 
 // A harmonic table: magnitudes relative to `reference`, phases absolute in radians.
+// `distorted`, when nonzero, is a harmonic number whose magnitude is `distortedPercent`.
 void WriteHarmonicTable(RecordBuilder& b, size_t table, double reference, double fundamentalPhase,
-                        double distortion, unsigned seed) {
+                        double distortion, unsigned seed, int distorted = 0,
+                        double distortedPercent = 0) {
   for (unsigned i = 0; i < kHarmonics; ++i) {
     const unsigned n = i + 2;
     // Odd harmonics dominate (a few percent falling with order), even ones are small.
-    const double percent =
-        (n % 2 ? distortion / n : distortion / (8.0 * n)) * (1.0 + 0.05 * std::sin(seed * 0.7 + n));
+    const double percent = static_cast<int>(n) == distorted
+                               ? distortedPercent
+                               : (n % 2 ? distortion / n : distortion / (8.0 * n)) *
+                                     (1.0 + 0.05 * std::sin(seed * 0.7 + n));
     double phase = std::fmod(fundamentalPhase * n + 0.3 * n + 0.1 * seed, kTwoPiExact);
     if (phase > kTwoPiExact / 2) {
       phase -= kTwoPiExact;
@@ -172,7 +176,7 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
 
   // Measurements drift slowly from record to record.
   const double wobble = std::sin(0.37 * index + o.seed);
-  const double nominalVolts = o.mainsHz >= 55 ? 120.0 : 230.0;
+  const double nominalVolts = o.volts > 0 ? o.volts : o.mainsHz >= 55 ? 120.0 : 230.0;
   const double frequency = o.mainsHz + 0.02 * wobble;
   const double hours = static_cast<double>(index + 1) * o.intervalSeconds / 3600.0;
 
@@ -191,7 +195,8 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
         b.Float(sp::dspReturnChMag + 4 * c, references[c]);
         b.Float(sp::dspReturnChPh + 4 * c, phases[c]);
         WriteHarmonicTable(b, sp::harmonicData + kTvChannelSize * c, references[c], phases[c],
-                           c ? 12.0 : 4.0, o.seed + index);
+                           c ? 12.0 : 4.0, o.seed + index, c ? 0 : o.distortedHarmonic,
+                           o.distortionPercent);
       }
     }
     if (logType == 3) {
@@ -237,7 +242,8 @@ std::vector<uint8_t> MakeSampleRecord(const SampleLogOptions& o, uint32_t index)
         b.Float(hm + tp::hm_fPhase, refPhases[c]);
         b.Float(hm + tp::hm_fResidual, levels[c] * (c ? 0.048 : 0.021));
         WriteHarmonicTable(b, seq + tp::harmonicArray + kTvChannelSize * c, reference, refPhases[c],
-                           c ? 12.0 : 4.0, o.seed + index + p);
+                           c ? 12.0 : 4.0, o.seed + index + p, c ? 0 : o.distortedHarmonic,
+                           o.distortionPercent);
       }
     }
     if (logType == kThreePhaseVectorLog && o.dataFormat == kDataFormat0100) {

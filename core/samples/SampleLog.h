@@ -16,7 +16,12 @@ struct SampleLogOptions {
   uint16_t recordSize = 0;   // 0: the log type's layout size; larger pads every record
   size_t trailingBytes = 0;  // bytes after the last record
   double mainsHz = 50;       // 50 or 60
-  unsigned seed = 1;         // varies the measurements
+  double volts = 0;          // the voltages' level: 0 gives 230 V, or 120 V at 60 Hz
+  // One voltage harmonic (2..50) of every phase or channel at this percent of the fundamental
+  // instead of its usual share (0: none).
+  int distortedHarmonic = 0;
+  double distortionPercent = 0;
+  unsigned seed = 1;  // varies the measurements
   // First time stamp and the interval between records.
   int year = 2009, month = 3, day = 7, hour = 14, minute = 5, second = 9;
   unsigned intervalSeconds = 60;

@@ -45,6 +45,9 @@ class RecordBytes {
       : bytes(size, 0), m_reversed(reversed) {
     bytes[0] = static_cast<uint8_t>(byRecordType);
   }
+  // A record built elsewhere (a generated one), to be changed here.
+  RecordBytes(std::vector<uint8_t> record, bool reversed)
+      : bytes(std::move(record)), m_reversed(reversed) {}
   RecordBytes& Float(size_t offset, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);

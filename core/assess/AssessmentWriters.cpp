@@ -1,0 +1,371 @@
+#include "AssessmentWriters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "file/PathText.h"
+#include "log/LogTypes.h"
+#include "text/DecimalText.h"
+#include "text/Text.h"
+#include "text/TimeText.h"
+
+namespace assess {
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `s` (RFC 3629: no overlong
+// forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t Utf8Length(std::string_view s) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return 1;
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    if (b == 0xE0) low = 0xA0;
+    if (b == 0xED) high = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (s.size() < length) return 0;
+  if (byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  while (!text.empty()) {
+    const unsigned char c = static_cast<unsigned char>(text.front());
+    const size_t length = Utf8Length(text);
+    if (length == 0) {
+      out += "\\ufffd";
+      text.remove_prefix(1);
+      continue;
+    }
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\u00";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  out += '"';
+}
+
+std::string JsonNumber(const std::optional<double>& value) {
+  return value && std::isfinite(*value) ? ShortestDecimal(*value) : "null";
+}
+
+std::string JsonTime(const std::optional<int64_t>& seconds) {
+  return seconds ? JsonString(TimeText(*seconds, TimeStyle::kIso)) : "null";
+}
+
+std::string LogTypeText(int logType) {
+  const char* name = LogTypeName(logType);
+  return name ? name : "";
+}
+
+// Writes `"key": value` pairs, comma-separated, one per line at `indent`.
+class JsonObject {
+ public:
+  JsonObject(std::string& out, int indent) : m_out(out), m_indent(indent) { m_out += "{"; }
+  void Raw(const char* key, const std::string& value) {
+    m_out += m_first ? "\n" : ",\n";
+    m_first = false;
+    m_out.append(static_cast<size_t>(m_indent + 2), ' ');
+    AppendJsonString(m_out, key);
+    m_out += ": ";
+    m_out += value;
+  }
+  void Text(const char* key, std::string_view value) { Raw(key, JsonString(value)); }
+  void Number(const char* key, const std::optional<double>& value) { Raw(key, JsonNumber(value)); }
+  void Count(const char* key, uint64_t value) { Raw(key, std::to_string(value)); }
+  void Bool(const char* key, bool value) { Raw(key, value ? "true" : "false"); }
+  void End() {
+    m_out += "\n";
+    m_out.append(static_cast<size_t>(m_indent), ' ');
+    m_out += "}";
+  }
+
+ private:
+  std::string& m_out;
+  int m_indent;
+  bool m_first = true;
+};
+
+// A criterion on one line: {"standard": ..., ...}.
+std::string CriterionJson(const Criterion& c) {
+  std::string out = "{";
+  bool first = true;
+  auto field = [&](const char* key, const std::string& value) {
+    if (!first) out += ", ";
+    first = false;
+    AppendJsonString(out, key);
+    out += ": ";
+    out += value;
+  };
+  field("standard", JsonString(c.standard));
+  field("id", JsonString(c.id));
+  field("quantity", JsonString(c.quantity));
+  field("phase", JsonString(c.phase));
+  field("limit", JsonString(c.limit));
+  field("statistic", JsonString(c.statistic));
+  field("value", JsonNumber(c.value));
+  field("unit", JsonString(c.unit));
+  field("count", std::to_string(c.count));
+  field("min", JsonNumber(c.min));
+  field("max", JsonNumber(c.max));
+  field("p95", JsonNumber(c.p95));
+  field("verdict", JsonString(VerdictText(c.verdict)));
+  field("note", JsonString(c.note));
+  return out + "}";
+}
+
+// One CSV field: quoted when it holds the separator, a quote or a line break.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string CsvNumber(const std::optional<double>& value) {
+  return value && std::isfinite(*value) ? ShortestDecimal(*value) : "";
+}
+
+std::string Readable(double value) {
+  return ReadableDecimal(value, 3);
+}
+
+// The note without the indicative remark, which the table states once at the top.
+std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
+  std::string_view note = c.note;
+  const std::string suffix = "; " + result.indicativeNote;
+  if (result.indicative && note.size() >= suffix.size() &&
+      note.substr(note.size() - suffix.size()) == suffix)
+    note.remove_suffix(suffix.size());
+  return note;
+}
+
+void Pad(std::string& out, const std::string& text, size_t width) {
+  out += text;
+  if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+}  // namespace
+
+std::string JsonString(std::string_view text) {
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
+}
+
+std::string AssessmentJson(const AssessmentResult& result) {
+  const SurveyFacts& s = result.survey;
+  std::string out;
+  JsonObject root(out, 0);
+  std::string survey;
+  JsonObject o(survey, 2);
+  std::string files = "[";
+  for (const SurveyFile& f : s.files) {
+    files += files.size() > 1 ? ",\n      " : "\n      ";
+    std::string file = "{";
+    file += "\"path\": " + JsonString(PathText(f.path));
+    file += ", \"log_type\": " + JsonString(LogTypeText(f.logType));
+    file += ", \"records\": " + std::to_string(f.records);
+    file += ", \"first\": " + JsonTime(f.first);
+    file += ", \"last\": " + JsonTime(f.last) + "}";
+    files += file;
+  }
+  files += s.files.empty() ? "]" : "\n    ]";
+  o.Raw("files", files);
+  o.Text("log_type", s.logTypeName);
+  o.Count("records", s.records);
+  o.Count("records_used", s.recordsUsed);
+  o.Count("invalid_time", s.invalidTime);
+  o.Count("overlaps", s.overlaps);
+  o.Raw("first", JsonTime(s.first));
+  o.Raw("last", JsonTime(s.last));
+  o.Number("duration_s", s.durationS);
+  o.Number("interval_s", s.intervalS);
+  o.Count("windows", s.windows);
+  o.Number("nominal_voltage", s.nominalVoltage);
+  o.Bool("nominal_voltage_inferred", s.nominalVoltageInferred);
+  o.Number("nominal_frequency", s.nominalFrequency);
+  o.Bool("nominal_frequency_inferred", s.nominalFrequencyInferred);
+  o.End();
+  root.Raw("survey", survey);
+  root.Text("verdict", VerdictText(result.verdict));
+  root.Bool("indicative", result.indicative);
+  std::string criteria = "[";
+  for (const Criterion& c : result.criteria) {
+    criteria += criteria.size() > 1 ? ",\n    " : "\n    ";
+    criteria += CriterionJson(c);
+  }
+  criteria += result.criteria.empty() ? "]" : "\n  ]";
+  root.Raw("criteria", criteria);
+  root.End();
+  return out + "\n";
+}
+
+std::string AssessmentCsv(const AssessmentResult& result) {
+  std::string out =
+      "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,note\r\n";
+  for (const Criterion& c : result.criteria) {
+    const std::string fields[] = {CsvField(c.standard),
+                                  CsvField(c.id),
+                                  CsvField(c.quantity),
+                                  CsvField(c.phase),
+                                  CsvField(c.limit),
+                                  CsvField(c.statistic),
+                                  CsvNumber(c.value),
+                                  CsvField(c.unit),
+                                  std::to_string(c.count),
+                                  CsvNumber(c.min),
+                                  CsvNumber(c.max),
+                                  CsvNumber(c.p95),
+                                  CsvField(VerdictText(c.verdict)),
+                                  CsvField(c.note)};
+    for (size_t i = 0; i < std::size(fields); ++i) {
+      if (i) out += ',';
+      out += fields[i];
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::vector<size_t> FailuresFirst(const AssessmentResult& result) {
+  auto rank = [](Verdict v) {
+    switch (v) {
+      case Verdict::kFail:
+        return 0;
+      case Verdict::kPass:
+        return 1;
+      case Verdict::kInfo:
+        return 2;
+      case Verdict::kNotAssessed:
+        break;
+    }
+    return 3;
+  };
+  std::vector<size_t> order(result.criteria.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return rank(result.criteria[a].verdict) < rank(result.criteria[b].verdict);
+  });
+  return order;
+}
+
+std::string AssessmentTable(const AssessmentResult& result) {
+  const SurveyFacts& s = result.survey;
+  std::string out;
+  out += "Survey of " + std::to_string(s.files.size()) + (s.files.size() == 1 ? " log" : " logs") +
+         ", " + s.logTypeName + "\n";
+  for (const SurveyFile& f : s.files) {
+    out += "  " + PathText(f.path) + ": " + std::to_string(f.records) + " records";
+    if (f.first)
+      out += ", " + TimeText(*f.first, TimeStyle::kIsoSpace) + " to " +
+             TimeText(*f.last, TimeStyle::kIsoSpace);
+    out += "\n";
+  }
+  if (s.first)
+    out += "  From " + TimeText(*s.first, TimeStyle::kIsoSpace) + " to " +
+           TimeText(*s.last, TimeStyle::kIsoSpace) + ", " + Readable(s.durationS / 86400) + " days";
+  if (s.intervalS) out += ", a record every " + Readable(*s.intervalS) + " s";
+  out += "\n  " + std::to_string(s.recordsUsed) + " of " + std::to_string(s.records) +
+         " records used (" + std::to_string(s.invalidTime) + " without a valid time, " +
+         std::to_string(s.overlaps) + " overlapping), " + std::to_string(s.windows) +
+         " 10-minute windows\n";
+  auto nominal = [](const std::optional<double>& value, bool inferred, const char* unit) {
+    if (!value) return std::string("unknown");
+    return Readable(*value) + " " + unit + (inferred ? " (inferred)" : " (given)");
+  };
+  out += "  Un = " + nominal(s.nominalVoltage, s.nominalVoltageInferred, "V") +
+         ", Fn = " + nominal(s.nominalFrequency, s.nominalFrequencyInferred, "Hz") + "\n\n";
+
+  size_t failed = 0;
+  for (const Criterion& c : result.criteria) failed += c.verdict == Verdict::kFail;
+  std::string verdict = VerdictText(result.verdict);
+  std::transform(verdict.begin(), verdict.end(), verdict.begin(),
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+  out += "Verdict: " + verdict;
+  if (failed)
+    out += " (" + std::to_string(failed) + (failed == 1 ? " criterion" : " criteria") + " failed)";
+  out += "\n";
+  if (result.indicative) out += "  " + result.indicativeNote + "\n";
+  out += "\n";
+
+  const std::vector<size_t> order = FailuresFirst(result);
+  struct Line {
+    std::string verdict, id, value, limit;
+  };
+  std::vector<Line> lines = {{"VERDICT", "CRITERION", "VALUE", "LIMIT"}};
+  for (size_t i : order) {
+    const Criterion& c = result.criteria[i];
+    std::string value = c.value ? Readable(*c.value) : "-";
+    if (c.value && !c.unit.empty()) value += " " + c.unit;
+    lines.push_back({VerdictText(c.verdict), c.id, value, c.limit});
+  }
+  size_t widths[3] = {0, 0, 0};
+  for (const Line& l : lines) {
+    widths[0] = std::max(widths[0], l.verdict.size());
+    widths[1] = std::max(widths[1], l.id.size());
+    widths[2] = std::max(widths[2], l.value.size());
+  }
+  for (const Line& l : lines) {
+    Pad(out, l.verdict, widths[0] + 2);
+    Pad(out, l.id, widths[1] + 2);
+    Pad(out, l.value, widths[2] + 2);
+    out += l.limit;
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    out += "\n";
+  }
+
+  // Notes, each once, with the criteria it belongs to.
+  std::vector<std::pair<std::string_view, std::vector<std::string_view>>> notes;
+  for (size_t i : order) {
+    const Criterion& c = result.criteria[i];
+    const std::string_view note = OwnNote(result, c);
+    if (note.empty()) continue;
+    auto it =
+        std::find_if(notes.begin(), notes.end(), [&](const auto& n) { return n.first == note; });
+    if (it == notes.end()) it = notes.insert(notes.end(), {note, {}});
+    it->second.push_back(c.id);
+  }
+  if (!notes.empty()) out += "\nNotes\n";
+  for (const auto& [note, ids] : notes) {
+    out += "  " + std::string(ids.front());
+    if (ids.size() == 2) out += ", " + std::string(ids[1]);
+    if (ids.size() > 2) out += " and " + std::to_string(ids.size() - 1) + " more";
+    out += ": " + std::string(note) + "\n";
+  }
+  return out;
+}
+
+}  // namespace assess

@@ -1,0 +1,426 @@
+// Surveys built with chosen values, judged against hand-worked verdicts and statistics.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "SurveyLogs.h"
+#include "log/LogTypes.h"
+
+using namespace assess;
+using B = SurveyLogBuilder;
+
+namespace {
+
+const Criterion& Row(const AssessmentResult& r, const std::string& id) {
+  const Criterion* c = r.FindCriterion(id);
+  if (c == nullptr) throw std::runtime_error("no criterion " + id);
+  return *c;
+}
+
+std::vector<std::string> Failed(const AssessmentResult& r) {
+  std::vector<std::string> ids;
+  for (const Criterion& c : r.criteria)
+    if (c.verdict == Verdict::kFail) ids.push_back(c.id);
+  return ids;
+}
+
+std::string AssessError(const std::vector<const CMeterlog2Doc*>& docs,
+                        const std::vector<std::string>& names) {
+  std::vector<SurveyLog> logs;
+  for (size_t i = 0; i < docs.size(); ++i) logs.push_back({names[i], docs[i]});
+  AssessmentResult result;
+  std::string error;
+  EXPECT_FALSE(Assess(logs, {}, result, error));
+  return error;
+}
+
+// A Standard log whose frequencies are 50 Hz but for the records given.
+Verdict FrequencyVerdict(const std::vector<std::pair<unsigned, float>>& frequencies,
+                         double* share = nullptr) {
+  B log(kStandardLog, 200);
+  log.FloatAll(layout::sp::fFrequency, 50);
+  for (const auto& [row, f] : frequencies) log.Float(row, layout::sp::fFrequency, f);
+  const auto doc = log.Load();
+  const Criterion c = Row(AssessDocs({doc.get()}), "en50160.frequency");
+  if (share) *share = c.value.value_or(-1);
+  return c.verdict;
+}
+
+// A Standard log of twenty 10-minute records at 230 V on channel 1 but for the records given,
+// judged with Un = 230 V.
+Criterion VoltageRow(const std::vector<std::pair<unsigned, float>>& volts) {
+  B log(kStandardLog, 20, "2009-03-07T14:00:00", 600);
+  log.FloatAll(B::ChannelRms(0), 230);
+  for (const auto& [row, v] : volts) log.Float(row, B::ChannelRms(0), v);
+  const auto doc = log.Load();
+  AssessOptions options;
+  options.nominalVoltage = 230;
+  return Row(AssessDocs({doc.get()}, options), "en50160.voltage.ch1");
+}
+
+}  // namespace
+
+TEST(Assessment, FrequencyBandEdgesAreInside) {
+  double share = 0;
+  // 49.5 and 50.5 lie exactly on Fn +/-1 %.
+  EXPECT_EQ(FrequencyVerdict({{10, 49.5f}, {11, 50.5f}}, &share), Verdict::kPass);
+  EXPECT_EQ(share, 100);
+  // One record of 200 outside: 99.5 %, exactly the share required.
+  EXPECT_EQ(FrequencyVerdict({{10, 49.49f}}, &share), Verdict::kPass);
+  EXPECT_EQ(share, 99.5);
+  EXPECT_EQ(FrequencyVerdict({{10, 49.49f}, {11, 50.51f}}, &share), Verdict::kFail);
+  EXPECT_EQ(share, 99);
+  // 47 Hz (-6 %) and 52 Hz (+4 %) are still within the wide band; a hair beyond is not.
+  EXPECT_EQ(FrequencyVerdict({{10, 47.0f}}), Verdict::kPass);
+  EXPECT_EQ(FrequencyVerdict({{10, 52.0f}}), Verdict::kPass);
+  EXPECT_EQ(FrequencyVerdict({{10, 46.99f}}), Verdict::kFail);
+  EXPECT_EQ(FrequencyVerdict({{10, 52.01f}}), Verdict::kFail);
+}
+
+TEST(Assessment, VoltageBandEdgesAndTheShareOfTenMinuteValues) {
+  const Criterion edges = VoltageRow({{0, 207}, {1, 253}});  // exactly Un -10 % and +10 %
+  EXPECT_EQ(edges.verdict, Verdict::kPass);
+  EXPECT_EQ(edges.value, 100);
+  EXPECT_EQ(edges.count, 20u);
+  EXPECT_EQ(edges.min, 207);
+  EXPECT_EQ(edges.max, 253);
+  ASSERT_EQ(edges.bands.size(), 2u);
+  EXPECT_EQ(edges.bands[0].low, 207);
+  EXPECT_EQ(edges.bands[0].high, 253);
+  EXPECT_EQ(edges.bands[1].low, 195.5);
+  EXPECT_EQ(edges.bands[1].high, 253);
+  EXPECT_EQ(VoltageRow({{0, 206}}).value, 95);
+  EXPECT_EQ(VoltageRow({{0, 206}}).verdict, Verdict::kPass);  // 95 % is enough
+  EXPECT_EQ(VoltageRow({{0, 206}, {1, 206}}).verdict, Verdict::kFail);
+  EXPECT_EQ(VoltageRow({{0, 195.5f}}).verdict, Verdict::kPass);  // -15 % exactly
+  EXPECT_EQ(VoltageRow({{0, 195.4f}}).verdict, Verdict::kFail);
+  EXPECT_EQ(VoltageRow({{0, 253.5f}}).verdict, Verdict::kFail);  // above +10 %: none may be
+}
+
+TEST(Assessment, SixtyHertzAndOneHundredTwentyVoltsAreInferred) {
+  B log(kHarmonicLog, 300, "2009-03-07T14:00:00", 60, 1, 60);
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_EQ(r.survey.nominalVoltage, 120);
+  EXPECT_TRUE(r.survey.nominalVoltageInferred);
+  EXPECT_EQ(r.survey.nominalFrequency, 60);
+  EXPECT_TRUE(r.survey.nominalFrequencyInferred);
+  const Criterion& v = Row(r, "en50160.voltage.ch1");
+  EXPECT_EQ(v.verdict, Verdict::kPass);
+  EXPECT_EQ(v.bands[0].low, 108);
+  EXPECT_EQ(v.bands[0].high, 132);
+  EXPECT_EQ(v.bands[1].low, 102);
+  EXPECT_NE(v.limit.find("108 to 132 V"), std::string::npos) << v.limit;
+  const Criterion& f = Row(r, "en50160.frequency");
+  EXPECT_EQ(f.verdict, Verdict::kPass);
+  EXPECT_NE(f.limit.find("59.4 to 60.6 Hz"), std::string::npos) << f.limit;
+  EXPECT_NE(f.limit.find("56.4 to 62.4 Hz"), std::string::npos) << f.limit;
+  EXPECT_EQ(r.verdict, Verdict::kPass);
+}
+
+TEST(Assessment, NominalValuesGivenOrInferredFromTheMedian) {
+  B at127(kStandardLog, 100);
+  for (unsigned row = 0; row < 100; ++row)
+    at127.Float(row, B::ChannelRms(0), row < 40 ? 90.0f : 128.0f);  // median 128: 127
+  const auto doc = at127.Load();
+  const AssessmentResult inferred = AssessDocs({doc.get()});
+  EXPECT_EQ(inferred.survey.nominalVoltage, 127);
+  EXPECT_TRUE(inferred.survey.nominalVoltageInferred);
+  AssessOptions options;
+  options.nominalVoltage = 120;
+  options.nominalFrequency = 60;  // a 50 Hz log judged at 60 Hz fails
+  const AssessmentResult given = AssessDocs({doc.get()}, options);
+  EXPECT_EQ(given.survey.nominalVoltage, 120);
+  EXPECT_FALSE(given.survey.nominalVoltageInferred);
+  EXPECT_FALSE(given.survey.nominalFrequencyInferred);
+  EXPECT_EQ(Row(given, "en50160.frequency").verdict, Verdict::kFail);
+  EXPECT_EQ(Row(given, "en50160.frequency").value, 0);
+}
+
+TEST(Assessment, ASurveyBuiltToFailExactlyOneHarmonic) {
+  // Phase B's voltage: fundamental 230 V and harmonic 9 at 4.6 V (2 %), nothing else. EN 50160
+  // allows 1.5 % for the 9th, IEEE 519 5 %.
+  B log(kThreePhaseTabularLog, 300);
+  log.PhaseHarmonics(1, 0, 230, {{9, 4.6f}});
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_EQ(Failed(r), std::vector<std::string>{"en50160.harmonic.9.b"});
+  const Criterion& h9 = Row(r, "en50160.harmonic.9.b");
+  EXPECT_NEAR(*h9.value, 2, 1e-6);
+  EXPECT_EQ(h9.bands[0].high, 1.5);
+  EXPECT_EQ(h9.harmonic, 9);
+  EXPECT_EQ(Row(r, "ieee519.voltage.harmonic.9.b").verdict, Verdict::kPass);
+  EXPECT_NEAR(*Row(r, "en50160.thd.b").value, 2, 1e-6);  // the only harmonic
+  EXPECT_EQ(r.verdict, Verdict::kFail);
+  // The profile the report charts: the 95th percentile of each harmonic of phase B.
+  const HarmonicProfile* b = nullptr;
+  for (const HarmonicProfile& p : r.harmonics)
+    if (p.phase == "b" && !p.current) b = &p;
+  ASSERT_NE(b, nullptr);
+  EXPECT_NEAR(b->p95[9 - 2], 2, 1e-6);
+  EXPECT_EQ(b->p95[5 - 2], 0);
+}
+
+TEST(Assessment, CurrentLimitsFollowTheRowOfIscOverIl) {
+  // Every phase: fundamental 20 A, harmonic 5 at 2 A (10 % of IL), harmonic 7 at 1 A (5 %),
+  // TDD = 100 x sqrt(4 + 1) / 20 = 11.18 %.
+  B log(kThreePhaseTabularLog, 30);
+  for (int p = 0; p < 3; ++p) log.PhaseHarmonics(p, 1, 20, {{5, 2}, {7, 1}});
+  const auto doc = log.Load();
+  AssessOptions options;
+  options.isc = 400;
+  options.il = 20;  // Isc/IL = 20: the row 20 <= Isc/IL < 50, h < 11 allows 7 %, TDD 8 %
+  AssessmentResult r = AssessDocs({doc.get()}, options);
+  EXPECT_NEAR(*Row(r, "ieee519.current.tdd.a").value, 100 * std::sqrt(5.0) / 20, 1e-9);
+  EXPECT_EQ(Row(r, "ieee519.current.tdd.a").bands[0].high, 8);
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.5.a").verdict, Verdict::kFail);
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.5.a").value, 10);
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.7.a").verdict, Verdict::kPass);
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.6.a").bands[0].high, 1.75);
+  ASSERT_EQ(r.currentBasis.size(), 3u);
+  EXPECT_EQ(r.currentBasis[0].row, "20 <= Isc/IL < 50");
+  EXPECT_FALSE(r.currentBasis[0].ilDerived);
+  // Just below 20 the first row applies: h < 11 allows 4 %, TDD 5 %.
+  options.isc = 399.99;
+  r = AssessDocs({doc.get()}, options);
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.7.c").verdict, Verdict::kFail);
+  EXPECT_EQ(Row(r, "ieee519.current.tdd.c").bands[0].high, 5);
+  // IL derived: the largest 15-minute mean of the fundamental current, 20 A.
+  options.il.reset();
+  options.isc = 20000;  // Isc/IL = 1000: the last row
+  r = AssessDocs({doc.get()}, options);
+  EXPECT_TRUE(r.currentBasis[1].ilDerived);
+  EXPECT_EQ(r.currentBasis[1].il, 20);
+  EXPECT_EQ(r.currentBasis[1].row, "Isc/IL >= 1000");
+  EXPECT_EQ(Row(r, "ieee519.current.harmonic.7.b").verdict, Verdict::kPass);
+  // Without Isc the current rows say what they need.
+  r = AssessDocs({doc.get()});
+  EXPECT_EQ(Row(r, "ieee519.current.a").verdict, Verdict::kNotAssessed);
+  EXPECT_NE(Row(r, "ieee519.current.a").note.find("--isc"), std::string::npos);
+  EXPECT_EQ(r.FindCriterion("ieee519.current.tdd.a"), nullptr);
+}
+
+TEST(Assessment, TwoLogsJoinedWithAnOverlap) {
+  // 14:00..14:09 and 14:05..14:14, one a minute: five records of the second are already taken.
+  B first(kStandardLog, 10, "2009-03-07T14:00:00");
+  B second(kStandardLog, 10, "2009-03-07T14:05:00");
+  second.InvalidTime(9);
+  const auto a = first.Load(), b = second.Load();
+  const AssessmentResult r = AssessDocs({b.get(), a.get()});  // given in any order
+  const SurveyFacts& s = r.survey;
+  EXPECT_EQ(s.records, 20u);
+  EXPECT_EQ(s.recordsUsed, 14u);
+  EXPECT_EQ(s.overlaps, 5u);
+  EXPECT_EQ(s.invalidTime, 1u);
+  EXPECT_EQ(s.files[0].overlaps, 0u);  // the first log given keeps the records it shares
+  EXPECT_EQ(s.files[1].overlaps, 5u);
+  EXPECT_EQ(s.files[0].invalidTime, 1u);
+  EXPECT_EQ(s.files[1].used, 5u);
+  EXPECT_EQ(TimeText(*s.first, TimeStyle::kIso), "2009-03-07T14:00:00");
+  EXPECT_EQ(TimeText(*s.last, TimeStyle::kIso), "2009-03-07T14:13:00");
+  EXPECT_EQ(s.intervalS, 60);
+  EXPECT_EQ(s.durationS, 13 * 60 + 60);
+  EXPECT_EQ(s.windows, 2u);  // 14:00 and 14:10
+  EXPECT_EQ(Row(r, "en50160.frequency").count, 14u);
+  EXPECT_EQ(s.logTypeName, "Standard Log");
+}
+
+TEST(Assessment, RefusesMixedFamiliesALogWithoutValidTimesAndUnknownTypes) {
+  const auto standard = B(kStandardLog, 5).Load();
+  const auto tabular = B(kThreePhaseTabularLog, 5).Load();
+  const std::string mixed =
+      AssessError({standard.get(), tabular.get()}, {"site/a.57x", "site/b.57x"});
+  EXPECT_NE(mixed.find("site/a.57x (Standard Log)"), std::string::npos) << mixed;
+  EXPECT_NE(mixed.find("site/b.57x (Three Phase Tabular Log)"), std::string::npos) << mixed;
+  B noTime(kHarmonicLog, 4);
+  for (unsigned row = 0; row < 4; ++row) noTime.InvalidTime(row);
+  const auto invalid = noTime.Load();
+  const std::string none = AssessError({invalid.get()}, {"x.57x"});
+  EXPECT_NE(none.find("no record of the survey has a valid time stamp (4 records"),
+            std::string::npos)
+      << none;
+  B unknown(kStandardLog, 3);
+  unknown.Byte(0, 0, 9);
+  const auto nine = unknown.Load();
+  EXPECT_NE(AssessError({nine.get()}, {"n.57x"}).find("n.57x: its first record has no known"),
+            std::string::npos);
+}
+
+TEST(Assessment, ValuesThatAreNoNumbersAreLeftOut) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  B log(kStandardLog, 20, "2009-03-07T14:00:00", 60);
+  log.FloatAll(B::ChannelRms(0), 230);
+  log.FloatAll(layout::sp::fFrequency, 50);
+  log.Float(0, layout::sp::fFrequency, nan).Float(1, layout::sp::fFrequency, inf);
+  log.Float(2, layout::sp::fFrequency, -inf);
+  // The first window, 14:00..14:09: 3 and 4 V around NaN give sqrt((9 + 16) / 2).
+  log.Float(0, B::ChannelRms(0), 3).Float(1, B::ChannelRms(0), nan).Float(2, B::ChannelRms(0), 4);
+  for (unsigned row = 3; row < 10; ++row) log.Float(row, B::ChannelRms(0), nan);
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_EQ(Row(r, "en50160.frequency").count, 17u);
+  EXPECT_EQ(Row(r, "en50160.frequency").value, 100);
+  const Series* v = r.FindSeries("voltage.ch1");
+  ASSERT_NE(v, nullptr);
+  ASSERT_EQ(v->values.size(), 2u);
+  EXPECT_EQ(v->values[0], std::sqrt(12.5));
+  EXPECT_EQ(v->values[1], 230);
+}
+
+TEST(Assessment, UnbalanceFromTheVectorLogsPhasors) {
+  // Va = 230 V at 0 degrees, Vb = 230 V at -120, Vc = 0: V+ = 2/3 x 230, V- = 1/3 x 230,
+  // so u2 = 50 %. With Vc = 230 V at 120 the set is balanced.
+  const double third = 2 * 3.14159265358979 / 3;
+  auto unbalance = [&](float vc) {
+    B log(kThreePhaseVectorLog, 10, "2009-03-07T14:00:00", 60, 256);
+    log.FloatAll(layout::vec::Va_magnitude, 230).FloatAll(layout::vec::Va_phase, 0);
+    log.FloatAll(layout::vec::Vb_magnitude, 230).FloatAll(layout::vec::Vb_phase, -third);
+    log.FloatAll(layout::vec::Vc_magnitude, vc).FloatAll(layout::vec::Vc_phase, third);
+    const auto doc = log.Load();
+    return AssessDocs({doc.get()});
+  };
+  const AssessmentResult unbalanced = unbalance(0);
+  const Criterion& u2 = Row(unbalanced, "en50160.unbalance");
+  EXPECT_EQ(u2.verdict, Verdict::kFail);
+  EXPECT_NEAR(*u2.value, 50, 1e-4);
+  EXPECT_NEAR(*Row(unbalanced, "nema.unbalance.lvur").value, 100, 1e-9);  // 153.3 off 153.3
+  const AssessmentResult balanced = unbalance(230);
+  EXPECT_EQ(Row(balanced, "en50160.unbalance").verdict, Verdict::kPass);
+  EXPECT_NEAR(*Row(balanced, "en50160.unbalance").value, 0, 1e-4);
+  // The same log read without its vector layout has no phasors and says how to get them.
+  B plain(kThreePhaseVectorLog, 10);
+  const auto doc = plain.Load();
+  const Criterion& none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
+  EXPECT_EQ(none.verdict, Verdict::kNotAssessed);
+  EXPECT_NE(none.note.find("data format 256"), std::string::npos) << none.note;
+}
+
+TEST(Assessment, LineVoltageUnbalanceRate) {
+  // 230, 230 and 200 V: the mean 220, the largest deviation 20: 100 x 20 / 220 = 9.0909 %.
+  B log(kThreePhaseTabularLog, 10);
+  log.FloatAll(B::PhaseRms(0, 0), 230).FloatAll(B::PhaseRms(1, 0), 230);
+  log.FloatAll(B::PhaseRms(2, 0), 200);
+  const auto doc = log.Load();
+  const Criterion& lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
+  EXPECT_EQ(lvur.verdict, Verdict::kInfo);
+  EXPECT_NEAR(*lvur.value, 100.0 * 20 / 220, 1e-9);
+}
+
+TEST(Assessment, IndicativeBelowAWeek) {
+  // Hourly records: 168 cover 7 days (the last record covers its hour), 167 do not.
+  B week(kStandardLog, 168, "2009-03-07T00:00:00", 3600);
+  const auto doc = week.Load();
+  const AssessmentResult full = AssessDocs({doc.get()});
+  EXPECT_EQ(full.survey.durationS, 7 * 86400);
+  EXPECT_FALSE(full.indicative);
+  EXPECT_EQ(Row(full, "en50160.frequency").note.find("indicative"), std::string::npos);
+  B shorter(kStandardLog, 167, "2009-03-07T00:00:00", 3600);
+  const auto doc2 = shorter.Load();
+  const AssessmentResult part = AssessDocs({doc2.get()});
+  EXPECT_TRUE(part.indicative);
+  EXPECT_EQ(part.indicativeNote,
+            "indicative: the survey lasted 6 days 23 h, less than the 7 days the standards judge");
+  EXPECT_NE(Row(part, "en50160.voltage.ch1").note.find(part.indicativeNote), std::string::npos);
+}
+
+TEST(Assessment, ALineToLineChannelIsJudgedAgainstRootThreeTimesUn) {
+  B log(kStandardLog, 20, "2009-03-07T14:00:00", 600);
+  log.FloatAll(B::ChannelRms(0), 400);
+  for (unsigned row = 0; row < 20; ++row) log.Byte(row, layout::cChannelSelect, 0);  // Vab
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_EQ(r.survey.nominalVoltage, 230);  // 400 / sqrt(3) = 230.9
+  const Criterion& v = Row(r, "en50160.voltage.ch1");
+  EXPECT_EQ(v.verdict, Verdict::kPass);
+  EXPECT_NEAR(v.bands[0].high, 230 * std::sqrt(3.0) * 1.1, 1e-9);
+  EXPECT_NE(v.note.find("sqrt(3) x Un"), std::string::npos);
+}
+
+TEST(Assessment, EnergyDemandAndPowerFactor) {
+  // Two logs an hour apart, each counting afresh: 100..109 Wh and 5..14 Wh give 9 + 9 Wh.
+  // Power 1000 W for 15 minutes, then 2000 W: the largest 15-minute mean is 2000 W.
+  B first(kStandardLog, 30, "2009-03-07T14:00:00");
+  B second(kStandardLog, 10, "2009-03-07T15:00:00");
+  for (unsigned row = 0; row < 30; ++row) {
+    first.Float(row, layout::sp::fWattHours, row < 10 ? 100.0f + row : 109.0f);
+    first.Float(row, layout::sp::fPower, row < 15 ? 1000 : 2000);
+  }
+  for (unsigned row = 0; row < 10; ++row)
+    second.Float(row, layout::sp::fWattHours, 5.0f + row).Float(row, layout::sp::fPower, 0);
+  first.FloatAll(layout::sp::fPowerFactor, 0.5);
+  second.FloatAll(layout::sp::fPowerFactor, 1);
+  const auto a = first.Load(), b = second.Load();
+  const AssessmentResult r = AssessDocs({a.get(), b.get()});
+  EXPECT_EQ(Row(r, "info.energy").value, 18);
+  EXPECT_EQ(Row(r, "info.demand").value, 2000);
+  EXPECT_EQ(Row(r, "info.demand").verdict, Verdict::kInfo);
+  EXPECT_NE(Row(r, "info.demand").note.find("2009-03-07T14:15:00"), std::string::npos);
+  EXPECT_EQ(Row(r, "info.power_factor").value, (30 * 0.5 + 10 * 1.0) / 40);
+}
+
+TEST(Assessment, WhatALogDoesNotRecordIsNotAssessedWithItsReason) {
+  const auto doc = B(kStandardLog, 50).Load();  // channel 1 Van, channel 2 Ia, no harmonics
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_EQ(Row(r, "en50160.harmonic.ch1").verdict, Verdict::kNotAssessed);
+  EXPECT_NE(Row(r, "en50160.harmonic.ch1").note.find("Standard Log records no individual"),
+            std::string::npos);
+  EXPECT_NE(Row(r, "en50160.thd.ch1").note.find("recorded Ch1 THD"), std::string::npos);
+  EXPECT_EQ(Row(r, "en50160.thd.ch1").verdict, Verdict::kPass);
+  EXPECT_EQ(r.FindCriterion("en50160.voltage.ch2"), nullptr);  // channel 2 measures a current
+  for (const char* id :
+       {"en50160.dips", "en50160.swells", "en50160.interruptions", "en50160.rapid_voltage_changes",
+        "en50160.flicker", "en50160.mains_signalling", "en50160.unbalance"}) {
+    EXPECT_EQ(Row(r, id).verdict, Verdict::kNotAssessed) << id;
+    EXPECT_FALSE(Row(r, id).note.empty()) << id;
+  }
+  EXPECT_NE(Row(r, "ieee519.current.ch2").note.find("records no current harmonics"),
+            std::string::npos);
+  // Only the standards asked for.
+  AssessOptions ieee;
+  ieee.en50160 = false;
+  const AssessmentResult only = AssessDocs({doc.get()}, ieee);
+  for (const Criterion& c : only.criteria) EXPECT_NE(c.standard, "en50160") << c.id;
+}
+
+TEST(Assessment, ASingleHarmonicLogsCurrentChannel) {
+  B log(kHarmonicLog, 60);
+  const auto doc = log.Load();
+  AssessOptions options;
+  options.isc = 1000;
+  const AssessmentResult r = AssessDocs({doc.get()}, options);
+  const Criterion& tdd = Row(r, "ieee519.current.tdd.ch2");
+  EXPECT_NE(tdd.verdict, Verdict::kNotAssessed);
+  EXPECT_EQ(tdd.phase, "ch2");
+  EXPECT_NE(tdd.note.find("Ch 2 Ia"), std::string::npos) << tdd.note;
+  EXPECT_NE(r.FindCriterion("en50160.harmonic.5.ch1"), nullptr);
+  EXPECT_EQ(r.FindCriterion("en50160.harmonic.5.ch2"), nullptr);
+}
+
+TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "meterlog2-assess-test.57x";
+  B log(kThreePhaseTabularLog, 40, "2009-03-07T14:00:00", 60, 256);
+  const std::vector<uint8_t> bytes = log.Bytes();
+  {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  AssessmentResult fromFile, misread;
+  std::string error;
+  ASSERT_TRUE(AssessFiles({path}, {}, 0, fromFile, error)) << error;
+  const auto doc = log.Load();
+  const AssessmentResult fromDoc = AssessDocs({doc.get()});
+  ASSERT_EQ(fromFile.criteria.size(), fromDoc.criteria.size());
+  for (size_t i = 0; i < fromDoc.criteria.size(); ++i)
+    EXPECT_EQ(fromFile.criteria[i].value, fromDoc.criteria[i].value) << fromDoc.criteria[i].id;
+  // Read in the wrong byte order the same file's numbers are nonsense, and the verdicts say so.
+  ASSERT_TRUE(AssessFiles({path}, {}, 1, misread, error)) << error;
+  EXPECT_NE(misread.verdict, Verdict::kPass);
+  EXPECT_FALSE(AssessFiles({path.string() + ".missing"}, {}, 0, misread, error));
+  EXPECT_NE(error.find(".missing"), std::string::npos);
+  std::filesystem::remove(path);
+}
