@@ -44,8 +44,12 @@ void Report(const std::string& path, const std::string& message) {
 
 }  // namespace
 
+std::string LoadFailureText(const LoadResult& result) {
+  return result.message.empty() ? "the file could not be loaded" : result.message;
+}
+
 void ReportLoadFailure(const std::string& path, const LoadResult& result) {
-  std::string message = result.message.empty() ? "the file could not be loaded" : result.message;
+  std::string message = LoadFailureText(result);
   if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
     message += "; it holds only " + std::to_string(result.completeRecords) + " of the " +
                std::to_string(result.declaredRecords) +
