@@ -34,9 +34,10 @@ void Usage() {
          "                                count, minimum, mean, maximum per column (CSV)\n"
          "  assess LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
          "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
-         "         [--format text|csv|json] [-o OUT] [--fail-on-violation]\n"
+         "         [--format text|csv|json] [-o OUT] [--fail-on-violation] [--each [--jobs N]]\n"
          "                                judge the supply against EN 50160 and IEEE 519\n"
-         "                                (exit 3 with --fail-on-violation when it fails)\n"
+         "                                (exit 3 with --fail-on-violation when it fails);\n"
+         "                                --each: every log on its own, a line each, N at once\n"
 #ifdef METERLOG2_WITH_PLOT
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
