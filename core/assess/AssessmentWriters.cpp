@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 #include "file/PathText.h"
 #include "log/LogTypes.h"
@@ -154,6 +155,15 @@ std::string CsvField(std::string_view text) {
   return out + "\"";
 }
 
+// The fields joined by commas, and CR LF.
+void AppendCsvLine(std::string& out, std::span<const std::string> fields) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i) out += ',';
+    out += fields[i];
+  }
+  out += "\r\n";
+}
+
 std::string CsvNumber(const std::optional<double>& value) {
   return value && std::isfinite(*value) ? ShortestDecimal(*value) : "";
 }
@@ -251,11 +261,7 @@ std::string AssessmentCsv(const AssessmentResult& result) {
                                   CsvNumber(c.p95),
                                   CsvField(VerdictText(c.verdict)),
                                   CsvField(c.note)};
-    for (size_t i = 0; i < std::size(fields); ++i) {
-      if (i) out += ',';
-      out += fields[i];
-    }
-    out += "\r\n";
+    AppendCsvLine(out, fields);
   }
   return out;
 }
@@ -432,11 +438,7 @@ std::string SurveySummaryCsv(const std::vector<SurveyLine>& lines) {
                                   CsvNumber(l.worstValue),
                                   CsvField(l.worstUnit),
                                   CsvField(l.error)};
-    for (size_t i = 0; i < std::size(fields); ++i) {
-      if (i) out += ',';
-      out += fields[i];
-    }
-    out += "\r\n";
+    AppendCsvLine(out, fields);
   }
   return out;
 }
