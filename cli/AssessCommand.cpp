@@ -93,9 +93,8 @@ int AssessEach(const Args& logs, const assess::AssessOptions& options, uint32_t 
                const std::string& format, const std::string& out, bool failOnViolation,
                unsigned jobs) {
   std::vector<assess::SurveyLine> lines(logs.size());
-  RunInOrder(
-      logs.size(), jobs, [&](size_t i) { lines[i] = AssessOne(logs[i], options, dataFormat); },
-      [](size_t) {});
+  RunInOrder(logs.size(), jobs,
+             [&](size_t i) { lines[i] = AssessOne(logs[i], options, dataFormat); });
   if (InterruptSignal() != 0) return 1;
   std::vector<std::filesystem::path> inputs;
   bool errors = false, violations = false;

@@ -144,16 +144,13 @@ int RunExport(const Args& argsIn) {
     }
   }
   std::vector<char> done(logs.size(), 0);
-  RunInOrder(
-      logs.size(), jobs,
-      [&](size_t i) {
-        if (targets[i].empty()) {
-          Report(logs[i], skipped[i]);
-          return;
-        }
-        done[i] = ExportOne(logs[i], targets[i], options, format, inputs);
-      },
-      [](size_t) {});
+  RunInOrder(logs.size(), jobs, [&](size_t i) {
+    if (targets[i].empty()) {
+      Report(logs[i], skipped[i]);
+      return;
+    }
+    done[i] = ExportOne(logs[i], targets[i], options, format, inputs);
+  });
   if (InterruptSignal() != 0) return 1;
   return std::find(done.begin(), done.end(), 0) == done.end() ? 0 : 1;
 }

@@ -49,13 +49,9 @@ bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error) {
   return true;
 }
 
-void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& work,
-                const std::function<void(size_t)>& done) {
+void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& work) {
   if (jobs <= 1 || count <= 1) {
-    for (size_t i = 0; i < count && InterruptSignal() == 0; ++i) {
-      work(i);
-      done(i);
-    }
+    for (size_t i = 0; i < count && InterruptSignal() == 0; ++i) work(i);
     return;
   }
 
@@ -66,7 +62,7 @@ void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& 
   std::vector<std::exception_ptr> failures(count);
   std::vector<std::string> messages(count);
   size_t next = 0;    // the next log a worker takes: logs begin in order
-  bool stop = false;  // set when done's turn ends early; the rest is skipped
+  bool stop = false;  // set when this function ends (early, by an exception): the rest is skipped
   auto worker = [&] {
     for (;;) {
       size_t i;
@@ -122,7 +118,6 @@ void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& 
     std::cerr << messages[i] << std::flush;
     std::string().swap(messages[i]);
     if (failure) std::rethrow_exception(failure);
-    done(i);
   }
 }
 

@@ -2,10 +2,11 @@
 // Several logs at once, for the commands that treat logs one by one (export -d, assess --each).
 //
 // Each log is worked on by one thread with its own document; what the work on a log has to say
-// goes into that log's own message text, and the texts (and whatever else a command hands out
-// per log) are handed out in the order the logs were given, as soon as a log and every log
-// before it are done. So the output of N jobs is, byte for byte, the output of one, and a
-// failure shows with its file as soon as the logs before it are through, while the others go on.
+// goes into that log's own message text, and the texts are told in the order the logs were
+// given, as soon as a log and every log before it are done. What a command writes per log (a
+// file each, or a line each written once all are done) follows that order too, so the output of
+// N jobs is, byte for byte, that of one, and a failure shows with its file as soon as the logs
+// before it are through, while the others go on.
 
 #include <cstddef>
 #include <functional>
@@ -27,14 +28,13 @@ unsigned ProcessorCount();
 // whole number in that range or is missing.
 bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error);
 
-// Calls work(i) for every i below `count` on up to `jobs` threads (on this one when there is a
-// single job or a single log), and done(i) on this thread, for each i in ascending order, once
-// work(i) and every work before it have returned. What work(i) writes to Messages() goes to
-// standard error just before done(i). Once a SIGINT or SIGTERM is recorded, no further work
-// begins and done is called for the work finished before it. An exception thrown by a work
-// comes out in done's turn for it, after every other running work has returned.
-void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& work,
-                const std::function<void(size_t)>& done);
+// Calls work(i) for every i below `count`, on up to `jobs` threads (on this one when there is a
+// single job or a single log), starting them in ascending order. What work(i) writes to
+// Messages() goes to standard error in ascending order of i, each as soon as work(i) and every
+// work before it have returned. Once a SIGINT or SIGTERM is recorded, no further work begins.
+// An exception thrown by a work comes out in its turn, after every other running work has
+// returned. Returns when every work begun has returned.
+void RunInOrder(size_t count, unsigned jobs, const std::function<void(size_t)>& work);
 
 // Where the messages about one log go: standard error, or the text of the MessagesTo alive on
 // this thread. Commands report what a log's work has to say through it, so that work on several
