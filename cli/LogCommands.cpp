@@ -9,6 +9,7 @@
 #include "file/OutputFile.h"
 #include "file/PathText.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/LogSearch.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 #include "text/DecimalText.h"
@@ -16,17 +17,9 @@
 
 namespace {
 
-const char* DataFormatName(uint32_t format) {
-  switch (format) {
-    case kDataFormatUnknown:
-      return "Unknown";
-    case kDataFormat0001:
-      return "Type 0001";
-    case kDataFormat0100:
-      return "Type 0100";
-    default:
-      return "not a known format; floats are read as stored";
-  }
+const char* DataFormatDescription(uint32_t format) {
+  if (const char* name = DataFormatName(format)) return name;
+  return format == kDataFormatUnknown ? "Unknown" : "not a known format; floats are read as stored";
 }
 
 // Reports a failed or interrupted load of `path`, or what was salvaged, on stderr; false on
@@ -59,11 +52,13 @@ int RunInfo(const Args& argsIn) {
   std::string path;
   const bool salvage = TakeFlag(args, "--salvage");
   if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
-  // Record 0 tells the type and the title; the header tells the rest. The other records are
-  // never read, so a log of any length answers at once.
+  // Record 0 tells the type and the title, the first few whether the byte order reads right;
+  // the header tells the rest. The other records are never read, so a log of any length
+  // answers at once.
   CMeterlog2Doc doc;
-  const LoadResult result = doc.LoadFirstRecords(PathFromText(path), 1, salvage);
+  const LoadResult result = doc.LoadFirstRecords(PathFromText(path), kRecordsJudged, salvage);
   if (!ReportLoad(path, result)) return 1;
+  WarnOfTheOtherDataFormat(path, doc);
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
@@ -72,7 +67,7 @@ int RunInfo(const Args& argsIn) {
             << "Records: " << result.completeRecords << "\n"
             << "Record size: " << doc.GetRecordSize() << "\n"
             << "Data format: " << doc.GetDetectedDataFormat() << " ("
-            << DataFormatName(doc.GetDetectedDataFormat()) << ")\n"
+            << DataFormatDescription(doc.GetDetectedDataFormat()) << ")\n"
             << "Title: " << title << "\n";
   return 0;
 }
@@ -113,6 +108,16 @@ int RunSample(const Args& argsIn) {
       "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
       "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
       "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
+  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
+              << "log types (--type N):\n";
+    for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
+      std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
+    std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
+              << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
+              << DataFormatName(kDataFormat0100) << ")\n";
+    return 0;
+  }
   SampleLogOptions o;
   std::string value, out;
   // Reads "--name N" into `into` (which keeps its default when the option is absent).

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 
 #include "SurveyLogs.h"
@@ -292,7 +293,7 @@ TEST(Assessment, UnbalanceFromTheVectorLogsPhasors) {
   // The same log read without its vector layout has no phasors and says how to get them.
   B plain(kThreePhaseVectorLog, 10);
   const auto doc = plain.Load();
-  const Criterion& none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
+  const Criterion none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
   EXPECT_EQ(none.verdict, Verdict::kNotAssessed);
   EXPECT_NE(none.note.find("data format 256"), std::string::npos) << none.note;
 }
@@ -303,7 +304,7 @@ TEST(Assessment, LineVoltageUnbalanceRate) {
   log.FloatAll(B::PhaseRms(0, 0), 230).FloatAll(B::PhaseRms(1, 0), 230);
   log.FloatAll(B::PhaseRms(2, 0), 200);
   const auto doc = log.Load();
-  const Criterion& lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
+  const Criterion lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
   EXPECT_EQ(lvur.verdict, Verdict::kInfo);
   EXPECT_NEAR(*lvur.value, 100.0 * 20 / 220, 1e-9);
 }
@@ -404,10 +405,11 @@ TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
   B log(kThreePhaseTabularLog, 40, "2009-03-07T14:00:00", 60, 256);
   const std::vector<uint8_t> bytes = log.Bytes();
   {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    // (a stream takes the path as it is: wide characters on Windows)
+    std::ofstream f(path, std::ios::binary);
+    ASSERT_TRUE(f.is_open());
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   }
   AssessmentResult fromFile, misread;
   std::string error;
