@@ -3,6 +3,7 @@
 #include <iostream>
 #include <set>
 
+#include "LogJobs.h"
 #include "file/PathText.h"
 #include "log/LogSearch.h"
 #include "table/ColumnList.h"
@@ -22,13 +23,17 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 }
 
 void Report(const std::string& path, const std::string& message) {
-  std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
+  Messages() << "meterlog2-cli: " << path << ": " << message << "\n";
 }
 
 }  // namespace
 
+std::string LoadFailureText(const LoadResult& result) {
+  return result.message.empty() ? "the file could not be loaded" : result.message;
+}
+
 void ReportLoadFailure(const std::string& path, const LoadResult& result) {
-  std::string message = result.message.empty() ? "the file could not be loaded" : result.message;
+  std::string message = LoadFailureText(result);
   if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
     message += "; it holds only " + std::to_string(result.completeRecords) + " of the " +
                std::to_string(result.declaredRecords) +

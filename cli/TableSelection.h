@@ -20,6 +20,8 @@ struct TableOptions {
 // A failed load on stderr; a file cut short also says how many complete records --salvage
 // would read.
 void ReportLoadFailure(const std::string& path, const LoadResult& result);
+// Why a load failed, in one sentence.
+std::string LoadFailureText(const LoadResult& result);
 // Says on stderr how many of the declared records a salvaged load read (nothing otherwise).
 void ReportSalvage(const std::string& path, const LoadResult& result);
 // Warns on stderr when the log's numbers read as nonsense in its current byte order but make

@@ -432,6 +432,15 @@ const Criterion* AssessmentResult::FindCriterion(const std::string& id) const {
   return nullptr;
 }
 
+const Criterion* AssessmentResult::WorstFailure() const {
+  const Criterion* worst = nullptr;
+  for (const Criterion& c : criteria) {
+    if (c.verdict != Verdict::kFail) continue;
+    if (!worst || c.excess.value_or(0) > worst->excess.value_or(0)) worst = &c;
+  }
+  return worst;
+}
+
 double NearestNominalVoltage(double median) {
   double best = kNominalVoltages.front();
   for (double v : kNominalVoltages)

@@ -51,6 +51,11 @@ struct Criterion {
   std::optional<double> min, max, p95;
   Verdict verdict = Verdict::kNotAssessed;
   std::string note;  // where the values came from, what could not be judged, why
+  // How far the judged values lie beyond the rule, as a fraction of the limit they break: above 0
+  // for a failure (0.25: a quarter beyond), 0 or below for a pass; nothing where nothing was
+  // judged. For a share rule, the larger of the share's shortfall and the outer band's excess.
+  // It ranks failures of different kinds against each other (WorstFailure).
+  std::optional<double> excess;
   // For charts: the series judged (a key of AssessmentResult::series, empty for none), the
   // harmonic number (0 for none) and the limit bands, inner band first.
   std::string seriesKey;
@@ -131,6 +136,8 @@ struct AssessmentResult {
 
   const Series* FindSeries(const std::string& key) const;
   const Criterion* FindCriterion(const std::string& id) const;
+  // The failed criterion furthest beyond its limit (the first of equals); null without failures.
+  const Criterion* WorstFailure() const;
 };
 
 // One log of a survey, loaded, read in the byte order its document is set to.

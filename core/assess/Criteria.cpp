@@ -24,6 +24,13 @@ std::string IsoTime(int64_t seconds) {
   return TimeText(seconds, TimeStyle::kIso);
 }
 
+// A share rule's excess (Criterion::excess): the share's shortfall from what is required and
+// the extremes' excess beyond the outer band, each as a fraction of its limit, the larger.
+double ShareExcess(double share, double required, double min, double max, LimitBand outer) {
+  return std::max({(required - share) / required, (max - outer.high) / outer.high,
+                   (outer.low - min) / outer.low});
+}
+
 // nominal x (1 + percent / 100), formed so that whole-numbered limits stay exact (230 V - 10 %
 // is 207 V exactly).
 double Edge(double nominal, double percent) {
@@ -169,6 +176,7 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, double limit,
   if (!Summarize(c, series.values, "no valid value in the survey (" + source + ")")) return;
   AddSeries(key, c, kWindowSeconds, series);
   c.value = c.p95;
+  c.excess = (*c.p95 - limit) / limit;
   Finish(c, *c.p95 <= limit ? assess::Verdict::kPass : assess::Verdict::kFail,
          "10-minute values from " + source);
 }
@@ -198,6 +206,7 @@ void Judge::En50160() {
                 Readable(outer.high) + " Hz";
       c.value = ShareWithin(m_m.frequency, inner.low, inner.high);
       const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
+      c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
       AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
       Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail,
              "every record's value of " + m_m.frequencySources.Text() + "; min, max and 95th " +
@@ -237,6 +246,7 @@ void Judge::En50160() {
               Readable(outer.high) + " V";
     c.value = ShareWithin(sm.voltage.values, inner.low, inner.high);
     const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
+    c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
     AddSeries(c.seriesKey, "supply voltage", Phase(s), "V", kWindowSeconds, sm.voltage.starts,
               sm.voltage.values);
     std::string note = "10-minute values from " + source + "; min, max and 95th percentile in V";

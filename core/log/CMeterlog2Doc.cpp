@@ -79,6 +79,11 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 }  // namespace
 
 LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) {
+  return LoadFirstRecords(path, kAllRecords, salvage);
+}
+
+LoadResult CMeterlog2Doc::LoadFirstRecords(const std::filesystem::path& path, unsigned limit,
+                                           bool salvage) {
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
@@ -89,7 +94,7 @@ LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) 
   std::error_code ec;
   std::string fullPath = PathText(std::filesystem::absolute(path, ec));
   if (ec) fullPath = PathText(path);
-  return LoadFromSource(source, fullPath, salvage);
+  return LoadFromSource(source, fullPath, salvage, limit);
 }
 
 LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
@@ -99,7 +104,7 @@ LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
-                                         bool salvage) {
+                                         bool salvage, unsigned limit) {
   using Status = LoadResult::Status;
   DeleteRecords();
   // An empty file is opened without reading anything: an empty document, no message.
@@ -161,9 +166,10 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
             "is not a 57x log: its records have no bytes"};
   }
 
+  const unsigned kept = std::min(count, limit);
   // Left uninitialised: the read fills every byte, and clearing hundreds of megabytes first
   // would cost about as much as the read.
-  const size_t bytes = static_cast<size_t>(count) * size;
+  const size_t bytes = static_cast<size_t>(kept) * size;
   try {
     m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
@@ -183,7 +189,7 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
                 "it again once the program writing it has finished.",
             {}};
   }
-  m_nRecordCount = count;
+  m_nRecordCount = kept;
 
   for (unsigned i = 0; i < m_nRecordCount; ++i)
     ConvertTimeStamp(m_records.get() + static_cast<size_t>(i) * size, size);

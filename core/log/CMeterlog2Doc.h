@@ -30,7 +30,8 @@ struct LoadResult {
   // size is 8224 (a log's is at most 3100)"); empty where `message` says it all or nothing is.
   std::string problem;
   // A file shorter than its header declares (kFileSize), or one loaded anyway with `salvage`:
-  // the records it declares and the complete ones it holds.
+  // the records it declares and the complete ones it holds (and a loaded document holds, unless
+  // it was asked for fewer).
   uint32_t declaredRecords = 0;
   uint32_t completeRecords = 0;
   bool salvaged = false;  // loaded with fewer records than declared
@@ -66,8 +67,16 @@ class CMeterlog2Doc {
   // The same from bytes in memory (`name` stands in for the path in messages).
   LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
                             bool salvage = false);
-  // The same from any source (`name` stands in for the full path in messages).
-  LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false);
+  // The same from any source (`name` stands in for the full path in messages). At most `limit`
+  // records are read, those at the start of the file.
+  LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false,
+                            unsigned limit = kAllRecords);
+  // Reads the header and at most the first `limit` records: what a log is, without the time and
+  // memory its records would cost. The result's completeRecords is the count a whole load would
+  // hold; a file that a whole load refuses (header, size, end of file) is refused the same way.
+  LoadResult LoadFirstRecords(const std::filesystem::path& path, unsigned limit,
+                              bool salvage = false);
+  static constexpr unsigned kAllRecords = ~0u;
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();

@@ -443,3 +443,34 @@ TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
   EXPECT_NE(error.find(".missing"), std::string::npos);
   std::filesystem::remove(path);
 }
+
+// How far beyond its limit each rule's values lie, worked out by hand, and the failure furthest
+// beyond its limit named the worst, whatever its kind.
+TEST(Assessment, TheWorstFailureIsTheOneFurthestBeyondItsLimit) {
+  // Harmonic 9 of phase B at 2 % (limit 1.5 %: a third beyond), harmonic 2 of phase A at 3 %
+  // (limit 2 %: half beyond); IEEE 519 allows both (5 %).
+  B log(kThreePhaseTabularLog, 300);
+  log.PhaseHarmonics(0, 0, 230, {{2, 6.9f}}).PhaseHarmonics(1, 0, 230, {{9, 4.6f}});
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_NEAR(*Row(r, "en50160.harmonic.9.b").excess, 1.0 / 3, 1e-6);
+  EXPECT_NEAR(*Row(r, "en50160.harmonic.2.a").excess, 0.5, 1e-6);
+  EXPECT_NEAR(*Row(r, "ieee519.voltage.harmonic.9.b").excess, -0.6, 1e-6);  // 2 % of 5 %: a pass
+  EXPECT_FALSE(Row(r, "en50160.flicker").excess.has_value());
+  ASSERT_NE(r.WorstFailure(), nullptr);
+  EXPECT_EQ(Failed(r), (std::vector<std::string>{"en50160.harmonic.2.a", "en50160.harmonic.9.b"}));
+  EXPECT_EQ(r.WorstFailure()->id, "en50160.harmonic.2.a");
+
+  // A share rule: 90 % of the 10-minute values within the band where 95 % must be, a shortfall
+  // of 5/95; a value at 190 V breaks the outer band's 195.5 V by 5.5/195.5, less.
+  const Criterion share = VoltageRow({{0, 206}, {1, 190}});
+  EXPECT_EQ(share.verdict, Verdict::kFail);
+  EXPECT_NEAR(*share.excess, 5.0 / 95, 1e-9);
+  // 10 % beyond the outer band's top outweighs the shortfall of the share (5/95).
+  EXPECT_NEAR(*VoltageRow({{0, 206}, {1, 278.3f}}).excess, 25.3 / 253, 1e-6);
+  EXPECT_LE(*VoltageRow({}).excess, 0);  // a pass: within by a margin
+
+  B clean(kThreePhaseTabularLog, 300);
+  const auto cleanDoc = clean.Load();
+  EXPECT_EQ(AssessDocs({cleanDoc.get()}).WorstFailure(), nullptr);
+}

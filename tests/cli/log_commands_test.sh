@@ -125,6 +125,30 @@ check "salvage dump is the whole dump's start" \
   same "$work/cut.txt" <(head -c "$(wc -c < "$work/cut.txt")" "$work/whole.txt")
 check "salvage dump is shorter" test "$(wc -c < "$work/cut.txt")" -lt "$(wc -c < "$work/whole.txt")"
 
+# info reads the header and the first record only: a sparse 8 GiB log of 28 million records
+# answers within a memory limit that a whole load (dump) cannot meet
+"$cli" sample --type 1 --records 1 -o "$work/huge.57x"
+set_count() {  # set_count FILE N: the header's record count (big-endian, after a 64-byte header)
+  local hex
+  hex=$(printf '%08x' "$2")
+  printf "\\x${hex:0:2}\\x${hex:2:2}\\x${hex:4:2}\\x${hex:6:2}" |
+    dd of="$1" bs=1 seek=70 conv=notrunc status=none
+}
+set_count "$work/huge.57x" 28349618
+truncate -s $((76 + 28349618 * 303)) "$work/huge.57x"
+(ulimit -v 400000; "$cli" info "$work/huge.57x") > "$work/info.txt" 2> "$work/err.txt"
+check "huge info exit" test $? -eq 0
+check "huge info count" grep -qx "Records: 28349618" "$work/info.txt"
+check "huge info title" grep -qx "Title: Standard Log 03-07-2009 14:05:09" "$work/info.txt"
+(ulimit -v 400000; "$cli" dump "$work/huge.57x" -o "$work/huge.txt") 2> /dev/null
+check "huge dump needs the memory info does without" test $? -ne 0
+set_count "$work/huge.57x" 4294967295
+(ulimit -v 400000; "$cli" info "$work/huge.57x") 2> "$work/err.txt"
+check "huge cut refused" grep -q "holds only 28349618 of the 4294967295 records" "$work/err.txt"
+(ulimit -v 400000; "$cli" info --salvage "$work/huge.57x") > "$work/info.txt" 2> /dev/null
+check "huge cut salvaged" grep -qx "Records: 28349618" "$work/info.txt"
+rm -f "$work/huge.57x"
+
 # plot: every kind as an image of the size asked for; clear refusals (when built with plots)
 png_size() {  # WIDTHxHEIGHT from the PNG header
   local w h
