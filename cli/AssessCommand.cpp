@@ -1,14 +1,10 @@
 // assess: judges a survey of one or more logs against EN 50160 and IEEE 519-2014.
 #include <iostream>
-#include <memory>
 
-#include "Commands.h"
-#include "TableSelection.h"
-#include "assess/Assessment.h"
+#include "SurveyOptions.h"
 #include "assess/AssessmentWriters.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
-#include "text/DecimalText.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -22,98 +18,33 @@ constexpr const char* kUsage =
     "       [--isc A] [--il A] [--data-format 1|256] [--format text|csv|json] [-o OUT|-]\n"
     "       [--fail-on-violation] [--] LOG...";
 
-// The exit status when --fail-on-violation is given and a criterion fails.
-constexpr int kViolation = 3;
-
 int UsageError(const std::string& message) {
   return ReportUsage(kUsage, message);
-}
-
-// "--name V" as a positive number; false with `error` set when it is given but not one.
-bool TakePositive(Args& args, const char* name, const char* unit, std::optional<double>& into,
-                  std::string& error) {
-  std::string value;
-  if (!TakeOption(args, name, value)) return true;
-  double number = 0;
-  if (ParseDecimal(value, number) && number > 0) {
-    into = number;
-    return true;
-  }
-  error = std::string(name) + " takes a positive number of " + unit + ", not \"" + value + "\"";
-  return false;
 }
 
 }  // namespace
 
 int RunAssess(const Args& argsIn) {
   Args args = argsIn;
-  std::string error, value, out = "-", format = "text";
-  assess::AssessOptions options;
-  bool anyStandard = false;
-  while (TakeOption(args, "--standard", value)) {
-    if (!anyStandard) options.en50160 = options.ieee519 = false;
-    anyStandard = true;
-    if (value == "en50160") {
-      options.en50160 = true;
-    } else if (value == "ieee519") {
-      options.ieee519 = true;
-    } else {
-      return UsageError("--standard takes en50160 or ieee519, not \"" + value + "\"");
-    }
-  }
-  if (!TakePositive(args, "--nominal-voltage", "volts", options.nominalVoltage, error) ||
-      !TakePositive(args, "--isc", "amperes", options.isc, error) ||
-      !TakePositive(args, "--il", "amperes", options.il, error))
-    return UsageError(error);
-  if (TakeOption(args, "--nominal-frequency", value)) {
-    if (value != "50" && value != "60")
-      return UsageError("--nominal-frequency takes 50 or 60, not \"" + value + "\"");
-    options.nominalFrequency = value == "50" ? 50.0 : 60.0;
-  }
-  uint32_t dataFormat = 0;
-  if (TakeOption(args, "--data-format", value)) {
-    if (value != "1" && value != "256")
-      return UsageError("--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value +
-                        "\"");
-    dataFormat = value == "1" ? 1u : 256u;
-  }
+  std::string error, out = "-", format = "text";
+  SurveyOptions options;
+  if (!TakeSurveyOptions(args, options, error)) return UsageError(error);
   if (TakeOption(args, "--format", format) && format != "text" && format != "csv" &&
       format != "json")
     return UsageError("--format takes text, csv or json, not \"" + format + "\"");
   const bool toFile = TakeOption(args, "--output", out, "-o");
-  const bool failOnViolation = TakeFlag(args, "--fail-on-violation");
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    static const char* kValued[] = {
-        "-o",    "--output", "--standard",    "--nominal-voltage", "--nominal-frequency",
-        "--isc", "--il",     "--data-format", "--format"};
-    for (const char* name : kValued)
-      if (args[i] == name) return UsageError(args[i] + " needs a value");
-  }
+  std::vector<const char*> valued = SurveyValuedOptions();
+  valued.insert(valued.end(), {"-o", "--output", "--format"});
+  if (const std::string bare = OptionWithoutValue(args, valued); !bare.empty())
+    return UsageError(bare + " needs a value");
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");
   if (logs.empty()) return UsageError("no log file given");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
 
-  std::vector<std::unique_ptr<CMeterlog2Doc>> docs;
-  std::vector<assess::SurveyLog> survey;
-  std::vector<std::filesystem::path> inputs;
-  for (const std::string& path : logs) {
-    auto doc = std::make_unique<CMeterlog2Doc>();
-    const LoadResult loaded = doc->Load(PathFromText(path));
-    if (loaded.status != LoadResult::Status::kLoaded) {
-      ReportLoadFailure(path, loaded);
-      return 1;
-    }
-    if (dataFormat != 0) doc->SetDataFormat(dataFormat);
-    survey.push_back({PathFromText(path), doc.get()});
-    inputs.push_back(PathFromText(path));
-    docs.push_back(std::move(doc));
-  }
+  Survey survey;
   assess::AssessmentResult result;
-  if (!assess::Assess(survey, options, result, error)) {
-    std::cerr << "meterlog2-cli: " << error << "\n";
-    return 1;
-  }
+  if (!AssessSurvey(logs, options, survey, result)) return 1;
   const std::string text = format == "json"  ? assess::AssessmentJson(result)
                            : format == "csv" ? assess::AssessmentCsv(result)
                                              : assess::AssessmentTable(result);
@@ -121,9 +52,9 @@ int RunAssess(const Args& argsIn) {
   _setmode(_fileno(stdout), _O_BINARY);  // CR LF as written
 #endif
   OutputFile output;
-  if (!output.Open(PathFromText(out), inputs) || !output.Write(text) || !output.Commit()) {
+  if (!output.Open(PathFromText(out), survey.paths) || !output.Write(text) || !output.Commit()) {
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return 1;
   }
-  return failOnViolation && result.verdict == assess::Verdict::kFail ? kViolation : 0;
+  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }
