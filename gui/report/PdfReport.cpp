@@ -162,7 +162,7 @@ void PdfLayout::Table(const ReportTable& table) {
       const ReportCell& cell = cells[c];
       const double width = (span ? m_width : widths[c]) - inner;
       const QFont font =
-          ReportFont(cell.code ? kBodySize - 1 : kBodySize, header || cell.bold, cell.code);
+          ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code);
       LaidCell l;
       l.text.emplace(cell.text, font, width);
       l.color = header ? kInkColor : ToneColor(cell.tone);

@@ -158,8 +158,7 @@ void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
       QCPGraph* high = FlatLine(plot, first, last, limit.high, QPen(limit.color, 0.8), limit.name);
       high->setBrush(fill);
       high->setChannelFillGraph(low);
-      values.Add(limit.low);
-      values.Add(limit.high);
+      if (limit.inView) values.Add(limit.low), values.Add(limit.high);
       continue;
     }
     QString name = limit.name;
@@ -168,7 +167,7 @@ void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
       if (!std::isfinite(edge)) continue;
       FlatLine(plot, first, last, edge, pen, name);
       name.clear();  // one legend entry for both edges
-      if (!limit.shaded) values.Add(edge);
+      if (limit.inView) values.Add(edge);
     }
   }
   plot.xAxis->setRange(first, last);

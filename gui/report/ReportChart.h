@@ -27,6 +27,7 @@ struct ChartLimit {
   double low = 0, high = 0;  // -inf / +inf for an open side
   bool shaded = false;
   QColor color;
+  bool inView = true;  // the value axis reaches to it
 };
 
 struct ChartBar {

@@ -176,6 +176,15 @@ class ContentBuilder {
       if (it == m_sets.end()) it = m_sets.insert(m_sets.end(), {c.standard, group, c.phase, {}});
       it->rows.push_back(&c);
     }
+    // The phases of a group together, the groups in the result's order.
+    std::vector<std::string> groups;
+    for (const RowSet& set : m_sets)
+      if (std::find(groups.begin(), groups.end(), set.group) == groups.end())
+        groups.push_back(set.group);
+    std::stable_sort(m_sets.begin(), m_sets.end(), [&](const RowSet& a, const RowSet& b) {
+      return std::find(groups.begin(), groups.end(), a.group) <
+             std::find(groups.begin(), groups.end(), b.group);
+    });
   }
 
   ReportDocument Build();
@@ -204,7 +213,7 @@ class ContentBuilder {
 
   QColor PhaseColor(const std::string& phase) const {
     const auto it = std::find(m_phases.begin(), m_phases.end(), phase);
-    return SeriesColor(static_cast<size_t>(it - m_phases.begin()));
+    return SeriesColor(it == m_phases.end() ? 0 : static_cast<size_t>(it - m_phases.begin()));
   }
   std::vector<const RowSet*> Sets(const std::string& group) const {
     std::vector<const RowSet*> sets;
@@ -268,9 +277,10 @@ void ContentBuilder::Summary() {
     if (std::any_of(m_result.criteria.begin(), m_result.criteria.end(),
                     [&](const Criterion& c) { return c.standard == standard; }))
       standards.append(StandardName(standard));
-  Paragraph(QStringLiteral("The supply judged against %1, from %2 of a 57x power analyzer.")
-                .arg(standards.join(QStringLiteral(" and ")),
-                     Plural(m_result.survey.files.size(), "log", "logs")));
+  Paragraph(
+      QStringLiteral("This report judges the supply against %1, from %2 of a 57x power analyzer.")
+          .arg(standards.join(QStringLiteral(" and ")),
+               Plural(m_result.survey.files.size(), "log", "logs")));
   Add(ReportBlock::Kind::kSubheading, QStringLiteral("The survey"));
   SurveyFacts();
   Files();
@@ -326,16 +336,11 @@ void ContentBuilder::SurveyFacts() {
   fact(QStringLiteral("Nominal frequency Fn"),
        nominal(s.nominalFrequency, s.nominalFrequencyInferred, "Hz",
                QStringLiteral("the median frequency")));
-  for (const assess::CurrentBasis& b : m_result.currentBasis) {
-    fact(QStringLiteral("Isc and IL, ") + PhaseLabel(b.phase),
-         QStringLiteral("Isc = %1 A (given), IL = %2 A (%3): Isc/IL = %4, Table 2 row %5")
-             .arg(Number(b.isc), Number(b.il),
-                  b.ilDerived ? QStringLiteral("the largest 15-minute mean of the fundamental "
-                                               "current, from ") +
-                                    Time(*b.ilWindow)
-                              : QStringLiteral("given"),
-                  Number(b.ratio), Typeset(b.row)));
-  }
+  if (!m_result.currentBasis.empty())
+    fact(QStringLiteral("Short-circuit current Isc"),
+         Number(m_result.currentBasis.front().isc) +
+             QStringLiteral(" A, given (IL and the Table 2 row of each phase are with the current "
+                            "charts)"));
   Add(ReportBlock::Kind::kTable).table = std::move(table);
 }
 
@@ -422,10 +427,11 @@ std::vector<ReportCell> ContentBuilder::GroupRow(const RowSet& set, const QStrin
     const Criterion& c = *set.rows.front();
     if (c.value) {
       result.text = WithUnit(*c.value, c.unit);
-      result.detail = Typeset(c.statistic);
+      // A share of values in a band: what it counts, and the values' own range.
       const assess::Series* series = m_result.FindSeries(c.seriesKey);
       if (series && series->unit != c.unit && c.min && c.max)
-        result.detail +=
+        result.detail =
+            Typeset(c.statistic) +
             QStringLiteral("; from %1 to %2").arg(Number(*c.min), WithUnit(*c.max, series->unit));
       limit.text = Typeset(c.limit);
     } else {
@@ -439,7 +445,7 @@ void ContentBuilder::VerdictTable() {
   ReportTable table;
   table.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"), QStringLiteral("Result"),
                    QStringLiteral("Limit"), QStringLiteral("Verdict")};
-  table.widths = {1.7, 0.6, 2.6, 2.6, 1.05};
+  table.widths = {1.55, 0.7, 2.35, 2.85, 1.02};
   std::string standard;
   for (const RowSet& set : m_sets) {
     const GroupInfo* info = SummaryGroup(set.group);
@@ -465,7 +471,15 @@ void ContentBuilder::VerdictTable() {
         }
       title += QStringLiteral(" %1 to %2").arg(first).arg(last);
     }
-    table.AddRow(GroupRow(set, title));
+    // Phases not assessed for the same reason share a row.
+    std::vector<ReportCell> row = GroupRow(set, title);
+    if (verdict == Verdict::kNotAssessed && !table.rows.empty() && !table.spanning.back() &&
+        table.rows.back()[0].text == row[0].text && table.rows.back()[2].text == row[2].text &&
+        table.rows.back()[4].text == row[4].text) {
+      table.rows.back()[1].text += QStringLiteral(", ") + row[1].text;
+      continue;
+    }
+    table.AddRow(std::move(row));
   }
   Add(ReportBlock::Kind::kTable).table = std::move(table);
 }
@@ -489,7 +503,7 @@ void ContentBuilder::Failures() {
   ReportTable table;
   table.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"), QStringLiteral("Value"),
                    QStringLiteral("Limit"), QStringLiteral("Standard")};
-  table.widths = {2.2, 0.6, 1.2, 3.3, 1.3};
+  table.widths = {2.0, 0.7, 1.1, 3.2, 1.5};
   for (size_t i : assess::FailuresFirst(m_result)) {
     const Criterion& c = m_result.criteria[i];
     if (c.verdict != Verdict::kFail) break;
@@ -583,7 +597,7 @@ void ContentBuilder::FrequencyAndVoltageCharts() {
       spec.limits.push_back({QStringLiteral("limits for all %1: %2 to %3 %4")
                                  .arg(QString::fromLatin1(share.values), Number(bands[1].low),
                                       Number(bands[1].high), unit),
-                             bands[1].low, bands[1].high, false, kLimitColor});
+                             bands[1].low, bands[1].high, false, kLimitColor, false});
       spec.gapSeconds = GapSeconds(*first);
       Add(ReportBlock::Kind::kChart).chart = std::move(spec);
     }
@@ -658,7 +672,7 @@ void ContentBuilder::HarmonicCharts(bool current) {
                               : QStringLiteral("Harmonic voltage (% of the fundamental)");
     spec.barName = QStringLiteral("95th percentile");
     spec.failedBarName = QStringLiteral("95th percentile above its limit");
-    spec.barColor = PhaseColor(profile.phase);
+    spec.barColor = SeriesColor(0);  // red is for the bars above their limits
     std::set<int> failed;
     int last = 0;
     for (const MarkerGroup& g : groups) {
@@ -804,32 +818,50 @@ void ContentBuilder::Method() {
   sources.headers = {QStringLiteral("Criterion"), QStringLiteral("Phases"),
                      QStringLiteral("Computed from")};
   sources.widths = {1.9, 0.8, 5.1};
-  std::vector<std::pair<std::pair<QString, QString>, QStringList>> seen;  // (title, note): phases
+  struct Source {
+    QString title, note;
+    QStringList phases, standards;
+  };
+  std::vector<Source> seen;
   for (const RowSet& set : m_sets) {
     const Criterion& c = *set.rows.front();
     if (c.verdict == Verdict::kNotAssessed) continue;
     const GroupInfo* info = SummaryGroup(set.group);
-    const QString title = (info ? QString::fromLatin1(info->title) : Capitalized(Q(c.quantity))) +
-                          QStringLiteral(" (") + StandardShortName(c.standard) + ")";
+    const QString title = info ? QString::fromLatin1(info->title) : Capitalized(Q(c.quantity));
     const QString note = Typeset(std::string(assess::OwnNote(m_result, c)));
+    const QString phase = PhaseName(set.phase);
+    // The same quantity from the same columns under two standards: one row.
     auto it = std::find_if(seen.begin(), seen.end(),
-                           [&](const auto& s) { return s.first == std::pair(title, note); });
-    if (it == seen.end()) it = seen.insert(seen.end(), {{title, note}, {}});
-    if (!set.phase.empty()) it->second.append(PhaseName(set.phase));
+                           [&](const Source& s) { return s.title == title && s.note == note; });
+    if (it == seen.end()) it = seen.insert(seen.end(), {title, note, {}, {}});
+    if (!phase.isEmpty() && !it->phases.contains(phase)) it->phases.append(phase);
+    if (!it->standards.contains(StandardShortName(c.standard)) && SummaryGroup(set.group))
+      it->standards.append(StandardShortName(c.standard));
   }
-  for (const auto& [key, phases] : seen)
-    sources.AddRow({Cell(key.first), Cell(phases.join(QStringLiteral(", "))), Cell(key.second)});
+  for (const Source& source : seen)
+    sources.AddRow(
+        {Cell(source.standards.isEmpty()
+                  ? source.title
+                  : source.title + " (" + source.standards.join(QStringLiteral(", ")) + ")"),
+         Cell(source.phases.join(QStringLiteral(", "))), Cell(source.note)});
   Add(ReportBlock::Kind::kTable).table = std::move(sources);
 
   ReportTable missing;
   missing.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"),
                      QStringLiteral("Why it was not assessed")};
   missing.widths = {2.3, 0.7, 4.8};
-  for (const Criterion& c : m_result.criteria)
-    if (c.verdict == Verdict::kNotAssessed)
-      missing.AddRow({Cell(Capitalized(Q(c.quantity)) + " (" + StandardShortName(c.standard) + ")"),
-                      Cell(PhaseName(c.phase)),
-                      Cell(Typeset(std::string(assess::OwnNote(m_result, c))))});
+  for (const Criterion& c : m_result.criteria) {
+    if (c.verdict != Verdict::kNotAssessed) continue;
+    std::vector<ReportCell> row = {
+        Cell(Capitalized(Q(c.quantity)) + " (" + StandardShortName(c.standard) + ")"),
+        Cell(PhaseName(c.phase)), Cell(Typeset(std::string(assess::OwnNote(m_result, c))))};
+    if (!missing.rows.empty() && missing.rows.back()[0].text == row[0].text &&
+        missing.rows.back()[2].text == row[2].text) {
+      missing.rows.back()[1].text += QStringLiteral(", ") + row[1].text;
+      continue;
+    }
+    missing.AddRow(std::move(row));
+  }
   if (!missing.rows.empty()) {
     Add(ReportBlock::Kind::kSubheading, QStringLiteral("What was not assessed, and why"));
     Add(ReportBlock::Kind::kTable).table = std::move(missing);

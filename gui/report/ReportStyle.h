@@ -17,6 +17,7 @@ inline QFont ReportFont(int size, bool bold = false, bool code = false) {
 
 // Sizes of the report's type.
 constexpr int kBodySize = 9;
+constexpr int kTableSize = 8;
 constexpr int kSmallSize = 7;
 constexpr int kChartTextSize = 8;
 
