@@ -68,7 +68,8 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
       "var(--rule);"
       "overflow-wrap:anywhere}\n"
       "thead th{background:var(--head)}\n"
-      "tr.span th{background:#f6f7f8;font-weight:bold}\n"
+      "tr.span th{background:%9;font-weight:bold}\n"
+      "tr.noted td{border-bottom:none}tr.note td{padding-top:0}\n"
       "td .detail{display:block;font-size:11px;color:var(--muted)}\n"
       "td.code,td.code .detail{font-family:\"DejaVu Sans Mono\",Consolas,monospace}\n"
       "td.code{font-size:12px}\n"
@@ -87,7 +88,7 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
       "footer{margin-top:30px;font-size:12px;color:var(--muted)}\n");
   css = css.arg(kInkColor.name(), kMutedColor.name(), kRuleColor.name(), kHeadColor.name(),
                 ToneColor(Tone::kPass).name(), ToneColor(Tone::kFail).name(),
-                ToneColor(Tone::kMuted).name(), ToneColor(Tone::kInfo).name());
+                ToneColor(Tone::kMuted).name(), ToneColor(Tone::kInfo).name(), kGroupColor.name());
   css +=
       QStringLiteral(
           "@page{size:%1;margin:22mm 16mm 18mm;"
@@ -99,7 +100,7 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
           "@media print{body{max-width:none;padding:0;font-size:10pt}"
           "nav,footer{display:none}"
           "h2.page{break-before:page;margin-top:0}"
-          "figure,tr,.verdict,h3{break-inside:avoid}"
+          "figure,tr,.verdict,h3{break-inside:avoid}tr.noted{break-after:avoid}"
           "h2,h3{break-after:avoid}"
           "thead{display:table-header-group}"
           "table,.verdict{font-size:8.5pt}"
@@ -138,19 +139,26 @@ QString Table(const ReportTable& table) {
   html += QStringLiteral("<tbody>\n");
   for (size_t r = 0; r < table.rows.size(); ++r) {
     const auto& cells = table.rows[r];
-    if (r < table.spanning.size() && table.spanning[r]) {
+    const RowStyle style = r < table.styles.size() ? table.styles[r] : RowStyle::kNormal;
+    if (style == RowStyle::kGroup) {
       html += QStringLiteral("<tr class=\"span\"><th colspan=\"%1\">%2</th></tr>\n")
                   .arg(columns)
                   .arg(Escaped(cells.empty() ? QString() : cells.front().text));
       continue;
     }
-    html += QStringLiteral("<tr>");
+    const bool noteFollows = r + 1 < table.styles.size() && table.styles[r + 1] == RowStyle::kNote;
+    html += style == RowStyle::kNote ? QStringLiteral("<tr class=\"note\">")
+            : noteFollows            ? QStringLiteral("<tr class=\"noted\">")
+                                     : QStringLiteral("<tr>");
     for (const ReportCell& cell : cells) {
       QStringList classes;
       if (!ToneClass(cell.tone).isEmpty()) classes << ToneClass(cell.tone);
       if (cell.code) classes << QStringLiteral("code");
-      html += classes.isEmpty() ? QStringLiteral("<td>")
-                                : QStringLiteral("<td class=\"%1\">").arg(classes.join(' '));
+      const QString span =
+          style == RowStyle::kNote ? QStringLiteral(" colspan=\"%1\"").arg(columns) : QString();
+      html += classes.isEmpty()
+                  ? QStringLiteral("<td%1>").arg(span)
+                  : QStringLiteral("<td%1 class=\"%2\">").arg(span, classes.join(' '));
       html += cell.bold ? QStringLiteral("<strong>") + Escaped(cell.text) + "</strong>"
                         : Escaped(cell.text);
       if (!cell.detail.isEmpty())

@@ -149,22 +149,29 @@ void PdfLayout::Table(const ReportTable& table) {
     widths[c] = m_width * (c < table.widths.size() ? table.widths[c] : 1) / total;
     x[c + 1] = x[c] + widths[c];
   }
-  const double inner = 2 * kCellPadding;
   struct LaidCell {
     std::optional<TextBox> text, detail;
     QColor color;
   };
-  // One row: its cells laid out, its height, and how to draw it at a given y.
-  auto layRow = [&](const std::vector<ReportCell>& cells, bool header, bool span) {
+  // A row laid out: its height, and how to draw it at a height y (with or without the rule
+  // under it).
+  struct LaidRow {
+    double height = 0;
+    std::function<void(QCPPainter&, double, bool)> draw;
+  };
+  auto layRow = [&](const std::vector<ReportCell>& cells, bool header, RowStyle style) {
+    const bool across = style != RowStyle::kNormal;
+    const double top = style == RowStyle::kNote ? 0 : kCellPadding;
     std::vector<LaidCell> laid;
     double height = 0;
     for (size_t c = 0; c < cells.size() && c < columns; ++c) {
       const ReportCell& cell = cells[c];
-      const double width = (span ? m_width : widths[c]) - inner;
-      const QFont font =
-          ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code);
+      const double width = (across ? m_width : widths[c]) - 2 * kCellPadding;
       LaidCell l;
-      l.text.emplace(cell.text, font, width);
+      l.text.emplace(
+          cell.text,
+          ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code),
+          width);
       l.color = header ? kInkColor : ToneColor(cell.tone);
       double h = l.text->Height();
       if (!cell.detail.isEmpty()) {
@@ -174,59 +181,62 @@ void PdfLayout::Table(const ReportTable& table) {
       height = std::max(height, h);
       laid.push_back(std::move(l));
     }
-    height += inner;
-    auto draw = [laid, x, header, span, height, width = m_width](QCPPainter& p, double y) {
-      if (header || span) {
+    height += top + kCellPadding;
+    const bool shaded = header || style == RowStyle::kGroup;
+    const QColor shade = header ? kHeadColor : kGroupColor;
+    auto draw = [laid, x, shaded, shade, top, height, width = m_width](QCPPainter& p, double y,
+                                                                       bool rule) {
+      if (shaded) {
         p.setPen(Qt::NoPen);
-        p.setBrush(header ? kHeadColor : QColor(246, 247, 248));
+        p.setBrush(shade);
         p.drawRect(QRectF(kMargin, y, width, height));
         p.setBrush(Qt::NoBrush);
       }
       for (size_t c = 0; c < laid.size(); ++c) {
-        const QPointF at(x[c] + kCellPadding, y + kCellPadding);
+        const QPointF at(x[c] + kCellPadding, y + top);
         laid[c].text->Draw(p, at, laid[c].color);
         if (laid[c].detail)
           laid[c].detail->Draw(p, at + QPointF(0, laid[c].text->Height() + 1), kMutedColor);
       }
+      if (!rule) return;
       p.setPen(QPen(kRuleColor, 0.6));
       p.drawLine(QPointF(kMargin, y + height), QPointF(kMargin + width, y + height));
     };
-    return std::make_pair(height, std::function<void(QCPPainter&, double)>(draw));
+    return LaidRow{height, draw};
   };
-  std::vector<ReportCell> headerCells;
-  for (const QString& h : table.headers) {
-    ReportCell cell;
-    cell.text = h;
-    headerCells.push_back(cell);
+  LaidRow header;
+  if (!table.headers.isEmpty()) {
+    std::vector<ReportCell> cells;
+    for (const QString& h : table.headers) cells.emplace_back().text = h;
+    header = layRow(cells, true, RowStyle::kNormal);
   }
-  const auto header = headerCells.empty()
-                          ? std::make_pair(0.0, std::function<void(QCPPainter&, double)>())
-                          : layRow(headerCells, true, false);
-  auto placeHeader = [&] {
-    if (!header.second) return;
+  auto place = [&](const LaidRow& row, bool rule) {
     const double y = m_y;
-    Draw([draw = header.second, y](QCPPainter& p) { draw(p, y); });
-    m_y += header.first;
+    Draw([draw = row.draw, y, rule](QCPPainter& p) { draw(p, y, rule); });
+    m_y += row.height;
   };
-  // A table starts where its header and first row fit together.
-  bool first = true;
+  auto style = [&](size_t r) {
+    return r < table.styles.size() ? table.styles[r] : RowStyle::kNormal;
+  };
   for (size_t r = 0; r < table.rows.size(); ++r) {
-    const bool span = r < table.spanning.size() && table.spanning[r];
-    const auto row = layRow(table.rows[r], false, span);
-    // A heading row keeps with the row after it.
-    double need = row.first;
-    if (span && r + 1 < table.rows.size()) need += 20;
-    if (first) need += header.first;
-    if (m_y + need > Bottom() && !PageEmpty()) {
-      NewPage();
-      placeHeader();
-    } else if (first) {
-      placeHeader();
+    // A row goes onto a page with its note, a group's heading with the row after it, and the
+    // table's first row with the table's header; the header repeats on every page.
+    std::vector<LaidRow> unit = {layRow(table.rows[r], false, style(r))};
+    while (r + 1 < table.rows.size() && style(r + 1) == RowStyle::kNote) {
+      ++r;
+      unit.push_back(layRow(table.rows[r], false, RowStyle::kNote));
     }
-    first = false;
-    const double y = m_y;
-    Draw([draw = row.second, y](QCPPainter& p) { draw(p, y); });
-    m_y += row.first;
+    double need = 0;
+    for (const LaidRow& row : unit) need += row.height;
+    if (style(r) == RowStyle::kGroup && r + 1 < table.rows.size()) need += 20;
+    const bool first = r + 1 == unit.size();
+    if (m_y + need + (first ? header.height : 0) > Bottom() && !PageEmpty()) {
+      NewPage();
+      if (header.draw) place(header, true);
+    } else if (first && header.draw) {
+      place(header, true);
+    }
+    for (size_t i = 0; i < unit.size(); ++i) place(unit[i], i + 1 == unit.size());
   }
   m_y += 10;
 }

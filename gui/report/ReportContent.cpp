@@ -352,8 +352,10 @@ void ContentBuilder::Files() {
   for (const assess::SurveyFile& f : m_result.survey.files) {
     ReportCell name = Cell(Q(PathText(f.path)));
     name.code = true;
-    name.detail = f.sha256.empty() ? QStringLiteral("SHA-256 not taken")
-                                   : QStringLiteral("SHA-256 ") + Q(f.sha256);
+    ReportCell digest = Cell(f.sha256.empty() ? QStringLiteral("SHA-256 not taken")
+                                              : QStringLiteral("SHA-256 ") + Q(f.sha256),
+                             Tone::kMuted);
+    digest.code = true;
     const char* type = LogTypeName(f.logType);
     ReportCell records = Cell(Count(f.records));
     QStringList detail{Count(f.used) + QStringLiteral(" used")};
@@ -363,6 +365,7 @@ void ContentBuilder::Files() {
     table.AddRow({name, Cell(type ? QString::fromLatin1(type) : QStringLiteral("unknown")), records,
                   Cell(f.first ? Time(*f.first) : QStringLiteral("-")),
                   Cell(f.last ? Time(*f.last) : QStringLiteral("-"))});
+    table.AddRow({digest}, RowStyle::kNote);
   }
   Add(ReportBlock::Kind::kTable).table = std::move(table);
 }
@@ -458,7 +461,7 @@ void ContentBuilder::VerdictTable() {
       standard = set.standard;
       ReportCell head = Cell(StandardName(standard));
       head.bold = true;
-      table.AddRow({head}, true);
+      table.AddRow({head}, RowStyle::kGroup);
     }
     QString title =
         info ? QString::fromLatin1(info->title) : Capitalized(Q(set.rows.front()->quantity));
@@ -473,9 +476,9 @@ void ContentBuilder::VerdictTable() {
     }
     // Phases not assessed for the same reason share a row.
     std::vector<ReportCell> row = GroupRow(set, title);
-    if (verdict == Verdict::kNotAssessed && !table.rows.empty() && !table.spanning.back() &&
-        table.rows.back()[0].text == row[0].text && table.rows.back()[2].text == row[2].text &&
-        table.rows.back()[4].text == row[4].text) {
+    if (verdict == Verdict::kNotAssessed && !table.rows.empty() &&
+        table.styles.back() == RowStyle::kNormal && table.rows.back()[0].text == row[0].text &&
+        table.rows.back()[2].text == row[2].text && table.rows.back()[4].text == row[4].text) {
       table.rows.back()[1].text += QStringLiteral(", ") + row[1].text;
       continue;
     }

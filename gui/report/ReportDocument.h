@@ -20,15 +20,20 @@ struct ReportCell {
   bool code = false;  // digests and identifiers: a fixed-width font, broken anywhere
 };
 
+enum class RowStyle {
+  kNormal,
+  kGroup,  // heads a part of the table (a standard's name): one cell across every column
+  kNote,   // one cell across every column that belongs to the row above (a file's digest)
+};
+
 struct ReportTable {
   QStringList headers;
   std::vector<double> widths;  // relative widths of the columns
   std::vector<std::vector<ReportCell>> rows;
-  // Rows that head a part of the table (a standard's name): one cell across every column.
-  std::vector<bool> spanning;
-  void AddRow(std::vector<ReportCell> cells, bool span = false) {
+  std::vector<RowStyle> styles;  // per row
+  void AddRow(std::vector<ReportCell> cells, RowStyle style = RowStyle::kNormal) {
     rows.push_back(std::move(cells));
-    spanning.push_back(span);
+    styles.push_back(style);
   }
 };
 

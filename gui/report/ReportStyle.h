@@ -12,6 +12,9 @@ inline QFont ReportFont(int size, bool bold = false, bool code = false) {
   font.setPixelSize(size);
   font.setBold(bold);
   font.setHintingPreference(QFont::PreferNoHinting);
+  // No ligatures: "fi" stays two letters that a reader can search for and copy out of the PDF
+  // (scripts that need shaping are still shaped).
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 
@@ -24,6 +27,7 @@ constexpr int kChartTextSize = 8;
 const QColor kInkColor(33, 37, 41);
 const QColor kMutedColor(108, 117, 125);
 const QColor kRuleColor(206, 212, 218);
-const QColor kHeadColor(233, 236, 239);  // table headers
-const QColor kLimitColor(40, 40, 40);    // limit lines and markers
-const QColor kBandColor(46, 160, 67);    // the band a value should stay in
+const QColor kHeadColor(233, 236, 239);   // table headers
+const QColor kGroupColor(246, 247, 248);  // rows that head a part of a table
+const QColor kLimitColor(40, 40, 40);     // limit lines and markers
+const QColor kBandColor(46, 160, 67);     // the band a value should stay in
