@@ -79,7 +79,6 @@ std::unique_ptr<QCustomPlot> NewPlot(const ChartSpec& spec) {
   plot->legend->setBorderPen(Qt::NoPen);
   plot->legend->setBrush(Qt::NoBrush);
   plot->legend->setFillOrder(QCPLegend::foColumnsFirst);
-  plot->legend->setWrap(3);
   plot->legend->setIconSize(18, 9);
   plot->axisRect()->insetLayout()->take(plot->legend);
   plot->plotLayout()->addElement(2, 0, plot->legend);
@@ -241,5 +240,15 @@ std::unique_ptr<QCustomPlot> MakeChart(const ChartSpec& spec) {
   std::unique_ptr<QCustomPlot> plot = NewPlot(spec);
   if (spec.kind == ChartSpec::Kind::kTime) BuildTime(*plot, spec);
   if (spec.kind == ChartSpec::Kind::kHarmonics) BuildHarmonics(*plot, spec);
+  // As many legend entries to a line as the longest of them lets fit in the chart's width.
+  const QFontMetricsF metrics(plot->legend->font());
+  double widest = 0;
+  for (int i = 0; i < plot->legend->itemCount(); ++i)
+    if (auto* item = qobject_cast<QCPPlottableLegendItem*>(plot->legend->item(i)))
+      widest = std::max(widest, metrics.horizontalAdvance(item->plottable()->name()));
+  const double entry =
+      widest + plot->legend->iconSize().width() + 3 * plot->legend->iconTextPadding();
+  plot->legend->setWrap(std::clamp(static_cast<int>((kChartWidth - 20) / entry), 1, 3));
+  plot->legend->setFillOrder(QCPLegend::foColumnsFirst, true);  // the entries laid out again
   return plot;
 }

@@ -631,7 +631,7 @@ void ContentBuilder::LimitChart(const std::vector<std::string>& groups, const QS
       QString by = StandardShortName(c.standard);
       for (const assess::CurrentBasis& b : m_result.currentBasis)
         if (b.phase == c.phase && c.standard == "ieee519" && group == "ieee519.current.tdd")
-          by = PhaseLabel(b.phase) + QStringLiteral(", Table 2 row ") + Typeset(b.row);
+          by = QStringLiteral("Table 2 row ") + Typeset(b.row);
       const double limit = UpperLimit(c);
       auto it = std::find_if(limits.begin(), limits.end(),
                              [&](const auto& l) { return l.first == limit; });
