@@ -47,8 +47,6 @@ QString ToneClass(Tone tone) {
 }
 
 QString Style(ReportOptions::Page page, const ReportDocument& doc) {
-  QString title = doc.title;
-  if (!doc.site.isEmpty()) title += QStringLiteral(" \u2014 ") + doc.site;
   QString css = QStringLiteral(
       ":root{--ink:%1;--muted:%2;--rule:%3;--head:%4;--pass:%5;--fail:%6;--na:%7;--info:%8}\n"
       "body{font-family:\"DejaVu Sans\",\"Segoe UI\",Arial,sans-serif;color:var(--ink);"
@@ -108,7 +106,7 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
           "th{print-color-adjust:exact;-webkit-print-color-adjust:exact}}\n")
           .arg(page == ReportOptions::Page::kLetter ? QStringLiteral("letter")
                                                     : QStringLiteral("A4"),
-               CssString(title),
+               CssString(doc.HeaderTitle()),
                CssString(doc.period.isEmpty() ? QString() : QStringLiteral("Survey ") + doc.period),
                CssString(doc.footer));
   return css;
@@ -223,14 +221,12 @@ QString Block(const ReportBlock& block) {
 }  // namespace
 
 QByteArray RenderHtml(const ReportDocument& doc, ReportOptions::Page page) {
-  QString title = doc.title;
-  if (!doc.site.isEmpty()) title += QStringLiteral(" \u2014 ") + doc.site;
   QString html = QStringLiteral(
                      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
                      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
                      "<meta name=\"generator\" content=\"%1\">\n<title>%2</title>\n<style>\n%3"
                      "</style>\n</head>\n<body>\n")
-                     .arg(Escaped(doc.footer), Escaped(title), Style(page, doc));
+                     .arg(Escaped(doc.footer), Escaped(doc.HeaderTitle()), Style(page, doc));
   QStringList links;
   for (const ReportBlock& block : doc.blocks)
     if (block.kind == ReportBlock::Kind::kHeading && !block.anchor.isEmpty())

@@ -291,9 +291,8 @@ void PdfLayout::Header(QCPPainter& p, size_t page) const {
   const QFont bold = ReportFont(kSmallSize + 1, true);
   const QFont plain = ReportFont(kSmallSize + 1);
   const double numberWidth = QFontMetricsF(plain).horizontalAdvance(number);
-  QString title = m_doc.title;
-  if (!m_doc.site.isEmpty()) title += QStringLiteral(" \u2014 ") + m_doc.site;
-  title = QFontMetricsF(bold).elidedText(title, Qt::ElideRight, m_width - numberWidth - 16);
+  const QString title = QFontMetricsF(bold).elidedText(m_doc.HeaderTitle(), Qt::ElideRight,
+                                                       m_width - numberWidth - 16);
   p.setFont(bold);
   p.setPen(kInkColor);
   p.drawText(QPointF(kMargin, 30), title);

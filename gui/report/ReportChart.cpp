@@ -13,15 +13,22 @@
 
 namespace {
 
+// A ticker that remembers the step between its ticks, for its labels.
+template <class Ticker>
+class SteppedTicker : public Ticker {
+ protected:
+  double getTickStep(const QCPRange& range) override {
+    m_step = Ticker::getTickStep(range);
+    return m_step;
+  }
+  double m_step = 1;
+};
+
 // Times as the rest of the program writes them (ISO 8601), the date over the time of day; the
 // seconds only when the ticks lie closer than a minute, the time only when they are not
 // midnights a day or more apart.
-class ClockTicker : public QCPAxisTickerDateTime {
+class ClockTicker : public SteppedTicker<QCPAxisTickerDateTime> {
  protected:
-  double getTickStep(const QCPRange& range) override {
-    m_step = QCPAxisTickerDateTime::getTickStep(range);
-    return m_step;
-  }
   QString getTickLabel(double tick, const QLocale&, QChar, int) override {
     std::string text = TimeText(static_cast<int64_t>(std::llround(tick)), TimeStyle::kIsoSpace);
     const size_t space = text.find(' ');
@@ -31,26 +38,16 @@ class ClockTicker : public QCPAxisTickerDateTime {
     text[space] = '\n';
     return QString::fromStdString(text);
   }
-
- private:
-  double m_step = 0;
 };
 
 // Numbers with "." whatever the locale, as many decimals as the tick step needs.
-class DecimalTicker : public QCPAxisTicker {
+class DecimalTicker : public SteppedTicker<QCPAxisTicker> {
  protected:
-  double getTickStep(const QCPRange& range) override {
-    m_step = QCPAxisTicker::getTickStep(range);
-    return m_step;
-  }
   QString getTickLabel(double tick, const QLocale&, QChar, int) override {
     const int decimals =
         m_step >= 1 ? 0 : std::clamp(static_cast<int>(std::ceil(-std::log10(m_step))) + 1, 0, 6);
     return QString::fromStdString(ReadableDecimal(tick, decimals));
   }
-
- private:
-  double m_step = 1;
 };
 
 void StyleAxis(QCPAxis* axis) {

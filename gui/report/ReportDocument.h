@@ -65,6 +65,11 @@ struct ReportDocument {
   QString period;  // "2009-03-07 14:05 to 2009-03-15 22:05": in every page's header
   QString footer;  // the program and its version
   std::vector<ReportBlock> blocks;
+
+  // "Title — Site", or the title alone: what every page's header names.
+  QString HeaderTitle() const {
+    return site.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + site;
+  }
 };
 
 // The colour of a tone in both renderings.
