@@ -1,16 +1,12 @@
 // assess: judges a survey of one or more logs against EN 50160 and IEEE 519-2014.
 #include <iostream>
-#include <memory>
 
-#include "Commands.h"
 #include "LogJobs.h"
-#include "TableSelection.h"
-#include "assess/Assessment.h"
+#include "SurveyOptions.h"
 #include "assess/AssessmentWriters.h"
 #include "file/Interrupt.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
-#include "text/DecimalText.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -24,27 +20,8 @@ constexpr const char* kUsage =
     "       [--isc A] [--il A] [--data-format 1|256] [--format text|csv|json] [-o OUT|-]\n"
     "       [--fail-on-violation] [--each [--jobs N]] [--] LOG...";
 
-// The exit status when --fail-on-violation is given and a criterion fails.
-constexpr int kViolation = 3;
-
 int UsageError(const std::string& message) {
   return ReportUsage(kUsage, message);
-}
-
-// "--name V" as a positive number up to `max`; false with `error` set when it is given but not
-// one.
-bool TakePositive(Args& args, const char* name, const char* unit, double max,
-                  std::optional<double>& into, std::string& error) {
-  std::string value;
-  if (!TakeOption(args, name, value)) return true;
-  double number = 0;
-  if (ParseDecimal(value, number) && number > 0 && number <= max) {
-    into = number;
-    return true;
-  }
-  error = std::string(name) + " takes a positive number of " + unit + " up to " +
-          ShortestDecimal(max) + ", not \"" + value + "\"";
-  return false;
 }
 
 // One log assessed on its own, as a line of the summary; a log that cannot be read or assessed
@@ -110,7 +87,7 @@ int AssessEach(const Args& logs, const assess::AssessOptions& options, uint32_t 
                                              : assess::SurveySummaryTable(lines);
   if (!WriteOutput(out, inputs, text)) return 1;
   if (errors) return 1;
-  return failOnViolation && violations ? kViolation : 0;
+  return failOnViolation && violations ? kViolationStatus : 0;
 }
 
 }  // namespace
@@ -125,82 +102,36 @@ int RunAssess(const Args& argsIn) {
                  "not assess, 2 used wrongly, 3 a criterion failed (--fail-on-violation).\n";
     return 0;
   }
-  std::string error, value, out = "-", format = "text";
-  assess::AssessOptions options;
-  bool anyStandard = false;
-  while (TakeOption(args, "--standard", value)) {
-    if (!anyStandard) options.en50160 = options.ieee519 = false;
-    anyStandard = true;
-    if (value == "en50160") {
-      options.en50160 = true;
-    } else if (value == "ieee519") {
-      options.ieee519 = true;
-    } else {
-      return UsageError("--standard takes en50160 or ieee519, not \"" + value + "\"");
-    }
-  }
-  if (!TakePositive(args, "--nominal-voltage", "volts", assess::kMaxNominalVoltage,
-                    options.nominalVoltage, error) ||
-      !TakePositive(args, "--isc", "amperes", assess::kMaxCurrent, options.isc, error) ||
-      !TakePositive(args, "--il", "amperes", assess::kMaxCurrent, options.il, error))
-    return UsageError(error);
-  if (TakeOption(args, "--nominal-frequency", value)) {
-    if (value != "50" && value != "60")
-      return UsageError("--nominal-frequency takes 50 or 60, not \"" + value + "\"");
-    options.nominalFrequency = value == "50" ? 50.0 : 60.0;
-  }
-  uint32_t dataFormat = 0;
-  if (TakeOption(args, "--data-format", value)) {
-    if (value != "1" && value != "256")
-      return UsageError("--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value +
-                        "\"");
-    dataFormat = value == "1" ? 1u : 256u;
-  }
+  std::string error, out = "-", format = "text";
+  SurveyOptions options;
+  if (!TakeSurveyOptions(args, options, error)) return UsageError(error);
   if (TakeOption(args, "--format", format) && format != "text" && format != "csv" &&
       format != "json")
     return UsageError("--format takes text, csv or json, not \"" + format + "\"");
   const bool toFile = TakeOption(args, "--output", out, "-o");
-  const bool failOnViolation = TakeFlag(args, "--fail-on-violation");
   const bool each = TakeFlag(args, "--each");
   unsigned jobs = 1;
   if (!TakeJobsOption(args, jobs, error)) return UsageError(error);
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    static const char* kValued[] = {
-        "-o",    "--output", "--standard",    "--nominal-voltage", "--nominal-frequency",
-        "--isc", "--il",     "--data-format", "--format",          "--jobs"};
-    for (const char* name : kValued)
-      if (args[i] == name) return UsageError(LeftoverOptionError(args, i));
-  }
+  std::vector<const char*> valued = SurveyValuedOptions();
+  valued.insert(valued.end(), {"-o", "--output", "--format", "--jobs"});
+  if (const std::string leftover = LeftoverOption(args, valued); !leftover.empty())
+    return UsageError(leftover);
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");
   if (logs.empty()) return UsageError("no log file given");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
 
-  if (each) return AssessEach(logs, options, dataFormat, format, out, failOnViolation, jobs);
+  if (each)
+    return AssessEach(logs, options.assess, options.dataFormat, format, out,
+                      options.failOnViolation, jobs);
 
-  std::vector<std::unique_ptr<CMeterlog2Doc>> docs;
-  std::vector<assess::SurveyLog> survey;
-  std::vector<std::filesystem::path> inputs;
-  for (const std::string& path : logs) {
-    auto doc = std::make_unique<CMeterlog2Doc>();
-    const LoadResult loaded = doc->Load(PathFromText(path));
-    if (loaded.status != LoadResult::Status::kLoaded) {
-      ReportLoadFailure(path, loaded);
-      return 1;
-    }
-    if (dataFormat != 0) doc->SetDataFormat(dataFormat);
-    survey.push_back({PathFromText(path), doc.get()});
-    inputs.push_back(PathFromText(path));
-    docs.push_back(std::move(doc));
-  }
+  Survey survey;
   assess::AssessmentResult result;
-  if (!assess::Assess(survey, options, result, error)) {
-    std::cerr << "meterlog2-cli: " << error << "\n";
-    return 1;
-  }
+  if (!AssessSurvey(logs, options, survey, result)) return 1;
   const std::string text = format == "json"  ? assess::AssessmentJson(result)
                            : format == "csv" ? assess::AssessmentCsv(result)
                                              : assess::AssessmentTable(result);
-  if (!WriteOutput(out, inputs, text)) return 1;
-  return failOnViolation && result.verdict == assess::Verdict::kFail ? kViolation : 0;
+  if (!WriteOutput(out, survey.paths, text)) return 1;
+  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus
+                                                                             : 0;
 }

@@ -16,6 +16,7 @@ int RunExport(const Args& args);     // ExportCommand.cpp
 int RunStats(const Args& args);      // StatsCommand.cpp
 int RunAssess(const Args& args);     // AssessCommand.cpp
 int RunPlot(const Args& args);       // PlotCommand.cpp
+int RunReport(const Args& args);     // ReportCommand.cpp
 int RunPorts(const Args& args);      // InstrumentCommands.cpp
 int RunDirectory(const Args& args);  // InstrumentCommands.cpp
 int RunDownload(const Args& args);   // InstrumentCommands.cpp

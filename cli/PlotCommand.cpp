@@ -1,12 +1,12 @@
 // plot: a trend, spectrum, waveform or phasor diagram of a log, drawn offscreen with the
 // desktop program's plot classes and written as a PNG image or a PDF document.
-#include <QApplication>
 #include <climits>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "Commands.h"
+#include "OffscreenApplication.h"
 #include "TableSelection.h"
 #include "plot/PhasorPlot.h"
 #include "plot/SpectrumPlot.h"
@@ -126,17 +126,7 @@ int RunPlot(const Args& argsIn) {
     return 1;
   }
 
-  // Drawn offscreen whatever the session has: no window ever shows.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Qt's notes about the session (no runtime folder, fonts) are no business of this command.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::cerr << "meterlog2-cli: " << message.toStdString() << "\n";
-  });
-  static int argc = 1;
-  static char name[] = "meterlog2-cli";
-  static char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
+  const OffscreenApplication application;
 
   std::unique_ptr<LogPlot> plot;
   if (kind == "trend") {

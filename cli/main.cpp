@@ -43,6 +43,12 @@ void Usage() {
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
          "                                a plot as an image, drawn offscreen\n"
+         "  report LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
+         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
+         "         [--fail-on-violation] [--title TEXT] [--site TEXT] [--page a4|letter]\n"
+         "         -o REPORT.pdf|REPORT.html\n"
+         "                                the assessment as a report for a client (PDF or\n"
+         "                                one HTML page), drawn offscreen\n"
 #endif
          "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
          "  begin with \"-\")\n"
@@ -168,6 +174,7 @@ int Run(const std::string& command, const Args& args) {
   if (command == "assess") return RunAssess(args);
 #ifdef METERLOG2_WITH_PLOT
   if (command == "plot") return RunPlot(args);
+  if (command == "report") return RunReport(args);
 #endif
 #ifdef METERLOG2_WITH_LINK
   if (command == "ports") return RunPorts(args);

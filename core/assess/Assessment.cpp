@@ -8,6 +8,7 @@
 
 #include "Measurements.h"
 #include "file/PathText.h"
+#include "file/Sha256.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 #include "log/NumberText.h"
@@ -439,6 +440,44 @@ const Criterion* AssessmentResult::WorstFailure() const {
     if (!worst || c.excess.value_or(0) > worst->excess.value_or(0)) worst = &c;
   }
   return worst;
+}
+
+bool AddFileDigests(SurveyFacts& survey, std::string& error) {
+  for (SurveyFile& file : survey.files) {
+    if (!file.sha256.empty()) continue;
+    std::string reason;
+    if (!Sha256OfFile(file.path, file.sha256, reason)) {
+      error = FileName(file.path) + ": " + reason;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string CriterionGroup(const Criterion& criterion) {
+  std::string group = criterion.id;
+  auto dropLast = [&](const std::string& part) {
+    const std::string suffix = "." + part;
+    if (group.size() > suffix.size() &&
+        group.compare(group.size() - suffix.size(), suffix.size(), suffix) == 0)
+      group.resize(group.size() - suffix.size());
+  };
+  if (!criterion.phase.empty()) dropLast(criterion.phase);
+  if (criterion.harmonic > 0) dropLast(std::to_string(criterion.harmonic));
+  return group;
+}
+
+std::string DurationText(double seconds) {
+  const auto total = static_cast<int64_t>(seconds);
+  const int64_t parts[4] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
+  static constexpr const char* kUnits[4] = {" day", " h", " min", " s"};
+  std::string text;
+  for (size_t i = 0; i < 4; ++i) {
+    if (parts[i] == 0 && !(i == 3 && text.empty())) continue;
+    text += (text.empty() ? "" : " ") + std::to_string(parts[i]) + kUnits[i];
+    if (i == 0 && parts[i] != 1) text += "s";
+  }
+  return text;
 }
 
 double NearestNominalVoltage(double median) {

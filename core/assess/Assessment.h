@@ -72,6 +72,7 @@ struct SurveyFile {
   uint32_t invalidTime = 0;
   uint32_t overlaps = 0;
   std::optional<int64_t> first, last;  // seconds since 1970-01-01 of the instrument's clock
+  std::string sha256;  // the file's SHA-256 as hex (AddFileDigests), empty until taken
 };
 
 struct SurveyFacts {
@@ -156,6 +157,17 @@ bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, Asses
 // together: one call for one log as for many.
 bool AssessFiles(const std::vector<std::filesystem::path>& paths, const AssessOptions& options,
                  uint32_t dataFormat, AssessmentResult& result, std::string& error);
+
+// Takes the SHA-256 of every file of the survey that has none yet, as the file is now. False
+// with `error` naming the file when one cannot be read.
+bool AddFileDigests(SurveyFacts& survey, std::string& error);
+
+// The criterion's id without its harmonic number and phase: the rows of one rule
+// ("en50160.harmonic.9.a" and "en50160.harmonic.b" are both "en50160.harmonic").
+std::string CriterionGroup(const Criterion& criterion);
+
+// A duration for people: "7 days", "2 days 3 h 20 min", "1 day", "45 s".
+std::string DurationText(double seconds);
 
 // The nominal value an inferred Un or Fn rounds to: the nearest of the list (the lower one on a
 // tie).

@@ -173,7 +173,13 @@ std::string Readable(double value) {
   return ReadableDecimal(value, 3);
 }
 
-// The note without the indicative remark, which the table states once at the top.
+void Pad(std::string& out, const std::string& text, size_t width) {
+  out += text;
+  if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+}  // namespace
+
 std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
   std::string_view note = c.note;
   const std::string suffix = "; " + result.indicativeNote;
@@ -182,13 +188,6 @@ std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
     note.remove_suffix(suffix.size());
   return note;
 }
-
-void Pad(std::string& out, const std::string& text, size_t width) {
-  out += text;
-  if (text.size() < width) out.append(width - text.size(), ' ');
-}
-
-}  // namespace
 
 std::string JsonString(std::string_view text) {
   std::string out;

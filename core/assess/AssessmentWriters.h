@@ -33,6 +33,10 @@ std::string AssessmentTable(const AssessmentResult& result);
 // then what was not assessed; the result's order within each.
 std::vector<size_t> FailuresFirst(const AssessmentResult& result);
 
+// The criterion's note without the remark that the survey is indicative, which a reader is told
+// once for the whole result.
+std::string_view OwnNote(const AssessmentResult& result, const Criterion& criterion);
+
 // `text` as a JSON string literal (quotes included).
 std::string JsonString(std::string_view text);
 

@@ -47,7 +47,8 @@ class Judge {
       : m_m(m), m_options(options), m_result(result), m_facts(result.survey) {
     if (m_facts.durationS < static_cast<double>(kWeekSeconds)) {
       m_result.indicative = true;
-      m_result.indicativeNote = "indicative: the survey lasted " + DurationText() +
+      m_result.indicativeNote = "indicative: the survey lasted " +
+                                assess::DurationText(m_facts.durationS) +
                                 ", less than the 7 days the standards judge";
     }
   }
@@ -61,7 +62,6 @@ class Judge {
   void Verdict();
 
  private:
-  std::string DurationText() const;
   std::string Phase(size_t s) const { return SlotName(m_m.family, static_cast<int>(s)); }
   std::vector<size_t> VoltageSlots() const;
   std::vector<size_t> CurrentSlots() const;
@@ -92,19 +92,6 @@ class Judge {
   AssessmentResult& m_result;
   const SurveyFacts& m_facts;
 };
-
-std::string Judge::DurationText() const {
-  const auto total = static_cast<int64_t>(m_facts.durationS);
-  const int64_t parts[4] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
-  static constexpr const char* kUnits[4] = {" day", " h", " min", " s"};
-  std::string text;
-  for (size_t i = 0; i < 4; ++i) {
-    if (parts[i] == 0 && !(i == 3 && text.empty())) continue;
-    text += (text.empty() ? "" : " ") + std::to_string(parts[i]) + kUnits[i];
-    if (i == 0 && parts[i] != 1) text += "s";
-  }
-  return text;
-}
 
 std::vector<size_t> Judge::VoltageSlots() const {
   std::vector<size_t> slots;

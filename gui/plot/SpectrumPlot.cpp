@@ -2,14 +2,12 @@
 
 #include <cmath>
 
+#include "PlotColors.h"
 #include "TrendPlot.h"
 #include "assess/AssessLimits.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
-
-const QColor kChannelColors[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
-                                 QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
 
 QString Number(double value, int decimals) {
   return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("-");
@@ -116,7 +114,7 @@ void SpectrumPlot::Draw() {
     bars->setData(keys, values, true);
     bars->setWidth(width);
     bars->setBarsGroup(group);
-    const QColor color = kChannelColors[shown[k] % std::size(kChannelColors)];
+    const QColor color = SeriesColor(shown[k]);
     bars->setPen(QPen(color.darker(120)));
     bars->setBrush(color);
     bars->setName(QString::fromStdString(channel.name) + (unit.isEmpty() ? "" : " (" + unit + ")"));

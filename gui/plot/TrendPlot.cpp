@@ -4,14 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "PlotColors.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 
 namespace {
-
-const QColor kSeriesColors[] = {QColor(31, 119, 180),  QColor(214, 39, 40),   QColor(44, 160, 44),
-                                QColor(255, 127, 14),  QColor(148, 103, 189), QColor(140, 86, 75),
-                                QColor(227, 119, 194), QColor(127, 127, 127)};
 
 constexpr qsizetype kSmoothPoints = 20000;
 
@@ -146,7 +143,7 @@ void TrendPlot::Rebuild() {
     QCPGraph* graph = addGraph(xAxis, valueAxis);
     const QVector<double> values(m_values[k].begin(), m_values[k].end());
     graph->setData(keys, values, std::is_sorted(keys.begin(), keys.end()));
-    graph->setPen(QPen(kSeriesColors[k % std::size(kSeriesColors)], 1));
+    graph->setPen(QPen(SeriesColor(k), 1));
     // Smoothing a dense line costs far more than it shows: a long log is drawn without it.
     graph->setAntialiased(keys.size() <= kSmoothPoints);
     graph->setName(m_units[k].isEmpty() ? m_columns[k].title

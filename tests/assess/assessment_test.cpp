@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "SurveyLogs.h"
+#include "file/Sha256.h"
 #include "log/LogTypes.h"
 
 using namespace assess;
@@ -441,7 +442,49 @@ TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
   EXPECT_NE(misread.verdict, Verdict::kPass);
   EXPECT_FALSE(AssessFiles({path.string() + ".missing"}, {}, 0, misread, error));
   EXPECT_NE(error.find(".missing"), std::string::npos);
+
+  // The digest of the file's bytes, taken once; a file gone since is named.
+  EXPECT_TRUE(fromFile.survey.files[0].sha256.empty());
+  ASSERT_TRUE(AddFileDigests(fromFile.survey, error)) << error;
+  EXPECT_EQ(fromFile.survey.files[0].sha256,
+            Sha256Hex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
   std::filesystem::remove(path);
+  ASSERT_TRUE(AddFileDigests(fromFile.survey, error)) << "a digest is not taken twice";
+  fromFile.survey.files[0].sha256.clear();
+  EXPECT_FALSE(AddFileDigests(fromFile.survey, error));
+  EXPECT_EQ(error.rfind(path.string() + ": ", 0), 0u) << error;
+}
+
+// The rows of one rule share a group whatever their harmonic number and phase; a duration reads
+// in days, hours, minutes and seconds, leaving out the parts that are 0.
+TEST(Assessment, CriterionGroupsAndDurations) {
+  B log(kThreePhaseTabularLog, 3);
+  const auto doc = log.Load();
+  AssessOptions options;
+  options.isc = 1000;
+  const AssessmentResult r = AssessDocs({doc.get()}, options);
+  const std::pair<const char*, const char*> groups[] = {
+      {"en50160.frequency", "en50160.frequency"},
+      {"en50160.voltage.b", "en50160.voltage"},
+      {"en50160.harmonic.9.c", "en50160.harmonic"},
+      {"ieee519.voltage.harmonic.50.a", "ieee519.voltage.harmonic"},
+      {"ieee519.current.tdd.a", "ieee519.current.tdd"},
+      {"ieee519.current.harmonic.3.b", "ieee519.current.harmonic"},
+      {"nema.unbalance.lvur", "nema.unbalance.lvur"},
+      {"en50160.flicker", "en50160.flicker"},
+  };
+  for (const auto& [id, group] : groups) EXPECT_EQ(CriterionGroup(Row(r, id)), group) << id;
+  Criterion notRecorded;  // a log without harmonics: one row per phase
+  notRecorded.id = "en50160.harmonic.ch2";
+  notRecorded.phase = "ch2";
+  EXPECT_EQ(CriterionGroup(notRecorded), "en50160.harmonic");
+
+  EXPECT_EQ(DurationText(0), "0 s");
+  EXPECT_EQ(DurationText(45), "45 s");
+  EXPECT_EQ(DurationText(86400), "1 day");
+  EXPECT_EQ(DurationText(7 * 86400), "7 days");
+  EXPECT_EQ(DurationText(2 * 86400 + 3 * 3600 + 20 * 60), "2 days 3 h 20 min");
+  EXPECT_EQ(DurationText(3600 + 1), "1 h 1 s");
 }
 
 // How far beyond its limit each rule's values lie, worked out by hand, and the failure furthest
