@@ -1,12 +1,12 @@
 // plot: a trend, spectrum, waveform or phasor diagram of a log, drawn offscreen with the
 // desktop program's plot classes and written as a PNG image or a PDF document.
-#include <QApplication>
 #include <climits>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "Commands.h"
+#include "OffscreenApplication.h"
 #include "TableSelection.h"
 #include "plot/PhasorPlot.h"
 #include "plot/SpectrumPlot.h"
@@ -84,7 +84,7 @@ int RunPlot(const Args& argsIn) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
-      return UsageError(a + " needs a value");
+      return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");
@@ -93,7 +93,7 @@ int RunPlot(const Args& argsIn) {
   if (!HasImageSuffix(out)) return UsageError("the image's name must end in .png or .pdf");
   if (kind != "trend" && kind != "spectrum" && kind != "waveform" && kind != "phasor")
     return UsageError("--kind is trend, spectrum, waveform or phasor, not \"" + kind + "\"");
-  if (!options.rowRanges.empty()) return UsageError("plot takes one record with --row N");
+  if (!options.rows.Empty()) return UsageError("plot takes one record with --row N");
   if (kind != "trend" && !options.titles.empty())
     return UsageError("--columns chooses the columns of a trend only");
   if (kind == "trend" && rowGiven)
@@ -120,17 +120,7 @@ int RunPlot(const Args& argsIn) {
     return 1;
   }
 
-  // Drawn offscreen whatever the session has: no window ever shows.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Qt's notes about the session (no runtime folder, fonts) are no business of this command.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::cerr << "meterlog2-cli: " << message.toStdString() << "\n";
-  });
-  static int argc = 1;
-  static char name[] = "meterlog2-cli";
-  static char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
+  const OffscreenApplication application;
 
   std::unique_ptr<LogPlot> plot;
   if (kind == "trend") {
@@ -138,11 +128,11 @@ int RunPlot(const Args& argsIn) {
     if (!TrendColumns(table, !options.titles.empty(), path, columns)) return 1;
     auto trend = std::make_unique<TrendPlot>();
     trend->SetDocument(&table.doc);
-    // As in the desktop program: what cannot be drawn is left out and said so.
+    // As in the desktop program: what cannot be drawn is left out and said so; the rest is
+    // drawn (nothing at all: the plot's message says so below).
     const QString note = trend->SetColumns(columns);
     if (!note.isEmpty())
       std::cerr << "meterlog2-cli: " << path << ": " << note.toStdString() << "\n";
-    if (trend->Columns().empty()) return 1;
     plot = std::move(trend);
   } else {
     if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();

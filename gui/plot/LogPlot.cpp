@@ -27,22 +27,6 @@ class ValueTicker : public QCPAxisTicker {
 
 }  // namespace
 
-QColor SeriesColor(size_t index) {
-  static const QColor kPalette[] = {QColor(0, 114, 178),  QColor(213, 94, 0),
-                                    QColor(0, 158, 115),  QColor(204, 121, 167),
-                                    QColor(86, 180, 233), QColor(230, 159, 0)};
-  return kPalette[index % std::size(kPalette)];
-}
-
-QPen SeriesPen(size_t index, double width) {
-  static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine};
-  return QPen(SeriesColor(index), width, kStyles[(index / 6) % std::size(kStyles)]);
-}
-
-QColor MarkerColor() {
-  return Qt::black;
-}
-
 QSharedPointer<QCPAxisTicker> MakeValueTicker() {
   return QSharedPointer<ValueTicker>::create();
 }
@@ -98,10 +82,17 @@ void LogPlot::ShowMessage(const QString& message) {
   replot();
 }
 
+void LogPlot::SetTimeFormat(DateFormat format) {
+  m_timeFormat = format;
+  replot(QCustomPlot::rpQueuedReplot);
+}
+
 QString LogPlot::RecordTime(unsigned row) const {
-  std::string text;
-  if (m_doc != nullptr) m_doc->GetTimeStamp(text, row, m_timeStyle);
-  return QString::fromStdString(text);
+  return m_doc != nullptr ? RecordTimeText(*m_doc, row, m_timeFormat) : QString();
+}
+
+QString LogPlot::TimeText(double seconds) const {
+  return RecordTimeText(static_cast<qint64>(std::floor(seconds)), m_timeFormat);
 }
 
 QString LogPlot::NoLogMessage() {

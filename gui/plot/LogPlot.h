@@ -1,7 +1,7 @@
 #pragma once
 // What every plot of a log shares: a title line, the log it draws from, a message in place of
-// the plot when there is nothing to draw, the series colours, value-axis tick labels that
-// differ, a legend outside the data, and the image out: a PNG or PDF file of any size, or the
+// the plot when there is nothing to draw, the date format of its times, value-axis tick labels
+// that differ, a legend outside the data, and the image out: a PNG or PDF file of any size, or the
 // clipboard, the same picture either way and without what follows the mouse. The pane and
 // `meterlog2-cli plot` draw with the same classes.
 
@@ -10,7 +10,8 @@
 #include <QSize>
 #include <QString>
 
-#include "text/TimeText.h"
+#include "PlotColors.h"
+#include "common/DateFormat.h"
 
 class CMeterlog2Doc;
 
@@ -25,10 +26,12 @@ class LogPlot : public QCustomPlot {
   virtual void ShowRow(unsigned row) = 0;
   // Back to the ranges that show everything.
   virtual void ResetView();
-  // How record times are written (titles, read-outs, the time axis); a title follows at the
-  // next record drawn.
-  virtual void SetTimeStyle(TimeStyle style) { m_timeStyle = style; }
-  TimeStyle GetTimeStyle() const { return m_timeStyle; }
+  // How record times are written (titles, read-outs, the time axis): the log's own format
+  // until told otherwise. The desktop's pane follows View > Date Format; `meterlog2-cli plot`
+  // keeps the log's format. The axis and read-out follow at once, a title at the next record
+  // drawn.
+  virtual void SetTimeFormat(DateFormat format);
+  DateFormat TimeFormat() const { return m_timeFormat; }
   // A text for the user when this kind of plot has nothing to show for the log, else empty.
   const QString& Message() const { return m_message; }
   QString TitleText() const;
@@ -56,6 +59,8 @@ class LogPlot : public QCustomPlot {
   void ClearContent();
   // The time of record `row` of the log, as the plot writes times.
   QString RecordTime(unsigned row) const;
+  // A time on the instrument's clock (seconds since 1970), as the plot writes times.
+  QString TimeText(double seconds) const;
   // Moves the legend out of the data: into a row of its own between the title and the plot,
   // `columns` entries to a row.
   void PlaceLegendAbovePlot(int columns);
@@ -64,7 +69,6 @@ class LogPlot : public QCustomPlot {
   void AddMouseItem(QCPAbstractItem* item) { m_mouseItems.push_back(item); }
 
   const CMeterlog2Doc* m_doc = nullptr;
-  TimeStyle m_timeStyle = TimeStyle::kTable;
 
  private:
   void DrawImage(QCPPainter& painter, QSize size);
@@ -72,16 +76,8 @@ class LogPlot : public QCustomPlot {
   QCPTextElement* m_title = nullptr;
   QString m_message;
   std::vector<QCPAbstractItem*> m_mouseItems;
+  DateFormat m_timeFormat = DateFormat::kLog;
 };
-
-// The colour of series `index` of a plot: a palette that colour-blind readers tell apart (blue,
-// vermilion, bluish green, reddish purple, sky blue, orange), again from the start after six.
-QColor SeriesColor(size_t index);
-// The pen of series `index`: its colour, solid for the first six, then dashed, then dotted, so
-// that no two series of a plot look alike.
-QPen SeriesPen(size_t index, double width);
-// A colour no series uses: the mark of the current record.
-QColor MarkerColor();
 
 // Value-axis tick labels with as many decimals as their spacing needs (table/PlotScale.h).
 QSharedPointer<QCPAxisTicker> MakeValueTicker();

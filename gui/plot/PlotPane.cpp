@@ -13,11 +13,14 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 #include "PhasorPlot.h"
 #include "SpectrumPlot.h"
 #include "TrendPlot.h"
 #include "WaveformPlot.h"
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
@@ -71,6 +74,16 @@ PlotPane::PlotPane(QWidget* parent)
   layout->addLayout(buttons);
 
   connect(m_trend, &TrendPlot::RowClicked, this, &PlotPane::RowChosen);
+  // Times as View > Date Format shows them: the time axis and read-out at once, the titles at
+  // their next drawing.
+  const auto followDateFormat = [this] {
+    for (LogPlot* plot : std::initializer_list<LogPlot*>{m_trend, m_spectrum, m_waveform, m_phasor})
+      plot->SetTimeFormat(CurrentDateFormat());
+    std::fill(m_rowPending.begin(), m_rowPending.end(), true);
+    ScheduleDraw();
+  };
+  followDateFormat();
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, followDateFormat);
   UpdateTabControls();
   SetDocument(nullptr, {}, QString());
 }
@@ -276,8 +289,22 @@ void PlotPane::FilterColumns(const QString& text) {
 void PlotPane::ScheduleDraw() {
   if (m_drawScheduled) return;
   m_drawScheduled = true;
-  // After the table has painted: a plot never holds up the window.
-  QTimer::singleShot(0, this, &PlotPane::DrawPending);
+  // Once the events waiting are handled; a newly opened log's table paints first (HoldDrawing).
+  QTimer::singleShot(0, this, &PlotPane::DrawScheduled);
+}
+
+void PlotPane::DrawScheduled() {
+  m_drawScheduled = false;
+  if (m_drawHeld) {
+    m_drawDeferred = true;
+    return;
+  }
+  DrawPending();
+}
+
+void PlotPane::ReleaseDrawing() {
+  m_drawHeld = false;
+  if (std::exchange(m_drawDeferred, false)) ScheduleDraw();
 }
 
 void PlotPane::DrawPending() {
@@ -307,6 +334,13 @@ void PlotPane::DrawPending() {
       if (item->checkState() == Qt::Checked)
         chosen.push_back({item->data(kColumnIdRole).toInt(), item->text()});
     }
+    // What is drawn keeps its axis: a newly ticked column is the one left out when the axes run
+    // short.
+    std::stable_partition(chosen.begin(), chosen.end(), [this](const TrendColumn& column) {
+      const std::vector<TrendColumn>& drawn = m_trend->Columns();
+      return std::any_of(drawn.begin(), drawn.end(),
+                         [&](const TrendColumn& d) { return d.id == column.id; });
+    });
     const QString note = m_trend->SetColumns(chosen);
     // What is ticked is what is drawn: a refused column is unticked, and the note says why.
     m_updatingList = true;

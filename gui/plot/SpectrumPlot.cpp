@@ -1,7 +1,9 @@
 #include "SpectrumPlot.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "assess/AssessLimits.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
@@ -110,9 +112,18 @@ QString SpectrumPlot::CutNote() const {
   return m_cutNote != nullptr && m_cutNote->visible() ? m_cutNote->text() : QString();
 }
 
+QVector<QPair<double, double>> SpectrumPlot::LimitMarkers() const {
+  QVector<QPair<double, double>> markers;
+  if (m_limits == nullptr) return markers;
+  for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+    markers.append({it->key, it->value});
+  return markers;
+}
+
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
   m_cutNote = nullptr;  // the items go with the content
+  m_limits = nullptr;
   if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
                                   "Waveform and Three Phase Tabular logs).")))
@@ -160,6 +171,17 @@ void SpectrumPlot::Draw() {
     m_bars[shown[k]] = bars;
     thd.append(
         QString::fromStdString(channel.name + " " + DisplayValue(channel.thd, Unit::kPercent)));
+  }
+  const bool voltage = std::any_of(shown.begin(), shown.end(),
+                                   [&](size_t c) { return m_channels[c].unit == Unit::kVolt; });
+  if (m_percent && voltage) {
+    m_limits = addGraph(xAxis, yAxis);
+    for (int h = kFirstHarmonic; h <= assess::kLastEnHarmonic; ++h)
+      m_limits->addData(h, assess::EnHarmonicLimit(h));
+    m_limits->setLineStyle(QCPGraph::lsNone);
+    m_limits->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted,
+                                              QPen(QColor(200, 0, 0)), QColor(255, 170, 170), 9));
+    m_limits->setName(QStringLiteral("EN 50160 limit (voltage)"));
   }
   yAxis->setLabel(m_percent ? Label("Percent of the fundamental", Unit::kPercent)
                             : Label("Magnitude", families.empty() ? Unit::kNone : families[0]));
@@ -222,6 +244,9 @@ void SpectrumPlot::ResetView() {
         if (it->value > 0) smallest = std::min(smallest, it->value);
       }
     }
+    if (m_limits != nullptr && axis == yAxis)
+      for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+        top = std::max(top, it->value);
     if (logScale)
       axis->setRange(top > 0 ? std::max(smallest / 2, top * 1e-6) : 0.1, top > 0 ? top * 2 : 1);
     else

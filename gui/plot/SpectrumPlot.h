@@ -4,7 +4,8 @@
 // in percent of each fundamental or as absolute magnitudes, on a linear or (absolute only) a
 // logarithmic scale. Every harmonic is labelled (every odd one where they crowd); in percent the
 // axis is sized to the harmonics, and the fundamentals whose bars it cuts are written at the
-// top. The title gives the record's THD; the legend sits above the bars.
+// top. In percent, a voltage's spectrum carries EN 50160's limit of each harmonic 2..25 as a
+// marker. The title gives the record's THD; the legend sits above the bars.
 
 #include "LogPlot.h"
 #include "table/PlotData.h"
@@ -30,6 +31,8 @@ class SpectrumPlot : public LogPlot {
   QVector<double> BarValues(int channel) const;
   // The note of the fundamentals whose bars run off the top ("" when none does).
   QString CutNote() const;
+  // The limit markers drawn: (harmonic number, limit in %); empty when none are shown.
+  QVector<QPair<double, double>> LimitMarkers() const;
 
  private:
   void Draw();
@@ -43,4 +46,5 @@ class SpectrumPlot : public LogPlot {
   bool m_logScale = false;
   std::vector<QCPBars*> m_bars;  // per channel index; null when not drawn
   QCPItemText* m_cutNote = nullptr;
+  QCPGraph* m_limits = nullptr;  // EN 50160's harmonic limits, when drawn
 };

@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/WaitCursor.h"
@@ -77,6 +78,7 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
   connect(copy, &QPushButton::clicked, this, &StatisticsDialog::Copy);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsDialog::Export);
   connect(m_rows, &QComboBox::currentIndexChanged, this, &StatisticsDialog::Compute);
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, &StatisticsDialog::Fill);
 
   auto* top = new QHBoxLayout;
   top->addWidget(rowsLabel);
@@ -98,9 +100,12 @@ void StatisticsDialog::Compute() {
   const WaitCursor wait;
   const bool selected = m_rows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
+  Fill();
+}
+
+void StatisticsDialog::Fill() {
   const std::span<const StatisticsField> fields = StatisticsFields();
   m_table->setRowCount(static_cast<int>(m_stats.size()));
-  std::string time;
   for (size_t row = 0; row < m_stats.size(); ++row) {
     const ColumnStatistics& s = m_stats[row];
     for (size_t column = 0; column < fields.size(); ++column) {
@@ -117,8 +122,7 @@ void StatisticsDialog::Compute() {
           text = QString::fromStdString(DisplayNumber(cell.value, s.unit));
           break;
         case StatisticsCell::Kind::kTime:
-          m_doc.GetTimeStamp(time, cell.row, m_timeStyle);
-          text = QString::fromStdString(time);
+          text = RecordTimeText(m_doc, cell.row, CurrentDateFormat());
           break;
         case StatisticsCell::Kind::kEmpty:
           break;

@@ -3,10 +3,10 @@
 // sample standard deviation and the 95th percentile of every visible numeric column, over all
 // rows or only the selected ones, in the order the table shows the columns. It opens on all
 // rows unless several rows are selected; a filter box narrows the list by title. The window
-// shows the numbers with the decimals of their unit and says in each header's tooltip what the
-// field holds; Copy puts the statistics of the columns shown on the clipboard (TAB separated)
-// and Export writes them as CSV, both at full precision, the same lines as
-// `meterlog2-cli stats`.
+// shows the numbers with the decimals of their unit and the times in View > Date Format's
+// format, and says in each header's tooltip what the field holds; Copy puts the statistics of the
+// columns shown on the clipboard (TAB separated) and Export writes them as CSV, both at full
+// precision, the same lines as `meterlog2-cli stats`.
 
 #include <QDialog>
 #include <string>
@@ -39,6 +39,8 @@ class StatisticsDialog : public QDialog {
 
  private:
   void Compute();
+  // The table from m_stats, the times in the chosen date format.
+  void Fill();
   void FilterRows();
   std::vector<ColumnStatistics> ShownStatistics() const;
   void Copy();

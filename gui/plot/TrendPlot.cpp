@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "PlotColors.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 #include "table/PlotScale.h"
@@ -12,34 +13,37 @@ namespace {
 
 constexpr qsizetype kSmoothPoints = 20000;
 
-QString TimeLabel(double seconds, TimeStyle style) {
-  return QString::fromStdString(TimeText(static_cast<int64_t>(std::floor(seconds)), style));
-}
-
-}  // namespace
-
-// The date-and-time ticker's steps (seconds to years), each tick labelled as the records' times
-// are written: the date over the clock.
-class TrendPlot::TimeTicker : public QCPAxisTickerDateTime {
+// The date-and-time ticker's steps (seconds to years), each tick labelled in the plot's time
+// format: the date over the clock.
+class TimeTicker : public QCPAxisTickerDateTime {
  public:
-  TimeStyle style = TimeStyle::kTable;
+  explicit TimeTicker(const LogPlot* plot) : m_plot(plot) {}
 
  protected:
   QString getTickLabel(double tick, const QLocale&, QChar, int) override {
-    const ClockTime t = ClockTimeFromSeconds(static_cast<int64_t>(std::floor(tick + 0.5)));
-    std::string text;
-    AppendDateText(text, t, style);
-    text += '\n';
-    AppendClockText(text, t);
-    return QString::fromStdString(text);
+    return RecordTimeLines(static_cast<qint64>(std::floor(tick + 0.5)), m_plot->TimeFormat());
   }
+
+ private:
+  const LogPlot* m_plot;
 };
 
+}  // namespace
+
+void SetUpTimePlot(LogPlot* plot) {
+  auto ticker = QSharedPointer<TimeTicker>::create(plot);
+  ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
+  plot->xAxis->setTicker(ticker);
+  plot->xAxis->setLabel(QStringLiteral("Time"));
+  plot->legend->setVisible(true);
+  plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  plot->axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
+  plot->axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time
+}
+
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
-  m_ticker = QSharedPointer<TimeTicker>::create();
-  m_ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
-  xAxis->setTicker(m_ticker);
-  xAxis->setLabel(QStringLiteral("Time"));
+  SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
   PlaceLegendAbovePlot(2);
   m_valueAxes = {yAxis, yAxis2, axisRect()->addAxis(QCPAxis::atLeft),
                  axisRect()->addAxis(QCPAxis::atRight)};
@@ -48,9 +52,6 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
     axis->setTickLabels(true);
     if (axis != yAxis) axis->grid()->setVisible(false);
   }
-  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-  axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
-  axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time; the box zooms both
   const QList<QCPAxis*> valueAxes(m_valueAxes.begin(), m_valueAxes.end());
   axisRect()->setRangeDragAxes({xAxis}, valueAxes);
   axisRect()->setRangeZoomAxes({xAxis}, valueAxes);
@@ -69,9 +70,8 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   Rebuild();
 }
 
-void TrendPlot::SetTimeStyle(TimeStyle style) {
-  LogPlot::SetTimeStyle(style);
-  m_ticker->style = style;
+void TrendPlot::SetTimeFormat(DateFormat format) {
+  LogPlot::SetTimeFormat(format);
   if (m_mouseX >= 0 && m_readOutItem != nullptr && m_readOutItem->visible())
     UpdateReadOut(m_mouseX);
   replot(QCustomPlot::rpQueuedReplot);
@@ -153,8 +153,16 @@ void TrendPlot::Rebuild() {
     ShowMessage(QStringLiteral("No record of this log has a valid time stamp."));
     return;
   }
-  if (m_columns.empty()) {
+  if (m_columns.empty() && m_refused.empty()) {
     ShowMessage(QStringLiteral("Choose the columns to plot."));
+    return;
+  }
+  if (m_columns.empty()) {  // a column is only refused an axis when four are drawn
+    QStringList titles;
+    for (const TrendColumn& column : m_refused) titles << column.title;
+    ShowMessage(QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number "
+                               "in %1.")
+                    .arg(titles.join(QStringLiteral(", "))));
     return;
   }
   std::string name;
@@ -355,8 +363,7 @@ void TrendPlot::UpdateReadOut(double x) {
   const size_t point = NearestPoint(x);
   if (point == SIZE_MAX) return;
   const double time = m_axis.times[point];
-  QString text =
-      QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TimeLabel(time, m_timeStyle));
+  QString text = QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TimeText(time));
   for (size_t k = 0; k < m_columns.size(); ++k) {
     text += QStringLiteral("\n%1: %2")
                 .arg(m_columns[k].title,

@@ -26,7 +26,7 @@ class TrendPlot : public LogPlot {
   explicit TrendPlot(QWidget* parent = nullptr);
 
   void SetDocument(const CMeterlog2Doc* doc) override;
-  void SetTimeStyle(TimeStyle style) override;
+  void SetTimeFormat(DateFormat format) override;
   // Plots these columns, in order. A column that cannot be drawn (its unit would need a fifth
   // value axis, or it holds no number in this log) is left out: Refused() names those, and the
   // answer says which and why in a sentence (empty when every column is drawn).
@@ -47,6 +47,9 @@ class TrendPlot : public LogPlot {
   // The value axis that draws column k of Columns(), and the one of every axis in use.
   QCPAxis* ValueAxis(size_t k) const;
   std::vector<QCPAxis*> ValueAxes() const;
+  // The series drawn (one per column of Columns()) and the line of series k, every point.
+  int SeriesCount() const { return int(m_series.size()); }
+  QCPGraph* SeriesLine(size_t k) const { return k < m_series.size() ? m_series[k].line : nullptr; }
   // True when column k is drawn as its min/max band per pixel column.
   bool IsEnvelope(size_t k) const;
   // The band of column k as drawn: (least, greatest) per pixel column.
@@ -59,7 +62,6 @@ class TrendPlot : public LogPlot {
   void updateLayout() override;
 
  private:
-  class TimeTicker;
   struct Series {
     QCPGraph* line = nullptr;   // every point
     QCPGraph* lower = nullptr;  // the band's lower edge; the upper one fills down to it
@@ -88,7 +90,6 @@ class TrendPlot : public LogPlot {
   std::vector<QCPAxis*> m_valueAxes;          // left, right, outer left, outer right
   QCPRange m_envelopeRange;                   // the time range and width of the bands drawn
   int m_envelopeWidth = 0;
-  QSharedPointer<TimeTicker> m_ticker;
   QCPItemStraightLine* m_marker = nullptr;
   QCPItemStraightLine* m_cursor = nullptr;
   QCPItemText* m_readOutItem = nullptr;
@@ -96,3 +97,8 @@ class TrendPlot : public LogPlot {
   QPoint m_pressPos;
   double m_mouseX = -1;  // where the mouse last was over the plot
 };
+
+// Sets up a plot of values over time: the x axis in the instrument's clock (seconds since 1970)
+// labelled in the plot's time format, the date over the clock, the legend at the top right, the
+// wheel zooming the time and a drag panning.
+void SetUpTimePlot(LogPlot* plot);
