@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QPdfWriter>
+#include <algorithm>
 #include <filesystem>
 
 #include "common/QtPath.h"
@@ -62,17 +63,34 @@ void LogPlot::ClearContent() {
   m_message.clear();
 }
 
-void LogPlot::PlaceLegendAbovePlot(int columns) {
+void LogPlot::PlaceLegendAbovePlot() {
   if (legend == nullptr) return;
   axisRect()->insetLayout()->take(legend);
   plotLayout()->insertRow(1);
   plotLayout()->addElement(1, 0, legend);
   plotLayout()->setRowStretchFactor(1, 0.001);  // as tall as its entries, no more
   legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-  legend->setWrap(columns);
   legend->setBorderPen(Qt::NoPen);
   legend->setMargins(QMargins(4, 0, 4, 0));
   legend->setVisible(true);
+  m_legendAbove = true;
+}
+
+void LogPlot::updateLayout() {
+  if (m_legendAbove) {
+    int widest = 0;
+    for (int i = 0; i < legend->itemCount(); ++i)  // the grid's cells, some of them empty
+      if (const QCPAbstractLegendItem* item = legend->item(i))
+        widest = std::max(widest, item->minimumOuterSizeHint().width());
+    const int spacing = legend->columnSpacing();
+    const int width = viewport().width() - legend->margins().left() - legend->margins().right();
+    const int columns = std::max(1, (width + spacing) / (widest + spacing));
+    if (widest > 0 && columns != legend->wrap()) {
+      legend->setWrap(columns);
+      legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);  // the entries flow again
+    }
+  }
+  QCustomPlot::updateLayout();
 }
 
 void LogPlot::ShowMessage(const QString& message) {

@@ -62,8 +62,10 @@ class LogPlot : public QCustomPlot {
   // A time on the instrument's clock (seconds since 1970), as the plot writes times.
   QString TimeText(double seconds) const;
   // Moves the legend out of the data: into a row of its own between the title and the plot,
-  // `columns` entries to a row.
-  void PlaceLegendAbovePlot(int columns);
+  // as many entries to a line as the width holds.
+  void PlaceLegendAbovePlot();
+  // Lays the legend above the plot out for the width drawn at (the screen's or an image's).
+  void updateLayout() override;
   // An item that follows the mouse (a cursor line, a read-out): never part of an image. It goes
   // with the content (ClearContent).
   void AddMouseItem(QCPAbstractItem* item) { m_mouseItems.push_back(item); }
@@ -77,6 +79,7 @@ class LogPlot : public QCustomPlot {
   QString m_message;
   std::vector<QCPAbstractItem*> m_mouseItems;
   DateFormat m_timeFormat = DateFormat::kLog;
+  bool m_legendAbove = false;
 };
 
 // Value-axis tick labels with as many decimals as their spacing needs (table/PlotScale.h).

@@ -10,8 +10,8 @@ namespace {
 
 constexpr double kVoltRadius = 1.0;
 constexpr double kCurrentRadius = 0.7;
-constexpr double kScaleRadius = 1.17;  // where the angle scale is written
-constexpr double kHalf = 1.3;          // the outer circle and the scale, from the centre
+constexpr double kScaleRadius = 1.3;  // where the angle scale is written, clear of the names
+constexpr double kHalf = 1.45;        // the outer circle and the scale, from the centre
 
 void AddCircle(QCustomPlot* plot, double radius) {
   auto* circle = new QCPCurve(plot->xAxis, plot->yAxis);
@@ -58,17 +58,20 @@ QString Wrapped(const QString& text, qsizetype width) {
 PhasorPlot::PhasorPlot(QWidget* parent) : LogPlot(parent) {
   // The default axis rect gives way to a row of one that keeps the scales equal and the table.
   plotLayout()->remove(axisRect());
-  auto* row = new QCPLayoutGrid;
-  plotLayout()->addElement(1, 0, row);
-  auto* rect = new SquareAxisRect(this, true);
-  rect->setMinimumSize(220, 220);
-  row->addElement(0, 0, rect);
+  m_row = new QCPLayoutGrid;
+  plotLayout()->addElement(1, 0, m_row);
   m_table =
       new QCPTextElement(this, QString(), QFontDatabase::systemFont(QFontDatabase::FixedFont));
   m_table->setTextFlags(Qt::AlignLeft | Qt::AlignVCenter);
   m_table->setMargins(QMargins(12, 6, 12, 6));
-  row->addElement(0, 1, m_table);
-  row->setColumnStretchFactor(1, 0.01);  // as wide as the table, the rest to the diagram
+  auto* rect = new SquareAxisRect(this, true);
+  rect->setMinimumSize(240, 240);
+  m_diagram = rect;
+  m_row->addElement(0, 0, new QCPLayoutElement(this));  // the room to spare, either side
+  m_row->addElement(0, 1, rect);
+  m_row->addElement(0, 2, m_table);
+  m_row->addElement(0, 3, new QCPLayoutElement(this));
+  m_row->setColumnStretchFactors({1, 1000, 0.01, 1});
   xAxis = rect->axis(QCPAxis::atBottom);
   yAxis = rect->axis(QCPAxis::atLeft);
   xAxis2 = rect->axis(QCPAxis::atTop);
@@ -81,6 +84,16 @@ PhasorPlot::PhasorPlot(QWidget* parent) : LogPlot(parent) {
   }
   setMinimumSize(0, 0);  // the layout's own minimum holds the diagram, the table and its note
   ShowMessage(NoLogMessage());
+}
+
+void PhasorPlot::updateLayout() {
+  LogPlot::updateLayout();
+  // The diagram is no wider than tall; the width to spare goes to both sides of the diagram and
+  // the table, so that the two stand together in the middle.
+  const int height = m_diagram->outerRect().height();
+  if (height <= 0 || m_diagram->maximumSize().width() == height) return;
+  m_diagram->setMaximumSize(height, QWIDGETSIZE_MAX);
+  LogPlot::updateLayout();
 }
 
 void PhasorPlot::SetDocument(const CMeterlog2Doc* doc) {

@@ -24,8 +24,11 @@ class PhasorPlot : public LogPlot {
 
  private:
   void AddScale();
+  void updateLayout() override;
 
   PhasorSet m_phasors;
+  QCPLayoutGrid* m_row = nullptr;  // the diagram and the table
+  QCPAxisRect* m_diagram = nullptr;
   QCPTextElement* m_table = nullptr;
   QStringList m_scaleLabels;
 };

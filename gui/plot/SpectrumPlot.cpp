@@ -53,12 +53,12 @@ SpectrumPlot::SpectrumPlot(QWidget* parent) : LogPlot(parent) {
   xAxis->setLabel(QStringLiteral("Harmonic number (1 = fundamental)"));
   xAxis->setTicker(QSharedPointer<HarmonicTicker>::create(xAxis));
   xAxis->grid()->setVisible(false);
-  PlaceLegendAbovePlot(3);  // six phases' voltages and currents in two short rows
+  PlaceLegendAbovePlot();
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
   for (QCPAxis* axis : {yAxis, yAxis2})
     connect(axis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
-            &SpectrumPlot::UpdateCutNote);
+            &SpectrumPlot::NameCutFundamentals);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   ShowMessage(NoLogMessage());
 }
@@ -108,8 +108,10 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
   return values;
 }
 
-QString SpectrumPlot::CutNote() const {
-  return m_cutNote != nullptr && m_cutNote->visible() ? m_cutNote->text() : QString();
+QString SpectrumPlot::LegendEntry(int channel) const {
+  if (channel < 0 || size_t(channel) >= m_bars.size() || m_bars[size_t(channel)] == nullptr)
+    return QString();
+  return m_bars[size_t(channel)]->name();
 }
 
 QVector<QPair<double, double>> SpectrumPlot::LimitMarkers() const {
@@ -122,7 +124,6 @@ QVector<QPair<double, double>> SpectrumPlot::LimitMarkers() const {
 
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
-  m_cutNote = nullptr;  // the items go with the content
   m_limits = nullptr;
   if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
@@ -167,7 +168,6 @@ void SpectrumPlot::Draw() {
     const QColor color = SeriesColor(shown[k]);
     bars->setPen(QPen(color.darker(130)));
     bars->setBrush(color);
-    bars->setName(Label(channel.name, unit));
     m_bars[shown[k]] = bars;
     thd.append(
         QString::fromStdString(channel.name + " " + DisplayValue(channel.thd, Unit::kPercent)));
@@ -183,7 +183,7 @@ void SpectrumPlot::Draw() {
                                               QPen(QColor(200, 0, 0)), QColor(255, 170, 170), 9));
     m_limits->setName(QStringLiteral("EN 50160 limit (voltage)"));
   }
-  yAxis->setLabel(m_percent ? Label("Percent of the fundamental", Unit::kPercent)
+  yAxis->setLabel(m_percent ? Label("Of the fundamental", Unit::kPercent)
                             : Label("Magnitude", families.empty() ? Unit::kNone : families[0]));
   yAxis2->setVisible(families.size() > 1);
   yAxis2->setTickLabels(true);
@@ -191,42 +191,25 @@ void SpectrumPlot::Draw() {
   SetTitle(QStringLiteral("Harmonic spectrum, record %1 (%2)\nTHD: %3")
                .arg(m_row)
                .arg(RecordTime(m_row), thd.join(QStringLiteral(", "))));
-  m_cutNote = new QCPItemText(this);
-  m_cutNote->position->setTypeX(QCPItemPosition::ptPlotCoords);
-  m_cutNote->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-  m_cutNote->position->setCoords(1.55, 0.01);
-  m_cutNote->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
-  m_cutNote->setTextAlignment(Qt::AlignLeft);
-  m_cutNote->setBrush(QColor(255, 255, 255, 220));
-  m_cutNote->setPadding(QMargins(4, 2, 4, 2));
-  m_cutNote->setClipToAxisRect(true);
-  m_cutNote->setVisible(false);
   ResetView();
 }
 
-void SpectrumPlot::UpdateCutNote() {
-  if (m_cutNote == nullptr) return;
-  QStringList cut;
+void SpectrumPlot::NameCutFundamentals() {
+  // The legend sits off the bars: a fundamental that runs off the top is read there.
   for (size_t c = 0; c < m_bars.size(); ++c) {
-    const QCPBars* bars = m_bars[c];
-    if (bars == nullptr || bars->data()->isEmpty()) continue;
-    const auto fundamental = bars->data()->constBegin();
-    if (fundamental->key != 1 || fundamental->value <= bars->valueAxis()->range().upper) continue;
-    cut.append(QString::fromStdString(m_channels[c].name + " " +
-                                      DisplayValue(m_channels[c].fundamental, m_channels[c].unit)));
+    QCPBars* bars = m_bars[c];
+    if (bars == nullptr) continue;
+    const SpectrumChannel& channel = m_channels[c];
+    // In percent the value axis names the unit.
+    QString name =
+        m_percent ? QString::fromStdString(channel.name) : Label(channel.name, channel.unit);
+    const auto first = bars->data()->constBegin();
+    if (first != bars->data()->constEnd() && first->key == 1 &&
+        first->value > bars->valueAxis()->range().upper)
+      name += QStringLiteral(": fundamental ") +
+              QString::fromStdString(DisplayValue(channel.fundamental, channel.unit));
+    bars->setName(name);
   }
-  // Wrapped to lines of about seventy characters.
-  QString text = QStringLiteral("Fundamental above the scale:");
-  qsizetype line = text.size();
-  for (qsizetype i = 0; i < cut.size(); ++i) {
-    const QString entry = cut[i] + (i + 1 < cut.size() ? QStringLiteral(",") : QString());
-    const bool wrap = line + 1 + entry.size() > 70;
-    text += wrap ? QLatin1Char('\n') : QLatin1Char(' ');
-    line = wrap ? entry.size() : line + 1 + entry.size();
-    text += entry;
-  }
-  m_cutNote->setText(text);
-  m_cutNote->setVisible(!cut.isEmpty());
 }
 
 void SpectrumPlot::ResetView() {
@@ -234,7 +217,7 @@ void SpectrumPlot::ResetView() {
   const bool logScale = LogScale();
   for (QCPAxis* axis : {yAxis, yAxis2}) {
     // The fundamental is 100 % of itself: in percent the axis is sized to the harmonics, so
-    // that they can be read; its bar runs off the top (and its value is written there).
+    // that they can be read; its bar runs off the top (and its value is in the legend).
     double top = 0, bottom = 0, smallest = INFINITY;
     for (QCPBars* bars : m_bars) {
       if (bars == nullptr || bars->valueAxis() != axis) continue;
@@ -252,6 +235,6 @@ void SpectrumPlot::ResetView() {
     else
       axis->setRange(bottom * 1.15, top > 0 ? top * (m_percent ? 1.3 : 1.15) : 1);
   }
-  UpdateCutNote();
+  NameCutFundamentals();
   replot();
 }

@@ -3,8 +3,8 @@
 // channel (single-phase) or every phase's voltage and current (three-phase), or of one of them;
 // in percent of each fundamental or as absolute magnitudes, on a linear or (absolute only) a
 // logarithmic scale. Every harmonic is labelled (every odd one where they crowd); in percent the
-// axis is sized to the harmonics, and the fundamentals whose bars it cuts are written at the
-// top. In percent, a voltage's spectrum carries EN 50160's limit of each harmonic 2..25 as a
+// axis is sized to the harmonics, and the legend gives the value of a fundamental whose bar it
+// cuts. In percent, a voltage's spectrum carries EN 50160's limit of each harmonic 2..25 as a
 // marker. The title gives the record's THD; the legend sits above the bars.
 
 #include "LogPlot.h"
@@ -29,15 +29,16 @@ class SpectrumPlot : public LogPlot {
   QStringList ChannelNames() const;
   // The heights of the bars drawn for channel index `channel`: 50 values, fundamental first.
   QVector<double> BarValues(int channel) const;
-  // The note of the fundamentals whose bars run off the top ("" when none does).
-  QString CutNote() const;
+  // The legend's entry of channel index `channel` as drawn ("" when not drawn): its name (and
+  // unit, for magnitudes), and the fundamental's value when its bar runs off the top.
+  QString LegendEntry(int channel) const;
   // The limit markers drawn: (harmonic number, limit in %); empty when none are shown.
   QVector<QPair<double, double>> LimitMarkers() const;
 
  private:
   void Draw();
-  // Writes the fundamentals whose bars the value axis cuts at the top of the plot.
-  void UpdateCutNote();
+  // Names the fundamentals whose bars the value axis cuts in their legend entries.
+  void NameCutFundamentals();
 
   std::vector<SpectrumChannel> m_channels;
   unsigned m_row = 0;
@@ -45,6 +46,5 @@ class SpectrumPlot : public LogPlot {
   bool m_percent = true;
   bool m_logScale = false;
   std::vector<QCPBars*> m_bars;  // per channel index; null when not drawn
-  QCPItemText* m_cutNote = nullptr;
   QCPGraph* m_limits = nullptr;  // EN 50160's harmonic limits, when drawn
 };

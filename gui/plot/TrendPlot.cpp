@@ -44,7 +44,7 @@ void SetUpTimePlot(LogPlot* plot) {
 
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
-  PlaceLegendAbovePlot(2);
+  PlaceLegendAbovePlot();
   m_valueAxes = {yAxis, yAxis2, axisRect()->addAxis(QCPAxis::atLeft),
                  axisRect()->addAxis(QCPAxis::atRight)};
   for (QCPAxis* axis : m_valueAxes) {

@@ -5,9 +5,8 @@
 
 WaveformPlot::WaveformPlot(QWidget* parent) : LogPlot(parent) {
   xAxis->setLabel(QStringLiteral("Sample number in the block (240 per block)"));
-  yAxis->setLabel(
-      QStringLiteral("Sample value: raw signed 8-bit count, -128 to 127 (the log gives no scale)"));
-  PlaceLegendAbovePlot(2);
+  yAxis->setLabel(QStringLiteral("Raw count (no scale)"));
+  PlaceLegendAbovePlot();
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   ShowMessage(NoLogMessage());
@@ -35,7 +34,10 @@ void WaveformPlot::ShowRow(unsigned row) {
     graph->setPen(SeriesPen(size_t(b), 1.5));
     graph->setName(QString::fromStdString(blocks.name[b]));
   }
-  SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(RecordTime(row)));
+  SetTitle(QStringLiteral("Waveform, record %1 (%2)\nSamples as raw signed 8-bit counts, -128 to "
+                          "127: the log gives no scale for them")
+               .arg(row)
+               .arg(RecordTime(row)));
   ResetView();
 }
 
