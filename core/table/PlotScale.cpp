@@ -40,9 +40,9 @@ AxisRange ValueAxisRange(double low, double high, Unit unit) {
   const bool fromZero = unit == Unit::kPercent ? low >= 0
                         : unit == Unit::kNone  ? low >= 0 && high - low > high / 6
                                                : false;
-  if (fromZero) {
+  if (fromZero) {  // the padding then of the span from 0, so the line keeps off the top
     lower = 0;
-    upper = std::max(high + padding, minimumSpan);
+    upper = 1.05 * std::max(high, minimumSpan);
   }
   return {lower, upper};
 }

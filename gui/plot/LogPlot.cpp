@@ -136,9 +136,11 @@ void LogPlot::DrawImage(QCPPainter& painter, QSize size) {
     shown.push_back(item->visible());
     item->setVisible(false);
   }
-  // The layout is made for `size`; the widget on screen is left as it is.
+  // The layout is made for `size`, then made for the screen again.
   toPainter(&painter, size.width(), size.height());
   for (size_t i = 0; i < m_mouseItems.size(); ++i) m_mouseItems[i]->setVisible(shown[i]);
+  // The layout is the image's now: the screen's again, or the mouse would point elsewhere.
+  replot();
 }
 
 QImage LogPlot::Image(QSize size) {

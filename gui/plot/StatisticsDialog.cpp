@@ -135,11 +135,6 @@ void StatisticsDialog::Fill() {
   }
   m_table->resizeColumnsToContents();  // ten columns and one row per table column
   FilterRows();
-  m_summary->setText(m_stats.empty()
-                         ? QStringLiteral("The table shows no numeric column.")
-                         : QStringLiteral("%1 numeric columns; cells that are no numbers "
-                                          "(\"Oops!\", nan, inf) are not counted.")
-                               .arg(m_stats.size()));
 }
 
 void StatisticsDialog::FilterRows() {
@@ -149,6 +144,15 @@ void StatisticsDialog::FilterRows() {
     m_table->setRowHidden(row, !text.isEmpty() && title != nullptr &&
                                    !title->text().contains(text, Qt::CaseInsensitive));
   }
+  const size_t shown = ShownStatistics().size();
+  m_summary->setText(
+      m_stats.empty()
+          ? QStringLiteral("The table shows no numeric column.")
+          : QStringLiteral("%1 numeric columns%2; cells that are no numbers (\"Oops!\", nan, "
+                           "inf) are not counted.")
+                .arg(m_stats.size())
+                .arg(shown == m_stats.size() ? QString()
+                                             : QStringLiteral(", %1 shown").arg(shown)));
 }
 
 std::vector<ColumnStatistics> StatisticsDialog::ShownStatistics() const {

@@ -55,6 +55,10 @@ TEST(PlotScale, PercentAndPowerFactorAxesStartAtZeroWhereThatReadsBetter) {
   AxisRange r = ValueAxisRange(2.1, 2.5, Unit::kPercent);
   EXPECT_EQ(r.lower, 0);
   EXPECT_GT(r.upper, 2.5);
+  // A constant 2.1 % stands clear of the top, as the padding of the span from 0 sets it.
+  r = ValueAxisRange(2.1, 2.1, Unit::kPercent);
+  EXPECT_EQ(r.lower, 0);
+  EXPECT_DOUBLE_EQ(r.upper, 2.1 * 1.05);
   // A constant 0 % THD still has a range.
   r = ValueAxisRange(0, 0, Unit::kPercent);
   EXPECT_EQ(r.lower, 0);
