@@ -195,7 +195,7 @@ void TrendPlot::Rebuild() {
       edge->removeFromLegend();
     }
     QColor fill = SeriesColor(k);
-    fill.setAlpha(110);
+    fill.setAlpha(70);
     series.upper->setBrush(fill);
     series.upper->setChannelFillGraph(series.lower);
     series.upper->setName(series.name + QStringLiteral(": min to max per pixel column"));
