@@ -15,6 +15,7 @@
 #include <set>
 
 #include "GuiTestSupport.h"
+#include "PlotTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "log/CMeterlog2Doc.h"
@@ -30,20 +31,6 @@
 #include "view/CMeterlog2View.h"
 
 namespace {
-
-int ColumnIdByTitle(CMeterlog2View* view, const QString& title) {
-  for (const ColumnInfo& info : view->GetColumnList().Entries())
-    if (QString::fromStdString(info.strTitle) == title) return info.nColumnId;
-  return -1;
-}
-
-bool Open(CMeterlog2App& app, const QString& path) {
-  if (!app.InitInstance({path}, false)) return false;
-  app.GetMainFrame()->show();
-  if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
-  app.GetPlotPane()->DrawPending();
-  return true;
-}
 
 // The trend of `title` alone, drawn; the labels of its value axis's ticks.
 QStringList TrendOf(CMeterlog2App& app, const QString& title) {
@@ -82,11 +69,9 @@ class PlotReadingTest : public QObject {
 
   void valueAxesShowANearConstantSeriesAndTickLabelsDiffer() {
     CMeterlog2App app;
-    QVERIFY(Open(app, WriteSample(QStringLiteral("axes.57x"), 4, 30)));
+    QVERIFY(OpenShown(app, WriteSample(QStringLiteral("axes.57x"), 4, 30)));
     TrendPlot* trend = app.GetPlotPane()->Trend();
-    const double thd =
-        GetCellValue(app.GetDocument(), 0, ColumnIdByTitle(app.GetView(), "Phase A Volts THD"))
-            .value_or(NAN);
+    const double thd = CellByTitle(app, 0, "Phase A Volts THD");
     QVERIFY(std::fabs(thd - 2.1) < 1e-6);  // in every record of the sample
 
     // A constant percentage: the axis from 0, the value well inside it, every tick its own.
@@ -169,7 +154,7 @@ class PlotReadingTest : public QObject {
 
   void phasorsReadWithinPlusMinus180WithAScaleAndNoIdleHint() {
     CMeterlog2App app;
-    QVERIFY(Open(app, WriteSample(QStringLiteral("vector.57x"), 5, 4, 256)));
+    QVERIFY(OpenShown(app, WriteSample(QStringLiteral("vector.57x"), 5, 4, 256)));
     PlotPane* pane = app.GetPlotPane();
     QVERIFY(pane->GestureHint().contains(QLatin1String("Wheel")));  // on the trend
     pane->Tabs()->setCurrentIndex(3);
@@ -178,9 +163,7 @@ class PlotReadingTest : public QObject {
     PhasorPlot* phasor = pane->Phasor();
 
     // The log holds -240 degrees for Vc: the table reads 120.
-    const double vc =
-        GetCellValue(app.GetDocument(), 1, ColumnIdByTitle(app.GetView(), "Phase C Volts Phase"))
-            .value_or(NAN);
+    const double vc = CellByTitle(app, 1, "Phase C Volts Phase");
     QVERIFY(std::fabs(vc + 240) < 1e-3);
     const QStringList lines = phasor->TableText().split('\n');
     const auto line = std::find_if(lines.begin(), lines.end(),
@@ -207,7 +190,7 @@ class PlotReadingTest : public QObject {
 
   void aSmallPaneScrollsThePhasorsRatherThanCutTheirTable() {
     CMeterlog2App app;
-    QVERIFY(Open(app, WriteSample(QStringLiteral("tabular.57x"), 4, 4)));
+    QVERIFY(OpenShown(app, WriteSample(QStringLiteral("tabular.57x"), 4, 4)));
     PlotPane* pane = app.GetPlotPane();
     pane->Tabs()->setCurrentIndex(3);
     pane->DrawPending();
@@ -275,7 +258,7 @@ class PlotReadingTest : public QObject {
 
   void theSpectrumControlsFitTheirEntries() {
     CMeterlog2App app;
-    QVERIFY(Open(app, WriteSample(QStringLiteral("controls.57x"), 4, 3)));
+    QVERIFY(OpenShown(app, WriteSample(QStringLiteral("controls.57x"), 4, 3)));
     PlotPane* pane = app.GetPlotPane();
     pane->Tabs()->setCurrentIndex(1);
     pane->DrawPending();
@@ -295,7 +278,7 @@ class PlotReadingTest : public QObject {
 
   void theWaveformNamesItsChannelsAndSaysWhatTheSamplesAre() {
     CMeterlog2App app;
-    QVERIFY(Open(app, WriteSample(QStringLiteral("wave.57x"), 3, 3)));
+    QVERIFY(OpenShown(app, WriteSample(QStringLiteral("wave.57x"), 3, 3)));
     PlotPane* pane = app.GetPlotPane();
     pane->Tabs()->setCurrentIndex(2);
     pane->DrawPending();
@@ -313,7 +296,7 @@ class PlotReadingTest : public QObject {
   void copyImageCopiesWhatSaveImageWritesWithoutTheReadOut() {
     const QString path = WriteSample(QStringLiteral("image.57x"), 2, 30);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     TrendPlot* trend = app.GetPlotPane()->Trend();
     const QString png = ScratchDir() + QStringLiteral("/image.png");
     QString error;

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "GuiTestSupport.h"
+#include "PlotTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/DateFormat.h"
@@ -27,26 +28,6 @@
 #include "view/LogTableModel.h"
 
 namespace {
-
-// The column of the table titled `title`, or -1.
-int ColumnIdByTitle(CMeterlog2View* view, const QString& title) {
-  for (const ColumnInfo& info : view->GetColumnList().Entries())
-    if (QString::fromStdString(info.strTitle) == title) return info.nColumnId;
-  return -1;
-}
-
-double CellByTitle(CMeterlog2App& app, unsigned row, const QString& title) {
-  return GetCellValue(app.GetDocument(), row, ColumnIdByTitle(app.GetView(), title)).value_or(NAN);
-}
-
-// Opens `path` with the window shown (the pane draws only what can be seen).
-bool Open(CMeterlog2App& app, const QString& path) {
-  if (!app.InitInstance({path}, false)) return false;
-  app.GetMainFrame()->show();
-  if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
-  app.GetPlotPane()->DrawPending();
-  return true;
-}
 
 int CurrentRow(CMeterlog2View* view) {
   return view->selectionModel()->currentIndex().row();
@@ -64,7 +45,7 @@ class PlotTest : public QObject {
   void trendFollowsTheTableBothWays() {
     const QString path = WriteSample(QStringLiteral("plot-trend.57x"), 4, 40);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     TrendPlot* trend = pane->Trend();
     QVERIFY(!app.GetMainFrame()->GetPlotDock()->isHidden());
@@ -166,7 +147,7 @@ class PlotTest : public QObject {
   void spectrumBarsAreTheRowsCells() {
     const QString path = WriteSample(QStringLiteral("plot-spectrum.57x"), 4, 6);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     pane->Tabs()->setCurrentIndex(1);
     app.GetView()->SelectRow(3);
@@ -197,7 +178,7 @@ class PlotTest : public QObject {
   void waveformAndPhasorsOfTheCurrentRecord() {
     const QString wavePath = WriteSample(QStringLiteral("plot-wave.57x"), 3, 4);
     CMeterlog2App app;
-    QVERIFY(Open(app, wavePath));
+    QVERIFY(OpenShown(app, wavePath));
     PlotPane* pane = app.GetPlotPane();
     QVERIFY(pane->Tabs()->isTabEnabled(2) && !pane->Tabs()->isTabEnabled(3));
     pane->Tabs()->setCurrentIndex(2);
@@ -234,7 +215,7 @@ class PlotTest : public QObject {
     options.year = 999;
     const QString path = WriteSample(QStringLiteral("plot-year-999.57x"), options);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     TrendPlot* trend = pane->Trend();
     trend->replot();
@@ -278,7 +259,7 @@ class PlotTest : public QObject {
     options.year = 50;  // before the calendar's first year: no record has a valid time
     const QString path = WriteSample(QStringLiteral("plot-no-times.57x"), options);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     QCOMPARE(pane->Trend()->Message(),
              QStringLiteral("No record of this log has a valid time stamp."));
@@ -321,7 +302,7 @@ class PlotTest : public QObject {
   void imagesAreSavedAtTheSizeAskedFor() {
     const QString path = WriteSample(QStringLiteral("plot-save.57x"), 2, 5);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     TrendPlot* trend = app.GetPlotPane()->Trend();
     QString error;
     const QString png = ScratchDir() + QStringLiteral("/trend.png");
