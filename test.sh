@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds Meterlog2 (installing missing Debian packages first) and runs every test, then the
-# fuzz targets for a short while.
+# Builds Meterlog2 (installing missing Debian packages first), checks the sources' layout with
+# clang-format and runs every test, then the fuzz targets for a short while.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
+# The layout first: a source that clang-format would change fails the run (CI included).
+scripts/check-format.sh
 scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 cd build

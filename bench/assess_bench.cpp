@@ -39,9 +39,9 @@ void AssessSurvey(benchmark::State& state, int logType, uint32_t records, unsign
     benchmark::DoNotOptimize(result.criteria.data());
   }
   state.counters["criteria"] = static_cast<double>(criteria);
-  state.counters["records/s"] = benchmark::Counter(
-      static_cast<double>(records) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["records/s"] =
+      benchmark::Counter(static_cast<double>(records) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 
 }  // namespace

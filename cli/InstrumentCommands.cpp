@@ -294,7 +294,6 @@ int RunDownload(const Args& argsIn) {
                 << " bytes in " << outcome.report.packets << " packets) was kept as "
                 << PathText(outcome.report.partialPath) << "\n";
     }
-    std::error_code ec;
     if (std::filesystem::is_regular_file(outcome.path, ec)) {
       std::cerr << "meterlog2-cli: " << PathText(outcome.path) << " was left as it was\n";
     }

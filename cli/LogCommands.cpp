@@ -16,17 +16,9 @@
 
 namespace {
 
-const char* DataFormatName(uint32_t format) {
-  switch (format) {
-    case kDataFormatUnknown:
-      return "Unknown";
-    case kDataFormat0001:
-      return "Type 0001";
-    case kDataFormat0100:
-      return "Type 0100";
-    default:
-      return "not a known format; floats are read as stored";
-  }
+const char* DataFormatDescription(uint32_t format) {
+  if (const char* name = DataFormatName(format)) return name;
+  return format == kDataFormatUnknown ? "Unknown" : "not a known format; floats are read as stored";
 }
 
 // Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted
@@ -62,6 +54,7 @@ int RunInfo(const Args& argsIn) {
   if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
   CMeterlog2Doc doc;
   if (!LoadOrReport(doc, path, salvage)) return 1;
+  WarnOfTheOtherDataFormat(path, doc);
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
@@ -70,7 +63,7 @@ int RunInfo(const Args& argsIn) {
             << "Records: " << doc.GetRecordCount() << "\n"
             << "Record size: " << doc.GetRecordSize() << "\n"
             << "Data format: " << doc.GetDetectedDataFormat() << " ("
-            << DataFormatName(doc.GetDetectedDataFormat()) << ")\n"
+            << DataFormatDescription(doc.GetDetectedDataFormat()) << ")\n"
             << "Title: " << title << "\n";
   return 0;
 }
@@ -111,6 +104,16 @@ int RunSample(const Args& argsIn) {
       "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
       "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
       "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
+  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
+              << "log types (--type N):\n";
+    for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
+      std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
+    std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
+              << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
+              << DataFormatName(kDataFormat0100) << ")\n";
+    return 0;
+  }
   SampleLogOptions o;
   std::string value, out;
   // Reads "--name N" into `into` (which keeps its default when the option is absent).

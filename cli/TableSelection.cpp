@@ -5,6 +5,7 @@
 #include <set>
 
 #include "file/PathText.h"
+#include "log/LogSearch.h"
 #include "table/ColumnList.h"
 #include "table/TableColumns.h"
 
@@ -51,6 +52,14 @@ void ReportLoadFailure(const std::string& path, const LoadResult& result) {
                " records it declares: --salvage reads those";
   }
   Report(path, message);
+}
+
+void WarnOfTheOtherDataFormat(const std::string& path, CMeterlog2Doc& doc) {
+  if (!OtherDataFormatLooksRight(doc)) return;
+  const uint32_t current = doc.GetDataFormat();
+  const uint32_t other = current == kDataFormat0001 ? kDataFormat0100 : kDataFormat0001;
+  Report(path, std::string("warning: the values look wrong in this byte order (") +
+                   DataFormatName(current) + "): try --data-format " + std::to_string(other));
 }
 
 void ReportSalvage(const std::string& path, const LoadResult& result) {
@@ -110,7 +119,9 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
   options.salvage = TakeFlag(args, "--salvage");
   if (TakeOption(args, "--data-format", value)) {
     if (value != "1" && value != "256") {
-      error = "--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value + "\"";
+      error = "--data-format takes " + std::to_string(kDataFormat0001) + " (" +
+              DataFormatName(kDataFormat0001) + ") or " + std::to_string(kDataFormat0100) + " (" +
+              DataFormatName(kDataFormat0100) + "), not \"" + value + "\"";
       return false;
     }
     options.dataFormat = value == "1" ? 1u : 256u;
@@ -159,6 +170,7 @@ bool SelectTable(const std::string& path, const TableOptions& options, const cha
     return false;
   }
   if (options.dataFormat != 0) doc.SetDataFormat(options.dataFormat);
+  WarnOfTheOtherDataFormat(path, doc);
 
   // The column set follows the data format only for a vector log; the current format then
   // equals the detected one unless --data-format chose another.

@@ -22,6 +22,10 @@ struct TableOptions {
 void ReportLoadFailure(const std::string& path, const LoadResult& result);
 // Says on stderr how many of the declared records a salvaged load read (nothing otherwise).
 void ReportSalvage(const std::string& path, const LoadResult& result);
+// Warns on stderr when the log's numbers read as nonsense in its current byte order but make
+// sense in the other, naming the --data-format that reads them, as the desktop program's status
+// bar does.
+void WarnOfTheOtherDataFormat(const std::string& path, CMeterlog2Doc& doc);
 
 // Takes --data-format, --columns, --rows and --salvage out of `args`. False with `error` set (a
 // sentence for a usage message) when a value is bad or an option lacks its value.

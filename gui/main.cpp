@@ -10,14 +10,35 @@
 #ifndef _WIN32
 #include <unistd.h>
 #endif
+#include "file/WindowsApi.h"
+
+namespace {
+
+// Answered before the application object exists: it needs no display.
+int PrintVersion() {
+  static const char text[] = "meterlog2 " METERLOG2_VERSION_STRING "\n";
+#ifdef _WIN32
+  // A windowed program has no console of its own. Its output goes where it was redirected, else
+  // to the console of the command prompt that started it, else into a message box.
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  const bool redirected =
+      out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN;
+  FILE* console = nullptr;
+  if (!redirected &&
+      (!AttachConsole(ATTACH_PARENT_PROCESS) || freopen_s(&console, "CONOUT$", "w", stdout) != 0)) {
+    MessageBoxA(nullptr, text, "Meterlog", MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
+#endif
+  std::fputs(text, stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
-  // Answered before the application object exists: it needs no display.
   for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::printf("meterlog2 %s\n", METERLOG2_VERSION_STRING);
-      return std::fflush(stdout) == 0 ? 0 : 1;
-    }
+    if (std::strcmp(argv[i], "--version") == 0) return PrintVersion();
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Meterlog"));

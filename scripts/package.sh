@@ -8,12 +8,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 scripts/deps.sh
+. scripts/apt.sh
 if ! command -v lintian >/dev/null 2>&1; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  echo "Installing: lintian"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends lintian
+  root_or_stop "the Debian package lintian is missing" "apt-get install lintian"
+  apt_install lintian
 fi
 
 # The changelog's date stands for the build's in the manual pages, so that the same sources

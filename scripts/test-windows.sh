@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # The Windows check: cross-builds the core, its test suites and the Qt-free meterlog2-cli.exe
-# with MinGW-w64 into build-windows/, then runs them under Wine: the core suites, the golden CSV
-# and dump comparisons through the CLI (CR LF exactly once per CSV line), names with non-ASCII
-# letters and spaces, where the dump file goes on Windows, and the installer recipe (install,
-# file type, uninstall). Installs the cross compiler, Wine and NSIS with apt-get when missing.
-# Exits non-zero on any failure.
+# with MinGW-w64 into build-windows/, then runs them under Wine: the core suites (the
+# decimal-comma ones under Windows' German locale), the golden CSV and dump comparisons through
+# the CLI (CR LF exactly once per CSV line), names with non-ASCII letters and spaces, where the
+# dump file goes on Windows, and the installer recipe (install, file type, uninstall). The
+# desktop program and the serial link, which need a Qt built for Windows, are compiled for
+# Windows against Debian's Qt headers (syntax and types, no object code). Wine runs in a prefix
+# inside build-windows/ and writes nothing into the user's home (no menu entries, no file
+# types): checked at the end. Installs the cross compiler, Wine and NSIS with apt-get when
+# missing. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,12 +21,15 @@ command -v wine >/dev/null 2>&1 || [ -x /usr/lib/wine/wine64 ] || need+=(wine wi
 command -v cmake >/dev/null 2>&1 || need+=(cmake)
 command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 command -v makensis >/dev/null 2>&1 || need+=(nsis)
+# The headers the desktop program and the serial link are compiled against.
+qt_headers=$(find /usr/include -maxdepth 2 -name qt6 -type d -path '*-linux-gnu*' | head -1)
+[ -n "$qt_headers" ] && [ -f "$qt_headers/QtSerialPort/QSerialPort" ] || need+=(qt6-base-dev qt6-serialport-dev)
+[ -f /usr/include/qcustomplot.h ] || need+=(libqcustomplot-dev)
 if [ ${#need[@]} -gt 0 ]; then
-  echo "test-windows: installing ${need[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}"
+  . scripts/apt.sh
+  root_or_stop "these Debian packages are missing: ${need[*]}" \
+    "apt-get install --no-install-recommends ${need[*]}"
+  apt_install "${need[@]}"
 fi
 wine=$(command -v wine || echo /usr/lib/wine/wine64)
 
@@ -32,11 +39,21 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DMETERLOG2_BUILD_GUI=OFF -DMETERLOG2_BUILD_LINK=OFF -DMETERLOG2_BUILD_BENCH=OFF \
   -DMETERLOG2_SANITIZED_TESTS=OFF "$@" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
-# A private Wine prefix, made once, and no Wine chatter in the output. Wine reads Unix file names
-# and arguments in the locale's character set: UTF-8, whatever the caller's locale.
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A private Wine prefix, made once, and no Wine chatter in the output. Wine's menu builder is off:
+# it would put the installer's shortcuts and file types into the user's own desktop menu
+# (~/.local/share/applications, ~/.config/menus), pointing into this folder. Wine reads Unix
+# file names and arguments in the locale's character set: UTF-8, whatever the caller's locale.
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LC_ALL=C.UTF-8
+# What Wine could write into the home folder outside its prefix; compared at the end.
+home_places=("$HOME/.local/share/applications" "$HOME/.config/menus"
+  "$HOME/.local/share/desktop-directories" "$HOME/.local/share/mime" "$HOME/.local/share/icons"
+  "$HOME/.wine")
+home_listing() { find "${home_places[@]}" 2>/dev/null | LC_ALL=C sort || true; }
+home_before=$(home_listing)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "test-windows: preparing the Wine prefix (once)"
   "$wine" wineboot --init >/dev/null 2>&1 || true
@@ -123,48 +140,101 @@ unicode_paths() {
 }
 check "non-ASCII folder and file names" unicode_paths
 
-# The dump file's place on Windows: the root of drive C, appended in text mode (the desktop
-# program's writer, which is standard C++, run here; skipped elsewhere, so it must pass, not skip).
-dump_path_rule() {
-  "$wine" "$build/tests/app/dump_file_tests.exe" --gtest_filter='DumpFile.*Windows*' \
-    >"$work/dumpfile.txt" 2>&1 &&
-    grep -q '\[  PASSED  \] 1 test' "$work/dumpfile.txt" && ! grep -q SKIPPED "$work/dumpfile.txt"
+# Tests that skip themselves on other systems (or without a German locale) must pass here, not
+# skip: gtest_passes PROGRAM FILTER COUNT.
+gtest_passes() {
+  "$wine" "$build/tests/$1" --gtest_filter="$2" >"$work/gtest.txt" 2>&1 &&
+    grep -q "\[  PASSED  \] $3 test" "$work/gtest.txt" && ! grep -q SKIPPED "$work/gtest.txt"
 }
-check "the dump file is C:\\meterlog2_dump.txt" dump_path_rule
+
+# The dump file's place on Windows: the root of drive C, appended in text mode, or the user's
+# own folder when C:\ may not be written (the desktop program's writer, which is standard C++).
+check "the dump file is C:\\meterlog2_dump.txt, or the user's own when C:\\ is closed" \
+  gtest_passes app/dump_file_tests.exe 'DumpFile.*Windows*' 2
 
 # The installer recipe (cmake/PackagingWindows.cmake), for what this build holds: made with CPack
 # and makensis (64-bit, as Wine here has no 32-bit side), installed silently, and uninstalled.
+# This build has no desktop program (it needs a Qt built for Windows: the Visual Studio build of
+# docs/windows.md), so its installer must make no Start menu entry and no file type for it.
 installer_round_trip() {
-  local out=$build/installer appdata programs classes
+  local out=$build/installer appdata programs menu setup
+  local classes='HKCU\Software\Classes' vendor='HKCU\Software\Meterlog2 developers'
+  local uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meterlog2'
   rm -rf "$out"
   (cd "$build" && cpack -G NSIS -B "$out" -D "CPACK_NSIS_DEFINES=Target amd64-unicode") \
     >"$work/cpack.txt" 2>&1 || return 1
-  local setup
   setup=$(find "$out" -maxdepth 1 -name 'meterlog2-*-win64.exe' | head -1)
   [ -n "$setup" ] || return 1
   "$wine" "$setup" /S || return 1
   appdata=$("$wine" cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
   programs=$("$wine" winepath -u "$appdata\\Programs\\Meterlog2" 2>/dev/null | tr -d '\r')
-  classes='HKCU\Software\Classes'
-  [ -f "$programs/bin/meterlog2-cli.exe" ] &&
-    "$wine" reg query "$classes\\.57x" 2>/dev/null | tr -d '\r' | grep -q 'Meterlog.Document' &&
-    "$wine" reg query "$classes\\Meterlog.Document\\shell\\open\\command" 2>/dev/null |
-    tr -d '\r' | grep -qF "\"$appdata\\Programs\\Meterlog2\\bin\\meterlog2.exe\" \"%1\"" &&
-    "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meterlog2' \
-      >/dev/null 2>&1 || return 1
-  # Uninstalled: files, file type and uninstall entry gone.
+  menu=$("$wine" winepath -u "$("$wine" cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" 2>/dev/null | tr -d '\r')
+  [ -f "$programs/bin/meterlog2-cli.exe" ] && [ ! -e "$programs/bin/meterlog2.exe" ] &&
+    [ -f "$menu/Meterlog ${version}/Uninstall.lnk" ] &&
+    [ ! -e "$menu/Meterlog ${version}/Meterlog.lnk" ] &&
+    ! "$wine" reg query "$classes\\.57x" >/dev/null 2>&1 &&
+    "$wine" reg query "$vendor\\Meterlog2" >/dev/null 2>&1 &&
+    "$wine" reg query "$uninstall" >/dev/null 2>&1 || return 1
+  # Uninstalled: files, Start menu folder, uninstall entry and the installer's keys gone.
   "$wine" "$programs/Uninstall.exe" /S _?="$appdata\\Programs\\Meterlog2"
   rm -f "$programs/Uninstall.exe"  # run in place (_?=), it cannot delete itself
-  [ ! -e "$programs/bin" ] &&
-    ! "$wine" reg query "$classes\\.57x" >/dev/null 2>&1 &&
-    ! "$wine" reg query "$classes\\Meterlog.Document" >/dev/null 2>&1 &&
-    ! "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meterlog2' \
-      >/dev/null 2>&1
+  [ ! -e "$programs/bin" ] && [ ! -e "$menu/Meterlog ${version}" ] &&
+    ! "$wine" reg query "$vendor" >/dev/null 2>&1 &&
+    ! "$wine" reg query "$uninstall" >/dev/null 2>&1
 }
 if command -v makensis >/dev/null 2>&1; then
-  check "the installer installs for the user, registers .57x and uninstalls cleanly" \
+  check "the installer installs meterlog2-cli.exe for the user and uninstalls every key it made" \
     installer_round_trip
+  echo "test-windows: the installer of this build holds meterlog2-cli.exe alone; the desktop" \
+    "program, its Start menu entry and the .57x file type come with the Visual Studio build"
 fi
+
+# The desktop program and the serial link, compiled for Windows (_WIN32, Q_OS_WIN and the
+# Windows API of MinGW-w64) against Debian's Qt 6 headers: every source of gui/, core/link/ and
+# cli/ with the link and the plots, so that the Windows-only branches (the file type, the
+# mutex, the lock keys, the registry settings, UTF-16 paths, COM1..COM32, draining the port,
+# the console for --version) are at least checked for syntax and types. Nothing is linked, as
+# Debian has no Qt for Windows.
+windows_syntax() {
+  local flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-restrict -DUNICODE -D_UNICODE
+    -DMETERLOG2_WITH_LINK=1 -DMETERLOG2_WITH_PLOT=1 "-DMETERLOG2_VERSION_STRING=\"$version\""
+    -DMETERLOG2_VERSION_MAJOR=0 -DMETERLOG2_VERSION_MINOR=0 -DMETERLOG2_VERSION_PATCH=0
+    -DMETERLOG2_VERSION_TWEAK=0 -I"$root/core" -I"$root/gui" -isystem "$qt_headers")
+  local module headers=$work/qcustomplot
+  for module in QtCore QtGui QtWidgets QtSerialPort QtPrintSupport; do
+    flags+=(-isystem "$qt_headers/$module")
+  done
+  # qcustomplot.h alone: the rest of /usr/include is the Linux C library's.
+  mkdir -p "$headers" && ln -sf /usr/include/qcustomplot.h "$headers/" && flags+=(-isystem "$headers")
+  local sources
+  sources=$(cd "$root" && find gui core/link cli -name '*.cpp' | LC_ALL=C sort)
+  echo "test-windows: compiling $(wc -l <<<"$sources") sources of the desktop program, the link" \
+    "and the CLI for Windows against Qt's headers"
+  # shellcheck disable=SC2016
+  (cd "$root" && xargs -P "$(nproc)" -n 1 sh -c '"$0" "$@" || exit 255' \
+    x86_64-w64-mingw32-g++-posix "${flags[@]}" <<<"$sources")
+}
+check "the desktop program, the serial link and the CLI compile for Windows" windows_syntax
+
+# The decimal-comma checks ran under Windows' own name for the German locale, not skipped.
+check "text under German_Germany.1252" gtest_passes text/text_tests.exe '*DecimalComma*' 1
+check "queries under German_Germany.1252" gtest_passes log/log_tests.exe '*ProcessLocale*' 1
+check "dialog numbers under German_Germany.1252" \
+  gtest_passes config/config_tests.exe '*CommaLocale*' 1
+check "golden CSV under German_Germany.1252" \
+  gtest_passes table/table_tests.exe '*GermanLocale*' 1
+
+# Nothing of Wine's reached the home folder: no menu entries, file types or icons.
+wineserver -w 2>/dev/null || true
+home_untouched() {
+  local after
+  after=$(home_listing)
+  [ "$after" = "$home_before" ] && return 0
+  echo "test-windows: written into $HOME:"
+  diff <(echo "$home_before") <(echo "$after") | sed -n 's/^> /  /p'
+  return 1
+}
+check "Wine wrote nothing into the home folder" home_untouched
 
 echo "test-windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$failures" -eq 0 ]

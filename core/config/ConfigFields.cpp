@@ -100,8 +100,8 @@ ConfigDialogValues LoadConfigDialogValues(const ConfigRecord& record, const std:
   v.polarityIndex = record[kPhasePreferencesOffset] & 1;
   v.scaleEnable = record[kScaleDataOffset];
   for (int i = 0; i < 9; ++i) {
-    v.factors[static_cast<size_t>(2 * i)] = GetScaleFactor(record, i, false);
-    v.factors[static_cast<size_t>(2 * i + 1)] = GetScaleFactor(record, i, true);
+    v.factors[2 * static_cast<size_t>(i)] = GetScaleFactor(record, i, false);
+    v.factors[2 * static_cast<size_t>(i) + 1] = GetScaleFactor(record, i, true);
   }
   return v;
 }
@@ -115,7 +115,7 @@ void StoreConfigDialogValues(const ConfigDialogValues& v, ConfigRecord& record) 
   record[kPhasePreferencesOffset] = prefs;
   record[kScaleDataOffset] = static_cast<uint8_t>(v.scaleEnable);
   for (int i = 0; i < 9; ++i) {
-    SetScaleFactor(record, i, false, v.factors[static_cast<size_t>(2 * i)]);
-    SetScaleFactor(record, i, true, v.factors[static_cast<size_t>(2 * i + 1)]);
+    SetScaleFactor(record, i, false, v.factors[2 * static_cast<size_t>(i)]);
+    SetScaleFactor(record, i, true, v.factors[2 * static_cast<size_t>(i) + 1]);
   }
 }

@@ -22,6 +22,12 @@
 #include "LinkPort.h"
 #include "LinkPrompt.h"
 
+// ReceiveEnd::kEot is always written scoped, apart from the byte kEot; GCC's -Wshadow warns of
+// it all the same.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
+#endif
 enum class ReceiveEnd {
   kEot,                  // success
   kCannotCreateFile,     // nothing sent, no file
@@ -34,6 +40,9 @@ enum class ReceiveEnd {
   kPortFailed,           // the port failed (device gone); nothing more could be sent
   kEndedEarly,           // EOT came before every record the file's header declares
 };
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 struct ReceiveReport {
   ReceiveEnd end = ReceiveEnd::kNoStart;

@@ -40,6 +40,12 @@ uint16_t Crc16(const uint8_t* data, size_t length);
 
 enum class ReceivePhase { kWaitingForStart, kReceiving, kEnded };
 
+// ReceiveEvent::kEot and ::kCan are always written scoped, apart from the bytes kEot and kCan;
+// GCC's -Wshadow warns of them all the same.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
+#endif
 enum class ReceiveEvent {
   kNone,
   kStartRequest,   // the start request was sent (again)
@@ -54,6 +60,9 @@ enum class ReceiveEvent {
   kNoStart,        // no byte within ten seconds of start requests
   kCancelled,      // the user cancelled: CAN sent
 };
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 // Where a transfer stands, for progress displays: data, never text.
 struct ReceiveProgress {

@@ -30,10 +30,10 @@ class PromptWait {
 // window (which keeps painting while the line is waited on) and the port.
 class Session {
  public:
-  Session(ComSettings& settings, LinkPrompt& prompt, const LinkServices& services)
-      : settings(settings),
-        prompt(prompt),
-        wait(prompt),
+  Session(ComSettings& comSettings, LinkPrompt& linkPrompt, const LinkServices& services)
+      : settings(comSettings),
+        prompt(linkPrompt),
+        wait(linkPrompt),
         m_services(services),
         m_window(prompt.NewProgress()) {}
   ~Session() { Close(); }

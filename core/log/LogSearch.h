@@ -1,6 +1,6 @@
 #pragma once
 // Questions about a whole log that the desktop program asks for its status bar and for
-// Go To Time.
+// Go To Time, and the command-line tool for its warnings.
 
 #include <cstdint>
 

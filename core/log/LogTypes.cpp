@@ -18,3 +18,14 @@ const char* LogTypeName(int logType) {
       return nullptr;
   }
 }
+
+const char* DataFormatName(uint32_t dataFormat) {
+  switch (dataFormat) {
+    case kDataFormat0001:
+      return "Type 0001";
+    case kDataFormat0100:
+      return "Type 0100";
+    default:
+      return nullptr;
+  }
+}

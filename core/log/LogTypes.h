@@ -26,3 +26,6 @@ constexpr int LogTypeFromRecordTypeByte(uint8_t byRecordType) {
 
 // "Standard Log" ... "Three Phase Sequential Log"; nullptr for no log type.
 const char* LogTypeName(int logType);
+
+// "Type 0001" and "Type 0100", the names of the two byte orders; nullptr for any other marker.
+const char* DataFormatName(uint32_t dataFormat);

@@ -214,13 +214,13 @@ void WriteVectors(RecordBuilder& b, std::vector<uint8_t>& record, const PhaseVal
                   double wobble) {
   std::fill(record.begin() + tp::updateSettings, record.begin() + tp::threePhaseHarmonicSequence,
             0);
-  const size_t volts[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
-  const size_t currents[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
+  const size_t voltOffsets[3] = {vec::Va_magnitude, vec::Vb_magnitude, vec::Vc_magnitude};
+  const size_t currentOffsets[3] = {vec::Ia_magnitude, vec::Ib_magnitude, vec::Ic_magnitude};
   for (int p = 0; p < 3; ++p) {
-    b.Float(volts[p], phases[p].volts);
-    b.Float(volts[p] + 4, phases[p].voltPhase);
-    b.Float(currents[p], phases[p].amps);
-    b.Float(currents[p] + 4, phases[p].voltPhase - phases[p].angle);
+    b.Float(voltOffsets[p], phases[p].volts);
+    b.Float(voltOffsets[p] + 4, phases[p].voltPhase);
+    b.Float(currentOffsets[p], phases[p].amps);
+    b.Float(currentOffsets[p] + 4, phases[p].voltPhase - phases[p].angle);
   }
   b.Float(vec::In_magnitude, 0.4 + 0.1 * wobble);
   b.Float(vec::In_phase, 1.0);

@@ -27,8 +27,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   const QString dumpPath = QDir::toNativeSeparators(QString::fromStdString(DumpFilePath()));
   m_dumpFile = new QLabel(
       dumpPath.isEmpty()
+#ifdef _WIN32
+          ? QStringLiteral("No diagnostic dump is written: C:\\ may not be written and there is "
+                           "no folder for it (LOCALAPPDATA is not set).")
+#else
           ? QStringLiteral("No diagnostic dump is written: there is no folder for it (HOME is not "
                            "set).")
+#endif
           : QStringLiteral("Every load appends a text dump of the records to the diagnostic dump "
                            "file:\n%1\nIt is kept below 256 MiB: the older part moves to %2.")
                 .arg(dumpPath,

@@ -310,9 +310,9 @@ void CMainFrame::OnViewStatusBar() {
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-  const QMimeData* data = event->mimeData();
-  if (data != nullptr && data->hasUrls()) {
-    for (const QUrl& url : data->urls())
+  const QMimeData* mime = event->mimeData();
+  if (mime != nullptr && mime->hasUrls()) {
+    for (const QUrl& url : mime->urls())
       if (url.isLocalFile()) {
         event->acceptProposedAction();
         return;
@@ -322,10 +322,10 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-  const QMimeData* data = event->mimeData();
-  if (data == nullptr) return;
+  const QMimeData* mime = event->mimeData();
+  if (mime == nullptr) return;
   // One document at a time: the first file dropped is the one opened.
-  for (const QUrl& url : data->urls()) {
+  for (const QUrl& url : mime->urls()) {
     if (!url.isLocalFile()) continue;
     event->acceptProposedAction();
     const QString path = url.toLocalFile();

@@ -401,14 +401,12 @@ void CMeterlog2App::UpdateCommandUI() {
   // the other byte order reads better.
   const unsigned records = m_doc.GetRecordCount();
   const unsigned selected = m_pView->SelectedRowCount();
-  const QString format = current == kDataFormat0001   ? QStringLiteral("Type 0001")
-                         : current == kDataFormat0100 ? QStringLiteral("Type 0100")
-                                                      : QString();
+  const QString format = QString::fromLatin1(DataFormatName(current));
   QString hint;
   if (m_bOtherFormatHint)
     hint = QStringLiteral("The values look wrong in this byte order: try View > Data Format > %1")
-               .arg(current == kDataFormat0001 ? QStringLiteral("Type 0100")
-                                               : QStringLiteral("Type 0001"));
+               .arg(QLatin1String(
+                   DataFormatName(current == kDataFormat0001 ? kDataFormat0100 : kDataFormat0001)));
   m_pFrame->SetLogStatus(
       hasRecords ? QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s")
                  : QString(),

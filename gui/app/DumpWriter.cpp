@@ -1,5 +1,6 @@
 #include "DumpWriter.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,9 +18,36 @@ DumpWriter::~DumpWriter() {
   if (m_thread.joinable()) m_thread.join();
 }
 
+#ifdef _WIN32
+namespace {
+
+// Whether a dump could be appended to the file, which is left as it was.
+bool CanAppendTo(const std::string& path) {
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(path, ec);
+  std::FILE* probe = std::fopen(path.c_str(), "ab");
+  if (probe == nullptr) return false;
+  std::fclose(probe);
+  if (!existed) std::filesystem::remove(path, ec);
+  return true;
+}
+
+}  // namespace
+#endif
+
 std::string DumpFilePath() {
 #ifdef _WIN32
-  return "C:\\meterlog2_dump.txt";
+  // The root of drive C, where a standard user may create folders but often no files: there,
+  // the user's own application data folder instead, where the About box says the dump went.
+  const std::string fixed = "C:\\meterlog2_dump.txt";
+  if (CanAppendTo(fixed)) return fixed;
+  const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+  if (local == nullptr || *local == L'\0') return {};
+  try {  // the ANSI code page may have no letters for the user's name: then no dump
+    return (std::filesystem::path(local) / L"Meterlog2" / L"meterlog2_dump.txt").string();
+  } catch (const std::system_error&) {
+    return {};
+  }
 #else
   std::string folder;
   if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {

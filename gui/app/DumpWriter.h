@@ -19,7 +19,8 @@
 
 class CMeterlog2Doc;
 
-// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows; elsewhere
+// Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows, or
+// %LOCALAPPDATA%\Meterlog2\meterlog2_dump.txt when the user may not write that; elsewhere
 // $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...).
 // Empty when there is no per-user folder to put it in.
 std::string DumpFilePath();

@@ -96,3 +96,31 @@ TEST(DumpFile, LivesInThePerUserStateFolderElsewhere) {
   if (home) setenv("HOME", savedHome.c_str(), 1);
 #endif
 }
+
+// A standard user may not create files in C:\ (stood for here by a folder in the file's place):
+// the dump goes to the user's own application data folder, and a load still writes it.
+TEST(DumpFile, GoesToTheUsersFolderOnWindowsWhenDriveCIsNotWritable) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the Windows rule";
+#else
+  const std::filesystem::path fixed = "C:\\meterlog2_dump.txt";
+  std::filesystem::remove(fixed);
+  ASSERT_TRUE(std::filesystem::create_directory(fixed));
+  const char* local = std::getenv("LOCALAPPDATA");
+  ASSERT_NE(local, nullptr);
+  const std::string path = DumpFilePath();
+  EXPECT_EQ(path, std::string(local) + "\\Meterlog2\\meterlog2_dump.txt");
+  std::filesystem::remove(path);
+  CMeterlog2Doc doc;
+  LoadSample(doc);
+  {
+    DumpWriter writer;
+    writer.Enqueue(doc, path);  // the folder is made
+  }
+  EXPECT_GT(std::filesystem::file_size(path), 0u);
+  std::filesystem::remove(path);
+  std::filesystem::remove(fixed);
+  EXPECT_EQ(DumpFilePath(), fixed.string());  // writable again: back to the fixed place
+  EXPECT_FALSE(std::filesystem::exists(fixed)) << "asking for the place writes nothing";
+#endif
+}

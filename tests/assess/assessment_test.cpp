@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 
 #include "SurveyLogs.h"
@@ -404,10 +405,11 @@ TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
   B log(kThreePhaseTabularLog, 40, "2009-03-07T14:00:00", 60, 256);
   const std::vector<uint8_t> bytes = log.Bytes();
   {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    // (a stream takes the path as it is: wide characters on Windows)
+    std::ofstream f(path, std::ios::binary);
+    ASSERT_TRUE(f.is_open());
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   }
   AssessmentResult fromFile, misread;
   std::string error;

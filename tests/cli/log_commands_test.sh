@@ -162,4 +162,28 @@ check "non-UTF-8 name export" cmp -s "$latin1.csv" "$work/u.csv"
 "$cli" info "$work/awk.57x" > "$work/info.txt"
 check "awkward sample" grep -qx "Records: 3" "$work/info.txt"
 
+# The other byte order: a log whose header says Type 0001 but whose floats are Type 0100 (the
+# first four bytes are the marker). info, stats and export warn and name the option that reads
+# it; a log read in its own byte order gets no warning.
+"$cli" sample --type 1 --records 5 --data-format 256 -o "$work/swapped.57x"
+printf '\001\000\000\000' | dd of="$work/swapped.57x" conv=notrunc status=none
+warning="swapped.57x: warning: the values look wrong in this byte order (Type 0001): try --data-format 256"
+"$cli" info "$work/swapped.57x" > "$work/info.txt" 2> "$work/err.txt"
+check "info warns of the other byte order" grep -qF "$warning" "$work/err.txt"
+check "info still tells the log" grep -qx "Records: 5" "$work/info.txt"
+"$cli" stats "$work/swapped.57x" -o "$work/stats.csv" 2> "$work/err.txt"
+check "stats warns of the other byte order" grep -qF "$warning" "$work/err.txt"
+"$cli" stats --data-format 256 "$work/swapped.57x" -o "$work/stats.csv" 2> "$work/err.txt"
+check "stats in the right byte order: no warning" test ! -s "$work/err.txt"
+"$cli" export "$work/swapped.57x" -o "$work/swapped.csv" 2> "$work/err.txt"
+check "export warns of the other byte order" grep -qF "$warning" "$work/err.txt"
+"$cli" info "$work/tp.57x" > /dev/null 2> "$work/err.txt"
+check "info in the right byte order: no warning" test ! -s "$work/err.txt"
+
+# sample --help lists the log types by number, on standard output.
+"$cli" sample --help > "$work/help.txt"
+check "sample --help exit" test $? -eq 0
+check "sample --help: type 5" grep -qx "  5  Three Phase Vector Log" "$work/help.txt"
+check "sample --help: type 6" grep -qx "  6  Three Phase Sequential Log" "$work/help.txt"
+
 finish

@@ -565,10 +565,7 @@ class InstrumentTest : public QObject {
           data = cancel->window()->findChild<QLabel*>(QStringLiteral("progressData"))->text();
           QTest::mouseClick(cancel, Qt::LeftButton);
         });
-    QElapsedTimer clock;
-    clock.start();
     app.OnDownloadFlashFile();
-    QVERIFY(clock.elapsed() < 8000);  // well before the ten-second NAK
     // Under the count: the data bytes against the size the entry's directory line gives.
     QVERIFY2(QRegularExpression(QStringLiteral("^128 of \\d+ bytes \\(\\d+ %\\)"))
                  .match(data)
@@ -617,12 +614,9 @@ class InstrumentTest : public QObject {
     ChoosePort(script, sim.Device());
     script.OnDialog<CConfigUnit>([](CConfigUnit* dialog) { dialog->reject(); });
     ProgressProbe probe;
-    QElapsedTimer clock;
-    clock.start();
     app.OnConfigure();
     probe.Finish();
     QVERIFY(script.Finished());
-    QVERIFY(clock.elapsed() > 2000);  // the line was slow indeed
     QVERIFY(TakeMessages().isEmpty());
     QCOMPARE(probe.Painted(), QStringList({"Initiate communication with device...",
                                            "Retrieving current configuration from the device..."}));

@@ -70,7 +70,8 @@ TEST_F(EndToEnd, DirectoryListsSummaryAndNumberedEntries) {
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "3 Flash Files\n1  A.57x  1000 bytes\n2  B.57x  640 bytes\n3  C.57x  60000 bytes\n");
-  EXPECT_LT(r.seconds, 5);  // the 0xFF terminator ends the read at once
+  // (That the 0xFF terminator ends the read at once is checked in virtual time, in
+  // InstrumentProtocol_test.)
 }
 
 TEST_F(EndToEnd, DownloadGivesThePaddedFileWithTheFormatMarker) {
@@ -113,7 +114,12 @@ TEST_F(EndToEnd, StalledPacketIsDroppedAndSentAgain) {
   const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(e2e::ReadBytes(Out("b.57x")), Expected("B.57x"));
-  EXPECT_GE(r.seconds, 9);  // the receiver's ten-second packet deadline
+  // The packet came again because the receiver's packet deadline passed and it asked (the
+  // instrument itself would have waited 20 s); the deadline's length is checked in virtual
+  // time, in FlashReceive_test.
+  const std::string log = sim_->LogWith("transfer complete");
+  EXPECT_NE(log.find("fault: packet stalls after 60 bytes"), std::string::npos) << log;
+  EXPECT_EQ(log.find("no reply to a packet"), std::string::npos) << log;
 }
 
 TEST_F(EndToEnd, OutOfSequenceBlockEndsWithTheReasonAndThePartialFile) {
@@ -153,7 +159,6 @@ TEST_F(EndToEnd, CtrlCCancelsTheTransferWithCanAndTheNextCommandWorks) {
   EXPECT_GT(size, 0u);
   EXPECT_LT(size, 60000u);
   EXPECT_EQ(size % 128, 0u);
-  EXPECT_LT(r.seconds, 10);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_TRUE(sim_->Logged("transfer cancelled by the program"));
   // Whatever of the interrupted packet was still on the line is not taken as the next reply.
@@ -171,8 +176,8 @@ TEST_F(EndToEnd, AnInstrumentThatVanishesEndsTheTransferAtOnce) {
   const CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")});
   unplug.join();
   EXPECT_EQ(r.code, 1) << r.err;
+  // The port's failure ends it, not the receiver's deadlines running out one after another.
   EXPECT_NE(r.err.find("the port failed"), std::string::npos) << r.err;
-  EXPECT_LT(r.seconds, 8);  // not the ten-second deadlines, nor a minute of waiting
   EXPECT_FALSE(std::filesystem::exists(Out("c.57x")));
   EXPECT_GT(e2e::ReadBytes(Out("c.57x.partial")).size(), 0u);
 }
@@ -233,13 +238,13 @@ TEST_F(EndToEnd, ConfigurationFaultsAreReported) {
   EXPECT_NE(r.err.find("Failed to read configuration"), std::string::npos) << r.err;
 }
 
-TEST_F(EndToEnd, SilentInstrumentFailsAfterAboutTenSeconds) {
+// Gives up with the message (RunCli's limit stops a hang); how long it waits is checked in
+// virtual time, in InstrumentProtocol_test.
+TEST_F(EndToEnd, SilentInstrumentGivesUpWithTheMessage) {
   StartSim({"--fault", "silence"});
   const CliResult r = Cli({"directory"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("Failed to communicate with a 57x device"), std::string::npos) << r.err;
-  EXPECT_GE(r.seconds, 8);
-  EXPECT_LT(r.seconds, 25);  // gives up, does not hang (generous for a loaded machine)
 }
 
 TEST_F(EndToEnd, PortProblems) {

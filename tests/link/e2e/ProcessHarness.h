@@ -85,7 +85,6 @@ struct SimProcess {
 struct CliResult {
   int code = -1;
   std::string out, err;
-  double seconds = 0;
 };
 
 // Runs meterlog2-cli; `interruptAfterMs` >= 0 sends SIGINT that long after the start.
@@ -123,7 +122,6 @@ inline CliResult RunCli(const std::vector<std::string>& args, const std::filesys
   r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.out = ReadText(outPath);
   r.err = ReadText(errPath);
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return r;
 }
 
