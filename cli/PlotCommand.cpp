@@ -53,7 +53,7 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
                   std::vector<TrendColumn>& columns) {
   auto titleOf = [&](int id) -> std::string {
     for (const TableColumn& column : table.columns)
-      if (column.nColumnId == id) return column.strTitle;
+      if (column.id == id) return column.title;
     return {};
   };
   if (!named) {
@@ -66,12 +66,12 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
     return true;
   }
   for (const TableColumn& column : table.columns) {
-    if (!IsNumericColumn(column.nColumnId)) {
-      std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.strTitle
+    if (!IsNumericColumn(column.id)) {
+      std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.title
                 << "\" holds no numbers\n";
       return false;
     }
-    columns.push_back({column.nColumnId, QString::fromStdString(column.strTitle)});
+    columns.push_back({column.id, QString::fromStdString(column.title)});
   }
   return true;
 }
@@ -146,7 +146,8 @@ int RunPlot(const Args& argsIn) {
     trend->SetDocument(&table.doc);
     const QStringList refused = trend->SetColumns(columns);
     if (!refused.isEmpty()) {
-      std::cerr << "meterlog2-cli: " << path << ": a trend shows two value axes at most (W, VA and var share one); "
+      std::cerr << "meterlog2-cli: " << path
+                << ": a trend shows two value axes at most (W, VA and var share one); "
                 << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
       return 1;
     }

@@ -22,8 +22,8 @@ class ShownColumns {
   explicit ShownColumns(const CMeterlog2Doc& doc) {
     for (const ColumnSetPair& pair :
          ColumnSetPairs(ChooseColumnSet(doc.GetFirstLogType(), doc.GetDataFormat()))) {
-      const int count = StartsHarmonicFamily(pair.nColumnId) ? kHarmonicFamilySize : 1;
-      for (int i = 0; i < count; ++i) m_shown.set(static_cast<size_t>(pair.nColumnId + i));
+      const int count = StartsHarmonicFamily(pair.id) ? kHarmonicFamilySize : 1;
+      for (int i = 0; i < count; ++i) m_shown.set(static_cast<size_t>(pair.id + i));
     }
   }
   // `column` when the log shows it, else -1.

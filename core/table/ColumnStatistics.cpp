@@ -29,18 +29,18 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
                                                 const std::vector<unsigned>* rows) {
   std::vector<ColumnStatistics> stats;
   for (const TableColumn& column : columns) {
-    if (!IsNumericColumn(column.nColumnId)) continue;
+    if (!IsNumericColumn(column.id)) continue;
     ColumnStatistics s;
-    s.nColumnId = column.nColumnId;
-    s.strTitle = column.strTitle;
-    s.unit = GetColumnUnit(doc, column.nColumnId);
+    s.id = column.id;
+    s.title = column.title;
+    s.unit = GetColumnUnit(doc, column.id);
     stats.push_back(std::move(s));
   }
   std::vector<Sum> sums(stats.size());
   // Row by row: a record's fields are read while it is in the cache.
   auto take = [&](unsigned row) {
     for (size_t i = 0; i < stats.size(); ++i) {
-      const std::optional<double> value = GetCellValue(doc, row, stats[i].nColumnId);
+      const std::optional<double> value = GetCellValue(doc, row, stats[i].id);
       if (!value || !std::isfinite(*value)) continue;
       ColumnStatistics& s = stats[i];
       if (s.count == 0 || *value < s.minimum) {
@@ -81,7 +81,7 @@ std::span<const StatisticsField> StatisticsFields() {
   static constexpr StatisticsField kFields[] = {
       {"Column",
        [](const ColumnStatistics& s) {
-         return StatisticsCell{Kind::kText, s.strTitle};
+         return StatisticsCell{Kind::kText, s.title};
        }},
       {"Unit",
        [](const ColumnStatistics& s) {
