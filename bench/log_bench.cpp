@@ -92,4 +92,49 @@ void BM_LoadFileThreePhaseTabular20k(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFileThreePhaseTabular20k)->Unit(benchmark::kMillisecond);
 
+// A Three Phase Tabular log of `records` records in the temporary folder: its first record
+// written, the rest a hole in a sparse file, so that even a million records (3 GB) cost no disk.
+std::filesystem::path SparseLogFile(uint32_t records) {
+  SampleLogOptions o;
+  o.logType = 4;
+  o.records = 1;
+  std::vector<uint8_t> bytes = MakeSampleLog(o);
+  const size_t countAt = 6 + (size_t{bytes[4]} << 8 | bytes[5]);  // after the header block
+  const uint64_t recordSize = uint64_t{bytes[countAt + 4]} << 8 | bytes[countAt + 5];
+  for (int i = 0; i < 4; ++i) bytes[countAt + i] = static_cast<uint8_t>(records >> (24 - 8 * i));
+  const std::filesystem::path p = std::filesystem::temp_directory_path() /
+                                  ("meterlog2_bench_sparse_" + std::to_string(records) + ".57x");
+  std::ofstream(p, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  std::filesystem::resize_file(p, bytes.size() + uint64_t{records - 1} * recordSize);
+  return p;
+}
+
+// What `info` reads (the header and record 0) against what a whole load reads, by record count.
+void LoadSparse(benchmark::State& state, unsigned limit) {
+  const auto records = static_cast<uint32_t>(state.range(0));
+  const std::filesystem::path path = SparseLogFile(records);
+  for (auto _ : state) {
+    CMeterlog2Doc doc;
+    const LoadResult result = doc.LoadFirstRecords(path, limit);
+    if (result.completeRecords != records) state.SkipWithError("the log did not load");
+  }
+  std::filesystem::remove(path);
+}
+void BM_InfoSparseThreePhaseTabular(benchmark::State& state) {
+  LoadSparse(state, 1);
+}
+void BM_LoadSparseThreePhaseTabular(benchmark::State& state) {
+  LoadSparse(state, CMeterlog2Doc::kAllRecords);
+}
+BENCHMARK(BM_InfoSparseThreePhaseTabular)
+    ->RangeMultiplier(100)
+    ->Range(100, 1'000'000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadSparseThreePhaseTabular)
+    ->RangeMultiplier(10)
+    ->Range(100, 100'000)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace

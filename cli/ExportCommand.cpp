@@ -1,5 +1,6 @@
 // export: log files to CSV, byte for byte what the desktop application's Export to CSV
 // writes after opening the same file (all columns in set order, all rows, unless told).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -13,6 +14,7 @@
 #endif
 
 #include "Commands.h"
+#include "LogJobs.h"
 #include "TableSelection.h"
 #include "file/Interrupt.h"
 #include "file/PathText.h"
@@ -21,7 +23,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "export [-o OUT|- | -d DIR] [--data-format 1|256]\n"
+    "export [-o OUT|- | -d DIR [--jobs N]] [--data-format 1|256]\n"
     "       [--columns TITLE,...] [--rows A-B,...]\n"
     "       [--time-format mdy|iso] [--delimiter ,|;|tab] [--decimal-comma] [--] FILE...";
 
@@ -55,7 +57,7 @@ bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
   }
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == "--time-format" || args[i] == "--delimiter") {
-      error = args[i] + " needs a value";
+      error = LeftoverOptionError(args, i);
       return false;
     }
   }
@@ -63,7 +65,7 @@ bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
 }
 
 void Report(const std::string& path, const std::string& message) {
-  std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
+  Messages() << "meterlog2-cli: " << path << ": " << message << "\n";
 }
 
 // Loads one log and writes its table to `out` ("-": standard output). `inputs` are all the logs
@@ -97,10 +99,12 @@ int RunExport(const Args& argsIn) {
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
   TableFormat format;
   if (!TakeFormatOptions(args, format, error)) return UsageError(error);
+  unsigned jobs = 1;
+  if (!TakeJobsOption(args, jobs, error)) return UsageError(error);
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& arg = args[i];
     if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory") {
-      return UsageError(arg + " needs a value");
+      return UsageError(LeftoverOptionError(args, i));
     }
   }
   Args logs;
@@ -124,24 +128,29 @@ int RunExport(const Args& argsIn) {
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
 
-  bool allDone = true;
+  // Where each log goes is settled first, in order; the logs are then exported several at once.
+  std::vector<std::string> targets(logs.size(), out);  // empty: skipped
+  std::vector<std::string> skipped(logs.size());       // why
   std::set<std::filesystem::path> written;
-  for (const std::string& path : logs) {
-    std::string target = out;
-    if (toDir) {
-      std::filesystem::path name = PathFromText(path).filename();
-      name.replace_extension(".csv");
-      const std::filesystem::path full = PathFromText(dir) / name;
-      if (!written.insert(full.lexically_normal()).second) {
-        Report(path, "skipped: its output \"" + PathText(full) +
-                         "\" would replace that of an earlier file of the same name");
-        allDone = false;
-        continue;
-      }
-      target = PathText(full);
+  for (size_t i = 0; toDir && i < logs.size(); ++i) {
+    std::filesystem::path name = PathFromText(logs[i]).filename();
+    name.replace_extension(".csv");
+    const std::filesystem::path full = PathFromText(dir) / name;
+    targets[i] = PathText(full);
+    if (!written.insert(full.lexically_normal()).second) {
+      skipped[i] = "skipped: its output \"" + targets[i] +
+                   "\" would replace that of an earlier file of the same name";
+      targets[i].clear();
     }
-    if (!ExportOne(path, target, options, format, inputs)) allDone = false;
-    if (InterruptSignal() != 0) return 1;
   }
-  return allDone ? 0 : 1;
+  std::vector<char> done(logs.size(), 0);
+  RunInOrder(logs.size(), jobs, [&](size_t i) {
+    if (targets[i].empty()) {
+      Report(logs[i], skipped[i]);
+      return;
+    }
+    done[i] = ExportOne(logs[i], targets[i], options, format, inputs);
+  });
+  if (InterruptSignal() != 0) return 1;
+  return std::find(done.begin(), done.end(), 0) == done.end() ? 0 : 1;
 }

@@ -76,12 +76,7 @@ class CliProgress : public LinkProgress {
     if (!m_pending) return;
     m_pending = false;
     m_lastPrinted = SystemLinkClock().Milliseconds();
-    std::cerr << "Packets: " << m_transfer.packets << " / Bytes: " << m_transfer.dataBytes;
-    const int percent = PercentDone(m_transfer);
-    if (percent >= 0) std::cerr << " of " << m_transfer.expectedBytes << " (" << percent << " %)";
-    const long long left = SecondsLeft(m_transfer);
-    if (left >= 0) std::cerr << ", about " << left << " s left";
-    std::cerr << "\n";
+    std::cerr << TransferLine(m_transfer) << "\n";
   }
   std::string& m_failureNote;
   bool m_withCancel = false;
@@ -141,11 +136,17 @@ class CliPrompt : public LinkPrompt {
     clock = setClock;
     return !settings.empty();
   }
+  // A message's paragraphs (the message, then what to check) one line each.
   void ShowMessage(const std::string& text, bool failure) override {
-    if (failure) {
-      Fail(text);
-    } else {
-      std::cerr << text << "\n";
+    for (size_t at = 0; at <= text.size();) {
+      const size_t end = std::min(text.find("\n\n", at), text.size());
+      const std::string paragraph = text.substr(at, end - at);
+      if (failure) {
+        Fail(paragraph);
+      } else {
+        std::cerr << paragraph << "\n";
+      }
+      at = end + 2;
     }
   }
   void Detail(const std::string& text) override { std::cerr << "meterlog2-cli: " << text << "\n"; }
@@ -178,16 +179,12 @@ bool NoExtraArguments(const Args& args) {
   return false;
 }
 
-// The system's ports plus the one asked for, which may be a path the system does not list
-// (a pseudo-terminal, for example).
+// The port asked for is the only one offered: it is opened by its name, also when the system
+// does not list it (a pseudo-terminal, say). Looking through the system's ports would find
+// nothing more and costs about 0.1 s on Linux (on Windows it opens COM1 to COM32 in turn).
 LinkServices ServicesWith(const std::string& portName) {
   LinkServices services = SystemLinkServices();
-  services.findPorts = [portName] {
-    std::vector<std::string> ports = FindComPorts();
-    if (!portName.empty() && std::find(ports.begin(), ports.end(), portName) == ports.end())
-      ports.push_back(portName);
-    return ports;
-  };
+  services.findPorts = [portName] { return std::vector<std::string>{portName}; };
   return services;
 }
 
@@ -283,19 +280,10 @@ int RunDownload(const Args& argsIn) {
     return 0;
   }
   if (outcome.attempted) {
-    std::string reason = DescribeReceiveEnd(outcome.report);
-    if (outcome.report.end == ReceiveEnd::kCancelled && !prompt.note.empty()) {
-      reason += " (" + prompt.note + ")";
-    }
-    std::cerr << "meterlog2-cli: download of " << PathText(outcome.path) << " failed: " << reason
-              << "\n";
-    if (!outcome.report.partialPath.empty()) {
-      std::cerr << "meterlog2-cli: the data received so far (" << outcome.report.dataBytes
-                << " bytes in " << outcome.report.packets << " packets) was kept as "
-                << PathText(outcome.report.partialPath) << "\n";
-    }
-    if (std::filesystem::is_regular_file(outcome.path, ec)) {
-      std::cerr << "meterlog2-cli: " << PathText(outcome.path) << " was left as it was\n";
+    const bool cancelled = outcome.report.end == ReceiveEnd::kCancelled;
+    for (const std::string& line :
+         DownloadFailureLines(outcome.report, outcome.path, cancelled ? prompt.note : "")) {
+      std::cerr << "meterlog2-cli: " << line << "\n";
     }
   }
   return 1;

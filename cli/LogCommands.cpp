@@ -9,6 +9,7 @@
 #include "file/OutputFile.h"
 #include "file/PathText.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/LogSearch.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 #include "text/DecimalText.h"
@@ -21,10 +22,9 @@ const char* DataFormatDescription(uint32_t format) {
   return format == kDataFormatUnknown ? "Unknown" : "not a known format; floats are read as stored";
 }
 
-// Loads `path` (its complete records only, with `salvage`); reports a failed or interrupted
-// load, or what was salvaged, on stderr and returns false on failure.
-bool LoadOrReport(CMeterlog2Doc& doc, const std::string& path, bool salvage) {
-  const LoadResult result = doc.Load(PathFromText(path), salvage);
+// Reports a failed or interrupted load of `path`, or what was salvaged, on stderr; false on
+// failure.
+bool ReportLoad(const std::string& path, const LoadResult& result) {
   if (result.status == LoadResult::Status::kLoaded) {
     ReportSalvage(path, result);
     return true;
@@ -52,15 +52,19 @@ int RunInfo(const Args& argsIn) {
   std::string path;
   const bool salvage = TakeFlag(args, "--salvage");
   if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
+  // Record 0 tells the type and the title, the first few whether the byte order reads right;
+  // the header tells the rest. The other records are never read, so a log of any length
+  // answers at once.
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path, salvage)) return 1;
+  const LoadResult result = doc.LoadFirstRecords(PathFromText(path), kRecordsJudged, salvage);
+  if (!ReportLoad(path, result)) return 1;
   WarnOfTheOtherDataFormat(path, doc);
   std::string name, title;
   doc.GetLogTypeName(name, 0);
   doc.GetRecordTitle(title, 0);
   std::cout << "File: " << path << "\n"
             << "Log type: " << (name.empty() ? "none" : name) << "\n"
-            << "Records: " << doc.GetRecordCount() << "\n"
+            << "Records: " << result.completeRecords << "\n"
             << "Record size: " << doc.GetRecordSize() << "\n"
             << "Data format: " << doc.GetDetectedDataFormat() << " ("
             << DataFormatDescription(doc.GetDetectedDataFormat()) << ")\n"
@@ -87,7 +91,7 @@ int RunDump(const Args& argsIn) {
   }
   OutputFileStream stream(output);
   CMeterlog2Doc doc;
-  if (!LoadOrReport(doc, path, salvage)) return 1;  // the output is abandoned
+  if (!ReportLoad(path, doc.Load(PathFromText(path), salvage))) return 1;  // output abandoned
   // A failed write is reported by the commit, which then fails.
   WriteRecordDumps(stream, doc.SharedRecords().get(), doc.GetRecordCount(), doc.GetRecordSize());
   if (!output.Commit()) {

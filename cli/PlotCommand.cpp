@@ -1,12 +1,12 @@
 // plot: a trend, spectrum, waveform or phasor diagram of a log, drawn offscreen with the
 // desktop program's plot classes and written as a PNG image or a PDF document.
-#include <QApplication>
 #include <climits>
 #include <cstring>
 #include <iostream>
 #include <memory>
 
 #include "Commands.h"
+#include "OffscreenApplication.h"
 #include "TableSelection.h"
 #include "plot/PhasorPlot.h"
 #include "plot/SpectrumPlot.h"
@@ -76,6 +76,34 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
   return true;
 }
 
+// The plot of `kind` over the chosen table (a trend of its columns, else the diagram of record
+// `row`); nullptr, after saying why, when a trend's columns cannot be plotted.
+std::unique_ptr<LogPlot> MakePlot(const std::string& kind, const TableSelection& table, bool named,
+                                  const std::string& path, unsigned long long row) {
+  std::unique_ptr<LogPlot> plot;
+  if (kind == "trend") {
+    std::vector<TrendColumn> columns;
+    if (!TrendColumns(table, named, path, columns)) return nullptr;
+    auto trend = std::make_unique<TrendPlot>();
+    trend->SetDocument(&table.doc);
+    const QStringList refused = trend->SetColumns(columns);
+    if (!refused.isEmpty()) {
+      std::cerr << "meterlog2-cli: " << path
+                << ": a trend shows two value axes at most (W, VA and var share one); "
+                << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
+      return nullptr;
+    }
+    plot = std::move(trend);
+  } else {
+    if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();
+    if (kind == "waveform") plot = std::make_unique<WaveformPlot>();
+    if (kind == "phasor") plot = std::make_unique<PhasorPlot>();
+    plot->SetDocument(&table.doc);
+    plot->ShowRow(unsigned(row));
+  }
+  return plot;
+}
+
 }  // namespace
 
 int RunPlot(const Args& argsIn) {
@@ -90,7 +118,7 @@ int RunPlot(const Args& argsIn) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
-      return UsageError(a + " needs a value");
+      return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");
@@ -99,7 +127,7 @@ int RunPlot(const Args& argsIn) {
   if (!HasImageSuffix(out)) return UsageError("the image's name must end in .png or .pdf");
   if (kind != "trend" && kind != "spectrum" && kind != "waveform" && kind != "phasor")
     return UsageError("--kind is trend, spectrum, waveform or phasor, not \"" + kind + "\"");
-  if (!options.rowRanges.empty()) return UsageError("plot takes one record with --row N");
+  if (!options.rows.Empty()) return UsageError("plot takes one record with --row N");
   if (kind != "trend" && !options.titles.empty())
     return UsageError("--columns chooses the columns of a trend only");
   if (kind == "trend" && rowGiven)
@@ -126,39 +154,9 @@ int RunPlot(const Args& argsIn) {
     return 1;
   }
 
-  // Drawn offscreen whatever the session has: no window ever shows.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Qt's notes about the session (no runtime folder, fonts) are no business of this command.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-      std::cerr << "meterlog2-cli: " << message.toStdString() << "\n";
-  });
-  static int argc = 1;
-  static char name[] = "meterlog2-cli";
-  static char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
-
-  std::unique_ptr<LogPlot> plot;
-  if (kind == "trend") {
-    std::vector<TrendColumn> columns;
-    if (!TrendColumns(table, !options.titles.empty(), path, columns)) return 1;
-    auto trend = std::make_unique<TrendPlot>();
-    trend->SetDocument(&table.doc);
-    const QStringList refused = trend->SetColumns(columns);
-    if (!refused.isEmpty()) {
-      std::cerr << "meterlog2-cli: " << path
-                << ": a trend shows two value axes at most (W, VA and var share one); "
-                << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
-      return 1;
-    }
-    plot = std::move(trend);
-  } else {
-    if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();
-    if (kind == "waveform") plot = std::make_unique<WaveformPlot>();
-    if (kind == "phasor") plot = std::make_unique<PhasorPlot>();
-    plot->SetDocument(&table.doc);
-    plot->ShowRow(unsigned(row));
-  }
+  const OffscreenApplication application;
+  std::unique_ptr<LogPlot> plot = MakePlot(kind, table, !options.titles.empty(), path, row);
+  if (plot == nullptr) return 1;
   plot->resize(size);
   plot->ResetView();
   if (!plot->Message().isEmpty()) {

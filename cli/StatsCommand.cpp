@@ -31,7 +31,7 @@ int RunStats(const Args& argsIn) {
   TableOptions options;
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "-o" || args[i] == "--output") return UsageError(args[i] + " needs a value");
+    if (args[i] == "-o" || args[i] == "--output") return UsageError(LeftoverOptionError(args, i));
   }
   Args logs;
   if (!TakeOperands(args, logs)) return UsageError("");

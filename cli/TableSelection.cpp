@@ -1,9 +1,9 @@
 #include "TableSelection.h"
 
-#include <climits>
 #include <iostream>
 #include <set>
 
+#include "LogJobs.h"
 #include "file/PathText.h"
 #include "log/LogSearch.h"
 #include "table/ColumnList.h"
@@ -22,30 +22,18 @@ std::vector<std::string> SplitCommas(const std::string& text) {
   }
 }
 
-bool ParseRowRanges(const std::string& text, std::vector<std::pair<unsigned, unsigned>>& ranges) {
-  for (const std::string& item : SplitCommas(text)) {
-    const size_t dash = item.find('-');
-    unsigned long long first = 0, last = 0;
-    if (dash == std::string::npos) {
-      if (!ParseUnsigned(item, UINT_MAX, first)) return false;
-      last = first;
-    } else if (!ParseUnsigned(item.substr(0, dash), UINT_MAX, first) ||
-               !ParseUnsigned(item.substr(dash + 1), UINT_MAX, last) || last < first) {
-      return false;
-    }
-    ranges.emplace_back(static_cast<unsigned>(first), static_cast<unsigned>(last));
-  }
-  return true;
-}
-
 void Report(const std::string& path, const std::string& message) {
-  std::cerr << "meterlog2-cli: " << path << ": " << message << "\n";
+  Messages() << "meterlog2-cli: " << path << ": " << message << "\n";
 }
 
 }  // namespace
 
+std::string LoadFailureText(const LoadResult& result) {
+  return result.message.empty() ? "the file could not be loaded" : result.message;
+}
+
 void ReportLoadFailure(const std::string& path, const LoadResult& result) {
-  std::string message = result.message.empty() ? "the file could not be loaded" : result.message;
+  std::string message = LoadFailureText(result);
   if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
     message += "; it holds only " + std::to_string(result.completeRecords) + " of the " +
                std::to_string(result.declaredRecords) +
@@ -95,23 +83,6 @@ bool ChooseColumns(const ColumnList& list, const TableOptions& options, const st
   return true;
 }
 
-bool ChooseRows(const TableOptions& options, unsigned count, const std::string& path,
-                std::vector<unsigned>& rows) {
-  for (const auto& [first, last] : options.rowRanges) {
-    if (last >= count) {
-      Report(path, "row " + std::to_string(last) + " is beyond the last record (the file holds " +
-                       std::to_string(count) + " records, rows 0 to " + std::to_string(count - 1) +
-                       ")");
-      return false;
-    }
-    for (unsigned row = first;; ++row) {
-      rows.push_back(row);
-      if (row == last) break;
-    }
-  }
-  return true;  // the writers put them in ascending order, each once
-}
-
 }  // namespace
 
 bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
@@ -135,13 +106,13 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
       }
     }
   }
-  if (TakeOption(args, "--rows", value) && !ParseRowRanges(value, options.rowRanges)) {
-    error = "--rows takes rows and ranges like 0-9,12,20-25 (0-based), not \"" + value + "\"";
+  if (TakeOption(args, "--rows", value) && !options.rows.Parse(value, error)) {
+    error = "--rows " + error;
     return false;
   }
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == "--data-format" || args[i] == "--columns" || args[i] == "--rows") {
-      error = args[i] + " needs a value";
+      error = LeftoverOptionError(args, i);
       return false;
     }
   }
@@ -179,6 +150,11 @@ bool SelectTable(const std::string& path, const TableOptions& options, const cha
   std::string logTypeName;
   doc.GetLogTypeName(logTypeName, 0);
   if (!ChooseColumns(list, options, path, logTypeName, selection.columns)) return false;
-  selection.allRows = options.rowRanges.empty();
-  return ChooseRows(options, doc.GetRecordCount(), path, selection.rows);
+  selection.allRows = options.rows.Empty();
+  std::string error;
+  if (!options.rows.Rows(doc.GetRecordCount(), selection.rows, error)) {
+    Report(path, error);
+    return false;
+  }
+  return true;
 }

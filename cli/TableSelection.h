@@ -3,23 +3,25 @@
 // --data-format, --columns and --rows choose.
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "Commands.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/RowSelection.h"
 #include "table/TableWriter.h"
 
 struct TableOptions {
   uint32_t dataFormat = 0;          // 0: as the file says
   std::vector<std::string> titles;  // empty: every column of the set, in set order
-  std::vector<std::pair<unsigned, unsigned>> rowRanges;  // empty: every row
-  bool salvage = false;  // --salvage: a file cut short gives its complete records
+  RowSelection rows;                // empty: every row
+  bool salvage = false;             // --salvage: a file cut short gives its complete records
 };
 
 // A failed load on stderr; a file cut short also says how many complete records --salvage
 // would read.
 void ReportLoadFailure(const std::string& path, const LoadResult& result);
+// Why a load failed, in one sentence.
+std::string LoadFailureText(const LoadResult& result);
 // Says on stderr how many of the declared records a salvaged load read (nothing otherwise).
 void ReportSalvage(const std::string& path, const LoadResult& result);
 // Warns on stderr when the log's numbers read as nonsense in its current byte order but make
@@ -35,7 +37,7 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error);
 struct TableSelection {
   CMeterlog2Doc doc;
   std::vector<TableColumn> columns;
-  std::vector<unsigned> rows;  // the chosen rows, when --rows was given
+  std::vector<unsigned> rows;  // the chosen rows, when --rows was given: ascending, each once
   bool allRows = true;
   const std::vector<unsigned>* Rows() const { return allRows ? nullptr : &rows; }
 };

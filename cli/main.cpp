@@ -4,6 +4,7 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -26,20 +27,28 @@ void Usage() {
          "  dump FILE [-o OUT]            the dump text of every record\n"
          "  sample --type N --records K [--data-format 1|256] -o FILE\n"
          "                                write a generated sample log\n"
-         "  export FILE... [-o OUT | -d DIR] [--data-format 1|256]\n"
+         "  export FILE... [-o OUT | -d DIR [--jobs N]] [--data-format 1|256]\n"
          "         [--columns TITLE,...] [--rows A-B,...]\n"
-         "                                the table as CSV\n"
+         "                                the table as CSV; several logs into DIR, N at once\n"
+         "                                (one per processor without --jobs)\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
          "  assess LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
          "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
-         "         [--format text|csv|json] [-o OUT] [--fail-on-violation]\n"
+         "         [--format text|csv|json] [-o OUT] [--fail-on-violation] [--each [--jobs N]]\n"
          "                                judge the supply against EN 50160 and IEEE 519\n"
-         "                                (exit 3 with --fail-on-violation when it fails)\n"
+         "                                (exit 3 with --fail-on-violation when it fails);\n"
+         "                                --each: every log on its own, a line each, N at once\n"
 #ifdef METERLOG2_WITH_PLOT
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
          "                                a plot as an image, drawn offscreen\n"
+         "  report LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
+         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
+         "         [--fail-on-violation] [--title TEXT] [--site TEXT] [--page a4|letter]\n"
+         "         -o REPORT.pdf|REPORT.html\n"
+         "                                the assessment as a report for a client (PDF or\n"
+         "                                one HTML page), drawn offscreen\n"
 #endif
          "  (\"-o -\" is standard output; \"--\" ends the options, for file names that\n"
          "  begin with \"-\")\n"
@@ -64,6 +73,30 @@ int ReportUsage(const char* usage, const std::string& message) {
   return 2;
 }
 
+namespace {
+
+// The options a command has taken so far, so that one given again can be told apart from one
+// whose value is missing.
+struct TakenOption {
+  std::string name, shortName;
+  bool valued;  // takes a value
+};
+std::vector<TakenOption> g_taken;
+
+// The option taken already that `arg` names ("-o", "--output", "--output=x"), or null.
+const TakenOption* TakenBefore(const std::string& arg) {
+  for (const TakenOption& option : g_taken) {
+    const std::string& name = option.name;
+    if (arg == name || (!option.shortName.empty() && arg == option.shortName) ||
+        (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
+         arg[name.size()] == '='))
+      return &option;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 // Options are looked for only before "--"; what follows it is operands whatever it looks like.
 bool TakeOption(Args& args, const std::string& name, std::string& value,
                 const std::string& shortName) {
@@ -73,11 +106,13 @@ bool TakeOption(Args& args, const std::string& name, std::string& value,
         args[i + 1] != "--") {
       value = args[i + 1];
       args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+      g_taken.push_back({name, shortName, true});
       return true;
     }
     if (a.size() > name.size() && a.compare(0, name.size(), name) == 0 && a[name.size()] == '=') {
       value = a.substr(name.size() + 1);
       args.erase(args.begin() + static_cast<long>(i));
+      g_taken.push_back({name, shortName, true});
       return true;
     }
   }
@@ -88,10 +123,21 @@ bool TakeFlag(Args& args, const std::string& name) {
   for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
     if (args[i] == name) {
       args.erase(args.begin() + static_cast<long>(i));
+      g_taken.push_back({name, std::string(), false});
       return true;
     }
   }
   return false;
+}
+
+std::string LeftoverOptionError(const Args& args, size_t i) {
+  const std::string& arg = args[i];
+  const TakenOption* taken = TakenBefore(arg);
+  const bool valueFollows = i + 1 < args.size() && args[i + 1] != "--";
+  // An option that may come several times (taken in a loop) is only ever short of its value.
+  if (!taken || (taken->valued && arg.find('=') == std::string::npos && !valueFollows))
+    return arg + " needs a value";
+  return (arg.find('=') == std::string::npos ? arg : taken->name) + " is given twice";
 }
 
 bool TakeOperands(Args& args, Args& operands) {
@@ -100,6 +146,10 @@ bool TakeOperands(Args& args, Args& operands) {
   for (; i < args.size() && args[i] != "--"; ++i) {
     const std::string& a = args[i];
     if (a.size() > 1 && a[0] == '-') {
+      if (TakenBefore(a) != nullptr) {
+        std::cerr << "meterlog2-cli: " << LeftoverOptionError(args, i) << "\n";
+        return false;
+      }
       std::cerr << "meterlog2-cli: \"" << a
                 << "\" is not an option of this command, or its value is missing (a file "
                    "whose name begins with \"-\" goes after \"--\")\n";
@@ -124,6 +174,7 @@ int Run(const std::string& command, const Args& args) {
   if (command == "assess") return RunAssess(args);
 #ifdef METERLOG2_WITH_PLOT
   if (command == "plot") return RunPlot(args);
+  if (command == "report") return RunReport(args);
 #endif
 #ifdef METERLOG2_WITH_LINK
   if (command == "ports") return RunPorts(args);

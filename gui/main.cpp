@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QSocketNotifier>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <string>
 
 #include "app/CMeterlog2App.h"
 #include "app/ToolbarIcons.h"
@@ -33,6 +36,13 @@ int PrintVersion() {
   std::fputs(text, stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+}  // namespace
+
+namespace {
+
+// Taken as the program is loaded, before main: the start of a first-paint measurement.
+const auto kStarted = std::chrono::steady_clock::now();
 
 }  // namespace
 
@@ -70,5 +80,19 @@ int main(int argc, char* argv[]) {
 
   CMeterlog2App app;
   if (!app.InitInstance(QApplication::arguments().mid(1))) return InterruptExitStatus(1);
+  // METERLOG2_TIME_FIRST_PAINT=1: how long the table took to appear, on stderr; then the
+  // program ends (README, Speed).
+  if (qEnvironmentVariableIsSet("METERLOG2_TIME_FIRST_PAINT")) {
+    app.AfterNextTablePaint([] {
+      const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - kStarted);
+      // The processor time too: on a busy machine the wall clock also counts the waiting.
+      const long long cpu = static_cast<long long>(std::clock()) * 1000 / CLOCKS_PER_SEC;
+      const std::string text = "meterlog2: first paint after " + std::to_string(elapsed.count()) +
+                               " ms (processor " + std::to_string(cpu) + " ms)\n";
+      std::fputs(text.c_str(), stderr);
+      QApplication::quit();
+    });
+  }
   return InterruptExitStatus(QApplication::exec());
 }

@@ -10,7 +10,8 @@ packages=(build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev
   xvfb xauth lrzsz locales
   clang libclang-rt-14-dev clang-format
-  scdoc man-db bash-completion desktop-file-utils appstream)
+  scdoc man-db bash-completion desktop-file-utils appstream
+  poppler-utils)
 
 # A locale name as `locale -a` lists it: the character set in lower case without dashes
 # (de_DE.UTF-8 -> de_DE.utf8). norm() in awk, for the names on the command line and in files.

@@ -183,7 +183,8 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
       case State::kWaitAck:
       case State::kWaitEotAck:
         if (byte == kCan) {
-          Event("transfer cancelled by the program");
+          Event("transfer cancelled by the program after " + IntText(m_blockIndex) +
+                " acknowledged blocks");
           m_state = State::kIdle;
         } else if (byte == kAck) {
           if (m_state == State::kWaitEotAck) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <string_view>
 
 #include "table/QuantityColumns.h"
 
@@ -27,6 +28,22 @@ constexpr int kLastEnHarmonic = 25;  // EN 50160 judges harmonics 2 to 25
 inline constexpr std::array<double, 9> kNominalVoltages = {100, 110, 115, 120, 127,
                                                            220, 230, 240, 277};
 inline constexpr std::array<double, 2> kNominalFrequencies = {50, 60};
+// The largest Un and the largest Isc or IL taken: beyond them the arithmetic of the limits would
+// leave the range of numbers (and no survey has them).
+constexpr double kMaxNominalVoltage = 1e6;  // V
+constexpr double kMaxCurrent = 1e9;         // A
+
+// ---- The standards and the editions whose limits these are ----
+
+// The title of a criterion's `standard` ("en50160", "ieee519", "nema", "info") with the
+// edition whose limits are applied; nullptr for another.
+constexpr const char* StandardTitle(std::string_view standard) {
+  if (standard == "en50160") return "EN 50160:2010, public low-voltage supply";
+  if (standard == "ieee519") return "IEEE 519-2014, bus voltage up to 1 kV";
+  if (standard == "nema") return "NEMA MG 1 line voltage unbalance rate (informative)";
+  if (standard == "info") return "Informative values";
+  return nullptr;
+}
 
 // ---- EN 50160, low voltage ----
 

@@ -8,9 +8,11 @@
 
 #include "Measurements.h"
 #include "file/PathText.h"
+#include "file/Sha256.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 #include "log/NumberText.h"
+#include "text/DecimalText.h"
 
 namespace assess {
 
@@ -36,19 +38,22 @@ struct UsedRecord {
 };
 
 bool CheckOptions(const AssessOptions& o, std::string& error) {
-  auto positive = [](const std::optional<double>& v) {
-    return !v || (std::isfinite(*v) && *v > 0);
+  auto inRange = [](const std::optional<double>& v, double max) {
+    return !v || (*v > 0 && *v <= max);
   };
   if (!o.en50160 && !o.ieee519) {
     error = "no standard to assess against";
-  } else if (!positive(o.nominalVoltage)) {
-    error = "the nominal voltage must be a positive number of volts";
+  } else if (!inRange(o.nominalVoltage, kMaxNominalVoltage)) {
+    error = "the nominal voltage must be a positive number of volts up to " +
+            ShortestDecimal(kMaxNominalVoltage);
   } else if (o.nominalFrequency && *o.nominalFrequency != 50 && *o.nominalFrequency != 60) {
     error = "the nominal frequency must be 50 or 60 Hz";
-  } else if (!positive(o.isc)) {
-    error = "the short-circuit current must be a positive number of amperes";
-  } else if (!positive(o.il)) {
-    error = "the load current IL must be a positive number of amperes";
+  } else if (!inRange(o.isc, kMaxCurrent)) {
+    error = "the short-circuit current must be a positive number of amperes up to " +
+            ShortestDecimal(kMaxCurrent);
+  } else if (!inRange(o.il, kMaxCurrent)) {
+    error = "the load current IL must be a positive number of amperes up to " +
+            ShortestDecimal(kMaxCurrent);
   } else {
     return true;
   }
@@ -426,6 +431,53 @@ const Criterion* AssessmentResult::FindCriterion(const std::string& id) const {
   for (const Criterion& c : criteria)
     if (c.id == id) return &c;
   return nullptr;
+}
+
+const Criterion* AssessmentResult::WorstFailure() const {
+  const Criterion* worst = nullptr;
+  for (const Criterion& c : criteria) {
+    if (c.verdict != Verdict::kFail) continue;
+    if (!worst || c.excess.value_or(0) > worst->excess.value_or(0)) worst = &c;
+  }
+  return worst;
+}
+
+bool AddFileDigests(SurveyFacts& survey, std::string& error) {
+  for (SurveyFile& file : survey.files) {
+    if (!file.sha256.empty()) continue;
+    std::string reason;
+    if (!Sha256OfFile(file.path, file.sha256, reason)) {
+      error = FileName(file.path) + ": " + reason;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string CriterionGroup(const Criterion& criterion) {
+  std::string group = criterion.id;
+  auto dropLast = [&](const std::string& part) {
+    const std::string suffix = "." + part;
+    if (group.size() > suffix.size() &&
+        group.compare(group.size() - suffix.size(), suffix.size(), suffix) == 0)
+      group.resize(group.size() - suffix.size());
+  };
+  if (!criterion.phase.empty()) dropLast(criterion.phase);
+  if (criterion.harmonic > 0) dropLast(std::to_string(criterion.harmonic));
+  return group;
+}
+
+std::string DurationText(double seconds) {
+  const auto total = static_cast<int64_t>(seconds);
+  const int64_t parts[4] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
+  static constexpr const char* kUnits[4] = {" day", " h", " min", " s"};
+  std::string text;
+  for (size_t i = 0; i < 4; ++i) {
+    if (parts[i] == 0 && !(i == 3 && text.empty())) continue;
+    text += (text.empty() ? "" : " ") + std::to_string(parts[i]) + kUnits[i];
+    if (i == 0 && parts[i] != 1) text += "s";
+  }
+  return text;
 }
 
 double NearestNominalVoltage(double median) {

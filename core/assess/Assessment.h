@@ -35,6 +35,7 @@ const char* VerdictText(Verdict verdict);
 // A band a value is judged against; -inf / +inf for an open side.
 struct LimitBand {
   double low, high;
+  std::string label;  // "95 % of the values", "all values", "limit": for a chart's legend
 };
 
 struct Criterion {
@@ -50,6 +51,11 @@ struct Criterion {
   std::optional<double> min, max, p95;
   Verdict verdict = Verdict::kNotAssessed;
   std::string note;  // where the values came from, what could not be judged, why
+  // How far the judged values lie beyond the rule, as a fraction of the limit they break: above 0
+  // for a failure (0.25: a quarter beyond), 0 or below for a pass; nothing where nothing was
+  // judged. For a share rule, the larger of the share's shortfall and the outer band's excess.
+  // It ranks failures of different kinds against each other (WorstFailure).
+  std::optional<double> excess;
   // For charts: the series judged (a key of AssessmentResult::series, empty for none), the
   // harmonic number (0 for none) and the limit bands, inner band first.
   std::string seriesKey;
@@ -66,6 +72,7 @@ struct SurveyFile {
   uint32_t invalidTime = 0;
   uint32_t overlaps = 0;
   std::optional<int64_t> first, last;  // seconds since 1970-01-01 of the instrument's clock
+  std::string sha256;  // the file's SHA-256 as hex (AddFileDigests), empty until taken
 };
 
 struct SurveyFacts {
@@ -130,6 +137,8 @@ struct AssessmentResult {
 
   const Series* FindSeries(const std::string& key) const;
   const Criterion* FindCriterion(const std::string& id) const;
+  // The failed criterion furthest beyond its limit (the first of equals); null without failures.
+  const Criterion* WorstFailure() const;
 };
 
 // One log of a survey, loaded, read in the byte order its document is set to.
@@ -148,6 +157,17 @@ bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, Asses
 // together: one call for one log as for many.
 bool AssessFiles(const std::vector<std::filesystem::path>& paths, const AssessOptions& options,
                  uint32_t dataFormat, AssessmentResult& result, std::string& error);
+
+// Takes the SHA-256 of every file of the survey that has none yet, as the file is now. False
+// with `error` naming the file when one cannot be read.
+bool AddFileDigests(SurveyFacts& survey, std::string& error);
+
+// The criterion's id without its harmonic number and phase: the rows of one rule
+// ("en50160.harmonic.9.a" and "en50160.harmonic.b" are both "en50160.harmonic").
+std::string CriterionGroup(const Criterion& criterion);
+
+// A duration for people: "7 days", "2 days 3 h 20 min", "1 day", "45 s".
+std::string DurationText(double seconds);
 
 // The nominal value an inferred Un or Fn rounds to: the nearest of the list (the lower one on a
 // tie).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 #include "file/PathText.h"
 #include "log/LogTypes.h"
@@ -144,14 +145,24 @@ std::string CriterionJson(const Criterion& c) {
 }
 
 // One CSV field: quoted when it holds the separator, a quote or a line break.
-std::string CsvField(std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+std::string CsvField(std::string_view text, char separator = ',') {
+  const char special[] = {separator, '"', '\r', '\n', '\0'};
+  if (text.find_first_of(special) == std::string_view::npos) return std::string(text);
   std::string out = "\"";
   for (char c : text) {
     if (c == '"') out += '"';
     out += c;
   }
   return out + "\"";
+}
+
+// The fields joined by the separator, and CR LF.
+void AppendCsvLine(std::string& out, std::span<const std::string> fields, char separator = ',') {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i) out += separator;
+    out += fields[i];
+  }
+  out += "\r\n";
 }
 
 std::string CsvNumber(const std::optional<double>& value) {
@@ -162,7 +173,13 @@ std::string Readable(double value) {
   return ReadableDecimal(value, 3);
 }
 
-// The note without the indicative remark, which the table states once at the top.
+void Pad(std::string& out, const std::string& text, size_t width) {
+  out += text;
+  if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+}  // namespace
+
 std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
   std::string_view note = c.note;
   const std::string suffix = "; " + result.indicativeNote;
@@ -171,13 +188,6 @@ std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
     note.remove_suffix(suffix.size());
   return note;
 }
-
-void Pad(std::string& out, const std::string& text, size_t width) {
-  out += text;
-  if (text.size() < width) out.append(width - text.size(), ' ');
-}
-
-}  // namespace
 
 std::string JsonString(std::string_view text) {
   std::string out;
@@ -233,29 +243,36 @@ std::string AssessmentJson(const AssessmentResult& result) {
   return out + "\n";
 }
 
-std::string AssessmentCsv(const AssessmentResult& result) {
-  std::string out =
-      "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,note\r\n";
-  for (const Criterion& c : result.criteria) {
-    const std::string fields[] = {CsvField(c.standard),
-                                  CsvField(c.id),
-                                  CsvField(c.quantity),
-                                  CsvField(c.phase),
-                                  CsvField(c.limit),
-                                  CsvField(c.statistic),
+std::string AssessmentCsv(const AssessmentResult& result, char separator,
+                          const std::vector<size_t>* rows) {
+  static const std::string kHeader[] = {"standard",  "id",    "quantity", "phase", "limit",
+                                            "statistic", "value", "unit",     "count", "min",
+                                            "max",       "p95",   "verdict",  "note"};
+  std::string out;
+  AppendCsvLine(out, kHeader, separator);
+  auto write = [&](const Criterion& c) {
+    const auto field = [&](std::string_view text) { return CsvField(text, separator); };
+    const std::string fields[] = {field(c.standard),
+                                  field(c.id),
+                                  field(c.quantity),
+                                  field(c.phase),
+                                  field(c.limit),
+                                  field(c.statistic),
                                   CsvNumber(c.value),
-                                  CsvField(c.unit),
+                                  field(c.unit),
                                   std::to_string(c.count),
                                   CsvNumber(c.min),
                                   CsvNumber(c.max),
                                   CsvNumber(c.p95),
-                                  CsvField(VerdictText(c.verdict)),
-                                  CsvField(c.note)};
-    for (size_t i = 0; i < std::size(fields); ++i) {
-      if (i) out += ',';
-      out += fields[i];
-    }
-    out += "\r\n";
+                                  field(VerdictText(c.verdict)),
+                                  field(c.note)};
+    AppendCsvLine(out, fields, separator);
+  };
+  if (rows == nullptr) {
+    for (const Criterion& c : result.criteria) write(c);
+  } else {
+    for (size_t i : *rows)
+      if (i < result.criteria.size()) write(result.criteria[i]);
   }
   return out;
 }
@@ -365,6 +382,130 @@ std::string AssessmentTable(const AssessmentResult& result) {
     if (ids.size() > 2) out += " and " + std::to_string(ids.size() - 1) + " more";
     out += ": " + std::string(note) + "\n";
   }
+  return out;
+}
+
+SurveyLine SurveyLineOf(const std::filesystem::path& path, const AssessmentResult& result) {
+  const SurveyFacts& s = result.survey;
+  SurveyLine line;
+  line.path = path;
+  line.logType = s.logTypeName;
+  line.first = s.first;
+  line.last = s.last;
+  line.durationS = s.durationS;
+  line.verdict = result.verdict;
+  line.indicative = result.indicative;
+  for (const Criterion& c : result.criteria) line.failed += c.verdict == Verdict::kFail;
+  if (const Criterion* worst = result.WorstFailure()) {
+    line.worst = worst->id;
+    line.worstValue = worst->value;
+    line.worstUnit = worst->unit;
+  }
+  return line;
+}
+
+namespace {
+
+const char* SummaryVerdict(const SurveyLine& line) {
+  return line.verdict ? VerdictText(*line.verdict) : "error";
+}
+
+}  // namespace
+
+std::string SurveySummaryJson(const std::vector<SurveyLine>& lines) {
+  std::string out = "[";
+  for (const SurveyLine& l : lines) {
+    out += out.size() > 1 ? ",\n  " : "\n  ";
+    out += "{\"file\": " + JsonString(PathText(l.path));
+    out += ", \"log_type\": " + (l.logType.empty() ? "null" : JsonString(l.logType));
+    out += ", \"first\": " + JsonTime(l.first);
+    out += ", \"last\": " + JsonTime(l.last);
+    out += ", \"duration_s\": " + JsonNumber(l.durationS);
+    out += ", \"verdict\": " + JsonString(SummaryVerdict(l));
+    out += ", \"indicative\": " + std::string(l.indicative ? "true" : "false");
+    out += ", \"failed\": " + std::to_string(l.failed);
+    out += ", \"worst\": " + (l.worst.empty() ? "null" : JsonString(l.worst));
+    out += ", \"worst_value\": " + JsonNumber(l.worstValue);
+    out += ", \"worst_unit\": " + (l.worst.empty() ? "null" : JsonString(l.worstUnit));
+    out += ", \"error\": " + (l.error.empty() ? "null" : JsonString(l.error)) + "}";
+  }
+  return out + (lines.empty() ? "]\n" : "\n]\n");
+}
+
+std::string SurveySummaryCsv(const std::vector<SurveyLine>& lines) {
+  std::string out =
+      "file,log_type,first,last,duration_s,verdict,indicative,failed,worst,worst_value,"
+      "worst_unit,error\r\n";
+  for (const SurveyLine& l : lines) {
+    const std::string fields[] = {CsvField(PathText(l.path)),
+                                  CsvField(l.logType),
+                                  l.first ? TimeText(*l.first, TimeStyle::kIso) : "",
+                                  l.last ? TimeText(*l.last, TimeStyle::kIso) : "",
+                                  CsvNumber(l.durationS),
+                                  SummaryVerdict(l),
+                                  l.indicative ? "true" : "false",
+                                  std::to_string(l.failed),
+                                  CsvField(l.worst),
+                                  CsvNumber(l.worstValue),
+                                  CsvField(l.worstUnit),
+                                  CsvField(l.error)};
+    AppendCsvLine(out, fields);
+  }
+  return out;
+}
+
+std::string SurveySummaryTable(const std::vector<SurveyLine>& lines) {
+  using Row = std::vector<std::string>;
+  std::vector<Row> rows = {
+      {"FILE", "LOG TYPE", "FIRST", "LAST", "DAYS", "VERDICT", "FAILED", "WORST", "VALUE"}};
+  size_t passed = 0, failed = 0, errors = 0;
+  for (const SurveyLine& l : lines) {
+    auto time = [](const std::optional<int64_t>& t) {
+      return t ? TimeText(*t, TimeStyle::kIsoSpace) : std::string("-");
+    };
+    std::string verdict = SummaryVerdict(l);
+    if (l.indicative) verdict += " (indicative)";
+    Row row = {PathText(l.path),
+               l.logType.empty() ? "-" : l.logType,
+               time(l.first),
+               time(l.last),
+               l.durationS ? Readable(*l.durationS / 86400) : "-",
+               verdict};
+    if (!l.verdict) {
+      row.push_back(l.error);  // the reason instead of the criteria, unaligned
+      ++errors;
+    } else {
+      std::string value = l.worstValue ? Readable(*l.worstValue) : "-";
+      if (l.worstValue && !l.worstUnit.empty()) value += " " + l.worstUnit;
+      row.insert(row.end(), {std::to_string(l.failed), l.worst.empty() ? "-" : l.worst, value});
+      passed += *l.verdict == Verdict::kPass;
+      failed += *l.verdict == Verdict::kFail;
+    }
+    rows.push_back(std::move(row));
+  }
+  std::vector<size_t> widths(rows.front().size(), 0);
+  for (const Row& row : rows) {
+    const size_t aligned = row.size() == widths.size() ? row.size() : row.size() - 1;
+    for (size_t i = 0; i < aligned; ++i) widths[i] = std::max(widths[i], row[i].size());
+  }
+  std::string out;
+  for (const Row& row : rows) {
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (i + 1 < row.size()) {
+        Pad(out, row[i], widths[i] + 2);
+      } else {
+        out += row[i];
+      }
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    out += "\n";
+  }
+  const size_t notAssessed = lines.size() - passed - failed - errors;
+  out += "\n" + std::to_string(lines.size()) + (lines.size() == 1 ? " log: " : " logs: ") +
+         std::to_string(passed) + " pass, " + std::to_string(failed) + " fail";
+  if (notAssessed) out += ", " + std::to_string(notAssessed) + " with nothing to judge";
+  if (errors) out += ", " + std::to_string(errors) + " could not be assessed";
+  out += "\n";
   return out;
 }
 

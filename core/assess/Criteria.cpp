@@ -24,6 +24,13 @@ std::string IsoTime(int64_t seconds) {
   return TimeText(seconds, TimeStyle::kIso);
 }
 
+// A share rule's excess (Criterion::excess): the share's shortfall from what is required and
+// the extremes' excess beyond the outer band, each as a fraction of its limit, the larger.
+double ShareExcess(double share, double required, double min, double max, LimitBand outer) {
+  return std::max({(required - share) / required, (max - outer.high) / outer.high,
+                   (outer.low - min) / outer.low});
+}
+
 // nominal x (1 + percent / 100), formed so that whole-numbered limits stay exact (230 V - 10 %
 // is 207 V exactly).
 double Edge(double nominal, double percent) {
@@ -40,7 +47,8 @@ class Judge {
       : m_m(m), m_options(options), m_result(result), m_facts(result.survey) {
     if (m_facts.durationS < static_cast<double>(kWeekSeconds)) {
       m_result.indicative = true;
-      m_result.indicativeNote = "indicative: the survey lasted " + DurationText() +
+      m_result.indicativeNote = "indicative: the survey lasted " +
+                                assess::DurationText(m_facts.durationS) +
                                 ", less than the 7 days the standards judge";
     }
   }
@@ -49,10 +57,11 @@ class Judge {
   void Ieee519();
   void Informative();
   void Profiles();
+  // The series a report charts whichever standards were chosen: frequency, voltage, THD and TDD.
+  void ChartedSeries();
   void Verdict();
 
  private:
-  std::string DurationText() const;
   std::string Phase(size_t s) const { return SlotName(m_m.family, static_cast<int>(s)); }
   std::vector<size_t> VoltageSlots() const;
   std::vector<size_t> CurrentSlots() const;
@@ -83,19 +92,6 @@ class Judge {
   AssessmentResult& m_result;
   const SurveyFacts& m_facts;
 };
-
-std::string Judge::DurationText() const {
-  const auto total = static_cast<int64_t>(m_facts.durationS);
-  const int64_t parts[4] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
-  static constexpr const char* kUnits[4] = {" day", " h", " min", " s"};
-  std::string text;
-  for (size_t i = 0; i < 4; ++i) {
-    if (parts[i] == 0 && !(i == 3 && text.empty())) continue;
-    text += (text.empty() ? "" : " ") + std::to_string(parts[i]) + kUnits[i];
-    if (i == 0 && parts[i] != 1) text += "s";
-  }
-  return text;
-}
 
 std::vector<size_t> Judge::VoltageSlots() const {
   std::vector<size_t> slots;
@@ -147,7 +143,7 @@ void Judge::Finish(Criterion& c, assess::Verdict verdict, const std::string& not
 void Judge::AddSeries(const std::string& key, const std::string& quantity, const std::string& phase,
                       const std::string& unit, int64_t window, const std::vector<int64_t>& times,
                       const std::vector<double>& values) {
-  if (m_result.FindSeries(key)) return;
+  if (values.empty() || m_result.FindSeries(key)) return;
   Series& s = m_result.series.emplace_back();
   s.key = key;
   s.quantity = quantity;
@@ -163,10 +159,11 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, double limit,
   c.statistic = "95th percentile of the 10-minute values";
   c.limit = "95th percentile <= " + Readable(limit) + " " + c.unit;
   c.seriesKey = key;
-  c.bands = {{-kInfinity, limit}};
+  c.bands = {{-kInfinity, limit, "limit"}};
   if (!Summarize(c, series.values, "no valid value in the survey (" + source + ")")) return;
   AddSeries(key, c, kWindowSeconds, series);
   c.value = c.p95;
+  c.excess = (*c.p95 - limit) / limit;
   Finish(c, *c.p95 <= limit ? assess::Verdict::kPass : assess::Verdict::kFail,
          "10-minute values from " + source);
 }
@@ -186,15 +183,18 @@ void Judge::En50160() {
     } else if (Summarize(c, m_m.frequency, "no valid frequency value in the survey")) {
       const ShareBand& in = kEnFrequencyBand;
       const ShareBand& out = kEnFrequencyOuterBand;
-      const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent)};
-      const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent)};
+      const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent),
+                               Readable(in.share) + " % of the records"};
+      const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent),
+                               "all records"};
       c.bands = {inner, outer};
       c.limit = Readable(in.share) + " % of the records within " + Readable(inner.low) + " to " +
                 Readable(inner.high) + " Hz, all within " + Readable(outer.low) + " to " +
                 Readable(outer.high) + " Hz";
       c.value = ShareWithin(m_m.frequency, inner.low, inner.high);
       const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
-      AddSeries(c.seriesKey, c.quantity, "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+      c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
+      AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
       Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail,
              "every record's value of " + m_m.frequencySources.Text() + "; min, max and 95th " +
                  "percentile in Hz");
@@ -223,14 +223,17 @@ void Judge::En50160() {
     const double reference = sm.lineToLine ? *un * std::sqrt(3.0) : *un;
     const ShareBand& in = kEnVoltageBand;
     const ShareBand& out = kEnVoltageOuterBand;
-    const LimitBand inner = {Edge(reference, in.lowPercent), Edge(reference, in.highPercent)};
-    const LimitBand outer = {Edge(reference, out.lowPercent), Edge(reference, out.highPercent)};
+    const LimitBand inner = {Edge(reference, in.lowPercent), Edge(reference, in.highPercent),
+                             Readable(in.share) + " % of the values"};
+    const LimitBand outer = {Edge(reference, out.lowPercent), Edge(reference, out.highPercent),
+                             "all values"};
     c.bands = {inner, outer};
     c.limit = Readable(in.share) + " % of the 10-minute values within " + Readable(inner.low) +
               " to " + Readable(inner.high) + " V, all within " + Readable(outer.low) + " to " +
               Readable(outer.high) + " V";
     c.value = ShareWithin(sm.voltage.values, inner.low, inner.high);
     const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
+    c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
     AddSeries(c.seriesKey, "supply voltage", Phase(s), "V", kWindowSeconds, sm.voltage.starts,
               sm.voltage.values);
     std::string note = "10-minute values from " + source + "; min, max and 95th percentile in V";
@@ -480,6 +483,22 @@ void Judge::Profiles() {
   }
 }
 
+void Judge::ChartedSeries() {
+  AddSeries("frequency", "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+  for (size_t s = 0; s < kSlots; ++s) {
+    const SlotMeasurements& sm = m_m.slots[s];
+    if (sm.measuresVoltage) {
+      AddSeries("voltage." + Phase(s), "supply voltage", Phase(s), "V", kWindowSeconds,
+                sm.voltage.starts, sm.voltage.values);
+      AddSeries("thd." + Phase(s), "voltage THD", Phase(s), "%", kWindowSeconds, sm.thd.starts,
+                sm.thd.values);
+    }
+    if (!sm.tdd.values.empty())
+      AddSeries("tdd." + Phase(s), "total demand distortion (TDD)", Phase(s), "%", kWindowSeconds,
+                sm.tdd.starts, sm.tdd.values);
+  }
+}
+
 void Judge::Verdict() {
   bool passed = false, failed = false;
   for (const Criterion& c : m_result.criteria) {
@@ -499,6 +518,7 @@ void JudgeMeasurements(const Measurements& m, const AssessOptions& options,
   if (options.en50160) judge.En50160();
   if (options.ieee519) judge.Ieee519();
   judge.Informative();
+  judge.ChartedSeries();
   judge.Profiles();
   judge.Verdict();
 }

@@ -80,6 +80,9 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
     Slot& slot = m_slots[static_cast<size_t>(s)];
     SlotColumns& c = m_columns[static_cast<size_t>(s)];
     if (three) {
+      c.voltageChannel = static_cast<unsigned>(Signal::kVoltage);
+      c.currentChannel = static_cast<unsigned>(Signal::kCurrent);
+      c.phase = static_cast<unsigned>(s);
       c.voltage = column(PhaseVoltsColumn(s, Bandwidth::kWide));
       c.voltageThd = column(PhaseThdColumn(s, Signal::kVoltage));
       c.voltageFundamental = column(PhaseFundamentalColumn(s, Signal::kVoltage));
@@ -97,6 +100,7 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
       slot.voltageSource = Title(c.voltage);
       slot.currentSource = Title(c.currentFundamental);
     } else if (s < kChannelCount) {
+      c.voltageChannel = c.currentChannel = static_cast<unsigned>(s);
       const int level = column(ChannelMagnitudeColumn(s, Bandwidth::kWide));
       const Unit unit = GetColumnUnit(doc, level);
       int code = 0;
@@ -181,20 +185,27 @@ void LogQuantities::ReadBasic(unsigned row, RecordValues& v) const {
   }
 }
 
+// The values of the harmonic columns, read with one query for all 49 (the cells' own query,
+// GetHarmonicMagnitude, reads the table's references again for each).
+void LogQuantities::Harmonics(unsigned row, unsigned c, unsigned p,
+                              std::array<double, kHarmonicCount>& into) const {
+  if (!m_doc.GetHarmonicMagnitudes(into, row, c, p)) into.fill(kNaN);
+  for (double& value : into)
+    if (!std::isfinite(value)) value = kNaN;
+}
+
 void LogQuantities::ReadVoltageHarmonics(unsigned row, int slot, RecordValues& v) const {
   const auto s = static_cast<size_t>(slot);
   const SlotColumns& c = m_columns[s];
   v.voltageFundamental[s] = Value(row, c.voltageFundamental);
-  for (size_t i = 0; i < kHarmonicCount; ++i)
-    v.voltageHarmonic[s][i] = Value(row, c.voltageHarmonic[i]);
+  Harmonics(row, c.voltageChannel, c.phase, v.voltageHarmonic[s]);
 }
 
 void LogQuantities::ReadCurrentHarmonics(unsigned row, int slot, RecordValues& v) const {
   const auto s = static_cast<size_t>(slot);
   const SlotColumns& c = m_columns[s];
   v.currentFundamental[s] = Value(row, c.currentFundamental);
-  for (size_t i = 0; i < kHarmonicCount; ++i)
-    v.currentHarmonic[s][i] = Value(row, c.currentHarmonic[i]);
+  Harmonics(row, c.currentChannel, c.phase, v.currentHarmonic[s]);
 }
 
 }  // namespace assess

@@ -79,10 +79,15 @@ class LogQuantities {
  private:
   struct SlotColumns {
     int voltage = -1, voltageThd = -1, voltageFundamental = -1, currentFundamental = -1;
+    // The harmonic tables' selectors of the document queries: channel and phase.
+    unsigned voltageChannel = 0, currentChannel = 1, phase = 3;
     int phasorMagnitude = -1, phasorAngle = -1;
-    std::array<int, kHarmonicCount> voltageHarmonic, currentHarmonic;  // -1 where none
+    // The harmonics' columns (-1 where none): the log shows them when the first is there.
+    std::array<int, kHarmonicCount> voltageHarmonic, currentHarmonic;
   };
   double Value(unsigned row, int column) const;
+  void Harmonics(unsigned row, unsigned c, unsigned p,
+                 std::array<double, kHarmonicCount>& into) const;
 
   const CMeterlog2Doc& m_doc;
   int m_logType = 0;

@@ -94,6 +94,8 @@ ConfigDialogValues LoadConfigDialogValues(const ConfigRecord& record, const std:
   ConfigDialogValues v;
   v.firmwareVersion = version;
   v.deviceDateTime = DeviceDateTimeText(record);
+  const DeviceDateTime t = GetDeviceDateTime(record);
+  v.deviceClock = {t.year, t.month, t.day, t.hour, t.minute, t.second};
   v.channel1 = static_cast<int8_t>(record[kChannel1Offset]);
   v.channel2 = static_cast<int8_t>(record[kChannel2Offset]);
   v.rangeIndex = (record[kPhasePreferencesOffset] >> 1) & 1;

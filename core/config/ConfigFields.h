@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ConfigRecord.h"
+#include "text/TimeText.h"
 
 constexpr size_t kTimeDateOffset = 13;
 constexpr size_t kChannel1Offset = 33;
@@ -51,6 +52,9 @@ std::string DeviceDateTimeText(const ConfigRecord& record);
 struct ConfigDialogValues {
   std::string firmwareVersion = "unknown";
   std::string deviceDateTime = "unknown";
+  // The same clock for a display in another date format; IsValidClockTime() false when the
+  // record's date is none (deviceDateTime then shows what it holds).
+  ClockTime deviceClock;
   bool updateClock = true;
   int channel1 = -1, channel2 = -1;  // input codes; -1: none selected
   int rangeIndex = -1, polarityIndex = -1;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 
 #include "ConfigFields.h"
 #include "ConfigNumbers.h"
@@ -37,14 +36,12 @@ bool ParseChannel(const std::string& value, const std::array<int, N>& codes, int
       return true;
     }
   }
-  if (!wanted.empty() && std::all_of(wanted.begin(), wanted.end(), ::isdigit) &&
-      wanted.size() < 4) {
-    int number = -1;
-    std::from_chars(wanted.data(), wanted.data() + wanted.size(), number);
-    if (std::find(codes.begin(), codes.end(), number) != codes.end()) {
-      code = number;
-      return true;
-    }
+  // Or the input code itself, in digits.
+  unsigned long long number = 0;
+  if (wanted.size() < 4 && ParseUnsigned(wanted, 999, number) &&
+      std::find(codes.begin(), codes.end(), static_cast<int>(number)) != codes.end()) {
+    code = static_cast<int>(number);
+    return true;
   }
   return false;
 }

@@ -19,7 +19,7 @@ namespace {
 std::atomic<int> g_signal{0};
 std::atomic<int> g_scopes{0};
 
-constexpr int kSlots = 8;
+constexpr int kSlots = kTemporaryFileSlots;
 // In the system's own characters (UTF-16 on Windows), so that the handler needs no conversion.
 using PathChar = std::filesystem::path::value_type;
 constexpr size_t kPathChars = 4096;

@@ -37,6 +37,8 @@ class InterruptScope {
 };
 
 // Temporary files that must not outlive the process. Register returns a slot (or -1 when all
-// slots are taken: the file is then only removed by its owner).
+// slots are taken: the file is then only removed by its owner). There are slots enough for a
+// command that writes one file for each of many logs at once.
+constexpr int kTemporaryFileSlots = 72;
 int RegisterTemporaryFile(const std::filesystem::path& path);
 void UnregisterTemporaryFile(int slot);

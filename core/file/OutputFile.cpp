@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -19,6 +20,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>  // renameat2 and RENAME_NOREPLACE, where the C library has them
 #endif
 
 namespace fs = std::filesystem;
@@ -67,6 +70,16 @@ void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
       std::system_category().default_error_condition(static_cast<int>(GetLastError()));
   ec = std::error_code(reason.value(), reason.category());
 }
+// Gives `from` the name `to` unless something stands there already (`taken` then says so).
+bool RenameNoReplace(const fs::path& from, const fs::path& to, bool& taken) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+  const DWORD error = GetLastError();
+  taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+  return false;
+}
+int TruncateDescriptor(int fd, uint64_t length) {
+  return _chsize_s(fd, static_cast<long long>(length)) == 0 ? 0 : -1;
+}
 #else
 constexpr int kStandardOutput = STDOUT_FILENO;
 int PrepareStandardOutput() {
@@ -108,6 +121,57 @@ unsigned NewFileMode() {
 }
 void RenameOver(const fs::path& from, const fs::path& to, std::error_code& ec) {
   fs::rename(from, to, ec);
+}
+bool RenameNoReplace(const fs::path& from, const fs::path& to, bool& taken) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  taken = errno == EEXIST;
+  if (taken || (errno != EINVAL && errno != ENOSYS)) return false;
+#endif
+  // Without an atomic rename that refuses to replace: a second name (which a taken name
+  // refuses), then the temporary one goes.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  taken = errno == EEXIST;
+  if (taken || (errno != EPERM && errno != ENOTSUP)) return false;
+  // A file system without hard links: look first, then rename.
+  std::error_code ec;
+  taken = fs::exists(fs::symlink_status(to, ec));
+  if (taken) return false;
+  fs::rename(from, to, ec);
+  return !ec;
+}
+int TruncateDescriptor(int fd, uint64_t length) {
+  return ::ftruncate(fd, static_cast<off_t>(length));
+}
+#endif
+
+#ifdef __linux__
+// A file with no name in `folder` (O_TMPFILE): a process killed while writing it leaves nothing
+// behind. -1 where the file system or the kernel cannot make one, or where it could not be given
+// a name afterwards (that goes through /proc): the caller then uses a named temporary file.
+int CreateUnnamed(const fs::path& folder) {
+  if (::access("/proc/self/fd", X_OK) != 0) return -1;
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+}
+// Gives the unnamed file open as `fd` the name `path`; fails when that name exists.
+bool LinkUnnamed(int fd, const fs::path& path, int& error) {
+  char link[32] = "/proc/self/fd/";
+  const size_t prefix = std::strlen(link);
+  *std::to_chars(link + prefix, link + sizeof link - 1, fd).ptr = '\0';
+  if (::linkat(AT_FDCWD, link, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  error = errno;
+  return false;
+}
+#else
+int CreateUnnamed(const fs::path&) {
+  return -1;
+}
+bool LinkUnnamed(int, const fs::path&, int& error) {
+  error = ENOSYS;
+  return false;
 }
 #endif
 
@@ -161,7 +225,7 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
   m_final.clear();
   m_temporary.clear();
   m_ownsDescriptor = true;
-  m_streaming = m_failed = m_existed = false;
+  m_streaming = m_failed = m_existed = m_unnamed = false;
   m_mode = 0;
   m_owner = m_group = -1;
   m_written = 0;
@@ -233,6 +297,12 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
       return Fail("\"" + PathText(folder) + "\" is not a folder");
   }
 
+  m_fd = CreateUnnamed(m_final.has_parent_path() ? m_final.parent_path() : fs::path("."));
+  if (m_fd >= 0) {
+    m_unnamed = true;
+    m_scope = std::make_unique<InterruptScope>();
+    return true;
+  }
   int error = 0;
   for (int attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
     m_temporary = TemporaryPath(m_final);
@@ -287,6 +357,10 @@ bool OutputFile::Commit() {
     return false;
   }
   KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  if (!NameUnnamed()) {
+    Abandon();
+    return false;
+  }
   const int fd = m_fd;
   m_fd = -1;
   if (CloseFd(fd) != 0) {
@@ -311,6 +385,25 @@ bool OutputFile::Commit() {
   return true;
 }
 
+bool OutputFile::NameUnnamed() {
+  if (!m_unnamed) return true;
+  // A hidden name first, then the rename into place as for a named temporary file: a link
+  // cannot replace an existing file. The name exists only for the moment between the two.
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 16 && error == EEXIST; ++attempt) {
+    m_temporary = TemporaryPath(m_final);
+    m_slot = RegisterTemporaryFile(m_temporary);
+    if (LinkUnnamed(m_fd, m_temporary, error)) {
+      m_unnamed = false;
+      return true;
+    }
+    UnregisterTemporaryFile(m_slot);
+    m_slot = -1;
+  }
+  m_temporary.clear();
+  return Fail(SystemReason(error));
+}
+
 void OutputFile::CloseDescriptor() {
   if (m_fd >= 0 && m_ownsDescriptor) CloseFd(m_fd);
   m_fd = -1;
@@ -332,23 +425,39 @@ void OutputFile::Abandon() {
   RemoveTemporary();
 }
 
-fs::path OutputFile::KeepAs(const fs::path& keepPath) {
-  if (m_fd < 0 || m_streaming || m_written == 0) {
+fs::path OutputFile::KeepAs(const fs::path& keepPath, uint64_t length) {
+  const uint64_t kept = std::min(length, m_written);
+  if (m_fd < 0 || m_streaming || kept == 0) {
     Abandon();
     return {};
   }
+  // A write that failed half-way leaves bytes beyond `length`; where they cannot be cut off,
+  // they are kept rather than everything lost.
+  if (kept < m_written) TruncateDescriptor(m_fd, kept);
   SyncDescriptor(m_fd);
   KeepAttributes(m_fd, m_mode, m_existed ? m_owner : -1, m_existed ? m_group : -1);
+  if (!NameUnnamed()) {
+    Abandon();
+    return {};
+  }
   CloseDescriptor();
-  fs::path kept = keepPath;
-  std::error_code ec;
-  RenameOver(m_temporary, keepPath, ec);
-  if (ec) kept = m_temporary;  // not lost: it stays under its temporary name
+  fs::path result = m_temporary;  // not lost: it stays under its temporary name
+  constexpr int kMostNumbers = 9999;
+  for (int number = 0; number <= kMostNumbers; ++number) {
+    fs::path candidate = keepPath;
+    if (number > 0) candidate += "." + std::to_string(number);
+    bool taken = false;
+    if (RenameNoReplace(m_temporary, candidate, taken)) {
+      result = candidate;
+      break;
+    }
+    if (!taken) break;
+  }
   m_temporary.clear();
   UnregisterTemporaryFile(m_slot);
   m_slot = -1;
   m_scope.reset();
-  return kept;
+  return result;
 }
 
 class OutputFileStream::Buffer : public std::streambuf {

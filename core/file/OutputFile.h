@@ -1,9 +1,11 @@
 #pragma once
 // The one way the programs write a file (CSV exports, dumps, downloaded logs, sample logs).
 //
-// - A regular file, new or existing, is written to a temporary file with an unpredictable name
-//   beside it (created exclusively, never through a link), flushed to the disk and renamed into
-//   place only when complete. An existing file keeps its permission bits and, where the system
+// - A regular file, new or existing, is written to a temporary file beside it, flushed to the
+//   disk and renamed into place only when complete. On Linux that file has no name until then
+//   (O_TMPFILE), so a process killed while writing leaves nothing behind; elsewhere, and on file
+//   systems that cannot do that, it has a hidden, unpredictable name (created exclusively, never
+//   through a link). An existing file keeps its permission bits and, where the system
 //   allows, its owner; a symbolic link keeps pointing at the file it named.
 // - Anything else that already exists (a terminal, a FIFO, a socket, a device, "-" for standard
 //   output) is written to directly as the bytes come; it is never replaced.
@@ -46,11 +48,13 @@ class OutputFile {
   bool Commit();
   // Gives the output up: the temporary file goes, the target stays as it was.
   void Abandon();
-  // Gives the output up but keeps what was written as `keepPath` (replacing a file of that name).
+  // Gives the output up but keeps the first `length` bytes written (all by default) as
+  // `keepPath`, or, when anything at all stands there already (an earlier file, a link, a
+  // device), as the first free one of "keepPath.1", "keepPath.2", ...: nothing is ever replaced.
   // Returns the path the bytes now have, or an empty path when nothing was kept: nothing written,
-  // the output went straight into its target, or the rename failed (then the temporary file stays
-  // and its path is returned).
-  std::filesystem::path KeepAs(const std::filesystem::path& keepPath);
+  // or the output went straight into its target, or a file that had no name yet could not get
+  // one. When no other name can be had, the temporary file stays and its path is returned.
+  std::filesystem::path KeepAs(const std::filesystem::path& keepPath, uint64_t length = UINT64_MAX);
 
   bool IsOpen() const { return m_fd >= 0; }
   // True when the bytes go straight into the target (standard output, a device, a FIFO).
@@ -67,16 +71,20 @@ class OutputFile {
   bool Fail(const std::string& reason);
   void CloseDescriptor();
   void RemoveTemporary();
+  // Gives an unnamed temporary file its hidden name beside the target (nothing to do for a
+  // named one); false with the error set when that fails.
+  bool NameUnnamed();
 
   std::filesystem::path m_target;     // as given
   std::filesystem::path m_final;      // where the file ends up (a link's target resolved)
-  std::filesystem::path m_temporary;  // empty when streaming
+  std::filesystem::path m_temporary;  // empty when streaming or while the file has no name
   int m_fd = -1;
   bool m_ownsDescriptor = true;  // false for standard output
   bool m_streaming = false;
   bool m_failed = false;
   bool m_existed = false;
-  unsigned m_mode = 0;  // permission bits the finished file gets
+  bool m_unnamed = false;  // written to a file with no name yet (Linux, O_TMPFILE)
+  unsigned m_mode = 0;     // permission bits the finished file gets
   long long m_owner = -1, m_group = -1;
   uint64_t m_written = 0;
   int m_slot = -1;  // the temporary file's slot for the signal handler

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "SerialLinkPort.h"
+#include "LinkPort.h"
 
 namespace {
 

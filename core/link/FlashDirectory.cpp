@@ -1,5 +1,8 @@
 #include "FlashDirectory.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "text/Text.h"
 
 namespace {
@@ -33,7 +36,9 @@ FlashDirectory SplitFlashDirectory(const std::string& text) {
   return directory;
 }
 
-long long EntrySizeFromLine(const std::string& line) {
+namespace {
+
+long long SizeFromLine(const std::string& line) {
   long long size = 0;
   for (size_t at = 0; (at = line.find_first_of("bB", at)) != std::string::npos; ++at) {
     std::string word = line.substr(at, 5);
@@ -52,4 +57,44 @@ long long EntrySizeFromLine(const std::string& line) {
     size = std::stoll(line.substr(begin, end - begin));
   }
   return size;
+}
+
+// Letters and digits of ASCII and of Latin-1 (the directory's bytes are shown as Latin-1).
+bool IsNameLetter(unsigned char c) {
+  return std::isalnum(c) || (c >= 0xC0 && c != 0xD7 && c != 0xF7) || c == '-' || c == '_' ||
+         c == '.';
+}
+
+bool EndsWith57x(const std::string& name) {
+  if (name.size() < 4) return false;
+  const char* tail = name.c_str() + name.size() - 4;
+  return tail[0] == '.' && tail[1] == '5' && tail[2] == '7' && (tail[3] == 'x' || tail[3] == 'X');
+}
+
+std::string NameFromLine(const std::string& line) {
+  size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && line[at] == ' ') ++at;
+    const size_t end = std::min(line.find(' ', at), line.size());
+    std::string name;
+    for (size_t i = at; i < end; ++i) {
+      if (IsNameLetter(static_cast<unsigned char>(line[i]))) name += line[i];
+    }
+    at = end;
+    const size_t length = EndsWith57x(name) ? name.size() - 4 : name.size();
+    long long ignored = 0;
+    const std::string_view stem(name.data(), length);
+    const bool number = ParseInteger(stem, -999999999999999999LL, 999999999999999999LL, ignored);
+    if (!stem.empty() && !number && stem != "bytes") return std::string(stem);
+  }
+  return {};
+}
+
+}  // namespace
+
+FlashEntry ParseFlashEntry(const std::string& line) {
+  FlashEntry entry;
+  entry.name = NameFromLine(line);
+  entry.size = SizeFromLine(line);
+  return entry;
 }

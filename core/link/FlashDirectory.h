@@ -14,7 +14,15 @@ struct FlashDirectory {
 
 FlashDirectory SplitFlashDirectory(const std::string& text);
 
-// The size an entry's line gives, as a number followed by the word "bytes" ("LOG3.57x  60000
-// bytes"); 0 when the line gives none. The instrument's line format is not documented; this is
-// only used for the download's percentage, so a line without it just shows none.
-long long EntrySizeFromLine(const std::string& line);
+// What an entry's line tells about its file. The instrument's line format is not documented;
+// a line such as "LOG3.57x  60000 bytes" gives both, and a line that gives neither still names
+// an entry that can be downloaded.
+struct FlashEntry {
+  // The first word that can be a file name (letters, digits, '-', '_' and '.'; not a number and
+  // not "bytes"), without ".57x"; empty when the line has none. Used as the proposed file name.
+  std::string name;
+  // A number followed by the word "bytes"; 0 when the line gives none. Only for the download's
+  // percentage, so a line without it just shows none.
+  long long size = 0;
+};
+FlashEntry ParseFlashEntry(const std::string& line);

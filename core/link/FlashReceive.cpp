@@ -79,7 +79,7 @@ class Transfer {
  private:
   bool WaitForStart();
   void ReceivePackets();
-  void SendCancel();
+  void SendCan();
   bool Apply(const ReceiveStep& step);
   bool Send(const std::vector<uint8_t>& bytes);
   bool WriteData(const std::vector<uint8_t>& data);
@@ -137,9 +137,10 @@ int Transfer::Run(const std::string& command, const std::filesystem::path& path)
     done = false;
   }
   if (!done) {
+    // Exactly the acknowledged blocks, under a name that replaces nothing.
     std::filesystem::path partial = path;
     partial += ".partial";
-    m_report.partialPath = m_file.KeepAs(partial);
+    m_report.partialPath = m_file.KeepAs(partial, static_cast<uint64_t>(m_report.dataBytes));
   }
   m_current = &m_first;
   m_first.Close();
@@ -166,7 +167,7 @@ void Transfer::ReceivePackets() {
   uint8_t buffer[FlashReceiver::kPacketSize];
   while (m_receiver.Phase() != ReceivePhase::kEnded) {
     const int64_t before = m_clock.Milliseconds();
-    const int n = m_port->Read(buffer, m_receiver.BytesWanted());
+    const int n = ReadFor(m_port, buffer, m_receiver.Want());
     if (n < 0) {
       PortFailed();
       return;
@@ -177,32 +178,37 @@ void Transfer::ReceivePackets() {
     if (n > 0 && m_firstByteAt < 0) m_firstByteAt = now;
     const ReceiveStep step =
         n > 0 ? m_receiver.Feed(buffer, static_cast<size_t>(n), now) : m_receiver.Tick(now);
-    if (!Apply(step)) {
-      // A file write that failed because the program is being interrupted is a cancel.
-      if (m_report.end == ReceiveEnd::kFileWriteFailed && m_second.Cancelled()) SendCancel();
-      return;
-    }
+    if (!Apply(step)) return;
     if (m_receiver.Phase() == ReceivePhase::kEnded) m_report.end = EndOf(m_receiver.End());
     m_second.Pump();
     if (m_second.Cancelled()) break;
   }
-  if (m_second.Cancelled()) SendCancel();
+  // The user cancelled (also after a pass that ended the transfer): one CAN.
+  if (m_second.Cancelled()) {
+    m_receiver.Cancel();
+    if (m_report.end != ReceiveEnd::kEot) m_report.end = ReceiveEnd::kCancelled;
+    SendCan();
+  }
 }
 
-// The user cancelled (also after a pass that ended the transfer): one CAN, with a few more
-// attempts when the port refuses it.
-void Transfer::SendCancel() {
-  m_receiver.Cancel();
-  if (m_report.end != ReceiveEnd::kEot) m_report.end = ReceiveEnd::kCancelled;
+// One CAN, with a few more attempts when the port refuses it.
+void Transfer::SendCan() {
   for (int attempt = 0; attempt < kCancelAttempts && m_port->Write(&kCan, 1) != 1; ++attempt) {
   }
 }
 
-// The answer goes out first: the instrument starts the next packet as soon as it has it.
+// A packet is acknowledged only once it is in the file: the data goes first, then the answer.
+// Data that cannot be kept (a full disk, a program being interrupted) is answered with CAN
+// instead, so the instrument never hears of a block the file does not hold.
 bool Transfer::Apply(const ReceiveStep& step) {
+  if (!step.data.empty() && !WriteData(step.data)) return false;
+  // A port that fails here never told the instrument: the block just written is not counted,
+  // and the partial file is cut back to the acknowledged blocks.
   if (!Send(step.send)) return false;
+  m_report.dataBytes += static_cast<long long>(step.data.size());
+  m_report.packets += static_cast<int>(step.data.size() / FlashReceiver::kDataSize);
   Show(step);
-  return step.data.empty() || WriteData(step.data);
+  return true;
 }
 
 bool Transfer::Send(const std::vector<uint8_t>& bytes) {
@@ -213,30 +219,32 @@ bool Transfer::Send(const std::vector<uint8_t>& bytes) {
 }
 
 bool Transfer::WriteData(const std::vector<uint8_t>& data) {
-  if (m_head.size() < kHeadBytes) m_head.insert(m_head.end(), data.begin(), data.end());
   if (m_file.Write(data.data(), data.size())) {
-    m_report.dataBytes += static_cast<long long>(data.size());
+    if (m_head.size() < kHeadBytes) m_head.insert(m_head.end(), data.begin(), data.end());
     return true;
   }
-  // A file that cannot take the data must not let the transfer run on as if it did.
-  m_report.fileError = m_file.Reason();
-  m_report.end = ReceiveEnd::kFileWriteFailed;
   m_receiver.Abort();
-  if (!m_second.Cancelled()) Send({0x18});  // a cancel sends its own CAN
+  m_second.Pump();  // an interrupt refuses the write; the window reports it as a cancel
+  if (m_second.Cancelled()) {
+    m_report.end = ReceiveEnd::kCancelled;
+  } else {
+    m_report.fileError = m_file.Reason();
+    m_report.end = ReceiveEnd::kFileWriteFailed;
+  }
+  SendCan();
   return false;
 }
 
 // The window's text as the protocol goes, and beside it the numbers of the transfer.
 void Transfer::Show(const ReceiveStep& step) {
   const ReceiveProgress& p = m_receiver.Progress();
-  m_report.packets = p.packets;
   m_report.repeats = p.repeats;
   m_report.bytes = p.lineBytes;
   for (ReceiveEvent event : step.events) {
     if (event != ReceiveEvent::kBytes && event != ReceiveEvent::kPacket) continue;
-    m_transfer.packets = p.packets;
+    m_transfer.packets = m_report.packets;
     m_transfer.lineBytes = p.lineBytes;
-    m_transfer.dataBytes = p.dataBytes;
+    m_transfer.dataBytes = m_report.dataBytes;
     m_transfer.elapsedMs = m_clock.Milliseconds() - m_firstByteAt;
     m_second.SetTransfer(m_transfer);
     break;
@@ -245,7 +253,7 @@ void Transfer::Show(const ReceiveStep& step) {
     switch (event) {
       case ReceiveEvent::kBytes:
       case ReceiveEvent::kPacket:
-        m_second.SetText(ReceivingText(p.packets, p.lineBytes));
+        m_second.SetText(ReceivingText(m_report.packets, p.lineBytes));
         break;
       case ReceiveEvent::kInvalid:
         m_second.SetText(link_text::kInvalidPacket);
@@ -311,31 +319,4 @@ int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::filesystem::path
   Transfer transfer(port, prompt, r, FormatMarkerFromVersion(version), expectedBytes);
   if (!transfer.OpenFile(path)) return 0;
   return transfer.Run(IntText(fileNumber) + "SLD", path);
-}
-
-std::string DescribeReceiveEnd(const ReceiveReport& report) {
-  switch (report.end) {
-    case ReceiveEnd::kEot:
-      return "the Flash File was received";
-    case ReceiveEnd::kCannotCreateFile:
-      return "the output file could not be created (" + report.fileError + ")";
-    case ReceiveEnd::kCommandNotSent:
-      return "the download request could not be sent to the instrument";
-    case ReceiveEnd::kNoStart:
-      return "the instrument did not start the transfer within ten seconds";
-    case ReceiveEnd::kInstrumentCancelled:
-      return "the instrument cancelled the transfer";
-    case ReceiveEnd::kOutOfSequence:
-      return "the instrument sent a block out of sequence; the transfer was cancelled";
-    case ReceiveEnd::kCancelled:
-      return "the transfer was cancelled";
-    case ReceiveEnd::kFileWriteFailed:
-      return "the output file could not be written (" + report.fileError + ")";
-    case ReceiveEnd::kPortFailed:
-      return "the port failed (" + report.portError + ")";
-    case ReceiveEnd::kEndedEarly:
-      return "the transfer ended early: " + IntText(report.dataBytes) + " of " +
-             IntText(report.requiredBytes) + " bytes";
-  }
-  return "the transfer failed";
 }

@@ -11,7 +11,12 @@
 // - The file gets the data of every accepted packet, padding of the last block included. It is
 //   written through the output facility: the target appears, complete, only after a successful
 //   transfer. After a failure an earlier file at the target is left as it was, and the packets
-//   accepted so far are kept beside it as "NAME.partial" (nothing is kept when no packet came).
+//   accepted so far are kept beside it as "NAME.partial" (nothing is kept when no packet came);
+//   when something stands at that name already (an earlier download's partial file, a device),
+//   it is left alone and the data goes to "NAME.partial.1" (.2, ...) instead.
+// - A packet is acknowledged only once its data is in the file: a packet that cannot be written
+//   (a full disk, a program being interrupted) is answered with CAN, and the counts in the report
+//   are those of the file.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,7 +51,7 @@ enum class ReceiveEnd {
 
 struct ReceiveReport {
   ReceiveEnd end = ReceiveEnd::kNoStart;
-  int packets = 0;              // accepted packets
+  int packets = 0;              // accepted packets, all of them in the file
   int repeats = 0;              // repeated packets acknowledged and not written
   long long bytes = 0;          // bytes taken from the line, headers and rejected packets included
   long long dataBytes = 0;      // bytes of accepted packets, the file's length
@@ -70,6 +75,3 @@ long long RequiredLogLength(const uint8_t* head, size_t headSize, long long file
 int ReceiveFlashFile(LinkPort* port, int fileNumber, const std::filesystem::path& path,
                      const std::string& version, LinkPrompt& prompt,
                      ReceiveReport* report = nullptr, long long expectedBytes = 0);
-
-// "Why it ended" in a sentence, for messages of headless callers.
-std::string DescribeReceiveEnd(const ReceiveReport& report);

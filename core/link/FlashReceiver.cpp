@@ -171,6 +171,12 @@ void FlashReceiver::EndDrain(ReceiveStep& step, int64_t nowMs) {
   Note(step, ReceiveEvent::kInvalid);
 }
 
+ReadWant FlashReceiver::Want() const {
+  if (m_mode != Mode::kPacket) return {1, kPacketSize};  // whatever follows an EOT
+  if (m_fill > 0) return {kPacketSize - m_fill, kPacketSize - m_fill};
+  return {1, 1};  // the first byte alone says packet, EOT or CAN, and when it came
+}
+
 ReceiveStep FlashReceiver::Cancel() {
   ReceiveStep step;
   if (m_progress.phase == ReceivePhase::kEnded) return step;

@@ -13,7 +13,8 @@
 //   block: CAN, the transfer ends; invalid: NAK. A complete packet is answered at once.
 // - EOT and CAN count only as the first byte of a packet; inside a packet they are data. CAN
 //   aborts (answered with ACK). A damaged first byte can look like EOT, so an EOT counts only
-//   when the line then stays quiet for one read time-out (250 ms); bytes that follow make it a
+//   when the line then stays quiet for one read time-out (250 ms from the EOT's arrival: the
+//   first byte of a packet is read on its own, see Want); bytes that follow make it a
 //   damaged packet: they are dropped until the line is quiet (at most ten seconds) and answered
 //   with NAK, and the sender repeats the packet.
 // - Ten seconds without a byte while no packet is in progress: NAK, repeated every ten seconds.
@@ -26,6 +27,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "LineMachine.h"
 
 // The line's control bytes; the receiver asks for CRC packets with 'C'.
 constexpr uint8_t kSoh = 0x01;
@@ -75,7 +78,9 @@ struct ReceiveProgress {
   ReceiveEvent lastEvent = ReceiveEvent::kNone;
 };
 
-// What one call asks of its caller: send `send` (in order), then append `data` to the file.
+// What one call asks of its caller: append `data` to the file, then send `send` (in order). A
+// packet is acknowledged only once it is kept: when the data cannot be written, the caller sends
+// CAN instead of `send` (and the transfer ends).
 struct ReceiveStep {
   std::vector<uint8_t> send;
   std::vector<uint8_t> data;         // 128 bytes per accepted packet
@@ -108,8 +113,11 @@ class FlashReceiver {
   ReceivePhase Phase() const { return m_progress.phase; }
   // How the transfer ended (kEot, kCan, kOutOfSequence, kNoStart, kCancelled), or kNone.
   ReceiveEvent End() const { return m_end; }
-  // The most a read should take now: the bytes missing to a full packet.
-  int BytesWanted() const { return kPacketSize - m_fill; }
+  // How the next read waits. At a packet start: for the first byte alone, which says whether a
+  // packet, an EOT or a CAN comes, and dates an EOT from its arrival. Inside a packet: for the
+  // bytes missing to a full packet, so that the rest of a packet arriving in one burst is taken
+  // in one read. After an EOT: for anything that follows it.
+  ReadWant Want() const;
 
  private:
   enum class Mode { kPacket, kEotPending, kDraining };

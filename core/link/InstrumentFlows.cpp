@@ -2,7 +2,6 @@
 
 #include "InstrumentProtocol.h"
 #include "SerialIo.h"
-#include "SerialLinkPort.h"
 #include "config/ConfigFields.h"
 
 namespace {
@@ -38,14 +37,24 @@ class Session {
         m_window(prompt.NewProgress()) {}
   ~Session() { Close(); }
 
-  // The port dialog and the port; on success the progress window is up with `text`.
+  // The port dialog and the port; on success the progress window is up with `text`, with a
+  // Cancel button that ends the exchange on the line within a read time-out.
   bool Open(LinkFault& fault, const char* text) {
     port = OpenComPort(settings, prompt, m_services, &fault);
     if (!port) return false;
-    m_up = m_window && m_window->Create(false);
+    m_up = m_window && m_window->Create(true);
     SetText(text);
-    port->SetWaitHook([this] { Pump(); });
+    port->SetWaitHook([this] {
+      Pump();
+      if (m_up && m_window->Cancelled()) port->Cancel();
+    });
     return true;
+  }
+  // From here on the window has no Cancel button: a configuration half written must not be
+  // left so by a click.
+  void WithoutCancel() {
+    m_window = prompt.NewProgress();
+    m_up = m_window && m_window->Create(false);
   }
   void Close() {
     if (port) port->SetWaitHook(nullptr);
@@ -55,20 +64,20 @@ class Session {
     if (m_up) m_window->SetText(text);
     Pump();
   }
-  void Show() {
-    if (m_up) m_window->Show();
-  }
   void Hide() {
     if (m_up) m_window->Hide();
   }
   void Pump() {
     if (m_up) m_window->PeekAndPump();
   }
-  // A failure message; when the port itself has failed, its name and the system's reason first.
+  // A failure message (with what to check, when the instrument did not answer); when the port
+  // itself has failed, its name and the system's reason first. Nothing is said when the user
+  // cancelled.
   LinkFault Fail(LinkFault fault) {
+    if (port && port->Cancelled()) return LinkFault::kCancelled;
     const std::string reason = port ? port->FailureReason() : std::string();
     if (!reason.empty()) prompt.Detail(settings.PortName() + ": " + reason);
-    prompt.ShowMessage(FaultMessage(fault), true);
+    prompt.ShowMessage(FaultText(fault, settings.Line()), true);
     return fault;
   }
 
@@ -108,13 +117,6 @@ bool LinkPrompt::EditRecord(ConfigRecord& record, const std::string& version, bo
   StoreConfigDialogValues(values, record);
   setClock = values.updateClock;
   return true;
-}
-
-LinkServices SystemLinkServices() {
-  LinkServices services;
-  services.findPorts = FindComPorts;
-  services.openPort = OpenSerialPort;
-  return services;
 }
 
 std::unique_ptr<LinkPort> OpenComPort(ComSettings& settings, LinkPrompt& prompt,
@@ -166,7 +168,7 @@ DownloadOutcome DownloadFlashFile(ComSettings& settings, LinkPrompt& prompt,
   outcome.attempted = true;
   const size_t entry = static_cast<size_t>(index);
   const long long size =
-      entry < directory.entries.size() ? EntrySizeFromLine(directory.entries[entry]) : 0;
+      entry < directory.entries.size() ? ParseFlashEntry(directory.entries[entry]).size : 0;
   outcome.received = ReceiveFlashFile(s.port.get(), index + 1, outcome.path, firmwareVersion,
                                       prompt, &outcome.report, size) != 0;
   return outcome;
@@ -192,8 +194,8 @@ ConfigureOutcome ConfigureDevice(ComSettings& settings, LinkPrompt& prompt,
   bool setClock = true;
   if (!prompt.EditRecord(record, outcome.version, setClock)) return outcome;
   s.wait.Begin();
+  s.WithoutCancel();
   s.SetText(link_text::kSendingConfig);
-  s.Show();
   outcome.written = WriteConfiguration(s.port.get(), record, setClock) != 0;
   s.Hide();
   s.wait.End();

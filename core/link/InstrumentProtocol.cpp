@@ -1,9 +1,10 @@
 #include "InstrumentProtocol.h"
 
-#include <cctype>
-#include <cstring>
+#include <algorithm>
 #include <string_view>
 
+#include "CommandExchange.h"
+#include "DirectoryRead.h"
 #include "SerialIo.h"
 #include "text/Text.h"
 
@@ -11,21 +12,38 @@ namespace {
 
 constexpr int kVersionLength = 49;
 constexpr int kVersionPrintable = 47;
-constexpr int kDirectoryRoom = 1023;
-constexpr int64_t kDirectoryQuietSeconds = 5;
-
-bool ExpectEchoed(LinkPort* port, uint8_t expected) {
-  uint8_t byte = 0;
-  return ReadPort(&byte, 1, port, true) == 1 && byte == expected;
-}
-
-bool SendEchoed(LinkPort* port, uint8_t byte) {
-  return WriteEchoed(&byte, 1, port) == 1;
-}
 
 std::string_view Slice(const std::string& text, size_t from, size_t count) {
   if (from >= text.size()) return {};
   return std::string_view(text).substr(from, count);
+}
+
+// The configuration record's nine groups as the instrument sends them after "1XSU": "R", each
+// group's hex digits (each digit a read of its own) and ',', then "Q", every character echoed.
+CommandExchange ConfigReadExchange() {
+  CommandExchange exchange;
+  exchange.Receive(1, true, CharRule::Exactly('R'), true);
+  for (int g = 0; g < kConfigGroupCount; ++g) {
+    exchange.Receive(2 * ConfigGroupAt(g).length, true, CharRule::HexDigit(), true);
+    exchange.Receive(1, true, CharRule::Exactly(','), true);
+  }
+  exchange.Receive(1, true, CharRule::Exactly('Q'), true);
+  return exchange;
+}
+
+// Decodes what a configuration read received into the record: every whole byte, each complete
+// group swapped into host order.
+void StoreConfigGroups(const std::vector<uint8_t>& received, ConfigRecord& record) {
+  size_t at = 1;  // after "R"
+  for (int g = 0; g < kConfigGroupCount && at < received.size(); ++g) {
+    const ConfigGroup& group = ConfigGroupAt(g);
+    const int pairs =
+        static_cast<int>(std::min<size_t>(received.size() - at, 2 * group.length) / 2);
+    DecodeHexPairs(received.data() + at, pairs, record.data() + group.offset);
+    if (pairs < group.length) return;
+    SwapConfigGroup(record, g);
+    at += 2 * static_cast<size_t>(group.length) + 1;  // and its ','
+  }
 }
 
 }  // namespace
@@ -33,12 +51,14 @@ std::string_view Slice(const std::string& text, size_t from, size_t count) {
 int ReadVersion(LinkPort* port, std::string& text) {
   if (port == nullptr) return 0;
   if (!WriteCommand("\r\nVER", port)) return 0;
-  uint8_t reply[kVersionLength + 1] = {};
-  const int got = ReadPort(reply, kVersionLength, port, false);
-  bool ok = got == kVersionLength;
+  CommandExchange exchange;
+  exchange.Receive(kVersionLength, false, CharRule::Any(), false);
+  RunOnLine(port, exchange);
+  const std::vector<uint8_t>& reply = exchange.Received();
+  bool ok = exchange.Succeeded();
   for (int i = 0; ok && i < kVersionPrintable; ++i) ok = reply[i] >= 0x20 && reply[i] <= 0x7E;
-  text.assign(reinterpret_cast<const char*>(reply),
-              strnlen(reinterpret_cast<const char*>(reply), kVersionLength));
+  const auto zero = std::find(reply.begin(), reply.end(), 0);
+  text.assign(reply.begin(), zero);
   text.resize(TrimTrailingBlanks(text).size());
   return ok ? 1 : 0;
 }
@@ -46,14 +66,10 @@ int ReadVersion(LinkPort* port, std::string& text) {
 int ReadConfiguration(LinkPort* port, ConfigRecord& record) {
   if (port == nullptr) return 0;
   if (!WriteCommand("1XSU", port)) return 0;
-  if (!ExpectEchoed(port, 'R')) return 0;
-  for (int g = 0; g < kConfigGroupCount; ++g) {
-    const ConfigGroup& group = ConfigGroupAt(g);
-    if (ReadHex(record.data() + group.offset, group.length, port, true) != group.length) return 0;
-    SwapConfigGroup(record, g);
-    if (!ExpectEchoed(port, ',')) return 0;
-  }
-  return ExpectEchoed(port, 'Q') ? 1 : 0;
+  CommandExchange exchange = ConfigReadExchange();
+  RunOnLine(port, exchange);
+  StoreConfigGroups(exchange.Received(), record);
+  return exchange.Succeeded() ? 1 : 0;
 }
 
 std::string ClockCommand(const LocalDateTime& t) {
@@ -65,42 +81,38 @@ std::string ClockCommand(const LocalDateTime& t) {
 int WriteConfiguration(LinkPort* port, ConfigRecord& record, bool setClock) {
   if (port == nullptr) return 0;
   if (!WriteCommand("2XSU", port)) return 0;
-  if (!ExpectEchoed(port, 'R')) return 0;
+  // "R" echoed, then each group in wire order and ',' sent against the echo, then "Q".
+  CommandExchange exchange;
+  exchange.Receive(1, true, CharRule::Exactly('R'), true);
   for (int g = 0; g < kConfigGroupCount; ++g) {
     const ConfigGroup& group = ConfigGroupAt(g);
     SwapConfigGroup(record, g);
-    if (WriteHex(record.data() + group.offset, group.length, port) != group.length) return 0;
-    if (!SendEchoed(port, ',')) return 0;
+    std::string hex;
+    AppendHex(hex, record.data() + group.offset, static_cast<size_t>(group.length));
+    exchange.SendEchoed(std::move(hex));
+    exchange.SendEchoed(",");
   }
-  if (!SendEchoed(port, 'Q')) return 0;
+  exchange.SendEchoed("Q");
+  RunOnLine(port, exchange);
+  // The record stays in wire order up to the last group the exchange reached (step 1 + 2g).
+  for (int g = kConfigGroupCount - 1; g >= 0; --g) {
+    if (exchange.StepsDone() < 1 + 2 * static_cast<size_t>(g)) SwapConfigGroup(record, g);
+  }
+  if (!exchange.Succeeded()) return 0;
   // The closing commands are not answered; the instrument's reaction to a lost one is unknown.
   WriteCommand("7SST", port);
   WriteCommand("7SUP", port);
+  // The clock is read now, after the record went out (seconds at a slow line rate).
   if (setClock) return WriteCommand(ClockCommand(port->Clock().LocalNow()), port) ? 1 : 0;
   return 1;
 }
 
 bool ReadFlashDirectoryReply(LinkPort* port, std::string& text) {
   if (port == nullptr) return false;
-  LinkClock& clock = port->Clock();
-  uint8_t buffer[kDirectoryRoom + 1] = {};
-  int received = 0;
-  int64_t lastData = clock.Seconds();
-  while (received < kDirectoryRoom && clock.Seconds() < lastData + kDirectoryQuietSeconds) {
-    // Stopping at the 0xFF that ends the directory saves the five quiet seconds a read for the
-    // whole room would wait for; the instrument sends nothing after it.
-    const int n = ReadPort(buffer + received, kDirectoryRoom - received, port, false, 0xFF);
-    if (n <= 0) continue;
-    received += n;
-    lastData = clock.Seconds();
-    if (buffer[received - 1] == 0xFF) break;
-  }
-  if (received == 0) return false;
-  std::string all;
-  for (int i = 0; i < received; ++i) {
-    if (buffer[i] != 0x00 && buffer[i] != 0xFF) all.push_back(static_cast<char>(buffer[i]));
-  }
-  text = TrimBlanks(all);
+  DirectoryRead reply;
+  RunOnLine(port, reply);
+  if (reply.Bytes().empty()) return false;
+  text = reply.Text();
   return true;
 }
 

@@ -15,6 +15,9 @@
 // - Multi-byte fields inside the groups are big-endian on the wire and held in host order
 //   (little-endian hosts assumed) in memory; the fields are listed in ConfigGroups.cpp.
 // - The directory is up to 1023 bytes of text ended by 0xFF (or by silence).
+// - Every reply is read by a state machine fed with bytes and time (CommandExchange.h for the
+//   echoed exchanges and the identification, DirectoryRead.h for the directory); the functions
+//   here write the commands and drive those machines on the line (LineMachine.h).
 
 #include <cstdint>
 #include <string>

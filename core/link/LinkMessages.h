@@ -4,7 +4,14 @@
 // desktop program shows them in its windows, the command-line tool prints them; both take them
 // from here, so the same fault reads the same everywhere.
 
+#include <filesystem>
 #include <string>
+#include <vector>
+
+#include "LineSettings.h"
+#include "TransferProgress.h"
+
+struct ReceiveReport;  // FlashReceive.h
 
 // Why an instrument command ended without doing its work.
 enum class LinkFault {
@@ -18,10 +25,15 @@ enum class LinkFault {
   kNoDirectory,       // no directory byte arrived
   kConfigReadFailed,
   kConfigWriteFailed,
+  kCancelled,  // the user cancelled while the instrument was asked (nothing is said)
 };
 
 // The message box text of a fault; empty for the faults that end a command silently.
 const char* FaultMessage(LinkFault fault);
+// The same with what to check after it, a blank line between, where the fault leaves that open:
+// an instrument that did not answer on `line` ("Check the port (COM3) and its line settings
+// ...").
+std::string FaultText(LinkFault fault, const LineSettings& line);
 
 namespace link_text {
 inline constexpr char kConfigUpdated[] = "Updated Device Configuration";
@@ -39,6 +51,24 @@ inline constexpr char kReceivedCan[] = "Received a CAN...";
 inline constexpr char kInvalidPacket[] = "Received an invalid packet...";
 }  // namespace link_text
 
-// "Receiving Flash File...\nPackets: 3 / Bytes: 399": the receive's count line; the bytes are
-// those on the line, packet headers and CRCs included.
+// "Receiving Flash File...\nPackets: 3 / Bytes: 399": the receive's progress text. The bytes are
+// those taken from the line, packet headers and refused packets included.
 std::string ReceivingText(int packets, long long lineBytes);
+
+// How far a download is beside that text, when the entry's directory line gave its size:
+// "21 %, about 40 s left" ("21 %" in its first second); empty when the size is not known. The
+// desktop shows it under its progress bar.
+std::string TransferText(const TransferProgress& progress);
+// The command-line tool's progress line: "Packets: 3 / Bytes: 399 (21 %, about 40 s left)".
+std::string TransferLine(const TransferProgress& progress);
+
+// "Why it ended" in a few words, e.g. "the instrument cancelled the transfer".
+std::string DescribeReceiveEnd(const ReceiveReport& report);
+
+// What a download that did not leave a complete file tells the user, one sentence per line: what
+// happened to `target`, whether it was left as it was, and where the data received so far was
+// kept. `cancelNote` says why the program cancelled (empty: the user did). The command-line
+// tool prints the lines one by one, the desktop program shows them in one message box.
+std::vector<std::string> DownloadFailureLines(const ReceiveReport& report,
+                                              const std::filesystem::path& target,
+                                              const std::string& cancelNote = {});

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -31,7 +32,8 @@ class LinkPort {
  public:
   virtual ~LinkPort() = default;
   // Reads up to `count` bytes. Returns once `count` bytes are there or the port's read time-out
-  // (250 ms) has passed, with the number of bytes read; -1 when the port has failed for good.
+  // (250 ms) has passed (sooner once the command is cancelled), with the number of bytes read;
+  // -1 when the port has failed for good.
   virtual int Read(uint8_t* buffer, int count) = 0;
   // Hands `count` bytes to the driver within the write time-out (500 ms). Returns the number of
   // bytes written, -1 on failure.
@@ -56,8 +58,14 @@ class LinkPort {
     if (m_waitHook) m_waitHook();
   }
 
+  // The user gave the command up (Cancel in its progress window, usually noticed in the wait
+  // hook): the exchange on the line ends at its next look, within a read time-out.
+  void Cancel() { m_cancelled = true; }
+  bool Cancelled() const { return m_cancelled; }
+
  private:
   std::function<void()> m_waitHook;
+  bool m_cancelled = false;
 };
 
 // Sets a port's wait hook for one scope and puts the previous one back at its end.
@@ -78,3 +86,7 @@ class WaitHookScope {
   LinkPort* m_port;
   std::function<void()> m_previous;
 };
+
+// Ends an instrument command's use of the port: lets written bytes leave the driver, discards
+// pending input, closes the port (restoring its previous settings) and leaves `port` null.
+void CloseComPort(std::unique_ptr<LinkPort>& port);

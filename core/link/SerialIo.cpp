@@ -1,101 +1,55 @@
 #include "SerialIo.h"
 
+#include <algorithm>
+#include <string>
+
+#include "CommandExchange.h"
 #include "text/Text.h"
 
-namespace {
-
-// Polling the input queue sleeps this long between looks instead of spinning; the observable
-// timing stays within the one-second clock's resolution.
-constexpr int kPollSleepMs = 1;
-constexpr int kPollsPerWaitHook = 10;
-constexpr int64_t kQuietSeconds = 5;
-
-int HexValue(uint8_t ch) {
-  return HexDigitValue(static_cast<char>(ch));
-}
-
-}  // namespace
-
-int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo, int stopByte) {
+int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo) {
   if (port == nullptr || count <= 0) return 0;
-  LinkClock& clock = port->Clock();
-
-  const int64_t start = clock.Seconds();
-  int polls = 0;
-  for (;;) {
-    const int waiting = port->BytesWaiting();
-    if (waiting < 0) return 0;  // the port has failed: nothing will come
-    if (waiting > 0 || clock.Seconds() >= start + kQuietSeconds) break;
-    clock.Sleep(kPollSleepMs);
-    if (++polls % kPollsPerWaitHook == 0) port->Waiting();
-  }
-
-  int64_t deadline = clock.Seconds() + kQuietSeconds;
-  int received = 0;
-  do {
-    if (echo) {
-      uint8_t byte = 0;
-      const int n = port->Read(&byte, 1);
-      if (n < 0) break;
-      if (n == 1) {
-        buffer[received++] = byte;
-        port->Write(&byte, 1);
-        deadline = clock.Seconds() + kQuietSeconds;
-        if (stopByte >= 0 && byte == stopByte) break;
-      }
-    } else {
-      const int n = port->Read(buffer + received, count - received);
-      if (n < 0) break;
-      if (n > 0) {
-        received += n;
-        deadline = clock.Seconds() + kQuietSeconds;
-        if (stopByte >= 0 && buffer[received - 1] == stopByte) break;
-      }
-    }
-    if (received >= count) break;
-  } while (clock.Seconds() < deadline);
-  return received;
+  CommandExchange exchange;
+  exchange.Receive(count, echo, CharRule::Any(), false);
+  RunOnLine(port, exchange);
+  const std::vector<uint8_t>& got = exchange.Received();
+  std::copy(got.begin(), got.end(), buffer);
+  return static_cast<int>(got.size());
 }
 
 int WriteEchoed(const uint8_t* data, int count, LinkPort* port) {
-  if (port == nullptr) return 0;
-  LinkClock& clock = port->Clock();
-  int done = 0;
-  for (; done < count; ++done) {
-    const uint8_t sent = data[done];
-    if (port->Write(&sent, 1) != 1) break;
-    const int64_t deadline = clock.Seconds() + kQuietSeconds;
-    uint8_t echo = 0;
-    int n = 0;
-    do {
-      n = port->Read(&echo, 1);
-    } while (n == 0 && clock.Seconds() < deadline);
-    if (n != 1 || echo != sent) break;
+  if (port == nullptr || count <= 0) return 0;
+  CommandExchange exchange;
+  exchange.SendEchoed(std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(count)));
+  RunOnLine(port, exchange);
+  return exchange.EchoedCount();
+}
+
+void DecodeHexPairs(const uint8_t* digits, int pairs, uint8_t* out) {
+  for (int i = 0; i < pairs; ++i) {
+    const int high = HexDigitValue(static_cast<char>(digits[2 * i]));
+    const int low = HexDigitValue(static_cast<char>(digits[2 * i + 1]));
+    out[i] = static_cast<uint8_t>(high << 4 | low);
   }
-  return done;
 }
 
 int ReadHex(uint8_t* buffer, int count, LinkPort* port, bool echo) {
-  if (port == nullptr) return 0;
-  int done = 0;
-  for (; done < count; ++done) {
-    uint8_t high = 0, low = 0;
-    if (ReadPort(&high, 1, port, echo) != 1 || HexValue(high) < 0) break;
-    if (ReadPort(&low, 1, port, echo) != 1 || HexValue(low) < 0) break;
-    buffer[done] = static_cast<uint8_t>(HexValue(high) << 4 | HexValue(low));
-  }
-  return done;
+  if (port == nullptr || count <= 0) return 0;
+  CommandExchange exchange;
+  exchange.Receive(2 * count, echo, CharRule::HexDigit(), true);
+  RunOnLine(port, exchange);
+  const int pairs = static_cast<int>(exchange.Received().size() / 2);
+  DecodeHexPairs(exchange.Received().data(), pairs, buffer);
+  return pairs;
 }
 
 int WriteHex(const uint8_t* data, int count, LinkPort* port) {
-  if (port == nullptr) return 0;
-  int done = 0;
-  for (; done < count; ++done) {
-    std::string pair;
-    AppendHex(pair, data + done, 1);
-    if (WriteEchoed(reinterpret_cast<const uint8_t*>(pair.data()), 2, port) != 2) break;
-  }
-  return done;
+  if (port == nullptr || count <= 0) return 0;
+  std::string text;
+  AppendHex(text, data, static_cast<size_t>(count));
+  CommandExchange exchange;
+  exchange.SendEchoed(std::move(text));
+  RunOnLine(port, exchange);
+  return exchange.EchoedCount() / 2;
 }
 
 bool WriteCommand(std::string_view command, LinkPort* port) {

@@ -1,6 +1,7 @@
 #pragma once
 // Timed byte primitives of the instrument line: plain reads, reads that echo, writes verified by
-// the instrument's echo, and the two-hex-digits-per-byte coding of structured data.
+// the instrument's echo, and the two-hex-digits-per-byte coding of structured data. Each runs a
+// one-step CommandExchange (CommandExchange.h), where the timing is written down.
 //
 // Timing, as the instrument expects it: a read first waits up to five seconds (on the one-second
 // clock) for any input, then keeps reading until it has its bytes or five seconds pass without a
@@ -14,8 +15,8 @@
 #include "LinkPort.h"
 
 // Reads up to `count` bytes. With `echo`, bytes are taken one at a time and each is written back
-// at once. A non-negative `stopByte` ends the read as soon as a read ends with that byte.
-int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo, int stopByte = -1);
+// at once.
+int ReadPort(uint8_t* buffer, int count, LinkPort* port, bool echo);
 
 // Writes the bytes one at a time; each counts when the instrument echoes that very byte.
 int WriteEchoed(const uint8_t* data, int count, LinkPort* port);
@@ -28,3 +29,6 @@ int WriteHex(const uint8_t* data, int count, LinkPort* port);
 
 // Writes a command in one write, unechoed. True when every byte was written.
 bool WriteCommand(std::string_view command, LinkPort* port);
+
+// Hex digit pairs to bytes: as many whole pairs as `digits` holds (all checked beforehand).
+void DecodeHexPairs(const uint8_t* digits, int pairs, uint8_t* out);

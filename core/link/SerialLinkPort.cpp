@@ -11,13 +11,13 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #endif
+#include "InstrumentFlows.h"
 #include "file/WindowsApi.h"
 
 namespace {
 
 constexpr int kReadTimeoutMs = 250;
 constexpr int kWriteTimeoutMs = 500;
-constexpr int kQuietMs = 60;
 constexpr int kStaleInputLimitMs = 1000;
 // Waits on the line are cut into slices this long, between which the wait hook runs (the
 // desktop program's progress window paints and notices Cancel there).
@@ -64,7 +64,7 @@ class SerialLinkPort final : public LinkPort {
     m_port.setRequestToSend(true);
     m_port.clearError();
     m_port.flush();
-    DiscardStaleInput();
+    DiscardStaleInput(line.baudRate);
     return true;
   }
 
@@ -80,6 +80,7 @@ class SerialLinkPort final : public LinkPort {
         m_port.clearError();  // the time-out, or a line error: wait out what is left
       }
       Waiting();
+      if (Cancelled()) break;
     }
     const qint64 n = m_port.read(reinterpret_cast<char*>(buffer),
                                  std::min<qint64>(count, m_port.bytesAvailable()));
@@ -171,13 +172,16 @@ class SerialLinkPort final : public LinkPort {
 
   // Whatever an earlier command left on the line (the rest of a packet that was on its way when
   // a download was interrupted, say) would be read as the first reply. It is thrown away: the
-  // driver's queue at once, then whatever is still arriving until the line has been quiet for a
-  // moment.
-  void DiscardStaleInput() {
+  // driver's queue at once, then whatever is still arriving until the line has been quiet for
+  // four character times at its rate, but at least 20 ms (a USB adapter hands bytes over every
+  // 16 ms by default): 20 ms at 9600 baud, 36 ms at 1200.
+  void DiscardStaleInput(int baudRate) {
+    const int characterMs = (10000 + std::max(baudRate, 1) - 1) / std::max(baudRate, 1);
+    const int quietMs = std::max(20, 4 * characterMs);
     m_port.clear(QSerialPort::Input);
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < kStaleInputLimitMs && m_port.waitForReadyRead(kQuietMs)) {
+    while (timer.elapsed() < kStaleInputLimitMs && m_port.waitForReadyRead(quietMs)) {
       m_port.readAll();
     }
     m_port.readAll();
@@ -232,4 +236,11 @@ std::unique_ptr<LinkPort> OpenSerialPort(const std::string& name, const LineSett
     return nullptr;
   }
   return port;
+}
+
+LinkServices SystemLinkServices() {
+  LinkServices services;
+  services.findPorts = FindComPorts;
+  services.openPort = OpenSerialPort;
+  return services;
 }

@@ -22,7 +22,3 @@ std::vector<std::string> FindComPorts();
 // `openFailed` tells a port that could not be opened from one that could not be configured.
 std::unique_ptr<LinkPort> OpenSerialPort(const std::string& name, const LineSettings& line,
                                          std::string& error, bool& openFailed);
-
-// Ends an instrument command's use of the port: lets written bytes leave the driver, discards
-// pending input, closes the port (restoring its previous settings) and leaves `port` null.
-void CloseComPort(std::unique_ptr<LinkPort>& port);

@@ -79,33 +79,41 @@ void ConvertTimeStamp(uint8_t* record, size_t size) {
 }  // namespace
 
 LoadResult CMeterlog2Doc::Load(const std::filesystem::path& path, bool salvage) {
+  return LoadFirstRecords(path, kAllRecords, salvage);
+}
+
+LoadResult CMeterlog2Doc::LoadFirstRecords(const std::filesystem::path& path, unsigned limit,
+                                           bool salvage) {
   InputFile file;
   if (!file.Open(path)) {
     return {LoadResult::Status::kOpenFailed,
-            "Cannot open the file \"" + PathText(path) + "\": " + file.Reason() + "."};
+            "Cannot open the file \"" + PathText(path) + "\": " + file.Reason() + ".",
+            {}};
   }
   FileSource source(file);
   std::error_code ec;
   std::string fullPath = PathText(std::filesystem::absolute(path, ec));
   if (ec) fullPath = PathText(path);
-  return LoadFromSource(source, fullPath, salvage);
+  return LoadFromSource(source, fullPath, salvage, limit);
 }
 
-LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size,
-                                         const std::string& name) {
+LoadResult CMeterlog2Doc::LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                                         bool salvage) {
   MemorySource source(data, size);
-  return LoadFromSource(source, name);
+  return LoadFromSource(source, name, salvage);
 }
 
 LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& fullPath,
-                                         bool salvage) {
+                                         bool salvage, unsigned limit) {
   using Status = LoadResult::Status;
   DeleteRecords();
   // An empty file is opened without reading anything: an empty document, no message.
   if (source.Length() == 0) return {};
 
   const LoadResult endOfFile{Status::kEndOfFile,
-                             "An attempt was made to access " + fullPath + " past its end."};
+                             "An attempt was made to access " + fullPath + " past its end.",
+                             "is not a 57x log: it ends after " + std::to_string(source.Length()) +
+                                 " bytes, inside its header"};
   uint8_t head[6];
   if (source.Read(head, 4) != 4) return endOfFile;
   uint32_t marker;  // read least significant byte first, not converted
@@ -115,7 +123,11 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
 
   if (source.Read(head, 2) != 2) return endOfFile;
   const uint16_t headerSize = ReadBigEndian16(head);
-  if (headerSize > kMaxHeaderSize) return {Status::kHeaderSize, "Error in File Header Size"};
+  if (headerSize > kMaxHeaderSize) {
+    return {Status::kHeaderSize, "Error in File Header Size",
+            "is not a 57x log: its header size is " + std::to_string(headerSize) +
+                " (a log's is at most " + std::to_string(kMaxHeaderSize) + ")"};
+  }
   source.Skip(headerSize);
   if (source.Position() == source.Length()) return {};
 
@@ -131,8 +143,13 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
     const auto complete =
         static_cast<uint32_t>(size == 0 ? 0 : (length - source.Position()) / size);
     if (!salvage || complete == 0) {
-      LoadResult result{Status::kFileSize, "Error in File Size (" + std::to_string(length) + ", " +
-                                               std::to_string(required) + ")"};
+      LoadResult result{
+          Status::kFileSize,
+          "Error in File Size (" + std::to_string(length) + ", " + std::to_string(required) + ")",
+          "is cut short: its header declares " + std::to_string(count) + " records, and " +
+              (complete == 0   ? std::string("none of them is complete")
+               : complete == 1 ? std::string("only 1 is complete")
+                               : "only " + std::to_string(complete) + " are complete")};
       result.declaredRecords = count;
       result.completeRecords = complete;
       return result;
@@ -143,28 +160,36 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
   if (count == 0) return {};
   // A record of no bytes carries nothing, and billions of them would only hang the program.
   if (size == 0) {
-    return {Status::kRecordSize, "Error in Record Size (0): the file declares " +
-                                     std::to_string(count) + " records of no bytes."};
+    return {Status::kRecordSize,
+            "Error in Record Size (0): the file declares " + std::to_string(count) +
+                " records of no bytes.",
+            "is not a 57x log: its records have no bytes"};
   }
 
+  const unsigned kept = std::min(count, limit);
   // Left uninitialised: the read fills every byte, and clearing hundreds of megabytes first
   // would cost about as much as the read.
-  const size_t bytes = static_cast<size_t>(count) * size;
+  const size_t bytes = static_cast<size_t>(kept) * size;
   try {
     m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
-    return {Status::kOutOfMemory, "Failed to open document."};
+    const size_t megabytes = std::max<size_t>(1, (bytes + 500000) / 1000000);
+    return {Status::kOutOfMemory, "Failed to open document. There is not enough memory to load " +
+                                      std::to_string(count) + " records (" +
+                                      std::to_string(megabytes) + " MB)."};
   }
   // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
   // a load that silently kept only what was left would pass for the whole log.
   const size_t got = source.Read(m_records.get(), bytes);
   if (got != bytes || source.Changed()) {
     DeleteRecords();
-    return {Status::kChanged, "The file " + fullPath +
-                                  " changed while it was being read; nothing was loaded. Open "
-                                  "it again once the program writing it has finished."};
+    return {Status::kChanged,
+            "The file " + fullPath +
+                " changed while it was being read; nothing was loaded. Open "
+                "it again once the program writing it has finished.",
+            {}};
   }
-  m_nRecordCount = count;
+  m_nRecordCount = kept;
 
   for (unsigned i = 0; i < m_nRecordCount; ++i)
     ConvertTimeStamp(m_records.get() + static_cast<size_t>(i) * size, size);

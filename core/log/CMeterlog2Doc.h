@@ -22,13 +22,17 @@ struct LoadResult {
     kHeaderSize,   // "Error in File Header Size": file opened, titled, no records
     kFileSize,     // "Error in File Size (%ld, %ld)": file opened, titled, no records
     kRecordSize,   // a record size of 0 with records to read: file opened, titled, no records
-    kOutOfMemory,  // "Failed to open document.": new, empty, untitled document
+    kOutOfMemory,  // "Failed to open document." and how much was needed: new, empty, untitled
     kChanged,      // the file changed size while it was read: new, empty, untitled document
   };
   Status status = Status::kLoaded;
   std::string message;
+  // What is wrong, in plain words, to follow the file's name ("is not a 57x log: its header
+  // size is 8224 (a log's is at most 3100)"); empty where `message` says it all or nothing is.
+  std::string problem;
   // A file shorter than its header declares (kFileSize), or one loaded anyway with `salvage`:
-  // the records it declares and the complete ones it holds.
+  // the records it declares and the complete ones it holds (and a loaded document holds, unless
+  // it was asked for fewer).
   uint32_t declaredRecords = 0;
   uint32_t completeRecords = 0;
   bool salvaged = false;  // loaded with fewer records than declared
@@ -62,9 +66,18 @@ class CMeterlog2Doc {
   // (the result says how many of how many) instead of none.
   LoadResult Load(const std::filesystem::path& path, bool salvage = false);
   // The same from bytes in memory (`name` stands in for the path in messages).
-  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name);
-  // The same from any source (`name` stands in for the full path in messages).
-  LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false);
+  LoadResult LoadFromMemory(const uint8_t* data, size_t size, const std::string& name,
+                            bool salvage = false);
+  // The same from any source (`name` stands in for the full path in messages). At most `limit`
+  // records are read, those at the start of the file.
+  LoadResult LoadFromSource(ByteSource& source, const std::string& name, bool salvage = false,
+                            unsigned limit = kAllRecords);
+  // Reads the header and at most the first `limit` records: what a log is, without the time and
+  // memory its records would cost. The result's completeRecords is the count a whole load would
+  // hold; a file that a whole load refuses (header, size, end of file) is refused the same way.
+  LoadResult LoadFirstRecords(const std::filesystem::path& path, unsigned limit,
+                              bool salvage = false);
+  static constexpr unsigned kAllRecords = ~0u;
 
   // Frees every record; returns how many there were. Data formats and record size stay.
   size_t DeleteRecords();
@@ -121,6 +134,11 @@ class CMeterlog2Doc {
   bool GetVoltAmpHours(double& value, unsigned row) const;
   bool GetVarHours(double& value, unsigned row) const;
   bool GetHarmonicMagnitude(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
+  // GetHarmonicMagnitude of harmonics 2..50 at once (values[h] for h = 0..48), reading the
+  // references once: for work over whole logs. False where GetHarmonicMagnitude is false for
+  // every h; NaN for a harmonic whose field lies outside the record.
+  bool GetHarmonicMagnitudes(std::array<double, 49>& values, unsigned row, unsigned c,
+                             unsigned p) const;
   bool GetHarmonicPhase(double& value, unsigned row, unsigned c, unsigned h, unsigned p) const;
   bool GetKFactor(double& value, unsigned row, unsigned c, unsigned p) const;
 
@@ -136,6 +154,8 @@ class CMeterlog2Doc {
   // record or the field does not lie wholly inside it.
   bool ReadFloat(float& value, unsigned row, size_t offset) const;
   bool FloatValue(double& value, unsigned row, size_t offset, bool degrees) const;
+  // The factor that scales the harmonic table of channel c, phase p to the channel's units.
+  bool HarmonicScale(float& scale, unsigned row, unsigned c, unsigned p) const;
   // Volts, currents and their phases: a vector of the vector variant, the three-phase average
   // (magnitudes only), or 0.
   bool VectorValue(double& value, unsigned row, unsigned w, unsigned p, const size_t (&vector)[3],

@@ -1,6 +1,7 @@
 // The document's record queries: every cell of the table is one of these.
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "ByteOrder.h"
 #include "CMeterlog2Doc.h"
@@ -279,18 +280,39 @@ bool CMeterlog2Doc::GetVarHours(double& value, unsigned row) const {
   return FloatValue(value, row, ThreePhaseLayout() ? tp::fVarHours : sp::fVarHours, false);
 }
 
+bool CMeterlog2Doc::HarmonicScale(float& scale, unsigned row, unsigned c, unsigned p) const {
+  const HarmonicSource s = HarmonicOffsets(c, p);
+  float a, b;
+  if (!ReadFloat(a, row, s.reference) || !ReadFloat(b, row, s.tableReference)) return false;
+  // The table holds magnitudes relative to its own reference; scale them to the channel's.
+  scale = b != 0.0f ? a / b : 1.0f;
+  return true;
+}
+
 bool CMeterlog2Doc::GetHarmonicMagnitude(double& value, unsigned row, unsigned c, unsigned h,
                                          unsigned p) const {
   if (c >= 2 || h >= kHarmonics || p > kSinglePhaseOrTotal) return false;
-  const HarmonicSource s = HarmonicOffsets(c, p);
-  float a, b, harmonic;
-  if (!ReadFloat(a, row, s.reference) || !ReadFloat(b, row, s.tableReference) ||
-      !ReadFloat(harmonic, row, HarmonicAt(s, h) + tv_magnitude)) {
+  float scale, harmonic;
+  if (!HarmonicScale(scale, row, c, p) ||
+      !ReadFloat(harmonic, row, HarmonicAt(HarmonicOffsets(c, p), h) + tv_magnitude)) {
     return false;
   }
-  // The table holds magnitudes relative to its own reference; scale them to the channel's.
-  const float scale = b != 0.0f ? a / b : 1.0f;
   value = static_cast<double>(harmonic) * static_cast<double>(scale);
+  return true;
+}
+
+bool CMeterlog2Doc::GetHarmonicMagnitudes(std::array<double, 49>& values, unsigned row, unsigned c,
+                                          unsigned p) const {
+  static_assert(kHarmonics == 49);
+  float scale;
+  if (c >= 2 || p > kSinglePhaseOrTotal || !HarmonicScale(scale, row, c, p)) return false;
+  const HarmonicSource s = HarmonicOffsets(c, p);
+  for (unsigned h = 0; h < kHarmonics; ++h) {
+    float harmonic;
+    values[h] = ReadFloat(harmonic, row, HarmonicAt(s, h) + tv_magnitude)
+                    ? static_cast<double>(harmonic) * static_cast<double>(scale)
+                    : std::numeric_limits<double>::quiet_NaN();
+  }
   return true;
 }
 

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr unsigned kRecordsJudged = 16;
-
 bool PlausibleFrequency(double hz) {
   return std::isfinite(hz) && hz >= 10 && hz <= 1000;
 }

@@ -11,7 +11,9 @@ class CMeterlog2Doc;
 // there is none.
 int64_t FirstRecordAtOrAfter(const CMeterlog2Doc& doc, int64_t seconds);
 
-// True when the log's first records read as nonsense in the current data format (a frequency
-// outside 10 to 1000 Hz or, where the records have no frequency, a voltage no instrument
-// measures) but make sense in the other. The document's data format is the same afterwards.
+// True when the log's first records (kRecordsJudged at most) read as nonsense in the current
+// data format (a frequency outside 10 to 1000 Hz or, where the records have no frequency, a
+// voltage no instrument measures) but make sense in the other. The document's data format is the
+// same afterwards.
 bool OtherDataFormatLooksRight(CMeterlog2Doc& doc);
+constexpr unsigned kRecordsJudged = 16;

@@ -1,5 +1,7 @@
 #include "RecordDump.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 
@@ -78,8 +80,11 @@ class RecordDumper {
   const uint8_t* m_record;
 };
 
+constexpr const char* kSeparatorLine =
+    "====================================================================\n";
+
 void RecordDumper::Head(int logType) {
-  Text("====================================================================\n");
+  Text(kSeparatorLine);
   m_out += "byRecordType [";
   AppendInt(m_out, logType);
   m_out += "] [size: 1]\n";
@@ -288,16 +293,55 @@ void AppendRecordDump(std::string& out, const uint8_t* record, size_t size) {
   if (logType >= 4 && Fits(0, kThreePhaseRecordSize, size)) w.ThreePhase();
 }
 
-bool WriteRecordDumps(std::ostream& out, const uint8_t* records, size_t count, size_t size) {
+DumpExtent WriteRecordDumpsWithin(std::ostream& out, const uint8_t* records, size_t count,
+                                  size_t size, uint64_t room, unsigned lineEndBytes) {
   constexpr size_t kPieceBytes = 1 << 20;
+  DumpExtent extent;
   std::string text;
   text.reserve(kPieceBytes + (64 << 10));
+  auto flush = [&] {
+    if (!text.empty() && !out.write(text.data(), static_cast<std::streamsize>(text.size())))
+      extent.ok = false;
+    text.clear();
+    return extent.ok;
+  };
   for (size_t i = 0; i < count; ++i) {
+    const size_t mark = text.size();
     AppendRecordDump(text, records + i * size, size);
-    if (text.size() >= kPieceBytes || i + 1 == count) {
-      if (!out.write(text.data(), static_cast<std::streamsize>(text.size()))) return false;
-      text.clear();
+    uint64_t bytes = text.size() - mark;
+    if (lineEndBytes > 1)
+      bytes +=
+          (lineEndBytes - 1) * uint64_t(std::count(text.begin() + long(mark), text.end(), '\n'));
+    if (bytes > room - extent.bytes) {  // this record does not fit whole: it and the rest stay out
+      text.resize(mark);
+      break;
     }
+    extent.bytes += bytes;
+    ++extent.records;
+    if (text.size() >= kPieceBytes && !flush()) return extent;
   }
-  return static_cast<bool>(out.flush());
+  if (flush() && !out.flush()) extent.ok = false;
+  return extent;
+}
+
+bool WriteRecordDumps(std::ostream& out, const uint8_t* records, size_t count, size_t size) {
+  return WriteRecordDumpsWithin(out, records, count, size, UINT64_MAX, 1).ok;
+}
+
+std::string DumpCutShortText(size_t leftOut, size_t total, uint64_t limit) {
+  std::string text = kSeparatorLine;
+  text += "The dump of this load is cut short: its last ";
+  AppendInt(text, static_cast<long long>(leftOut));
+  text += " of ";
+  AppendInt(text, static_cast<long long>(total));
+  text += " records are left out, as a dump file is kept below ";
+  if (limit % (1 << 20) == 0) {
+    AppendInt(text, static_cast<long long>(limit >> 20));
+    text += " MiB";
+  } else {
+    AppendInt(text, static_cast<long long>(limit));
+    text += " bytes";
+  }
+  text += ".\n";
+  return text;
 }

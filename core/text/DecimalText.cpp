@@ -32,8 +32,7 @@ std::string ReadableDecimal(double value, int decimals) {
   if (!std::isfinite(value) || text.find('.') == std::string::npos) return text;
   while (text.back() == '0') text.pop_back();
   if (text.back() == '.') text.pop_back();
-  if (text == "-0") text = "0";
-  return text;
+  return text == "-0" ? std::string("0") : text;
 }
 
 bool ParseDecimal(std::string_view text, double& value) {

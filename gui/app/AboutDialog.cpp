@@ -1,16 +1,15 @@
 #include "AboutDialog.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
+#include "DumpStatus.h"
 #include "DumpWriter.h"
 #include "ToolbarIcons.h"
 #include "VersionText.h"
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent, const DumpWriter* dump) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Meterlog"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -24,22 +23,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
                                 "Copyright (C) the Meterlog2 developers."),
                  this);
   contact->setWordWrap(true);
-  const QString dumpPath = QDir::toNativeSeparators(QString::fromStdString(DumpFilePath()));
-  m_dumpFile = new QLabel(
-      dumpPath.isEmpty()
-#ifdef _WIN32
-          ? QStringLiteral("No diagnostic dump is written: C:\\ may not be written and there is "
-                           "no folder for it (LOCALAPPDATA is not set).")
-#else
-          ? QStringLiteral("No diagnostic dump is written: there is no folder for it (HOME is not "
-                           "set).")
-#endif
-          : QStringLiteral("Every load appends a text dump of the records to the diagnostic dump "
-                           "file:\n%1\nIt is kept below 256 MiB: the older part moves to %2.")
-                .arg(dumpPath,
-                     QFileInfo(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())))
-                         .fileName()),
-      this);
+  static const DumpWriter idle;
+  m_dumpFile = new QLabel(DumpAboutText(dump ? *dump : idle, DumpFilePath()), this);
   m_dumpFile->setObjectName(QStringLiteral("dumpFile"));
   m_dumpFile->setWordWrap(true);
   m_dumpFile->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -3,13 +3,15 @@
 #include <QDialog>
 
 class QLabel;
+class DumpWriter;
 
-// "About Meterlog": icon, product name, version text, the maker's line and where the
-// diagnostic dump file is, with OK.
+// "About Meterlog": icon, product name, version text, the maker's line and the diagnostic dump
+// (where it goes, its size rule, the disk it takes, and why the last one stopped when it did;
+// without a writer, what a new one would say), with OK.
 class AboutDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit AboutDialog(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr, const DumpWriter* dump = nullptr);
   QString VersionText() const;
 
  private:

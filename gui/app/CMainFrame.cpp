@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -13,6 +14,7 @@
 
 #include "RecentFileList.h"
 #include "ToolbarIcons.h"
+#include "common/DateFormat.h"
 
 #include "file/WindowsApi.h"
 
@@ -67,6 +69,7 @@ void CMainFrame::CreateMenus() {
   CreateFileMenu(bar);
   CreateEditMenu(bar);
   CreateViewMenu(bar);
+  CreateToolsAndOptionsMenus(bar);
   CreateDeviceAndHelpMenus(bar);
   CreateKeyCommands();
 
@@ -74,6 +77,7 @@ void CMainFrame::CreateMenus() {
   c.fileOpen->setIcon(ToolbarIcon(ToolbarIconKind::kOpen));
   c.exportCsv->setIcon(ToolbarIcon(ToolbarIconKind::kExportCsv));
   c.editCopy->setIcon(ToolbarIcon(ToolbarIconKind::kCopy));
+  c.assess->setIcon(ToolbarIcon(ToolbarIconKind::kAssess));
   c.configure->setIcon(ToolbarIcon(ToolbarIconKind::kConfigure));
   c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
   c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
@@ -129,6 +133,7 @@ void CMainFrame::CreateViewMenu(QMenuBar* bar) {
       AddCommand(m_pDataFormatMenu, QStringLiteral("&Revert"),
                  QStringLiteral("Revert to originally detected Data Format\nRevert Data Format"));
   for (QAction* a : {c.formatUnknown, c.format0001, c.format0100}) a->setCheckable(true);
+  CreateDateFormatMenu(view);
   c.selectColumns =
       AddCommand(view, QStringLiteral("Select &Columns"),
                  QStringLiteral("Select Data Columns to be Displayed\nSelect Columns"));
@@ -152,6 +157,22 @@ void CMainFrame::CreateViewMenu(QMenuBar* bar) {
                                QStringLiteral("Show or hide the status bar\nToggle StatusBar"));
   c.viewToolbar->setCheckable(true);
   c.viewStatusBar->setCheckable(true);
+}
+
+void CMainFrame::CreateToolsAndOptionsMenus(QMenuBar* bar) {
+  Commands& c = m_commands;
+  QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+  c.assess = AddCommand(tools, QStringLiteral("&Assess Supply Quality...\tCtrl+Shift+A"),
+                        QStringLiteral("Judge the log against EN 50160 and IEEE 519\nAssess "
+                                       "Supply Quality"));
+  c.assess->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+
+  QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+  c.diagnosticDump = AddCommand(
+      options, QStringLiteral("Diagnostic &Dump"),
+      QStringLiteral("Append a text dump of every loaded log's records to the diagnostic dump "
+                     "file (Help > About tells where)\nDiagnostic Dump"));
+  c.diagnosticDump->setCheckable(true);
 }
 
 void CMainFrame::CreateDeviceAndHelpMenus(QMenuBar* bar) {
@@ -181,6 +202,29 @@ void CMainFrame::CreateKeyCommands() {
   c.filePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 }
 
+void CMainFrame::CreateDateFormatMenu(QMenu* view) {
+  Commands& c = m_commands;
+  QMenu* menu = view->addMenu(QStringLiteral("Dat&e Format"));
+  // Each entry shows the same moment in its own format.
+  const ClockTime example{2009, 3, 7, 14, 5, 9};
+  const auto add = [&](const QString& text, DateFormat format, const QString& prompt) {
+    QAction* action = AddCommand(
+        menu, QStringLiteral("%1\t%2").arg(text, RecordTimeText(example, format)), prompt);
+    action->setCheckable(true);
+    action->setData(static_cast<int>(format));
+    return action;
+  };
+  c.dateLog = add(QStringLiteral("&Month-Day-Year, as in the Log"), DateFormat::kLog,
+                  QStringLiteral("Dates as the log writes them: month-day-year\nDate Format"));
+  c.dateIso = add(QStringLiteral("&ISO 8601, Year-Month-Day"), DateFormat::kIso,
+                  QStringLiteral("Dates as ISO 8601 writes them: year-month-day\nDate Format"));
+  c.dateLocale = add(QStringLiteral("System &Locale"), DateFormat::kLocale,
+                     QStringLiteral("Dates as the system's language and region write them\nDate "
+                                    "Format"));
+  auto* group = new QActionGroup(this);
+  for (QAction* a : {c.dateLog, c.dateIso, c.dateLocale}) group->addAction(a);
+}
+
 void CMainFrame::CreateToolBar() {
   const Commands& c = m_commands;
   m_pToolBar = addToolBar(QStringLiteral("Toolbar"));
@@ -193,6 +237,7 @@ void CMainFrame::CreateToolBar() {
   m_pToolBar->addAction(c.exportCsv);
   m_pToolBar->addSeparator();
   m_pToolBar->addAction(c.editCopy);
+  m_pToolBar->addAction(c.assess);
   m_pToolBar->addSeparator();
   m_pToolBar->addAction(c.configure);
   m_pToolBar->addAction(c.download);
@@ -218,6 +263,7 @@ void CMainFrame::CreateStatusBar() {
   m_pHintPane->setStyleSheet(QStringLiteral("QLabel { color: #a04000; }"));
   m_pHintPane->hide();
   bar->addPermanentWidget(m_pHintPane);
+  m_pCurrentPane = addPane(QStringLiteral("Record 88888"));
   m_pSelectedPane = addPane(QStringLiteral("888888 selected"));
   m_pRecordsPane = addPane(QStringLiteral("8888888 records"));
   m_pFormatPane = addPane(QStringLiteral("Type 0100"));
@@ -242,6 +288,10 @@ void CMainFrame::SetLogStatus(const QString& records, const QString& format,
   m_pSelectedPane->setText(selected);
   m_pHintPane->setText(hint);
   m_pHintPane->setVisible(!hint.isEmpty());
+}
+
+void CMainFrame::SetCurrentRecordStatus(const QString& text) {
+  m_pCurrentPane->setText(text);
 }
 
 void CMainFrame::UpdateLockIndicators() {

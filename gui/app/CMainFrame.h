@@ -30,12 +30,17 @@ class CMainFrame : public QMainWindow {
     QAction* format0001 = nullptr;
     QAction* format0100 = nullptr;
     QAction* formatRevert = nullptr;
+    QAction* dateLog = nullptr;  // View > Date Format: the log's own, ISO 8601, the locale's
+    QAction* dateIso = nullptr;
+    QAction* dateLocale = nullptr;
     QAction* selectColumns = nullptr;
     QAction* statistics = nullptr;
     QAction* viewPlots = nullptr;
     QAction* freezeTime = nullptr;
+    QAction* assess = nullptr;
     QAction* viewToolbar = nullptr;
     QAction* viewStatusBar = nullptr;
+    QAction* diagnosticDump = nullptr;
     QAction* configure = nullptr;
     QAction* download = nullptr;
     QAction* appAbout = nullptr;
@@ -71,6 +76,9 @@ class CMainFrame : public QMainWindow {
   QLabel* GetRecordsPane() const { return m_pRecordsPane; }
   QLabel* GetFormatPane() const { return m_pFormatPane; }
   QLabel* GetSelectedPane() const { return m_pSelectedPane; }
+  // The current record and its time (empty: none).
+  void SetCurrentRecordStatus(const QString& text);
+  QLabel* GetCurrentPane() const { return m_pCurrentPane; }
 
  signals:
   void FileDropped(const QString& path);
@@ -88,8 +96,10 @@ class CMainFrame : public QMainWindow {
   void CreateFileMenu(QMenuBar* bar);
   void CreateEditMenu(QMenuBar* bar);
   void CreateViewMenu(QMenuBar* bar);
+  void CreateToolsAndOptionsMenus(QMenuBar* bar);
   void CreateDeviceAndHelpMenus(QMenuBar* bar);
   void CreateKeyCommands();
+  void CreateDateFormatMenu(QMenu* view);
   void CreateToolBar();
   void CreateStatusBar();
 
@@ -106,4 +116,5 @@ class CMainFrame : public QMainWindow {
   QLabel* m_pRecordsPane = nullptr;
   QLabel* m_pFormatPane = nullptr;
   QLabel* m_pSelectedPane = nullptr;
+  QLabel* m_pCurrentPane = nullptr;
 };

@@ -11,10 +11,15 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 #include "AboutDialog.h"
 #include "CMainFrame.h"
+#include "assessment/AssessmentView.h"
+#include "common/DateFormat.h"
+#include "DumpStatus.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
@@ -31,6 +36,8 @@
 namespace {
 
 const char kOpenFilter[] = "Meterlog Files (*.57x);;All Files (*)";
+// How long a new log's dump and plots wait at most for its table's first paint.
+constexpr int kPaintWaitMs = 2000;
 
 }  // namespace
 
@@ -48,6 +55,8 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   (void)mutex;
 #endif
   m_recentFiles.ReadList();
+  m_dumpWriter.SetEnabled(
+      OpenSettings()->value(QStringLiteral("Settings/DiagnosticDump"), true).toBool());
 
   m_pFrame = std::make_unique<CMainFrame>();
   m_pView = new CMeterlog2View(m_pFrame.get());
@@ -69,6 +78,8 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   connect(m_pView, &CMeterlog2View::SelectionStateChanged, this, &CMeterlog2App::UpdateCommandUI);
   ConnectCommands();
   RegisterShellFileTypes();
+  m_pFrame->statusBar()->installEventFilter(this);
+  m_pView->viewport()->installEventFilter(this);
 
   // The first argument that is not an option names the file to open.
   QString path;
@@ -85,12 +96,19 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
   if (path.isEmpty()) {
     OnFileNew();
   } else if (!OpenDocumentFile(path)) {
-    return false;
+    // A file that could not be read ends the start; one that was read and is no log (or a
+    // declined salvage) leaves the program running without a log.
+    LoadResult last;
+    last.status = m_lastLoadStatus;
+    if (!last.Opened()) return false;
+    OnFileNew();
   }
 
   if (showWindow) {
     m_pFrame->show();
     m_pView->setFocus();
+  } else {
+    ReleaseAfterTablePaint();  // no paint to wait for
   }
   UpdateCommandUI();
   m_comSettings.FillComOptions();
@@ -119,10 +137,17 @@ void CMeterlog2App::ConnectCommands() {
     UpdateCommandUI();
   });
   connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
+  connect(c.assess, &QAction::triggered, this, &CMeterlog2App::OnAssess);
   connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
   connect(c.goToTime, &QAction::triggered, m_pView, &CMeterlog2View::OnGoToTime);
+  for (QAction* date : {c.dateLog, c.dateIso, c.dateLocale})
+    connect(date, &QAction::triggered, this,
+            [date] { SetDateFormat(static_cast<DateFormat>(date->data().toInt())); });
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, &CMeterlog2App::UpdateCommandUI);
+  connect(m_pView, &CMeterlog2View::CurrentRowChanged, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewToolbar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMeterlog2App::UpdateCommandUI);
+  connect(c.diagnosticDump, &QAction::triggered, this, &CMeterlog2App::OnDiagnosticDump);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
   connect(c.download, &QAction::triggered, this, &CMeterlog2App::OnDownloadFlashFile);
   connect(c.appAbout, &QAction::triggered, this, &CMeterlog2App::OnAppAbout);
@@ -151,58 +176,112 @@ void CMeterlog2App::RegisterShellFileTypes() {
 
 void CMeterlog2App::SetTitle(const QString& title) {
   m_strTitle = title;
-  if (m_pFrame) m_pFrame->SetDocumentTitle(title.isEmpty() ? title : title + m_strSalvage);
+  if (!m_pFrame) return;
+  QString shown = title;
+  if (!shown.isEmpty() && m_declaredRecords > 0)
+    shown += QStringLiteral(" (salvaged: %1 of %2 records)")
+                 .arg(m_doc.GetRecordCount())
+                 .arg(m_declaredRecords);
+  // The file's name first: it is what tells two windows (and two logs of one day) apart.
+  if (!shown.isEmpty() && !m_strFileName.isEmpty()) shown = m_strFileName + ": " + shown;
+  m_pFrame->SetDocumentTitle(shown);
 }
 
+namespace {
+
+// The loader's own message, then what is wrong in words after the file's name.
+QString LoadFailureText(const QString& path, const LoadResult& result) {
+  QString text = QString::fromStdString(result.message);
+  if (!result.problem.empty())
+    text += QStringLiteral("\n\n%1 %2.")
+                .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.problem));
+  return text;
+}
+
+}  // namespace
+
 bool CMeterlog2App::OpenDocumentFile(const QString& path) {
+  // Read into a document of its own: the log that is open stays as it is, title, table and
+  // plots, unless this file opens.
+  CMeterlog2Doc loaded;
   LoadResult result;
   {
     WaitCursor wait;
-    result = m_doc.Load(PathFromQString(path));
-    // Written from a copy of the records on a worker thread: the table shows at once.
-    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+    result = loaded.Load(PathFromQString(path));
   }
-  if (!result.message.empty()) ShowMessage(m_pFrame.get(), QString::fromStdString(result.message));
-  // A file cut short (a download that broke off) still holds its complete records: offered,
-  // never taken without asking.
-  m_strSalvage.clear();
-  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0 &&
-      AskYesNo(m_pFrame.get(),
-               QStringLiteral("The file holds only %1 of the %2 records it declares. Open the %1 "
-                              "complete records?")
-                   .arg(result.completeRecords)
-                   .arg(result.declaredRecords))) {
-    WaitCursor wait;
-    result = m_doc.Load(PathFromQString(path), true);
-    if (result.Opened()) m_dumpWriter.Enqueue(m_doc, DumpFilePath());
-    if (result.salvaged)
-      m_strSalvage = QStringLiteral(" (salvaged: %1 of %2 records)")
-                         .arg(result.completeRecords)
-                         .arg(result.declaredRecords);
+  // A file cut short (a download that broke off) still holds its complete records: offered in
+  // one question, never taken without asking.
+  if (result.status == LoadResult::Status::kFileSize && result.completeRecords > 0) {
+    const QString question =
+        LoadFailureText(path, result) +
+        QStringLiteral("\n\nOpen the %1 complete records?").arg(result.completeRecords);
+    if (AskYesNo(m_pFrame.get(), question, true)) {
+      WaitCursor wait;
+      result = loaded.Load(PathFromQString(path), true);
+    } else {
+      result.message.clear();  // answered: nothing more to say
+      result.problem.clear();
+    }
+  }
+  m_lastLoadStatus = result.status;
+  if (result.status != LoadResult::Status::kLoaded) {
+    if (!result.message.empty()) ShowMessage(m_pFrame.get(), LoadFailureText(path, result));
+    UpdateCommandUI();
+    return false;
   }
 
-  if (result.Opened()) {
-    m_recentFiles.Add(path);
-    m_recentFiles.WriteList();
-    m_pFrame->UpdateRecentFileMenu(m_recentFiles);
-    SetTitle(QFileInfo(path).fileName());
-    m_pView->SetSourcePath(path);
-    m_pView->OnInitialUpdate();
-    ShowDocumentInPlots();
-  } else if (result.status != LoadResult::Status::kOpenFailed) {
-    // The old records are gone: show the empty document rather than rows it no longer has.
-    SetTitle(QStringLiteral("Untitled"));
-    m_pView->SetSourcePath(QString());
-    m_pView->OnInitialUpdate();
-    ShowDocumentInPlots();
-  }
+  m_doc = std::move(loaded);
+  // Written from a copy of the records on a worker thread once the table has been painted.
+  HoldUntilTablePainted();
+  m_dumpWriter.Enqueue(m_doc, DumpFilePath());
+  m_declaredRecords = result.salvaged ? result.declaredRecords : 0;
+  m_strFileName = QFileInfo(path).fileName();
+  m_recentFiles.Add(path);
+  m_recentFiles.WriteList();
+  m_pFrame->UpdateRecentFileMenu(m_recentFiles);
+  m_pView->SetSourcePath(path);
+  m_pView->OnInitialUpdate();
+  ShowDocumentInPlots();
   UpdateCommandUI();
-  return result.Opened();
+  return true;
+}
+
+void CMeterlog2App::HoldUntilTablePainted() {
+  if (m_bHeldForPaint) return;
+  m_bHeldForPaint = true;
+  m_dumpWriter.Hold();
+  if (m_pPlotPane) m_pPlotPane->HoldDrawing();
+  QTimer::singleShot(kPaintWaitMs, this, &CMeterlog2App::ReleaseAfterTablePaint);
+}
+
+void CMeterlog2App::ReleaseAfterTablePaint() {
+  if (!m_bHeldForPaint) return;
+  m_bHeldForPaint = false;
+  m_dumpWriter.Release();
+  if (m_pPlotPane) m_pPlotPane->ReleaseDrawing();
+}
+
+bool CMeterlog2App::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint && m_pView && watched == m_pView->viewport()) {
+    // Once this paint is done.
+    if (m_bHeldForPaint) QTimer::singleShot(0, this, &CMeterlog2App::ReleaseAfterTablePaint);
+    if (m_afterTablePaint) QTimer::singleShot(0, this, std::exchange(m_afterTablePaint, nullptr));
+  } else if (event->type() == QEvent::ToolTip && m_pFrame && watched == m_pFrame->statusBar()) {
+    m_pFrame->statusBar()->setToolTip(DumpStatusLine(m_dumpWriter, DumpFilePath()));
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void CMeterlog2App::OnDiagnosticDump(bool enabled) {
+  m_dumpWriter.SetEnabled(enabled);
+  OpenSettings()->setValue(QStringLiteral("Settings/DiagnosticDump"), enabled);
+  UpdateCommandUI();
 }
 
 void CMeterlog2App::OnFileNew() {
   m_doc.OnNewDocument();
-  m_strSalvage.clear();
+  m_declaredRecords = 0;
+  m_strFileName.clear();
   SetTitle(QStringLiteral("Untitled"));
   m_pView->SetSourcePath(QString());
   m_pView->OnInitialUpdate();
@@ -218,6 +297,25 @@ void CMeterlog2App::ShowDocumentInPlots() {
   JudgeDataFormat();
   if (m_pPlotPane != nullptr)
     m_pPlotPane->SetDocument(&m_doc, m_pView->GetColumnList().Entries(), m_pView->GetSourcePath());
+  // The assessment follows the log; a hidden window catches up when it is shown again.
+  m_bAssessDocPending = true;
+  if (m_pAssessment != nullptr && m_pAssessment->isVisible()) OnAssess();
+}
+
+void CMeterlog2App::OnAssess() {
+  if (m_pAssessment == nullptr) {
+    m_pAssessment = new AssessmentView(m_pFrame.get());
+    m_bAssessDocPending = true;
+  }
+  if (m_bAssessDocPending) {
+    m_pAssessment->SetDocument(&m_doc, m_pView->GetSourcePath());
+  } else if (m_bAssessRefreshPending) {
+    m_pAssessment->Refresh();
+  }
+  m_bAssessDocPending = m_bAssessRefreshPending = false;
+  m_pAssessment->show();
+  m_pAssessment->raise();
+  m_pAssessment->activateWindow();
 }
 
 void CMeterlog2App::OnFileOpen() {
@@ -259,7 +357,7 @@ void CMeterlog2App::OnFilePrint() {
 }
 
 void CMeterlog2App::OnAppAbout() {
-  AboutDialog dialog(m_pFrame.get());
+  AboutDialog dialog(m_pFrame.get(), &m_dumpWriter);
   dialog.exec();
 }
 
@@ -296,30 +394,13 @@ class FlowGuard : public QObject {
   QPointer<QWidget> m_frame;
 };
 
-QString NativePath(const std::filesystem::path& path) {
-  return QDir::toNativeSeparators(QStringFromPath(path));
-}
-
-// What the user is told after a download that did not end with a complete file.
+// What the user is told after a download that did not end with a complete file: the same lines
+// as the command-line tool prints, a blank line between.
 QString DownloadFailureText(const DownloadOutcome& outcome) {
-  const QString path = NativePath(outcome.path);
-  const QString reason = QString::fromStdString(DescribeReceiveEnd(outcome.report));
-  if (!outcome.report.fileCreated) {
-    return QStringLiteral("The Flash File was not downloaded: %1.\n\nFile: %2").arg(reason, path);
-  }
-  QString text = outcome.report.end == ReceiveEnd::kCancelled
-                     ? QStringLiteral("The Flash File download was cancelled.")
-                     : QStringLiteral("The Flash File download failed: %1.").arg(reason);
-  text += QStringLiteral(
-              "\n\n%1 was not written; a file of that name that was there before is "
-              "unchanged.")
-              .arg(path);
-  if (!outcome.report.partialPath.empty()) {
-    text += QStringLiteral("\n\nThe %1 packets received so far were kept, but not opened, as:\n%2")
-                .arg(outcome.report.packets)
-                .arg(NativePath(outcome.report.partialPath));
-  }
-  return text;
+  QStringList lines;
+  for (const std::string& line : DownloadFailureLines(outcome.report, outcome.path))
+    lines << QString::fromStdString(line);
+  return lines.join(QStringLiteral("\n\n"));
 }
 
 }  // namespace
@@ -368,6 +449,8 @@ void CMeterlog2App::OnDataFormat(uint32_t value) {
     m_pView->RepaintCells();
     m_pPlotPane->Refresh();
     JudgeDataFormat();
+    m_bAssessRefreshPending = true;
+    if (m_pAssessment != nullptr && m_pAssessment->isVisible()) OnAssess();
   }
   UpdateCommandUI();
 }
@@ -383,6 +466,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.exportCsv->setEnabled(hasRecords);
   c.selectColumns->setEnabled(hasRecords);
   c.statistics->setEnabled(hasRecords);
+  c.assess->setEnabled(hasRecords);
   c.goToTime->setEnabled(hasRecords);
   c.viewPlots->setChecked(!m_pFrame->GetPlotDock()->isHidden());
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);
@@ -396,6 +480,11 @@ void CMeterlog2App::UpdateCommandUI() {
   c.formatRevert->setEnabled(current != m_doc.GetDetectedDataFormat());
 
   c.viewToolbar->setChecked(!m_pFrame->GetToolBar()->isHidden());
+  const DateFormat dates = CurrentDateFormat();
+  c.dateLog->setChecked(dates == DateFormat::kLog);
+  c.dateIso->setChecked(dates == DateFormat::kIso);
+  c.dateLocale->setChecked(dates == DateFormat::kLocale);
+  c.diagnosticDump->setChecked(m_dumpWriter.Enabled());
 
   // The status bar: how many records, which byte order, how many selected, and a word when
   // the other byte order reads better.
@@ -407,10 +496,23 @@ void CMeterlog2App::UpdateCommandUI() {
     hint = QStringLiteral("The values look wrong in this byte order: try View > Data Format > %1")
                .arg(QLatin1String(
                    DataFormatName(current == kDataFormat0001 ? kDataFormat0100 : kDataFormat0001)));
-  m_pFrame->SetLogStatus(
-      hasRecords ? QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s")
-                 : QString(),
-      hasRecords ? format : QString(),
-      selected > 0 ? QStringLiteral("%1 selected").arg(selected) : QString(), hint);
+  QString count;
+  if (hasRecords && m_declaredRecords > 0)
+    count = QStringLiteral("%1 of %2 records (salvaged)").arg(records).arg(m_declaredRecords);
+  else if (hasRecords)
+    count = QStringLiteral("%1 record%2").arg(records).arg(records == 1 ? "" : "s");
+  m_pFrame->SetLogStatus(count, hasRecords ? format : QString(),
+                         selected > 0 ? QStringLiteral("%1 selected").arg(selected) : QString(),
+                         hint);
   c.viewStatusBar->setChecked(!m_pFrame->statusBar()->isHidden());
+
+  // The current record and its time, in the chosen date format.
+  const QModelIndex at = m_pView->currentIndex();
+  QString where;
+  int64_t seconds;
+  if (at.isValid() && m_doc.GetTimeSeconds(seconds, unsigned(at.row())))
+    where = QStringLiteral("Record %1: %2").arg(at.row() + 1).arg(RecordTimeText(seconds));
+  else if (at.isValid() && unsigned(at.row()) < records)
+    where = QStringLiteral("Record %1").arg(at.row() + 1);
+  m_pFrame->SetCurrentRecordStatus(where);
 }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "DumpWriter.h"
@@ -13,6 +14,7 @@
 #include "link/InstrumentFlows.h"
 #include "log/CMeterlog2Doc.h"
 
+class AssessmentView;
 class CMainFrame;
 class CMeterlog2View;
 class PlotPane;
@@ -31,6 +33,8 @@ class CMeterlog2App : public QObject {
   CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
   CMeterlog2View* GetView() const { return m_pView; }
   PlotPane* GetPlotPane() const { return m_pPlotPane; }
+  // Tools > Assess Supply Quality's window, once it has been opened (else nullptr).
+  AssessmentView* GetAssessmentView() const { return m_pAssessment; }
   CMeterlog2Doc& GetDocument() { return m_doc; }
   RecentFileList& GetRecentFiles() { return m_recentFiles; }
   DumpWriter& GetDumpWriter() { return m_dumpWriter; }
@@ -38,7 +42,8 @@ class CMeterlog2App : public QObject {
   // Where the instrument commands find and open ports (the system's serial ports by default).
   void SetLinkServices(LinkServices services) { m_linkServices = std::move(services); }
 
-  // Opens `path` as the document; false when it did not open (the user has been told).
+  // Opens `path` as the document; false when it did not open (the user has been told), and
+  // the log that was open stays as it was.
   bool OpenDocumentFile(const QString& path);
 
   void OnFileNew();
@@ -51,11 +56,22 @@ class CMeterlog2App : public QObject {
   void OnDownloadFlashFile();
   void OnDataFormat(uint32_t value);
   void OnDataFormatRevert();
+  void OnAssess();
 
   // Sets every command's enabled and checked state from the document, view and bars.
   void UpdateCommandUI();
+  // Calls `done` once the table has next been painted (for timing the first paint).
+  void AfterNextTablePaint(std::function<void()> done) { m_afterTablePaint = std::move(done); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A newly loaded log's dump and plots wait until its table has been painted (or a moment has
+  // passed without a paint, as for a window that is not shown).
+  void HoldUntilTablePainted();
+  void ReleaseAfterTablePaint();
+  void OnDiagnosticDump(bool enabled);
   void SetTitle(const QString& title);
   // The plot pane follows the document: a new log, or none.
   void ShowDocumentInPlots();
@@ -66,12 +82,19 @@ class CMeterlog2App : public QObject {
 
   CMeterlog2Doc m_doc;
   std::unique_ptr<CMainFrame> m_pFrame;
-  CMeterlog2View* m_pView = nullptr;  // owned by the frame
-  PlotPane* m_pPlotPane = nullptr;    // owned by the frame's dock
-  bool m_bOtherFormatHint = false;    // the other byte order reads better (status bar)
-  QString m_strSalvage;  // after the title of a log opened with fewer records than declared
+  CMeterlog2View* m_pView = nullptr;        // owned by the frame
+  PlotPane* m_pPlotPane = nullptr;          // owned by the frame's dock
+  AssessmentView* m_pAssessment = nullptr;  // owned by the frame; made when first asked for
+  // The log or its byte order changed while the assessment window was hidden.
+  bool m_bAssessDocPending = false, m_bAssessRefreshPending = false;
+  bool m_bOtherFormatHint = false;  // the other byte order reads better (status bar)
+  uint32_t m_declaredRecords = 0;   // a log opened with fewer records: the number it declares
+  QString m_strFileName;            // the open log's file name, for the title
+  LoadResult::Status m_lastLoadStatus = LoadResult::Status::kLoaded;
   RecentFileList m_recentFiles;
   DumpWriter m_dumpWriter;
+  bool m_bHeldForPaint = false;
+  std::function<void()> m_afterTablePaint;
   QString m_strTitle;
 
   // The serial-link choices of this run and the last identification's firmware text.

@@ -61,6 +61,18 @@ void PaintCopy(QPainter& p) {
   for (int y = 7; y <= 12; y += 2) p.drawLine(QPointF(8.5, y + 0.5), QPointF(12.5, y + 0.5));
 }
 
+void PaintAssess(QPainter& p) {
+  // A trace between two limit lines, and a check mark.
+  p.setPen(QPen(QColor(214, 39, 40), 1));
+  p.drawLine(QPointF(1, 3.5), QPointF(15, 3.5));
+  p.drawLine(QPointF(1, 12.5), QPointF(15, 12.5));
+  p.setPen(QPen(kAccent, 1.2));
+  p.drawPolyline(
+      QPolygonF({QPointF(1, 9), QPointF(4, 7), QPointF(7, 9.5), QPointF(10, 6.5), QPointF(15, 8)}));
+  p.setPen(QPen(kGreen, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.drawPolyline(QPolygonF({QPointF(6.5, 8.5), QPointF(9, 11), QPointF(14.5, 4.5)}));
+}
+
 void PaintConfigure(QPainter& p) {
   p.setPen(QPen(kInk, 1));
   p.setBrush(QColor(150, 150, 160));
@@ -116,6 +128,9 @@ QPixmap Paint(ToolbarIconKind kind, int size) {
       break;
     case ToolbarIconKind::kCopy:
       PaintCopy(p);
+      break;
+    case ToolbarIconKind::kAssess:
+      PaintAssess(p);
       break;
     case ToolbarIconKind::kConfigure:
       PaintConfigure(p);

@@ -4,7 +4,7 @@
 
 #include <QIcon>
 
-enum class ToolbarIconKind { kOpen, kExportCsv, kCopy, kConfigure, kDownload, kAbout };
+enum class ToolbarIconKind { kOpen, kExportCsv, kCopy, kAssess, kConfigure, kDownload, kAbout };
 
 QIcon ToolbarIcon(ToolbarIconKind kind);
 QIcon ProgramIcon();

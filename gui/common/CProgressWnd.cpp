@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "file/Interrupt.h"
+#include "link/LinkMessages.h"
 
 namespace {
 
@@ -182,23 +183,12 @@ void CProgressWnd::SetTransfer(const TransferProgress& progress) {
     m_pBar->setRange(0, 100);
     m_pBar->setValue(percent);
   }
-  m_pTransferText->setText(FormatTransfer(progress));
+  // The text above counts the bytes; this line adds how far and how long, when that is known.
+  m_pTransferText->setText(QString::fromStdString(::TransferText(progress)));
 }
 
 QString CProgressWnd::TransferText() const {
   return m_pTransferText != nullptr ? m_pTransferText->text() : QString();
-}
-
-QString CProgressWnd::FormatTransfer(const TransferProgress& progress) {
-  const int percent = PercentDone(progress);
-  QString text = percent < 0 ? QStringLiteral("%1 bytes").arg(progress.dataBytes)
-                             : QStringLiteral("%1 of %2 bytes (%3 %)")
-                                   .arg(progress.dataBytes)
-                                   .arg(progress.expectedBytes)
-                                   .arg(percent);
-  const long long left = SecondsLeft(progress);
-  if (left >= 0) text += QStringLiteral(", about %1 s left").arg(left);
-  return text;
 }
 
 void CProgressWnd::Show() {

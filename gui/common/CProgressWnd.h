@@ -31,8 +31,9 @@ class CProgressWnd : public QObject {
   // At most 511 characters are kept; the layout made by Create does not change.
   void SetText(const QString& text);
   // A download's numbers under the text: a progress bar (a busy bar when the size is not known)
-  // and the data received. The first call adds them and makes the window taller; later calls
-  // only update them. Nothing happens when the window does not exist.
+  // and, when the size is known, the percentage and the time left (the byte count is the
+  // text's). The first call adds them and makes the window taller; later calls only update them.
+  // Nothing happens when the window does not exist.
   void SetTransfer(const TransferProgress& progress);
   void Show();
   void Hide();
@@ -48,8 +49,6 @@ class CProgressWnd : public QObject {
   QString Text() const { return m_strText; }
   QProgressBar* ProgressBar() const { return m_pBar; }
   QString TransferText() const;
-  // "12800 of 60000 bytes (21 %), about 40 s left"; "12800 bytes" when the size is not known.
-  static QString FormatTransfer(const TransferProgress& progress);
 
   static constexpr int kMaxText = 511;
 

@@ -18,7 +18,7 @@ void SetAnswerHook(AnswerHook answer) {
   Answer() = std::move(answer);
 }
 
-bool AskYesNo(QWidget* parent, const QString& text) {
+bool AskYesNo(QWidget* parent, const QString& text, bool yesIsDefault) {
   if (Hook()) {
     Hook()(text, MessageKind::kPlain);
     return Answer() ? Answer()(text) : false;
@@ -26,7 +26,7 @@ bool AskYesNo(QWidget* parent, const QString& text) {
   while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
   QMessageBox box(QMessageBox::Question, QStringLiteral("Meterlog"), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
-  box.setDefaultButton(QMessageBox::No);
+  box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 

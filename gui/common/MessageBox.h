@@ -12,8 +12,8 @@ enum class MessageKind { kFailure, kPlain };
 
 void ShowMessage(QWidget* parent, const QString& text, MessageKind kind = MessageKind::kFailure);
 
-// Asks a question with Yes and No (No the default); true for Yes.
-bool AskYesNo(QWidget* parent, const QString& text);
+// Asks a question with Yes and No (No the default unless `yesIsDefault`); true for Yes.
+bool AskYesNo(QWidget* parent, const QString& text, bool yesIsDefault = false);
 
 // Replaces the boxes by `hook` (an empty function restores them); a question then counts as
 // answered No unless `answer` is set.

@@ -118,6 +118,10 @@ void CConfigComPort::showEvent(QShowEvent* event) {
     }
     m_bInitialised = true;
     m_boxes[kPort]->setFocus();
+    // The dialog took its size before the lists were filled; now the port box knows its longest
+    // name, and the dialog grows to show it whole.
+    layout()->activate();
+    resize(size().expandedTo(sizeHint()));
   }
   QDialog::showEvent(event);
 }

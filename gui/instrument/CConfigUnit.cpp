@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "config/ConfigNumbers.h"
 
@@ -132,7 +133,10 @@ void CConfigUnit::showEvent(QShowEvent* event) {
 
 void CConfigUnit::FillControls() {
   m_pFirmware->setText(QString::fromStdString(m_values.firmwareVersion));
-  m_pDateTime->setText(QString::fromStdString(m_values.deviceDateTime));
+  // The date as every other window shows it (View > Date Format).
+  m_pDateTime->setText(IsValidClockTime(m_values.deviceClock)
+                           ? RecordTimeText(m_values.deviceClock, CurrentDateFormat())
+                           : QString::fromStdString(m_values.deviceDateTime));
   m_pUpdateClock->setChecked(m_values.updateClock);
   FillChannelList(m_pChannel1, kChannel1Codes, m_values.channel1);
   FillChannelList(m_pChannel2, kChannel2Codes, m_values.channel2);

@@ -4,6 +4,7 @@
 #include "common/Settings.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include "CConfigComPort.h"
@@ -107,25 +108,6 @@ bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   return true;
 }
 
-namespace {
-
-// The name a directory entry gives its file ("LOG0003  9184 bytes" gives "LOG0003"), made safe
-// for a file name; empty when the entry names none.
-QString EntryFileName(const std::string& entry) {
-  for (const QString& word : QString::fromLatin1(entry).split(' ', Qt::SkipEmptyParts)) {
-    QString name;
-    for (QChar c : word)
-      if (c.isLetterOrNumber() || c == '-' || c == '_' || c == '.') name += c;
-    if (name.endsWith(QLatin1String(".57x"), Qt::CaseInsensitive)) name.chop(4);
-    bool number = false;
-    name.toLongLong(&number);
-    if (!name.isEmpty() && !number && name != QLatin1String("bytes")) return name;
-  }
-  return {};
-}
-
-}  // namespace
-
 bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
                                     std::filesystem::path& path) {
   CursorPause pause(m_waits);
@@ -134,12 +116,13 @@ bool GuiLinkPrompt::ChooseFlashFile(const FlashDirectory& directory, int& index,
   QStringList names;
   for (const std::string& entry : directory.entries) {
     dialog.AddEntry(QString::fromLatin1(entry));
-    names << EntryFileName(entry);
+    names << QString::fromLatin1(ParseFlashEntry(entry).name);
   }
   dialog.SetFileNames(names);
   if (dialog.exec() != QDialog::Accepted) return false;
   index = dialog.GetSelection();
-  path = PathFromQString(dialog.GetPathName());
+  // Native separators: the path shows in messages (the partial file's name among them).
+  path = PathFromQString(QDir::toNativeSeparators(dialog.GetPathName()));
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "PhasorPlot.h"
 #include "SpectrumPlot.h"
@@ -220,8 +221,22 @@ void PlotPane::FilterColumns(const QString& text) {
 void PlotPane::ScheduleDraw() {
   if (m_drawScheduled) return;
   m_drawScheduled = true;
-  // After the table has painted: a plot never holds up the window.
-  QTimer::singleShot(0, this, &PlotPane::DrawPending);
+  // Once the events waiting are handled; a newly opened log's table paints first (HoldDrawing).
+  QTimer::singleShot(0, this, &PlotPane::DrawScheduled);
+}
+
+void PlotPane::DrawScheduled() {
+  m_drawScheduled = false;
+  if (m_drawHeld) {
+    m_drawDeferred = true;
+    return;
+  }
+  DrawPending();
+}
+
+void PlotPane::ReleaseDrawing() {
+  m_drawHeld = false;
+  if (std::exchange(m_drawDeferred, false)) ScheduleDraw();
 }
 
 void PlotPane::DrawPending() {

@@ -52,6 +52,9 @@ class PlotPane : public QWidget {
   QCheckBox* PercentChoice() const { return m_percent; }
   // Draws whatever waits to be drawn now (the pane does it itself once the event loop runs).
   void DrawPending();
+  // While held, the pane's own drawing waits: a newly opened log's table paints first.
+  void HoldDrawing() { m_drawHeld = true; }
+  void ReleaseDrawing();
 
  signals:
   void RowChosen(unsigned row);
@@ -63,6 +66,7 @@ class PlotPane : public QWidget {
   QWidget* MakeTrendPage();
   QWidget* MakeSpectrumPage();
   void ScheduleDraw();
+  void DrawScheduled();
   void ColumnChoiceChanged();
   void FilterColumns(const QString& text);
   void SaveImage();
@@ -74,6 +78,8 @@ class PlotPane : public QWidget {
   std::vector<bool> m_docPending;  // per tab: the log or its values changed
   std::vector<bool> m_rowPending;  // per tab: the record changed since it was drawn
   bool m_drawScheduled = false;
+  bool m_drawHeld = false;
+  bool m_drawDeferred = false;  // a scheduled drawing met the hold
   bool m_updatingList = false;
 
   QTabWidget* m_tabs = nullptr;

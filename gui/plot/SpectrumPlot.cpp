@@ -2,13 +2,12 @@
 
 #include <cmath>
 
+#include "PlotColors.h"
 #include "TrendPlot.h"
+#include "assess/AssessLimits.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
-
-const QColor kChannelColors[] = {QColor(31, 119, 180), QColor(214, 39, 40),   QColor(44, 160, 44),
-                                 QColor(255, 127, 14), QColor(148, 103, 189), QColor(140, 86, 75)};
 
 QString Label(std::string_view title, Unit unit) {
   return QString::fromStdString(LabelWithUnit(title, unit));
@@ -72,8 +71,17 @@ QVector<double> SpectrumPlot::BarValues(int channel) const {
   return values;
 }
 
+QVector<QPair<double, double>> SpectrumPlot::LimitMarkers() const {
+  QVector<QPair<double, double>> markers;
+  if (m_limits == nullptr) return markers;
+  for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+    markers.append({it->key, it->value});
+  return markers;
+}
+
 void SpectrumPlot::Draw() {
   m_bars.assign(m_channels.size(), nullptr);
+  m_limits = nullptr;
   if (!ReadyToDraw(m_doc && HasSpectrum(*m_doc),
                    QStringLiteral("This log records no harmonics (spectra come from Harmonic, "
                                   "Waveform and Three Phase Tabular logs).")))
@@ -106,13 +114,24 @@ void SpectrumPlot::Draw() {
     bars->setData(keys, values, true);
     bars->setWidth(width);
     bars->setBarsGroup(group);
-    const QColor color = kChannelColors[shown[k] % std::size(kChannelColors)];
+    const QColor color = SeriesColor(shown[k]);
     bars->setPen(QPen(color.darker(120)));
     bars->setBrush(color);
     bars->setName(Label(channel.name, unit));
     m_bars[shown[k]] = bars;
     thd.append(
         QString::fromStdString(channel.name + " " + DisplayValue(channel.thd, Unit::kPercent)));
+  }
+  const bool voltage = std::any_of(shown.begin(), shown.end(),
+                                   [&](size_t c) { return m_channels[c].unit == Unit::kVolt; });
+  if (m_percent && voltage) {
+    m_limits = addGraph(xAxis, yAxis);
+    for (int h = kFirstHarmonic; h <= assess::kLastEnHarmonic; ++h)
+      m_limits->addData(h, assess::EnHarmonicLimit(h));
+    m_limits->setLineStyle(QCPGraph::lsNone);
+    m_limits->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted,
+                                              QPen(QColor(200, 0, 0)), QColor(255, 170, 170), 9));
+    m_limits->setName(QStringLiteral("EN 50160 limit (voltage)"));
   }
   yAxis->setLabel(m_percent ? Label("Percent of the fundamental", Unit::kPercent)
                             : Label("Magnitude", families.empty() ? Unit::kNone : families[0]));
@@ -138,6 +157,9 @@ void SpectrumPlot::ResetView() {
         bottom = std::min(bottom, it->value);
       }
     }
+    if (m_limits != nullptr && axis == yAxis)
+      for (auto it = m_limits->data()->constBegin(); it != m_limits->data()->constEnd(); ++it)
+        top = std::max(top, it->value);
     axis->setRange(bottom * 1.15, top > 0 ? top * 1.15 : 1);
   }
   replot();

@@ -2,6 +2,7 @@
 // Harmonic spectrum of one record: bars of the fundamental and harmonics 2 to 50 of every
 // channel (single-phase) or every phase's voltage and current (three-phase), or of one of them;
 // in percent of each fundamental or as absolute magnitudes. The title gives the record's THD.
+// In percent, a voltage's spectrum carries EN 50160's limit of each harmonic 2..25 as a marker.
 
 #include "LogPlot.h"
 #include "table/PlotData.h"
@@ -22,6 +23,8 @@ class SpectrumPlot : public LogPlot {
   QStringList ChannelNames() const;
   // The heights of the bars drawn for channel index `channel`: 50 values, fundamental first.
   QVector<double> BarValues(int channel) const;
+  // The limit markers drawn: (harmonic number, limit in %); empty when none are shown.
+  QVector<QPair<double, double>> LimitMarkers() const;
 
  private:
   void Draw();
@@ -31,4 +34,5 @@ class SpectrumPlot : public LogPlot {
   int m_channel = -1;
   bool m_percent = true;
   std::vector<QCPBars*> m_bars;  // per channel index; null when not drawn
+  QCPGraph* m_limits = nullptr;  // EN 50160's harmonic limits, when drawn
 };

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "PlotColors.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
 
 namespace {
-
-const QColor kSeriesColors[] = {QColor(31, 119, 180),  QColor(214, 39, 40),   QColor(44, 160, 44),
-                                QColor(255, 127, 14),  QColor(148, 103, 189), QColor(140, 86, 75),
-                                QColor(227, 119, 194), QColor(127, 127, 127)};
 
 constexpr qsizetype kSmoothPoints = 20000;
 
@@ -22,7 +19,7 @@ QString TimeLabel(double seconds, TimeStyle style) {
 
 // The date-and-time ticker's steps (seconds to years), each tick labelled as the records' times
 // are written: the date over the clock.
-class TrendPlot::TimeTicker : public QCPAxisTickerDateTime {
+class TimeAxisTicker : public QCPAxisTickerDateTime {
  public:
   TimeStyle style = TimeStyle::kTable;
 
@@ -37,16 +34,21 @@ class TrendPlot::TimeTicker : public QCPAxisTickerDateTime {
   }
 };
 
+QSharedPointer<TimeAxisTicker> SetUpTimePlot(QCustomPlot* plot) {
+  auto ticker = QSharedPointer<TimeAxisTicker>::create();
+  ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
+  plot->xAxis->setTicker(ticker);
+  plot->xAxis->setLabel(QStringLiteral("Time"));
+  plot->legend->setVisible(true);
+  plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+  plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+  plot->axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
+  plot->axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time
+  return ticker;
+}
+
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
-  m_ticker = QSharedPointer<TimeTicker>::create();
-  m_ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
-  xAxis->setTicker(m_ticker);
-  xAxis->setLabel(QStringLiteral("Time"));
-  legend->setVisible(true);
-  axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
-  setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-  axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
-  axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time; the box zooms both
+  m_ticker = SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
   axisRect()->setRangeDragAxes({xAxis}, {yAxis, yAxis2});
   axisRect()->setRangeZoomAxes({xAxis}, {yAxis, yAxis2});
   connect(this, &QCustomPlot::mousePress, this, &TrendPlot::OnPress);
@@ -129,6 +131,17 @@ void TrendPlot::Rebuild() {
     ShowMessage(QStringLiteral("Choose the columns to plot."));
     return;
   }
+  const auto holdsNumber = [](const std::vector<double>& values) {
+    return std::any_of(values.begin(), values.end(), [](double v) { return !std::isnan(v); });
+  };
+  if (std::none_of(m_values.begin(), m_values.end(), holdsNumber)) {
+    QStringList titles;
+    for (const TrendColumn& column : m_columns) titles << column.title;
+    ShowMessage(QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number "
+                               "in %1.")
+                    .arg(titles.join(QStringLiteral(", "))));
+    return;
+  }
   std::string name;
   SetTitle(m_doc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
                                           : QStringLiteral("Trend"));
@@ -146,7 +159,7 @@ void TrendPlot::Rebuild() {
     QCPGraph* graph = addGraph(xAxis, valueAxis);
     const QVector<double> values(m_values[k].begin(), m_values[k].end());
     graph->setData(keys, values, std::is_sorted(keys.begin(), keys.end()));
-    graph->setPen(QPen(kSeriesColors[k % std::size(kSeriesColors)], 1));
+    graph->setPen(QPen(SeriesColor(k), 1));
     // Smoothing a dense line costs far more than it shows: a long log is drawn without it.
     graph->setAntialiased(keys.size() <= kSmoothPoints);
     graph->setName(

@@ -11,6 +11,8 @@
 #include "LogPlot.h"
 #include "table/PlotData.h"
 
+class TimeAxisTicker;
+
 struct TrendColumn {
   int id = 0;
   QString title;
@@ -43,7 +45,6 @@ class TrendPlot : public LogPlot {
   void RowClicked(unsigned row);
 
  private:
-  class TimeTicker;
   void Rebuild();
   // The index into m_axis of the record nearest the time at pixel x; SIZE_MAX without one.
   size_t NearestPoint(double x) const;
@@ -56,7 +57,7 @@ class TrendPlot : public LogPlot {
   std::vector<TrendColumn> m_columns;
   std::vector<std::vector<double>> m_values;  // per column, parallel to m_axis
   std::vector<Unit> m_units;                  // per column
-  QSharedPointer<TimeTicker> m_ticker;
+  QSharedPointer<TimeAxisTicker> m_ticker;
   QCPItemStraightLine* m_marker = nullptr;
   QCPItemStraightLine* m_cursor = nullptr;
   QCPItemText* m_readOutItem = nullptr;
@@ -64,3 +65,8 @@ class TrendPlot : public LogPlot {
   QPoint m_pressPos;
   double m_mouseX = -1;  // where the mouse last was over the plot
 };
+
+// Sets up a plot of values over time: the x axis in the instrument's clock (seconds since 1970)
+// labelled as the records' times are written (the ticker's `style`), the legend at the top
+// right, the wheel zooming the time and a drag panning. Returns the time axis' ticker.
+QSharedPointer<TimeAxisTicker> SetUpTimePlot(QCustomPlot* plot);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -16,6 +15,7 @@
 #include "FrozenColumns.h"
 #include "GoToTimeDialog.h"
 #include "LogTableModel.h"
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
@@ -32,6 +32,8 @@ namespace {
 const char kEmptyTitle[] = "Flash File: Empty";
 constexpr int kHeaderPadding = 32;
 constexpr int kCellPadding = 16;  // the cell's margins and some air
+// A time whose text is as wide as any: two-digit month and day, the afternoon (12-hour clocks).
+constexpr qint64 kWideTime = 977'875'138;  // 2000-12-26 23:58:58
 
 }  // namespace
 
@@ -64,6 +66,8 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
 
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { emit SelectionStateChanged(); });
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this,
+          &CMeterlog2View::OnDateFormatChanged);
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
   m_pFrozen = new FrozenColumns(this);
@@ -132,13 +136,21 @@ void CMeterlog2View::OnInitialUpdate() {
   horizontalScrollBar()->setValue(0);
 }
 
+void CMeterlog2View::EmitTitle() {
+  std::string title, name;
+  int64_t seconds;
+  if (!m_pDoc->GetRecordTitle(title, 0) || title.empty())
+    emit TitleChanged(QLatin1String(kEmptyTitle));
+  else if (CurrentDateFormat() != DateFormat::kLog && m_pDoc->GetLogTypeName(name, 0) &&
+           m_pDoc->GetTimeSeconds(seconds, 0))
+    emit TitleChanged(QString::fromStdString(name) + QLatin1Char(' ') + RecordTimeText(seconds));
+  else
+    emit TitleChanged(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+}
+
 void CMeterlog2View::RebuildTable() {
   if (m_pDoc == nullptr) return;
-  std::string title;
-  if (m_pDoc->GetRecordTitle(title, 0) && !title.empty())
-    emit TitleChanged(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
-  else
-    emit TitleChanged(QLatin1String(kEmptyTitle));
+  EmitTitle();
 
   // The rows always follow the document: a table that kept the rows and headers of the
   // previous file would show blank rows, or values under the wrong headers.
@@ -158,33 +170,85 @@ void CMeterlog2View::RebuildTable() {
     for (int k : DisplayOrder()) m_userOrder.push_back(m_pModel->ColumnId(k));
   }
 
+  // The records the user selected are the same records after a change of columns.
+  const std::vector<unsigned> selected = m_forgetLayout ? std::vector<unsigned>() : SelectedRows();
+  const QModelIndex current = currentIndex();
+  const int currentRow = current.isValid() ? current.row() : -1;
+  const int currentId = current.isValid() ? m_pModel->ColumnId(current.column()) : -1;
+  const int scrolledTo = verticalScrollBar()->value();
+
   setUpdatesEnabled(false);
   m_applyingLayout = true;
   m_pFrozen->Suspend(true);
-  QHeaderView* header = horizontalHeader();
   m_pModel->Reset(m_pDoc, ids, titles, rows);
   ApplyUserOrder(ids);
+  MeasureColumns();
+  m_applyingLayout = false;
+  m_pFrozen->Suspend(false);
+  m_pFrozen->Update();
+  if (!m_forgetLayout) RestoreSelection(selected, currentRow, currentId, scrolledTo);
+  setUpdatesEnabled(true);
+}
+
+void CMeterlog2View::RestoreSelection(const std::vector<unsigned>& rows, int currentRow,
+                                      int currentId, int scrolledTo) {
+  const int count = m_pModel->rowCount(), columns = m_pModel->columnCount();
+  if (columns == 0) return;
+  QItemSelection selection;
+  for (size_t k = 0; k < rows.size();) {
+    size_t end = k;  // a run of consecutive rows is one range
+    while (end + 1 < rows.size() && rows[end + 1] == rows[end] + 1) ++end;
+    if (int(rows[end]) < count)
+      selection.select(m_pModel->index(int(rows[k]), 0),
+                       m_pModel->index(int(rows[end]), columns - 1));
+    k = end + 1;
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (currentRow >= 0 && currentRow < count) {
+    int column = 0;
+    for (int k = 0; k < columns; ++k)
+      if (m_pModel->ColumnId(k) == currentId) column = k;
+    selectionModel()->setCurrentIndex(m_pModel->index(currentRow, column),
+                                      QItemSelectionModel::NoUpdate);
+  }
+  verticalScrollBar()->setValue(scrolledTo);
+}
+
+void CMeterlog2View::MeasureColumns() {
   // Wide enough for the header and for what the column's cells can show (measured on a fixed
   // sample of rows, so a long log costs no more than a short one).
+  QHeaderView* header = horizontalHeader();
   const QFontMetrics headerMetrics = header->fontMetrics();
   const QFontMetrics cellMetrics = fontMetrics();
-  for (int k = 0; k < titles.size(); ++k) {
-    const int id = ids[size_t(k)];
+  const bool applying = m_applyingLayout;
+  m_applyingLayout = true;
+  for (int k = 0; k < m_pModel->columnCount(); ++k) {
+    const int id = m_pModel->ColumnId(k);
     auto user = m_userWidths.find(id);
     if (user != m_userWidths.end()) {
       header->resizeSection(k, user->second);
       continue;
     }
-    int width = headerMetrics.horizontalAdvance(titles[k]) + kHeaderPadding;
+    int width =
+        headerMetrics.horizontalAdvance(m_pModel->headerData(k, Qt::Horizontal).toString()) +
+        kHeaderPadding;
     for (const std::string& text : ColumnTextSamples(*m_pDoc, id))
       width = std::max(width,
                        cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellPadding);
+    if (id == kTimeColumn && CurrentDateFormat() != DateFormat::kLog)
+      width =
+          std::max(width, cellMetrics.horizontalAdvance(RecordTimeText(kWideTime)) + kCellPadding);
     header->resizeSection(k, width);
   }
-  m_applyingLayout = false;
-  m_pFrozen->Suspend(false);
+  m_applyingLayout = applying;
+}
+
+void CMeterlog2View::OnDateFormatChanged() {
+  if (m_pDoc == nullptr) return;
+  EmitTitle();
+  m_pModel->RefreshColumn(kTimeColumn);
+  MeasureColumns();
   m_pFrozen->Update();
-  setUpdatesEnabled(true);
 }
 
 void CMeterlog2View::SetFreezeTime(bool on) {
@@ -239,6 +303,9 @@ void CMeterlog2View::ApplyUserOrder(const std::vector<int>& ids) {
 
 void CMeterlog2View::RepaintCells() {
   m_pModel->RefreshAll();
+  // The numbers read in the other byte order have other lengths.
+  MeasureColumns();
+  m_pFrozen->Update();
   viewport()->update();
 }
 
@@ -318,30 +385,38 @@ bool CMeterlog2View::GoToTime(qint64 seconds, QString& message) {
     SelectRow(unsigned(row));
     return true;
   }
-  const QString asked = QString::fromStdString(TimeText(seconds, TimeStyle::kTable));
-  std::string last;
-  m_pDoc->GetTimeStamp(last, m_pDoc->GetRecordCount() - 1);
   message = QStringLiteral("No record of this log is at or after %1; its last record is of %2.")
-                .arg(asked, QString::fromStdString(last));
+                .arg(RecordTimeText(seconds), RecordTimeCellText(m_pDoc->GetRecordCount() - 1));
   return false;
+}
+
+QString CMeterlog2View::RecordTimeCellText(unsigned row) const {
+  const int time = m_pModel->ColumnOf(kTimeColumn);
+  if (time >= 0) return m_pModel->index(int(row), time).data().toString();
+  std::string text;
+  m_pDoc->GetTimeStamp(text, row);
+  return QString::fromStdString(text);
 }
 
 void CMeterlog2View::OnGoToTime() {
   if (m_pDoc == nullptr || m_pDoc->GetRecordCount() == 0) return;
   const unsigned count = m_pDoc->GetRecordCount();
   const QModelIndex current = currentIndex();
-  int64_t start = 0, seconds;
+  // The dialog starts at the current record's time (or the next valid one).
+  QString start;
+  int64_t seconds;
   for (unsigned row = current.isValid() ? unsigned(current.row()) : 0; row < count; ++row)
-    if (m_pDoc->GetTimeSeconds(start, row)) break;
-  std::string first, last;
-  m_pDoc->GetTimeStamp(first, 0);
-  m_pDoc->GetTimeStamp(last, count - 1);
-  GoToTimeDialog dialog(window(), QDateTime::fromSecsSinceEpoch(start, Qt::UTC),
-                        QString::fromStdString(first), QString::fromStdString(last));
-  if (dialog.exec() != QDialog::Accepted) return;
-  seconds = dialog.Seconds();
-  QString message;
-  if (!GoToTime(seconds, message)) ShowMessage(window(), message);
+    if (m_pDoc->GetTimeSeconds(seconds, row)) {
+      start = RecordTimeText(seconds);
+      break;
+    }
+  GoToTimeDialog dialog(window(), start, RecordTimeCellText(0), RecordTimeCellText(count - 1),
+                        [this](qint64 asked) {
+                          QString message;
+                          GoToTime(asked, message);
+                          return message;
+                        });
+  dialog.exec();
 }
 
 void CMeterlog2View::SetTextFormat(bool isoTime, bool decimalComma) {
@@ -424,4 +499,7 @@ void CMeterlog2View::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTableView::keyPressEvent(event);
+  // Home goes to the first column: the table shows its left edge again, even where the first
+  // column is one of the frozen ones (which alone would not scroll).
+  if (event->key() == Qt::Key_Home) horizontalScrollBar()->setValue(0);
 }

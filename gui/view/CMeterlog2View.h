@@ -35,9 +35,10 @@ class CMeterlog2View : public QTableView {
   // After a file was opened (or the document emptied): columns from record 0, then the table.
   void OnInitialUpdate();
   // Re-creates the table's columns and rows from the column list and the document, and sets
-  // the document title from record 0.
+  // the document title from record 0. The selected records and the current one stay.
   void RebuildTable();
-  // Every visible cell is read again (the byte order changed); selection and columns stay.
+  // Every visible cell is read again (the byte order changed) and the columns measured again;
+  // the selection and the user's widths stay.
   void RepaintCells();
 
   bool HasSelection() const;
@@ -55,8 +56,9 @@ class CMeterlog2View : public QTableView {
 
   // The number of selected rows, without listing them.
   unsigned SelectedRowCount() const;
-  // Edit > Go To Time. `seconds`, when given, stands for what the user typed (for tests).
+  // Edit > Go To Time: the dialog, which goes to the record itself.
   void OnGoToTime();
+  // Selects the first record at or after `seconds`; false, and `message` says why, when none is.
   bool GoToTime(qint64 seconds, QString& message);
 
   void OnSelectColumns();
@@ -86,6 +88,14 @@ class CMeterlog2View : public QTableView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void EmitTitle();
+  // Each column as wide as its header and what its cells show, unless the user set its width.
+  void MeasureColumns();
+  void RestoreSelection(const std::vector<unsigned>& rows, int currentRow, int currentId,
+                        int scrolledTo);
+  // The Time column's text of `row`, as the table shows it.
+  QString RecordTimeCellText(unsigned row) const;
+  void OnDateFormatChanged();
   // The model column shown at each position, left to right.
   std::vector<int> DisplayOrder() const;
   void ApplyUserOrder(const std::vector<int>& ids);

@@ -1,21 +1,34 @@
 #pragma once
-// Edit > Go To Time: asks for a date and time, in the table's own form (MM-DD-YYYY hh:mm:ss).
+// Edit > Go To Time: asks for a date and time as plain text, in the chosen date format or as
+// ISO 8601, exactly as typed or pasted. A text that is no time, or a time after the log's last
+// record, is said in the dialog, which stays open for a correction.
 
-#include <QDateTime>
 #include <QDialog>
+#include <functional>
 
-class QDateTimeEdit;
+class QLabel;
+class QLineEdit;
 
 class GoToTimeDialog : public QDialog {
   Q_OBJECT
  public:
+  // Goes to the first record at or after `seconds`; returns what to tell the user when there is
+  // none (empty: done).
+  using Jump = std::function<QString(qint64 seconds)>;
   // `start`: the time shown at first; `first` and `last`: the log's range, said in the text.
-  GoToTimeDialog(QWidget* parent, const QDateTime& start, const QString& first,
-                 const QString& last);
-  // Seconds since 1970-01-01 of the instrument's clock (no time zone).
-  qint64 Seconds() const;
-  QDateTimeEdit* Editor() const { return m_edit; }
+  GoToTimeDialog(QWidget* parent, const QString& start, const QString& first, const QString& last,
+                 Jump jump);
+  QLineEdit* Editor() const { return m_edit; }
+  // What is wrong with the text typed (hidden while nothing is).
+  QLabel* Problem() const { return m_problem; }
+
+  void accept() override;
 
  private:
-  QDateTimeEdit* m_edit = nullptr;
+  void ShowProblem(const QString& text);
+
+  QLineEdit* m_edit = nullptr;
+  QLabel* m_problem = nullptr;
+  Jump m_jump;
+  QString m_forms;  // the forms accepted, for the user
 };

@@ -1,7 +1,9 @@
 #include "LogTableModel.h"
 
+#include "common/DateFormat.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
+#include "table/ColumnInfo.h"
 
 void LogTableModel::Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles,
                           int rows) {
@@ -11,6 +13,18 @@ void LogTableModel::Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, 
   m_titles = std::move(titles);
   m_rows = rows;
   endResetModel();
+}
+
+int LogTableModel::ColumnOf(int columnId) const {
+  for (size_t k = 0; k < m_columnIds.size(); ++k)
+    if (m_columnIds[k] == columnId) return static_cast<int>(k);
+  return -1;
+}
+
+void LogTableModel::RefreshColumn(int columnId) {
+  const int column = ColumnOf(columnId);
+  if (column >= 0 && m_rows > 0)
+    emit dataChanged(index(0, column), index(m_rows - 1, column), {Qt::DisplayRole});
 }
 
 void LogTableModel::RefreshAll() {
@@ -36,8 +50,15 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
       static_cast<unsigned>(index.row()) >= m_doc->GetRecordCount() ||
       index.column() >= static_cast<int>(m_columnIds.size()))
     return {};
-  GetCellText(*m_doc, static_cast<unsigned>(index.row()), m_columnIds[index.column()], m_text,
-              m_timeStyle);
+  const auto row = static_cast<unsigned>(index.row());
+  const int id = m_columnIds[static_cast<size_t>(index.column())];
+  // The time as the reader chose to see it; the log's own form and a time stamp that reads as
+  // none come as the cell text has them.
+  int64_t seconds;
+  if (id == kTimeColumn && CurrentDateFormat() != DateFormat::kLog &&
+      m_doc->GetTimeSeconds(seconds, row))
+    return RecordTimeText(seconds);
+  GetCellText(*m_doc, row, id, m_text);
   return QString::fromLatin1(m_text.data(), static_cast<qsizetype>(m_text.size()));
 }
 

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "text/TimeText.h"
-
 class CMeterlog2Doc;
 
 class LogTableModel : public QAbstractTableModel {
@@ -20,13 +18,12 @@ class LogTableModel : public QAbstractTableModel {
   void Reset(const CMeterlog2Doc* doc, std::vector<int> columnIds, QStringList titles, int rows);
   // Every cell reads its record again (after a change of byte order).
   void RefreshAll();
-  // How the Time column writes a record's time; the cells follow at once.
-  void SetTimeStyle(TimeStyle style) {
-    m_timeStyle = style;
-    RefreshAll();
-  }
+  // The cells of one column read again (the date format changed).
+  void RefreshColumn(int columnId);
 
   int ColumnId(int column) const { return m_columnIds[column]; }
+  // The table column that shows `columnId`, or -1.
+  int ColumnOf(int columnId) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -39,6 +36,5 @@ class LogTableModel : public QAbstractTableModel {
   std::vector<int> m_columnIds;
   QStringList m_titles;
   int m_rows = 0;
-  TimeStyle m_timeStyle = TimeStyle::kTable;
   mutable std::string m_text;  // scratch buffer reused by every request
 };

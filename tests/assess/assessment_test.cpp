@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "SurveyLogs.h"
+#include "file/Sha256.h"
 #include "log/LogTypes.h"
 
 using namespace assess;
@@ -241,6 +242,20 @@ TEST(Assessment, RefusesMixedFamiliesALogWithoutValidTimesAndUnknownTypes) {
   EXPECT_NE(none.find("no record of the survey has a valid time stamp (4 records"),
             std::string::npos)
       << none;
+  // Numbers beyond any survey, which would take the limits out of the range of doubles.
+  for (auto set : {+[](AssessOptions& o) { o.nominalVoltage = 1e308; },
+                   +[](AssessOptions& o) { o.nominalVoltage = 0; },
+                   +[](AssessOptions& o) { o.nominalFrequency = 55; },
+                   +[](AssessOptions& o) { o.isc = 2e9; }, +[](AssessOptions& o) { o.il = -1; },
+                   +[](AssessOptions& o) { o.en50160 = o.ieee519 = false; }}) {
+    AssessOptions options;
+    set(options);
+    const SurveyLog log[] = {{"x.57x", standard.get()}};
+    AssessmentResult result;
+    std::string error;
+    EXPECT_FALSE(Assess(log, options, result, error));
+    EXPECT_FALSE(error.empty());
+  }
   B unknown(kStandardLog, 3);
   unknown.Byte(0, 0, 9);
   const auto nine = unknown.Load();
@@ -293,7 +308,7 @@ TEST(Assessment, UnbalanceFromTheVectorLogsPhasors) {
   // The same log read without its vector layout has no phasors and says how to get them.
   B plain(kThreePhaseVectorLog, 10);
   const auto doc = plain.Load();
-  const Criterion& none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
+  const Criterion none = Row(AssessDocs({doc.get()}), "en50160.unbalance");
   EXPECT_EQ(none.verdict, Verdict::kNotAssessed);
   EXPECT_NE(none.note.find("data format 256"), std::string::npos) << none.note;
 }
@@ -304,7 +319,7 @@ TEST(Assessment, LineVoltageUnbalanceRate) {
   log.FloatAll(B::PhaseRms(0, 0), 230).FloatAll(B::PhaseRms(1, 0), 230);
   log.FloatAll(B::PhaseRms(2, 0), 200);
   const auto doc = log.Load();
-  const Criterion& lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
+  const Criterion lvur = Row(AssessDocs({doc.get()}), "nema.unbalance.lvur");
   EXPECT_EQ(lvur.verdict, Verdict::kInfo);
   EXPECT_NEAR(*lvur.value, 100.0 * 20 / 220, 1e-9);
 }
@@ -383,6 +398,9 @@ TEST(Assessment, WhatALogDoesNotRecordIsNotAssessedWithItsReason) {
   ieee.en50160 = false;
   const AssessmentResult only = AssessDocs({doc.get()}, ieee);
   for (const Criterion& c : only.criteria) EXPECT_NE(c.standard, "en50160") << c.id;
+  // The series a report charts are there whichever standards were chosen.
+  for (const char* key : {"frequency", "voltage.ch1", "thd.ch1"})
+    EXPECT_NE(only.FindSeries(key), nullptr) << key;
 }
 
 TEST(Assessment, ASingleHarmonicLogsCurrentChannel) {
@@ -424,5 +442,78 @@ TEST(Assessment, TheSameResultFromFilesAsFromDocuments) {
   EXPECT_NE(misread.verdict, Verdict::kPass);
   EXPECT_FALSE(AssessFiles({path.string() + ".missing"}, {}, 0, misread, error));
   EXPECT_NE(error.find(".missing"), std::string::npos);
+
+  // The digest of the file's bytes, taken once; a file gone since is named.
+  EXPECT_TRUE(fromFile.survey.files[0].sha256.empty());
+  ASSERT_TRUE(AddFileDigests(fromFile.survey, error)) << error;
+  EXPECT_EQ(fromFile.survey.files[0].sha256,
+            Sha256Hex(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
   std::filesystem::remove(path);
+  ASSERT_TRUE(AddFileDigests(fromFile.survey, error)) << "a digest is not taken twice";
+  fromFile.survey.files[0].sha256.clear();
+  EXPECT_FALSE(AddFileDigests(fromFile.survey, error));
+  EXPECT_EQ(error.rfind(path.string() + ": ", 0), 0u) << error;
+}
+
+// The rows of one rule share a group whatever their harmonic number and phase; a duration reads
+// in days, hours, minutes and seconds, leaving out the parts that are 0.
+TEST(Assessment, CriterionGroupsAndDurations) {
+  B log(kThreePhaseTabularLog, 3);
+  const auto doc = log.Load();
+  AssessOptions options;
+  options.isc = 1000;
+  const AssessmentResult r = AssessDocs({doc.get()}, options);
+  const std::pair<const char*, const char*> groups[] = {
+      {"en50160.frequency", "en50160.frequency"},
+      {"en50160.voltage.b", "en50160.voltage"},
+      {"en50160.harmonic.9.c", "en50160.harmonic"},
+      {"ieee519.voltage.harmonic.50.a", "ieee519.voltage.harmonic"},
+      {"ieee519.current.tdd.a", "ieee519.current.tdd"},
+      {"ieee519.current.harmonic.3.b", "ieee519.current.harmonic"},
+      {"nema.unbalance.lvur", "nema.unbalance.lvur"},
+      {"en50160.flicker", "en50160.flicker"},
+  };
+  for (const auto& [id, group] : groups) EXPECT_EQ(CriterionGroup(Row(r, id)), group) << id;
+  Criterion notRecorded;  // a log without harmonics: one row per phase
+  notRecorded.id = "en50160.harmonic.ch2";
+  notRecorded.phase = "ch2";
+  EXPECT_EQ(CriterionGroup(notRecorded), "en50160.harmonic");
+
+  EXPECT_EQ(DurationText(0), "0 s");
+  EXPECT_EQ(DurationText(45), "45 s");
+  EXPECT_EQ(DurationText(86400), "1 day");
+  EXPECT_EQ(DurationText(7 * 86400), "7 days");
+  EXPECT_EQ(DurationText(2 * 86400 + 3 * 3600 + 20 * 60), "2 days 3 h 20 min");
+  EXPECT_EQ(DurationText(3600 + 1), "1 h 1 s");
+}
+
+// How far beyond its limit each rule's values lie, worked out by hand, and the failure furthest
+// beyond its limit named the worst, whatever its kind.
+TEST(Assessment, TheWorstFailureIsTheOneFurthestBeyondItsLimit) {
+  // Harmonic 9 of phase B at 2 % (limit 1.5 %: a third beyond), harmonic 2 of phase A at 3 %
+  // (limit 2 %: half beyond); IEEE 519 allows both (5 %).
+  B log(kThreePhaseTabularLog, 300);
+  log.PhaseHarmonics(0, 0, 230, {{2, 6.9f}}).PhaseHarmonics(1, 0, 230, {{9, 4.6f}});
+  const auto doc = log.Load();
+  const AssessmentResult r = AssessDocs({doc.get()});
+  EXPECT_NEAR(*Row(r, "en50160.harmonic.9.b").excess, 1.0 / 3, 1e-6);
+  EXPECT_NEAR(*Row(r, "en50160.harmonic.2.a").excess, 0.5, 1e-6);
+  EXPECT_NEAR(*Row(r, "ieee519.voltage.harmonic.9.b").excess, -0.6, 1e-6);  // 2 % of 5 %: a pass
+  EXPECT_FALSE(Row(r, "en50160.flicker").excess.has_value());
+  ASSERT_NE(r.WorstFailure(), nullptr);
+  EXPECT_EQ(Failed(r), (std::vector<std::string>{"en50160.harmonic.2.a", "en50160.harmonic.9.b"}));
+  EXPECT_EQ(r.WorstFailure()->id, "en50160.harmonic.2.a");
+
+  // A share rule: 90 % of the 10-minute values within the band where 95 % must be, a shortfall
+  // of 5/95; a value at 190 V breaks the outer band's 195.5 V by 5.5/195.5, less.
+  const Criterion share = VoltageRow({{0, 206}, {1, 190}});
+  EXPECT_EQ(share.verdict, Verdict::kFail);
+  EXPECT_NEAR(*share.excess, 5.0 / 95, 1e-9);
+  // 10 % beyond the outer band's top outweighs the shortfall of the share (5/95).
+  EXPECT_NEAR(*VoltageRow({{0, 206}, {1, 278.3f}}).excess, 25.3 / 253, 1e-6);
+  EXPECT_LE(*VoltageRow({}).excess, 0);  // a pass: within by a margin
+
+  B clean(kThreePhaseTabularLog, 300);
+  const auto cleanDoc = clean.Load();
+  EXPECT_EQ(AssessDocs({cleanDoc.get()}).WorstFailure(), nullptr);
 }

@@ -2,10 +2,10 @@
 // whatever the process locale, null where there is no number, escaped text.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 
+#include "CommaLocale.h"
 #include "SurveyLogs.h"
 #include "assess/AssessmentWriters.h"
 #include "log/LogTypes.h"
@@ -70,10 +70,12 @@ AssessmentResult HandResult() {
 }  // namespace
 
 TEST(AssessWriters, JsonFieldsNumbersNullsAndEscapes) {
-  const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
-  const std::string json = AssessmentJson(HandResult());
-  std::setlocale(LC_ALL, "C");
-  if (german == nullptr) std::cout << "(no German locale: checked in the C locale only)\n";
+  std::string json;
+  {
+    const CommaLocale comma;  // the result must not follow it
+    json = AssessmentJson(HandResult());
+    if (!comma.Armed()) std::cout << "(" << comma.Why() << ": checked in the C locale only)\n";
+  }
   const char* expected[] = {
       "\"path\": \"M\xC3\xBCller/\\ufffd\\\"odd\\\".57x\"",
       "\"log_type\": \"Standard Log\", \"records\": 3, \"first\": \"2009-03-07T14:05:09\", "
@@ -121,6 +123,19 @@ TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
   size_t lines = 0;
   for (size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
   EXPECT_EQ(lines, 4u);
+  // The clipboard's form: TAB between the fields, the rows chosen in their order; a comma needs
+  // no quotes there, a TAB does.
+  const std::vector<size_t> rows = {2, 0};
+  const std::string tsv = AssessmentCsv(HandResult(), '\t', &rows);
+  EXPECT_EQ(tsv.substr(0, 17), "standard\tid\tquant");
+  const size_t voltage = tsv.find("\ten50160.voltage.ch1\t");
+  const size_t frequency = tsv.find("\ten50160.frequency\t");
+  EXPECT_LT(voltage, frequency);
+  EXPECT_EQ(tsv.find("flicker"), std::string::npos);
+  EXPECT_NE(tsv.find("\t99.5 % within 49.5 to 50.5 Hz\t"), std::string::npos);
+  EXPECT_NE(tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\r\n"),
+            std::string::npos)
+      << tsv;
 }
 
 TEST(AssessWriters, TextTableFailuresFirstNotesOnce) {
@@ -152,4 +167,55 @@ TEST(AssessWriters, ARealSurveyWritesEveryCriterion) {
   EXPECT_EQ(rows, r.criteria.size());
   for (const char* bad : {": nan", ": inf", ": -inf", ",\n  }"})
     EXPECT_EQ(json.find(bad), std::string::npos) << bad;
+}
+
+// The summary of many logs: a failing log with its worst criterion, a passing one, one that could
+// not be read; every field in each form.
+TEST(AssessWriters, SummaryOfManyLogs) {
+  std::vector<SurveyLine> lines(3);
+  lines[0] = SurveyLineOf("site \"a\".57x", HandResult());
+  lines[1].path = "b.57x";
+  lines[1].logType = "Standard Log";
+  lines[1].first = 1236434709;
+  lines[1].last = 1237039509;  // a week later
+  lines[1].durationS = 604800;
+  lines[1].verdict = Verdict::kPass;
+  lines[2].path = "cut.57x";
+  lines[2].error = "Error in File Size (600, 3592876)";
+  EXPECT_EQ(lines[0].failed, 1u);
+  EXPECT_EQ(lines[0].worst, "en50160.voltage.ch1");
+  EXPECT_EQ(lines[0].worstValue, 1e-7);
+
+  EXPECT_EQ(SurveySummaryCsv(lines),
+            "file,log_type,first,last,duration_s,verdict,indicative,failed,worst,worst_value,"
+            "worst_unit,error\r\n"
+            "\"site \"\"a\"\".57x\",Standard Log,2009-03-07T14:05:09,2009-03-07T14:07:09,180,fail,"
+            "true,1,en50160.voltage.ch1,1e-07,%,\r\n"
+            "b.57x,Standard Log,2009-03-07T14:05:09,2009-03-14T14:05:09,604800,pass,false,0,,,,\r\n"
+            "cut.57x,,,,,error,false,0,,,,\"Error in File Size (600, 3592876)\"\r\n");
+  EXPECT_EQ(SurveySummaryJson(lines),
+            "[\n  {\"file\": \"site \\\"a\\\".57x\", \"log_type\": \"Standard Log\", \"first\": "
+            "\"2009-03-07T14:05:09\", \"last\": \"2009-03-07T14:07:09\", \"duration_s\": 180, "
+            "\"verdict\": \"fail\", \"indicative\": true, \"failed\": 1, \"worst\": "
+            "\"en50160.voltage.ch1\", \"worst_value\": 1e-07, \"worst_unit\": \"%\", \"error\": "
+            "null},\n"
+            "  {\"file\": \"b.57x\", \"log_type\": \"Standard Log\", \"first\": "
+            "\"2009-03-07T14:05:09\", \"last\": \"2009-03-14T14:05:09\", \"duration_s\": 604800, "
+            "\"verdict\": \"pass\", \"indicative\": false, \"failed\": 0, \"worst\": null, "
+            "\"worst_value\": null, \"worst_unit\": null, \"error\": null},\n"
+            "  {\"file\": \"cut.57x\", \"log_type\": null, \"first\": null, \"last\": null, "
+            "\"duration_s\": null, \"verdict\": \"error\", \"indicative\": false, \"failed\": 0, "
+            "\"worst\": null, \"worst_value\": null, \"worst_unit\": null, \"error\": \"Error in "
+            "File Size (600, 3592876)\"}\n]\n");
+  EXPECT_EQ(SurveySummaryJson({}), "[]\n");
+
+  const std::string text = SurveySummaryTable(lines);
+  EXPECT_NE(text.find("fail (indicative)  1       en50160.voltage.ch1  0 %\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nb.57x  "), std::string::npos) << text;
+  EXPECT_NE(text.find("  7      pass  "), std::string::npos) << text;
+  EXPECT_NE(text.find("error              Error in File Size (600, 3592876)\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\n3 logs: 1 pass, 1 fail, 1 could not be assessed\n"), std::string::npos)
+      << text;
 }

@@ -66,6 +66,15 @@ check "120 V band" grep -q '^en50160,en50160.voltage.ch1,.*108 to 132 V' "$work/
 "$cli" assess --nominal-voltage 230 --nominal-frequency 50 --format csv "$work/60.57x" > "$work/60-wrong.csv"
 check "judged at 230 V it fails" grep -q '^en50160,en50160.voltage.ch1,.*,fail,' "$work/60-wrong.csv"
 
+# A 127 V survey from a leap day's last minutes: Un inferred as 127 V, the first time kept.
+"$cli" sample --type 1 --records 30 --volts 127 --start 2024-02-29T23:55:00 -o "$work/127.57x"
+"$cli" assess --format json "$work/127.57x" > "$work/127.json"
+check "127 V inferred" grep -q '^    "nominal_voltage": 127,$' "$work/127.json"
+check "start kept" grep -q '^    "first": "2024-02-29T23:55:00",$' "$work/127.json"
+check "windows across midnight" grep -q '^    "windows": 4,$' "$work/127.json"
+"$cli" sample --type 1 --records 3 --start 2023-02-29T00:00:00 -o "$work/x.57x" 2> /dev/null
+check "no such day" test $? -eq 2
+
 # Two logs together; the same log twice overlaps completely.
 "$cli" assess --format json "$work/60.57x" "$work/60.57x" > "$work/twice.json"
 check "overlaps counted" grep -q '^    "overlaps": 100,$' "$work/twice.json"
@@ -87,6 +96,7 @@ check "missing named" grep -q "missing.57x" "$work/err.txt"
 "$cli" assess "$work/dates.57x" > /dev/null
 check "some invalid dates are left out" test $? -eq 0
 for bad in "--nominal-voltage abc" "--nominal-voltage -230" "--nominal-voltage inf" \
+  "--nominal-voltage 1e308" "--isc 2e9" \
   "--nominal-frequency 55" "--isc 0" "--il 1e999" "--format xml" "--standard iec61000" \
   "--data-format 2"; do
   # shellcheck disable=SC2086
@@ -96,6 +106,8 @@ for bad in "--nominal-voltage abc" "--nominal-voltage -230" "--nominal-voltage i
 done
 "$cli" assess 2> /dev/null
 check "no log" test $? -eq 2
+"$cli" assess --help > "$work/help.txt"
+check "help" grep -q "^usage: meterlog2-cli assess" "$work/help.txt"
 cp "$work/pass.57x" "$work/keep.57x"
 "$cli" assess "$work/keep.57x" -o "$work/keep.57x" 2> "$work/err.txt"
 check "no output onto the input" test $? -eq 1
@@ -110,6 +122,64 @@ cp "$work/60.57x" "$odd"
 "$cli" assess --format json "$odd" > "$work/odd.json"
 check "odd name exit" test $? -eq 0
 check "odd name escaped" grep -q 'M\\ufffdller.57x' "$work/odd.json"
+# --each: every log judged on its own, a line each in the order given, on every processor; a log
+# that cannot be read or judged gives its line with the reason and the others go on.
+mkdir "$work/folder"
+cp "$work/fail.57x" "$work/folder/1 fail.57x"
+head -c 700 "$work/pass.57x" > "$work/folder/2 cut.57x"
+cp "$work/pass.57x" "$work/folder/3 pass.57x"
+"$cli" sample --type 1 --records 1 -o "$work/folder/4 dates.57x"
+printf '\x0d' | dd of="$work/folder/4 dates.57x" bs=1 seek=$((76 + 5)) conv=notrunc status=none  # month 13
+cp "$work/60.57x" "$work/folder/5 sixty.57x"
+"$cli" sample --type 4 --records 0 -o "$work/folder/6 empty.57x"
+"$cli" assess --each --format json --jobs 1 "$work/folder"/*.57x > "$work/each.json" 2> "$work/each.err"
+check "each exit 1 with an unreadable log" test $? -eq 1
+if command -v python3 > /dev/null; then
+  python3 - "$work/each.json" > "$work/each.txt" 2>&1 <<'PY'
+import json, sys
+lines = json.load(open(sys.argv[1]))
+keys = ["file", "log_type", "first", "last", "duration_s", "verdict", "indicative", "failed",
+        "worst", "worst_value", "worst_unit", "error"]
+assert all(list(l) == keys for l in lines), lines
+names = [l["file"].rsplit("/", 1)[1] for l in lines]
+assert names == ["1 fail.57x", "2 cut.57x", "3 pass.57x", "4 dates.57x", "5 sixty.57x",
+                 "6 empty.57x"], names
+fail, cut, ok, dates, sixty, empty = lines
+assert fail["verdict"] == "fail" and fail["failed"] == 3 and fail["indicative"], fail
+assert fail["worst"].startswith("en50160.harmonic.9.") and abs(fail["worst_value"] - 2) < 1e-6
+assert fail["worst_unit"] == "%" and fail["error"] is None, fail
+assert cut["verdict"] == "error" and cut["error"].startswith("Error in File Size (700, "), cut
+assert cut["log_type"] is None and cut["first"] is None, cut
+assert ok["verdict"] == "pass" and not ok["indicative"] and ok["worst"] is None, ok
+assert ok["first"] == "2009-03-07T14:05:09" and ok["duration_s"] == 720000, ok
+assert dates["verdict"] == "error" and "valid time" in dates["error"], dates
+assert dates["log_type"] == "Standard Log", dates
+assert sixty["verdict"] == "pass" and sixty["log_type"] == "Standard Log", sixty
+assert empty["verdict"] == "error" and empty["error"] == "the log holds no records", empty
+print("each ok")
+PY
+  check "each lines" grep -qx "each ok" "$work/each.txt"
+fi
+check "each tells the unreadable logs on stderr, in order" test "$(cut -d: -f2 "$work/each.err" |
+  tr -d ' ' | tr '\n' ' ')" = "$work/folder/2cut.57x $work/folder/4dates.57x $work/folder/6empty.57x "
+for format in json csv text; do
+  "$cli" assess --each --format "$format" --jobs 1 "$work/folder"/*.57x > "$work/one.$format" 2> "$work/one.err"
+  "$cli" assess --each --format "$format" --jobs 3 "$work/folder"/*.57x > "$work/three.$format" 2> "$work/three.err"
+  check "each $format: the same bytes with three jobs" same "$work/one.$format" "$work/three.$format"
+  check "each $format: the same messages with three jobs" same "$work/one.err" "$work/three.err"
+done
+check "each csv header" test "$(head -1 "$work/one.csv")" = $'file,log_type,first,last,duration_s,verdict,indicative,failed,worst,worst_value,worst_unit,error\r'
+check "each csv lines" test "$(wc -l < "$work/one.csv")" -eq 7
+check "each text totals" grep -qx "6 logs: 2 pass, 1 fail, 3 could not be assessed" "$work/one.text"
+"$cli" assess --each "$work/folder/3 pass.57x" "$work/folder/1 fail.57x" > /dev/null
+check "each exit 0 when every log was judged" test $? -eq 0
+"$cli" assess --each --fail-on-violation "$work/folder/3 pass.57x" "$work/folder/1 fail.57x" > /dev/null
+check "each exit 3 on a violation" test $? -eq 3
+"$cli" assess --each --jobs 0 "$work/folder/3 pass.57x" 2> "$work/err.txt"
+check "each --jobs 0 refused" test $? -eq 2
+"$cli" assess --each -o "$work/folder/3 pass.57x" "$work/folder"/*.57x 2> /dev/null
+check "each never writes onto a log" same "$work/folder/3 pass.57x" "$work/pass.57x"
+
 check "no leftovers" no_leftovers
 
 finish

@@ -41,6 +41,16 @@ check "sample bad type" test $? -eq 2
 "$cli" frobnicate 2> /dev/null
 check "unknown command" test $? -eq 2
 
+# a log larger than the memory the process may have: said in words, not as a bare failure
+# (a sparse file: 1,000,000 records of 1000 bytes declared, none of them on the disk)
+printf '\x01\x00\x00\x00\x00\x00\x00\x0f\x42\x40\x03\xe8' > "$work/huge.57x"
+truncate -s 1000000012 "$work/huge.57x"
+(ulimit -v 400000 && "$cli" info "$work/huge.57x") > /dev/null 2> "$work/err.txt"
+check "out of memory exit" test $? -eq 1
+check "out of memory message" grep -q \
+  "Failed to open document. There is not enough memory to load 1000000 records (1000 MB)." \
+  "$work/err.txt"
+
 # stats: the same numbers the table shows
 "$cli" sample --type 4 --records 30 -o "$work/st.57x"
 "$cli" stats "$work/st.57x" -o "$work/st.csv"
@@ -54,6 +64,34 @@ check "stats minimum and its time match the table" grep -q "^$expected" "$work/s
 check "stats on a text column fails" grep -q "holds no numbers" "$work/err.txt"
 "$cli" stats "$work/st.57x" --rows 0-1 --columns "3 Phase Frequency" > "$work/st2.csv"
 check "stats of chosen rows" grep -q "^3 Phase Frequency,Hz,2," "$work/st2.csv"
+
+# --rows: overlapping and repeated ranges choose each row once, for every command alike
+"$cli" stats "$work/st.57x" --rows 0-9,0-4 --columns "3 Phase Frequency" > "$work/st3.csv"
+"$cli" stats "$work/st.57x" --rows 0-9 --columns "3 Phase Frequency" > "$work/st4.csv"
+check "stats counts overlapping rows once" same "$work/st3.csv" "$work/st4.csv"
+"$cli" export "$work/st.57x" --rows 5,2-3,3-4 --columns Time > "$work/rows1.csv"
+"$cli" export "$work/st.57x" --rows 2-5 --columns Time > "$work/rows2.csv"
+check "export rows sorted and once" same "$work/rows1.csv" "$work/rows2.csv"
+# Thousands of ranges over a large log need no more memory than its records.
+"$cli" sample --type 1 --records 200000 -o "$work/long.57x"
+ranges=$(printf '0-199999,%.0s' $(seq 1 3000))
+(ulimit -v 1000000 && "$cli" stats "$work/long.57x" --rows "${ranges%,}" --columns Frequency) \
+  > "$work/long.csv" 2> "$work/err.txt"
+check "3000 repeated ranges over 200000 records" grep -q "^Frequency,Hz,200000," "$work/long.csv"
+"$cli" stats "$work/st.57x" --rows 0-30 > /dev/null 2> "$work/err.txt"
+check "a row beyond the log is refused" \
+  grep -q "row 30 is beyond the last record (the file holds 30 records, rows 0 to 29)" "$work/err.txt"
+
+# an option given twice says so (not that its value is missing)
+"$cli" export "$work/st.57x" --delimiter ";" --delimiter , > /dev/null 2> "$work/err.txt"
+check "option twice: usage status" test $? -eq 2
+check "option twice: message" grep -qx "meterlog2-cli: --delimiter is given twice" "$work/err.txt"
+"$cli" stats "$work/st.57x" --rows=1 --rows=2 > /dev/null 2> "$work/err.txt"
+check "option=value twice" grep -qx "meterlog2-cli: --rows is given twice" "$work/err.txt"
+"$cli" info --salvage --salvage "$work/st.57x" > /dev/null 2> "$work/err.txt"
+check "flag twice" grep -qx "meterlog2-cli: --salvage is given twice" "$work/err.txt"
+"$cli" export "$work/st.57x" --delimiter > /dev/null 2> "$work/err.txt"
+check "option without its value" grep -qx "meterlog2-cli: --delimiter needs a value" "$work/err.txt"
 
 # export for spreadsheets of other languages: ISO times, ";" and decimal commas; defaults unchanged
 "$cli" export "$work/st.57x" --rows 0 --columns "Time,3 Phase Frequency" --time-format iso \
@@ -87,6 +125,30 @@ check "salvage dump is the whole dump's start" \
   same "$work/cut.txt" <(head -c "$(wc -c < "$work/cut.txt")" "$work/whole.txt")
 check "salvage dump is shorter" test "$(wc -c < "$work/cut.txt")" -lt "$(wc -c < "$work/whole.txt")"
 
+# info reads the header and the first record only: a sparse 8 GiB log of 28 million records
+# answers within a memory limit that a whole load (dump) cannot meet
+"$cli" sample --type 1 --records 1 -o "$work/huge.57x"
+set_count() {  # set_count FILE N: the header's record count (big-endian, after a 64-byte header)
+  local hex
+  hex=$(printf '%08x' "$2")
+  printf "\\x${hex:0:2}\\x${hex:2:2}\\x${hex:4:2}\\x${hex:6:2}" |
+    dd of="$1" bs=1 seek=70 conv=notrunc status=none
+}
+set_count "$work/huge.57x" 28349618
+truncate -s $((76 + 28349618 * 303)) "$work/huge.57x"
+(ulimit -v 400000; "$cli" info "$work/huge.57x") > "$work/info.txt" 2> "$work/err.txt"
+check "huge info exit" test $? -eq 0
+check "huge info count" grep -qx "Records: 28349618" "$work/info.txt"
+check "huge info title" grep -qx "Title: Standard Log 03-07-2009 14:05:09" "$work/info.txt"
+(ulimit -v 400000; "$cli" dump "$work/huge.57x" -o "$work/huge.txt") 2> /dev/null
+check "huge dump needs the memory info does without" test $? -ne 0
+set_count "$work/huge.57x" 4294967295
+(ulimit -v 400000; "$cli" info "$work/huge.57x") 2> "$work/err.txt"
+check "huge cut refused" grep -q "holds only 28349618 of the 4294967295 records" "$work/err.txt"
+(ulimit -v 400000; "$cli" info --salvage "$work/huge.57x") > "$work/info.txt" 2> /dev/null
+check "huge cut salvaged" grep -qx "Records: 28349618" "$work/info.txt"
+rm -f "$work/huge.57x"
+
 # plot: every kind as an image of the size asked for; clear refusals (when built with plots)
 png_size() {  # WIDTHxHEIGHT from the PNG header
   local w h
@@ -119,6 +181,11 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   check "plot power family on one axis" test -s "$work/power.png"
   "$cli" plot "$work/w.57x" --columns "Time" -o "$work/no.png" 2> "$work/err.txt"
   check "plot text column" grep -q "holds no numbers" "$work/err.txt"
+  "$cli" sample --type 1 --records 4 --record-size 60 -o "$work/novalues.57x"
+  "$cli" plot "$work/novalues.57x" -o "$work/no.png" 2> "$work/err.txt"
+  check "plot of no numbers fails" test $? -eq 1
+  check "plot of no numbers says why" grep -q "Nothing to draw: no record .* holds a number" "$work/err.txt"
+  check "plot of no numbers writes nothing" test ! -e "$work/no.png"
   "$cli" plot "$work/w.57x" -o "$work/no.jpg" 2> "$work/err.txt"
   check "plot other format" test $? -eq 2
   "$cli" plot "$work/w.57x" --size 10x10 -o "$work/no.png" 2> /dev/null

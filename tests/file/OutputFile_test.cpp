@@ -65,9 +65,13 @@ TEST_F(OutputFileTest, ARegularFileAppearsOnlyWhenComplete) {
   ASSERT_TRUE(out.Open(target)) << out.Error();
   ASSERT_TRUE(out.Write("first,"));
   EXPECT_FALSE(fs::exists(target));
+#ifdef __linux__
+  EXPECT_TRUE(Names().empty());  // the temporary file has no name yet
+#else
   ASSERT_EQ(Names().size(), 1u);
   const std::string temporary = Names()[0];
   EXPECT_EQ(temporary.rfind(".out.csv.", 0), 0u) << temporary;  // hidden, beside the target
+#endif
   ASSERT_TRUE(out.Write("second\r\n"));
   ASSERT_TRUE(out.Commit()) << out.Error();
   EXPECT_EQ(Read(target), "first,second\r\n");
@@ -100,7 +104,7 @@ TEST_F(OutputFileTest, AFailureOrAbandonLeavesTheEarlierFileAndNoTemporary) {
   EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
 }
 
-TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTarget) {
+TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTargetAndReplacesNothing) {
   const fs::path target = dir_ / "log.57x";
   Put(target, "earlier");
   OutputFile out;
@@ -110,12 +114,37 @@ TEST_F(OutputFileTest, KeepAsSavesWhatArrivedBesideTheTarget) {
   EXPECT_EQ(Read(dir_ / "log.57x.partial"), "partial data");
   EXPECT_EQ(Read(target), "earlier");
 
+  // The name is taken now: the next bytes go to the first free number, the earlier stay. Only
+  // the first `length` bytes are kept (a write that failed half-way leaves more).
+  for (const char* expected : {"log.57x.partial.1", "log.57x.partial.2"}) {
+    OutputFile again;
+    ASSERT_TRUE(again.Open(target));
+    ASSERT_TRUE(again.Write("0123456789"));
+    EXPECT_EQ(again.KeepAs(dir_ / "log.57x.partial", 4), dir_ / expected);
+    EXPECT_EQ(Read(dir_ / expected), "0123");
+  }
+  EXPECT_EQ(Read(dir_ / "log.57x.partial"), "partial data");
+
   // Nothing written: nothing kept.
   OutputFile empty;
   ASSERT_TRUE(empty.Open(dir_ / "none.57x"));
   EXPECT_TRUE(empty.KeepAs(dir_ / "none.57x.partial").empty());
-  EXPECT_EQ(Names(), (std::vector<std::string>{"log.57x", "log.57x.partial"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"log.57x", "log.57x.partial", "log.57x.partial.1",
+                                               "log.57x.partial.2"}));
 }
+
+#ifndef _WIN32
+TEST_F(OutputFileTest, KeepAsLeavesADeviceOrAFifoAtTheNameAlone) {
+  const fs::path fifo = dir_ / "x.57x.partial";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  OutputFile out;
+  ASSERT_TRUE(out.Open(dir_ / "x.57x"));
+  ASSERT_TRUE(out.Write("data"));
+  EXPECT_EQ(out.KeepAs(fifo), dir_ / "x.57x.partial.1");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_EQ(Read(dir_ / "x.57x.partial.1"), "data");
+}
+#endif
 
 TEST_F(OutputFileTest, TargetsThatAreRefused) {
   const fs::path input = dir_ / "log.57x";
@@ -271,6 +300,35 @@ int ChildExitStatus(const std::function<void()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+TEST_F(OutputFileTest, AProcessKilledWhileWritingLeavesNothingBehind) {
+#ifndef __linux__
+  GTEST_SKIP() << "only Linux can write a file that has no name yet";
+#else
+  const fs::path target = dir_ / "out.csv";
+  Put(target, "earlier");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    OutputFile out;
+    if (!out.Open(target) || !out.Write(std::string(1 << 20, 'x'))) ::_exit(1);
+    [[maybe_unused]] const ssize_t told = ::write(ready[1], "w", 1);
+    ::pause();
+    ::_exit(2);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+  ::close(ready[0]);
+  ::kill(pid, SIGKILL);  // no handler runs
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(Names(), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(Read(target), "earlier");
+#endif
+}
 
 TEST_F(OutputFileTest, ASecondSignalOrOneOutsideAnyWriteEndsAtOnceWithoutLeftovers) {
 #ifdef _WIN32

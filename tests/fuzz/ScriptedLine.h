@@ -84,12 +84,20 @@ class ScriptedPort : public FakePort {
 
   int Read(uint8_t* buffer, int count) override {
     if (Gone()) return -1;
-    return FakePort::Read(buffer, count);
+    const int n = FakePort::Read(buffer, count);
+    if (n > 0) consumed_ += static_cast<size_t>(n);
+    return n;
   }
   int Write(const uint8_t* data, int count) override {
     if (Gone()) return -1;
-    return FakePort::Write(data, count);
+    const int n = FakePort::Write(data, count);
+    readBeforeSent.resize(sent.size(), consumed_);
+    return n;
   }
+  // For each byte in `sent`: how many bytes of the stream the program had read when it wrote
+  // it. The bytes are read in the order the line carries them, so this is a position in
+  // StreamOf(chunks): what the program had seen when it answered.
+  std::vector<size_t> readBeforeSent;
   // The queue is in time order: the bytes due are a prefix of it.
   int BytesWaiting() override {
     if (Gone() || Broken()) return -1;
@@ -117,6 +125,7 @@ class ScriptedPort : public FakePort {
   }
 
   std::vector<Chunk> chunks_;
+  size_t consumed_ = 0;
   size_t next_ = 0;
   int64_t lastAt_ = 0;
 };

@@ -7,14 +7,24 @@
 //   1  the Configure Device flow: identification, then as 0 with the firmware text
 //   2  directory request ("RLD"), its reply split into the summary and the entries
 //
-// Oracles, besides the sanitizers: the dialog's values stored back unchanged leave the record
-// as it was; after a successful read, writing the record back sends the instrument exactly the
-// groups it sent (uppercase hex); directory entries are non-blank single trimmed lines.
+// Oracles, besides the sanitizers:
+// - A configuration read succeeds exactly when a strict parser written here from the protocol's
+//   description accepts what the instrument sent ("R", nine groups of hex digits of their exact
+//   lengths each ended by ",", then "Q"), as long as no pause in the reply is long enough for a
+//   time-out; a successful read holds the parser's bytes with the multi-byte fields (listed
+//   here once more, from the description) in host order. A longer pause may only fail a read.
+// - An identification succeeds only with 49 characters whose first 47 are printable.
+// - The dialog's values stored back unchanged leave the record as it was; after a successful
+//   read, writing the record back sends the instrument exactly the groups it sent (uppercase
+//   hex); directory entries are non-blank single trimmed lines.
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ScriptedLine.h"
 #include "config/ConfigFields.h"
@@ -84,11 +94,89 @@ void CheckWriteBack(const ConfigRecord& record, const std::string& groups) {
   }
 }
 
-void ReadAndShowConfiguration(fuzz::ScriptedPort& port, const std::string& version) {
+// ---- The independent reading of a configuration reply ----
+
+struct Field {
+  int offset, width;
+};
+struct Group {
+  int offset, length;
+};
+constexpr Group kGroups[9] = {{0, 2},     {2, 11},    {13, 13},  {26, 16}, {42, 472},
+                              {514, 136}, {650, 121}, {771, 73}, {844, 25}};
+
+// Every multi-byte field of the record: big-endian on the wire, host order in the record.
+std::vector<Field> MultiByteFields() {
+  std::vector<Field> fields{{0, 2},   {18, 2},  {20, 2},  {22, 4},  {36, 2},  {847, 2},
+                            {849, 4}, {853, 2}, {855, 4}, {859, 2}, {861, 4}, {865, 4}};
+  for (int block = 0; block < 8; ++block) {
+    for (int k = 0; k < 4; ++k) fields.push_back({515 + 17 * block + 4 * k, 4});
+  }
+  for (int pair = 0; pair < 15; ++pair) {
+    fields.push_back({651 + 8 * pair, 4});
+    fields.push_back({655 + 8 * pair, 4});
+  }
+  return fields;
+}
+
+int Hex(uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The record a strict reader takes from `reply`, in host order; nothing when the reply is not
+// "R", the nine groups each followed by ",", and "Q" (what follows "Q" is never read).
+std::optional<ConfigRecord> StrictConfigReply(const std::vector<uint8_t>& reply) {
+  ConfigRecord record{};
+  size_t at = 0;
+  auto next = [&](uint8_t& c) {
+    if (at >= reply.size()) return false;
+    c = reply[at++];
+    return true;
+  };
+  uint8_t c = 0;
+  if (!next(c) || c != 'R') return std::nullopt;
+  for (const Group& group : kGroups) {
+    for (int i = 0; i < group.length; ++i) {
+      uint8_t high = 0, low = 0;
+      if (!next(high) || !next(low) || Hex(high) < 0 || Hex(low) < 0) return std::nullopt;
+      record[static_cast<size_t>(group.offset + i)] =
+          static_cast<uint8_t>(Hex(high) * 16 + Hex(low));
+    }
+    if (!next(c) || c != ',') return std::nullopt;
+  }
+  if (!next(c) || c != 'Q') return std::nullopt;
+  for (const Field& field : MultiByteFields()) {
+    std::reverse(record.begin() + field.offset, record.begin() + field.offset + field.width);
+  }
+  return record;
+}
+
+// No pause in the script is long enough to end a read: every character comes within four
+// seconds of the one before it (or of the program's last write), well inside the five-second
+// quiet time of a one-character read even with the one-second clock's rounding.
+bool Prompt(const std::vector<fuzz::Chunk>& chunks) {
+  return std::all_of(chunks.begin(), chunks.end(),
+                     [](const fuzz::Chunk& c) { return c.delayMs <= 3000; });
+}
+
+void CheckRead(bool read, const ConfigRecord& record, const std::vector<uint8_t>& reply,
+               bool prompt) {
+  const std::optional<ConfigRecord> strict = StrictConfigReply(reply);
+  if (read && !strict) Fail("a configuration read succeeded on a reply that is not one");
+  if (!read && strict && prompt) Fail("a configuration read failed on a well-formed reply");
+  if (read && *strict != record) Fail("a configuration read took other bytes than the reply's");
+}
+
+void ReadAndShowConfiguration(fuzz::ScriptedPort& port, const std::string& version,
+                              const std::vector<uint8_t>& reply, bool prompt) {
   ConfigRecord record{};
   const size_t commandEnd = port.sent.size() + 4;  // "1XSU"
   const int read = ReadConfiguration(&port, record);
   if (Verbose()) std::fprintf(stderr, "config: read %s\n", read ? "complete" : "failed");
+  CheckRead(read != 0, record, reply, prompt);
 
   // Whatever a read produced is some record an instrument could have sent: show it, with the
   // names the channel lists give the codes.
@@ -124,19 +212,31 @@ void CheckDirectory(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const int mode = data[0] % 3;
-  fuzz::ScriptedPort port(fuzz::ParseChunks(data + 1, size - 1));
+  const std::vector<fuzz::Chunk> chunks = fuzz::ParseChunks(data + 1, size - 1);
+  const std::vector<uint8_t> stream = fuzz::StreamOf(chunks);
+  const bool prompt = Prompt(chunks);
+  fuzz::ScriptedPort port(chunks);
   port.maxChunk = 1 + (data[0] >> 2) * 16;
   port.Start();
 
   if (mode == 0) {
-    ReadAndShowConfiguration(port, "unknown");
+    ReadAndShowConfiguration(port, "unknown", stream, prompt);
   } else if (mode == 1) {
     std::string version;
     const int identified = ReadVersion(&port, version);
     if (Verbose()) std::fprintf(stderr, "config: version \"%s\" %d\n", version.c_str(), identified);
+    constexpr size_t kVersionLength = 49, kPrintable = 47;
+    if (identified && (stream.size() < kVersionLength ||
+                       !std::all_of(stream.begin(), stream.begin() + kPrintable,
+                                    [](uint8_t c) { return c >= 0x20 && c <= 0x7E; }))) {
+      Fail("an identification succeeded without 49 characters, the first 47 printable");
+    }
     if (identified) {
       (void)FormatMarkerFromVersion(version);
-      ReadAndShowConfiguration(port, version);
+      // The configuration reply is what follows the 49 characters of the identification.
+      ReadAndShowConfiguration(port, version,
+                               std::vector<uint8_t>(stream.begin() + kVersionLength, stream.end()),
+                               prompt);
     }
   } else {
     std::string text;

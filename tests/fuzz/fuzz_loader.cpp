@@ -5,17 +5,31 @@
 // cell of the first rows, and the CSV writer over a few rows, including rows past the end; then
 // the title and the unformatted values of the first and the last record.
 //
-// Oracle, besides the sanitizers: every cell has text, and none holds a separator or a line
-// break, so each CSV line has exactly one field per column.
+// Oracles, besides the sanitizers:
+// - Every cell has text, and none holds a separator or a line break, so each CSV line has
+//   exactly one field per column.
+// - The load agrees with a model of the file format written here from its description: the
+//   outcome (loaded, header size, file size, end of file, record size), the record count, and
+//   every byte of every record, which is the file's byte except the three converted integers of
+//   the time stamp. With salvage, a file cut short gives exactly its whole records.
+// - Loading the same bytes from a file gives what loading them from memory gives, to the byte.
+// - A record's cells are the same whether or not another record follows it: no cell reads
+//   past its record (the records lie back to back in one block, where the sanitizers would not
+//   see it).
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <set>
 #include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "log/CMeterlog2Doc.h"
 #include "log/RecordDump.h"
@@ -134,6 +148,188 @@ void PlotValues(const CMeterlog2Doc& doc, unsigned row) {
   if (!BuildPhasors(doc, row).phasors.empty() && !HasPhasors(doc)) Fail("phasors of no log");
 }
 
+// ---- The file format as its description gives it ----
+
+uint32_t Big32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+uint16_t Big16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+
+struct Expected {
+  LoadResult::Status status = LoadResult::Status::kLoaded;
+  std::optional<uint32_t> format;  // the marker, once four bytes were there to read
+  uint32_t records = 0;
+  uint32_t size = 0;
+  size_t first = 0;  // where record 0 starts in the file
+};
+
+Expected Model(const uint8_t* data, size_t n, bool salvage) {
+  using Status = LoadResult::Status;
+  Expected e;
+  if (n == 0) return e;
+  e.status = Status::kEndOfFile;
+  if (n < 4) return e;
+  e.format = uint32_t{data[0]} | uint32_t{data[1]} << 8 | uint32_t{data[2]} << 16 |
+             uint32_t{data[3]} << 24;
+  if (n < 6) return e;
+  const size_t headerSize = Big16(data + 4);
+  if (headerSize > 3100) {
+    e.status = Status::kHeaderSize;
+    return e;
+  }
+  size_t at = 6 + headerSize;
+  if (at == n) {
+    e.status = Status::kLoaded;
+    return e;
+  }
+  if (at + 6 > n) return e;
+  uint64_t count = Big32(data + at);
+  e.size = Big16(data + at + 4);
+  at += 6;
+  if (at + count * e.size > n) {
+    const uint64_t whole = e.size == 0 ? 0 : (n - at) / e.size;
+    if (!salvage || whole == 0) {
+      e.status = Status::kFileSize;
+      return e;
+    }
+    count = whole;
+  }
+  if (count > 0 && e.size == 0) {
+    e.status = Status::kRecordSize;
+    return e;
+  }
+  e.status = Status::kLoaded;
+  e.records = static_cast<uint32_t>(count);
+  e.first = at;
+  return e;
+}
+
+// A record as the document must hold it: the file's bytes with dayofyear (bytes 6-7), year
+// (8-9) and secondsofyear (10-13) turned from big-endian around, each where the record holds it.
+std::vector<uint8_t> ExpectedRecord(const uint8_t* file, size_t size) {
+  std::vector<uint8_t> record(file, file + size);
+  for (const auto& [at, width] : {std::pair{6, 2}, std::pair{8, 2}, std::pair{10, 4}}) {
+    if (size >= size_t(at + width)) std::reverse(record.begin() + at, record.begin() + at + width);
+  }
+  return record;
+}
+
+void CheckAgainstModel(const CMeterlog2Doc& doc, const LoadResult& result, const uint8_t* data,
+                       size_t size, bool salvage) {
+  const Expected e = Model(data, size, salvage);
+  const char* how = salvage ? " (salvage)" : "";
+  if (result.status != e.status) {
+    Fail(std::string("the load's outcome is ") + std::to_string(int(result.status)) +
+         ", the format says " + std::to_string(int(e.status)) + how);
+  }
+  if (doc.GetRecordCount() != e.records) {
+    Fail("the load holds " + std::to_string(doc.GetRecordCount()) + " records, the format says " +
+         std::to_string(e.records) + how);
+  }
+  if (e.format && doc.GetDetectedDataFormat() != *e.format) Fail("the data format differs");
+  if (e.records == 0) return;
+  if (doc.GetRecordSize() != e.size) Fail("the record size differs");
+  for (unsigned row = 0; row < e.records; ++row) {
+    const std::vector<uint8_t> expected =
+        ExpectedRecord(data + e.first + size_t{row} * e.size, e.size);
+    if (std::memcmp(doc.GetRecord(row), expected.data(), e.size) != 0) {
+      Fail("record " + std::to_string(row) + " differs from the file's bytes" + how);
+    }
+  }
+}
+
+// The same bytes as a file: a memory file, rewritten for every input; its name under
+// /proc/self/fd stands for it in the messages of both loads.
+int MemoryFile() {
+  static const int fd = memfd_create("fuzz.57x", 0);
+  return fd;
+}
+std::string MemoryFilePath() {
+  return "/proc/self/fd/" + std::to_string(MemoryFile());
+}
+
+void CheckFileLoad(const CMeterlog2Doc& fromMemory, const LoadResult& memoryResult,
+                   const uint8_t* data, size_t size) {
+  const int fd = MemoryFile();
+  if (fd < 0) return;
+  if (ftruncate(fd, 0) != 0 || (size > 0 && pwrite(fd, data, size, 0) != ssize_t(size))) {
+    Fail("the memory file could not be written");
+  }
+  const std::string path = MemoryFilePath();
+  CMeterlog2Doc fromFile;
+  const LoadResult fileResult = fromFile.Load(path);
+  if (fileResult.status != memoryResult.status || fileResult.message != memoryResult.message ||
+      fileResult.declaredRecords != memoryResult.declaredRecords ||
+      fileResult.completeRecords != memoryResult.completeRecords ||
+      fileResult.salvaged != memoryResult.salvaged) {
+    Fail("loading from a file said \"" + fileResult.message + "\", from memory \"" +
+         memoryResult.message + "\"");
+  }
+  if (fromFile.GetRecordCount() != fromMemory.GetRecordCount() ||
+      fromFile.GetRecordSize() != fromMemory.GetRecordSize() ||
+      fromFile.GetDetectedDataFormat() != fromMemory.GetDetectedDataFormat() ||
+      fromFile.GetFirstLogType() != fromMemory.GetFirstLogType()) {
+    Fail("loading from a file and from memory gave different documents");
+  }
+  const size_t bytes = size_t{fromFile.GetRecordCount()} * fromFile.GetRecordSize();
+  if (bytes > 0 &&
+      std::memcmp(fromFile.SharedRecords().get(), fromMemory.SharedRecords().get(), bytes) != 0) {
+    Fail("loading from a file and from memory gave different records");
+  }
+}
+
+// A one-record log of `record` (as stored in a file), with `following` after it when not empty.
+std::vector<uint8_t> OneRecordLog(uint32_t format, const uint8_t* record, size_t size,
+                                  const std::vector<uint8_t>& following) {
+  const uint32_t count = following.empty() ? 1 : 2;
+  std::vector<uint8_t> log{uint8_t(format),
+                           uint8_t(format >> 8),
+                           uint8_t(format >> 16),
+                           uint8_t(format >> 24),
+                           0,
+                           0,
+                           uint8_t(count >> 24),
+                           uint8_t(count >> 16),
+                           uint8_t(count >> 8),
+                           uint8_t(count),
+                           uint8_t(size >> 8),
+                           uint8_t(size)};
+  log.insert(log.end(), record, record + size);
+  log.insert(log.end(), following.begin(), following.end());
+  return log;
+}
+
+void CheckCellsStayWithinTheirRecord(const uint8_t* data, size_t size) {
+  const Expected e = Model(data, size, false);
+  if (e.records == 0 || !e.format) return;
+  const uint8_t* record = data + e.first;
+  std::vector<uint8_t> other(record, record + e.size);
+  for (uint8_t& b : other) b = static_cast<uint8_t>(~b);  // every byte different
+  const std::vector<uint8_t> aloneBytes = OneRecordLog(*e.format, record, e.size, {});
+  const std::vector<uint8_t> followedBytes = OneRecordLog(*e.format, record, e.size, other);
+  CMeterlog2Doc alone, followed;
+  alone.LoadFromMemory(aloneBytes.data(), aloneBytes.size(), "alone");
+  followed.LoadFromMemory(followedBytes.data(), followedBytes.size(), "followed");
+  if (alone.GetRecordCount() != 1 || followed.GetRecordCount() != 2) Fail("a record log failed");
+  std::string a, b;
+  for (uint32_t format : {1u, 256u}) {
+    alone.SetDataFormat(format);
+    followed.SetDataFormat(format);
+    ColumnList list;
+    list.BuildColumns(alone.GetFirstLogType(), alone.GetDataFormat(), &alone);
+    for (const ColumnInfo& column : list.Entries()) {
+      GetCellText(alone, 0, column.nColumnId, a);
+      GetCellText(followed, 0, column.nColumnId, b);
+      if (a != b) {
+        Fail("column " + std::to_string(column.nColumnId) + " of a record reads \"" + a +
+             "\" alone and \"" + b + "\" when another record follows it");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -141,7 +337,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::ostream dump(&discard);
 
   CMeterlog2Doc doc;
-  doc.LoadFromMemory(data, size, "fuzz.57x");
+  const LoadResult result = doc.LoadFromMemory(data, size, MemoryFilePath());
+  CheckAgainstModel(doc, result, data, size, false);
+  CheckFileLoad(doc, result, data, size);
+  {
+    CMeterlog2Doc salvaged;
+    CheckAgainstModel(salvaged, salvaged.LoadFromMemory(data, size, "fuzz.57x", true), data, size,
+                      true);
+  }
+  CheckCellsStayWithinTheirRecord(data, size);
   if (doc.GetRecordCount() == 0) return 0;
   WriteRecordDumps(dump, doc.SharedRecords().get(), doc.GetRecordCount(), doc.GetRecordSize());
   for (uint32_t format : {1u, 256u}) {

@@ -5,12 +5,19 @@
 // hands over (all it has, 1, 32, 133); bit 3 the line fails for good (reads, writes and the
 // input-queue query give -1) once the script is over.
 //
-// Oracle: a receive that reports success has written, at the path it was given, the data of
-// valid packets that occur in that order in the stream, numbered 1, 2, 3, ... (255 wraps to 0),
-// with the first four bytes replaced by the format marker. A receive that never ends is caught
-// by libFuzzer's time-out: the Cancel button is pressed once the script is over and the line
-// has been quiet for 30 s, or after 15 minutes in all. METERLOG2_FUZZ_VERBOSE=1 prints how each
-// receive ended, for reading a reproducer.
+// Oracle, written apart from the receiver: every ACK the program sent is matched with what it
+// had read from the line when it sent it. An ACK must answer a valid packet that ends right
+// there (the next block in order, whose data then counts as acknowledged, or a repeat of the one
+// before), or an EOT or CAN just read; anything else is a finding. From that:
+// - success means the EOT was acknowledged, and the file at the target is exactly the
+//   acknowledged blocks (the format marker in its first four bytes) and as long as its own
+//   header declares; nothing else is left in the folder;
+// - failure means there is no target file, and the folder holds only "NAME.partial" with exactly
+//   the acknowledged blocks (or nothing at all when none was acknowledged): no temporary file;
+// - an acknowledged EOT after a file complete by its header is a success.
+// A receive that never ends is caught by libFuzzer's time-out: the Cancel button is pressed once
+// the script is over and the line has been quiet for 30 s, or after 15 minutes in all.
+// METERLOG2_FUZZ_VERBOSE=1 prints how each receive ended, for reading a reproducer.
 
 #include <stdlib.h>
 
@@ -26,58 +33,123 @@
 #include "ScriptedLine.h"
 #include "XmodemPackets.h"
 #include "link/FlashReceive.h"
+#include "link/LinkMessages.h"
 
 namespace {
 
 constexpr int64_t kQuietAfterScriptMs = 30'000;
 constexpr int64_t kLongestReceiveMs = 15 * 60'000;
 constexpr int kChunkLimits[4] = {1 << 30, 1, 32, 133};
+constexpr uint8_t kAck = 0x06;
 using fuzz::kPacketData;
 using fuzz::kPacketSize;
-
-// Whether `file` is the data of valid packets 1, 2, ... found one after another in `stream`.
-// The earliest match of each block leaves the most room for the rest.
-bool FromPacketsInOrder(const std::vector<uint8_t>& file, const std::vector<uint8_t>& stream,
-                        uint32_t marker, std::string& why) {
-  if (file.size() % kPacketData != 0) {
-    why = "the file is " + std::to_string(file.size()) + " bytes, not whole blocks";
-    return false;
-  }
-  if (!file.empty()) {
-    for (int k = 0; k < 4; ++k) {
-      if (file[static_cast<size_t>(k)] != static_cast<uint8_t>(marker >> (8 * k))) {
-        why = "the file does not start with the format marker " + std::to_string(marker);
-        return false;
-      }
-    }
-  }
-  size_t from = 0;
-  for (size_t i = 0; i < file.size() / kPacketData; ++i) {
-    const uint8_t block = static_cast<uint8_t>(i + 1);
-    const uint8_t* data = file.data() + i * kPacketData;
-    const size_t skip = i == 0 ? 4 : 0;  // the marker stands there
-    bool found = false;
-    for (size_t at = from; at + kPacketSize <= stream.size(); ++at) {
-      if (std::memcmp(stream.data() + at + 3 + skip, data + skip, kPacketData - skip) == 0 &&
-          fuzz::IsValidPacket(stream.data() + at, block)) {
-        from = at + kPacketSize;
-        found = true;
-        break;
-      }
-    }
-    if (!found) {
-      why = "block " + std::to_string(i + 1) + " of the file is no valid packet " +
-            std::to_string(block) + " after the previous one in the stream";
-      return false;
-    }
-  }
-  return true;
-}
 
 [[noreturn]] void Fail(const std::string& why) {
   std::fprintf(stderr, "fuzz_receive: %s\n", why.c_str());
   std::fflush(stderr);
   abort();
+}
+
+// What the program acknowledged, reconstructed from its ACKs and the line.
+struct Acknowledged {
+  std::vector<uint8_t> file;  // the data of the acknowledged blocks, in order, marker in front
+  bool eot = false;           // the last ACK answered an EOT
+};
+
+Acknowledged WhatWasAcknowledged(const fuzz::ScriptedPort& port, const std::vector<uint8_t>& stream,
+                                 uint32_t marker) {
+  Acknowledged acked;
+  uint8_t expected = 1;
+  for (size_t i = 0; i < port.sent.size(); ++i) {
+    if (port.sent[i] != kAck) continue;
+    const size_t at = port.readBeforeSent[i];
+    const uint8_t* end = stream.data() + at;
+    acked.eot = false;
+    if (at >= kPacketSize && fuzz::IsValidPacket(end - kPacketSize, expected)) {
+      const uint8_t* data = end - kPacketSize + 3;
+      acked.file.insert(acked.file.end(), data, data + kPacketData);
+      if (expected == 1) {
+        for (int k = 0; k < 4; ++k) acked.file[static_cast<size_t>(k)] = uint8_t(marker >> 8 * k);
+      }
+      ++expected;
+    } else if (at >= kPacketSize &&
+               fuzz::IsValidPacket(end - kPacketSize, static_cast<uint8_t>(expected - 1))) {
+      // a repeat of the block before: acknowledged, not kept
+    } else if (at >= 1 && end[-1] == fuzz::kEot) {
+      acked.eot = true;
+    } else if (!(at >= 1 && end[-1] == fuzz::kCan)) {
+      Fail("ACK number " + std::to_string(i) + " answers no packet, EOT or CAN (after " +
+           std::to_string(at) + " bytes of the line)");
+    }
+  }
+  return acked;
+}
+
+// The length a log declares, as the loader reads its header: the header block's size at 4-5,
+// then the record count (4 bytes) and record size (2 bytes) after it, all big-endian. A header
+// block longer than 3100 bytes is no log; a file that ends right after the header block holds
+// no records. -1: nothing declared.
+long long DeclaredLength(const std::vector<uint8_t>& file) {
+  if (file.size() < 6) return 6;
+  const size_t header = size_t{file[4]} << 8 | file[5];
+  if (header > 3100 || file.size() == 6 + header) return -1;
+  if (file.size() < 12 + header) return static_cast<long long>(12 + header);
+  const uint8_t* p = file.data() + 6 + header;
+  const unsigned long long count = (unsigned long long)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3];
+  const unsigned long long recordSize = (unsigned long long)p[4] << 8 | p[5];
+  return static_cast<long long>(12 + header + count * recordSize);
+}
+
+bool CompleteByItsHeader(const std::vector<uint8_t>& file) {
+  return static_cast<long long>(file.size()) >= DeclaredLength(file);
+}
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>{std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+void CheckOutcome(bool ok, const Acknowledged& acked, const std::filesystem::path& folder,
+                  const std::string& outcome) {
+  const std::vector<std::string> names = FolderNames(folder);
+  const std::string listing = std::to_string(names.size()) + " files" +
+                              (names.empty() ? std::string() : ", first " + names.front());
+  if (ok) {
+    if (!acked.eot) Fail("success reported, but the last ACK did not answer an EOT");
+    if (names != std::vector<std::string>{"received.57x"})
+      Fail("success reported, but the folder holds " + listing);
+    const std::vector<uint8_t> file = ReadAll(folder / "received.57x");
+    if (file != acked.file) {
+      Fail("success reported, but the file (" + std::to_string(file.size()) +
+           " bytes) is not the acknowledged blocks (" + std::to_string(acked.file.size()) + ")");
+    }
+    if (!CompleteByItsHeader(file)) {
+      Fail("success reported for " + std::to_string(file.size()) +
+           " bytes, but its header declares " + std::to_string(DeclaredLength(file)));
+    }
+    return;
+  }
+  if (acked.eot && !acked.file.empty() && CompleteByItsHeader(acked.file))
+    Fail("the EOT after a complete file was acknowledged, yet: " + outcome);
+  if (acked.file.empty()) {
+    if (!names.empty()) Fail("failed without an acknowledged block, and left " + listing);
+    return;
+  }
+  if (names != std::vector<std::string>{"received.57x.partial"})
+    Fail("failed (" + outcome + "); the folder holds " + listing + ", not the partial file alone");
+  const std::vector<uint8_t> partial = ReadAll(folder / "received.57x.partial");
+  if (partial != acked.file) {
+    Fail("failed (" + outcome + "); the partial file has " + std::to_string(partial.size()) +
+         " bytes, not the " + std::to_string(acked.file.size()) + " acknowledged");
+  }
 }
 
 // A folder of this process's own, removed at exit (never destroyed before that).
@@ -136,15 +208,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "receive: %s; %d packets, %lld bytes, %.1f s\n", outcome.c_str(),
                  report.packets, report.bytes, static_cast<double>(port.clock.ms - begin) / 1000);
   }
-  if (ok) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) Fail("success reported, but there is no file at " + path.string());
-    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), {}};
-    std::string why;
-    if (!FromPacketsInOrder(file, fuzz::StreamOf(chunks), marker, why)) {
-      Fail("success reported, but " + why);
-    }
-  }
-  EmptyFolder(folder);  // the target, its ".partial" and anything else left behind
+  const Acknowledged acked = WhatWasAcknowledged(port, fuzz::StreamOf(chunks), marker);
+  CheckOutcome(ok != 0, acked, folder, outcome);
+  if (report.packets * static_cast<long long>(kPacketData) !=
+      static_cast<long long>(acked.file.size()))
+    Fail("the report counts " + std::to_string(report.packets) +
+         " packets, the program acknowledged " + std::to_string(acked.file.size() / kPacketData));
+  EmptyFolder(folder);
   return 0;
 }

@@ -3,8 +3,12 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
@@ -19,9 +23,14 @@
 #include "app/VersionText.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
+#include "common/Settings.h"
 #include "log/RecordDump.h"
+#include "plot/PlotPane.h"
+#include "plot/TrendPlot.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
+
+void InstallMessageSink();
 
 namespace {
 
@@ -34,6 +43,14 @@ CommandState States(CMeterlog2App& app) {
   return {c.exportCsv->isEnabled(), c.selectColumns->isEnabled(),
           app.GetMainFrame()->GetDataFormatMenu()->menuAction()->isEnabled(),
           c.editCopy->isEnabled()};
+}
+
+// The dump file's path, with the file and its older part removed.
+QString FreshDumpFile() {
+  const QString path = QString::fromStdString(DumpFilePath());
+  QFile::remove(path);
+  QFile::remove(QString::fromStdString(DumpWriter::RotatedPath(DumpFilePath())));
+  return path;
 }
 
 QString ExpectedTitle(CMeterlog2App& app) {
@@ -84,7 +101,8 @@ class AppTest : public QObject {
       QCOMPARE(app.GetView()->model()->rowCount(), 12);
       QCOMPARE(app.GetView()->model()->columnCount(), 23);
       QVERIFY(ExpectedTitle(app).startsWith(QLatin1String("Standard Log ")));
-      QCOMPARE(app.GetMainFrame()->windowTitle(), ExpectedTitle(app) + " - Meterlog");
+      QCOMPARE(app.GetMainFrame()->windowTitle(),
+               "start.57x: " + ExpectedTitle(app) + " - Meterlog");
       const CommandState s = States(app);
       QVERIFY(s.exportCsv && s.selectColumns && s.dataFormat && !s.copy);
       app.GetView()->selectRow(3);
@@ -180,45 +198,151 @@ class AppTest : public QObject {
     view->selectRow(2);
     app.GetMainFrame()->GetCommands().format0100->trigger();
     QCOMPARE(view->model()->columnCount(), 18);
-    QVERIFY(!view->HasSelection());
+    QCOMPARE(view->SelectedRows(), std::vector<unsigned>{2});  // the same records
     app.GetMainFrame()->GetCommands().format0001->trigger();
     QCOMPARE(view->model()->columnCount(), 59);  // every column shown again
     QCOMPARE(view->model()->rowCount(), 6);
   }
 
-  void aFileCutShortOpensItsCompleteRecordsOnlyWithConsent() {
+  void aFailedOpenKeepsTheOpenLog() {
+    const QString open = WriteSample(QStringLiteral("kept.57x"), 4, 30);
+    const QString text = ScratchDir() + QStringLiteral("/notes.57x");
+    {
+      QFile file(text);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("  This is a text file, not a log.\n");  // header size "is" = 0x6973
+    }
     const QString whole = WriteSample(QStringLiteral("whole.57x"), 2, 20);
     const QString cut = ScratchDir() + QStringLiteral("/cut.57x");
-    QFile file(cut);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(ReadAll(whole).left(64 + 12 + 6 + 7 * 1103 + 500));  // 7 records and a part
-    file.close();
+    {
+      QFile file(cut);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(ReadAll(whole).left(64 + 12 + 6 + 7 * 1103 + 500));  // 7 records and a part
+    }
+    const QString shortHeader = ScratchDir() + QStringLiteral("/short.57x");
+    {
+      QFile file(shortHeader);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(QByteArray("\x01\x00\x00", 3));
+    }
     CMeterlog2App app;
-    QVERIFY(app.InitInstance({}, false));
+    QVERIFY(app.InitInstance({open}, false));
+    CMainFrame* frame = app.GetMainFrame();
+    CMeterlog2View* view = app.GetView();
+    view->SelectRow(12);
+    view->GetColumnList().Entries()[5].bVisible = false;
+    view->RebuildTable();
+    const QString title = frame->windowTitle();
+    QVERIFY2(title.startsWith(QLatin1String("kept.57x: Three Phase Tabular Log ")),
+             qPrintable(title));
+    const int columns = view->model()->columnCount();
+    const QString header = view->model()->headerData(5, Qt::Horizontal).toString();
+    const QString cell = view->model()->index(12, 5).data().toString();
+    const int trendColumns = app.GetPlotPane()->ColumnChoice()->count();
+    const auto unchanged = [&](const char* what) {
+      QVERIFY2(frame->windowTitle() == title, what);
+      QCOMPARE(app.GetDocument().GetRecordCount(), 30u);
+      QCOMPARE(view->model()->rowCount(), 30);
+      QCOMPARE(view->model()->columnCount(), columns);
+      QCOMPARE(view->model()->headerData(5, Qt::Horizontal).toString(), header);
+      QCOMPARE(view->model()->index(12, 5).data().toString(), cell);
+      QCOMPARE(view->SelectedRows(), std::vector<unsigned>{12});
+      QCOMPARE(view->GetSourcePath(), open);
+      QCOMPARE(app.GetPlotPane()->ColumnChoice()->count(), trendColumns);
+      QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("30 records"));
+      QCOMPARE(app.GetRecentFiles().Files(), QStringList{QDir::toNativeSeparators(open)});
+    };
 
-    // Refused (shorter than its header says); then the question. No: nothing is opened.
-    app.OpenDocumentFile(cut);  // opened and titled, but without records
-    const QStringList said = TakeMessages();
-    QCOMPARE(said.size(), 2);
-    QVERIFY(said[0].startsWith(QLatin1String("Error in File Size (")));
-    QCOMPARE(said[1], QStringLiteral("The file holds only 7 of the 20 records it declares. Open "
-                                     "the 7 complete records?"));
-    QCOMPARE(app.GetDocument().GetRecordCount(), 0u);
+    // Not a log: the described message, then in words what is wrong, naming the file.
+    QVERIFY(!app.OpenDocumentFile(text));
+    QCOMPARE(TakeMessages(),
+             QStringList{QStringLiteral("Error in File Header Size\n\n%1 is not a 57x log: its "
+                                        "header size is 26995 (a log's is at most 3100).")
+                             .arg(QDir::toNativeSeparators(text))});
+    unchanged("not a log");
+    // Ends inside its header; and a file that is not there.
+    QVERIFY(!app.OpenDocumentFile(shortHeader));
+    QVERIFY(TakeMessages().value(0).endsWith(
+        QLatin1String("short.57x is not a 57x log: it ends after 3 bytes, inside its header.")));
+    unchanged("ends inside its header");
+    QVERIFY(!app.OpenDocumentFile(ScratchDir() + "/missing.57x"));
+    QCOMPARE(TakeMessages().size(), 1);
+    unchanged("missing");
 
-    // Yes: the complete records, and the title says the log is not whole.
+    // Cut short: one question says what is wrong and how many records are complete. No: the
+    // open log stays.
+    QStringList asked;
+    SetAnswerHook([&](const QString& question) {
+      asked << question;
+      return false;
+    });
+    QVERIFY(!app.OpenDocumentFile(cut));
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].startsWith(QLatin1String("Error in File Size (")));
+    QVERIFY2(asked[0].endsWith(QStringLiteral("\n\n%1 is cut short: its header declares 20 "
+                                              "records, and only 7 are complete.\n\nOpen the 7 "
+                                              "complete records?")
+                                   .arg(QDir::toNativeSeparators(cut))),
+             qPrintable(asked[0]));
+    QCOMPARE(TakeMessages().size(), 1);  // the question itself, nothing after it
+    unchanged("salvage declined");
+
+    // Yes: the complete records; the title and the status bar say the log is not whole.
     SetAnswerHook([](const QString&) { return true; });
     QVERIFY(app.OpenDocumentFile(cut));
     SetAnswerHook(nullptr);
-    QCOMPARE(app.GetDocument().GetRecordCount(), 7u);
-    QCOMPARE(app.GetView()->model()->rowCount(), 7);
-    QVERIFY2(
-        app.GetMainFrame()->windowTitle().contains(QLatin1String("(salvaged: 7 of 20 records)")),
-        qPrintable(app.GetMainFrame()->windowTitle()));
-    // A whole log afterwards is just itself.
     TakeMessages();
+    QCOMPARE(app.GetDocument().GetRecordCount(), 7u);
+    QCOMPARE(view->model()->rowCount(), 7);
+    QVERIFY2(
+        frame->windowTitle().startsWith(QLatin1String("cut.57x: Harmonic Log ")) &&
+            frame->windowTitle().endsWith(QLatin1String(" (salvaged: 7 of 20 records) - Meterlog")),
+        qPrintable(frame->windowTitle()));
+    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("7 of 20 records (salvaged)"));
+    QCOMPARE(app.GetRecentFiles()[0], QDir::toNativeSeparators(cut));
+    // A whole log afterwards is just itself.
     QVERIFY(app.OpenDocumentFile(whole));
     QVERIFY(TakeMessages().isEmpty());
-    QVERIFY(!app.GetMainFrame()->windowTitle().contains(QLatin1String("salvaged")));
+    QVERIFY(!frame->windowTitle().contains(QLatin1String("salvaged")));
+    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("20 records"));
+  }
+
+  void theSalvageQuestionDefaultsToYes() {
+    const QString whole = WriteSample(QStringLiteral("whole-yes.57x"), 1, 5);
+    const QString cut = ScratchDir() + QStringLiteral("/cut-yes.57x");
+    {
+      QFile file(cut);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(ReadAll(whole).chopped(10));
+    }
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    SetMessageHook(nullptr);  // the real box this once
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    WhenModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box);
+      defaultButton = box->standardButton(box->defaultButton());
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    const bool opened = app.OpenDocumentFile(cut);
+    InstallMessageSink();
+    QCOMPARE(defaultButton, QMessageBox::Yes);
+    QVERIFY(opened);
+    QCOMPARE(app.GetDocument().GetRecordCount(), 4u);
+  }
+
+  void startingWithAFileThatIsNoLogStartsEmpty() {
+    const QString text = ScratchDir() + QStringLiteral("/start-notes.57x");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Some text that is longer than a header.\n");
+    file.close();
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({text}, false));
+    QCOMPARE(TakeMessages().size(), 1);
+    QCOMPARE(app.GetMainFrame()->windowTitle(), QStringLiteral("Flash File: Empty - Meterlog"));
+    QCOMPARE(app.GetRecentFiles().GetSize(), 0);
   }
 
   void iconsAreDrawnAtEverySize() {
@@ -401,6 +525,121 @@ class AppTest : public QObject {
     app.GetDumpWriter().WaitIdle();
     QCOMPARE(ReadAll(rotated), one);
     QCOMPARE(ReadAll(dumpPath), one);
+  }
+
+  // Options > Diagnostic Dump: on by default, off writes nothing, and the choice is kept. The
+  // About box and the status bar's tooltip tell the disk the dump takes, and that it is off.
+  void theDumpCanBeTurnedOffAndTellsItsDiskUse() {
+    const QString dumpPath = FreshDumpFile();
+    const QString path = WriteSample(QStringLiteral("switched.57x"), 2, 3);
+    {
+      CMeterlog2App app;
+      QVERIFY(app.InitInstance({path}, false));
+      QAction* dump = app.GetMainFrame()->GetCommands().diagnosticDump;
+      QVERIFY(dump->isCheckable() && dump->isChecked());
+      app.GetDumpWriter().WaitIdle();
+      const qint64 size = QFileInfo(dumpPath).size();
+      QVERIFY(size > 1000);
+      const QString disk = QStringLiteral("%1 KiB").arg((size + 1023) / 1024);
+      QStatusBar* bar = app.GetMainFrame()->statusBar();
+      QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), bar->mapToGlobal(QPoint(5, 5)));
+      QApplication::sendEvent(bar, &tip);
+      QCOMPARE(bar->toolTip(), QStringLiteral("Diagnostic dump: %1 on the disk").arg(disk));
+      QVERIFY(AboutDialog(nullptr, &app.GetDumpWriter())
+                  .findChild<QLabel*>(QStringLiteral("dumpFile"))
+                  ->text()
+                  .contains(QStringLiteral("Both files take %1 on the disk").arg(disk)));
+
+      dump->trigger();
+      QVERIFY(!dump->isChecked());
+      QVERIFY(app.OpenDocumentFile(path));
+      app.GetDumpWriter().WaitIdle();
+      QCOMPARE(QFileInfo(dumpPath).size(), size);
+      QApplication::sendEvent(bar, &tip);
+      QCOMPARE(bar->toolTip(), QStringLiteral("Diagnostic dump: off (%1 on the disk)").arg(disk));
+      QVERIFY(AboutDialog(nullptr, &app.GetDumpWriter())
+                  .findChild<QLabel*>(QStringLiteral("dumpFile"))
+                  ->text()
+                  .startsWith(QStringLiteral("The diagnostic dump is turned off")));
+    }
+    {
+      const qint64 size = QFileInfo(dumpPath).size();
+      CMeterlog2App app;  // the choice is remembered
+      QVERIFY(app.InitInstance({path}, false));
+      QVERIFY(!app.GetMainFrame()->GetCommands().diagnosticDump->isChecked());
+      app.GetDumpWriter().WaitIdle();
+      QCOMPARE(QFileInfo(dumpPath).size(), size);
+      app.GetMainFrame()->GetCommands().diagnosticDump->trigger();  // on again for the others
+    }
+  }
+
+  // A large log's table is painted before its dump begins and before its plots are built; the
+  // dump still comes whole afterwards.
+  void theTableIsPaintedBeforeTheDumpAndThePlots() {
+    const QString dumpPath = FreshDumpFile();
+    const QString path = WriteSample(QStringLiteral("first-paint.57x"), 4, 400);
+    CMeterlog2App app;
+    struct FirstPaint : QObject {
+      QString dumpPath;
+      PlotPane* pane = nullptr;
+      bool seen = false;
+      qint64 dumpBytes = -1;
+      int graphs = -1;
+      bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !seen) {
+          seen = true;
+          dumpBytes = QFileInfo(dumpPath).size();
+          graphs = pane->Trend()->graphCount();
+        }
+        return false;
+      }
+    } watch;
+    watch.dumpPath = dumpPath;
+    QVERIFY(app.InitInstance({}, false));
+    watch.pane = app.GetPlotPane();
+    app.GetView()->viewport()->installEventFilter(&watch);
+    app.GetMainFrame()->show();
+    QVERIFY(app.OpenDocumentFile(path));
+    QTRY_VERIFY(watch.seen);
+    QCOMPARE(watch.dumpBytes, qint64(0));  // not even begun
+    QCOMPARE(watch.graphs, 0);
+    QTRY_COMPARE(app.GetPlotPane()->Trend()->graphCount(), 2);
+    app.GetDumpWriter().WaitIdle();
+    std::string expected;
+    const CMeterlog2Doc& doc = app.GetDocument();
+    for (unsigned i = 0; i < doc.GetRecordCount(); ++i)
+      AppendRecordDump(expected, doc.GetRecord(i), doc.GetRecordSize());
+    QCOMPARE(ReadAll(dumpPath), QByteArray::fromStdString(expected));
+  }
+
+  // Without a home folder the settings last for the run, and no home folder is made up: not
+  // by the program opening a log (which remembers it among the recent files), nor here.
+  void settingsNeverMakeUpAHomeFolder() {
+    const QString missing = ScratchDir() + QStringLiteral("/no such home");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.remove(QStringLiteral("XDG_STATE_HOME"));
+    environment.insert(QStringLiteral("HOME"), missing);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("METERLOG2_TIME_FIRST_PAINT"), QStringLiteral("1"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(METERLOG2_GUI_PATH),
+                  {WriteSample(QStringLiteral("homeless.57x"), 1, 3)});
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY2(program.readAllStandardError().contains("first paint after"), "the program ran");
+    QVERIFY(!QFileInfo::exists(missing));
+
+    const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(missing));
+    qunsetenv("XDG_CONFIG_HOME");
+    OpenSettings()->setValue(QStringLiteral("Settings/Probe"), 7);
+    const int kept = OpenSettings()->value(QStringLiteral("Settings/Probe")).toInt();
+    qputenv("HOME", home);
+    qputenv("XDG_CONFIG_HOME", config);
+    QCOMPARE(kept, 7);
+    QVERIFY(!QFileInfo::exists(missing));
   }
 
   // Names with letters beyond ASCII, spaces and a dash: opened, listed, exported, and named in

@@ -254,16 +254,33 @@ class ProgressProbe : public QObject {
   QStringList m_painted;
 };
 
-// meterlog2-cli run to its end; its failure messages ("meterlog2-cli: ..." lines).
-QStringList CliFailures(const QStringList& args) {
+// The Cancel button of the visible progress window whose text passes `wanted`, or null.
+QWidget* ProgressCancel(const std::function<bool(const QString&)>& wanted) {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    auto* text = w->findChild<QLabel*>(QStringLiteral("progressText"));
+    auto* cancel = w->findChild<QPushButton*>(QStringLiteral("progressCancel"));
+    if (w->isVisible() && text != nullptr && cancel != nullptr && wanted(text->text()))
+      return cancel;
+  }
+  return nullptr;
+}
+
+// meterlog2-cli run to its end (or to SIGTERM after `stopAfterMs`); its standard error lines.
+QStringList CliErrorLines(const QStringList& args, int stopAfterMs = -1) {
   QProcess cli;
   // The command-line tool of the same build as the simulator.
   const QString path = QFileInfo(QStringLiteral(METERLOG2_SIM_PATH)).absolutePath() +
                        QStringLiteral("/../cli/meterlog2-cli");
   cli.start(path, args);
+  if (stopAfterMs >= 0 && !cli.waitForFinished(stopAfterMs)) cli.terminate();
   if (!cli.waitForFinished(60000)) return {QStringLiteral("(did not finish)")};
+  return QString::fromLocal8Bit(cli.readAllStandardError()).split('\n');
+}
+
+// Its failure messages ("meterlog2-cli: ..." lines).
+QStringList CliFailures(const QStringList& args) {
   QStringList failures;
-  for (const QString& line : QString::fromLocal8Bit(cli.readAllStandardError()).split('\n')) {
+  for (const QString& line : CliErrorLines(args)) {
     if (line.startsWith(QLatin1String("meterlog2-cli: ")))
       failures << line.mid(static_cast<int>(qstrlen("meterlog2-cli: ")));
   }
@@ -311,7 +328,7 @@ class InstrumentTest : public QObject {
       progress.SetTransfer(transfer);
       QVERIFY(progress.ProgressBar() != nullptr);
       QCOMPARE(progress.ProgressBar()->maximum(), 0);  // size unknown: a busy bar
-      QCOMPARE(progress.TransferText(), QStringLiteral("1280 bytes"));
+      QCOMPARE(progress.TransferText(), QString());    // the bytes are the text's count
       const int withBar = window->height();
       QVERIFY(withBar > height);
       QCOMPARE(text->geometry(), textArea);
@@ -322,8 +339,7 @@ class InstrumentTest : public QObject {
       progress.SetTransfer(transfer);
       QCOMPARE(window->height(), withBar);
       QCOMPARE(progress.ProgressBar()->value(), 20);
-      QCOMPARE(progress.TransferText(),
-               QStringLiteral("1280 of 6400 bytes (20 %), about 8 s left"));
+      QCOMPARE(progress.TransferText(), QStringLiteral("20 %, about 8 s left"));
 
       // A message box over the disabled main window still takes its click.
       SetMessageHook({});
@@ -420,6 +436,20 @@ class InstrumentTest : public QObject {
     QCOMPARE(again.Box(CConfigComPort::kDataBits)->currentText(), QStringLiteral("7"));
     QCOMPARE(again.Box(CConfigComPort::kStopBits)->currentText(), QStringLiteral("1"));
     again.reject();
+
+    // A full device path reads whole in the port box.
+    const QString path =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    CConfigComPort wide;
+    wide.SetPorts({"/dev/ttyS0", path}, 1);
+    wide.SetLine(LineSettings{});
+    wide.show();
+    QComboBox* box = wide.Box(CConfigComPort::kPort);
+    // The box's own measure of its longest entry, frame and arrow included, is what it got.
+    QVERIFY(box->sizeHint().width() > box->fontMetrics().horizontalAdvance(path));
+    QVERIFY2(box->width() >= box->sizeHint().width(),
+             qPrintable(QStringLiteral("%1 < %2").arg(box->width()).arg(box->sizeHint().width())));
+    wide.reject();
   }
 
   void downloadSecondOfThreeOpensIt() {
@@ -473,7 +503,8 @@ class InstrumentTest : public QObject {
     QVERIFY(app.GetMainFrame()->isEnabled());
     QCOMPARE(app.GetRecentFiles()[0], target);
     QCOMPARE(app.GetView()->model()->rowCount(), 7);
-    QVERIFY(app.GetMainFrame()->windowTitle().startsWith(QLatin1String("Harmonic")));
+    QVERIFY(app.GetMainFrame()->windowTitle().startsWith(QFileInfo(target).fileName() +
+                                                         QLatin1String(": Harmonic")));
     // The file is the instrument's, padded to whole blocks, with the format marker of the
     // simulator's firmware (after 20 Sep 2005: 256).
     const QByteArray source = ReadAll(FlashFolder() + QStringLiteral("/b_harmonic.57x"));
@@ -551,25 +582,18 @@ class InstrumentTest : public QObject {
     // Cancel once the first packet is in and the second has stalled.
     QString data;
     script.Add(
-        []() -> QWidget* {
-          for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* cancel = w->findChild<QPushButton*>(QStringLiteral("progressCancel"));
-            auto* text = w->findChild<QLabel*>(QStringLiteral("progressText"));
-            if (cancel != nullptr && w->isVisible() &&
-                text->text().contains(QLatin1String("Packets: 1 /")))
-              return cancel;
-          }
-          return nullptr;
+        [] {
+          return ProgressCancel(
+              [](const QString& text) { return text.contains(QLatin1String("Packets: 1 /")); });
         },
         [&data](QWidget* cancel) {
           data = cancel->window()->findChild<QLabel*>(QStringLiteral("progressData"))->text();
           QTest::mouseClick(cancel, Qt::LeftButton);
         });
     app.OnDownloadFlashFile();
-    // Under the count: the data bytes against the size the entry's directory line gives.
-    QVERIFY2(QRegularExpression(QStringLiteral("^128 of \\d+ bytes \\(\\d+ %\\)"))
-                 .match(data)
-                 .hasMatch(),
+    // Under the count (the only byte count in the window): how far, against the size the
+    // entry's directory line gives.
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ %")).match(data).hasMatch(),
              qPrintable(data));
     QVERIFY(script.Finished());
     const QStringList messages = TakeMessages();
@@ -665,6 +689,103 @@ class InstrumentTest : public QObject {
     QVERIFY(shown[0].startsWith(QLatin1String("Could not open the COM Port\n\n") + missing + ": "));
   }
 
+  void downloadFailureAndProgressReadTheSameInBoth() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    const QString target = Fresh("same.57x");
+    // The steps of a download of entry `row` into `path`.
+    const auto download = [](Script& script, const QString& device, int row, const QString& path) {
+      ChoosePort(script, device);
+      script.OnDialog<CFlashFileDirectory>([row](CFlashFileDirectory* dialog) {
+        dialog->List()->setCurrentRow(row);
+        ClickLater(dialog->OkButton());
+      });
+      script.OnDialog<QFileDialog>([path](QFileDialog* save) { TypeFileName(save, path); });
+    };
+    {
+      // Block 3 comes out of sequence: the same lines in the tool and in the message box.
+      Sim sim;
+      QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("same3.state"), "--fault",
+                         "out-of-sequence", "--fault-block", "3"}));
+      const QStringList cli =
+          CliFailures({"download", "--port", sim.Device(), "--entry", "2", "-o", target});
+      QCOMPARE(cli.size(), 2);
+      QVERIFY(QFile::remove(target + QStringLiteral(".partial")));
+      Script script;
+      download(script, sim.Device(), 1, target);
+      app.OnDownloadFlashFile();
+      QCOMPARE(TakeMessages(), QStringList{cli.join(QStringLiteral("\n\n"))});
+      QVERIFY(cli[1].contains(QDir::toNativeSeparators(target + QStringLiteral(".partial"))));
+    }
+    // Packet 2 stalls after 60 bytes: the window's count, and beside it how far, is the tool's
+    // progress line.
+    Sim sim;
+    QVERIFY(sim.Start({"--dir", FlashFolder(), "--state", Fresh("same4.state"), "--fault", "stall",
+                       "--fault-block", "2"}));
+    const QString count = QStringLiteral("Packets: 1 / Bytes: 193");
+    QString shownCount, shownDone;
+    Script script;
+    download(script, sim.Device(), 2, Fresh("stalled.57x"));
+    script.Add(
+        [count] {
+          return ProgressCancel([count](const QString& text) { return text.endsWith(count); });
+        },
+        [&](QWidget* cancel) {
+          QWidget* window = cancel->window();
+          shownCount = window->findChild<QLabel*>(QStringLiteral("progressText"))->text();
+          shownDone = window->findChild<QLabel*>(QStringLiteral("progressData"))->text();
+          QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+    app.OnDownloadFlashFile();
+    QVERIFY(script.Finished());
+    TakeMessages();
+    QCOMPARE(shownCount, QStringLiteral("Receiving Flash File...\n") + count);
+    QVERIFY2(
+        shownDone.endsWith(QLatin1String(" %")) || shownDone.contains(QLatin1String(" s left")),
+        qPrintable(shownDone));
+    QStringList lines = CliErrorLines(
+        {"download", "--port", sim.Device(), "--entry", "3", "-o", Fresh("stalled2.57x")}, 2500);
+    lines = lines.filter(QRegularExpression(QStringLiteral("^") + count));
+    QVERIFY2(!lines.isEmpty(), "the tool printed no line for the stalled packet");
+    const QString percent = shownDone.section(QLatin1Char(','), 0, 0);
+    QVERIFY2(lines.back().startsWith(count + QStringLiteral(" (") + percent),
+             qPrintable(lines.back() + " / " + percent));
+  }
+
+  void identificationCanBeCancelledAndItsFailureSaysWhatToCheck() {
+    Sim sim;
+    QVERIFY(sim.Start({"--fault", "silence", "--state", Fresh("silent.state")}));
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({}, false));
+    {
+      // Cancel while the instrument is waited for: the command ends at once, without a word.
+      Script script;
+      ChoosePort(script, sim.Device());
+      script.Add(
+          [] {
+            return ProgressCancel([](const QString& text) {
+              return text == QLatin1String("Initiate communication with device...");
+            });
+          },
+          [](QWidget* cancel) { QTest::mouseClick(cancel, Qt::LeftButton); });
+      app.OnConfigure();
+      QVERIFY(script.Finished());
+      QVERIFY(TakeMessages().isEmpty());
+      QVERIFY(app.GetMainFrame()->isEnabled());
+    }
+    // Left to fail: the message, then what to check, in the tool's words.
+    const QStringList cli = CliFailures({"directory", "--port", sim.Device()});
+    QCOMPARE(cli.size(), 2);
+    QCOMPARE(cli[0], QStringLiteral("Failed to communicate with a 57x device"));
+    QVERIFY(cli[1].contains(sim.Device()) && cli[1].contains(QLatin1String("9600/8n1")) &&
+            cli[1].contains(QLatin1String("cable")) &&
+            cli[1].contains(QLatin1String("switched on")));
+    Script script;
+    ChoosePort(script, sim.Device());
+    app.OnDownloadFlashFile();
+    QCOMPARE(TakeMessages(), QStringList{cli.join(QStringLiteral("\n\n"))});
+  }
+
   void configureChangesOnlyWhatWasEdited() {
     const QString statePath = Fresh("config.state");
     QVERIFY(WriteFile(statePath, OddState()));
@@ -691,8 +812,8 @@ class InstrumentTest : public QObject {
       QCOMPARE(dialog->Channel2()->currentText(), QStringLiteral("AC: Ia"));
       QCOMPARE(dialog->FactorBox(0)->text(), QStringLiteral("1.23457"));
       QCOMPARE(dialog->FactorBox(1)->text(), QStringLiteral("-12.3457"));
-      const QRegularExpression date(
-          QStringLiteral("^[A-Z][a-z]{2} \\d{1,2}, \\d{4} \\d\\d:\\d\\d:\\d\\d$"));
+      // The date in the chosen date format: the log's own month-day-year by default.
+      const QRegularExpression date(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d$"));
       QVERIFY(
           date.match(dialog->findChild<QLineEdit*>(QStringLiteral("dateTime"))->text()).hasMatch());
       dialog->UpdateClock()->setChecked(false);

@@ -265,6 +265,16 @@ class PlotTest : public QObject {
     pane->Tabs()->setCurrentIndex(0);
     pane->DrawPending();
     QCOMPARE(pane->Trend()->graphCount(), 2);
+
+    // Records that end before any measured value: a trend with nothing to draw says so.
+    shortRecords.logType = 1;
+    shortRecords.recordSize = 60;
+    QVERIFY(app.OpenDocumentFile(WriteSample(QStringLiteral("plot-no-values.57x"), shortRecords)));
+    pane->DrawPending();
+    QCOMPARE(pane->Trend()->Message(),
+             QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number in "
+                            "Frequency, Ch1 Mag Wide."));
+    QCOMPARE(pane->Trend()->graphCount(), 0);
   }
 
   void imagesAreSavedAtTheSizeAskedFor() {

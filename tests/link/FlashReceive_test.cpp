@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
 #include "FakeLink.h"
+#include "file/Interrupt.h"
 #include "link/FlashReceive.h"
+#include "link/LinkMessages.h"
 
 namespace {
 
@@ -63,6 +66,7 @@ class FlashReceiveTest : public ::testing::Test {
   void TearDown() override {
     std::filesystem::remove(path_);
     std::filesystem::remove(path_ + ".partial");
+    for (int n = 1; n <= 3; ++n) std::filesystem::remove(path_ + ".partial." + std::to_string(n));
   }
 
   // The instrument starts sending `delay` ms after the first start request.
@@ -178,6 +182,66 @@ TEST(TransferProgress, PercentageAndTimeLeft) {
   p.dataBytes = 6528;
   EXPECT_EQ(PercentDone(p), 100);
   EXPECT_EQ(SecondsLeft(p), 0);
+}
+
+TEST(TransferProgress, OneLineOfNumbersForTheToolAndTheWindow) {
+  TransferProgress p;
+  p.packets = 10;
+  p.lineBytes = 1330;
+  p.dataBytes = 1280;
+  EXPECT_EQ(TransferText(p), "");  // the size is not known: the line bytes alone
+  EXPECT_EQ(TransferLine(p), "Packets: 10 / Bytes: 1330");
+  p.expectedBytes = 6400;
+  p.elapsedMs = 500;
+  EXPECT_EQ(TransferText(p), "20 %");
+  p.elapsedMs = 2000;
+  EXPECT_EQ(TransferText(p), "20 %, about 8 s left");
+  EXPECT_EQ(TransferLine(p), "Packets: 10 / Bytes: 1330 (20 %, about 8 s left)");
+  // The window's text above it counts the same bytes.
+  EXPECT_EQ(ReceivingText(p.packets, p.lineBytes),
+            "Receiving Flash File...\n" + TransferLine({10, 1330}));
+}
+
+TEST(DownloadFailureLines, SayWhatHappenedToTheTargetAndWhereTheDataIs) {
+  const std::filesystem::path target =
+      std::filesystem::temp_directory_path() / "meterlog2_failure_lines.57x";
+  std::filesystem::remove(target);
+  ReceiveReport report;
+  report.end = ReceiveEnd::kOutOfSequence;
+  report.fileCreated = true;
+  report.packets = 3;
+  report.dataBytes = 384;
+  report.partialPath = target;
+  report.partialPath += ".partial";
+  const std::string name = target.string();
+  EXPECT_EQ(
+      DownloadFailureLines(report, target),
+      (std::vector<std::string>{
+          "The download of " + name +
+              " failed: the instrument sent a block out of sequence; the transfer was "
+              "cancelled.",
+          "The data received so far (3 packets, 384 bytes) was kept as " + name + ".partial."}));
+
+  // An earlier file at the target, an earlier partial file beside it, a cancel with its reason.
+  { std::ofstream(target) << "earlier"; }
+  report.end = ReceiveEnd::kCancelled;
+  report.partialPath += ".1";
+  EXPECT_EQ(DownloadFailureLines(report, target, "interrupted"),
+            (std::vector<std::string>{
+                "The download of " + name + " was cancelled (interrupted).",
+                name + " was left as it was.",
+                "The data received so far (3 packets, 384 bytes) was kept as " + name +
+                    ".partial.1; " + name + ".partial was there already and was left as it was."}));
+  std::filesystem::remove(target);
+
+  // Nothing could be created: no word of a target or of kept data.
+  ReceiveReport refused;
+  refused.end = ReceiveEnd::kCannotCreateFile;
+  refused.fileError = "Permission denied";
+  EXPECT_EQ(DownloadFailureLines(refused, target),
+            std::vector<std::string>{"The download of " + name +
+                                     " failed: the output file could not be created (Permission "
+                                     "denied)."});
 }
 
 TEST_F(FlashReceiveTest, OldFirmwareGetsMarkerOne) {
@@ -505,5 +569,102 @@ TEST_F(FlashReceiveTest, AVanishingPortEndsTheTransferAtOnce) {
   EXPECT_EQ(report.end, ReceiveEnd::kPortFailed);
   EXPECT_LT(port.clock.ms - begin, 1000);
 }
+
+TEST_F(FlashReceiveTest, TheEndIsAcknowledgedAQuietReadTimeOutAfterTheEotArrived) {
+  // The EOT arrives 230 ms after packet 2's start, when a read for a whole packet would still
+  // be waiting: it is seen, and dated, the moment it arrives.
+  StartAfter(100, {Packet(1), Packet(2), {EOT}}, 230);
+  EXPECT_EQ(Receive(), 1);
+  const int64_t eotArrived = firstRequestAt() + 100 + 2 * 230;
+  ASSERT_FALSE(port_.sentAt.empty());
+  EXPECT_EQ(port_.sent.back(), ACK);
+  EXPECT_GE(port_.sentAt.back() - eotArrived, 250);
+  EXPECT_LE(port_.sentAt.back() - eotArrived, 260);
+}
+
+// A port on which SIGINT arrives while a read is waiting for the rest of packet `packet`.
+class InterruptedPort : public FakePort {
+ public:
+  int64_t at = -1;
+  int Read(uint8_t* buffer, int count) override {
+    const int n = FakePort::Read(buffer, count);
+    if (at >= 0 && clock.ms >= at) {
+      at = -1;
+      std::raise(SIGINT);  // recorded: the download's output file is open
+    }
+    return n;
+  }
+};
+
+TEST_F(FlashReceiveTest, APacketWhoseReadWasInterruptedIsAnsweredWithCanNotAck) {
+  InstallInterruptHandlers();
+  InterruptedPort port;
+  FakePrompt prompt;
+  prompt.progress.cancelWhen = [] { return InterruptSignal() != 0; };  // as the CLI's window
+  bool started = false;
+  port.onByte = [&](FakePort& p, uint8_t b) {
+    if (b != 'C' || started) return;
+    started = true;
+    for (int n = 1; n <= 4; ++n) {
+      const std::vector<uint8_t> packet = Packet(n);
+      // Each packet in two halves 40 ms apart; SIGINT comes between the halves of packet 3.
+      p.SendAt(p.clock.ms + 100 * n, std::vector<uint8_t>(packet.begin(), packet.begin() + 60));
+      p.SendAt(p.clock.ms + 100 * n + 40, std::vector<uint8_t>(packet.begin() + 60, packet.end()));
+    }
+    p.SendAt(p.clock.ms + 500, {EOT});
+    static_cast<InterruptedPort&>(p).at = p.clock.ms + 320;
+  };
+  EXPECT_EQ(ReceiveFlashFile(&port, 1, path_, kNewFirmware, prompt, &report_), 0);
+  const int signal = InterruptSignal();
+  ClearInterrupt();
+  EXPECT_EQ(signal, SIGINT);
+  EXPECT_EQ(report_.end, ReceiveEnd::kCancelled);
+  // Packets 1 and 2 acknowledged and kept; packet 3 completed after the signal: CAN, never ACK.
+  std::vector<uint8_t> replies;
+  for (uint8_t b : port.sent) {
+    if (b == ACK || b == NAK || b == CAN) replies.push_back(b);
+  }
+  EXPECT_EQ(replies, (std::vector<uint8_t>{ACK, ACK, CAN}));
+  EXPECT_EQ(report_.packets, 2);
+  EXPECT_EQ(report_.dataBytes, 256);
+  EXPECT_EQ(PartialBytes().size(), 256u);
+}
+
+TEST_F(FlashReceiveTest, AnEarlierPartialFileIsNeverReplaced) {
+  // A first download breaks off after 3 packets, a second after 1, a third after 2: each keeps
+  // its own data, under the first free name.
+  for (int packets : {3, 1, 2}) {
+    ReceiveReport report;
+    const auto start = [packets](FakePort& p) {
+      for (int n = 1; n <= packets; ++n) p.SendAt(p.clock.ms + 100 * n, Packet(n));
+      p.SendAt(p.clock.ms + 100 * (packets + 1), Packet(packets + 2));  // out of sequence
+    };
+    EXPECT_EQ(ReceiveOnce(path_, start, report), 0);
+    EXPECT_EQ(report.end, ReceiveEnd::kOutOfSequence);
+  }
+  EXPECT_EQ(ReadAll(path_ + ".partial").size(), 3u * 128);
+  EXPECT_EQ(ReadAll(path_ + ".partial.1").size(), 1u * 128);
+  EXPECT_EQ(ReadAll(path_ + ".partial.2").size(), 2u * 128);
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+#ifndef _WIN32
+TEST_F(FlashReceiveTest, SomethingElseAtThePartialNameIsLeftAlone) {
+  // A link to a file elsewhere, and a link to nothing: neither is followed nor replaced.
+  const std::string elsewhere = path_ + ".elsewhere";
+  { std::ofstream(elsewhere) << "not ours"; }
+  std::filesystem::create_symlink(elsewhere, path_ + ".partial");
+  std::filesystem::create_symlink(path_ + ".nowhere", path_ + ".partial.1");
+  StartAfter(100, {Packet(1), Packet(3)});
+  EXPECT_EQ(Receive(), 0);
+  EXPECT_EQ(report_.partialPath, path_ + ".partial.2");
+  EXPECT_EQ(ReadAll(path_ + ".partial.2").size(), 128u);
+  EXPECT_EQ(ReadAll(elsewhere).size(), 8u);
+  EXPECT_TRUE(std::filesystem::is_symlink(path_ + ".partial"));
+  EXPECT_TRUE(std::filesystem::is_symlink(path_ + ".partial.1"));
+  EXPECT_FALSE(std::filesystem::exists(path_ + ".nowhere"));
+  std::filesystem::remove(elsewhere);
+}
+#endif
 
 }  // namespace

@@ -59,7 +59,7 @@ struct Driver {
   void Feed(const std::vector<uint8_t>& bytes, size_t chunk, bool bounded = false) {
     for (size_t at = 0; at < bytes.size() && receiver.Phase() != ReceivePhase::kEnded;) {
       size_t n = std::min(chunk, bytes.size() - at);
-      if (bounded) n = std::min(n, static_cast<size_t>(receiver.BytesWanted()));
+      if (bounded) n = std::min(n, static_cast<size_t>(receiver.Want().maximum));
       now += 5;
       Take(receiver.Feed(bytes.data() + at, n, now));
       at += n;
@@ -107,10 +107,14 @@ TEST(FlashReceiver, AnswersAPacketTheMomentItIsComplete) {
   const std::vector<uint8_t> p1 = Packet(1);
   d.Feed(std::vector<uint8_t>(p1.begin(), p1.end() - 1), 200);
   EXPECT_EQ(d.Replies().size(), 0u);
-  EXPECT_EQ(d.receiver.BytesWanted(), 1);
+  EXPECT_EQ(d.receiver.Want().minimum, 1);  // inside a packet: the rest of it
+  EXPECT_EQ(d.receiver.Want().maximum, 1);
   d.Take(d.receiver.Feed(&p1.back(), 1, d.now + 1));
   EXPECT_EQ(d.Replies(), std::vector<uint8_t>{ACK});
-  EXPECT_EQ(d.receiver.BytesWanted(), 133);
+  // At a packet start a read returns with the first byte alone (an EOT is dated when it came,
+  // nothing after a CAN is taken).
+  EXPECT_EQ(d.receiver.Want().minimum, 1);
+  EXPECT_EQ(d.receiver.Want().maximum, 1);
 }
 
 TEST(FlashReceiver, AnEotCountsOnlyOnAQuietLine) {

@@ -129,8 +129,39 @@ TEST_F(FlowTest, DownloadFailuresShowTheirMessages) {
   prompt_.messages.clear();
   DownloadFlashFile(settings_, prompt_, services_, version);  // nobody answers
   EXPECT_EQ(prompt_.messages,
-            (std::vector<std::string>{"Failed to communicate with a 57x device"}));
+            (std::vector<std::string>{
+                "Failed to communicate with a 57x device\n\nCheck the port (COM3) and its "
+                "line settings (9600/8n1: the instrument must use the same), that the cable is "
+                "plugged in at both ends, and that the instrument is switched on."}));
   EXPECT_EQ(prompt_.waitDepth, 0);
+}
+
+TEST_F(FlowTest, CancelWhileTheInstrumentIsAskedEndsTheCommandAtOnceAndQuietly) {
+  // A silent instrument: the identification would wait about ten seconds. Cancel after one.
+  const int64_t start = port_.clock.ms;
+  prompt_.progress.cancelWhen = [this, start] { return port_.clock.ms - start > 1000; };
+  std::string version;
+  const DownloadOutcome download = DownloadFlashFile(settings_, prompt_, services_, version);
+  EXPECT_EQ(download.fault, LinkFault::kCancelled);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_LE(port_.clock.ms - start, 1300);  // within a read time-out of the click
+  EXPECT_EQ(port_.SentText(), "\r\nVER");   // nothing more was asked
+  EXPECT_EQ(prompt_.waitDepth, 0);
+  // The window that waits for the instrument has the Cancel button.
+  EXPECT_EQ(prompt_.progress.calls.front(), "create1");
+
+  // The same while the configuration is read; an instrument that answers it slowly.
+  AttachSim();
+  port_.sent.clear();
+  const int64_t begin = port_.clock.ms;
+  prompt_.progress.cancelWhen = [this] { return port_.SentText().size() > 300; };
+  prompt_.editConfig = [](ConfigDialogValues&) {
+    ADD_FAILURE() << "the dialog must not come after a cancel";
+    return false;
+  };
+  EXPECT_EQ(ConfigureDevice(settings_, prompt_, services_).fault, LinkFault::kCancelled);
+  EXPECT_TRUE(prompt_.messages.empty());
+  EXPECT_LT(port_.clock.ms - begin, 2000);
 }
 
 TEST_F(FlowTest, DirectoryFailuresAreToldApart) {
@@ -295,14 +326,23 @@ TEST(LineSettings, OneTextFormWrittenAndReadBack) {
   EXPECT_FALSE(ParseParity("mark", parity, error));
 }
 
-TEST(FlashDirectory, EntrySizeComesFromTheLineWhenItGivesOne) {
-  EXPECT_EQ(EntrySizeFromLine("C.57x  60000 bytes"), 60000);
-  EXPECT_EQ(EntrySizeFromLine("LOG 3  1024 Bytes  2010-03-15"), 1024);
-  EXPECT_EQ(EntrySizeFromLine("LOG3.57x"), 0);
-  EXPECT_EQ(EntrySizeFromLine("bytes"), 0);
-  EXPECT_EQ(EntrySizeFromLine("A12bytes"), 0);                    // the number must stand alone
-  EXPECT_EQ(EntrySizeFromLine("12 bytesque"), 0);                 // and so must the word
-  EXPECT_EQ(EntrySizeFromLine("99999999999999999999 bytes"), 0);  // not a size at all
+TEST(FlashDirectory, AnEntryLineGivesItsNameAndSizeWhenItHasThem) {
+  const FlashEntry entry = ParseFlashEntry("C.57x  60000 bytes");
+  EXPECT_EQ(entry.name, "C");
+  EXPECT_EQ(entry.size, 60000);
+  EXPECT_EQ(ParseFlashEntry("LOG 3  1024 Bytes  2010-03-15").size, 1024);
+  EXPECT_EQ(ParseFlashEntry("LOG 3  1024 Bytes  2010-03-15").name, "LOG");
+  EXPECT_EQ(ParseFlashEntry("LOG3.57x").size, 0);
+  EXPECT_EQ(ParseFlashEntry("bytes").size, 0);
+  EXPECT_EQ(ParseFlashEntry("A12bytes").size, 0);                    // the number must stand alone
+  EXPECT_EQ(ParseFlashEntry("12 bytesque").size, 0);                 // and so must the word
+  EXPECT_EQ(ParseFlashEntry("99999999999999999999 bytes").size, 0);  // not a size at all
+  // The name: the first word that can name a file, stripped of what a file name cannot hold.
+  EXPECT_EQ(ParseFlashEntry("  3  b_harmonic.57X  9184 bytes").name, "b_harmonic");
+  EXPECT_EQ(ParseFlashEntry("7 bytes: LOG/../x?.57x").name, "LOG..x");
+  EXPECT_EQ(ParseFlashEntry("Messung \xC4nderung").name, "Messung");
+  EXPECT_EQ(ParseFlashEntry("\xC4nderung").name, "\xC4nderung");  // Latin-1, as the list shows it
+  EXPECT_EQ(ParseFlashEntry("42 ??? 1024 bytes").name, "");
 }
 
 }  // namespace

@@ -60,15 +60,6 @@ TEST(ReadPort, NeverStoresMoreThanAsked) {
   EXPECT_EQ(echoing.SentText(), "xy");  // every byte taken is written straight back
 }
 
-TEST(ReadPort, StopByteEndsTheReadAtOnce) {
-  FakePort port;
-  port.Send(std::vector<uint8_t>{'a', 'b', 0xFF});
-  uint8_t buffer[100];
-  const int64_t start = port.clock.ms;
-  EXPECT_EQ(ReadPort(buffer, 100, &port, false, 0xFF), 3);
-  EXPECT_LT(port.clock.ms - start, 1000);
-}
-
 TEST(WriteEchoed, VerifiesEveryByteAgainstItsEcho) {
   FakePort good;
   good.onByte = [](FakePort& p, uint8_t b) { p.Send(std::vector<uint8_t>{b}); };

@@ -64,6 +64,7 @@ TEST(Loader, HeaderSizeLimitIs3100) {
   const LoadResult r = Load(doc, MakeLogFile(256, 3101, 1, 303, {StandardRecord()}));
   EXPECT_EQ(r.status, Status::kHeaderSize);
   EXPECT_EQ(r.message, "Error in File Header Size");
+  EXPECT_EQ(r.problem, "is not a 57x log: its header size is 3101 (a log's is at most 3100)");
   EXPECT_TRUE(r.Opened());
   EXPECT_EQ(doc.GetRecordCount(), 0u);
   // The marker was read before the check and is kept.
@@ -79,6 +80,7 @@ TEST(Loader, FileSizeCheckNamesLengthAndRequiredLength) {
   const LoadResult r = Load(doc, file);
   EXPECT_EQ(r.status, Status::kFileSize);
   EXPECT_EQ(r.message, "Error in File Size (1000, 5020)");
+  EXPECT_EQ(r.problem, "is cut short: its header declares 10 records, and only 1 is complete");
   EXPECT_TRUE(r.Opened());
   EXPECT_EQ(doc.GetRecordCount(), 0u);
 
@@ -86,6 +88,8 @@ TEST(Loader, FileSizeCheckNamesLengthAndRequiredLength) {
   const LoadResult huge = Load(doc, MakeLogFile(1, 0, 0xFFFFFFFF, 0xFFFF, {StandardRecord()}));
   EXPECT_EQ(huge.status, Status::kFileSize);
   EXPECT_EQ(huge.message, "Error in File Size (315, 281470681677837)");
+  EXPECT_EQ(huge.problem,
+            "is cut short: its header declares 4294967295 records, and none of them is complete");
 }
 
 TEST(Loader, ShortHeaderReadsEndWithTheEndOfFileMessage) {
@@ -99,6 +103,8 @@ TEST(Loader, ShortHeaderReadsEndWithTheEndOfFileMessage) {
     const LoadResult r = Load(doc, file);
     EXPECT_EQ(r.status, Status::kEndOfFile) << length;
     EXPECT_EQ(r.message, kEndOfFile);
+    EXPECT_EQ(r.problem, "is not a 57x log: it ends after " + std::to_string(length) +
+                             " bytes, inside its header");
     EXPECT_FALSE(r.Opened());
     EXPECT_EQ(doc.GetRecordCount(), 0u) << "the first file's records must be gone";
   }
@@ -267,7 +273,8 @@ TEST(Loader, OnlyRegularFilesAreRead) {
   std::filesystem::remove_all(dir);
 }
 
-// A file that changes while it is read: cut short after its size was checked, or grown.
+// A file that changes while it is read: cut short after its size was checked, or grown (or
+// neither: a file that stays as it is). It counts the bytes that were read.
 class ChangingSource : public ByteSource {
  public:
   ChangingSource(std::vector<uint8_t> bytes, size_t cutAt, bool grows)
@@ -280,15 +287,18 @@ class ChangingSource : public ByteSource {
     const size_t got = m_position >= end ? 0 : std::min(count, end - m_position);
     std::copy_n(m_bytes.begin() + static_cast<long>(m_position), got, into);
     m_position += got;
+    m_read += got;
     return got;
   }
   bool Changed() const override { return m_grows || m_cutAt < m_bytes.size(); }
+  size_t BytesRead() const { return m_read; }
 
  private:
   std::vector<uint8_t> m_bytes;
   size_t m_cutAt;
   bool m_grows;
   size_t m_position = 0;
+  size_t m_read = 0;
 };
 
 TEST(Loader, AFileThatChangesWhileItIsReadLoadsNothing) {
@@ -378,4 +388,39 @@ TEST(Loader, SalvageReadsTheCompleteRecordsOfAFileCutShort) {
             LoadResult::Status::kFileSize);
   for (const char* name : {"salvage-cut.57x", "salvage-whole.57x", "salvage-stub.57x"})
     std::filesystem::remove(dir / name);
+}
+
+// Reading only the first records answers every question about the file as a whole load does,
+// reads nothing past them, and counts the records the whole load would hold.
+TEST(Loader, FirstRecordsOnlyReadTheStartAndAnswerAsAWholeLoad) {
+  const std::vector<uint8_t> record = StandardRecord();
+  const auto whole = MakeLogFile(256, 20, 5, 303, std::vector<std::vector<uint8_t>>(5, record));
+  const std::vector<uint8_t> cut(whole.begin(), whole.end() - 400);
+  const auto badHeader = MakeLogFile(1, 3101, 1, 303, {record});
+  const std::vector<uint8_t> shortHead(whole.begin(), whole.begin() + 30);
+  const auto empty = MakeLogFile(1, 0, 0, 303, {});
+  for (const bool salvage : {false, true}) {
+    for (const auto* file : {&whole, &cut, &badHeader, &shortHead, &empty}) {
+      CMeterlog2Doc all, first;
+      ChangingSource allSource(*file, file->size(), false), firstSource(*file, file->size(), false);
+      const LoadResult a = all.LoadFromSource(allSource, "/logs/x.57x", salvage);
+      const LoadResult f = first.LoadFromSource(firstSource, "/logs/x.57x", salvage, 1);
+      const std::string name = std::to_string(file->size()) + (salvage ? " salvaged" : "");
+      EXPECT_EQ(f.status, a.status) << name;
+      EXPECT_EQ(f.message, a.message) << name;
+      EXPECT_EQ(f.declaredRecords, a.declaredRecords) << name;
+      EXPECT_EQ(f.completeRecords, a.completeRecords) << name;
+      EXPECT_EQ(f.salvaged, a.salvaged) << name;
+      EXPECT_EQ(first.GetDetectedDataFormat(), all.GetDetectedDataFormat()) << name;
+      EXPECT_EQ(first.GetRecordSize(), all.GetRecordSize()) << name;
+      EXPECT_EQ(first.GetRecordCount(), std::min(all.GetRecordCount(), 1u)) << name;
+      if (all.GetRecordCount() == 0) continue;
+      EXPECT_EQ(std::memcmp(first.GetRecord(0), all.GetRecord(0), 303), 0) << name;
+      EXPECT_EQ(firstSource.BytesRead(), 6u + 6u + 303u) << name;  // the header block is skipped
+    }
+  }
+  // A file cut inside its first record after the size check loads nothing.
+  ChangingSource shrunk(whole, 100, false);
+  CMeterlog2Doc doc;
+  EXPECT_EQ(doc.LoadFromSource(shrunk, "/logs/x.57x", false, 1).status, Status::kChanged);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "CommaLocale.h"
 #include "LogBytes.h"
 #include "log/CMeterlog2Doc.h"
@@ -357,4 +359,34 @@ TEST(Queries, DecimalPointIgnoresTheProcessLocale) {
   LoadRecords(doc, 1, {r.bytes});
   double v = 0;
   EXPECT_EQ(Num(doc.GetFrequency(v, 0), v), "50.250000");
+}
+
+TEST(Queries, AllHarmonicMagnitudesAtOnceEqualEachOne) {
+  // Every channel and phase of generated logs in both byte orders, and a Harmonic record cut
+  // inside its table: the bulk query gives what the single one gives, NaN where that is false.
+  for (const auto& [type, format] : {std::pair{2, 1u}, {3, 256u}, {4, 1u}, {4, 256u}}) {
+    const CMeterlog2Doc doc = LoadSampleLog(type, format, 3);
+    for (unsigned p : type == 4 ? std::vector<unsigned>{0, 1, 2} : std::vector<unsigned>{3})
+      for (unsigned c = 0; c < 2; ++c) {
+        std::array<double, 49> all{};
+        ASSERT_TRUE(doc.GetHarmonicMagnitudes(all, 2, c, p));
+        for (unsigned h = 0; h < 49; ++h) {
+          double one = 0;
+          ASSERT_TRUE(doc.GetHarmonicMagnitude(one, 2, c, h, p));
+          EXPECT_EQ(all[h], one) << type << " " << format << " c" << c << " p" << p << " h" << h;
+        }
+      }
+  }
+  CMeterlog2Doc cut;
+  RecordBytes r(319 + 16 * 10, 2);  // the table ends after harmonic 11 of channel 1
+  r.Float(121, 230.0f).Float(303, 230.0f).Float(319 + 16 * 9, 4.6f);
+  LoadRecords(cut, 1, {r.bytes});
+  std::array<double, 49> all{};
+  ASSERT_TRUE(cut.GetHarmonicMagnitudes(all, 0, 0, 3));
+  EXPECT_EQ(all[9], double(4.6f));
+  EXPECT_TRUE(std::isnan(all[10]));
+  double one = 0;
+  EXPECT_FALSE(cut.GetHarmonicMagnitude(one, 0, 0, 10, 3));
+  EXPECT_FALSE(cut.GetHarmonicMagnitudes(all, 1, 0, 3));  // no such row
+  EXPECT_FALSE(cut.GetHarmonicMagnitudes(all, 0, 2, 3));  // no such channel
 }

@@ -47,9 +47,9 @@ options_in() {  # the options a text names, one a line
 
 check "the summary lists commands" test "$(wc -l <<<"$commands")" -ge 5
 offered=$(offers "meterlog2-cli " | grep -v '^-')
-# A build without Qt leaves out the plot and instrument commands; the completion, made for the
-# full program, still offers them.
-optional=$(words plot ports directory download config)
+# A build without Qt leaves out the plot, report and instrument commands; the completion, made
+# for the full program, still offers them.
+optional=$(words plot report ports directory download config)
 missing=$(comm -23 <(echo "$commands") <(echo "$offered") | tr '\n' ' ')
 check "every command offered (missing: $missing)" test -z "$missing"
 extra=$(comm -13 <(echo "$commands") <(echo "$offered") | comm -23 - <(echo "$optional"))
@@ -73,6 +73,7 @@ done
 # Values of options.
 check "time formats" test "$(offers "meterlog2-cli export --time-format ")" = "$(words iso mdy)"
 check "plot kinds" test "$(offers "meterlog2-cli plot --kind sp")" = "spectrum"
+check "page sizes" test "$(offers "meterlog2-cli report --page ")" = "$(words a4 letter)"
 check "data formats" test "$(offers "meterlog2-cli stats --data-format ")" = "$(words 1 256)"
 check "delimiters" test "$(offers "meterlog2-cli export --delimiter ")" = "$(words , "';'" tab)"
 check "baud rates" grep -qx 38400 <<<"$(offers "meterlog2-cli download --baud ")"

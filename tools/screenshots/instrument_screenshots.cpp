@@ -1,20 +1,23 @@
 // Saves pictures of the Device commands' windows for the user guide:
 //   gui_instrument_screenshots FOLDER   (under Xvfb: xvfb-run -a -s "-screen 0 1280x800x24")
-// Writes port-dialog.png, flash-directory.png, configure-device.png and progress-window.png.
+// Writes port-dialog.png, flash-directory.png, configure-device.png, progress-window.png,
+// progress-identify.png and no-answer.png.
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
+#include "ScratchState.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/CProgressWnd.h"
+#include "common/MessageBox.h"
 #include "instrument/CConfigComPort.h"
 #include "instrument/CConfigUnit.h"
 #include "instrument/CFlashFileDirectory.h"
+#include "link/LinkMessages.h"
 
 namespace {
 
@@ -31,9 +34,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) return 2;
   const QDir folder(QString::fromLocal8Bit(argv[1]));
-  QTemporaryDir scratch;
-  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  const ScratchState scratch;
   CMeterlog2App app;
   if (!app.InitInstance({})) return 1;
   app.GetMainFrame()->resize(900, 560);
@@ -41,7 +42,10 @@ int main(int argc, char* argv[]) {
   int failures = 0;
   QTimer::singleShot(500, [&] {
     CConfigComPort port(app.GetMainFrame());
-    port.SetPorts({"/dev/ttyS0", "/dev/ttyUSB0", "/tmp/meter57x"}, 2);
+    port.SetPorts(
+        {"/dev/ttyS0", "/dev/ttyUSB0",
+         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "/tmp/meter57x"},
+        2);
     port.SetLine(LineSettings{});
     failures += !Save(&port, folder, "port-dialog.png");
 
@@ -58,6 +62,7 @@ int main(int argc, char* argv[]) {
     ConfigDialogValues values;
     values.firmwareVersion = "21 Sep 2005 57x Power Analyzer Simulator";
     values.deviceDateTime = "Dec 7, 2026 09:30:12";
+    values.deviceClock = {2026, 12, 7, 9, 30, 12};
     values.channel1 = 6;
     values.channel2 = 12;
     values.rangeIndex = 1;
@@ -82,6 +87,26 @@ int main(int argc, char* argv[]) {
     progress.SetTransfer(transfer);
     QApplication::processEvents();
     failures += !progress.Window()->grab().save(folder.filePath("progress-window.png"));
+    progress.Destroy();
+
+    // While the instrument is asked, with the Cancel button.
+    CProgressWnd identify;
+    identify.Create(app.GetMainFrame(), true);
+    identify.SetText(QString::fromLatin1(link_text::kInitiate));
+    QApplication::processEvents();
+    failures += !identify.Window()->grab().save(folder.filePath("progress-identify.png"));
+    identify.Destroy();
+
+    // An instrument that does not answer: the message box as the command shows it.
+    LineSettings line;
+    line.port = "/dev/ttyUSB0";
+    QTimer::singleShot(300, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      failures += box == nullptr || !box->grab().save(folder.filePath("no-answer.png"));
+      if (box != nullptr) box->close();
+    });
+    ShowMessage(app.GetMainFrame(),
+                QString::fromStdString(FaultText(LinkFault::kNoInstrument, line)));
     QApplication::exit(failures == 0 ? 0 : 1);
   });
   return QApplication::exec();

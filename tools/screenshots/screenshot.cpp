@@ -1,33 +1,34 @@
 // Saves a picture of the main window with a sample log for the README:
-//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor|columns]
+//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor|columns|goto]
 // (under Xvfb: xvfb-run -a -s "-screen 0 1280x900x24"). The plot pane shows the tab named
-// (the trend without one), on a log of a kind that has it; "columns" pictures Select Columns.
+// (the trend without one), on a log of a kind that has it; "columns" pictures Select Columns,
+// "goto" the Go To Time dialog refusing a day-month-year date, with dates shown as ISO 8601.
 
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <QLineEdit>
 #include <QTabWidget>
+#include "ScratchState.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "common/DateFormat.h"
 #include "plot/PlotPane.h"
 #include "samples/SampleLog.h"
 #include "view/CMeterlog2View.h"
 #include "view/CSelectColumns.h"
+#include "view/GoToTimeDialog.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   if (argc < 2) return 2;
   const QString output = QString::fromLocal8Bit(argv[1]);
-  QTemporaryDir scratch;
-  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.filePath("state")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.filePath("config")));
+  const ScratchState scratch;
 
   const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("trend");
-  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor", "columns"};
+  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor", "columns", "goto"};
   const int tab = int(kinds.indexOf(kind));
   if (tab < 0) return 2;
   const bool columns = kind == "columns";
@@ -35,13 +36,30 @@ int main(int argc, char* argv[]) {
   options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : 4;
   options.dataFormat = kind == "phasor" ? 256 : 1;
   options.records = 200;
-  const QString path = scratch.filePath("three-phase.57x");
+  const QString path = scratch.FilePath("three-phase.57x");
   std::string error;
   if (!WriteSampleLog(path.toStdString(), options, error)) return 1;
 
   CMeterlog2App app;
   if (!app.InitInstance({path})) return 1;
   app.GetMainFrame()->resize(1100, 820);
+  if (kind == "goto") {
+    SetDateFormat(DateFormat::kIso);
+    app.GetView()->SelectRow(21);
+    bool saved = false;
+    QTimer::singleShot(500, [&] {
+      auto* goTo = qobject_cast<GoToTimeDialog*>(QApplication::activeModalWidget());
+      if (goTo == nullptr) return;
+      goTo->Editor()->setText(QStringLiteral("31-12-2009 10:00"));
+      goTo->accept();  // refused: the dialog says why and stays open
+      QTimer::singleShot(300, [&saved, goTo, output] {
+        saved = goTo->grab().save(output);
+        goTo->reject();
+      });
+    });
+    app.GetMainFrame()->GetCommands().goToTime->trigger();
+    return saved ? 0 : 1;
+  }
   if (!columns) app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
   CSelectColumns dialog(app.GetMainFrame());
   if (columns) {

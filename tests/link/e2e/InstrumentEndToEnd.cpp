@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
+#include <sstream>
 
 #include "ProcessHarness.h"
 
@@ -145,26 +148,75 @@ TEST_F(EndToEnd, InstrumentCancelAndMissingEntry) {
   EXPECT_FALSE(std::filesystem::exists(Out("x.57x")));
 }
 
+// What a failed download's message says was kept: "(N packets, M bytes) was kept as PATH".
+struct KeptNote {
+  long long packets = -1, bytes = -1;
+  std::string path;
+};
+KeptNote KeptIn(const std::string& err) {
+  KeptNote note;
+  const std::string mark = "The data received so far (";
+  const size_t at = err.find(mark);
+  if (at == std::string::npos) return note;
+  std::istringstream in(err.substr(at + mark.size()));
+  std::string word;
+  in >> note.packets >> word >> note.bytes >> word >> word >> word >> word >> note.path;
+  while (!note.path.empty() && (note.path.back() == '.' || note.path.back() == ';'))
+    note.path.pop_back();
+  return note;
+}
+
 TEST_F(EndToEnd, CtrlCCancelsTheTransferWithCanAndTheNextCommandWorks) {
   StartSim({}, "9600");
   {
     std::ofstream earlier(Out("c.57x"), std::ios::binary);
     earlier << "an earlier download";
   }
-  CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")}, 2500);
-  EXPECT_EQ(r.code, 130) << r.err;
-  EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
-  EXPECT_EQ(e2e::ReadText(Out("c.57x")), "an earlier download");
-  const size_t size = e2e::ReadBytes(Out("c.57x.partial")).size();
-  EXPECT_GT(size, 0u);
-  EXPECT_LT(size, 60000u);
-  EXPECT_EQ(size % 128, 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_TRUE(sim_->Logged("transfer cancelled by the program"));
+  // Ctrl+C at a few moments of the transfer, each one almost surely inside a packet's read.
+  // Every time: the instrument was told of exactly the blocks the partial file holds, and the
+  // message counts those.
+  for (int run = 0; run < 3; ++run) {
+    std::filesystem::remove(Out("c.57x.partial"));
+    CliResult r = Cli({"download", "--entry", "3", "-o", Out("c.57x")}, 2200 + 370 * run);
+    EXPECT_EQ(r.code, 130) << r.err;
+    EXPECT_NE(r.err.find("cancelled (interrupted)"), std::string::npos) << r.err;
+    EXPECT_EQ(e2e::ReadText(Out("c.57x")), "an earlier download");
+    const size_t size = e2e::ReadBytes(Out("c.57x.partial")).size();
+    EXPECT_GT(size, 0u);
+    EXPECT_LT(size, 60000u);
+    EXPECT_EQ(size % 128, 0u);
+    const KeptNote kept = KeptIn(r.err);
+    EXPECT_EQ(kept.bytes, static_cast<long long>(size)) << r.err;
+    EXPECT_EQ(kept.packets * 128, kept.bytes) << r.err;
+    EXPECT_EQ(kept.path, Out("c.57x.partial")) << r.err;
+    const std::string cancelled = "transfer cancelled by the program after " +
+                                  std::to_string(size / 128) + " acknowledged blocks";
+    EXPECT_TRUE(sim_->Logged(cancelled)) << sim_->Log();
+  }
   // Whatever of the interrupted packet was still on the line is not taken as the next reply.
-  r = Cli({"directory"});
+  const CliResult r = Cli({"directory"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("3 Flash Files"), std::string::npos) << r.out;
+}
+
+TEST_F(EndToEnd, AFailedDownloadKeepsEveryEarlierPartialFile) {
+  StartSim({"--fault", "out-of-sequence", "--fault-block", "4"});
+  // A FIFO where the third one would go is left alone as well.
+  ASSERT_EQ(mkfifo(Out("b.57x.partial.2").c_str(), 0600), 0);
+  const std::vector<std::string> kept = {Out("b.57x.partial"), Out("b.57x.partial.1"),
+                                         Out("b.57x.partial.3")};
+  for (const std::string& path : kept) {
+    const CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(KeptIn(r.err).path, path) << r.err;
+    if (path != kept.front()) {
+      EXPECT_NE(r.err.find(Out("b.57x.partial") + " was there already and was left as it was"),
+                std::string::npos)
+          << r.err;
+    }
+    EXPECT_EQ(e2e::ReadBytes(path).size(), 3u * 128);
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(Out("b.57x.partial.2")));
 }
 
 TEST_F(EndToEnd, AnInstrumentThatVanishesEndsTheTransferAtOnce) {

@@ -21,6 +21,7 @@
 
 #include "FakeLink.h"
 #include "link/FlashReceive.h"
+#include "link/LinkMessages.h"
 #include "link/SerialLinkPort.h"
 
 namespace {

@@ -1,0 +1,66 @@
+// report: the assessment of a survey as the report a client receives, a PDF or an HTML page,
+// drawn offscreen with the desktop program's report library.
+#include <iostream>
+
+#include "OffscreenApplication.h"
+#include "SurveyOptions.h"
+#include "file/PathText.h"
+#include "report/AssessmentReport.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "report [--title TEXT] [--site TEXT] [--page a4|letter] [--standard en50160|ieee519]...\n"
+    "       [--nominal-voltage V] [--nominal-frequency 50|60] [--isc A] [--il A]\n"
+    "       [--data-format 1|256] [--fail-on-violation] -o REPORT.pdf|REPORT.html [--] LOG...";
+
+int UsageError(const std::string& message) {
+  return ReportUsage(kUsage, message);
+}
+
+}  // namespace
+
+int RunReport(const Args& argsIn) {
+  Args args = argsIn;
+  std::string error, out, title, site, page = "a4";
+  SurveyOptions options;
+  if (!TakeSurveyOptions(args, options, error)) return UsageError(error);
+  const bool toFile = TakeOption(args, "--output", out, "-o");
+  TakeOption(args, "--title", title);
+  TakeOption(args, "--site", site);
+  TakeOption(args, "--page", page);
+  std::vector<const char*> valued = SurveyValuedOptions();
+  valued.insert(valued.end(), {"-o", "--output", "--title", "--site", "--page"});
+  if (const std::string leftover = LeftoverOption(args, valued); !leftover.empty())
+    return UsageError(leftover);
+  Args logs;
+  if (!TakeOperands(args, logs)) return UsageError("");
+  if (logs.empty()) return UsageError("no log file given");
+  if (!toFile || out.empty()) return UsageError("-o names the report to write (.pdf or .html)");
+  if (ReportFormatFor(QString::fromStdString(out)) == ReportFormat::kNone)
+    return UsageError(
+        "the report's name must end in .pdf or .html, which chooses its format, "
+        "not \"" +
+        out + "\"");
+  if (page != "a4" && page != "letter")
+    return UsageError("--page takes a4 or letter, not \"" + page + "\"");
+  ReportOptions report;
+  report.title = QString::fromStdString(title);
+  report.site = QString::fromStdString(site);
+  report.page = page == "letter" ? ReportOptions::Page::kLetter : ReportOptions::Page::kA4;
+
+  Survey survey;
+  assess::AssessmentResult result;
+  if (!AssessSurvey(logs, options, survey, result)) return 1;
+  if (!assess::AddFileDigests(result.survey, error)) {
+    std::cerr << "meterlog2-cli: " << error << "\n";
+    return 1;
+  }
+  const OffscreenApplication application;
+  QString saveError;
+  if (!SaveReport(result, report, PathFromText(out), survey.paths, saveError)) {
+    std::cerr << "meterlog2-cli: " << saveError.toStdString() << "\n";
+    return 1;
+  }
+  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
+}

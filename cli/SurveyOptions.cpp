@@ -1,0 +1,101 @@
+#include "SurveyOptions.h"
+
+#include <iostream>
+
+#include "TableSelection.h"
+#include "file/PathText.h"
+#include "text/DecimalText.h"
+
+namespace {
+
+// "--name V" as a positive number up to `max`; false with `error` set when it is given but not
+// one.
+bool TakePositive(Args& args, const char* name, const char* unit, double max,
+                  std::optional<double>& into, std::string& error) {
+  std::string value;
+  if (!TakeOption(args, name, value)) return true;
+  double number = 0;
+  if (ParseDecimal(value, number) && number > 0 && number <= max) {
+    into = number;
+    return true;
+  }
+  error = std::string(name) + " takes a positive number of " + unit + " up to " +
+          ShortestDecimal(max) + ", not \"" + value + "\"";
+  return false;
+}
+
+}  // namespace
+
+bool TakeSurveyOptions(Args& args, SurveyOptions& survey, std::string& error) {
+  assess::AssessOptions& options = survey.assess;
+  std::string value;
+  bool anyStandard = false;
+  while (TakeOption(args, "--standard", value)) {
+    if (!anyStandard) options.en50160 = options.ieee519 = false;
+    anyStandard = true;
+    if (value == "en50160") {
+      options.en50160 = true;
+    } else if (value == "ieee519") {
+      options.ieee519 = true;
+    } else {
+      error = "--standard takes en50160 or ieee519, not \"" + value + "\"";
+      return false;
+    }
+  }
+  if (!TakePositive(args, "--nominal-voltage", "volts", assess::kMaxNominalVoltage,
+                    options.nominalVoltage, error) ||
+      !TakePositive(args, "--isc", "amperes", assess::kMaxCurrent, options.isc, error) ||
+      !TakePositive(args, "--il", "amperes", assess::kMaxCurrent, options.il, error))
+    return false;
+  if (TakeOption(args, "--nominal-frequency", value)) {
+    if (value != "50" && value != "60") {
+      error = "--nominal-frequency takes 50 or 60, not \"" + value + "\"";
+      return false;
+    }
+    options.nominalFrequency = value == "50" ? 50.0 : 60.0;
+  }
+  if (TakeOption(args, "--data-format", value)) {
+    if (value != "1" && value != "256") {
+      error = "--data-format takes 1 (Type 0001) or 256 (Type 0100), not \"" + value + "\"";
+      return false;
+    }
+    survey.dataFormat = value == "1" ? 1u : 256u;
+  }
+  survey.failOnViolation = TakeFlag(args, "--fail-on-violation");
+  return true;
+}
+
+const std::vector<const char*>& SurveyValuedOptions() {
+  static const std::vector<const char*> kValued = {
+      "--standard", "--nominal-voltage", "--nominal-frequency", "--isc", "--il", "--data-format"};
+  return kValued;
+}
+
+std::string LeftoverOption(const Args& args, const std::vector<const char*>& valued) {
+  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i)
+    for (const char* name : valued)
+      if (args[i] == name) return LeftoverOptionError(args, i);
+  return {};
+}
+
+bool AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+                  assess::AssessmentResult& result) {
+  for (const std::string& path : logs) {
+    auto doc = std::make_unique<CMeterlog2Doc>();
+    const LoadResult loaded = doc->Load(PathFromText(path));
+    if (loaded.status != LoadResult::Status::kLoaded) {
+      ReportLoadFailure(path, loaded);
+      return false;
+    }
+    if (options.dataFormat != 0) doc->SetDataFormat(options.dataFormat);
+    survey.logs.push_back({PathFromText(path), doc.get()});
+    survey.paths.push_back(PathFromText(path));
+    survey.docs.push_back(std::move(doc));
+  }
+  std::string error;
+  if (!assess::Assess(survey.logs, options.assess, result, error)) {
+    std::cerr << "meterlog2-cli: " << error << "\n";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// What `assess` and `report` share: the options that shape an assessment and the loading of the
+// survey's logs.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "assess/Assessment.h"
+#include "log/CMeterlog2Doc.h"
+
+struct SurveyOptions {
+  assess::AssessOptions assess;
+  uint32_t dataFormat = 0;  // 0: each log's own
+  bool failOnViolation = false;
+};
+
+// Takes --standard, --nominal-voltage, --nominal-frequency, --isc, --il, --data-format and
+// --fail-on-violation out of `args`. False with `error` set (for a usage message) when a value is
+// bad.
+bool TakeSurveyOptions(Args& args, SurveyOptions& options, std::string& error);
+
+// Why an option among `valued` is still before "--" once taken ("--isc needs a value", "--isc is
+// given twice"), or empty when none is.
+std::string LeftoverOption(const Args& args, const std::vector<const char*>& valued);
+// The options TakeSurveyOptions takes with a value.
+const std::vector<const char*>& SurveyValuedOptions();
+
+// The logs of a survey, loaded.
+struct Survey {
+  std::vector<std::unique_ptr<CMeterlog2Doc>> docs;
+  std::vector<assess::SurveyLog> logs;
+  std::vector<std::filesystem::path> paths;
+};
+
+// Loads every log (in the byte order asked for) and assesses them together. False, with the
+// reason on stderr, when a log cannot be loaded or the logs cannot be assessed.
+bool AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+                  assess::AssessmentResult& result);
+
+// The exit status when --fail-on-violation is given and a criterion fails.
+constexpr int kViolationStatus = 3;

@@ -1,0 +1,91 @@
+#include "AssessmentTableModel.h"
+
+#include <QColor>
+
+#include "assess/AssessmentWriters.h"
+#include "text/DecimalText.h"
+
+AssessmentTableModel::AssessmentTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void AssessmentTableModel::SetResult(const assess::AssessmentResult* result) {
+  beginResetModel();
+  m_result = result;
+  Rebuild();
+  endResetModel();
+}
+
+void AssessmentTableModel::SetFailuresOnly(bool failuresOnly) {
+  if (failuresOnly == m_failuresOnly) return;
+  beginResetModel();
+  m_failuresOnly = failuresOnly;
+  Rebuild();
+  endResetModel();
+}
+
+void AssessmentTableModel::Rebuild() {
+  m_rows.clear();
+  if (m_result == nullptr) return;
+  for (size_t i : assess::FailuresFirst(*m_result))
+    if (!m_failuresOnly || m_result->criteria[i].verdict == assess::Verdict::kFail)
+      m_rows.push_back(i);
+}
+
+const assess::Criterion* AssessmentTableModel::CriterionAt(int row) const {
+  if (m_result == nullptr || row < 0 || size_t(row) >= m_rows.size()) return nullptr;
+  return &m_result->criteria[m_rows[size_t(row)]];
+}
+
+int AssessmentTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int AssessmentTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant AssessmentTableModel::data(const QModelIndex& index, int role) const {
+  const assess::Criterion* c = CriterionAt(index.row());
+  if (c == nullptr) return {};
+  if (role == Qt::BackgroundRole) return VerdictColor(c->verdict);
+  if (role == Qt::ToolTipRole) return QString::fromStdString(c->note);
+  if (role != Qt::DisplayRole) return {};
+  switch (index.column()) {
+    case kVerdict:
+      return QString::fromUtf8(assess::VerdictText(c->verdict));
+    case kCriterion:
+      return QString::fromStdString(c->id);
+    case kValue: {
+      if (!c->value) return QStringLiteral("-");
+      const QString value = QString::fromStdString(ReadableDecimal(*c->value, 3));
+      return c->unit.empty() ? value : value + " " + QString::fromStdString(c->unit);
+    }
+    case kLimit:
+      return QString::fromStdString(c->limit);
+    case kNote:
+      return QString::fromStdString(c->note);
+    default:
+      return {};
+  }
+}
+
+QVariant AssessmentTableModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* kTitles[kColumnCount] = {"Verdict", "Criterion", "Value", "Limit", "Note"};
+  return section >= 0 && section < kColumnCount ? QString::fromLatin1(kTitles[section])
+                                                : QVariant();
+}
+
+QColor VerdictColor(assess::Verdict verdict) {
+  switch (verdict) {
+    case assess::Verdict::kFail:
+      return QColor(255, 200, 200);
+    case assess::Verdict::kPass:
+      return QColor(205, 240, 205);
+    case assess::Verdict::kInfo:
+      return QColor(215, 230, 250);
+    case assess::Verdict::kNotAssessed:
+      break;
+  }
+  return QColor(232, 232, 232);
+}

@@ -1,0 +1,138 @@
+#include "DateFormat.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+#include "Settings.h"
+
+namespace {
+
+const char kSettingsKey[] = "View/DateFormat";
+const char* const kSettingsValues[] = {"log", "iso", "locale"};
+
+std::optional<DateFormat>& Chosen() {
+  static std::optional<DateFormat> chosen;
+  return chosen;
+}
+
+// The system locale's short date with a four-digit year (a two-digit one leaves the century to
+// guessing), and its short time with seconds added where it has none (records come seconds
+// apart).
+struct LocalePatterns {
+  QString date, time, timeWithoutSeconds;
+};
+
+LocalePatterns LocaleFormats() {
+  const QLocale locale = QLocale::system();
+  LocalePatterns p;
+  p.date = locale.dateFormat(QLocale::ShortFormat);
+  if (!p.date.contains(QLatin1String("yyyy"))) p.date.replace(QLatin1String("yy"), "yyyy");
+  p.timeWithoutSeconds = locale.timeFormat(QLocale::ShortFormat);
+  p.time = p.timeWithoutSeconds;
+  if (!p.time.contains(QLatin1Char('s'))) {
+    const qsizetype minutes = p.time.indexOf(QLatin1String("mm"));
+    if (minutes >= 0) p.time.insert(minutes + 2, QLatin1String(":ss"));
+  }
+  return p;
+}
+
+std::optional<qint64> Seconds(const ClockTime& t) {
+  if (!IsValidClockTime(t)) return std::nullopt;
+  return SecondsFromClockTime(t);
+}
+
+std::optional<qint64> ParseLocaleTime(const QString& typed) {
+  const QLocale locale = QLocale::system();
+  const LocalePatterns p = LocaleFormats();
+  const QString text = typed.simplified();
+  const auto make = [](const QDate& date, const QTime& time) -> std::optional<qint64> {
+    return Seconds(
+        {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()});
+  };
+  const QDate alone = locale.toDate(text, p.date);
+  if (alone.isValid()) return make(alone, QTime(0, 0));
+  // The date's own pattern may hold blanks, and so may the time's (AM/PM): every split is tried.
+  for (qsizetype at = text.indexOf(QLatin1Char(' ')); at >= 0;
+       at = text.indexOf(QLatin1Char(' '), at + 1)) {
+    const QDate date = locale.toDate(text.left(at), p.date);
+    if (!date.isValid()) continue;
+    for (const QString& pattern : {p.time, p.timeWithoutSeconds}) {
+      const QTime time = locale.toTime(text.mid(at + 1), pattern);
+      if (time.isValid()) return make(date, time);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<qint64> ParseWithStyle(const QString& text, TimeStyle style) {
+  const std::optional<ClockTime> t = ParseTimeText(text.toStdString(), style);
+  if (!t) return std::nullopt;
+  return Seconds(*t);
+}
+
+}  // namespace
+
+DateFormat CurrentDateFormat() {
+  std::optional<DateFormat>& chosen = Chosen();
+  if (!chosen) {
+    const QString value = OpenSettings()->value(QLatin1String(kSettingsKey)).toString();
+    chosen = DateFormat::kLog;
+    for (int k = 0; k < 3; ++k)
+      if (value == QLatin1String(kSettingsValues[k])) chosen = static_cast<DateFormat>(k);
+  }
+  return *chosen;
+}
+
+void SetDateFormat(DateFormat format) {
+  const bool changed = CurrentDateFormat() != format;
+  Chosen() = format;
+  OpenSettings()->setValue(QLatin1String(kSettingsKey),
+                           QLatin1String(kSettingsValues[static_cast<int>(format)]));
+  if (changed) emit DateFormatChanges()->Changed();
+}
+
+QString RecordTimeText(qint64 seconds) {
+  return RecordTimeText(seconds, CurrentDateFormat());
+}
+
+QString RecordTimeText(qint64 seconds, DateFormat format) {
+  return RecordTimeText(ClockTimeFromSeconds(seconds), format);
+}
+
+QString RecordTimeText(const ClockTime& t, DateFormat format) {
+  if (format == DateFormat::kLocale) {
+    const QLocale locale = QLocale::system();
+    const LocalePatterns p = LocaleFormats();
+    return locale.toString(QDate(t.year, t.month, t.day), p.date) + QLatin1Char(' ') +
+           locale.toString(QTime(t.hour, t.minute, t.second), p.time);
+  }
+  const std::string text =
+      TimeText(t, format == DateFormat::kIso ? TimeStyle::kIsoSpace : TimeStyle::kTable);
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<qint64> ParseRecordTime(const QString& text, DateFormat format) {
+  std::optional<qint64> seconds;
+  if (format == DateFormat::kLog) seconds = ParseWithStyle(text, TimeStyle::kTable);
+  if (format == DateFormat::kLocale) seconds = ParseLocaleTime(text);
+  return seconds ? seconds : ParseWithStyle(text, TimeStyle::kIso);
+}
+
+QString DateFormatPattern(DateFormat format) {
+  switch (format) {
+    case DateFormat::kLog:
+      return QStringLiteral("MM-DD-YYYY hh:mm:ss");
+    case DateFormat::kIso:
+      return QStringLiteral("YYYY-MM-DD hh:mm:ss");
+    case DateFormat::kLocale:
+      break;
+  }
+  const LocalePatterns p = LocaleFormats();
+  return p.date + QLatin1Char(' ') + p.time;
+}
+
+DateFormatNotifier* DateFormatChanges() {
+  static DateFormatNotifier notifier;
+  return &notifier;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The charts of a report as data, and the QCustomPlot that draws one: series of the assessment
+// against the time with their limits, or the 95th percentiles of the harmonics of one phase as
+// bars with each harmonic's limit as a marker. The units stand on both axes, the legend sits
+// under the plot where it covers no data, and the numbers and times of the axes are written the
+// way the rest of the program writes them.
+
+#include <QColor>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "assess/Assessment.h"
+
+class QCustomPlot;
+
+struct ChartLine {
+  QString name;
+  const assess::Series* series = nullptr;  // owned by the assessment's result
+  QColor color;
+};
+
+// A limit drawn across a time chart: a shaded band between two values, or lines at the finite
+// edges of low..high.
+struct ChartLimit {
+  QString name;
+  double low = 0, high = 0;  // -inf / +inf for an open side
+  bool shaded = false;
+  QColor color;
+  bool inView = true;  // the value axis reaches to it
+};
+
+struct ChartBar {
+  int harmonic = 0;
+  double value = 0;
+  bool failed = false;
+};
+
+// A limit per harmonic, drawn as a marker over the bar.
+struct ChartMarker {
+  enum class Shape { kDash, kTriangle };
+  QString name;
+  std::vector<std::pair<int, double>> limits;  // harmonic, limit
+  Shape shape = Shape::kDash;
+  QColor color;
+};
+
+struct ChartSpec {
+  enum class Kind { kNone, kTime, kHarmonics };
+  Kind kind = Kind::kNone;
+  QString title;
+  QString valueLabel;     // the value axis, with its unit: "Voltage (V)"
+  bool fromZero = false;  // the value axis starts at 0 (or below, for negative values)
+  // kTime: a line breaks where consecutive values lie further apart than `gapSeconds`.
+  std::vector<ChartLine> lines;
+  std::vector<ChartLimit> limits;
+  double gapSeconds = 0;
+  // kHarmonics: harmonics firstHarmonic..lastHarmonic.
+  int firstHarmonic = 2, lastHarmonic = 25;
+  QString barName, failedBarName;
+  QColor barColor;
+  std::vector<ChartBar> bars;
+  std::vector<ChartMarker> markers;
+};
+
+// The chart's size in points (PDF) or CSS pixels (HTML).
+constexpr int kChartWidth = 500;
+constexpr int kChartHeight = 250;
+
+// A plot that draws `spec` (never shown; drawn with toPainter or toPixmap).
+std::unique_ptr<QCustomPlot> MakeChart(const ChartSpec& spec);
