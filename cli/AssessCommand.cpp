@@ -3,6 +3,7 @@
 
 #include "LogJobs.h"
 #include "SurveyOptions.h"
+#include "TableSelection.h"
 #include "assess/AssessmentWriters.h"
 #include "file/Interrupt.h"
 #include "file/OutputFile.h"
@@ -132,6 +133,5 @@ int RunAssess(const Args& argsIn) {
                            : format == "csv" ? assess::AssessmentCsv(result)
                                              : assess::AssessmentTable(result);
   if (!WriteOutput(out, survey.paths, text)) return 1;
-  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus
-                                                                             : 0;
+  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }
