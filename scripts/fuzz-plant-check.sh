@@ -18,6 +18,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# shellcheck source=scripts/fuzz-common.sh
+. scripts/fuzz-common.sh
 
 usage() {
   echo "usage: scripts/fuzz-plant-check.sh [-s SECONDS] [-c SECONDS] [-k] [PLANT...]" >&2
@@ -68,16 +70,7 @@ mkdir -p "$tree"
 # The tree as it is now: tracked files with their changes, and new files not ignored.
 git ls-files -z --cached --others --exclude-standard |
   tar --null --ignore-failed-read -T - -cf - | tar -xf - -C "$tree"
-cmake -S "$tree" -B "$tree/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMETERLOG2_FUZZ=ON -DMETERLOG2_BUILD_TESTS=OFF \
-  -DMETERLOG2_BUILD_BENCH=OFF -DMETERLOG2_BUILD_GUI=OFF -DMETERLOG2_SANITIZED_TESTS=OFF >/dev/null
-
-seeds_of() {
-  case "$1" in
-    config_reply) echo config ;;
-    *) echo "$1" ;;
-  esac
-}
+fuzz_configure "$tree" "$tree/build-fuzz"
 
 build() {
   nice cmake --build "$tree/build-fuzz" --parallel "${METERLOG2_PLANT_JOBS:-2}" --target "$1" \
@@ -95,14 +88,12 @@ run() {
   local target="fuzz_$name" dir="$work/runs/$name/$label"
   rm -rf "$dir"
   mkdir -p "$dir/corpus"
-  cp "tests/fuzz/corpus/$(seeds_of "$name")"/* "$dir/corpus/"
+  cp "tests/fuzz/corpus/$(fuzz_seeds "$name")"/* "$dir/corpus/"
   local start end
   start=$(date +%s%N)
   status=0
-  UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}" \
-    "$tree/build-fuzz/tests/fuzz/$target" "$dir/corpus" -max_total_time="$limit" -timeout=30 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/" >"$dir/fuzz.log" 2>&1 ||
-    status=$?
+  fuzz_run "$tree/build-fuzz/tests/fuzz/$target" "$dir/corpus" "$limit" "$dir/" \
+    >"$dir/fuzz.log" 2>&1 || status=$?
   end=$(date +%s%N)
   elapsed=$(awk -v ns="$((end - start))" 'BEGIN { printf "%.1f", ns / 1e9 }')
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/fuzz.log" | tail -n 1)
