@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shows that the fuzz targets' oracles catch a real fault: for each plant in tests/fuzz/plants/
-# (NAME.patch plants a fault for fuzz_NAME), applies it to a scratch copy of the tree, builds
+# (NAME.patch or NAME-WHAT.patch plants a fault for fuzz_NAME), applies it to a scratch copy of the tree, builds
 # that target there (clang, ASan + UBSan, as scripts/fuzz.sh does), runs it from a copy of its
 # seeds for up to SECONDS, and reports whether the target's own oracle stopped it, after how
 # long and how many executions, with the oracle's message. The working tree is never touched.
@@ -9,10 +9,10 @@
 #     -s  how long each planted target may run (default 120)
 #     -c  first run each target unplanted for this long, which must find nothing (default: no)
 #     -k  keep the scratch tree (build-fuzz/plant-check/tree) for another look
-#     PLANT  loader, receive, config_reply (default: every tests/fuzz/plants/*.patch)
+#     PLANT  loader, receive, receive-crc, config_reply (default: every tests/fuzz/plants/*.patch)
 #
 # Not part of ctest or test.sh: the first build takes minutes (less with ccache), each run up to
-# SECONDS. Logs and reproducers stay in build-fuzz/plant-check/runs/NAME/. Exit status 0 when
+# SECONDS. Logs and reproducers stay in build-fuzz/plant-check/runs/PLANT/. Exit status 0 when
 # every plant was caught by its oracle, 1 when one was not (or the unplanted target failed),
 # 2 when the check could not be made.
 set -euo pipefail
@@ -81,11 +81,11 @@ build() {
   }
 }
 
-# Runs fuzz_NAME from its seeds for SECONDS into runs/NAME/LABEL; sets status, elapsed,
+# Runs fuzz_NAME from its seeds for SECONDS into runs/LABEL; sets status, elapsed,
 # executions and message (the oracle's line, empty when it said nothing).
 run() {
   local name=$1 label=$2 limit=$3
-  local target="fuzz_$name" dir="$work/runs/$name/$label"
+  local target="fuzz_$name" dir="$work/runs/$label"
   rm -rf "$dir"
   mkdir -p "$dir/corpus"
   cp "tests/fuzz/corpus/$(fuzz_seeds "$name")"/* "$dir/corpus/"
@@ -103,7 +103,8 @@ run() {
 
 missed=()
 for plant in "${plants[@]}"; do
-  target="fuzz_$plant"
+  name="${plant%%-*}"
+  target="fuzz_$name"
   patch="$root/tests/fuzz/plants/$plant.patch"
   if ! grep -q "build tests/fuzz/$target:" "$tree/build-fuzz/build.ninja"; then
     echo "$target: not built here (Qt 6 SerialPort missing?); skipped"
@@ -112,7 +113,7 @@ for plant in "${plants[@]}"; do
   expect=$(sed -n 's/^Expect: //p' "$patch" | head -n 1)
   if [ "$control" -gt 0 ]; then
     build "$target"
-    run "$plant" clean "$control"
+    run "$name" "$plant-clean" "$control"
     if [ "$status" -ne 0 ]; then
       echo "$target: unplanted, it already fails after ${elapsed} s (exit $status): ${message:-see $log}"
       missed+=("$plant")
@@ -125,7 +126,7 @@ for plant in "${plants[@]}"; do
     exit 2
   }
   build "$target"
-  run "$plant" planted "$seconds"
+  run "$name" "$plant" "$seconds"
   (cd "$tree" && git apply -R "$patch")
   if [ "$status" -ne 0 ] && [ -n "$message" ]; then
     how="caught"
