@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Shows that the fuzz targets' oracles catch a real fault: for each plant in tests/fuzz/plants/
-# (NAME.patch or NAME-WHAT.patch plants a fault for fuzz_NAME), applies it to a scratch copy of the tree, builds
-# that target there (clang, ASan + UBSan, as scripts/fuzz.sh does), runs it from a copy of its
-# seeds for up to SECONDS, and reports whether the target's own oracle stopped it, after how
-# long and how many executions, with the oracle's message. The working tree is never touched.
+# (NAME.patch or NAME-WHAT.patch plants a fault for fuzz_NAME), applies it to a scratch copy of
+# the tree, builds that target there (clang, ASan + UBSan, as scripts/fuzz.sh does), runs it from
+# a copy of its seeds for up to SECONDS, and reports whether the target's own oracle stopped it,
+# after how long and how many executions, with the oracle's message. The working tree is never
+# touched.
 #
 #   scripts/fuzz-plant-check.sh [-s SECONDS] [-c SECONDS] [-k] [PLANT...]
 #     -s  how long each planted target may run (default 120)
 #     -c  first run each target unplanted for this long, which must find nothing (default: no)
 #     -k  keep the scratch tree (build-fuzz/plant-check/tree) for another look
-#     PLANT  loader, receive, receive-crc, config_reply (default: every tests/fuzz/plants/*.patch)
+#     PLANT  loader, receive, receive-crc, config_reply (default: every plant)
 #
 # Not part of ctest or test.sh: the first build takes minutes (less with ccache), each run up to
 # SECONDS. Logs and reproducers stay in build-fuzz/plant-check/runs/PLANT/. Exit status 0 when
@@ -115,7 +116,8 @@ for plant in "${plants[@]}"; do
     build "$target"
     run "$name" "$plant-clean" "$control"
     if [ "$status" -ne 0 ]; then
-      echo "$target: unplanted, it already fails after ${elapsed} s (exit $status): ${message:-see $log}"
+      echo "$target: unplanted, it already fails after ${elapsed} s (exit $status):" \
+      "${message:-see $log}"
       missed+=("$plant")
       continue
     fi
