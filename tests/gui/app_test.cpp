@@ -7,8 +7,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
