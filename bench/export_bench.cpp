@@ -120,7 +120,7 @@ void BM_CellsOnly(benchmark::State& state) {
   for (auto _ : state) {
     for (unsigned row = 0; row < rows; ++row) {
       for (const TableColumn& column : log.columns) {
-        GetCellText(log.doc, row, column.nColumnId, text);
+        GetCellText(log.doc, row, column.id, text);
         benchmark::DoNotOptimize(text.data());
       }
     }

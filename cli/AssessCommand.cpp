@@ -133,6 +133,5 @@ int RunAssess(const Args& argsIn) {
                            : format == "csv" ? assess::AssessmentCsv(result)
                                              : assess::AssessmentTable(result);
   if (!WriteOutput(out, survey.paths, text)) return 1;
-  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus
-                                                                             : 0;
+  return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }

@@ -52,7 +52,7 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
                   std::vector<TrendColumn>& columns) {
   auto titleOf = [&](int id) -> std::string {
     for (const TableColumn& column : table.columns)
-      if (column.nColumnId == id) return column.strTitle;
+      if (column.id == id) return column.title;
     return {};
   };
   if (!named) {
@@ -66,8 +66,34 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
   }
   // Every named column is offered: the trend itself leaves out what it cannot draw.
   for (const TableColumn& column : table.columns)
-    columns.push_back({column.nColumnId, QString::fromStdString(column.strTitle)});
+    columns.push_back({column.id, QString::fromStdString(column.title)});
   return true;
+}
+
+// The plot of `kind` over the chosen table (a trend of its columns, else the diagram of record
+// `row`); nullptr, after saying why, when there are no trend columns to offer.
+std::unique_ptr<LogPlot> MakePlot(const std::string& kind, const TableSelection& table, bool named,
+                                  const std::string& path, unsigned long long row) {
+  std::unique_ptr<LogPlot> plot;
+  if (kind == "trend") {
+    std::vector<TrendColumn> columns;
+    if (!TrendColumns(table, named, path, columns)) return nullptr;
+    auto trend = std::make_unique<TrendPlot>();
+    trend->SetDocument(&table.doc);
+    // As in the desktop program: what cannot be drawn is left out and said so; the rest is
+    // drawn (nothing at all: the plot's message says so).
+    const QString note = trend->SetColumns(columns);
+    if (!note.isEmpty())
+      std::cerr << "meterlog2-cli: " << path << ": " << note.toStdString() << "\n";
+    plot = std::move(trend);
+  } else {
+    if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();
+    if (kind == "waveform") plot = std::make_unique<WaveformPlot>();
+    if (kind == "phasor") plot = std::make_unique<PhasorPlot>();
+    plot->SetDocument(&table.doc);
+    plot->ShowRow(unsigned(row));
+  }
+  return plot;
 }
 
 }  // namespace
@@ -121,26 +147,8 @@ int RunPlot(const Args& argsIn) {
   }
 
   const OffscreenApplication application;
-
-  std::unique_ptr<LogPlot> plot;
-  if (kind == "trend") {
-    std::vector<TrendColumn> columns;
-    if (!TrendColumns(table, !options.titles.empty(), path, columns)) return 1;
-    auto trend = std::make_unique<TrendPlot>();
-    trend->SetDocument(&table.doc);
-    // As in the desktop program: what cannot be drawn is left out and said so; the rest is
-    // drawn (nothing at all: the plot's message says so below).
-    const QString note = trend->SetColumns(columns);
-    if (!note.isEmpty())
-      std::cerr << "meterlog2-cli: " << path << ": " << note.toStdString() << "\n";
-    plot = std::move(trend);
-  } else {
-    if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();
-    if (kind == "waveform") plot = std::make_unique<WaveformPlot>();
-    if (kind == "phasor") plot = std::make_unique<PhasorPlot>();
-    plot->SetDocument(&table.doc);
-    plot->ShowRow(unsigned(row));
-  }
+  std::unique_ptr<LogPlot> plot = MakePlot(kind, table, !options.titles.empty(), path, row);
+  if (plot == nullptr) return 1;
   plot->resize(size);
   plot->ResetView();
   if (!plot->Message().isEmpty()) {

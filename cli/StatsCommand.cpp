@@ -43,8 +43,8 @@ int RunStats(const Args& argsIn) {
   if (!SelectTable(path, options, "no statistics to make", table)) return 1;
   if (!options.titles.empty()) {
     for (const TableColumn& column : table.columns) {
-      if (!IsNumericColumn(column.nColumnId)) {
-        std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.strTitle
+      if (!IsNumericColumn(column.id)) {
+        std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.title
                   << "\" holds no numbers\n";
         return 1;
       }

@@ -72,7 +72,7 @@ bool ChooseColumns(const ColumnList& list, const TableOptions& options, const st
       return false;
     }
     auto it = columns.begin();
-    while (it != columns.end() && it->strTitle != title) ++it;
+    while (it != columns.end() && it->title != title) ++it;
     if (it == columns.end()) {
       Report(path, "a " + logTypeName + " has no column titled \"" + title + "\"");
       return false;

@@ -16,30 +16,28 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 0
 fi
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMETERLOG2_FUZZ=ON -DMETERLOG2_BUILD_TESTS=OFF -DMETERLOG2_BUILD_BENCH=OFF \
-  -DMETERLOG2_BUILD_GUI=OFF -DMETERLOG2_SANITIZED_TESTS=OFF >/dev/null
-# name:seed folder. The serial-line targets need Qt 6 SerialPort; without it only the loader.
-targets=(loader:loader)
+# shellcheck source=scripts/fuzz-common.sh
+. scripts/fuzz-common.sh
+fuzz_configure . build-fuzz
+# The serial-line targets need Qt 6 SerialPort; without it only the loader.
+targets=(loader)
 if grep -q 'build tests/fuzz/fuzz_receive:' build-fuzz/build.ninja; then
-  targets+=(receive:receive config_reply:config)
+  targets+=(receive config_reply)
 fi
 names=()
-for t in "${targets[@]}"; do names+=("fuzz_${t%%:*}"); done
+for t in "${targets[@]}"; do names+=("fuzz_$t"); done
 cmake --build build-fuzz --parallel "$(nproc)" --target "${names[@]}"
 
-export UBSAN_OPTIONS="print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 failed=()
 for t in "${targets[@]}"; do
-  name="fuzz_${t%%:*}"
-  seeds="tests/fuzz/corpus/${t##*:}"
+  name="fuzz_$t"
+  seeds="tests/fuzz/corpus/$(fuzz_seeds "$t")"
   run="build-fuzz/fuzz-runs/$name"
   mkdir -p "$run/corpus"
   cp -n "$seeds"/* "$run/corpus/"
   log="$run/fuzz.log"
   status=0
-  "build-fuzz/tests/fuzz/$name" "$run/corpus" -max_total_time="$seconds" -timeout=30 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$run/" >"$log" 2>&1 || status=$?
+  fuzz_run "build-fuzz/tests/fuzz/$name" "$run/corpus" "$seconds" "$run/" >"$log" 2>&1 || status=$?
   stats=$(grep -E '^#[0-9]+.*exec/s' "$log" | tail -n 1 || true)
   printf '%-18s %s\n' "$name" "${stats:-(no stats line)}"
   if [ "$status" -ne 0 ]; then

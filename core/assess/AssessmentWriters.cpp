@@ -246,8 +246,8 @@ std::string AssessmentJson(const AssessmentResult& result) {
 std::string AssessmentCsv(const AssessmentResult& result, char separator,
                           const std::vector<size_t>* rows) {
   static const std::string kHeader[] = {"standard",  "id",    "quantity", "phase", "limit",
-                                            "statistic", "value", "unit",     "count", "min",
-                                            "max",       "p95",   "verdict",  "note"};
+                                        "statistic", "value", "unit",     "count", "min",
+                                        "max",       "p95",   "verdict",  "note"};
   std::string out;
   AppendCsvLine(out, kHeader, separator);
   auto write = [&](const Criterion& c) {

@@ -22,8 +22,9 @@ class ShownColumns {
   explicit ShownColumns(const CMeterlog2Doc& doc) {
     for (const ColumnSetPair& pair :
          ColumnSetPairs(ChooseColumnSet(doc.GetFirstLogType(), doc.GetDataFormat()))) {
-      const int count = StartsHarmonicFamily(pair.nColumnId) ? kHarmonicFamilySize : 1;
-      for (int i = 0; i < count; ++i) m_shown.set(static_cast<size_t>(pair.nColumnId + i));
+      const int count = StartsHarmonicFamily(pair.id) ? kHarmonicFamilySize : 1;
+      for (int i = 0; i < count; ++i) m_shown.set(static_cast<size_t>(pair.id + i));
+      if (count == 1) m_textId[static_cast<size_t>(pair.id)] = pair.textId;
     }
   }
   // `column` when the log shows it, else -1.
@@ -31,20 +32,27 @@ class ShownColumns {
     return column >= 0 && column < kColumns && m_shown.test(static_cast<size_t>(column)) ? column
                                                                                          : -1;
   }
+  // The column's title as this log's header shows it ("3 Phase Frequency" where the catalogue
+  // says "Frequency"); empty for -1.
+  std::string Title(int column) const {
+    if (column < 0) return {};
+    const int16_t textId = column < kColumns ? m_textId[static_cast<size_t>(column)] : 0;
+    if (textId == 0) return ColumnTitle(column);
+    std::string title;
+    FormatColumnTitle(title, textId, 0);
+    return title;
+  }
+  // "Ch1 Mag Fund, Ch1 Mag Harm 2 to Ch1 Mag Harm 50".
+  std::string HarmonicTitles(int fundamental,
+                             const std::array<int, kHarmonicCount>& harmonics) const {
+    return Title(fundamental) + ", " + Title(harmonics.front()) + " to " + Title(harmonics.back());
+  }
 
  private:
   static constexpr int kColumns = 902;
   std::bitset<kColumns> m_shown;
+  std::array<int16_t, kColumns> m_textId{};  // the header's text of a single column, or 0
 };
-
-std::string Title(int column) {
-  return column >= 0 ? ColumnTitle(column) : "";
-}
-
-// "Ch1 Mag Fund, Ch1 Mag Harm 2 to Ch1 Mag Harm 50".
-std::string HarmonicTitles(int fundamental, const std::array<int, kHarmonicCount>& harmonics) {
-  return Title(fundamental) + ", " + Title(harmonics.front()) + " to " + Title(harmonics.back());
-}
 
 }  // namespace
 
@@ -76,6 +84,10 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
                                : PowerFactorColumn(Bandwidth::kWide));
   m_power = column(three ? TotalPowerColumn(Bandwidth::kWide) : PowerColumn(Bandwidth::kWide));
   m_wattHours = column(kWattHoursColumn);
+  m_frequencySource = column.Title(m_frequency);
+  m_powerFactorSource = column.Title(m_powerFactor);
+  m_powerSource = column.Title(m_power);
+  m_energySource = column.Title(m_wattHours);
   for (int s = 0; s < kSlots; ++s) {
     Slot& slot = m_slots[static_cast<size_t>(s)];
     SlotColumns& c = m_columns[static_cast<size_t>(s)];
@@ -97,8 +109,8 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
       if (c.voltage < 0) c.voltage = c.phasorMagnitude;
       slot.voltage = c.voltage >= 0;
       slot.current = c.currentFundamental >= 0;
-      slot.voltageSource = Title(c.voltage);
-      slot.currentSource = Title(c.currentFundamental);
+      slot.voltageSource = column.Title(c.voltage);
+      slot.currentSource = column.Title(c.currentFundamental);
     } else if (s < kChannelCount) {
       c.voltageChannel = c.currentChannel = static_cast<unsigned>(s);
       const int level = column(ChannelMagnitudeColumn(s, Bandwidth::kWide));
@@ -118,29 +130,29 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
         slot.voltage = true;
         // Input codes 0 to 5 (Vab, Vbc, Vca, Vac, Vcb, Vba) measure between two phases.
         slot.lineToLine = code <= 5;
-        slot.voltageSource = input + " (" + Title(level) + ")";
+        slot.voltageSource = input + " (" + column.Title(level) + ")";
         c.voltage = level;
         c.voltageThd = column(ChannelThdColumn(s));
         c.voltageFundamental = fundamental;
         c.voltageHarmonic = harmonics;
       } else if (unit == Unit::kAmpere) {
         slot.current = true;
-        slot.currentSource = input + " (" + Title(fundamental) + ")";
+        slot.currentSource = input + " (" + column.Title(fundamental) + ")";
         c.currentFundamental = fundamental;
         c.currentHarmonic = harmonics;
       }
     }
     if (slot.voltage && c.voltageFundamental >= 0 && c.voltageHarmonic[0] >= 0) {
       m_voltageHarmonicsRecorded = true;
-      slot.harmonicSource = HarmonicTitles(c.voltageFundamental, c.voltageHarmonic);
+      slot.harmonicSource = column.HarmonicTitles(c.voltageFundamental, c.voltageHarmonic);
     }
     if (slot.current && c.currentFundamental >= 0 && c.currentHarmonic[0] >= 0) {
       m_currentHarmonicsRecorded = true;
-      slot.currentHarmonicSource = HarmonicTitles(c.currentFundamental, c.currentHarmonic);
+      slot.currentHarmonicSource = column.HarmonicTitles(c.currentFundamental, c.currentHarmonic);
     }
     if (slot.voltage && c.voltageThd >= 0) {
       m_recordedThd = true;
-      slot.thdSource = Title(c.voltageThd);
+      slot.thdSource = column.Title(c.voltageThd);
     }
     if (c.phasorMagnitude >= 0 && c.phasorAngle >= 0) m_phasors = true;
   }
@@ -148,19 +160,6 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
 
 bool LogQuantities::VectorLogReadPlain() const {
   return m_logType == kThreePhaseVectorLog && !m_phasors;
-}
-
-std::string LogQuantities::FrequencySource() const {
-  return m_frequency >= 0 ? ColumnTitle(m_frequency) : "";
-}
-std::string LogQuantities::PowerFactorSource() const {
-  return m_powerFactor >= 0 ? ColumnTitle(m_powerFactor) : "";
-}
-std::string LogQuantities::PowerSource() const {
-  return m_power >= 0 ? ColumnTitle(m_power) : "";
-}
-std::string LogQuantities::EnergySource() const {
-  return m_wattHours >= 0 ? ColumnTitle(m_wattHours) : "";
 }
 
 double LogQuantities::Value(unsigned row, int column) const {

@@ -65,10 +65,10 @@ class LogQuantities {
   bool HasPower() const { return m_power >= 0; }
   bool HasEnergy() const { return m_wattHours >= 0; }
   // Column titles of the sources, for notes.
-  std::string FrequencySource() const;
-  std::string PowerFactorSource() const;
-  std::string PowerSource() const;
-  std::string EnergySource() const;
+  const std::string& FrequencySource() const { return m_frequencySource; }
+  const std::string& PowerFactorSource() const { return m_powerFactorSource; }
+  const std::string& PowerSource() const { return m_powerSource; }
+  const std::string& EnergySource() const { return m_energySource; }
 
   // Everything but the harmonics.
   void ReadBasic(unsigned row, RecordValues& values) const;
@@ -94,6 +94,8 @@ class LogQuantities {
   std::array<Slot, kSlots> m_slots;
   std::array<SlotColumns, kSlots> m_columns;
   int m_frequency = -1, m_powerFactor = -1, m_power = -1, m_wattHours = -1;
+  // Their titles as the log's header shows them.
+  std::string m_frequencySource, m_powerFactorSource, m_powerSource, m_energySource;
   bool m_voltageHarmonicsRecorded = false, m_currentHarmonicsRecorded = false;
   bool m_recordedThd = false, m_phasors = false;
 };

@@ -61,8 +61,8 @@ long long SizeFromLine(const std::string& line) {
 
 // Letters and digits of ASCII and of Latin-1 (the directory's bytes are shown as Latin-1).
 bool IsNameLetter(unsigned char c) {
-  return std::isalnum(c) || (c >= 0xC0 && c != 0xD7 && c != 0xF7) || c == '-' || c == '_' ||
-         c == '.';
+  return (c < 0x80 && std::isalnum(static_cast<unsigned char>(c))) ||
+         (c >= 0xC0 && c != 0xD7 && c != 0xF7) || c == '-' || c == '_' || c == '.';
 }
 
 bool EndsWith57x(const std::string& name) {

@@ -174,9 +174,10 @@ LoadResult CMeterlog2Doc::LoadFromSource(ByteSource& source, const std::string& 
     m_records.reset(new uint8_t[bytes]);
   } catch (const std::bad_alloc&) {
     const size_t megabytes = std::max<size_t>(1, (bytes + 500000) / 1000000);
-    return {Status::kOutOfMemory, "Failed to open document. There is not enough memory to load " +
-                                      std::to_string(count) + " records (" +
-                                      std::to_string(megabytes) + " MB)."};
+    return {Status::kOutOfMemory,
+            "Failed to open document. There is not enough memory to load " + std::to_string(count) +
+                " records (" + std::to_string(megabytes) + " MB).",
+            {}};
   }
   // Read in one go. A file that is being written or cut short meanwhile gives no records at all:
   // a load that silently kept only what was left would pass for the whole log.

@@ -160,8 +160,8 @@ inline constexpr std::array<const char*, kLastColumnTextId - kFirstColumnTextId 
 // One pair of a column set. A pair whose identifier starts a harmonic family stands for the
 // 49 columns start + 0 .. start + 48 (harmonics 2 to 50); every other pair is one column.
 struct ColumnSetPair {
-  int16_t nColumnId;
-  int16_t nTextId;
+  int16_t id;      // column identifier
+  int16_t textId;  // string number of its header text
 };
 
 // Log type 1: identifiers 0 to 22.

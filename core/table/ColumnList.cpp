@@ -10,20 +10,20 @@ int ColumnList::BuildColumns(int logType, uint32_t dataFormat, const CMeterlog2D
   const auto pairs = ColumnSetPairs(ChooseColumnSet(logType, dataFormat));
   size_t count = 0;
   for (const ColumnSetPair& pair : pairs)
-    count += StartsHarmonicFamily(pair.nColumnId) ? kHarmonicFamilySize : 1;
+    count += StartsHarmonicFamily(pair.id) ? kHarmonicFamilySize : 1;
   m_columns.reserve(count);
 
   for (const ColumnSetPair& pair : pairs) {
-    if (StartsHarmonicFamily(pair.nColumnId)) {
+    if (StartsHarmonicFamily(pair.id)) {
       for (int i = 0; i < kHarmonicFamilySize; ++i) {
         ColumnInfo& info = m_columns.emplace_back();
-        info.nColumnId = pair.nColumnId + i;
-        FormatColumnTitle(info.strTitle, pair.nTextId, kFirstHarmonic + i);
+        info.nColumnId = pair.id + i;
+        FormatColumnTitle(info.strTitle, pair.textId, kFirstHarmonic + i);
       }
     } else {
       ColumnInfo& info = m_columns.emplace_back();
-      info.nColumnId = pair.nColumnId;
-      FormatColumnTitle(info.strTitle, pair.nTextId, 0);
+      info.nColumnId = pair.id;
+      FormatColumnTitle(info.strTitle, pair.textId, 0);
     }
   }
   return static_cast<int>(m_columns.size());

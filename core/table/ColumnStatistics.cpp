@@ -23,10 +23,6 @@ struct Sum {
   double Total() const { return sum + compensation; }
 };
 
-}  // namespace
-
-namespace {
-
 // The values of every column are kept to find the percentile: at most this many at once, a
 // block of columns per pass over the rows (a long Three Phase Tabular log has 665 columns).
 constexpr size_t kValuesAtOnce = size_t{8} << 20;
@@ -53,11 +49,11 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
                                                 const std::vector<unsigned>* rows) {
   std::vector<ColumnStatistics> stats;
   for (const TableColumn& column : columns) {
-    if (!IsNumericColumn(column.nColumnId)) continue;
+    if (!IsNumericColumn(column.id)) continue;
     ColumnStatistics s;
-    s.nColumnId = column.nColumnId;
-    s.strTitle = column.strTitle;
-    s.unit = GetColumnUnit(doc, column.nColumnId);
+    s.id = column.id;
+    s.title = column.title;
+    s.unit = GetColumnUnit(doc, column.id);
     stats.push_back(std::move(s));
   }
   const unsigned count = doc.GetRecordCount();
@@ -78,7 +74,7 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
     // Row by row: a record's fields are read while it is in the cache.
     for (unsigned row : chosen) {
       for (size_t i = first; i < last; ++i) {
-        const std::optional<double> value = GetCellValue(doc, row, stats[i].nColumnId);
+        const std::optional<double> value = GetCellValue(doc, row, stats[i].id);
         if (!value || !std::isfinite(*value)) continue;
         ColumnStatistics& s = stats[i];
         if (s.count == 0 || *value < s.minimum) {
@@ -110,7 +106,7 @@ std::span<const StatisticsField> StatisticsFields() {
   static constexpr StatisticsField kFields[] = {
       {"Column", "The column's title",
        [](const ColumnStatistics& s) {
-         return StatisticsCell{Kind::kText, s.strTitle};
+         return StatisticsCell{Kind::kText, s.title};
        }},
       {"Unit", "The unit of the column's numbers",
        [](const ColumnStatistics& s) {

@@ -17,8 +17,8 @@
 class CMeterlog2Doc;
 
 struct ColumnStatistics {
-  int nColumnId = 0;
-  std::string strTitle;
+  int id = 0;  // the column's identifier
+  std::string title;
   Unit unit = Unit::kNone;
   uint64_t count = 0;  // cells that hold a finite number
   double minimum = 0, maximum = 0, mean = 0;

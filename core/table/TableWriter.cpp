@@ -40,14 +40,14 @@ bool WriteTableChunks(const CMeterlog2Doc& doc, const std::vector<TableColumn>& 
   std::string piece;
   piece.reserve(kPieceSize + 4096);
   AppendLine(piece, columns.size(), separator,
-             [&](size_t i, std::string& out) { out.append(columns[i].strTitle); });
+             [&](size_t i, std::string& out) { out.append(columns[i].title); });
 
   std::string cell;
   cell.reserve(64);
   const unsigned count = doc.GetRecordCount();
   auto writeRow = [&](unsigned row) -> bool {
     AppendLine(piece, columns.size(), separator, [&](size_t i, std::string& out) {
-      const int id = columns[i].nColumnId;
+      const int id = columns[i].id;
       GetCellText(doc, row, id, cell, format.timeStyle);
       if (format.decimalComma && IsNumericColumn(id))
         std::replace(cell.begin(), cell.end(), '.', ',');

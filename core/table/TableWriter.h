@@ -14,9 +14,10 @@
 
 class CMeterlog2Doc;
 
+// One column of an exported table: its identifier and its header text.
 struct TableColumn {
-  int nColumnId;
-  std::string strTitle;
+  int id;
+  std::string title;
 };
 
 // How a table is written. The defaults write what the table shows, times and numbers as its cells

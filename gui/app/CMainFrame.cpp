@@ -65,9 +65,31 @@ QAction* CMainFrame::AddCommand(QMenu* menu, const QString& text, const QString&
 }
 
 void CMainFrame::CreateMenus() {
-  Commands& c = m_commands;
   QMenuBar* bar = menuBar();
+  CreateFileMenu(bar);
+  CreateEditMenu(bar);
+  CreateViewMenu(bar);
+  CreateToolsAndOptionsMenus(bar);
+  CreateDeviceAndHelpMenus(bar);
+  CreateKeyCommands();
 
+  Commands& c = m_commands;
+  c.fileOpen->setIcon(ToolbarIcon(ToolbarIconKind::kOpen));
+  c.exportCsv->setIcon(ToolbarIcon(ToolbarIconKind::kExportCsv));
+  c.editCopy->setIcon(ToolbarIcon(ToolbarIconKind::kCopy));
+  c.assess->setIcon(ToolbarIcon(ToolbarIconKind::kAssess));
+  c.configure->setIcon(ToolbarIcon(ToolbarIconKind::kConfigure));
+  c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
+  c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
+
+  for (QMenu* menu : bar->findChildren<QMenu*>())
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::MenuAboutToShow);
+  connect(c.viewToolbar, &QAction::triggered, this, &CMainFrame::OnViewToolbar);
+  connect(c.viewStatusBar, &QAction::triggered, this, &CMainFrame::OnViewStatusBar);
+}
+
+void CMainFrame::CreateFileMenu(QMenuBar* bar) {
+  Commands& c = m_commands;
   m_pFileMenu = bar->addMenu(QStringLiteral("&File"));
   c.fileOpen = AddCommand(m_pFileMenu, QStringLiteral("&Open...\tCtrl+O"),
                           QStringLiteral("Open an existing document\nOpen"));
@@ -81,7 +103,10 @@ void CMainFrame::CreateMenus() {
   m_pRecentEnd = m_pFileMenu->addSeparator();
   c.appExit = AddCommand(m_pFileMenu, QStringLiteral("E&xit"),
                          QStringLiteral("Quit the application; prompts to save documents\nExit"));
+}
 
+void CMainFrame::CreateEditMenu(QMenuBar* bar) {
+  Commands& c = m_commands;
   QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
   c.editCopy = AddCommand(edit, QStringLiteral("&Copy\tCtrl+C"),
                           QStringLiteral("Copy the selection and put it on the Clipboard\nCopy"));
@@ -91,7 +116,10 @@ void CMainFrame::CreateMenus() {
                           QStringLiteral("Go to the first record at or after a date and time\nGo "
                                          "To Time"));
   c.goToTime->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+}
 
+void CMainFrame::CreateViewMenu(QMenuBar* bar) {
+  Commands& c = m_commands;
   QMenu* view = bar->addMenu(QStringLiteral("&View"));
   m_pDataFormatMenu = view->addMenu(QStringLiteral("&Data Format"));
   c.formatUnknown = AddCommand(m_pDataFormatMenu, QStringLiteral("Unknown"),
@@ -129,7 +157,10 @@ void CMainFrame::CreateMenus() {
                                QStringLiteral("Show or hide the status bar\nToggle StatusBar"));
   c.viewToolbar->setCheckable(true);
   c.viewStatusBar->setCheckable(true);
+}
 
+void CMainFrame::CreateToolsAndOptionsMenus(QMenuBar* bar) {
+  Commands& c = m_commands;
   QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
   c.assess = AddCommand(tools, QStringLiteral("&Assess Supply Quality...\tCtrl+Shift+A"),
                         QStringLiteral("Judge the log against EN 50160 and IEEE 519\nAssess "
@@ -142,7 +173,10 @@ void CMainFrame::CreateMenus() {
       QStringLiteral("Append a text dump of every loaded log's records to the diagnostic dump "
                      "file (Help > About tells where)\nDiagnostic Dump"));
   c.diagnosticDump->setCheckable(true);
+}
 
+void CMainFrame::CreateDeviceAndHelpMenus(QMenuBar* bar) {
+  Commands& c = m_commands;
   QMenu* device = bar->addMenu(QStringLiteral("&Device"));
   c.configure = AddCommand(device, QStringLiteral("&Configure"),
                            QStringLiteral("Configure a connected device\nConfigure Device"));
@@ -154,8 +188,11 @@ void CMainFrame::CreateMenus() {
   c.appAbout = AddCommand(
       help, QStringLiteral("&About Meterlog..."),
       QStringLiteral("Display program information, version number and copyright\nAbout"));
+}
 
-  // Keys without a menu entry.
+// Keys without a menu entry.
+void CMainFrame::CreateKeyCommands() {
+  Commands& c = m_commands;
   c.fileNew =
       AddCommand(nullptr, QStringLiteral("New"), QStringLiteral("Create a new document\nNew"));
   c.fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -163,19 +200,6 @@ void CMainFrame::CreateMenus() {
   c.fileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   c.filePrint = AddCommand(nullptr, QStringLiteral("Print"), QString());
   c.filePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-
-  c.fileOpen->setIcon(ToolbarIcon(ToolbarIconKind::kOpen));
-  c.exportCsv->setIcon(ToolbarIcon(ToolbarIconKind::kExportCsv));
-  c.editCopy->setIcon(ToolbarIcon(ToolbarIconKind::kCopy));
-  c.assess->setIcon(ToolbarIcon(ToolbarIconKind::kAssess));
-  c.configure->setIcon(ToolbarIcon(ToolbarIconKind::kConfigure));
-  c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
-  c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
-
-  for (QMenu* menu : bar->findChildren<QMenu*>())
-    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::MenuAboutToShow);
-  connect(c.viewToolbar, &QAction::triggered, this, &CMainFrame::OnViewToolbar);
-  connect(c.viewStatusBar, &QAction::triggered, this, &CMainFrame::OnViewStatusBar);
 }
 
 void CMainFrame::CreateDateFormatMenu(QMenu* view) {

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QMenu;
+class QMenuBar;
 class QAction;
 class QDockWidget;
 class QTimer;
@@ -92,6 +93,12 @@ class CMainFrame : public QMainWindow {
  private:
   QAction* AddCommand(QMenu* menu, const QString& text, const QString& prompt);
   void CreateMenus();
+  void CreateFileMenu(QMenuBar* bar);
+  void CreateEditMenu(QMenuBar* bar);
+  void CreateViewMenu(QMenuBar* bar);
+  void CreateToolsAndOptionsMenus(QMenuBar* bar);
+  void CreateDeviceAndHelpMenus(QMenuBar* bar);
+  void CreateKeyCommands();
   void CreateDateFormatMenu(QMenu* view);
   void CreateToolBar();
   void CreateStatusBar();

@@ -17,9 +17,9 @@
 
 #include "AboutDialog.h"
 #include "CMainFrame.h"
+#include "DumpStatus.h"
 #include "assessment/AssessmentView.h"
 #include "common/DateFormat.h"
-#include "DumpStatus.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"

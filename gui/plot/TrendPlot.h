@@ -15,6 +15,8 @@
 #include "LogPlot.h"
 #include "table/PlotData.h"
 
+class TimeAxisTicker;
+
 struct TrendColumn {
   int id = 0;
   QString title;

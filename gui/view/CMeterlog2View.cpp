@@ -157,8 +157,8 @@ void CMeterlog2View::RebuildTable() {
   std::vector<int> ids;
   QStringList titles;
   for (const TableColumn& column : VisibleColumns(m_columns)) {
-    ids.push_back(column.nColumnId);
-    titles.append(QString::fromStdString(column.strTitle));
+    ids.push_back(column.id);
+    titles.append(QString::fromStdString(column.title));
   }
   const unsigned count = m_pDoc->GetRecordCount();
   const int rows = static_cast<int>(std::min<unsigned>(count, INT32_MAX));

@@ -51,7 +51,7 @@ bool ColumnCheckList::ToggleAt(const QPoint& pos) {
 
 void ColumnCheckList::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && ToggleAt(event->position().toPoint())) {
-    m_bSwallowRelease = true;
+    m_swallowRelease = true;
     event->accept();
     return;
   }
@@ -61,7 +61,7 @@ void ColumnCheckList::mousePressEvent(QMouseEvent* event) {
 void ColumnCheckList::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second click of a double click flips the box again, as a second single click would.
   if (event->button() == Qt::LeftButton && ToggleAt(event->position().toPoint())) {
-    m_bSwallowRelease = true;
+    m_swallowRelease = true;
     event->accept();
     return;
   }
@@ -69,8 +69,8 @@ void ColumnCheckList::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void ColumnCheckList::mouseReleaseEvent(QMouseEvent* event) {
-  if (m_bSwallowRelease) {
-    m_bSwallowRelease = false;
+  if (m_swallowRelease) {
+    m_swallowRelease = false;
     event->accept();
     return;
   }
@@ -180,7 +180,7 @@ void CSelectColumns::CheckGroup(const QString& group, bool check) {
   m_pList->clearSelection();
   m_bGuard = true;
   for (size_t i = 0; i < m_entries.size(); ++i) {
-    if (m_entries[i].bMayChange && InGroup(group, m_pList->item(int(i))->text()))
+    if (m_entries[i].mayChange && InGroup(group, m_pList->item(int(i))->text()))
       SetChecked(static_cast<int>(i), check);
   }
   m_bGuard = false;
@@ -214,11 +214,11 @@ int CSelectColumns::AddColumn(const QString& text, bool checked, bool mayChange,
 
 bool CSelectColumns::GetCheck(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= m_entries.size()) return false;
-  return m_entries[static_cast<size_t>(index)].bChecked;
+  return m_entries[static_cast<size_t>(index)].checked;
 }
 
 void CSelectColumns::SetChecked(int index, bool checked) {
-  m_entries[static_cast<size_t>(index)].bChecked = checked;
+  m_entries[static_cast<size_t>(index)].checked = checked;
   m_pList->item(index)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -228,23 +228,23 @@ void CSelectColumns::OnItemChanged(QListWidgetItem* item) {
   if (i < 0 || static_cast<size_t>(i) >= m_entries.size()) return;
   Entry& entry = m_entries[static_cast<size_t>(i)];
   const bool checked = item->checkState() == Qt::Checked;
-  if (!entry.bMayChange) {
+  if (!entry.mayChange) {
     // Only the dialog changes such an entry's box; put it back as it was added.
-    if (checked != entry.bChecked) {
+    if (checked != entry.checked) {
       m_bGuard = true;
-      item->setCheckState(entry.bChecked ? Qt::Checked : Qt::Unchecked);
+      item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
       m_bGuard = false;
     }
     return;
   }
-  if (checked == entry.bChecked) return;  // another role of the item changed
+  if (checked == entry.checked) return;  // another role of the item changed
   m_bGuard = true;
-  entry.bChecked = checked;
+  entry.checked = checked;
   if (item->isSelected()) {
     for (int j = 0; j < m_pList->count(); ++j) {
       if (j == i || !m_pList->item(j)->isSelected()) continue;
-      if (!m_entries[static_cast<size_t>(j)].bMayChange) continue;
-      SetChecked(j, !m_entries[static_cast<size_t>(j)].bChecked);
+      if (!m_entries[static_cast<size_t>(j)].mayChange) continue;
+      SetChecked(j, !m_entries[static_cast<size_t>(j)].checked);
     }
   }
   m_bGuard = false;
@@ -254,7 +254,7 @@ void CSelectColumns::OnInvertAll() {
   m_pList->clearSelection();
   m_bGuard = true;
   for (size_t i = 0; i < m_entries.size(); ++i)
-    if (m_entries[i].bMayChange) SetChecked(static_cast<int>(i), !m_entries[i].bChecked);
+    if (m_entries[i].mayChange) SetChecked(static_cast<int>(i), !m_entries[i].checked);
   m_bGuard = false;
 }
 
@@ -262,6 +262,6 @@ void CSelectColumns::OnCheckAll() {
   m_pList->clearSelection();
   m_bGuard = true;
   for (size_t i = 0; i < m_entries.size(); ++i)
-    if (m_entries[i].bMayChange) SetChecked(static_cast<int>(i), true);
+    if (m_entries[i].mayChange) SetChecked(static_cast<int>(i), true);
   m_bGuard = false;
 }

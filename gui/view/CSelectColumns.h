@@ -28,7 +28,7 @@ class ColumnCheckList : public QListWidget {
 
  private:
   bool ToggleAt(const QPoint& pos);
-  bool m_bSwallowRelease = false;
+  bool m_swallowRelease = false;
 };
 
 class CSelectColumns : public QDialog {
@@ -66,8 +66,8 @@ class CSelectColumns : public QDialog {
 
  private:
   struct Entry {
-    bool bChecked;
-    bool bMayChange;
+    bool checked;
+    bool mayChange;
   };
   void OnItemChanged(QListWidgetItem* item);
   void UpdateGroups();

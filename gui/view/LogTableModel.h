@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "text/TimeText.h"
-
 class CMeterlog2Doc;
 
 class LogTableModel : public QAbstractTableModel {

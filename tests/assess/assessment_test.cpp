@@ -324,6 +324,18 @@ TEST(Assessment, LineVoltageUnbalanceRate) {
   EXPECT_NEAR(*lvur.value, 100.0 * 20 / 220, 1e-9);
 }
 
+// Each note names its columns as the log's own header does: a three-phase log's frequency is
+// "3 Phase Frequency", a single-phase log's "Frequency".
+TEST(Assessment, NotesNameTheColumnsAsTheHeaderShowsThem) {
+  const auto three = B(kThreePhaseTabularLog, 10).Load();
+  const std::string note = Row(AssessDocs({three.get()}), "en50160.frequency").note;
+  EXPECT_NE(note.find("every record's value of 3 Phase Frequency;"), std::string::npos) << note;
+  const auto single = B(kStandardLog, 10).Load();
+  EXPECT_NE(Row(AssessDocs({single.get()}), "en50160.frequency")
+                .note.find("every record's value of Frequency;"),
+            std::string::npos);
+}
+
 TEST(Assessment, IndicativeBelowAWeek) {
   // Hourly records: 168 cover 7 days (the last record covers its hour), 167 do not.
   B week(kStandardLog, 168, "2009-03-07T00:00:00", 3600);

@@ -135,8 +135,8 @@ class TableTest : public QObject {
     QCOMPARE(view->model()->columnCount(), 21);
     QHeaderView* header = view->horizontalHeader();
     header->moveSection(header->visualIndex(LogicalOf(view, "Time")), 0);
-    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("Time"));
-    QCOMPARE(view->DisplayedColumns()[1].strTitle, std::string("Log Type"));
+    QCOMPARE(view->DisplayedColumns().front().title, std::string("Time"));
+    QCOMPARE(view->DisplayedColumns()[1].title, std::string("Log Type"));
     // Dragging moves the header; the column still shows its own quantity.
     QCOMPARE(view->model()->index(0, 0).data().toString(), QStringLiteral("Standard Log"));
 
@@ -187,17 +187,17 @@ class TableTest : public QObject {
     view->GetColumnList().Entries()[2].bVisible = false;  // Ch1 Select
     view->RebuildTable();
     QCOMPARE(header->sectionSize(LogicalOf(view, "Frequency")), 311);
-    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("VAR Hours"));
-    QCOMPARE(view->DisplayedColumns()[1].strTitle, std::string("Log Type"));
+    QCOMPARE(view->DisplayedColumns().front().title, std::string("VAR Hours"));
+    QCOMPARE(view->DisplayedColumns()[1].title, std::string("Log Type"));
     // Shown again, a column takes its own place among the others.
     view->GetColumnList().Entries()[2].bVisible = true;
     view->RebuildTable();
-    QCOMPARE(view->DisplayedColumns()[3].strTitle, std::string("Ch1 Select"));
+    QCOMPARE(view->DisplayedColumns()[3].title, std::string("Ch1 Select"));
 
     // Another log starts afresh: its own widths and order, first row and column, no selection.
     QVERIFY(app.OpenDocumentFile(WriteSample(QStringLiteral("layout2.57x"), 1, 300)));
     QVERIFY(header->sectionSize(LogicalOf(view, "Frequency")) < 311);
-    QCOMPARE(view->DisplayedColumns().front().strTitle, std::string("Log Type"));
+    QCOMPARE(view->DisplayedColumns().front().title, std::string("Log Type"));
     QVERIFY(!view->HasSelection());
     QVERIFY(!view->selectionModel()->currentIndex().isValid());
     QCOMPARE(view->verticalScrollBar()->value(), 0);

@@ -186,11 +186,11 @@ TEST(ColumnList, DisplayedColumnsFollowTheDragOrder) {
   ASSERT_EQ(VisibleColumns(list).size(), 4u);
   const std::vector<TableColumn> shown = DisplayedColumns(list, {1, 0, 3, 2, 7, -1});
   ASSERT_EQ(shown.size(), 4u) << "numbers beyond the table's columns name nothing";
-  EXPECT_EQ(shown[0].strTitle, "Time");
-  EXPECT_EQ(shown[0].nColumnId, 1);
-  EXPECT_EQ(shown[1].strTitle, "Log Type");
-  EXPECT_EQ(shown[2].nColumnId, 20);
-  EXPECT_EQ(shown[3].nColumnId, 4);
+  EXPECT_EQ(shown[0].title, "Time");
+  EXPECT_EQ(shown[0].id, 1);
+  EXPECT_EQ(shown[1].title, "Log Type");
+  EXPECT_EQ(shown[2].id, 20);
+  EXPECT_EQ(shown[3].id, 4);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST(Statistics, MinimumMeanMaximumAndTheirTimes) {
     const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, nullptr);
     ASSERT_EQ(stats.size(), 3u);  // the time and the channel select are text
     const ColumnStatistics& f = stats[0];
-    EXPECT_EQ(f.strTitle, "Frequency");
+    EXPECT_EQ(f.title, "Frequency");
     EXPECT_EQ(f.unit, Unit::kHertz);
     EXPECT_EQ(f.count, 4u);  // nan is no number
     EXPECT_EQ(f.minimum, 49);

@@ -2,10 +2,10 @@
 // decimals of their unit, whatever the process locale.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 
+#include "CommaLocale.h"
 #include "table/Units.h"
 
 namespace {
@@ -37,8 +37,7 @@ TEST(Units, PowerAndEnergyEachShareOneAxis) {
 }
 
 TEST(Units, NumbersForReading) {
-  // A German desktop must not turn the point into a comma.
-  const char* before = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  const CommaLocale comma;  // where installed: a German desktop keeps the decimal point
   EXPECT_EQ(DisplayValue(230.456, Unit::kVolt), "230.46 V");
   EXPECT_EQ(DisplayValue(4.0005, Unit::kAmpere), "4.000 A");        // 4.0005 lies a little below
   EXPECT_EQ(DisplayValue(-12.25, Unit::kDegree), "-12.2\xC2\xB0");  // to even, and no blank
@@ -51,7 +50,6 @@ TEST(Units, NumbersForReading) {
   EXPECT_EQ(DisplayNumber(3.4e38, Unit::kVolt), "3.40000e+38");
   EXPECT_EQ(DisplayValue(std::numeric_limits<double>::quiet_NaN(), Unit::kVolt), "-");
   EXPECT_EQ(DisplayValue(-std::numeric_limits<double>::infinity(), Unit::kAmpere), "-");
-  if (before != nullptr) std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(Units, AnglesReadWithinMinus180And180) {
