@@ -3,6 +3,7 @@
 
 #include "LogJobs.h"
 #include "SurveyOptions.h"
+#include "TableSelection.h"
 #include "assess/AssessmentWriters.h"
 #include "file/Interrupt.h"
 #include "file/OutputFile.h"
