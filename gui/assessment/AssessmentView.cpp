@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -376,6 +377,16 @@ bool AssessmentView::SaveReport() {
   if (dialog.exec() != QDialog::Accepted) return false;
   dialog.Remember();
   const QString file = dialog.ChosenFile();
+  // A FIFO, device or socket would take the report as a stream, and opening a FIFO waits for a
+  // reader with the window frozen: from here a report goes to a file only.
+  std::error_code ec;
+  const std::filesystem::file_status target = std::filesystem::status(PathFromQString(file), ec);
+  if (std::filesystem::exists(target) && !std::filesystem::is_regular_file(target) &&
+      !std::filesystem::is_directory(target)) {
+    ShowMessage(this, QStringLiteral("Could not save the report as \"%1\": it is not a file.")
+                          .arg(QDir::toNativeSeparators(file)));
+    return false;
+  }
   bool saved = false;
   {
     WaitCursor wait;

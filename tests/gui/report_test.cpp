@@ -14,6 +14,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
@@ -206,6 +210,17 @@ class ReportTest : public QObject {
     messages = TakeMessages();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].contains(QLatin1String("report.pdf")));
+
+#ifndef _WIN32
+    // A FIFO without a reader: refused at once instead of waiting for one.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.pdf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    WhenReportDialog(fifo);
+    QVERIFY(!view->SaveReport());
+    messages = TakeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QLatin1String("fifo.pdf")));
+#endif
 
     // The log replaced on disk after it was opened: its digest would not be of what was
     // assessed, so no report.
