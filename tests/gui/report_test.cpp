@@ -27,15 +27,9 @@
 
 namespace {
 
-// A Three Phase Tabular log whose 9th voltage harmonic fails EN 50160, under a name beyond
-// ASCII.
+// The survey that fails the 9th harmonic, under a name beyond ASCII.
 QString Survey() {
-  SampleLogOptions options;
-  options.logType = kThreePhaseTabularLog;
-  options.records = 300;
-  options.distortedHarmonic = 9;
-  options.distortionPercent = 2;
-  return WriteSample(QStringLiteral("Messung S\u00fcd.57x"), options);
+  return WriteFailingSurvey(QStringLiteral("Messung S\u00fcd.57x"));
 }
 
 // `meterlog2-cli report ARGS -o OUT LOG`, run in the log's folder with the log's name as it is
@@ -181,14 +175,19 @@ class ReportTest : public QObject {
     app.OnAssess();
     AssessmentView* view = app.GetAssessmentView();
     QVERIFY(view != nullptr);
+    // Saves as `file` and gives the one message that says why it was refused (empty when it was
+    // saved or said otherwise).
+    const auto refusal = [&](const QString& file) {
+      WhenReportDialog(file);
+      if (view->SaveReport()) return QString();
+      const QStringList messages = TakeMessages();
+      return messages.size() == 1 ? messages[0] : QString();
+    };
     // A name whose ending asks for neither format.
     const QString text = dir.filePath(QStringLiteral("report.txt"));
-    WhenReportDialog(text);
-    QVERIFY(!view->SaveReport());
-    QStringList messages = TakeMessages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("report.txt")));
-    QVERIFY(messages[0].contains(QLatin1String(".pdf or .html")));
+    const QString refused = refusal(text);
+    QVERIFY(refused.contains(QLatin1String("report.txt")));
+    QVERIFY(refused.contains(QLatin1String(".pdf or .html")));
     QVERIFY(!QFileInfo::exists(text));
 
     // The log itself, where its name is one a report could have.
@@ -196,30 +195,18 @@ class ReportTest : public QObject {
     QVERIFY(QFile::copy(log, logAsReport));
     QVERIFY(app.OpenDocumentFile(logAsReport));
     const QByteArray before = ReadAll(logAsReport);
-    WhenReportDialog(logAsReport);
-    QVERIFY(!view->SaveReport());
-    messages = TakeMessages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("log-as-report.html")));
+    QVERIFY(refusal(logAsReport).contains(QLatin1String("log-as-report.html")));
     QCOMPARE(ReadAll(logAsReport), before);
 
     // A folder that does not exist: the message names the file.
     const QString missing = dir.filePath(QStringLiteral("no such folder/report.pdf"));
-    WhenReportDialog(missing);
-    QVERIFY(!view->SaveReport());
-    messages = TakeMessages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("report.pdf")));
+    QVERIFY(refusal(missing).contains(QLatin1String("report.pdf")));
 
 #ifndef _WIN32
     // A FIFO without a reader: refused at once instead of waiting for one.
     const QString fifo = dir.filePath(QStringLiteral("fifo.pdf"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    WhenReportDialog(fifo);
-    QVERIFY(!view->SaveReport());
-    messages = TakeMessages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("fifo.pdf")));
+    QVERIFY(refusal(fifo).contains(QLatin1String("fifo.pdf")));
 #endif
 
     // The log replaced on disk after it was opened: its digest would not be of what was
@@ -232,11 +219,7 @@ class ReportTest : public QObject {
     const QString replaced = WriteSample(QFileInfo(log).fileName(), other);
     QCOMPARE(replaced, log);
     const QString late = dir.filePath(QStringLiteral("late.html"));
-    WhenReportDialog(late);
-    QVERIFY(!view->SaveReport());
-    messages = TakeMessages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("has changed since it was opened")));
+    QVERIFY(refusal(late).contains(QLatin1String("has changed since it was opened")));
     QVERIFY(!QFileInfo::exists(late));
     QVERIFY(ReadAll(log) != original);
 
