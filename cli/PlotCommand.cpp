@@ -12,7 +12,6 @@
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
-#include "table/CellText.h"
 #include "table/PlotData.h"
 
 namespace {
@@ -65,14 +64,9 @@ bool TrendColumns(const TableSelection& table, bool named, const std::string& pa
     }
     return true;
   }
-  for (const TableColumn& column : table.columns) {
-    if (!IsNumericColumn(column.id)) {
-      std::cerr << "meterlog2-cli: " << path << ": the column \"" << column.title
-                << "\" holds no numbers\n";
-      return false;
-    }
+  // Every named column is offered: the trend itself leaves out what it cannot draw.
+  for (const TableColumn& column : table.columns)
     columns.push_back({column.id, QString::fromStdString(column.title)});
-  }
   return true;
 }
 
@@ -86,13 +80,11 @@ std::unique_ptr<LogPlot> MakePlot(const std::string& kind, const TableSelection&
     if (!TrendColumns(table, named, path, columns)) return nullptr;
     auto trend = std::make_unique<TrendPlot>();
     trend->SetDocument(&table.doc);
-    const QStringList refused = trend->SetColumns(columns);
-    if (!refused.isEmpty()) {
-      std::cerr << "meterlog2-cli: " << path
-                << ": a trend shows two value axes at most (W, VA and var share one); "
-                << "not plotted: " << refused.join(QStringLiteral(", ")).toStdString() << "\n";
-      return nullptr;
-    }
+    // As in the desktop program: what cannot be drawn is left out and said so; the rest is
+    // drawn (nothing at all: the plot's message says so).
+    const QString note = trend->SetColumns(columns);
+    if (!note.isEmpty())
+      std::cerr << "meterlog2-cli: " << path << ": " << note.toStdString() << "\n";
     plot = std::move(trend);
   } else {
     if (kind == "spectrum") plot = std::make_unique<SpectrumPlot>();

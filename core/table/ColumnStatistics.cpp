@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "CellText.h"
+#include "assess/AssessStatistics.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
 #include "text/Text.h"
@@ -24,6 +25,29 @@ struct Sum {
 
 }  // namespace
 
+namespace {
+
+// The values of every column are kept to find the percentile: at most this many at once, a
+// block of columns per pass over the rows (a long Three Phase Tabular log has 665 columns).
+constexpr size_t kValuesAtOnce = size_t{8} << 20;
+
+// The mean, standard deviation and percentile of a column's finite `values` (reordered).
+void Summarize(ColumnStatistics& s, std::vector<double>& values) {
+  if (values.empty()) return;
+  Sum sum;
+  for (double v : values) sum.Add(v);
+  const double n = static_cast<double>(values.size());
+  s.mean = sum.Total() / n;
+  if (values.size() > 1) {
+    Sum squares;
+    for (double v : values) squares.Add((v - s.mean) * (v - s.mean));
+    s.standardDeviation = std::sqrt(squares.Total() / (n - 1));
+  }
+  s.percentile95 = assess::NearestRankPercentile(values, 95).value_or(0);
+}
+
+}  // namespace
+
 std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
                                                 const std::vector<TableColumn>& columns,
                                                 const std::vector<unsigned>* rows) {
@@ -36,35 +60,40 @@ std::vector<ColumnStatistics> ComputeStatistics(const CMeterlog2Doc& doc,
     s.unit = GetColumnUnit(doc, column.id);
     stats.push_back(std::move(s));
   }
-  std::vector<Sum> sums(stats.size());
-  // Row by row: a record's fields are read while it is in the cache.
-  auto take = [&](unsigned row) {
-    for (size_t i = 0; i < stats.size(); ++i) {
-      const std::optional<double> value = GetCellValue(doc, row, stats[i].id);
-      if (!value || !std::isfinite(*value)) continue;
-      ColumnStatistics& s = stats[i];
-      if (s.count == 0 || *value < s.minimum) {
-        s.minimum = *value;
-        s.minimumRow = row;
-      }
-      if (s.count == 0 || *value > s.maximum) {
-        s.maximum = *value;
-        s.maximumRow = row;
-      }
-      ++s.count;
-      sums[i].Add(*value);
-    }
-  };
   const unsigned count = doc.GetRecordCount();
+  std::vector<unsigned> chosen;
   if (rows == nullptr) {
-    for (unsigned row = 0; row < count; ++row) take(row);
+    chosen.resize(count);
+    for (unsigned row = 0; row < count; ++row) chosen[row] = row;
   } else {
-    for (unsigned row : *rows) {
-      if (row < count) take(row);
-    }
+    for (unsigned row : *rows)
+      if (row < count) chosen.push_back(row);
   }
-  for (size_t i = 0; i < stats.size(); ++i) {
-    if (stats[i].count > 0) stats[i].mean = sums[i].Total() / static_cast<double>(stats[i].count);
+  const size_t block =
+      std::clamp<size_t>(kValuesAtOnce / std::max<size_t>(chosen.size(), 1), 1, kValuesAtOnce);
+  std::vector<std::vector<double>> values;
+  for (size_t first = 0; first < stats.size(); first += block) {
+    const size_t last = std::min(stats.size(), first + block);
+    values.assign(last - first, {});
+    // Row by row: a record's fields are read while it is in the cache.
+    for (unsigned row : chosen) {
+      for (size_t i = first; i < last; ++i) {
+        const std::optional<double> value = GetCellValue(doc, row, stats[i].id);
+        if (!value || !std::isfinite(*value)) continue;
+        ColumnStatistics& s = stats[i];
+        if (s.count == 0 || *value < s.minimum) {
+          s.minimum = *value;
+          s.minimumRow = row;
+        }
+        if (s.count == 0 || *value > s.maximum) {
+          s.maximum = *value;
+          s.maximumRow = row;
+        }
+        ++s.count;
+        values[i - first].push_back(*value);
+      }
+    }
+    for (size_t i = first; i < last; ++i) Summarize(stats[i], values[i - first]);
   }
   return stats;
 }
@@ -79,23 +108,38 @@ std::span<const StatisticsField> StatisticsFields() {
     return s.count > 0 ? StatisticsCell{Kind::kTime, {}, 0, 0, row} : StatisticsCell{};
   };
   static constexpr StatisticsField kFields[] = {
-      {"Column",
+      {"Column", "The column's title",
        [](const ColumnStatistics& s) {
          return StatisticsCell{Kind::kText, s.title};
        }},
-      {"Unit",
+      {"Unit", "The unit of the column's numbers",
        [](const ColumnStatistics& s) {
          return StatisticsCell{Kind::kText, UnitSymbol(s.unit)};
        }},
-      {"Count",
+      {"Count", "The cells that hold a number (\"Oops!\", nan and inf are not counted)",
        [](const ColumnStatistics& s) {
          return StatisticsCell{Kind::kCount, {}, s.count};
        }},
-      {"Minimum", [](const ColumnStatistics& s) { return kValue(s, s.minimum); }},
-      {"Time of Minimum", [](const ColumnStatistics& s) { return kTime(s, s.minimumRow); }},
-      {"Mean", [](const ColumnStatistics& s) { return kValue(s, s.mean); }},
-      {"Maximum", [](const ColumnStatistics& s) { return kValue(s, s.maximum); }},
-      {"Time of Maximum", [](const ColumnStatistics& s) { return kTime(s, s.maximumRow); }},
+      {"Minimum", "The least value",
+       [](const ColumnStatistics& s) { return kValue(s, s.minimum); }},
+      {"Time of Minimum", "The time of the first record holding the least value",
+       [](const ColumnStatistics& s) { return kTime(s, s.minimumRow); }},
+      {"Mean", "The arithmetic mean", [](const ColumnStatistics& s) { return kValue(s, s.mean); }},
+      {"Maximum", "The greatest value",
+       [](const ColumnStatistics& s) { return kValue(s, s.maximum); }},
+      {"Time of Maximum", "The time of the first record holding the greatest value",
+       [](const ColumnStatistics& s) { return kTime(s, s.maximumRow); }},
+      {"Standard Deviation",
+       "The sample standard deviation: the square root of the sum of the squared differences "
+       "from the mean divided by n \xE2\x88\x92 1, for n values (empty below two values)",
+       [](const ColumnStatistics& s) {
+         return s.count > 1 ? kValue(s, s.standardDeviation) : StatisticsCell{};
+       }},
+      {"95th Percentile",
+       "The 95th percentile by nearest rank: of the n values in ascending order, the one at "
+       "position \xE2\x8C\x88"
+       "0.95 n\xE2\x8C\x89 (counted from 1)",
+       [](const ColumnStatistics& s) { return kValue(s, s.percentile95); }},
   };
   return kFields;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Statistics of the table's numeric columns over all rows or chosen rows: count, minimum and
-// maximum with the time of the first row holding each, and the mean. Cells that are no numbers
-// ("Oops!", "-", nan, inf) are not counted. The same numbers for the desktop program's
-// Statistics window and `meterlog2-cli stats`.
+// maximum with the time of the first row holding each, the mean, the sample standard deviation
+// and the 95th percentile by nearest rank. Cells that are no numbers ("Oops!", "-", nan, inf)
+// are not counted. The same numbers for the desktop program's Statistics window and
+// `meterlog2-cli stats`.
 
 #include <cstdint>
 #include <span>
@@ -22,6 +23,11 @@ struct ColumnStatistics {
   uint64_t count = 0;  // cells that hold a finite number
   double minimum = 0, maximum = 0, mean = 0;
   unsigned minimumRow = 0, maximumRow = 0;  // the first row holding each extreme
+  // The sample standard deviation: sqrt(sum((x - mean)^2) / (count - 1)); 0 below two values.
+  double standardDeviation = 0;
+  // The 95th percentile by nearest rank: element ceil(0.95 count) (1-based) of the values in
+  // ascending order.
+  double percentile95 = 0;
 };
 
 // One entry per numeric column of `columns`, in their order; the text columns are left out.
@@ -47,9 +53,11 @@ struct StatisticsCell {
 };
 
 // The fields of a row, in the order they are shown and written: Column, Unit, Count, Minimum,
-// Time of Minimum, Mean, Maximum, Time of Maximum. A new statistic is a new entry here.
+// Time of Minimum, Mean, Maximum, Time of Maximum, Standard Deviation, 95th Percentile. A new
+// statistic is a new entry at the end, so that readers of the CSV keep working.
 struct StatisticsField {
   const char* header;
+  const char* description;  // what the field holds, for a reader (UTF-8)
   StatisticsCell (*cell)(const ColumnStatistics& s);
 };
 std::span<const StatisticsField> StatisticsFields();

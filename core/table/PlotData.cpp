@@ -22,6 +22,14 @@ int FirstLogType(const CMeterlog2Doc& doc) {
   return doc.GetRecordCount() > 0 && doc.GetLogType(type, 0) ? type : 0;
 }
 
+// "Ch 1 Van" as the record names the channel's input, else "Ch 1".
+std::string ChannelName(const CMeterlog2Doc& doc, unsigned row, int c) {
+  std::string name;
+  if (!doc.GetChannelSelectName(name, row, static_cast<unsigned>(c)))
+    name = "Ch " + std::to_string(c + 1);
+  return name;
+}
+
 bool IsThreePhase(int logType) {
   return logType == kThreePhaseTabularLog || logType == kThreePhaseVectorLog ||
          logType == kThreePhaseSequentialLog;
@@ -131,12 +139,9 @@ std::vector<SpectrumChannel> BuildSpectrum(const CMeterlog2Doc& doc, unsigned ro
     return channels;
   }
   for (int c = 0; c < kChannelCount; ++c) {
-    std::string name;
-    if (!doc.GetChannelSelectName(name, 0, static_cast<unsigned>(c)))
-      name = "Ch " + std::to_string(c + 1);
     add(
-        name, ChannelFundamentalColumn(c), [c](int n) { return ChannelHarmonicColumn(c, n); },
-        ChannelThdColumn(c));
+        ChannelName(doc, row, c), ChannelFundamentalColumn(c),
+        [c](int n) { return ChannelHarmonicColumn(c, n); }, ChannelThdColumn(c));
   }
   return channels;
 }
@@ -148,9 +153,11 @@ bool HasWaveform(const CMeterlog2Doc& doc) {
 WaveformBlocks BuildWaveform(const CMeterlog2Doc& doc, unsigned row) {
   WaveformBlocks blocks;
   std::array<int8_t, 240> samples;
-  for (unsigned b = 0; b < 2; ++b)
+  for (unsigned b = 0; b < 2; ++b) {
+    blocks.name[b] = ChannelName(doc, row, static_cast<int>(b));
     if (doc.GetWaveformData(samples, row, b))
       blocks.block[b].assign(samples.begin(), samples.end());
+  }
   return blocks;
 }
 
@@ -168,7 +175,7 @@ PhasorSet BuildPhasors(const CMeterlog2Doc& doc, unsigned row) {
     for (int p = 0; p < kPhaseCount; ++p) {
       auto phasor = [&](const char* name, Unit unit, Signal s) {
         return Phasor{name, unit, Value(doc, row, VectorMagnitudeColumn(p, s)),
-                      Value(doc, row, VectorAngleColumn(p, s))};
+                      NormalizeDegrees(Value(doc, row, VectorAngleColumn(p, s)))};
       };
       set.phasors[p] = phasor(kVoltNames[p], Unit::kVolt, Signal::kVoltage);
       set.phasors[p + 3] = phasor(kCurrentNames[p], Unit::kAmpere, Signal::kCurrent);
@@ -191,7 +198,7 @@ PhasorSet BuildPhasors(const CMeterlog2Doc& doc, unsigned row) {
     const double lag = Value(doc, row, PhaseAngleColumn(int(p)));
     set.phasors[p] = {kVoltNames[p], Unit::kVolt, level(0, p), nominal[p]};
     set.phasors[p + 3] = {kCurrentNames[p], Unit::kAmpere, level(1, p),
-                          std::isfinite(lag) ? nominal[p] - lag : kNaN};
+                          NormalizeDegrees(nominal[p] - lag)};
   }
   set.note = "Voltages at their nominal angles (rotation " + std::string(reverse ? "CBA" : "ABC") +
              "); each current lags its voltage by the phase's Phase Angle.";

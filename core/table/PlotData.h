@@ -50,9 +50,11 @@ struct SpectrumChannel {
 std::vector<SpectrumChannel> BuildSpectrum(const CMeterlog2Doc& doc, unsigned row);
 bool HasSpectrum(const CMeterlog2Doc& doc);
 
-// The two captured sample blocks of a Waveform log's record; empty for other logs.
+// The two captured sample blocks of a Waveform log's record (raw signed 8-bit counts: the log
+// gives no scale), block 0 from channel 1 and block 1 from channel 2; no samples for other logs.
 struct WaveformBlocks {
   std::vector<int> block[2];
+  std::string name[2];  // the channel as the record names it ("Ch 1 Van"), else "Ch 1"
 };
 WaveformBlocks BuildWaveform(const CMeterlog2Doc& doc, unsigned row);
 bool HasWaveform(const CMeterlog2Doc& doc);
@@ -62,7 +64,7 @@ struct Phasor {
   std::string name;  // "Va", "Ia", ...
   Unit unit = Unit::kNone;
   double magnitude = 0;  // NaN when the cell holds no number
-  double angle = 0;      // degrees
+  double angle = 0;      // degrees, in (-180, 180]; NaN when unknown
 };
 struct PhasorSet {
   std::vector<Phasor> phasors;  // Va, Vb, Vc, Ia, Ib, Ic; empty for other logs

@@ -86,3 +86,19 @@ std::string DisplayValue(double value, Unit unit) {
   if (unit != Unit::kDegree) text += ' ';  // an angle's degree sign follows the number
   return text + UnitSymbol(unit);
 }
+
+double NormalizeDegrees(double degrees) {
+  if (!std::isfinite(degrees)) return degrees;
+  double angle = std::fmod(degrees, 360.0);  // (-360, 360)
+  if (angle > 180) angle -= 360;
+  if (angle <= -180) angle += 360;
+  return angle;
+}
+
+std::string DisplayAngle(double degrees) {
+  const double angle = NormalizeDegrees(degrees);
+  std::string text = DisplayValue(angle, Unit::kDegree);
+  if (angle < 0 && DisplayNumber(angle, Unit::kDegree) == DisplayNumber(-180, Unit::kDegree))
+    text = DisplayValue(180, Unit::kDegree);
+  return text;
+}

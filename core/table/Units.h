@@ -76,3 +76,9 @@ int DisplayDecimals(Unit unit);
 std::string DisplayNumber(double value, Unit unit);
 // The number followed by its unit: "230.12 V", "-12.5°"; "-" alone for no number.
 std::string DisplayValue(double value, Unit unit);
+
+// An angle in degrees brought into (-180, 180]: 190 is -170, -180 is 180; NaN stays NaN.
+double NormalizeDegrees(double degrees);
+// An angle for reading, within (-180°, 180°] as written: "-12.5°", and "180.0°" for -179.96,
+// which the degree's one decimal would otherwise round to "-180.0°"; "-" for no number.
+std::string DisplayAngle(double degrees);

@@ -5,6 +5,7 @@
 #include <QTime>
 
 #include "Settings.h"
+#include "log/CMeterlog2Doc.h"
 
 namespace {
 
@@ -71,6 +72,21 @@ std::optional<qint64> ParseWithStyle(const QString& text, TimeStyle style) {
   return Seconds(*t);
 }
 
+// The date and the time of `t` in `format`, `between` them.
+QString TimeTextJoined(const ClockTime& t, DateFormat format, QChar between) {
+  if (format == DateFormat::kLocale) {
+    const QLocale locale = QLocale::system();
+    const LocalePatterns p = LocaleFormats();
+    return locale.toString(QDate(t.year, t.month, t.day), p.date) + between +
+           locale.toString(QTime(t.hour, t.minute, t.second), p.time);
+  }
+  std::string text;
+  AppendDateText(text, t, format == DateFormat::kIso ? TimeStyle::kIsoSpace : TimeStyle::kTable);
+  text += static_cast<char>(between.toLatin1());
+  AppendClockText(text, t);
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
 DateFormat CurrentDateFormat() {
@@ -101,15 +117,20 @@ QString RecordTimeText(qint64 seconds, DateFormat format) {
 }
 
 QString RecordTimeText(const ClockTime& t, DateFormat format) {
-  if (format == DateFormat::kLocale) {
-    const QLocale locale = QLocale::system();
-    const LocalePatterns p = LocaleFormats();
-    return locale.toString(QDate(t.year, t.month, t.day), p.date) + QLatin1Char(' ') +
-           locale.toString(QTime(t.hour, t.minute, t.second), p.time);
-  }
-  const std::string text =
-      TimeText(t, format == DateFormat::kIso ? TimeStyle::kIsoSpace : TimeStyle::kTable);
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return TimeTextJoined(t, format, QLatin1Char(' '));
+}
+
+QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, DateFormat format) {
+  int64_t seconds;
+  if (format != DateFormat::kLog && doc.GetTimeSeconds(seconds, row))
+    return RecordTimeText(seconds, format);
+  std::string text;
+  doc.GetTimeStamp(text, row);
+  return QString::fromStdString(text);
+}
+
+QString RecordTimeLines(qint64 seconds, DateFormat format) {
+  return TimeTextJoined(ClockTimeFromSeconds(seconds), format, QLatin1Char('\n'));
 }
 
 std::optional<qint64> ParseRecordTime(const QString& text, DateFormat format) {

@@ -11,6 +11,8 @@
 
 #include "text/TimeText.h"
 
+class CMeterlog2Doc;
+
 enum class DateFormat {
   kLog,     // month-day-year as the log writes it: "03-07-2009 14:05:09"
   kIso,     // ISO 8601, year-month-day: "2009-03-07 14:05:09"
@@ -27,6 +29,11 @@ void SetDateFormat(DateFormat format);
 QString RecordTimeText(qint64 seconds);
 QString RecordTimeText(qint64 seconds, DateFormat format);
 QString RecordTimeText(const ClockTime& time, DateFormat format);
+// The time of record `row` of `doc` in `format`; a time stamp that reads as no time, as the log
+// has it.
+QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, DateFormat format);
+// The same text with the date over the time, on two lines (a time axis's tick label).
+QString RecordTimeLines(qint64 seconds, DateFormat format);
 
 // Reads a date and time typed by the user: in `format`, or as ISO 8601 ("2009-03-07 14:05:09",
 // also with a "T"). The seconds, or the whole time of day, may be left out. Nothing when the

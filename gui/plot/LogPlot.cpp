@@ -4,11 +4,33 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QPdfWriter>
+#include <algorithm>
 #include <filesystem>
 
 #include "common/QtPath.h"
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
+#include "table/PlotScale.h"
+
+namespace {
+
+class ValueTicker : public QCPAxisTicker {
+ protected:
+  QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
+                                     int) override {
+    const std::vector<std::string> labels = TickLabels({ticks.begin(), ticks.end()});
+    QVector<QString> result;
+    result.reserve(qsizetype(labels.size()));
+    for (const std::string& label : labels) result.append(QString::fromStdString(label));
+    return result;
+  }
+};
+
+}  // namespace
+
+QSharedPointer<QCPAxisTicker> MakeValueTicker() {
+  return QSharedPointer<ValueTicker>::create();
+}
 
 LogPlot::LogPlot(QWidget* parent) : QCustomPlot(parent) {
   plotLayout()->insertRow(0);
@@ -37,7 +59,38 @@ void LogPlot::SetTitle(const QString& text) {
 void LogPlot::ClearContent() {
   clearPlottables();
   clearItems();
+  m_mouseItems.clear();
   m_message.clear();
+}
+
+void LogPlot::PlaceLegendAbovePlot() {
+  if (legend == nullptr) return;
+  axisRect()->insetLayout()->take(legend);
+  plotLayout()->insertRow(1);
+  plotLayout()->addElement(1, 0, legend);
+  plotLayout()->setRowStretchFactor(1, 0.001);  // as tall as its entries, no more
+  legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  legend->setBorderPen(Qt::NoPen);
+  legend->setMargins(QMargins(4, 0, 4, 0));
+  legend->setVisible(true);
+  m_legendAbove = true;
+}
+
+void LogPlot::updateLayout() {
+  if (m_legendAbove) {
+    int widest = 0;
+    for (int i = 0; i < legend->itemCount(); ++i)  // the grid's cells, some of them empty
+      if (const QCPAbstractLegendItem* item = legend->item(i))
+        widest = std::max(widest, item->minimumOuterSizeHint().width());
+    const int spacing = legend->columnSpacing();
+    const int width = viewport().width() - legend->margins().left() - legend->margins().right();
+    const int columns = std::max(1, (width + spacing) / (widest + spacing));
+    if (widest > 0 && columns != legend->wrap()) {
+      legend->setWrap(columns);
+      legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);  // the entries flow again
+    }
+  }
+  QCustomPlot::updateLayout();
 }
 
 void LogPlot::ShowMessage(const QString& message) {
@@ -47,10 +100,17 @@ void LogPlot::ShowMessage(const QString& message) {
   replot();
 }
 
+void LogPlot::SetTimeFormat(DateFormat format) {
+  m_timeFormat = format;
+  replot(QCustomPlot::rpQueuedReplot);
+}
+
 QString LogPlot::RecordTime(unsigned row) const {
-  std::string text;
-  if (m_doc != nullptr) m_doc->GetTimeStamp(text, row, m_timeStyle);
-  return QString::fromStdString(text);
+  return m_doc != nullptr ? RecordTimeText(*m_doc, row, m_timeFormat) : QString();
+}
+
+QString LogPlot::TimeText(double seconds) const {
+  return RecordTimeText(static_cast<qint64>(std::floor(seconds)), m_timeFormat);
 }
 
 QString LogPlot::NoLogMessage() {
@@ -70,10 +130,27 @@ bool LogPlot::ReadyToDraw(bool drawable, const QString& notDrawable) {
   return true;
 }
 
-QImage LogPlot::Image(QSize size) const {
-  if (size.isEmpty()) size = this->size();
-  // toPixmap draws into its own buffer; the widget on screen is left as it is.
-  return const_cast<LogPlot*>(this)->toPixmap(size.width(), size.height()).toImage();
+void LogPlot::DrawImage(QCPPainter& painter, QSize size) {
+  std::vector<bool> shown;
+  for (QCPAbstractItem* item : m_mouseItems) {
+    shown.push_back(item->visible());
+    item->setVisible(false);
+  }
+  // The layout is made for `size`, then made for the screen again.
+  toPainter(&painter, size.width(), size.height());
+  for (size_t i = 0; i < m_mouseItems.size(); ++i) m_mouseItems[i]->setVisible(shown[i]);
+  // The layout is the image's now: the screen's again, or the mouse would point elsewhere.
+  replot();
+}
+
+QImage LogPlot::Image(QSize size) {
+  if (size.isEmpty()) size = QSize(kPlotImageWidth, kPlotImageHeight);
+  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QCPPainter painter(&image);
+  DrawImage(painter, size);
+  painter.end();
+  return image;
 }
 
 bool LogPlot::SaveImage(const QString& path, QSize size, const QString& sourcePath,
@@ -98,7 +175,7 @@ bool LogPlot::SaveImage(const QString& path, QSize size, const QString& sourcePa
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point, QString(), QPageSize::ExactMatch));
     QCPPainter painter(&writer);
-    toPainter(&painter, size.width(), size.height());
+    DrawImage(painter, size);
     painter.end();
   } else {
     error = QStringLiteral("Could not save the plot as \"%1\": the name must end in .png or .pdf.")

@@ -1,7 +1,9 @@
 #pragma once
 // Phasor diagram of a three-phase record: the voltages and currents of phases A, B and C as
 // arrows from their magnitudes and angles (voltages scaled to the outer circle, currents to the
-// inner one), with a table of the numbers beside it.
+// inner one) over an angle scale, with a table of the numbers beside it, every angle within
+// (-180°, 180°]. The table and its note have a place of their own in the layout, so they are
+// never cut off: the plot's minimum size holds them.
 
 #include "LogPlot.h"
 #include "table/PlotData.h"
@@ -17,8 +19,16 @@ class PhasorPlot : public LogPlot {
   const PhasorSet& Phasors() const { return m_phasors; }
   // The table beside the diagram, as drawn.
   QString TableText() const;
+  // The angle scale's labels, as drawn ("0°", "30°", ... "180°", "-150°", ...).
+  QStringList ScaleLabels() const;
 
  private:
+  void AddScale();
+  void updateLayout() override;
+
   PhasorSet m_phasors;
-  QString m_table;
+  QCPLayoutGrid* m_row = nullptr;  // the diagram and the table
+  QCPAxisRect* m_diagram = nullptr;
+  QCPTextElement* m_table = nullptr;
+  QStringList m_scaleLabels;
 };

@@ -8,16 +8,19 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "PhasorPlot.h"
 #include "SpectrumPlot.h"
 #include "TrendPlot.h"
 #include "WaveformPlot.h"
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
@@ -37,24 +40,31 @@ PlotPane::PlotPane(QWidget* parent)
   m_tabs->addTab(MakeTrendPage(), QStringLiteral("&Trend"));
   m_tabs->addTab(MakeSpectrumPage(), QStringLiteral("S&pectrum"));
   m_tabs->addTab(m_waveform, QStringLiteral("&Waveform"));
-  m_tabs->addTab(m_phasor, QStringLiteral("P&hasors"));
+  // The diagram and its table need their room: a small pane scrolls rather than cut them.
+  auto* phasorScroll = new QScrollArea;
+  phasorScroll->setWidget(m_phasor);
+  phasorScroll->setWidgetResizable(true);
+  phasorScroll->setFrameShape(QFrame::NoFrame);
+  m_tabs->addTab(phasorScroll, QStringLiteral("P&hasors"));
   connect(m_tabs, &QTabWidget::currentChanged, this, &PlotPane::ScheduleDraw);
+  connect(m_tabs, &QTabWidget::currentChanged, this, &PlotPane::UpdateTabControls);
 
-  auto* reset = new QPushButton(QStringLiteral("&Reset View"));
+  m_reset = new QPushButton(QStringLiteral("&Reset View"));
   auto* save = new QPushButton(QStringLiteral("Sa&ve Image..."));
   auto* copy = new QPushButton(QStringLiteral("C&opy Image"));
-  reset->setToolTip(QStringLiteral("Show everything again (or double-click the plot)"));
-  save->setToolTip(QStringLiteral("Save the plot as a PNG image or a PDF document"));
-  copy->setToolTip(QStringLiteral("Put the plot on the clipboard as an image"));
-  connect(reset, &QPushButton::clicked, this, [this] { CurrentPlot()->ResetView(); });
+  m_reset->setToolTip(QStringLiteral("Show everything again (or double-click the plot)"));
+  save->setToolTip(QStringLiteral("Save the plot as a PNG image or a PDF document (%1 x %2)")
+                       .arg(kPlotImageWidth)
+                       .arg(kPlotImageHeight));
+  copy->setToolTip(QStringLiteral("Put the picture Save Image writes on the clipboard"));
+  connect(m_reset, &QPushButton::clicked, this, [this] { CurrentPlot()->ResetView(); });
   connect(save, &QPushButton::clicked, this, &PlotPane::SaveImage);
   connect(copy, &QPushButton::clicked, this, [this] { CurrentPlot()->CopyImage(); });
-  auto* hint = new QLabel(QStringLiteral(
-      "Wheel: zoom   Drag: pan   Shift+drag or right-drag: zoom to a box   Double-click: reset"));
-  hint->setEnabled(false);
+  m_hint = new QLabel;
+  m_hint->setEnabled(false);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(hint, 1);
-  buttons->addWidget(reset);
+  buttons->addWidget(m_hint, 1);
+  buttons->addWidget(m_reset);
   buttons->addWidget(save);
   buttons->addWidget(copy);
 
@@ -64,7 +74,45 @@ PlotPane::PlotPane(QWidget* parent)
   layout->addLayout(buttons);
 
   connect(m_trend, &TrendPlot::RowClicked, this, &PlotPane::RowChosen);
+  // Times as View > Date Format shows them: the time axis and read-out at once, the titles at
+  // their next drawing.
+  const auto followDateFormat = [this] {
+    for (LogPlot* plot : std::initializer_list<LogPlot*>{m_trend, m_spectrum, m_waveform, m_phasor})
+      plot->SetTimeFormat(CurrentDateFormat());
+    std::fill(m_rowPending.begin(), m_rowPending.end(), true);
+    ScheduleDraw();
+  };
+  followDateFormat();
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, followDateFormat);
+  UpdateTabControls();
   SetDocument(nullptr, {}, QString());
+}
+
+QString PlotPane::GestureHint() const {
+  return m_hint->text();
+}
+
+QString PlotPane::TrendNote() const {
+  return m_trendNote->isVisibleTo(m_tabs->widget(kTrendTab)) ? m_trendNote->text() : QString();
+}
+
+void PlotPane::UpdateTabControls() {
+  // Only what the tab shown answers to: the phasors take no gesture and have nothing to reset.
+  switch (m_tabs->currentIndex()) {
+    case kTrendTab:
+      m_hint->setText(
+          QStringLiteral("Wheel: zoom the time   Drag: pan   Shift+drag or "
+                         "right-drag: zoom to a box   Click: pick a record   "
+                         "Double-click: reset"));
+      break;
+    case kSpectrumTab:
+    case kWaveformTab:
+      m_hint->setText(QStringLiteral("Wheel: zoom   Drag: pan   Double-click: reset"));
+      break;
+    default:
+      m_hint->clear();
+  }
+  m_reset->setEnabled(m_tabs->currentIndex() != kPhasorTab);
 }
 
 QWidget* PlotPane::MakeTrendPage() {
@@ -73,10 +121,13 @@ QWidget* PlotPane::MakeTrendPage() {
   m_filter->setPlaceholderText(QStringLiteral("Filter columns"));
   m_filter->setClearButtonEnabled(true);
   m_columnList = new QListWidget;
-  m_columnList->setToolTip(QStringLiteral("Check the columns to plot (two value axes at most; W, VA and var share one)"));
-  m_refused = new QLabel;
-  m_refused->setWordWrap(true);
-  m_refused->setVisible(false);
+  m_columnList->setToolTip(QStringLiteral(
+      "Check the columns to plot (four value axes at most; W, VA and var share one)"));
+  m_trendNote = new QLabel;
+  m_trendNote->setWordWrap(true);
+  m_trendNote->setVisible(false);
+  m_trendNote->setStyleSheet(QStringLiteral(
+      "QLabel { background: #fff4ce; color: #3d2e00; border: 1px solid #d9b44a; padding: 3px; }"));
   connect(m_filter, &QLineEdit::textChanged, this, &PlotPane::FilterColumns);
   connect(m_columnList, &QListWidget::itemChanged, this, &PlotPane::ColumnChoiceChanged);
 
@@ -85,10 +136,16 @@ QWidget* PlotPane::MakeTrendPage() {
   sideLayout->setContentsMargins(0, 0, 0, 0);
   sideLayout->addWidget(m_filter);
   sideLayout->addWidget(m_columnList, 1);
-  sideLayout->addWidget(m_refused);
+  // The note sits over the plot, where the eye goes after a tick.
+  auto* plotSide = new QWidget;
+  auto* plotLayout = new QVBoxLayout(plotSide);
+  plotLayout->setContentsMargins(0, 0, 0, 0);
+  plotLayout->setSpacing(2);
+  plotLayout->addWidget(m_trendNote);
+  plotLayout->addWidget(m_trend, 1);
   auto* splitter = new QSplitter(Qt::Horizontal);
   splitter->addWidget(side);
-  splitter->addWidget(m_trend);
+  splitter->addWidget(plotSide);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({220, 800});
   return splitter;
@@ -96,15 +153,26 @@ QWidget* PlotPane::MakeTrendPage() {
 
 QWidget* PlotPane::MakeSpectrumPage() {
   m_channel = new QComboBox;
+  m_channel->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // "Phase A Current" whole
   m_percent = new QCheckBox(QStringLiteral("In percent of the &fundamental"));
   m_percent->setChecked(true);
+  m_logScale = new QCheckBox(QStringLiteral("&Logarithmic scale"));
+  m_logScale->setToolTip(QStringLiteral("For magnitudes in volts and amperes"));
+  m_logScale->setEnabled(false);
   connect(m_channel, &QComboBox::activated, this,
           [this](int index) { m_spectrum->SetChannel(index - 1); });
-  connect(m_percent, &QCheckBox::toggled, m_spectrum, &SpectrumPlot::SetPercent);
+  connect(m_percent, &QCheckBox::toggled, this, [this](bool percent) {
+    m_logScale->setEnabled(!percent);
+    m_spectrum->SetPercent(percent);
+  });
+  connect(m_logScale, &QCheckBox::toggled, m_spectrum, &SpectrumPlot::SetLogScale);
+  auto* channelLabel = new QLabel(QStringLiteral("&Channel:"));
+  channelLabel->setBuddy(m_channel);
   auto* controls = new QHBoxLayout;
-  controls->addWidget(new QLabel(QStringLiteral("Channel:")));
+  controls->addWidget(channelLabel);
   controls->addWidget(m_channel);
   controls->addWidget(m_percent);
+  controls->addWidget(m_logScale);
   controls->addStretch(1);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
@@ -255,6 +323,7 @@ void PlotPane::DrawPending() {
       m_channel->addItem(QStringLiteral("All"));
       m_channel->addItems(m_spectrum->ChannelNames());
       m_spectrum->SetPercent(m_percent->isChecked());
+      m_spectrum->SetLogScale(m_logScale->isChecked());
     }
   }
   if (tab == kTrendTab && m_trendPending) {
@@ -265,12 +334,25 @@ void PlotPane::DrawPending() {
       if (item->checkState() == Qt::Checked)
         chosen.push_back({item->data(kColumnIdRole).toInt(), item->text()});
     }
-    const QStringList refused = m_trend->SetColumns(chosen);
-    m_refused->setText(refused.isEmpty()
-                           ? QString()
-                           : QStringLiteral("Not plotted (a trend shows two value axes at most): ") +
-                                 refused.join(QStringLiteral(", ")));
-    m_refused->setVisible(!refused.isEmpty());
+    // What is drawn keeps its axis: a newly ticked column is the one left out when the axes run
+    // short.
+    std::stable_partition(chosen.begin(), chosen.end(), [this](const TrendColumn& column) {
+      const std::vector<TrendColumn>& drawn = m_trend->Columns();
+      return std::any_of(drawn.begin(), drawn.end(),
+                         [&](const TrendColumn& d) { return d.id == column.id; });
+    });
+    const QString note = m_trend->SetColumns(chosen);
+    // What is ticked is what is drawn: a refused column is unticked, and the note says why.
+    m_updatingList = true;
+    for (const TrendColumn& refused : m_trend->Refused()) {
+      for (int i = 0; i < m_columnList->count(); ++i) {
+        QListWidgetItem* item = m_columnList->item(i);
+        if (item->data(kColumnIdRole).toInt() == refused.id) item->setCheckState(Qt::Unchecked);
+      }
+    }
+    m_updatingList = false;
+    m_trendNote->setText(note);
+    m_trendNote->setVisible(!note.isEmpty());
   }
   if (!m_rowPending[t]) return;
   m_rowPending[t] = false;

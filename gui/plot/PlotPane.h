@@ -1,8 +1,10 @@
 #pragma once
 // The plot pane under the table: Trend, Spectrum, Waveform and Phasor tabs, with Reset View,
-// Save Image and Copy Image for the tab shown. Plots are drawn after the table has shown and
-// only for the tab in view, so opening a log is never held up by them. A click in the trend
-// chooses a record; the table's current record is marked in the trend and drawn in the others.
+// Save Image and Copy Image for the tab shown and a hint of the mouse gestures that tab takes.
+// Plots are drawn after the table has shown and only for the tab in view, so opening a log is
+// never held up by them. A click in the trend chooses a record; the table's current record is
+// marked in the trend and drawn in the others. A column the trend cannot draw is unticked and
+// the reason shown above the plot, whether it was ticked in the list or added from the table.
 
 #include <QWidget>
 #include <vector>
@@ -17,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QTabWidget;
 class SpectrumPlot;
 class TrendPlot;
@@ -50,6 +53,11 @@ class PlotPane : public QWidget {
   QListWidget* ColumnChoice() const { return m_columnList; }
   QComboBox* ChannelChoice() const { return m_channel; }
   QCheckBox* PercentChoice() const { return m_percent; }
+  QCheckBox* LogScaleChoice() const { return m_logScale; }
+  // Why columns chosen for the trend are not drawn ("" when all are), as shown above the plot.
+  QString TrendNote() const;
+  // The mouse gestures of the tab shown, as the pane states them ("" for none).
+  QString GestureHint() const;
   // Draws whatever waits to be drawn now (the pane does it itself once the event loop runs).
   void DrawPending();
   // While held, the pane's own drawing waits: a newly opened log's table paints first.
@@ -69,6 +77,7 @@ class PlotPane : public QWidget {
   void DrawScheduled();
   void ColumnChoiceChanged();
   void FilterColumns(const QString& text);
+  void UpdateTabControls();
   void SaveImage();
 
   const CMeterlog2Doc* m_doc = nullptr;
@@ -89,7 +98,10 @@ class PlotPane : public QWidget {
   PhasorPlot* m_phasor = nullptr;
   QLineEdit* m_filter = nullptr;
   QListWidget* m_columnList = nullptr;
-  QLabel* m_refused = nullptr;
+  QLabel* m_trendNote = nullptr;
   QComboBox* m_channel = nullptr;
   QCheckBox* m_percent = nullptr;
+  QCheckBox* m_logScale = nullptr;
+  QLabel* m_hint = nullptr;
+  QPushButton* m_reset = nullptr;
 };

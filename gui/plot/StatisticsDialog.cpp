@@ -8,10 +8,12 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/WaitCursor.h"
@@ -44,13 +46,21 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
   rowsLabel->setBuddy(m_rows);
   m_summary = new QLabel(this);
   m_summary->setObjectName(QStringLiteral("summary"));
+  m_filter = new QLineEdit(this);
+  m_filter->setObjectName(QStringLiteral("filter"));
+  m_filter->setPlaceholderText(QStringLiteral("Filter columns"));
+  m_filter->setClearButtonEnabled(true);
+  connect(m_filter, &QLineEdit::textChanged, this, &StatisticsDialog::FilterRows);
 
   m_table = new QTableWidget(this);
   m_table->setObjectName(QStringLiteral("statistics"));
-  QStringList headers;
-  for (const StatisticsField& field : StatisticsFields()) headers << QLatin1String(field.header);
-  m_table->setColumnCount(static_cast<int>(headers.size()));
-  m_table->setHorizontalHeaderLabels(headers);
+  const std::span<const StatisticsField> fields = StatisticsFields();
+  m_table->setColumnCount(static_cast<int>(fields.size()));
+  for (size_t i = 0; i < fields.size(); ++i) {
+    auto* header = new QTableWidgetItem(QString::fromUtf8(fields[i].header));
+    header->setToolTip(QString::fromUtf8(fields[i].description));
+    m_table->setHorizontalHeaderItem(static_cast<int>(i), header);
+  }
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->hide();
@@ -68,19 +78,21 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
   connect(copy, &QPushButton::clicked, this, &StatisticsDialog::Copy);
   connect(exportButton, &QPushButton::clicked, this, &StatisticsDialog::Export);
   connect(m_rows, &QComboBox::currentIndexChanged, this, &StatisticsDialog::Compute);
+  connect(DateFormatChanges(), &DateFormatNotifier::Changed, this, &StatisticsDialog::Fill);
 
   auto* top = new QHBoxLayout;
   top->addWidget(rowsLabel);
   top->addWidget(m_rows);
+  top->addWidget(m_filter);
   top->addWidget(m_summary, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(m_table, 1);
   layout->addWidget(buttons);
-  resize(1000, 520);
+  resize(1200, 560);
 
-  // A selection is what the user looks at: start with it.
-  if (!m_selectedRows.empty()) m_rows->setCurrentIndex(1);
+  // Several selected rows are what the user means; one is only where the cursor stands.
+  if (m_selectedRows.size() > 1) m_rows->setCurrentIndex(1);
   Compute();
 }
 
@@ -88,9 +100,12 @@ void StatisticsDialog::Compute() {
   const WaitCursor wait;
   const bool selected = m_rows->currentIndex() == 1;
   m_stats = ComputeStatistics(m_doc, m_columns, selected ? &m_selectedRows : nullptr);
+  Fill();
+}
+
+void StatisticsDialog::Fill() {
   const std::span<const StatisticsField> fields = StatisticsFields();
   m_table->setRowCount(static_cast<int>(m_stats.size()));
-  std::string time;
   for (size_t row = 0; row < m_stats.size(); ++row) {
     const ColumnStatistics& s = m_stats[row];
     for (size_t column = 0; column < fields.size(); ++column) {
@@ -107,8 +122,7 @@ void StatisticsDialog::Compute() {
           text = QString::fromStdString(DisplayNumber(cell.value, s.unit));
           break;
         case StatisticsCell::Kind::kTime:
-          m_doc.GetTimeStamp(time, cell.row, m_timeStyle);
-          text = QString::fromStdString(time);
+          text = RecordTimeText(m_doc, cell.row, CurrentDateFormat());
           break;
         case StatisticsCell::Kind::kEmpty:
           break;
@@ -119,16 +133,37 @@ void StatisticsDialog::Compute() {
       m_table->setItem(static_cast<int>(row), static_cast<int>(column), item);
     }
   }
-  m_table->resizeColumnsToContents();  // eight columns and one row per table column
-  m_summary->setText(m_stats.empty()
-                         ? QStringLiteral("The table shows no numeric column.")
-                         : QStringLiteral("%1 numeric columns; cells that are no numbers "
-                                          "(\"Oops!\", nan, inf) are not counted.")
-                               .arg(m_stats.size()));
+  m_table->resizeColumnsToContents();  // ten columns and one row per table column
+  FilterRows();
+}
+
+void StatisticsDialog::FilterRows() {
+  const QString text = m_filter->text().trimmed();
+  for (int row = 0; row < m_table->rowCount(); ++row) {
+    const QTableWidgetItem* title = m_table->item(row, 0);
+    m_table->setRowHidden(row, !text.isEmpty() && title != nullptr &&
+                                   !title->text().contains(text, Qt::CaseInsensitive));
+  }
+  const size_t shown = ShownStatistics().size();
+  m_summary->setText(
+      m_stats.empty()
+          ? QStringLiteral("The table shows no numeric column.")
+          : QStringLiteral("%1 numeric columns%2; cells that are no numbers (\"Oops!\", nan, "
+                           "inf) are not counted.")
+                .arg(m_stats.size())
+                .arg(shown == m_stats.size() ? QString()
+                                             : QStringLiteral(", %1 shown").arg(shown)));
+}
+
+std::vector<ColumnStatistics> StatisticsDialog::ShownStatistics() const {
+  std::vector<ColumnStatistics> shown;
+  for (size_t row = 0; row < m_stats.size(); ++row)
+    if (!m_table->isRowHidden(static_cast<int>(row))) shown.push_back(m_stats[row]);
+  return shown;
 }
 
 QString StatisticsDialog::Text(char separator) const {
-  const std::string text = StatisticsText(m_doc, m_stats, separator, m_timeStyle);
+  const std::string text = StatisticsText(m_doc, ShownStatistics(), separator, m_timeStyle);
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -138,7 +173,7 @@ void StatisticsDialog::Copy() {
 
 bool StatisticsDialog::ExportTo(const QString& path, QString& error) const {
   OutputFile file;
-  const std::string text = StatisticsText(m_doc, m_stats, ',', m_timeStyle);
+  const std::string text = StatisticsText(m_doc, ShownStatistics(), ',', m_timeStyle);
   std::vector<std::filesystem::path> inputs;
   if (!m_sourcePath.isEmpty()) inputs.push_back(PathFromQString(m_sourcePath));
   if (file.Open(PathFromQString(path), inputs) && file.Write(text) && file.Commit()) return true;

@@ -6,36 +6,32 @@
 #include "PlotColors.h"
 #include "log/CMeterlog2Doc.h"
 #include "table/CellText.h"
+#include "table/PlotScale.h"
+#include "table/TrendEnvelope.h"
 
 namespace {
 
 constexpr qsizetype kSmoothPoints = 20000;
 
-QString TimeLabel(double seconds, TimeStyle style) {
-  return QString::fromStdString(TimeText(static_cast<int64_t>(std::floor(seconds)), style));
-}
-
-}  // namespace
-
-// The date-and-time ticker's steps (seconds to years), each tick labelled as the records' times
-// are written: the date over the clock.
-class TimeAxisTicker : public QCPAxisTickerDateTime {
+// The date-and-time ticker's steps (seconds to years), each tick labelled in the plot's time
+// format: the date over the clock.
+class TimeTicker : public QCPAxisTickerDateTime {
  public:
-  TimeStyle style = TimeStyle::kTable;
+  explicit TimeTicker(const LogPlot* plot) : m_plot(plot) {}
 
  protected:
   QString getTickLabel(double tick, const QLocale&, QChar, int) override {
-    const ClockTime t = ClockTimeFromSeconds(static_cast<int64_t>(std::floor(tick + 0.5)));
-    std::string text;
-    AppendDateText(text, t, style);
-    text += '\n';
-    AppendClockText(text, t);
-    return QString::fromStdString(text);
+    return RecordTimeLines(static_cast<qint64>(std::floor(tick + 0.5)), m_plot->TimeFormat());
   }
+
+ private:
+  const LogPlot* m_plot;
 };
 
-QSharedPointer<TimeAxisTicker> SetUpTimePlot(QCustomPlot* plot) {
-  auto ticker = QSharedPointer<TimeAxisTicker>::create();
+}  // namespace
+
+void SetUpTimePlot(LogPlot* plot) {
+  auto ticker = QSharedPointer<TimeTicker>::create(plot);
   ticker->setDateTimeSpec(Qt::UTC);  // the instrument's clock, shown as it is
   plot->xAxis->setTicker(ticker);
   plot->xAxis->setLabel(QStringLiteral("Time"));
@@ -44,13 +40,21 @@ QSharedPointer<TimeAxisTicker> SetUpTimePlot(QCustomPlot* plot) {
   plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   plot->axisRect()->setRangeDrag(Qt::Horizontal | Qt::Vertical);
   plot->axisRect()->setRangeZoom(Qt::Horizontal);  // the wheel zooms the time
-  return ticker;
 }
 
 TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
-  m_ticker = SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
-  axisRect()->setRangeDragAxes({xAxis}, {yAxis, yAxis2});
-  axisRect()->setRangeZoomAxes({xAxis}, {yAxis, yAxis2});
+  SetUpTimePlot(this);  // and a Shift+drag box zooms both axes
+  PlaceLegendAbovePlot();
+  m_valueAxes = {yAxis, yAxis2, axisRect()->addAxis(QCPAxis::atLeft),
+                 axisRect()->addAxis(QCPAxis::atRight)};
+  for (QCPAxis* axis : m_valueAxes) {
+    axis->setTicker(MakeValueTicker());
+    axis->setTickLabels(true);
+    if (axis != yAxis) axis->grid()->setVisible(false);
+  }
+  const QList<QCPAxis*> valueAxes(m_valueAxes.begin(), m_valueAxes.end());
+  axisRect()->setRangeDragAxes({xAxis}, valueAxes);
+  axisRect()->setRangeZoomAxes({xAxis}, valueAxes);
   connect(this, &QCustomPlot::mousePress, this, &TrendPlot::OnPress);
   connect(this, &QCustomPlot::mouseRelease, this, &TrendPlot::OnRelease);
   connect(this, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
@@ -66,9 +70,8 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   Rebuild();
 }
 
-void TrendPlot::SetTimeStyle(TimeStyle style) {
-  LogPlot::SetTimeStyle(style);
-  m_ticker->style = style;
+void TrendPlot::SetTimeFormat(DateFormat format) {
+  LogPlot::SetTimeFormat(format);
   if (m_mouseX >= 0 && m_readOutItem != nullptr && m_readOutItem->visible())
     UpdateReadOut(m_mouseX);
   replot(QCustomPlot::rpQueuedReplot);
@@ -84,41 +87,64 @@ void TrendPlot::SetDocument(const CMeterlog2Doc* doc) {
   std::stable_sort(m_byTime.begin(), m_byTime.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   m_columns.clear();
+  m_refused.clear();
+  m_values.clear();
+  m_units.clear();
   Rebuild();
 }
 
-QStringList TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
-  QStringList refused;
+QString TrendPlot::SetColumns(const std::vector<TrendColumn>& columns) {
   m_columns.clear();
+  m_refused.clear();
   m_values.clear();
   m_units.clear();
-  std::vector<Unit> families;  // one per value axis
+  QStringList noNumbers, noAxis;
   for (const TrendColumn& column : columns) {
-    if (m_doc == nullptr || !IsNumericColumn(column.id)) {
-      refused.append(column.title);
+    std::vector<double> values;
+    if (m_doc != nullptr && IsNumericColumn(column.id))
+      values = TrendValues(*m_doc, m_axis, column.id);
+    if (std::none_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); })) {
+      noNumbers.append(column.title);
+      m_refused.push_back(column);
       continue;
     }
-    const Unit unit = GetColumnUnit(*m_doc, column.id);
-    if (std::find(families.begin(), families.end(), AxisFamily(unit)) == families.end()) {
-      if (families.size() == 2) {
-        refused.append(column.title);
-        continue;
-      }
-      families.push_back(AxisFamily(unit));
-    }
     m_columns.push_back(column);
-    m_units.push_back(unit);
-    m_values.push_back(TrendValues(*m_doc, m_axis, column.id));
+    m_units.push_back(GetColumnUnit(*m_doc, column.id));
+    m_values.push_back(std::move(values));
+  }
+  const std::vector<int> axes = AssignValueAxes(m_units);
+  for (size_t k = axes.size(); k-- > 0;) {
+    if (axes[k] >= 0) continue;
+    noAxis.prepend(m_columns[k].title);
+    m_refused.push_back(m_columns[k]);
+    m_columns.erase(m_columns.begin() + std::ptrdiff_t(k));
+    m_units.erase(m_units.begin() + std::ptrdiff_t(k));
+    m_values.erase(m_values.begin() + std::ptrdiff_t(k));
   }
   Rebuild();
-  return refused;
+  QStringList why;
+  if (!noAxis.isEmpty())
+    why.append(QStringLiteral("Not drawn: %1 (a trend has four value axes at most; W, VA and var "
+                              "share one).")
+                   .arg(noAxis.join(QStringLiteral(", "))));
+  if (!noNumbers.isEmpty())
+    why.append(QStringLiteral("Not drawn: %1 (holds no numbers in this log).")
+                   .arg(noNumbers.join(QStringLiteral(", "))));
+  return why.join(QLatin1Char(' '));
 }
 
 void TrendPlot::Rebuild() {
   m_marker = m_cursor = nullptr;  // the items go with the content
   m_readOutItem = nullptr;
+  m_series.clear();
+  m_axisOf.clear();
+  m_envelopeWidth = 0;
   ClearContent();
-  yAxis2->setVisible(false);
+  for (QCPAxis* axis : m_valueAxes) {
+    axis->setVisible(axis == yAxis);
+    axis->setLabel(QString());
+    axis->setLabelColor(Qt::black);
+  }
   if (m_doc == nullptr || m_doc->GetRecordCount() == 0) {
     ShowMessage(NoLogMessage());
     return;
@@ -127,16 +153,13 @@ void TrendPlot::Rebuild() {
     ShowMessage(QStringLiteral("No record of this log has a valid time stamp."));
     return;
   }
-  if (m_columns.empty()) {
+  if (m_columns.empty() && m_refused.empty()) {
     ShowMessage(QStringLiteral("Choose the columns to plot."));
     return;
   }
-  const auto holdsNumber = [](const std::vector<double>& values) {
-    return std::any_of(values.begin(), values.end(), [](double v) { return !std::isnan(v); });
-  };
-  if (std::none_of(m_values.begin(), m_values.end(), holdsNumber)) {
+  if (m_columns.empty()) {  // a column is only refused an axis when four are drawn
     QStringList titles;
-    for (const TrendColumn& column : m_columns) titles << column.title;
+    for (const TrendColumn& column : m_refused) titles << column.title;
     ShowMessage(QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number "
                                "in %1.")
                     .arg(titles.join(QStringLiteral(", "))));
@@ -145,34 +168,53 @@ void TrendPlot::Rebuild() {
   std::string name;
   SetTitle(m_doc->GetLogTypeName(name, 0) ? QString::fromStdString(name) + " trend"
                                           : QStringLiteral("Trend"));
-  std::vector<Unit> families;  // of the value axes
-  std::vector<std::string> axisTitles[2];
-  std::vector<Unit> axisUnits[2];
+  m_axisOf = AssignValueAxes(m_units);
+  std::vector<std::string> axisTitles[kMaxValueAxes];
+  std::vector<Unit> axisUnits[kMaxValueAxes];
   const QVector<double> keys(m_axis.times.begin(), m_axis.times.end());
+  const bool sorted = std::is_sorted(keys.begin(), keys.end());
   for (size_t k = 0; k < m_columns.size(); ++k) {
-    auto it = std::find(families.begin(), families.end(), AxisFamily(m_units[k]));
-    const size_t axisIndex = static_cast<size_t>(it - families.begin());
-    if (it == families.end()) families.push_back(AxisFamily(m_units[k]));
-    QCPAxis* valueAxis = axisIndex == 0 ? yAxis : yAxis2;
-    axisTitles[axisIndex].push_back(m_columns[k].title.toStdString());
-    axisUnits[axisIndex].push_back(m_units[k]);
-    QCPGraph* graph = addGraph(xAxis, valueAxis);
-    const QVector<double> values(m_values[k].begin(), m_values[k].end());
-    graph->setData(keys, values, std::is_sorted(keys.begin(), keys.end()));
-    graph->setPen(QPen(SeriesColor(k), 1));
+    const size_t a = size_t(m_axisOf[k]);
+    QCPAxis* valueAxis = m_valueAxes[a];
+    const std::string title = m_columns[k].title.toStdString();
+    axisTitles[a].push_back(title);
+    axisUnits[a].push_back(m_units[k]);
+    Series series;
+    series.name = QString::fromStdString(LabelWithUnit(title, m_units[k]));
+    series.line = addGraph(xAxis, valueAxis);
+    series.line->setData(keys, QVector<double>(m_values[k].begin(), m_values[k].end()), sorted);
     // Smoothing a dense line costs far more than it shows: a long log is drawn without it.
-    graph->setAntialiased(keys.size() <= kSmoothPoints);
-    graph->setName(
-        QString::fromStdString(LabelWithUnit(m_columns[k].title.toStdString(), m_units[k])));
+    series.line->setAntialiased(keys.size() <= kSmoothPoints);
+    series.line->setPen(SeriesPen(k, keys.size() <= kSmoothPoints ? 1.5 : 1));
+    series.line->setName(series.name);
+    series.lower = addGraph(xAxis, valueAxis);
+    series.upper = addGraph(xAxis, valueAxis);
+    for (QCPGraph* edge : {series.lower, series.upper}) {
+      edge->setPen(SeriesPen(k, 1));
+      edge->setVisible(false);
+      edge->removeFromLegend();
+    }
+    QColor fill = SeriesColor(k);
+    fill.setAlpha(70);
+    series.upper->setBrush(fill);
+    series.upper->setChannelFillGraph(series.lower);
+    series.upper->setName(series.name + QStringLiteral(": min to max per pixel column"));
+    m_series.push_back(series);
   }
-  for (size_t a = 0; a < families.size(); ++a) {
-    QCPAxis* valueAxis = a == 0 ? yAxis : yAxis2;
+  for (size_t a = 0; a < kMaxValueAxes; ++a) {
+    if (axisTitles[a].empty()) continue;
+    QCPAxis* valueAxis = m_valueAxes[a];
     valueAxis->setVisible(true);
-    valueAxis->setTickLabels(true);
     valueAxis->setLabel(QString::fromStdString(ValueAxisLabel(axisTitles[a], axisUnits[a])));
+    // An axis of one series wears its colour, so that the series finds its axis.
+    if (axisTitles[a].size() == 1) {
+      const size_t k =
+          size_t(std::find(m_axisOf.begin(), m_axisOf.end(), int(a)) - m_axisOf.begin());
+      valueAxis->setLabelColor(SeriesColor(k).darker(115));
+    }
   }
   m_marker = new QCPItemStraightLine(this);
-  m_marker->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+  m_marker->setPen(QPen(MarkerColor(), 1.5, Qt::DashDotLine));
   m_marker->setVisible(false);
   m_cursor = new QCPItemStraightLine(this);
   m_cursor->setPen(QPen(QColor(120, 120, 120), 1, Qt::DotLine));
@@ -185,23 +227,100 @@ void TrendPlot::Rebuild() {
   m_readOutItem->setBrush(QColor(255, 255, 255, 220));
   m_readOutItem->setPadding(QMargins(4, 2, 4, 2));
   m_readOutItem->setVisible(false);
+  AddMouseItem(m_cursor);
+  AddMouseItem(m_readOutItem);
   m_readOut.clear();
   ResetView();
 }
 
+void TrendPlot::updateLayout() {
+  LogPlot::updateLayout();
+  // The bands depend on the width of the plot: one more layout where a legend entry changed.
+  if (UpdateEnvelopes()) LogPlot::updateLayout();
+}
+
+bool TrendPlot::UpdateEnvelopes() {
+  const int width = axisRect()->width();
+  const QCPRange range = xAxis->range();
+  if (m_series.empty() || width <= 0 || (width == m_envelopeWidth && range == m_envelopeRange))
+    return false;
+  m_envelopeWidth = width;
+  m_envelopeRange = range;
+  bool legendChanged = false;
+  for (size_t k = 0; k < m_series.size(); ++k) {
+    Series& series = m_series[k];
+    const TrendEnvelope band =
+        BuildEnvelope(m_axis.times, m_values[k], range.lower, range.upper, size_t(width));
+    const bool envelope = band.points > size_t(width);
+    if (envelope) {
+      const QVector<double> keys(band.keys.begin(), band.keys.end());
+      series.lower->setData(keys, QVector<double>(band.lower.begin(), band.lower.end()), true);
+      series.upper->setData(keys, QVector<double>(band.upper.begin(), band.upper.end()), true);
+    } else {
+      series.lower->data()->clear();
+      series.upper->data()->clear();
+    }
+    legendChanged |= envelope != series.envelope;
+    series.envelope = envelope;
+    series.line->setVisible(!envelope);
+    series.lower->setVisible(envelope);
+    series.upper->setVisible(envelope);
+  }
+  if (legendChanged) {
+    legend->clearItems();
+    for (const Series& series : m_series)
+      (series.envelope ? series.upper : series.line)->addToLegend();
+  }
+  return legendChanged;
+}
+
+QCPAxis* TrendPlot::ValueAxis(size_t k) const {
+  return k < m_axisOf.size() ? m_valueAxes[size_t(m_axisOf[k])] : nullptr;
+}
+
+std::vector<QCPAxis*> TrendPlot::ValueAxes() const {
+  std::vector<QCPAxis*> axes;
+  for (size_t a = 0; a < m_valueAxes.size(); ++a)
+    if (std::find(m_axisOf.begin(), m_axisOf.end(), int(a)) != m_axisOf.end())
+      axes.push_back(m_valueAxes[a]);
+  return axes;
+}
+
+bool TrendPlot::IsEnvelope(size_t k) const {
+  return k < m_series.size() && m_series[k].envelope;
+}
+
+std::vector<std::pair<double, double>> TrendPlot::EnvelopeOf(size_t k) const {
+  std::vector<std::pair<double, double>> band;
+  if (!IsEnvelope(k)) return band;
+  const QCPGraph* lower = m_series[k].lower;
+  const QCPGraph* upper = m_series[k].upper;
+  for (int i = 0; i < lower->dataCount(); ++i)
+    band.emplace_back(lower->data()->at(i)->value, upper->data()->at(i)->value);
+  return band;
+}
+
 void TrendPlot::ResetView() {
-  if (m_columns.empty() || m_byTime.empty() || graphCount() == 0) {
+  if (m_series.empty() || m_byTime.empty()) {
     replot();
     return;
   }
   xAxis->setRange(m_byTime.front().first,
                   std::max(m_byTime.back().first, m_byTime.front().first + 1));
-  yAxis->rescale(true);
-  yAxis2->rescale(true);
-  for (QCPAxis* axis : {yAxis, yAxis2}) {
-    QCPRange range = axis->range();
-    if (range.size() <= 0) range = QCPRange(range.lower - 1, range.upper + 1);
-    axis->setRange(range.lower - range.size() * 0.05, range.upper + range.size() * 0.05);
+  for (size_t a = 0; a < m_valueAxes.size(); ++a) {
+    double low = NAN, high = NAN;
+    Unit unit = Unit::kNone;
+    for (size_t k = 0; k < m_columns.size(); ++k) {
+      if (m_axisOf[k] != int(a)) continue;
+      unit = AxisFamily(m_units[k]);
+      for (double v : m_values[k]) {
+        if (!std::isfinite(v)) continue;
+        if (!(v >= low)) low = v;
+        if (!(v <= high)) high = v;
+      }
+    }
+    const AxisRange range = ValueAxisRange(low, high, unit);
+    m_valueAxes[a]->setRange(range.lower, range.upper);
   }
   replot();
 }
@@ -244,8 +363,7 @@ void TrendPlot::UpdateReadOut(double x) {
   const size_t point = NearestPoint(x);
   if (point == SIZE_MAX) return;
   const double time = m_axis.times[point];
-  QString text =
-      QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TimeLabel(time, m_timeStyle));
+  QString text = QStringLiteral("Record %1, %2").arg(m_axis.rows[point]).arg(TimeText(time));
   for (size_t k = 0; k < m_columns.size(); ++k) {
     text += QStringLiteral("\n%1: %2")
                 .arg(m_columns[k].title,

@@ -4,9 +4,9 @@
 #include "table/PlotData.h"
 
 WaveformPlot::WaveformPlot(QWidget* parent) : LogPlot(parent) {
-  xAxis->setLabel(QStringLiteral("Sample"));
-  yAxis->setLabel(QStringLiteral("Raw signed count (the log gives no scale)"));
-  legend->setVisible(true);
+  xAxis->setLabel(QStringLiteral("Sample number in the block (240 per block)"));
+  yAxis->setLabel(QStringLiteral("Raw count (no scale)"));
+  PlaceLegendAbovePlot();
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   connect(this, &QCustomPlot::mouseDoubleClick, this, [this](QMouseEvent*) { ResetView(); });
   ShowMessage(NoLogMessage());
@@ -23,7 +23,6 @@ void WaveformPlot::ShowRow(unsigned row) {
           QStringLiteral("This log holds no waveform (waveforms come from Waveform logs).")))
     return;
   const WaveformBlocks blocks = BuildWaveform(*m_doc, row);
-  static const QColor kColors[2] = {QColor(31, 119, 180), QColor(214, 39, 40)};
   for (int b = 0; b < 2; ++b) {
     QVector<double> keys, values;
     for (size_t i = 0; i < blocks.block[b].size(); ++i) {
@@ -32,10 +31,13 @@ void WaveformPlot::ShowRow(unsigned row) {
     }
     QCPGraph* graph = addGraph();
     graph->setData(keys, values, true);
-    graph->setPen(QPen(kColors[b], 1.5));
-    graph->setName(QStringLiteral("Samples, block %1").arg(b + 1));
+    graph->setPen(SeriesPen(size_t(b), 1.5));
+    graph->setName(QString::fromStdString(blocks.name[b]));
   }
-  SetTitle(QStringLiteral("Waveform, record %1 (%2)").arg(row).arg(RecordTime(row)));
+  SetTitle(QStringLiteral("Waveform, record %1 (%2)\nSamples as raw signed 8-bit counts, -128 to "
+                          "127: the log gives no scale for them")
+               .arg(row)
+               .arg(RecordTime(row)));
   ResetView();
 }
 

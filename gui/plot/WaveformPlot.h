@@ -1,6 +1,7 @@
 #pragma once
-// The two captured sample blocks of a Waveform log's record, as lines of raw signed counts:
-// the log gives no scale for them.
+// The two captured sample blocks of a Waveform log's record, one per channel and named as the
+// record names the channel ("Ch 1 Van"), as lines of raw signed 8-bit counts: the log gives no
+// scale for them, so the axis says so.
 
 #include "LogPlot.h"
 

@@ -56,7 +56,7 @@ check "out of memory message" grep -q \
 "$cli" sample --type 4 --records 30 -o "$work/st.57x"
 "$cli" stats "$work/st.57x" -o "$work/st.csv"
 check "stats exit" test $? -eq 0
-check "stats header" test "$(head -1 "$work/st.csv")" = $'Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r'
+check "stats header" test "$(head -1 "$work/st.csv")" = $'Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum,Standard Deviation,95th Percentile\r'
 check "stats has no text columns" test -z "$(grep -E '^(Log Type|Time|3 Phase Direction),' "$work/st.csv")"
 "$cli" export "$work/st.57x" --columns "Time,Phase A Volts Wide" | tail -n +2 | tr -d '\r' > "$work/va.csv"
 expected=$(sort -s -t, -k2,2g "$work/va.csv" | awk -F, 'NR==1{min=$2; tmin=$1} {max=$2; tmax=$1; sum+=$2; n++} END{printf "Phase A Volts Wide,V,%d,%s,%s,", n, min, tmin}')
@@ -175,8 +175,14 @@ if "$cli" --help 2>&1 | grep -q "^  plot "; then
   check "plot leaves nothing on failure" test ! -e "$work/no.png"
   "$cli" plot "$work/w.57x" --kind spectrum --row 6 -o "$work/no.png" 2> "$work/err.txt"
   check "plot row beyond the log" grep -q "no record 6" "$work/err.txt"
-  "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD,Power Wide" -o "$work/no.png" 2> "$work/err.txt"
-  check "plot third axis" grep -q "two value axes at most .*; not plotted: Power Wide" "$work/err.txt"
+  "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD,Power Wide,Power Factor Wide" \
+    -o "$work/four.png" 2> "$work/err.txt"
+  check "plot four axes" test -s "$work/four.png"
+  check "plot four axes quietly" test ! -s "$work/err.txt"
+  "$cli" plot "$work/w.57x" --columns "Frequency,Ch1 THD,Power Wide,Power Factor Wide,Ch1 Mag Wide" \
+    -o "$work/five.png" 2> "$work/err.txt"
+  check "plot fifth axis drawn without it" test -s "$work/five.png"
+  check "plot fifth axis said" grep -q "Not drawn: Ch1 Mag Wide (a trend has four value axes at most" "$work/err.txt"
   "$cli" plot "$work/w.57x" --columns "Frequency,Power Wide,Volt Amps Wide,VARs Wide" \
     -o "$work/power.png" 2> "$work/err.txt"
   check "plot power family on one axis" test -s "$work/power.png"

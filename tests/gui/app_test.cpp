@@ -589,7 +589,7 @@ class AppTest : public QObject {
         if (event->type() == QEvent::Paint && !seen) {
           seen = true;
           dumpBytes = QFileInfo(dumpPath).size();
-          graphs = pane->Trend()->graphCount();
+          graphs = pane->Trend()->SeriesCount();
         }
         return false;
       }
@@ -603,7 +603,7 @@ class AppTest : public QObject {
     QTRY_VERIFY(watch.seen);
     QCOMPARE(watch.dumpBytes, qint64(0));  // not even begun
     QCOMPARE(watch.graphs, 0);
-    QTRY_COMPARE(app.GetPlotPane()->Trend()->graphCount(), 2);
+    QTRY_COMPARE(app.GetPlotPane()->Trend()->SeriesCount(), 2);
     app.GetDumpWriter().WaitIdle();
     std::string expected;
     const CMeterlog2Doc& doc = app.GetDocument();

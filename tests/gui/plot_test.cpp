@@ -13,8 +13,10 @@
 #include <cmath>
 
 #include "GuiTestSupport.h"
+#include "PlotTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "common/DateFormat.h"
 #include "plot/PhasorPlot.h"
 #include "plot/PlotPane.h"
 #include "plot/SpectrumPlot.h"
@@ -27,26 +29,6 @@
 
 namespace {
 
-// The column of the table titled `title`, or -1.
-int ColumnIdByTitle(CMeterlog2View* view, const QString& title) {
-  for (const ColumnInfo& info : view->GetColumnList().Entries())
-    if (QString::fromStdString(info.strTitle) == title) return info.nColumnId;
-  return -1;
-}
-
-double CellByTitle(CMeterlog2App& app, unsigned row, const QString& title) {
-  return GetCellValue(app.GetDocument(), row, ColumnIdByTitle(app.GetView(), title)).value_or(NAN);
-}
-
-// Opens `path` with the window shown (the pane draws only what can be seen).
-bool Open(CMeterlog2App& app, const QString& path) {
-  if (!app.InitInstance({path}, false)) return false;
-  app.GetMainFrame()->show();
-  if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
-  app.GetPlotPane()->DrawPending();
-  return true;
-}
-
 int CurrentRow(CMeterlog2View* view) {
   return view->selectionModel()->currentIndex().row();
 }
@@ -58,11 +40,12 @@ class PlotTest : public QObject {
 
  private slots:
   void init() { TakeMessages(); }
+  void cleanup() { SetDateFormat(DateFormat::kLog); }
 
   void trendFollowsTheTableBothWays() {
     const QString path = WriteSample(QStringLiteral("plot-trend.57x"), 4, 40);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     TrendPlot* trend = pane->Trend();
     QVERIFY(!app.GetMainFrame()->GetPlotDock()->isHidden());
@@ -72,11 +55,11 @@ class PlotTest : public QObject {
     QCOMPARE(trend->Columns().size(), size_t(2));
     QCOMPARE(trend->Columns()[0].title, QStringLiteral("3 Phase Frequency"));
     QCOMPARE(trend->Columns()[1].title, QStringLiteral("Phase A Volts Wide"));
-    QCOMPARE(trend->graphCount(), 2);
-    QCOMPARE(trend->graph(0)->dataCount(), 40);
+    QCOMPARE(trend->SeriesCount(), 2);
+    QCOMPARE(trend->SeriesLine(0)->dataCount(), 40);
     QVERIFY(trend->yAxis->label().contains(QLatin1String("Hz")));
     QVERIFY(trend->yAxis2->visible());
-    QCOMPARE(trend->graph(1)->data()->at(9)->value, CellByTitle(app, 9, "Phase A Volts Wide"));
+    QCOMPARE(trend->SeriesLine(1)->data()->at(9)->value, CellByTitle(app, 9, "Phase A Volts Wide"));
     QVERIFY(pane->Tabs()->isTabEnabled(1) && !pane->Tabs()->isTabEnabled(2) &&
             pane->Tabs()->isTabEnabled(3));
 
@@ -105,15 +88,47 @@ class PlotTest : public QObject {
     trend->ResetView();
     QCOMPARE(trend->xAxis->range().size(), before.size());
 
-    // Columns chosen in the pane's list; a third unit is refused and said so.
+    // Columns chosen in the pane's list: four units on four axes, W and VA sharing one; a fifth
+    // unit is unticked and the note above the plot says why. "Add to the Trend" from the header
+    // does the same.
     QListWidget* list = pane->ColumnChoice();
-    for (int i = 0; i < list->count(); ++i) {
-      const QString t = list->item(i)->text();
-      if (t == "Total Power Wide" || t == "Average Power Factor Wide")
-        list->item(i)->setCheckState(Qt::Checked);
-    }
+    const auto tick = [&](const QStringList& titles) {
+      for (int i = 0; i < list->count(); ++i)
+        if (titles.contains(list->item(i)->text())) list->item(i)->setCheckState(Qt::Checked);
+      pane->DrawPending();
+    };
+    const auto ticked = [&](const QString& title) {
+      const QList<QListWidgetItem*> found = list->findItems(title, Qt::MatchExactly);
+      return !found.isEmpty() && found.front()->checkState() == Qt::Checked;
+    };
+    tick({"Total Power Wide", "Total Volt Amps Wide", "Average Power Factor Wide"});
+    QCOMPARE(trend->Columns().size(), size_t(5));
+    QCOMPARE(trend->ValueAxes().size(), size_t(4));
+    const auto axisOf = [&](const QString& title) {
+      for (size_t k = 0; k < trend->Columns().size(); ++k)
+        if (trend->Columns()[k].title == title) return trend->ValueAxis(k);
+      return static_cast<QCPAxis*>(nullptr);
+    };
+    QVERIFY(axisOf("Total Power Wide") != nullptr);
+    QCOMPARE(axisOf("Total Power Wide"), axisOf("Total Volt Amps Wide"));
+    QCOMPARE(pane->TrendNote(), QString());
+    tick({"Average Current Wide"});
+    QCOMPARE(trend->Columns().size(), size_t(5));
+    QVERIFY(!ticked("Average Current Wide"));
+    QCOMPARE(pane->TrendNote(), QStringLiteral("Not drawn: Average Current Wide (a trend has four "
+                                               "value axes at most; W, VA and var share one)."));
+    emit app.GetView()->PlotColumnRequested(ColumnIdByTitle(app.GetView(), "Phase A Volts THD"),
+                                            true);
     pane->DrawPending();
-    QCOMPARE(trend->Columns().size(), size_t(2));  // Hz and V stay; W and no unit refused
+    QCOMPARE(trend->Columns().size(), size_t(5));
+    QVERIFY(!ticked("Phase A Volts THD"));
+    QVERIFY(pane->TrendNote().startsWith(QLatin1String("Not drawn: Phase A Volts THD (")));
+    emit app.GetView()->PlotColumnRequested(ColumnIdByTitle(app.GetView(), "Total VARs Wide"),
+                                            true);
+    pane->DrawPending();
+    QCOMPARE(trend->Columns().size(), size_t(6));  // var joins W and VA
+    QVERIFY(ticked("Total VARs Wide"));
+    QCOMPARE(pane->TrendNote(), QString());
 
     // The header's "Plot" command shows that column alone.
     emit app.GetView()->PlotColumnRequested(ColumnIdByTitle(app.GetView(), "Total VARs Wide"),
@@ -132,7 +147,7 @@ class PlotTest : public QObject {
   void spectrumBarsAreTheRowsCells() {
     const QString path = WriteSample(QStringLiteral("plot-spectrum.57x"), 4, 6);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     pane->Tabs()->setCurrentIndex(1);
     app.GetView()->SelectRow(3);
@@ -163,7 +178,7 @@ class PlotTest : public QObject {
   void waveformAndPhasorsOfTheCurrentRecord() {
     const QString wavePath = WriteSample(QStringLiteral("plot-wave.57x"), 3, 4);
     CMeterlog2App app;
-    QVERIFY(Open(app, wavePath));
+    QVERIFY(OpenShown(app, wavePath));
     PlotPane* pane = app.GetPlotPane();
     QVERIFY(pane->Tabs()->isTabEnabled(2) && !pane->Tabs()->isTabEnabled(3));
     pane->Tabs()->setCurrentIndex(2);
@@ -200,7 +215,7 @@ class PlotTest : public QObject {
     options.year = 999;
     const QString path = WriteSample(QStringLiteral("plot-year-999.57x"), options);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     TrendPlot* trend = pane->Trend();
     trend->replot();
@@ -215,18 +230,25 @@ class PlotTest : public QObject {
     QTest::mouseMove(trend, QPoint(x, trend->axisRect()->center().y()));
     QTRY_VERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 03-07-999 14:09:09\n")));
 
-    trend->SetTimeStyle(TimeStyle::kIso);
+    // View > Date Format: the axis and the read-out follow at once.
+    SetDateFormat(DateFormat::kIso);
     trend->replot();
     for (const QString& label : trend->xAxis->tickVectorLabels())
       QVERIFY2(label.startsWith(QLatin1String("0999-03-")), qPrintable(label));
-    QVERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 0999-03-07T14:09:09\n")));
+    QVERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 0999-03-07 14:09:09\n")));
+    SetDateFormat(DateFormat::kLocale);
+    QVERIFY(trend->ReadOut().startsWith(
+        QStringLiteral("Record 4, ") +
+        RecordTimeText(SecondsFromClockTime({999, 3, 7, 14, 9, 9}), DateFormat::kLocale)));
 
+    // The other plots' titles at their next drawing.
+    SetDateFormat(DateFormat::kLog);
     pane->Tabs()->setCurrentIndex(1);
     app.GetView()->SelectRow(4);
     pane->DrawPending();
     QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("record 4 (03-07-999 14:09:09)")));
-    pane->Spectrum()->SetTimeStyle(TimeStyle::kIsoSpace);
-    pane->Spectrum()->ShowRow(4);
+    SetDateFormat(DateFormat::kIso);
+    pane->DrawPending();
     QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("(0999-03-07 14:09:09)")));
   }
 
@@ -237,7 +259,7 @@ class PlotTest : public QObject {
     options.year = 50;  // before the calendar's first year: no record has a valid time
     const QString path = WriteSample(QStringLiteral("plot-no-times.57x"), options);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     PlotPane* pane = app.GetPlotPane();
     QCOMPARE(pane->Trend()->Message(),
              QStringLiteral("No record of this log has a valid time stamp."));
@@ -264,7 +286,7 @@ class PlotTest : public QObject {
     pane->Spectrum()->ResetView();
     pane->Tabs()->setCurrentIndex(0);
     pane->DrawPending();
-    QCOMPARE(pane->Trend()->graphCount(), 2);
+    QCOMPARE(pane->Trend()->SeriesCount(), 2);
 
     // Records that end before any measured value: a trend with nothing to draw says so.
     shortRecords.logType = 1;
@@ -274,13 +296,13 @@ class PlotTest : public QObject {
     QCOMPARE(pane->Trend()->Message(),
              QStringLiteral("Nothing to draw: no record with a valid time stamp holds a number in "
                             "Frequency, Ch1 Mag Wide."));
-    QCOMPARE(pane->Trend()->graphCount(), 0);
+    QCOMPARE(pane->Trend()->SeriesCount(), 0);
   }
 
   void imagesAreSavedAtTheSizeAskedFor() {
     const QString path = WriteSample(QStringLiteral("plot-save.57x"), 2, 5);
     CMeterlog2App app;
-    QVERIFY(Open(app, path));
+    QVERIFY(OpenShown(app, path));
     TrendPlot* trend = app.GetPlotPane()->Trend();
     QString error;
     const QString png = ScratchDir() + QStringLiteral("/trend.png");

@@ -1,10 +1,12 @@
 // View > Statistics: the numbers of the visible numeric columns, all rows or the selected ones,
-// copied and exported as the command-line tool writes them.
+// copied and exported as the command-line tool writes them; the scope it opens on, the filter,
+// the spread columns and the times in the chosen date format.
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -12,6 +14,7 @@
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "common/DateFormat.h"
 #include "plot/StatisticsDialog.h"
 #include "table/ColumnStatistics.h"
 #include "view/CMeterlog2View.h"
@@ -79,6 +82,82 @@ class StatisticsTest : public QObject {
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("copy")), Qt::LeftButton);
     QVERIFY(QApplication::clipboard()->text().startsWith(
         QStringLiteral("Column\tUnit\tCount\tMinimum\tTime of Minimum\tMean\tMaximum\t")));
+  }
+
+  // Through the menu, as the user opens it: the cursor's one row is not a choice of rows, several
+  // are.
+  void opensOnAllRowsUnlessSeveralAreSelected() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("stats-scope.57x"), 4, 20)}, false));
+    CMeterlog2View* view = app.GetView();
+    const auto openedOn = [&app] {
+      int index = -1;
+      QString count;
+      WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<StatisticsDialog*>(w);
+        if (dialog != nullptr) {
+          index = dialog->RowChoice()->currentIndex();
+          count = dialog->Table()->item(0, 2)->text();
+        }
+        w->close();
+      });
+      app.GetMainFrame()->GetCommands().statistics->trigger();
+      return std::make_pair(index, count);
+    };
+    view->SelectRow(7);
+    QCOMPARE(view->SelectedRows().size(), size_t(1));
+    QCOMPARE(openedOn(), std::make_pair(0, QStringLiteral("20")));
+    for (int row : {8, 9})
+      view->selectionModel()->select(view->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(openedOn(), std::make_pair(1, QStringLiteral("3")));
+  }
+
+  void spreadFilterAndDatesAsChosen() {
+    const QString path = WriteSample(QStringLiteral("stats-spread.57x"), 4, 20);
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({path}, false));
+    CMeterlog2View* view = app.GetView();
+    StatisticsDialog dialog(nullptr, app.GetDocument(), view->DisplayedColumns(), {}, path);
+    QTableWidget* table = dialog.Table();
+    QCOMPARE(table->columnCount(), 10);
+    QCOMPARE(table->horizontalHeaderItem(8)->text(), QStringLiteral("Standard Deviation"));
+    QVERIFY(table->horizontalHeaderItem(8)->toolTip().contains(QLatin1String("sample standard")));
+    QCOMPARE(table->horizontalHeaderItem(9)->text(), QStringLiteral("95th Percentile"));
+    QVERIFY(table->horizontalHeaderItem(9)->toolTip().contains(QLatin1String("nearest rank")));
+
+    // The window shows the spread with its unit's decimals (volts: two), the copy all six.
+    const std::vector<ColumnStatistics> stats =
+        ComputeStatistics(app.GetDocument(), view->DisplayedColumns(), nullptr);
+    int volts = -1;
+    for (int row = 0; row < table->rowCount(); ++row)
+      if (table->item(row, 0)->text() == QStringLiteral("Phase A Volts Wide")) volts = row;
+    QVERIFY(volts >= 0);
+    const ColumnStatistics& v = stats[size_t(volts)];
+    QCOMPARE(table->item(volts, 8)->text(), QString::number(v.standardDeviation, 'f', 2));
+    QCOMPARE(table->item(volts, 9)->text(), QString::number(v.percentile95, 'f', 2));
+    QVERIFY(dialog.Text(',').contains(QString::number(v.standardDeviation, 'f', 6)));
+
+    // The filter narrows the list, and Copy and Export take the columns shown.
+    dialog.Filter()->setText(QStringLiteral("thd"));
+    int shown = 0;
+    for (int row = 0; row < table->rowCount(); ++row) {
+      if (table->isRowHidden(row)) continue;
+      ++shown;
+      QVERIFY(table->item(row, 0)->text().contains(QLatin1String("THD")));
+    }
+    QCOMPARE(shown, 6);  // the voltage and current THD of three phases
+    const QStringList lines = dialog.Text('\t').split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + shown);
+    for (const QString& line : lines.mid(1)) QVERIFY(line.section('\t', 0, 0).contains("THD"));
+
+    // Times as View > Date Format shows them; the copy keeps the log's own form.
+    const int time = 4;  // Time of Minimum
+    QVERIFY(table->item(0, time)->text().startsWith(QLatin1String("03-07-2009 ")));
+    SetDateFormat(DateFormat::kIso);
+    QVERIFY(table->item(0, time)->text().startsWith(QLatin1String("2009-03-07 ")));
+    QVERIFY(dialog.Text(',').contains(QLatin1String(",03-07-2009 ")));
+    SetDateFormat(DateFormat::kLog);
   }
 
   void theMenuCommandOpensTheWindow() {

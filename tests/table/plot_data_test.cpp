@@ -197,13 +197,16 @@ TEST(PlotData, PhasorsOfTheVectorLayoutAreItsColumns) {
   for (int p = 0; p < 3; ++p) {
     const std::string base = std::string("Phase ") + phases[p];
     EXPECT_EQ(set.phasors[p].magnitude, Cell(doc, 1, base + " Volts"));
-    EXPECT_EQ(set.phasors[p].angle, Cell(doc, 1, base + " Volts Phase"));
+    // The cells as the log holds them (-240); the phasors within (-180, 180] (120).
+    EXPECT_EQ(set.phasors[p].angle, NormalizeDegrees(Cell(doc, 1, base + " Volts Phase")));
     EXPECT_EQ(set.phasors[p + 3].magnitude, Cell(doc, 1, base + " Current"));
-    EXPECT_EQ(set.phasors[p + 3].angle, Cell(doc, 1, base + " Current Phase"));
+    EXPECT_EQ(set.phasors[p + 3].angle, NormalizeDegrees(Cell(doc, 1, base + " Current Phase")));
     EXPECT_EQ(set.phasors[p].unit, Unit::kVolt);
     EXPECT_EQ(set.phasors[p + 3].unit, Unit::kAmpere);
   }
   EXPECT_EQ(set.phasors[4].name, "Ib");
+  EXPECT_NEAR(Cell(doc, 1, "Phase C Volts Phase"), -240, 1e-3);
+  EXPECT_NEAR(set.phasors[2].angle, 120, 1e-3);
 }
 
 TEST(PlotData, PhasorsFromPhaseAnglesStandAtTheNominalPlacesOfTheRotation) {
@@ -219,6 +222,10 @@ TEST(PlotData, PhasorsFromPhaseAnglesStandAtTheNominalPlacesOfTheRotation) {
     }
   }
   log.SetByte(1, 73, 1);  // phase rotation CBA
+  // In the second record the currents of phases B and C lead their voltages by 1.2 rad (68.75
+  // degrees): C's -120 + 68.75 stays in range, and B's +120 + 68.75 = 188.75 reads -171.25.
+  log.SetFloat(1, 74 + 80 * 1 + 4, -1.2f);
+  log.SetFloat(1, 74 + 80 * 2 + 4, -1.2f);
   CMeterlog2Doc doc;
   log.LoadInto(doc);
   for (unsigned row : {0u, 1u}) {
@@ -228,13 +235,18 @@ TEST(PlotData, PhasorsFromPhaseAnglesStandAtTheNominalPlacesOfTheRotation) {
     const double sign = row == 0 ? 1 : -1;  // ABC: B lags A by 120 degrees; CBA: it leads
     const double nominal[3] = {0, -120 * sign, 120 * sign};
     for (int p = 0; p < 3; ++p) {
-      const double lag = float(0.1 * (p + 1)) * 180 / std::numbers::pi;
+      const float radians = row == 1 && p > 0 ? -1.2f : float(0.1 * (p + 1));
+      const double lag = radians * 180 / std::numbers::pi;
+      double expected = nominal[p] - lag;
+      if (expected > 180) expected -= 360;
       EXPECT_EQ(set.phasors[p].magnitude, 230.0 + p);
       EXPECT_EQ(set.phasors[p].angle, nominal[p]);
       EXPECT_EQ(set.phasors[p + 3].magnitude, 10.0 + p);
-      EXPECT_NEAR(set.phasors[p + 3].angle, nominal[p] - lag, 1e-4) << row << p;
+      EXPECT_NEAR(set.phasors[p + 3].angle, expected, 1e-4) << row << p;
     }
   }
+  EXPECT_NEAR(BuildPhasors(doc, 1).phasors[4].angle, 120 + 1.2 * 180 / std::numbers::pi - 360,
+              1e-4);
   EXPECT_FALSE(HasPhasors(LoadSample(2)));
   EXPECT_TRUE(BuildPhasors(doc, 5).phasors.empty());
 }

@@ -51,6 +51,40 @@ TEST(Statistics, MinimumMeanMaximumAndTheirTimes) {
   }
 }
 
+// Twenty readings worked by hand: 1, 2, ..., 20 in a shuffled order. Mean 10.5; the squared
+// differences from it sum to 665, so the sample standard deviation is sqrt(665 / 19) =
+// sqrt(35) = 5.916080; the 95th percentile by nearest rank is element ceil(0.95 * 20) = 19 of
+// the sorted values: 19.
+TEST(Statistics, StandardDeviationAndPercentileWorkedByHand) {
+  const unsigned n = 20;
+  HandLog log(n, 303, 1);
+  for (unsigned row = 0; row < n; ++row) {
+    log.SetType(row, 1);
+    log.SetFloat(row, 73 /* fFrequency */, float((row * 7) % n + 1));
+  }
+  CMeterlog2Doc doc;
+  log.LoadInto(doc);
+  std::vector<ColumnStatistics> stats = ComputeStatistics(doc, {{4, "Frequency"}}, nullptr);
+  EXPECT_EQ(stats[0].mean, 10.5);
+  EXPECT_DOUBLE_EQ(stats[0].standardDeviation, std::sqrt(35.0));
+  EXPECT_EQ(stats[0].percentile95, 19);
+
+  // Rows 2, 4 and 6 hold 15, 9 and 3: ceil(0.95 * 3) = 3, the greatest; mean 9, squared
+  // differences 36 + 0 + 36 = 72, sample deviation sqrt(72 / 2) = 6.
+  const std::vector<unsigned> rows = {2, 4, 6};
+  stats = ComputeStatistics(doc, {{4, "Frequency"}}, &rows);
+  EXPECT_EQ(stats[0].mean, 9);
+  EXPECT_EQ(stats[0].standardDeviation, 6);
+  EXPECT_EQ(stats[0].percentile95, 15);
+
+  // One value: no deviation (the field stays empty), and the value is its own percentile.
+  const std::vector<unsigned> one = {3};
+  stats = ComputeStatistics(doc, {{4, "Frequency"}}, &one);
+  EXPECT_EQ(stats[0].percentile95, 2);  // row 3 holds 21 % 20 + 1
+  const std::string text = StatisticsText(doc, stats);
+  EXPECT_NE(text.find(":09,,2.000000\r\n"), std::string::npos) << text;
+}
+
 TEST(Statistics, SelectedRowsOnly) {
   CMeterlog2Doc doc;
   FiveRecords(1).LoadInto(doc);
@@ -77,12 +111,13 @@ TEST(Statistics, CellsThatReadOopsAreNotCounted) {
   EXPECT_EQ(stats[0].count, 2u);
   EXPECT_EQ(stats[1].count, 0u);
   EXPECT_EQ(StatisticsText(doc, stats),
-            "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r\n"
+            "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum,"
+            "Standard Deviation,95th Percentile\r\n"
             "Frequency,Hz,2,59.000000,03-07-2009 14:06:09,59.500000,60.000000,"
-            "03-07-2009 14:05:09\r\n"
-            "Watt Hours,Wh,0,,,,,\r\n"
+            "03-07-2009 14:05:09,0.707107,60.000000\r\n"
+            "Watt Hours,Wh,0,,,,,,,\r\n"
             "Power Factor Wide,,2,0.000000,03-07-2009 14:05:09,0.000000,0.000000,"
-            "03-07-2009 14:05:09\r\n");
+            "03-07-2009 14:05:09,0.000000,0.000000\r\n");
 }
 
 TEST(Statistics, SmallReadingsAfterAHugeOneStillCount) {

@@ -60,15 +60,16 @@ TEST(TimeStyles, StatisticsTimesOfTheExtremes) {
   const CMeterlog2Doc doc = ThreeYears();
   const std::vector<ColumnStatistics> stats = ComputeStatistics(doc, kColumns, nullptr);
   const std::string header =
-      "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum\r\n";
+      "Column,Unit,Count,Minimum,Time of Minimum,Mean,Maximum,Time of Maximum,"
+      "Standard Deviation,95th Percentile\r\n";
   EXPECT_EQ(StatisticsText(doc, stats),
             header +
                 "Frequency,Hz,3,48.000000,03-07-999 14:05:09,49.666667,51.000000,"
-                "Invalid DateTime\r\n");
+                "Invalid DateTime,1.527525,51.000000\r\n");
   EXPECT_EQ(StatisticsText(doc, stats, ',', TimeStyle::kIso),
             header +
                 "Frequency,Hz,3,48.000000,0999-03-07T14:05:09,49.666667,51.000000,"
-                "Invalid DateTime\r\n");
+                "Invalid DateTime,1.527525,51.000000\r\n");
 }
 
 TEST(TimeStyles, TheTrendsTimeAxisSkipsWhatHasNoTime) {

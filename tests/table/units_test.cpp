@@ -2,6 +2,7 @@
 // decimals of their unit, whatever the process locale.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "CommaLocale.h"
@@ -49,6 +50,32 @@ TEST(Units, NumbersForReading) {
   EXPECT_EQ(DisplayNumber(3.4e38, Unit::kVolt), "3.40000e+38");
   EXPECT_EQ(DisplayValue(std::numeric_limits<double>::quiet_NaN(), Unit::kVolt), "-");
   EXPECT_EQ(DisplayValue(-std::numeric_limits<double>::infinity(), Unit::kAmpere), "-");
+}
+
+TEST(Units, AnglesReadWithinMinus180And180) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(NormalizeDegrees(0), 0);
+  EXPECT_EQ(NormalizeDegrees(180), 180);
+  EXPECT_EQ(NormalizeDegrees(-180), 180);  // the half-open end: +180, never -180
+  EXPECT_EQ(NormalizeDegrees(190), -170);
+  EXPECT_EQ(NormalizeDegrees(-190), 170);
+  EXPECT_EQ(NormalizeDegrees(540), 180);
+  EXPECT_EQ(NormalizeDegrees(-540), 180);
+  EXPECT_EQ(NormalizeDegrees(720.5), 0.5);
+  EXPECT_EQ(NormalizeDegrees(-359.5), 0.5);
+  EXPECT_EQ(NormalizeDegrees(359.5), -0.5);
+  EXPECT_TRUE(std::isnan(NormalizeDegrees(nan)));
+  for (double a = -1000; a <= 1000; a += 7.25) {
+    const double n = NormalizeDegrees(a);
+    EXPECT_GT(n, -180) << a;
+    EXPECT_LE(n, 180) << a;
+    EXPECT_NEAR(std::remainder(a - n, 360.0), 0, 1e-9) << a;
+  }
+  // As written: an angle that rounds to -180.0 reads 180.0.
+  EXPECT_EQ(DisplayAngle(-179.96), "180.0\xC2\xB0");
+  EXPECT_EQ(DisplayAngle(-179.94), "-179.9\xC2\xB0");
+  EXPECT_EQ(DisplayAngle(240), "-120.0\xC2\xB0");
+  EXPECT_EQ(DisplayAngle(nan), "-");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Saves a picture of the main window with a sample log for the README:
-//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor|columns|goto]
+//   gui_screenshot OUTPUT.png [trend|spectrum|waveform|phasor|columns|goto|envelope|statistics]
 // (under Xvfb: xvfb-run -a -s "-screen 0 1280x900x24"). The plot pane shows the tab named
 // (the trend without one), on a log of a kind that has it; "columns" pictures Select Columns,
-// "goto" the Go To Time dialog refusing a day-month-year date, with dates shown as ISO 8601.
+// "goto" the Go To Time dialog refusing a day-month-year date, with dates shown as ISO 8601;
+// "envelope" the trend of a 200,000-record Standard log, drawn as its least and greatest value
+// per pixel column; "statistics" View > Statistics over the three rows selected, narrowed to
+// the phase A columns, with dates shown as ISO 8601.
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +19,7 @@
 #include "app/CMeterlog2App.h"
 #include "common/DateFormat.h"
 #include "plot/PlotPane.h"
+#include "plot/StatisticsDialog.h"
 #include "samples/SampleLog.h"
 #include "view/CMeterlog2View.h"
 #include "view/CSelectColumns.h"
@@ -28,14 +32,15 @@ int main(int argc, char* argv[]) {
   const ScratchState scratch;
 
   const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("trend");
-  const QStringList kinds = {"trend", "spectrum", "waveform", "phasor", "columns", "goto"};
-  const int tab = int(kinds.indexOf(kind));
-  if (tab < 0) return 2;
+  const QStringList kinds = {"trend",   "spectrum", "waveform", "phasor",
+                             "columns", "goto",     "envelope", "statistics"};
+  const int tab = int(kinds.indexOf(kind)) % 6;  // the envelope is the trend's
+  if (!kinds.contains(kind)) return 2;
   const bool columns = kind == "columns";
   SampleLogOptions options;
-  options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : 4;
+  options.logType = kind == "waveform" ? 3 : kind == "phasor" ? 5 : kind == "envelope" ? 1 : 4;
   options.dataFormat = kind == "phasor" ? 256 : 1;
-  options.records = 200;
+  options.records = kind == "envelope" ? 200000 : 200;
   const QString path = scratch.FilePath("three-phase.57x");
   std::string error;
   if (!WriteSampleLog(path.toStdString(), options, error)) return 1;
@@ -60,7 +65,7 @@ int main(int argc, char* argv[]) {
     app.GetMainFrame()->GetCommands().goToTime->trigger();
     return saved ? 0 : 1;
   }
-  if (!columns) app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
+  if (!columns && kind != "statistics") app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
   CSelectColumns dialog(app.GetMainFrame());
   if (columns) {
     for (const ColumnInfo& info : app.GetView()->GetColumnList().Entries())
@@ -75,6 +80,21 @@ int main(int argc, char* argv[]) {
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(4, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  if (kind == "statistics") {
+    SetDateFormat(DateFormat::kIso);
+    bool saved = false;
+    QTimer::singleShot(500, [&] {
+      auto* statistics = qobject_cast<StatisticsDialog*>(QApplication::activeModalWidget());
+      if (statistics == nullptr) return;
+      statistics->Filter()->setText(QStringLiteral("phase a"));
+      QTimer::singleShot(300, [&saved, statistics, output] {
+        saved = statistics->grab().save(output);
+        statistics->reject();
+      });
+    });
+    app.GetMainFrame()->GetCommands().statistics->trigger();
+    return saved ? 0 : 1;
+  }
   QTimer::singleShot(800, [&] {
     const bool ok = (columns ? dialog.grab() : app.GetMainFrame()->grab()).save(output);
     QApplication::exit(ok ? 0 : 1);
