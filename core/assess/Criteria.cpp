@@ -370,13 +370,14 @@ void Judge::CurrentRows(size_t s) {
   }
   if (!m_options.isc) {
     notAssessed(
-        "needs the short-circuit current at the point of common coupling (--isc AMPS); IL is "
-        "then --il AMPS or the largest 15-minute mean of the fundamental current");
+        "needs the short-circuit current Isc at the point of common coupling, which was not "
+        "given; IL is then the one given or the largest 15-minute mean of the fundamental "
+        "current");
     return;
   }
   if (!sm.il) {
     notAssessed("IL cannot be derived: no 15-minute mean of the fundamental current (" +
-                sm.currentSources.Text() + ") is above 0; give --il AMPS");
+                sm.currentSources.Text() + ") is above 0, and none was given");
     return;
   }
   CurrentBasis& basis = m_result.currentBasis.emplace_back();

@@ -96,6 +96,10 @@ void CMainFrame::CreateFileMenu(QMenuBar* bar) {
   c.fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   c.exportCsv = AddCommand(m_pFileMenu, QStringLiteral("&Export to CSV"),
                            QStringLiteral("Export the current file as a CSV file\nExport to CSV"));
+  c.saveReport = AddCommand(
+      m_pFileMenu, QStringLiteral("Save Assessment &Report..."),
+      QStringLiteral("Save the supply quality assessment as a report (PDF or HTML)\nSave "
+                     "Assessment Report"));
   m_pFileMenu->addSeparator();
   c.recentPlaceholder =
       AddCommand(m_pFileMenu, QStringLiteral("Recent File"), QStringLiteral("Open this document"));

@@ -22,6 +22,7 @@ class CMainFrame : public QMainWindow {
     QAction* fileSave = nullptr;
     QAction* filePrint = nullptr;
     QAction* exportCsv = nullptr;
+    QAction* saveReport = nullptr;  // File > Save Assessment Report
     QAction* recentPlaceholder = nullptr;
     QAction* appExit = nullptr;
     QAction* editCopy = nullptr;

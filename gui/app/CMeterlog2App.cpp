@@ -138,6 +138,7 @@ void CMeterlog2App::ConnectCommands() {
   });
   connect(c.statistics, &QAction::triggered, m_pView, &CMeterlog2View::OnStatistics);
   connect(c.assess, &QAction::triggered, this, &CMeterlog2App::OnAssess);
+  connect(c.saveReport, &QAction::triggered, this, &CMeterlog2App::OnSaveAssessmentReport);
   connect(c.freezeTime, &QAction::toggled, m_pView, &CMeterlog2View::SetFreezeTime);
   connect(c.goToTime, &QAction::triggered, m_pView, &CMeterlog2View::OnGoToTime);
   for (QAction* date : {c.dateLog, c.dateIso, c.dateLocale})
@@ -318,6 +319,12 @@ void CMeterlog2App::OnAssess() {
   m_pAssessment->activateWindow();
 }
 
+void CMeterlog2App::OnSaveAssessmentReport() {
+  if (m_doc.GetRecordCount() == 0) return;
+  OnAssess();
+  m_pAssessment->SaveReport();
+}
+
 void CMeterlog2App::OnFileOpen() {
   // The folder of the last file opened through this dialog, else of the newest recent file.
   QString folder = OpenSettings()->value(QStringLiteral("Folders/Open")).toString();
@@ -467,6 +474,7 @@ void CMeterlog2App::UpdateCommandUI() {
   c.selectColumns->setEnabled(hasRecords);
   c.statistics->setEnabled(hasRecords);
   c.assess->setEnabled(hasRecords);
+  c.saveReport->setEnabled(hasRecords);
   c.goToTime->setEnabled(hasRecords);
   c.viewPlots->setChecked(!m_pFrame->GetPlotDock()->isHidden());
   m_pFrame->GetDataFormatMenu()->menuAction()->setEnabled(hasRecords);

@@ -57,6 +57,8 @@ class CMeterlog2App : public QObject {
   void OnDataFormat(uint32_t value);
   void OnDataFormatRevert();
   void OnAssess();
+  // File > Save Assessment Report: the assessment's window, brought up to date, saves it.
+  void OnSaveAssessmentReport();
 
   // Sets every command's enabled and checked state from the document, view and bars.
   void UpdateCommandUI();

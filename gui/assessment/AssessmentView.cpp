@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,14 +14,19 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <cstring>
 
 #include "AssessmentTableModel.h"
+#include "ReportDialog.h"
 #include "assess/AssessmentWriters.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/WaitCursor.h"
+#include "file/PathText.h"
+#include "file/Sha256.h"
 #include "log/CMeterlog2Doc.h"
 #include "plot/CriterionPlot.h"
+#include "report/AssessmentReport.h"
 #include "text/DecimalText.h"
 #include "text/TimeText.h"
 
@@ -43,6 +49,39 @@ bool ReadPositive(const QLineEdit* edit, double max, std::optional<double>& valu
   if (!ParseDecimal(text.toStdString(), number) || number <= 0 || number > max) return false;
   value = number;
   return true;
+}
+
+bool SameChoices(const assess::AssessOptions& a, const assess::AssessOptions& b) {
+  return a.en50160 == b.en50160 && a.ieee519 == b.ieee519 && a.nominalVoltage == b.nominalVoltage &&
+         a.nominalFrequency == b.nominalFrequency && a.isc == b.isc && a.il == b.il;
+}
+
+// The SHA-256 of the log at `path` as it is now, provided that it still holds the records `doc`
+// was loaded from: a report must not vouch for a file that was replaced after it was opened.
+// False with a sentence naming the file in `error`.
+bool DigestOfLoadedLog(const std::filesystem::path& path, const CMeterlog2Doc& doc,
+                       std::string& hex, QString& error) {
+  const QString name = QString::fromStdString(PathText(path.filename()));
+  CMeterlog2Doc now;
+  const LoadResult loaded = now.Load(path, true);
+  if (loaded.status == LoadResult::Status::kOpenFailed) {
+    error = QString::fromStdString(loaded.message);
+    return false;
+  }
+  const size_t bytes = size_t(doc.GetRecordCount()) * doc.GetRecordSize();
+  if (now.GetRecordCount() != doc.GetRecordCount() || now.GetRecordSize() != doc.GetRecordSize() ||
+      std::memcmp(now.SharedRecords().get(), doc.SharedRecords().get(), bytes) != 0) {
+    error = QStringLiteral(
+                "The log \"%1\" has changed since it was opened: open it again to report on it "
+                "as it is now.")
+                .arg(name);
+    return false;
+  }
+  std::string reason;
+  if (Sha256OfFile(path, hex, reason)) return true;
+  error = QStringLiteral("Could not read the log \"%1\": %2.")
+              .arg(name, QString::fromStdString(reason));
+  return false;
 }
 
 }  // namespace
@@ -120,10 +159,15 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   auto* copy = new QPushButton(QStringLiteral("&Copy"));
   copy->setToolTip(QStringLiteral("Put the rows shown on the clipboard (TAB separated)"));
   connect(copy, &QPushButton::clicked, this, &AssessmentView::Copy);
+  m_saveReport = new QPushButton(QStringLiteral("Save &Report..."));
+  m_saveReport->setToolTip(
+      QStringLiteral("Save the assessment as the report a client receives (PDF or HTML)"));
+  connect(m_saveReport, &QPushButton::clicked, this, &AssessmentView::SaveReport);
   auto* tableBar = new QHBoxLayout;
   tableBar->addWidget(m_failuresOnly);
   tableBar->addStretch(1);
   tableBar->addWidget(copy);
+  tableBar->addWidget(m_saveReport);
 
   m_model = new AssessmentTableModel(this);
   m_table = new QTableView;
@@ -246,6 +290,7 @@ void AssessmentView::ShowNominalValues() {
 
 void AssessmentView::ShowResult() {
   m_model->SetResult(m_result.get());
+  m_saveReport->setEnabled(m_result != nullptr);
   if (m_result == nullptr) {
     m_summary->setText(m_doc ? QString() : QStringLiteral("No log with records is open."));
     m_plot->SetCriterion(nullptr, {});
@@ -310,4 +355,48 @@ QString AssessmentView::CopyText() const {
 
 void AssessmentView::Copy() {
   QApplication::clipboard()->setText(CopyText());
+}
+
+bool AssessmentView::SaveReport() {
+  assess::AssessOptions shown;
+  QString error;
+  if (!ReadChoices(shown, error)) {
+    ShowMessage(this, error);
+    return false;
+  }
+  if (!SameChoices(shown, m_options) && !Assess()) return false;
+  if (m_result == nullptr || m_doc == nullptr) {
+    ShowMessage(this,
+                m_doc == nullptr
+                    ? QStringLiteral("There is no assessment to report: open a log with "
+                                     "records first.")
+                    : QStringLiteral("There is no assessment to report: ") + m_summary->text());
+    return false;
+  }
+  ReportDialog dialog(this, m_path);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  dialog.Remember();
+  const QString file = dialog.ChosenFile();
+  // A FIFO, device or socket would take the report as a stream, and opening a FIFO waits for a
+  // reader with the window frozen: from here a report goes to a file only.
+  std::error_code ec;
+  const std::filesystem::file_status target = std::filesystem::status(PathFromQString(file), ec);
+  if (std::filesystem::exists(target) && !std::filesystem::is_regular_file(target) &&
+      !std::filesystem::is_directory(target)) {
+    ShowMessage(this, QStringLiteral("Could not save the report as \"%1\": it is not a file.")
+                          .arg(QDir::toNativeSeparators(file)));
+    return false;
+  }
+  bool saved = false;
+  {
+    WaitCursor wait;
+    // The log is named as its window names it, without the folders it sits in on this computer.
+    const std::filesystem::path log = PathFromQString(m_path);
+    assess::AssessmentResult result = *m_result;
+    result.survey.files.front().path = log.filename();
+    saved = DigestOfLoadedLog(log, *m_doc, result.survey.files.front().sha256, error) &&
+            ::SaveReport(result, dialog.Options(), PathFromQString(file), {log}, error);
+  }
+  if (!saved) ShowMessage(this, error);
+  return saved;
 }

@@ -4,7 +4,8 @@
 // inferred from the log (marked so) and may be typed over; Isc and IL are optional. The result
 // table shows every criterion with its coloured verdict, failures first (or the failures
 // only); the criterion chosen is drawn below with its limit bands. Copy puts the rows shown on
-// the clipboard. A change of the log's byte order assesses it again.
+// the clipboard; Save Report writes the result as the report a client receives (PDF or HTML). A
+// change of the log's byte order assesses it again.
 
 #include <QDialog>
 #include <memory>
@@ -41,6 +42,10 @@ class AssessmentView : public QDialog {
   const assess::AssessOptions& Options() const { return m_options; }
   // The rows shown as the clipboard gets them (TAB separated, CR LF).
   QString CopyText() const;
+  // Asks for a file, a title and a site and saves the report of the choices on screen (assessed
+  // again first when they changed); false when there is nothing to report, the user cancels or
+  // the report could not be saved (the user has been told why).
+  bool SaveReport();
   // Chooses the criterion `id` in the table (false when it is not shown).
   bool ChooseCriterion(const QString& id);
 
@@ -57,6 +62,7 @@ class AssessmentView : public QDialog {
   AssessmentTableModel* Model() const { return m_model; }
   QLabel* Summary() const { return m_summary; }
   CriterionPlot* Plot() const { return m_plot; }
+  QPushButton* SaveReportButton() const { return m_saveReport; }
 
  private:
   // Reads the choices into `options`; false with a sentence in `error` when one is refused.
@@ -82,6 +88,7 @@ class AssessmentView : public QDialog {
   QLineEdit* m_isc = nullptr;
   QLineEdit* m_il = nullptr;
   QPushButton* m_assess = nullptr;
+  QPushButton* m_saveReport = nullptr;
   QLabel* m_summary = nullptr;
   QCheckBox* m_failuresOnly = nullptr;
   QTableView* m_table = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -373,9 +374,15 @@ void PlotPane::SaveImage() {
       QStringLiteral("PNG Images (*.png);;PDF Documents (*.pdf)"), &filter);
   if (path.isEmpty()) return;
   const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf"))
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("pdf")) {
     path +=
         filter.startsWith(QLatin1String("PDF")) ? QStringLiteral(".pdf") : QStringLiteral(".png");
+    // The dialog asked about the name as typed; the name with its ending is asked about here.
+    if (QFileInfo::exists(path) &&
+        !AskYesNo(this, QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(path))))
+      return;
+  }
   QString error;
   if (!CurrentPlot()->SaveImage(path, QSize(), m_sourcePath, error)) ShowMessage(this, error);
 }

@@ -15,7 +15,6 @@
 #include "LogPlot.h"
 #include "table/PlotData.h"
 
-class TimeAxisTicker;
 
 struct TrendColumn {
   int id = 0;

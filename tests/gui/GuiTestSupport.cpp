@@ -10,6 +10,7 @@
 
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
+#include "log/LogTypes.h"
 #include "common/Settings.h"
 
 namespace {
@@ -50,6 +51,15 @@ QString WriteSample(const QString& name, int logType, unsigned records, uint32_t
   options.logType = logType;
   options.records = records;
   options.dataFormat = dataFormat;
+  return WriteSample(name, options);
+}
+
+QString WriteFailingSurvey(const QString& name) {
+  SampleLogOptions options;
+  options.logType = kThreePhaseTabularLog;
+  options.records = 300;
+  options.distortedHarmonic = 9;
+  options.distortionPercent = 2;
   return WriteSample(name, options);
 }
 

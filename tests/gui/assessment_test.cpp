@@ -25,15 +25,8 @@
 
 namespace {
 
-// A Three Phase Tabular log of 300 records a minute apart whose 9th voltage harmonic is 2 % of
-// the fundamental in every phase: EN 50160 allows 1.5 %.
 QString FailingSurvey() {
-  SampleLogOptions options;
-  options.logType = kThreePhaseTabularLog;
-  options.records = 300;
-  options.distortedHarmonic = 9;
-  options.distortionPercent = 2;
-  return WriteSample(QStringLiteral("assess-fail.57x"), options);
+  return WriteFailingSurvey(QStringLiteral("assess-fail.57x"));
 }
 
 // Opens `path` and Tools > Assess Supply Quality; nullptr when either fails.
