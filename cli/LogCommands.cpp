@@ -101,25 +101,17 @@ int RunDump(const Args& argsIn) {
   return 0;
 }
 
-int RunSample(const Args& argsIn) {
-  Args args = argsIn;
-  static const char* kUsage =
-      "sample --type N --records K [--data-format 1|256] -o FILE\n"
-      "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
-      "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
-      "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
-  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
-    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
-              << "log types (--type N):\n";
-    for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
-      std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
-    std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
-              << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
-              << DataFormatName(kDataFormat0100) << ")\n";
-    return 0;
-  }
-  SampleLogOptions o;
-  std::string value, out;
+namespace {
+
+const char* const kSampleUsage =
+    "sample --type N --records K [--data-format 1|256] -o FILE\n"
+    "       [--header-size N] [--record-size S] [--trailing-bytes N] [--hz 50|60]\n"
+    "       [--seed N] [--interval SECONDS] [--invalid-dates] [--mixed-type N]\n"
+    "       [--start YYYY-MM-DDTHH:MM:SS] [--volts V] [--harmonic N:PERCENT]";
+
+// Reads the options that take a whole number; false (after saying why) on a bad value.
+bool TakeSampleNumbers(Args& args, SampleLogOptions& o) {
+  std::string value;
   // Reads "--name N" into `into` (which keeps its default when the option is absent).
   auto number = [&](const char* name, unsigned long long max, auto& into) {
     if (!TakeOption(args, name, value)) return true;
@@ -132,22 +124,24 @@ int RunSample(const Args& argsIn) {
               << ", not \"" << value << "\"\n";
     return false;
   };
-  if (!number("--type", 63, o.logType) || !number("--records", 10'000'000, o.records) ||
-      !number("--data-format", 0xFFFFFFFFull, o.dataFormat) ||
-      !number("--header-size", 65535, o.headerSize) ||
-      !number("--record-size", 65535, o.recordSize) ||
-      !number("--trailing-bytes", 1 << 20, o.trailingBytes) || !number("--hz", 1000, o.mainsHz) ||
-      !number("--seed", 1'000'000, o.seed) || !number("--interval", 86400, o.intervalSeconds) ||
-      !number("--mixed-type", 255, o.mixedLogType)) {
-    return 2;
-  }
-  o.invalidDates = TakeFlag(args, "--invalid-dates");
+  return number("--type", 63, o.logType) && number("--records", 10'000'000, o.records) &&
+         number("--data-format", 0xFFFFFFFFull, o.dataFormat) &&
+         number("--header-size", 65535, o.headerSize) &&
+         number("--record-size", 65535, o.recordSize) &&
+         number("--trailing-bytes", 1 << 20, o.trailingBytes) && number("--hz", 1000, o.mainsHz) &&
+         number("--seed", 1'000'000, o.seed) && number("--interval", 86400, o.intervalSeconds) &&
+         number("--mixed-type", 255, o.mixedLogType);
+}
+
+// Reads --start, --volts and --harmonic; false (after saying why) on a bad value.
+bool TakeSampleSignal(Args& args, SampleLogOptions& o) {
+  std::string value;
   if (TakeOption(args, "--start", value)) {
     const std::optional<ClockTime> start = ParseTimeText(value, TimeStyle::kIso);
     if (!start) {
       std::cerr << "meterlog2-cli: --start takes a time such as 2009-03-07T14:05:09, not \""
                 << value << "\"\n";
-      return 2;
+      return false;
     }
     o.year = start->year, o.month = start->month, o.day = start->day;
     o.hour = start->hour, o.minute = start->minute, o.second = start->second;
@@ -155,7 +149,7 @@ int RunSample(const Args& argsIn) {
   if (TakeOption(args, "--volts", value) && (!ParseDecimal(value, o.volts) || o.volts <= 0)) {
     std::cerr << "meterlog2-cli: --volts takes a positive number of volts, not \"" << value
               << "\"\n";
-    return 2;
+    return false;
   }
   if (TakeOption(args, "--harmonic", value)) {
     const size_t colon = value.find(':');
@@ -165,14 +159,40 @@ int RunSample(const Args& argsIn) {
       std::cerr << "meterlog2-cli: --harmonic takes a harmonic number from 2 to 50 and a "
                    "percentage of the fundamental, such as 5:7.5, not \""
                 << value << "\"\n";
-      return 2;
+      return false;
     }
     o.distortedHarmonic = static_cast<int>(n);
   }
+  return true;
+}
+
+void PrintSampleHelp() {
+  std::cout << "usage: meterlog2-cli " << kSampleUsage << "\n"
+            << "log types (--type N):\n";
+  for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
+    std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
+  std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
+            << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
+            << DataFormatName(kDataFormat0100) << ")\n";
+}
+
+}  // namespace
+
+int RunSample(const Args& argsIn) {
+  Args args = argsIn;
+  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
+    PrintSampleHelp();
+    return 0;
+  }
+  SampleLogOptions o;
+  if (!TakeSampleNumbers(args, o)) return 2;
+  o.invalidDates = TakeFlag(args, "--invalid-dates");
+  if (!TakeSampleSignal(args, o)) return 2;
+  std::string out;
   Args operands;
   if (!TakeOption(args, "--output", out, "-o") || !TakeOperands(args, operands) ||
       !operands.empty()) {
-    std::cerr << "usage: meterlog2-cli " << kUsage << "\n";
+    std::cerr << "usage: meterlog2-cli " << kSampleUsage << "\n";
     return 2;
   }
   const unsigned long long bytes =

@@ -127,102 +127,121 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
         OnIdleByte(byte, now);
         break;
       case State::kConfigRead:
-        if (m_readPos < m_readText.size() && byte == static_cast<uint8_t>(m_readText[m_readPos])) {
-          if (++m_readPos == m_readText.size()) {
-            Event("configuration read");
-            m_state = State::kIdle;
-          } else {
-            Send(std::string(1, m_readText[m_readPos]));
-            m_deadline = now + m_options.echoTimeoutMs;
-          }
-        } else {
-          Event("configuration read: wrong echo, exchange ended");
-          m_state = State::kIdle;
-          OnIdleByte(byte, now);
-        }
+        OnConfigReadByte(byte, now);
         break;
       case State::kConfigWriteR:
-        if (byte == 'R') {
-          m_state = State::kConfigWrite;
-          m_writeText.clear();
-          m_deadline = now + m_options.echoTimeoutMs;
-        } else {
-          Event("configuration write: no echo of R");
-          m_state = State::kIdle;
-          OnIdleByte(byte, now);
-        }
+        OnConfigWriteRByte(byte, now);
         break;
-      case State::kConfigWrite: {
-        uint8_t echo = byte;
-        if (m_options.faults.count(SimFault::kWrongEcho) && !m_wrongEchoDone) {
-          m_wrongEchoDone = true;
-          echo = static_cast<uint8_t>(byte ^ 0x01);
-        }
-        Send(std::vector<uint8_t>{echo});
-        m_writeText.push_back(static_cast<char>(byte));
-        m_deadline = now + m_options.echoTimeoutMs;
-        if (byte == 'Q') {
-          FinishWrite();
-          m_state = State::kIdle;
-        } else if (m_writeText.size() > 2 * kConfigRecordSize + 16) {
-          Event("configuration write: too long, exchange ended");
-          m_state = State::kIdle;
-        }
+      case State::kConfigWrite:
+        OnConfigWriteByte(byte, now);
         break;
-      }
       case State::kWaitStart:
-        if (byte == kCrcRequest) {
-          Event("transfer of " + m_file->name + " started");
-          m_blockIndex = 0;
-          m_retries = 0;
-          SendBlock(false, now);
-        } else if (byte != 0) {
-          AbandonForCommand(byte, now);
-        }
+        OnWaitStartByte(byte, now);
         break;
       case State::kWaitAck:
       case State::kWaitEotAck:
-        if (byte == kCan) {
-          Event("transfer cancelled by the program after " + IntText(m_blockIndex) +
-                " acknowledged blocks");
-          m_state = State::kIdle;
-        } else if (byte == kAck) {
-          if (m_state == State::kWaitEotAck) {
-            Event("transfer complete");
-            m_state = State::kIdle;
-          } else if (m_options.faults.count(SimFault::kRepeatBlock) &&
-                     m_blockIndex + 1 == m_options.faultBlock && !m_faultsDone.count(-1)) {
-            m_faultsDone.insert(-1);
-            Event("fault: block sent again after its ACK");
-            Send(Packet(m_blockIndex));
-            m_deadline = now + m_options.ackTimeoutMs;
-          } else {
-            ++m_blockIndex;
-            m_retries = 0;
-            if (m_blockIndex >= m_blockCount) {
-              Send(std::vector<uint8_t>{kEot});
-              m_state = State::kWaitEotAck;
-              m_deadline = now + m_options.ackTimeoutMs;
-            } else {
-              SendBlock(false, now);
-            }
-          }
-        } else if (byte == kNak) {
-          if (++m_retries > m_options.maxRetries) {
-            Event("transfer given up after too many NAKs");
-            Send(std::vector<uint8_t>{kCan, kCan});
-            m_state = State::kIdle;
-          } else if (m_state == State::kWaitEotAck) {
-            Send(std::vector<uint8_t>{kEot});
-            m_deadline = now + m_options.ackTimeoutMs;
-          } else {
-            SendBlock(true, now);
-          }
-        } else if (byte != 0 && byte != kCrcRequest) {
-          AbandonForCommand(byte, now);
-        }
+        OnTransferReplyByte(byte, now);
         break;
     }
+  }
+}
+
+void SimInstrument::OnConfigReadByte(uint8_t byte, int64_t now) {
+  if (m_readPos < m_readText.size() && byte == static_cast<uint8_t>(m_readText[m_readPos])) {
+    if (++m_readPos == m_readText.size()) {
+      Event("configuration read");
+      m_state = State::kIdle;
+    } else {
+      Send(std::string(1, m_readText[m_readPos]));
+      m_deadline = now + m_options.echoTimeoutMs;
+    }
+  } else {
+    Event("configuration read: wrong echo, exchange ended");
+    m_state = State::kIdle;
+    OnIdleByte(byte, now);
+  }
+}
+
+void SimInstrument::OnConfigWriteRByte(uint8_t byte, int64_t now) {
+  if (byte == 'R') {
+    m_state = State::kConfigWrite;
+    m_writeText.clear();
+    m_deadline = now + m_options.echoTimeoutMs;
+  } else {
+    Event("configuration write: no echo of R");
+    m_state = State::kIdle;
+    OnIdleByte(byte, now);
+  }
+}
+
+void SimInstrument::OnConfigWriteByte(uint8_t byte, int64_t now) {
+  uint8_t echo = byte;
+  if (m_options.faults.count(SimFault::kWrongEcho) && !m_wrongEchoDone) {
+    m_wrongEchoDone = true;
+    echo = static_cast<uint8_t>(byte ^ 0x01);
+  }
+  Send(std::vector<uint8_t>{echo});
+  m_writeText.push_back(static_cast<char>(byte));
+  m_deadline = now + m_options.echoTimeoutMs;
+  if (byte == 'Q') {
+    FinishWrite();
+    m_state = State::kIdle;
+  } else if (m_writeText.size() > 2 * kConfigRecordSize + 16) {
+    Event("configuration write: too long, exchange ended");
+    m_state = State::kIdle;
+  }
+}
+
+void SimInstrument::OnWaitStartByte(uint8_t byte, int64_t now) {
+  if (byte == kCrcRequest) {
+    Event("transfer of " + m_file->name + " started");
+    m_blockIndex = 0;
+    m_retries = 0;
+    SendBlock(false, now);
+  } else if (byte != 0) {
+    AbandonForCommand(byte, now);
+  }
+}
+
+void SimInstrument::OnTransferReplyByte(uint8_t byte, int64_t now) {
+  if (byte == kCan) {
+    Event("transfer cancelled by the program after " + IntText(m_blockIndex) +
+          " acknowledged blocks");
+    m_state = State::kIdle;
+  } else if (byte == kAck) {
+    if (m_state == State::kWaitEotAck) {
+      Event("transfer complete");
+      m_state = State::kIdle;
+    } else if (m_options.faults.count(SimFault::kRepeatBlock) &&
+               m_blockIndex + 1 == m_options.faultBlock && !m_faultsDone.count(-1)) {
+      m_faultsDone.insert(-1);
+      Event("fault: block sent again after its ACK");
+      Send(Packet(m_blockIndex));
+      m_deadline = now + m_options.ackTimeoutMs;
+    } else {
+      ++m_blockIndex;
+      m_retries = 0;
+      if (m_blockIndex >= m_blockCount) {
+        Send(std::vector<uint8_t>{kEot});
+        m_state = State::kWaitEotAck;
+        m_deadline = now + m_options.ackTimeoutMs;
+      } else {
+        SendBlock(false, now);
+      }
+    }
+  } else if (byte == kNak) {
+    if (++m_retries > m_options.maxRetries) {
+      Event("transfer given up after too many NAKs");
+      Send(std::vector<uint8_t>{kCan, kCan});
+      m_state = State::kIdle;
+    } else if (m_state == State::kWaitEotAck) {
+      Send(std::vector<uint8_t>{kEot});
+      m_deadline = now + m_options.ackTimeoutMs;
+    } else {
+      SendBlock(true, now);
+    }
+  } else if (byte != 0 && byte != kCrcRequest) {
+    AbandonForCommand(byte, now);
   }
 }
 

@@ -90,6 +90,13 @@ class SimInstrument {
   };
 
   void OnIdleByte(uint8_t byte, int64_t now);
+  // One received byte in each of the other states.
+  void OnConfigReadByte(uint8_t byte, int64_t now);
+  void OnConfigWriteRByte(uint8_t byte, int64_t now);
+  void OnConfigWriteByte(uint8_t byte, int64_t now);
+  void OnWaitStartByte(uint8_t byte, int64_t now);
+  // An answer to a block or to the end of transmission (kWaitAck, kWaitEotAck).
+  void OnTransferReplyByte(uint8_t byte, int64_t now);
   void AbandonForCommand(uint8_t byte, int64_t now);
   void Send(const std::vector<uint8_t>& bytes);
   void Send(const std::string& text);

@@ -299,9 +299,10 @@ std::vector<size_t> FailuresFirst(const AssessmentResult& result) {
   return order;
 }
 
-std::string AssessmentTable(const AssessmentResult& result) {
-  const SurveyFacts& s = result.survey;
-  std::string out;
+namespace {
+
+// The survey's files, span, records and nominal values.
+void AppendSurvey(std::string& out, const SurveyFacts& s) {
   out += "Survey of " + std::to_string(s.files.size()) + (s.files.size() == 1 ? " log" : " logs") +
          ", " + s.logTypeName + "\n";
   for (const SurveyFile& f : s.files) {
@@ -325,7 +326,9 @@ std::string AssessmentTable(const AssessmentResult& result) {
   };
   out += "  Un = " + nominal(s.nominalVoltage, s.nominalVoltageInferred, "V") +
          ", Fn = " + nominal(s.nominalFrequency, s.nominalFrequencyInferred, "Hz") + "\n\n";
+}
 
+void AppendVerdict(std::string& out, const AssessmentResult& result) {
   size_t failed = 0;
   for (const Criterion& c : result.criteria) failed += c.verdict == Verdict::kFail;
   std::string verdict = VerdictText(result.verdict);
@@ -337,8 +340,11 @@ std::string AssessmentTable(const AssessmentResult& result) {
   out += "\n";
   if (result.indicative) out += "  " + result.indicativeNote + "\n";
   out += "\n";
+}
 
-  const std::vector<size_t> order = FailuresFirst(result);
+// The criteria in `order`, one line each, in aligned columns under a heading.
+void AppendRows(std::string& out, const AssessmentResult& result,
+                const std::vector<size_t>& order) {
   struct Line {
     std::string verdict, id, value, limit;
   };
@@ -363,8 +369,11 @@ std::string AssessmentTable(const AssessmentResult& result) {
     while (!out.empty() && out.back() == ' ') out.pop_back();
     out += "\n";
   }
+}
 
-  // Notes, each once, with the criteria it belongs to.
+// Notes, each once, with the criteria it belongs to.
+void AppendNotes(std::string& out, const AssessmentResult& result,
+                 const std::vector<size_t>& order) {
   std::vector<std::pair<std::string_view, std::vector<std::string_view>>> notes;
   for (size_t i : order) {
     const Criterion& c = result.criteria[i];
@@ -382,6 +391,17 @@ std::string AssessmentTable(const AssessmentResult& result) {
     if (ids.size() > 2) out += " and " + std::to_string(ids.size() - 1) + " more";
     out += ": " + std::string(note) + "\n";
   }
+}
+
+}  // namespace
+
+std::string AssessmentTable(const AssessmentResult& result) {
+  std::string out;
+  AppendSurvey(out, result.survey);
+  AppendVerdict(out, result);
+  const std::vector<size_t> order = FailuresFirst(result);
+  AppendRows(out, result, order);
+  AppendNotes(out, result, order);
   return out;
 }
 

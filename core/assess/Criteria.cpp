@@ -82,6 +82,12 @@ class Judge {
   // A row judged on the 95th percentile of 10-minute values against an upper limit.
   void Percentile(Criterion& c, const WindowSeries& series, double limit, const std::string& key,
                   const std::string& source);
+  void EnFrequency();
+  void EnVoltage();
+  // EN 50160's voltage unbalance, with NEMA's informative LVUR beside it.
+  void EnUnbalance();
+  // The EN 50160 criteria a log cannot judge.
+  void EnNotRecorded();
   void ThdRows(const char* standard, const std::string& prefix, double limit);
   void VoltageHarmonicRows(const char* standard, const std::string& prefix, int last,
                            double (*limit)(int));
@@ -171,36 +177,44 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, double limit,
 // ---- EN 50160 ----
 
 void Judge::En50160() {
-  const std::optional<double>& fn = m_facts.nominalFrequency;
-  {
-    Criterion& c = Row("en50160", "en50160.frequency", "power frequency (Hz)", "", "%");
-    c.statistic = "percent of the records within Fn +/-1 %";
-    c.seriesKey = "frequency";
-    if (m_m.frequencySources.Empty()) {
-      NotAssessed(c, "the " + m_facts.logTypeName + " records no frequency");
-    } else if (!fn) {
-      NotAssessed(c, "no valid frequency value to infer Fn from; give --nominal-frequency");
-    } else if (Summarize(c, m_m.frequency, "no valid frequency value in the survey")) {
-      const ShareBand& in = kEnFrequencyBand;
-      const ShareBand& out = kEnFrequencyOuterBand;
-      const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent),
-                               Readable(in.share) + " % of the records"};
-      const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent),
-                               "all records"};
-      c.bands = {inner, outer};
-      c.limit = Readable(in.share) + " % of the records within " + Readable(inner.low) + " to " +
-                Readable(inner.high) + " Hz, all within " + Readable(outer.low) + " to " +
-                Readable(outer.high) + " Hz";
-      c.value = ShareWithin(m_m.frequency, inner.low, inner.high);
-      const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
-      c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
-      AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
-      Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail,
-             "every record's value of " + m_m.frequencySources.Text() + "; min, max and 95th " +
-                 "percentile in Hz");
-    }
-  }
+  EnFrequency();
+  EnVoltage();
+  ThdRows("en50160", "en50160.thd.", kEnThdLimit);
+  VoltageHarmonicRows("en50160", "en50160.harmonic.", kLastEnHarmonic, EnHarmonicLimit);
+  EnUnbalance();
+  EnNotRecorded();
+}
 
+void Judge::EnFrequency() {
+  const std::optional<double>& fn = m_facts.nominalFrequency;
+  Criterion& c = Row("en50160", "en50160.frequency", "power frequency (Hz)", "", "%");
+  c.statistic = "percent of the records within Fn +/-1 %";
+  c.seriesKey = "frequency";
+  if (m_m.frequencySources.Empty()) {
+    NotAssessed(c, "the " + m_facts.logTypeName + " records no frequency");
+  } else if (!fn) {
+    NotAssessed(c, "no valid frequency value to infer Fn from; give --nominal-frequency");
+  } else if (Summarize(c, m_m.frequency, "no valid frequency value in the survey")) {
+    const ShareBand& in = kEnFrequencyBand;
+    const ShareBand& out = kEnFrequencyOuterBand;
+    const LimitBand inner = {Edge(*fn, in.lowPercent), Edge(*fn, in.highPercent),
+                             Readable(in.share) + " % of the records"};
+    const LimitBand outer = {Edge(*fn, out.lowPercent), Edge(*fn, out.highPercent), "all records"};
+    c.bands = {inner, outer};
+    c.limit = Readable(in.share) + " % of the records within " + Readable(inner.low) + " to " +
+              Readable(inner.high) + " Hz, all within " + Readable(outer.low) + " to " +
+              Readable(outer.high) + " Hz";
+    c.value = ShareWithin(m_m.frequency, inner.low, inner.high);
+    const bool pass = *c.value >= in.share && *c.min >= outer.low && *c.max <= outer.high;
+    c.excess = ShareExcess(*c.value, in.share, *c.min, *c.max, outer);
+    AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+    Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail,
+           "every record's value of " + m_m.frequencySources.Text() + "; min, max and 95th " +
+               "percentile in Hz");
+  }
+}
+
+void Judge::EnVoltage() {
   const std::optional<double>& un = m_facts.nominalVoltage;
   const std::vector<size_t> voltages = VoltageSlots();
   if (voltages.empty()) {
@@ -243,10 +257,9 @@ void Judge::En50160() {
           " V";
     Finish(c, pass ? assess::Verdict::kPass : assess::Verdict::kFail, note);
   }
+}
 
-  ThdRows("en50160", "en50160.thd.", kEnThdLimit);
-  VoltageHarmonicRows("en50160", "en50160.harmonic.", kLastEnHarmonic, EnHarmonicLimit);
-
+void Judge::EnUnbalance() {
   if (m_m.family == Family::kThreePhase) {
     Criterion& c =
         Row("en50160", "en50160.unbalance", "voltage unbalance u2 (negative sequence)", "", "%");
@@ -281,7 +294,9 @@ void Judge::En50160() {
     NotAssessed(Row("nema", "nema.unbalance.lvur", "line voltage unbalance rate (LVUR)", "", "%"),
                 "a single-phase survey has no three-phase voltages");
   }
+}
 
+void Judge::EnNotRecorded() {
   static constexpr const char* kNotRecorded[][3] = {
       {"en50160.dips", "voltage dips",
        "needs the RMS voltage over each half cycle; a log holds one value per record"},

@@ -16,8 +16,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+}  // namespace
+
 // The columns a log shows (its column set): only those are read.
-class ShownColumns {
+class LogQuantities::ShownColumns {
  public:
   explicit ShownColumns(const CMeterlog2Doc& doc) {
     for (const ColumnSetPair& pair :
@@ -54,8 +56,6 @@ class ShownColumns {
   std::array<int16_t, kColumns> m_textId{};  // the header's text of a single column, or 0
 };
 
-}  // namespace
-
 Family FamilyOf(int logType) {
   if (logType >= kStandardLog && logType <= kWaveformLog) return Family::kSinglePhase;
   if (logType >= kThreePhaseTabularLog && logType <= kThreePhaseSequentialLog)
@@ -89,73 +89,89 @@ LogQuantities::LogQuantities(const CMeterlog2Doc& doc) : m_doc(doc) {
   m_powerSource = column.Title(m_power);
   m_energySource = column.Title(m_wattHours);
   for (int s = 0; s < kSlots; ++s) {
-    Slot& slot = m_slots[static_cast<size_t>(s)];
-    SlotColumns& c = m_columns[static_cast<size_t>(s)];
     if (three) {
-      c.voltageChannel = static_cast<unsigned>(Signal::kVoltage);
-      c.currentChannel = static_cast<unsigned>(Signal::kCurrent);
-      c.phase = static_cast<unsigned>(s);
-      c.voltage = column(PhaseVoltsColumn(s, Bandwidth::kWide));
-      c.voltageThd = column(PhaseThdColumn(s, Signal::kVoltage));
-      c.voltageFundamental = column(PhaseFundamentalColumn(s, Signal::kVoltage));
-      c.currentFundamental = column(PhaseFundamentalColumn(s, Signal::kCurrent));
-      c.phasorMagnitude = column(VectorMagnitudeColumn(s, Signal::kVoltage));
-      c.phasorAngle = column(VectorAngleColumn(s, Signal::kVoltage));
-      for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
-        c.voltageHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kVoltage, h));
-        c.currentHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kCurrent, h));
-      }
-      // A vector log read with its vector layout records the voltages as phasors only.
-      if (c.voltage < 0) c.voltage = c.phasorMagnitude;
-      slot.voltage = c.voltage >= 0;
-      slot.current = c.currentFundamental >= 0;
-      slot.voltageSource = column.Title(c.voltage);
-      slot.currentSource = column.Title(c.currentFundamental);
+      ReadThreePhaseSlot(column, s);
     } else if (s < kChannelCount) {
-      c.voltageChannel = c.currentChannel = static_cast<unsigned>(s);
-      const int level = column(ChannelMagnitudeColumn(s, Bandwidth::kWide));
-      const Unit unit = GetColumnUnit(doc, level);
-      int code = 0;
-      doc.GetChannelSelect(code, 0, static_cast<unsigned>(s));
-      std::string input;
-      doc.GetChannelSelectName(input, 0, static_cast<unsigned>(s));
-      // The fundamental: its own column in logs with harmonics, else the Narrow magnitude,
-      // which reads the same field.
-      int fundamental = column(ChannelFundamentalColumn(s));
-      if (fundamental < 0) fundamental = column(ChannelMagnitudeColumn(s, Bandwidth::kNarrow));
-      std::array<int, kHarmonicCount> harmonics;
-      for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h)
-        harmonics[h - kFirstHarmonic] = column(ChannelHarmonicColumn(s, h));
-      if (unit == Unit::kVolt) {
-        slot.voltage = true;
-        // Input codes 0 to 5 (Vab, Vbc, Vca, Vac, Vcb, Vba) measure between two phases.
-        slot.lineToLine = code <= 5;
-        slot.voltageSource = input + " (" + column.Title(level) + ")";
-        c.voltage = level;
-        c.voltageThd = column(ChannelThdColumn(s));
-        c.voltageFundamental = fundamental;
-        c.voltageHarmonic = harmonics;
-      } else if (unit == Unit::kAmpere) {
-        slot.current = true;
-        slot.currentSource = input + " (" + column.Title(fundamental) + ")";
-        c.currentFundamental = fundamental;
-        c.currentHarmonic = harmonics;
-      }
+      ReadChannelSlot(column, s);
     }
-    if (slot.voltage && c.voltageFundamental >= 0 && c.voltageHarmonic[0] >= 0) {
-      m_voltageHarmonicsRecorded = true;
-      slot.harmonicSource = column.HarmonicTitles(c.voltageFundamental, c.voltageHarmonic);
-    }
-    if (slot.current && c.currentFundamental >= 0 && c.currentHarmonic[0] >= 0) {
-      m_currentHarmonicsRecorded = true;
-      slot.currentHarmonicSource = column.HarmonicTitles(c.currentFundamental, c.currentHarmonic);
-    }
-    if (slot.voltage && c.voltageThd >= 0) {
-      m_recordedThd = true;
-      slot.thdSource = column.Title(c.voltageThd);
-    }
-    if (c.phasorMagnitude >= 0 && c.phasorAngle >= 0) m_phasors = true;
+    NoteRecorded(column, s);
   }
+}
+
+void LogQuantities::ReadThreePhaseSlot(const ShownColumns& column, int s) {
+  Slot& slot = m_slots[static_cast<size_t>(s)];
+  SlotColumns& c = m_columns[static_cast<size_t>(s)];
+  c.voltageChannel = static_cast<unsigned>(Signal::kVoltage);
+  c.currentChannel = static_cast<unsigned>(Signal::kCurrent);
+  c.phase = static_cast<unsigned>(s);
+  c.voltage = column(PhaseVoltsColumn(s, Bandwidth::kWide));
+  c.voltageThd = column(PhaseThdColumn(s, Signal::kVoltage));
+  c.voltageFundamental = column(PhaseFundamentalColumn(s, Signal::kVoltage));
+  c.currentFundamental = column(PhaseFundamentalColumn(s, Signal::kCurrent));
+  c.phasorMagnitude = column(VectorMagnitudeColumn(s, Signal::kVoltage));
+  c.phasorAngle = column(VectorAngleColumn(s, Signal::kVoltage));
+  for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
+    c.voltageHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kVoltage, h));
+    c.currentHarmonic[h - kFirstHarmonic] = column(PhaseHarmonicColumn(s, Signal::kCurrent, h));
+  }
+  // A vector log read with its vector layout records the voltages as phasors only.
+  if (c.voltage < 0) c.voltage = c.phasorMagnitude;
+  slot.voltage = c.voltage >= 0;
+  slot.current = c.currentFundamental >= 0;
+  slot.voltageSource = column.Title(c.voltage);
+  slot.currentSource = column.Title(c.currentFundamental);
+}
+
+void LogQuantities::ReadChannelSlot(const ShownColumns& column, int s) {
+  Slot& slot = m_slots[static_cast<size_t>(s)];
+  SlotColumns& c = m_columns[static_cast<size_t>(s)];
+  c.voltageChannel = c.currentChannel = static_cast<unsigned>(s);
+  const int level = column(ChannelMagnitudeColumn(s, Bandwidth::kWide));
+  const Unit unit = GetColumnUnit(m_doc, level);
+  int code = 0;
+  m_doc.GetChannelSelect(code, 0, static_cast<unsigned>(s));
+  std::string input;
+  m_doc.GetChannelSelectName(input, 0, static_cast<unsigned>(s));
+  // The fundamental: its own column in logs with harmonics, else the Narrow magnitude,
+  // which reads the same field.
+  int fundamental = column(ChannelFundamentalColumn(s));
+  if (fundamental < 0) fundamental = column(ChannelMagnitudeColumn(s, Bandwidth::kNarrow));
+  std::array<int, kHarmonicCount> harmonics;
+  for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h)
+    harmonics[h - kFirstHarmonic] = column(ChannelHarmonicColumn(s, h));
+  if (unit == Unit::kVolt) {
+    slot.voltage = true;
+    // Input codes 0 to 5 (Vab, Vbc, Vca, Vac, Vcb, Vba) measure between two phases.
+    slot.lineToLine = code <= 5;
+    slot.voltageSource = input + " (" + column.Title(level) + ")";
+    c.voltage = level;
+    c.voltageThd = column(ChannelThdColumn(s));
+    c.voltageFundamental = fundamental;
+    c.voltageHarmonic = harmonics;
+  } else if (unit == Unit::kAmpere) {
+    slot.current = true;
+    slot.currentSource = input + " (" + column.Title(fundamental) + ")";
+    c.currentFundamental = fundamental;
+    c.currentHarmonic = harmonics;
+  }
+}
+
+void LogQuantities::NoteRecorded(const ShownColumns& column, int s) {
+  Slot& slot = m_slots[static_cast<size_t>(s)];
+  SlotColumns& c = m_columns[static_cast<size_t>(s)];
+  if (slot.voltage && c.voltageFundamental >= 0 && c.voltageHarmonic[0] >= 0) {
+    m_voltageHarmonicsRecorded = true;
+    slot.harmonicSource = column.HarmonicTitles(c.voltageFundamental, c.voltageHarmonic);
+  }
+  if (slot.current && c.currentFundamental >= 0 && c.currentHarmonic[0] >= 0) {
+    m_currentHarmonicsRecorded = true;
+    slot.currentHarmonicSource = column.HarmonicTitles(c.currentFundamental, c.currentHarmonic);
+  }
+  if (slot.voltage && c.voltageThd >= 0) {
+    m_recordedThd = true;
+    slot.thdSource = column.Title(c.voltageThd);
+  }
+  if (c.phasorMagnitude >= 0 && c.phasorAngle >= 0) m_phasors = true;
 }
 
 bool LogQuantities::VectorLogReadPlain() const {

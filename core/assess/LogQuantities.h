@@ -85,6 +85,12 @@ class LogQuantities {
     // The harmonics' columns (-1 where none): the log shows them when the first is there.
     std::array<int, kHarmonicCount> voltageHarmonic, currentHarmonic;
   };
+  class ShownColumns;
+  // The constructor's reading of slot `s`: a three-phase log's phase or a single-phase log's
+  // channel, then what the slot's columns record (harmonics, THD, phasors).
+  void ReadThreePhaseSlot(const ShownColumns& column, int s);
+  void ReadChannelSlot(const ShownColumns& column, int s);
+  void NoteRecorded(const ShownColumns& column, int s);
   double Value(unsigned row, int column) const;
   void Harmonics(unsigned row, unsigned c, unsigned p,
                  std::array<double, kHarmonicCount>& into) const;

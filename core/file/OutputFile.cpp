@@ -221,16 +221,7 @@ bool OutputFile::Fail(const std::string& reason) {
 
 bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& inputs) {
   if (m_fd >= 0) Abandon();
-  m_target = target;
-  m_final.clear();
-  m_temporary.clear();
-  m_ownsDescriptor = true;
-  m_streaming = m_failed = m_existed = m_unnamed = false;
-  m_mode = 0;
-  m_owner = m_group = -1;
-  m_written = 0;
-  m_error.clear();
-  m_reason.clear();
+  Reset(target);
   if (target.empty()) return Fail("no file name was given");
   if (target == "-") {
     m_fd = PrepareStandardOutput();
@@ -251,22 +242,42 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     }
   }
 
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    // A device, FIFO or socket gets the bytes as they come. Opening a FIFO waits for a reader;
-    // a signal ends that wait.
-    m_scope = std::make_unique<InterruptScope>();
-    for (;;) {
-      m_fd = OpenForWriting(target);
-      if (m_fd >= 0) break;
-      const int error = errno;
-      if (error == EINTR && InterruptSignal() == 0) continue;
-      m_scope.reset();
-      return Fail(error == EINTR ? "interrupted" : SystemReason(error));
-    }
-    m_streaming = true;
-    return true;
-  }
+  if (fs::exists(status) && !fs::is_regular_file(status)) return OpenStream(target);
+  if (!ChooseFinal(target, status)) return false;
+  return CreateReplacement();
+}
 
+void OutputFile::Reset(const fs::path& target) {
+  m_target = target;
+  m_final.clear();
+  m_temporary.clear();
+  m_ownsDescriptor = true;
+  m_streaming = m_failed = m_existed = m_unnamed = false;
+  m_mode = 0;
+  m_owner = m_group = -1;
+  m_written = 0;
+  m_error.clear();
+  m_reason.clear();
+}
+
+bool OutputFile::OpenStream(const fs::path& target) {
+  // A device, FIFO or socket gets the bytes as they come. Opening a FIFO waits for a reader;
+  // a signal ends that wait.
+  m_scope = std::make_unique<InterruptScope>();
+  for (;;) {
+    m_fd = OpenForWriting(target);
+    if (m_fd >= 0) break;
+    const int error = errno;
+    if (error == EINTR && InterruptSignal() == 0) continue;
+    m_scope.reset();
+    return Fail(error == EINTR ? "interrupted" : SystemReason(error));
+  }
+  m_streaming = true;
+  return true;
+}
+
+bool OutputFile::ChooseFinal(const fs::path& target, const fs::file_status& status) {
+  std::error_code ec;
   m_final = target;
   if (fs::exists(status)) {
     m_existed = true;
@@ -296,7 +307,10 @@ bool OutputFile::Open(const fs::path& target, const std::vector<fs::path>& input
     if (!fs::is_directory(folderStatus))
       return Fail("\"" + PathText(folder) + "\" is not a folder");
   }
+  return true;
+}
 
+bool OutputFile::CreateReplacement() {
   m_fd = CreateUnnamed(m_final.has_parent_path() ? m_final.parent_path() : fs::path("."));
   if (m_fd >= 0) {
     m_unnamed = true;

@@ -69,6 +69,13 @@ class OutputFile {
 
  private:
   bool Fail(const std::string& reason);
+  // Open's parts: forget the last target; open a device, FIFO or socket to write to as it is;
+  // note the file to replace (its mode and owner, or a new file's folder); create the
+  // temporary file that replaces it.
+  void Reset(const std::filesystem::path& target);
+  bool OpenStream(const std::filesystem::path& target);
+  bool ChooseFinal(const std::filesystem::path& target, const std::filesystem::file_status& status);
+  bool CreateReplacement();
   void CloseDescriptor();
   void RemoveTemporary();
   // Gives an unnamed temporary file its hidden name beside the target (nothing to do for a

@@ -90,6 +90,31 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Assess Supply Quality"));
   setSizeGripEnabled(true);
 
+  CreateChoiceFields();
+  QGridLayout* choices = ChoicesLayout();
+  QHBoxLayout* tableBar = CreateTableBar();
+  CreateTable();
+  m_plot = new CriterionPlot;
+
+  auto* upper = new QWidget;
+  auto* upperLayout = new QVBoxLayout(upper);
+  upperLayout->setContentsMargins(0, 0, 0, 0);
+  upperLayout->addLayout(tableBar);
+  upperLayout->addWidget(m_table, 1);
+  auto* splitter = new QSplitter(Qt::Vertical);
+  splitter->addWidget(upper);
+  splitter->addWidget(m_plot);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(choices);
+  layout->addWidget(m_summary);
+  layout->addWidget(splitter, 1);
+  resize(1100, 800);
+}
+
+void AssessmentView::CreateChoiceFields() {
   m_en50160 = new QCheckBox(QStringLiteral("&EN 50160"));
   m_ieee519 = new QCheckBox(QStringLiteral("&IEEE 519-2014"));
   m_en50160->setChecked(true);
@@ -125,7 +150,9 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
     m_frequencySource->setText(QStringLiteral("given"));
   });
   connect(m_assess, &QPushButton::clicked, this, &AssessmentView::Assess);
+}
 
+QGridLayout* AssessmentView::ChoicesLayout() {
   auto* choices = new QGridLayout;
   choices->addWidget(new QLabel(QStringLiteral("Standards:")), 0, 0);
   choices->addWidget(m_en50160, 0, 1);
@@ -151,7 +178,10 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   addField(2, 2, QStringLiteral("I&L:"), m_il, QStringLiteral("A"), nullptr);
   choices->addWidget(m_assess, 2, 4);
   choices->setColumnStretch(5, 1);
+  return choices;
+}
 
+QHBoxLayout* AssessmentView::CreateTableBar() {
   m_summary = new QLabel;
   m_summary->setWordWrap(true);
   m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -168,7 +198,10 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   tableBar->addStretch(1);
   tableBar->addWidget(copy);
   tableBar->addWidget(m_saveReport);
+  return tableBar;
+}
 
+void AssessmentView::CreateTable() {
   m_model = new AssessmentTableModel(this);
   m_table = new QTableView;
   m_table->setModel(m_model);
@@ -190,24 +223,6 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
     m_model->SetFailuresOnly(only);
     if (id.isEmpty() || !ChooseCriterion(id)) CurrentRowChanged();
   });
-  m_plot = new CriterionPlot;
-
-  auto* upper = new QWidget;
-  auto* upperLayout = new QVBoxLayout(upper);
-  upperLayout->setContentsMargins(0, 0, 0, 0);
-  upperLayout->addLayout(tableBar);
-  upperLayout->addWidget(m_table, 1);
-  auto* splitter = new QSplitter(Qt::Vertical);
-  splitter->addWidget(upper);
-  splitter->addWidget(m_plot);
-  splitter->setStretchFactor(0, 1);
-  splitter->setStretchFactor(1, 1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(choices);
-  layout->addWidget(m_summary);
-  layout->addWidget(splitter, 1);
-  resize(1100, 800);
 }
 
 AssessmentView::~AssessmentView() = default;

@@ -17,6 +17,8 @@ class CMeterlog2Doc;
 class CriterionPlot;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -65,6 +67,12 @@ class AssessmentView : public QDialog {
   QPushButton* SaveReportButton() const { return m_saveReport; }
 
  private:
+  // The constructor's parts: the standards and nominal values, their grid, the bar above the
+  // result table, and the table itself.
+  void CreateChoiceFields();
+  QGridLayout* ChoicesLayout();
+  QHBoxLayout* CreateTableBar();
+  void CreateTable();
   // Reads the choices into `options`; false with a sentence in `error` when one is refused.
   bool ReadChoices(assess::AssessOptions& options, QString& error) const;
   void ShowResult();

@@ -37,6 +37,21 @@ CConfigUnit::CConfigUnit(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Configure Device"));
   setObjectName(QStringLiteral("CConfigUnit"));
 
+  QGridLayout* top = CreateTopFields();
+  QGroupBox* scale = CreateScaleGroup();
+  QGroupBox* phase = CreatePhaseGroup();
+  QDialogButtonBox* buttons = CreateButtons();
+
+  auto* groups = new QHBoxLayout;
+  groups->addWidget(scale, 1);
+  groups->addWidget(phase);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(groups);
+  layout->addWidget(buttons);
+}
+
+QGridLayout* CConfigUnit::CreateTopFields() {
   m_pFirmware = ReadOnlyBox(this, "firmware");
   m_pDateTime = ReadOnlyBox(this, "dateTime");
   m_pUpdateClock = new QCheckBox(QStringLiteral("Update with current system &time"), this);
@@ -60,7 +75,10 @@ CConfigUnit::CConfigUnit(QWidget* parent) : QDialog(parent) {
   top->addWidget(m_pChannel1, 3, 1);
   top->addWidget(channel2Label, 4, 0);
   top->addWidget(m_pChannel2, 4, 1);
+  return top;
+}
 
+QGroupBox* CConfigUnit::CreateScaleGroup() {
   auto* scale = new QGroupBox(QStringLiteral("Scale Factors"), this);
   m_pScaleEnable = new QCheckBox(QStringLiteral("Enable &Scale Factors"), scale);
   m_pScaleEnable->setObjectName(QStringLiteral("scaleEnable"));
@@ -83,7 +101,10 @@ CConfigUnit::CConfigUnit(QWidget* parent) : QDialog(parent) {
   }
   factors->setColumnStretch(4, 1);
   scale->setLayout(factors);
+  return scale;
+}
 
+QGroupBox* CConfigUnit::CreatePhaseGroup() {
   auto* phase = new QGroupBox(QStringLiteral("Phase Preferences"), this);
   m_pRange = new QComboBox(phase);
   m_pRange->setObjectName(QStringLiteral("range"));
@@ -100,7 +121,10 @@ CConfigUnit::CConfigUnit(QWidget* parent) : QDialog(parent) {
   prefs->addWidget(m_pPolarity, 1, 1);
   prefs->setRowStretch(2, 1);
   phase->setLayout(prefs);
+  return phase;
+}
 
+QDialogButtonBox* CConfigUnit::CreateButtons() {
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* update = buttons->addButton(QStringLiteral("Update"), QDialogButtonBox::AcceptRole);
   update->setObjectName(QStringLiteral("update"));
@@ -108,14 +132,7 @@ CConfigUnit::CConfigUnit(QWidget* parent) : QDialog(parent) {
   buttons->addButton(QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &CConfigUnit::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-  auto* groups = new QHBoxLayout;
-  groups->addWidget(scale, 1);
-  groups->addWidget(phase);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addLayout(groups);
-  layout->addWidget(buttons);
+  return buttons;
 }
 
 void CConfigUnit::SetValues(const ConfigDialogValues& values) {

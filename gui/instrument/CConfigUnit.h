@@ -14,6 +14,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialogButtonBox;
+class QGridLayout;
+class QGroupBox;
 class QLineEdit;
 
 class CConfigUnit : public QDialog {
@@ -41,6 +44,12 @@ class CConfigUnit : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The constructor's parts, made in tab order: firmware, clock and channels; the scale
+  // factors; the phase preferences; Update and Cancel.
+  QGridLayout* CreateTopFields();
+  QGroupBox* CreateScaleGroup();
+  QGroupBox* CreatePhaseGroup();
+  QDialogButtonBox* CreateButtons();
   void FillControls();
 
   ConfigDialogValues m_values;
