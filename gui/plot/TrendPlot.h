@@ -15,7 +15,6 @@
 #include "LogPlot.h"
 #include "table/PlotData.h"
 
-
 struct TrendColumn {
   int id = 0;
   QString title;

@@ -10,8 +10,8 @@
 
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
-#include "log/LogTypes.h"
 #include "common/Settings.h"
+#include "log/LogTypes.h"
 
 namespace {
 QStringList& Messages() {
