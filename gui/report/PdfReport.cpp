@@ -140,6 +140,67 @@ void PdfLayout::Verdict(const ReportBlock& block) {
   m_y += height + 12;
 }
 
+// A table row laid out: its height, and how to draw it at a height y (with or without the rule
+// under it).
+struct LaidRow {
+  double height = 0;
+  std::function<void(QCPPainter&, double, bool)> draw;
+};
+
+// Lays out a row of `cells` in columns that start at `x` and are `widths` wide (a row of style
+// kGroup or kNote spans `pageWidth`).
+LaidRow LayTableRow(const std::vector<ReportCell>& cells, bool header, RowStyle style,
+                    const std::vector<double>& x, const std::vector<double>& widths,
+                    double pageWidth) {
+  struct LaidCell {
+    std::optional<TextBox> text, detail;
+    QColor color;
+  };
+  const size_t columns = widths.size();
+  const bool across = style != RowStyle::kNormal;
+  const double top = style == RowStyle::kNote ? 0 : kCellPadding;
+  std::vector<LaidCell> laid;
+  double height = 0;
+  for (size_t c = 0; c < cells.size() && c < columns; ++c) {
+    const ReportCell& cell = cells[c];
+    const double width = (across ? pageWidth : widths[c]) - 2 * kCellPadding;
+    LaidCell l;
+    l.text.emplace(
+        cell.text,
+        ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code), width);
+    l.color = header ? kInkColor : ToneColor(cell.tone);
+    double h = l.text->Height();
+    if (!cell.detail.isEmpty()) {
+      l.detail.emplace(cell.detail, ReportFont(kSmallSize, false, cell.code), width);
+      h += 1 + l.detail->Height();
+    }
+    height = std::max(height, h);
+    laid.push_back(std::move(l));
+  }
+  height += top + kCellPadding;
+  const bool shaded = header || style == RowStyle::kGroup;
+  const QColor shade = header ? kHeadColor : kGroupColor;
+  auto draw = [laid, x, shaded, shade, top, height, width = pageWidth](QCPPainter& p, double y,
+                                                                       bool rule) {
+    if (shaded) {
+      p.setPen(Qt::NoPen);
+      p.setBrush(shade);
+      p.drawRect(QRectF(kMargin, y, width, height));
+      p.setBrush(Qt::NoBrush);
+    }
+    for (size_t c = 0; c < laid.size(); ++c) {
+      const QPointF at(x[c] + kCellPadding, y + top);
+      laid[c].text->Draw(p, at, laid[c].color);
+      if (laid[c].detail)
+        laid[c].detail->Draw(p, at + QPointF(0, laid[c].text->Height() + 1), kMutedColor);
+    }
+    if (!rule) return;
+    p.setPen(QPen(kRuleColor, 0.6));
+    p.drawLine(QPointF(kMargin, y + height), QPointF(kMargin + width, y + height));
+  };
+  return LaidRow{height, draw};
+}
+
 void PdfLayout::Table(const ReportTable& table) {
   const size_t columns = std::max<size_t>(table.headers.size(), table.widths.size());
   double total = 0;
@@ -149,60 +210,8 @@ void PdfLayout::Table(const ReportTable& table) {
     widths[c] = m_width * (c < table.widths.size() ? table.widths[c] : 1) / total;
     x[c + 1] = x[c] + widths[c];
   }
-  struct LaidCell {
-    std::optional<TextBox> text, detail;
-    QColor color;
-  };
-  // A row laid out: its height, and how to draw it at a height y (with or without the rule
-  // under it).
-  struct LaidRow {
-    double height = 0;
-    std::function<void(QCPPainter&, double, bool)> draw;
-  };
   auto layRow = [&](const std::vector<ReportCell>& cells, bool header, RowStyle style) {
-    const bool across = style != RowStyle::kNormal;
-    const double top = style == RowStyle::kNote ? 0 : kCellPadding;
-    std::vector<LaidCell> laid;
-    double height = 0;
-    for (size_t c = 0; c < cells.size() && c < columns; ++c) {
-      const ReportCell& cell = cells[c];
-      const double width = (across ? m_width : widths[c]) - 2 * kCellPadding;
-      LaidCell l;
-      l.text.emplace(
-          cell.text,
-          ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code),
-          width);
-      l.color = header ? kInkColor : ToneColor(cell.tone);
-      double h = l.text->Height();
-      if (!cell.detail.isEmpty()) {
-        l.detail.emplace(cell.detail, ReportFont(kSmallSize, false, cell.code), width);
-        h += 1 + l.detail->Height();
-      }
-      height = std::max(height, h);
-      laid.push_back(std::move(l));
-    }
-    height += top + kCellPadding;
-    const bool shaded = header || style == RowStyle::kGroup;
-    const QColor shade = header ? kHeadColor : kGroupColor;
-    auto draw = [laid, x, shaded, shade, top, height, width = m_width](QCPPainter& p, double y,
-                                                                       bool rule) {
-      if (shaded) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(shade);
-        p.drawRect(QRectF(kMargin, y, width, height));
-        p.setBrush(Qt::NoBrush);
-      }
-      for (size_t c = 0; c < laid.size(); ++c) {
-        const QPointF at(x[c] + kCellPadding, y + top);
-        laid[c].text->Draw(p, at, laid[c].color);
-        if (laid[c].detail)
-          laid[c].detail->Draw(p, at + QPointF(0, laid[c].text->Height() + 1), kMutedColor);
-      }
-      if (!rule) return;
-      p.setPen(QPen(kRuleColor, 0.6));
-      p.drawLine(QPointF(kMargin, y + height), QPointF(kMargin + width, y + height));
-    };
-    return LaidRow{height, draw};
+    return LayTableRow(cells, header, style, x, widths, m_width);
   };
   LaidRow header;
   if (!table.headers.isEmpty()) {

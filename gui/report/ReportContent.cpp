@@ -210,6 +210,11 @@ class ContentBuilder {
   void WorstCurrentHarmonics();
   void Informative();
   void Method();
+  void MethodAggregation();
+  void MethodSources();
+  void MethodNotAssessed();
+  void MethodHarmonicLimits();
+  void MethodStandards();
 
   QColor PhaseColor(const std::string& phase) const {
     const auto it = std::find(m_phases.begin(), m_phases.end(), phase);
@@ -790,6 +795,14 @@ void ContentBuilder::Informative() {
 
 void ContentBuilder::Method() {
   Heading(QStringLiteral("Method"), QStringLiteral("method"), true);
+  MethodAggregation();
+  MethodSources();
+  MethodNotAssessed();
+  MethodHarmonicLimits();
+  MethodStandards();
+}
+
+void ContentBuilder::MethodAggregation() {
   const long long minutes = assess::kWindowSeconds / 60;
   const long long demandMinutes = assess::kDemandSeconds / 60;
   Add(ReportBlock::Kind::kSubheading, QStringLiteral("Aggregation and statistics"));
@@ -815,7 +828,10 @@ void ContentBuilder::Method() {
                            "fails and at least one passed. The standards judge a week; a survey "
                            "shorter than %1 days still gets verdicts, marked as indicative.")
                 .arg(assess::kWeekSeconds / 86400));
+}
 
+// Where each quantity comes from: a row per quantity and its columns, across standards.
+void ContentBuilder::MethodSources() {
   Add(ReportBlock::Kind::kSubheading, QStringLiteral("Where each quantity comes from"));
   ReportTable sources;
   sources.headers = {QStringLiteral("Criterion"), QStringLiteral("Phases"),
@@ -848,7 +864,10 @@ void ContentBuilder::Method() {
                   : source.title + " (" + source.standards.join(QStringLiteral(", ")) + ")"),
          Cell(source.phases.join(QStringLiteral(", "))), Cell(source.note)});
   Add(ReportBlock::Kind::kTable).table = std::move(sources);
+}
 
+// What was not assessed, and why: phases not assessed for one reason share a row.
+void ContentBuilder::MethodNotAssessed() {
   ReportTable missing;
   missing.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"),
                      QStringLiteral("Why it was not assessed")};
@@ -869,7 +888,10 @@ void ContentBuilder::Method() {
     Add(ReportBlock::Kind::kSubheading, QStringLiteral("What was not assessed, and why"));
     Add(ReportBlock::Kind::kTable).table = std::move(missing);
   }
+}
 
+// EN 50160's limits of the harmonic voltages, where they were judged.
+void ContentBuilder::MethodHarmonicLimits() {
   if (!Sets("en50160.harmonic").empty()) {
     Add(ReportBlock::Kind::kSubheading,
         QStringLiteral("EN 50160 limits of the harmonic voltages (% of the fundamental)"));
@@ -892,7 +914,10 @@ void ContentBuilder::Method() {
     }
     Add(ReportBlock::Kind::kTable).table = std::move(limits);
   }
+}
 
+// The standards whose limits were applied, and the program that applied them.
+void ContentBuilder::MethodStandards() {
   Add(ReportBlock::Kind::kSubheading, QStringLiteral("Standards and program"));
   QStringList standards;
   for (const char* standard : {"en50160", "ieee519", "nema"})
