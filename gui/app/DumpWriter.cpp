@@ -1,5 +1,6 @@
 #include "DumpWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -207,9 +208,13 @@ bool DumpWriter::Append(const Job& job, uint64_t start, bool mayCut, std::string
         WriteRecordDumpsWithin(tail, job.records.get() + extent.records * job.recordSize, rest,
                                job.recordSize, room - extent.bytes, kLineEndBytes);
     const std::string closing = DumpCutShortText(rest, job.count, limit);
+    // What the closing text takes in the file: one more byte per line end on Windows.
+    const uint64_t closingBytes =
+        closing.size() + (kLineEndBytes - 1) * static_cast<uint64_t>(std::count(
+                                                   closing.begin(), closing.end(), '\n'));
     if (last.records == rest) {
       file << tail.str();
-    } else if (closing.size() * kLineEndBytes <= room - extent.bytes) {  // only a tiny limit fails
+    } else if (closingBytes <= room - extent.bytes) {  // only a tiny limit fails
       file << closing;
     }
     file.flush();
