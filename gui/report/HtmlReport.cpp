@@ -168,8 +168,8 @@ QString Table(const ReportTable& table) {
   return html + QStringLiteral("</tbody></table>\n");
 }
 
-QString Chart(const ChartSpec& spec) {
-  const std::unique_ptr<QCustomPlot> plot = MakeChart(spec);
+QString Chart(const ChartPlan& plan) {
+  const std::unique_ptr<QCustomPlot> plot = MakeChart(plan);
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
@@ -177,7 +177,7 @@ QString Chart(const ChartSpec& spec) {
   return QStringLiteral(
              "<figure><img alt=\"%1\" width=\"%2\" height=\"%3\" "
              "src=\"data:image/png;base64,%4\"></figure>\n")
-      .arg(Escaped(spec.title))
+      .arg(Escaped(plan.title))
       .arg(kChartWidth)
       .arg(kChartHeight)
       .arg(QString::fromLatin1(png.toBase64()));

@@ -59,15 +59,15 @@ void StyleAxis(QCPAxis* axis) {
 }
 
 // A plot with the title over the axes and the legend under them.
-std::unique_ptr<QCustomPlot> NewPlot(const ChartSpec& spec) {
+std::unique_ptr<QCustomPlot> NewPlot(const ChartPlan& plan) {
   auto plot = std::make_unique<QCustomPlot>();
   plot->setFont(ReportFont(kChartTextSize));
   plot->plotLayout()->insertRow(0);
   plot->plotLayout()->addElement(
-      0, 0, new QCPTextElement(plot.get(), spec.title, ReportFont(kChartTextSize + 1, true)));
+      0, 0, new QCPTextElement(plot.get(), plan.title, ReportFont(kChartTextSize + 1, true)));
   StyleAxis(plot->xAxis);
   StyleAxis(plot->yAxis);
-  plot->yAxis->setLabel(spec.valueLabel);
+  plot->yAxis->setLabel(plan.valueLabel);
   auto values = QSharedPointer<DecimalTicker>::create();
   values->setTickCount(6);
   plot->yAxis->setTicker(values);
@@ -114,13 +114,13 @@ struct Span {
   }
 };
 
-void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
+void BuildTime(QCustomPlot& plot, const ChartPlan& plan) {
   plot.xAxis->setTicker(QSharedPointer<ClockTicker>::create());
   plot.xAxis->ticker()->setTickCount(6);
   plot.xAxis->setLabel(QStringLiteral("Time (instrument clock)"));
   Span values;
   double first = std::numeric_limits<double>::infinity(), last = -first;
-  for (const ChartLine& line : spec.lines) {
+  for (const ChartLine& line : plan.lines) {
     const assess::Series& s = *line.series;
     QVector<double> keys, data;
     keys.reserve(static_cast<qsizetype>(s.times.size() + 16));
@@ -128,7 +128,7 @@ void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
     for (size_t i = 0; i < s.times.size(); ++i) {
       const auto t = static_cast<double>(s.times[i]);
       // A time with no value in between: the line breaks there.
-      if (i > 0 && t - keys.back() > spec.gapSeconds) {
+      if (i > 0 && t - keys.back() > plan.gapSeconds) {
         keys.append((keys.back() + t) / 2);
         data.append(std::numeric_limits<double>::quiet_NaN());
       }
@@ -146,7 +146,7 @@ void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
     graph->setName(line.name);
   }
   if (!(first < last)) first = 0, last = 1;
-  for (const ChartLimit& limit : spec.limits) {
+  for (const ChartLimit& limit : plan.limits) {
     if (limit.shaded && std::isfinite(limit.low) && std::isfinite(limit.high)) {
       QColor fill = limit.color;
       fill.setAlpha(40);
@@ -167,44 +167,44 @@ void BuildTime(QCustomPlot& plot, const ChartSpec& spec) {
     }
   }
   plot.xAxis->setRange(first, last);
-  plot.yAxis->setRange(values.Padded(spec.fromZero));
+  plot.yAxis->setRange(values.Padded(plan.fromZero));
 }
 
-void BuildHarmonics(QCustomPlot& plot, const ChartSpec& spec) {
-  const int count = spec.lastHarmonic - spec.firstHarmonic + 1;
+void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
+  const int count = plan.lastHarmonic - plan.firstHarmonic + 1;
   auto ticker = QSharedPointer<QCPAxisTickerText>::create();
-  for (int h = spec.firstHarmonic; h <= spec.lastHarmonic; ++h) {
+  for (int h = plan.firstHarmonic; h <= plan.lastHarmonic; ++h) {
     // Every harmonic up to 25; beyond, the odd ones (and the 2nd) carry a number.
-    const bool labelled = count <= 24 || h % 2 == 1 || h == spec.firstHarmonic;
+    const bool labelled = count <= 24 || h % 2 == 1 || h == plan.firstHarmonic;
     ticker->addTick(h, labelled ? QString::number(h) : QString());
   }
   plot.xAxis->setTicker(ticker);
   plot.xAxis->setSubTicks(false);
   plot.xAxis->grid()->setVisible(false);
   plot.xAxis->setLabel(QStringLiteral("Harmonic number"));
-  plot.xAxis->setRange(spec.firstHarmonic - 0.7, spec.lastHarmonic + 0.7);
+  plot.xAxis->setRange(plan.firstHarmonic - 0.7, plan.lastHarmonic + 0.7);
   Span values;
   values.Add(0);
   for (bool failed : {false, true}) {
     QVector<double> keys, data;
-    for (const ChartBar& bar : spec.bars) {
+    for (const ChartBar& bar : plan.bars) {
       if (bar.failed != failed || !std::isfinite(bar.value)) continue;
       keys.append(bar.harmonic);
       data.append(bar.value);
       values.Add(bar.value);
     }
-    if (keys.isEmpty() && (failed || spec.bars.empty())) continue;
+    if (keys.isEmpty() && (failed || plan.bars.empty())) continue;
     auto* bars = new QCPBars(plot.xAxis, plot.yAxis);
     bars->setData(keys, data, true);
     bars->setWidth(0.7);
-    const QColor color = failed ? ToneColor(Tone::kFail) : spec.barColor;
+    const QColor color = failed ? ToneColor(Tone::kFail) : plan.barColor;
     bars->setPen(QPen(color.darker(130), 0.5));
     bars->setBrush(color);
-    bars->setName(failed ? spec.failedBarName : spec.barName);
+    bars->setName(failed ? plan.failedBarName : plan.barName);
   }
   // The axis rectangle is about the chart less its margins wide: a dash spans most of a bar.
   const double slot = (kChartWidth - 70.0) / (count + 1.4);
-  for (const ChartMarker& marker : spec.markers) {
+  for (const ChartMarker& marker : plan.markers) {
     QVector<double> keys, data;
     for (const auto& [h, limit] : marker.limits) {
       keys.append(h);
@@ -233,10 +233,10 @@ void BuildHarmonics(QCustomPlot& plot, const ChartSpec& spec) {
 
 }  // namespace
 
-std::unique_ptr<QCustomPlot> MakeChart(const ChartSpec& spec) {
-  std::unique_ptr<QCustomPlot> plot = NewPlot(spec);
-  if (spec.kind == ChartSpec::Kind::kTime) BuildTime(*plot, spec);
-  if (spec.kind == ChartSpec::Kind::kHarmonics) BuildHarmonics(*plot, spec);
+std::unique_ptr<QCustomPlot> MakeChart(const ChartPlan& plan) {
+  std::unique_ptr<QCustomPlot> plot = NewPlot(plan);
+  if (plan.kind == ChartPlan::Kind::kTime) BuildTime(*plot, plan);
+  if (plan.kind == ChartPlan::Kind::kHarmonics) BuildHarmonics(*plot, plan);
   // As many legend entries to a line as the longest of them lets fit in the chart's width.
   const QFontMetricsF metrics(plot->legend->font());
   double widest = 0;

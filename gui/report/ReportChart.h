@@ -45,7 +45,7 @@ struct ChartMarker {
   QColor color;
 };
 
-struct ChartSpec {
+struct ChartPlan {
   enum class Kind { kNone, kTime, kHarmonics };
   Kind kind = Kind::kNone;
   QString title;
@@ -67,5 +67,5 @@ struct ChartSpec {
 constexpr int kChartWidth = 500;
 constexpr int kChartHeight = 250;
 
-// A plot that draws `spec` (never shown; drawn with toPainter or toPixmap).
-std::unique_ptr<QCustomPlot> MakeChart(const ChartSpec& spec);
+// A plot that draws `plan` (never shown; drawn with toPainter or toPixmap).
+std::unique_ptr<QCustomPlot> MakeChart(const ChartPlan& plan);

@@ -588,26 +588,26 @@ void ContentBuilder::FrequencyAndVoltageCharts() {
     }
     for (const auto& rows : charts) {
       const assess::Series* first = m_result.FindSeries(rows.front()->seriesKey);
-      ChartSpec spec;
-      spec.kind = ChartSpec::Kind::kTime;
-      spec.title = QString::fromLatin1(share.title);
-      spec.valueLabel = QStringLiteral("%1 (%2)").arg(share.label, Q(first->unit));
+      ChartPlan plan;
+      plan.kind = ChartPlan::Kind::kTime;
+      plan.title = QString::fromLatin1(share.title);
+      plan.valueLabel = QStringLiteral("%1 (%2)").arg(share.label, Q(first->unit));
       for (const Criterion* c : rows)
-        spec.lines.push_back(
+        plan.lines.push_back(
             {c->phase.empty() ? QString::fromLatin1(share.label) : PhaseLabel(c->phase),
              m_result.FindSeries(c->seriesKey), PhaseColor(c->phase)});
       const auto& bands = rows.front()->bands;
       const QString unit = Q(first->unit);
-      spec.limits.push_back({QStringLiteral("band for %1 % of the %2: %3 to %4 %5")
+      plan.limits.push_back({QStringLiteral("band for %1 % of the %2: %3 to %4 %5")
                                  .arg(Number(share.share), QString::fromLatin1(share.values),
                                       Number(bands[0].low), Number(bands[0].high), unit),
                              bands[0].low, bands[0].high, true, kBandColor});
-      spec.limits.push_back({QStringLiteral("limits for all %1: %2 to %3 %4")
+      plan.limits.push_back({QStringLiteral("limits for all %1: %2 to %3 %4")
                                  .arg(QString::fromLatin1(share.values), Number(bands[1].low),
                                       Number(bands[1].high), unit),
                              bands[1].low, bands[1].high, false, kLimitColor, false});
-      spec.gapSeconds = GapSeconds(*first);
-      Add(ReportBlock::Kind::kChart).chart = std::move(spec);
+      plan.gapSeconds = GapSeconds(*first);
+      Add(ReportBlock::Kind::kChart).chart = std::move(plan);
     }
   }
 }
@@ -615,11 +615,11 @@ void ContentBuilder::FrequencyAndVoltageCharts() {
 // A chart of 10-minute values of one or more groups (a standard each) with their upper limits.
 void ContentBuilder::LimitChart(const std::vector<std::string>& groups, const QString& title,
                                 const QString& valueLabel, const QString& limitWord) {
-  ChartSpec spec;
-  spec.kind = ChartSpec::Kind::kTime;
-  spec.title = title;
-  spec.valueLabel = valueLabel;
-  spec.fromZero = true;
+  ChartPlan plan;
+  plan.kind = ChartPlan::Kind::kTime;
+  plan.title = title;
+  plan.valueLabel = valueLabel;
+  plan.fromZero = true;
   // Each distinct limit once, with the standards (and Table 2 rows) that set it.
   std::vector<std::pair<double, QStringList>> limits;
   for (const std::string& group : groups) {
@@ -627,11 +627,11 @@ void ContentBuilder::LimitChart(const std::vector<std::string>& groups, const QS
       const Criterion& c = *set->rows.front();
       const assess::Series* series = m_result.FindSeries(c.seriesKey);
       if (!series || c.bands.empty()) continue;
-      if (std::none_of(spec.lines.begin(), spec.lines.end(),
+      if (std::none_of(plan.lines.begin(), plan.lines.end(),
                        [&](const ChartLine& l) { return l.series == series; })) {
-        spec.lines.push_back({c.phase.empty() ? Capitalized(Q(c.quantity)) : PhaseLabel(c.phase),
+        plan.lines.push_back({c.phase.empty() ? Capitalized(Q(c.quantity)) : PhaseLabel(c.phase),
                               series, PhaseColor(c.phase)});
-        spec.gapSeconds = GapSeconds(*series);
+        plan.gapSeconds = GapSeconds(*series);
       }
       QString by = StandardShortName(c.standard);
       for (const assess::CurrentBasis& b : m_result.currentBasis)
@@ -644,14 +644,14 @@ void ContentBuilder::LimitChart(const std::vector<std::string>& groups, const QS
       if (!it->second.contains(by)) it->second.append(by);
     }
   }
-  if (spec.lines.empty()) return;
-  const QString unit = Q(spec.lines.front().series->unit);
+  if (plan.lines.empty()) return;
+  const QString unit = Q(plan.lines.front().series->unit);
   for (const auto& [limit, by] : limits)
-    spec.limits.push_back(
+    plan.limits.push_back(
         {QStringLiteral("%1 %2 (%3)")
              .arg(limitWord, Number(limit) + " " + unit, by.join(QStringLiteral("; "))),
          -INFINITY, limit, false, kLimitColor});
-  Add(ReportBlock::Kind::kChart).chart = std::move(spec);
+  Add(ReportBlock::Kind::kChart).chart = std::move(plan);
 }
 
 // Per phase, the 95th percentiles of the harmonics as bars with each harmonic's limit(s) as
@@ -671,16 +671,16 @@ void ContentBuilder::HarmonicCharts(bool current) {
                 {"ieee519.voltage.harmonic", ChartMarker::Shape::kTriangle, QColor(230, 120, 0)}};
   for (const assess::HarmonicProfile& profile : m_result.harmonics) {
     if (profile.current != current) continue;
-    ChartSpec spec;
-    spec.kind = ChartSpec::Kind::kHarmonics;
-    spec.title = QStringLiteral("Harmonic %1, %2: 95th percentiles of the 10-minute values")
+    ChartPlan plan;
+    plan.kind = ChartPlan::Kind::kHarmonics;
+    plan.title = QStringLiteral("Harmonic %1, %2: 95th percentiles of the 10-minute values")
                      .arg(current ? QStringLiteral("currents") : QStringLiteral("voltages"),
                           PhaseLabel(profile.phase));
-    spec.valueLabel = current ? QStringLiteral("Harmonic current (% of IL)")
+    plan.valueLabel = current ? QStringLiteral("Harmonic current (% of IL)")
                               : QStringLiteral("Harmonic voltage (% of the fundamental)");
-    spec.barName = QStringLiteral("95th percentile");
-    spec.failedBarName = QStringLiteral("95th percentile above its limit");
-    spec.barColor = SeriesColor(0);  // red is for the bars above their limits
+    plan.barName = QStringLiteral("95th percentile");
+    plan.failedBarName = QStringLiteral("95th percentile above its limit");
+    plan.barColor = SeriesColor(0);  // red is for the bars above their limits
     std::set<int> failed;
     int last = 0;
     for (const MarkerGroup& g : groups) {
@@ -698,15 +698,15 @@ void ContentBuilder::HarmonicCharts(bool current) {
           if (c->verdict == Verdict::kFail) failed.insert(c->harmonic);
         }
       }
-      if (!marker.limits.empty()) spec.markers.push_back(std::move(marker));
+      if (!marker.limits.empty()) plan.markers.push_back(std::move(marker));
     }
-    if (spec.markers.empty()) continue;
-    spec.firstHarmonic = kFirstHarmonic;
-    spec.lastHarmonic = last;
-    for (int h = spec.firstHarmonic; h <= last; ++h)
-      spec.bars.push_back(
+    if (plan.markers.empty()) continue;
+    plan.firstHarmonic = kFirstHarmonic;
+    plan.lastHarmonic = last;
+    for (int h = plan.firstHarmonic; h <= last; ++h)
+      plan.bars.push_back(
           {h, profile.p95[static_cast<size_t>(h - kFirstHarmonic)], failed.count(h) > 0});
-    Add(ReportBlock::Kind::kChart).chart = std::move(spec);
+    Add(ReportBlock::Kind::kChart).chart = std::move(plan);
   }
 }
 
@@ -780,13 +780,13 @@ void ContentBuilder::Informative() {
   Add(ReportBlock::Kind::kTable).table = std::move(table);
   if (const Criterion* demand = m_result.FindCriterion("info.demand")) {
     if (const assess::Series* series = m_result.FindSeries(demand->seriesKey)) {
-      ChartSpec spec;
-      spec.kind = ChartSpec::Kind::kTime;
-      spec.title = QStringLiteral("Active power, 15-minute means");
-      spec.valueLabel = QStringLiteral("Power (%1)").arg(Q(series->unit));
-      spec.lines.push_back({QStringLiteral("total active power"), series, SeriesColor(0)});
-      spec.gapSeconds = GapSeconds(*series);
-      Add(ReportBlock::Kind::kChart).chart = std::move(spec);
+      ChartPlan plan;
+      plan.kind = ChartPlan::Kind::kTime;
+      plan.title = QStringLiteral("Active power, 15-minute means");
+      plan.valueLabel = QStringLiteral("Power (%1)").arg(Q(series->unit));
+      plan.lines.push_back({QStringLiteral("total active power"), series, SeriesColor(0)});
+      plan.gapSeconds = GapSeconds(*series);
+      Add(ReportBlock::Kind::kChart).chart = std::move(plan);
     }
   }
 }

@@ -56,7 +56,7 @@ struct ReportBlock {
   bool small = false;  // kParagraph: a note in smaller type
   QString anchor;      // kHeading: the HTML page's anchor
   ReportTable table;
-  ChartSpec chart;
+  ChartPlan chart;
 };
 
 struct ReportDocument {
