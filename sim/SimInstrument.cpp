@@ -146,6 +146,13 @@ void SimInstrument::Receive(const uint8_t* data, size_t count, int64_t now) {
   }
 }
 
+// An exchange the host broke off: said in the log, and the byte read as the start of another.
+void SimInstrument::EndExchange(const char* event, uint8_t byte, int64_t now) {
+  Event(event);
+  m_state = State::kIdle;
+  OnIdleByte(byte, now);
+}
+
 void SimInstrument::OnConfigReadByte(uint8_t byte, int64_t now) {
   if (m_readPos < m_readText.size() && byte == static_cast<uint8_t>(m_readText[m_readPos])) {
     if (++m_readPos == m_readText.size()) {
@@ -156,9 +163,7 @@ void SimInstrument::OnConfigReadByte(uint8_t byte, int64_t now) {
       m_deadline = now + m_options.echoTimeoutMs;
     }
   } else {
-    Event("configuration read: wrong echo, exchange ended");
-    m_state = State::kIdle;
-    OnIdleByte(byte, now);
+    EndExchange("configuration read: wrong echo, exchange ended", byte, now);
   }
 }
 
@@ -168,9 +173,7 @@ void SimInstrument::OnConfigWriteRByte(uint8_t byte, int64_t now) {
     m_writeText.clear();
     m_deadline = now + m_options.echoTimeoutMs;
   } else {
-    Event("configuration write: no echo of R");
-    m_state = State::kIdle;
-    OnIdleByte(byte, now);
+    EndExchange("configuration write: no echo of R", byte, now);
   }
 }
 

@@ -91,6 +91,7 @@ class SimInstrument {
 
   void OnIdleByte(uint8_t byte, int64_t now);
   // One received byte in each of the other states.
+  void EndExchange(const char* event, uint8_t byte, int64_t now);
   void OnConfigReadByte(uint8_t byte, int64_t now);
   void OnConfigWriteRByte(uint8_t byte, int64_t now);
   void OnConfigWriteByte(uint8_t byte, int64_t now);
