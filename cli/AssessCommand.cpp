@@ -17,7 +17,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "assess [--standard en50160|ieee519]... [--nominal-voltage V] [--nominal-frequency 50|60]\n"
+    "assess [--standard en50160|ieee519|ansi_c84_1]... [--nominal-voltage V]\n"
+    "       [--connection wye|delta|split-phase|single-phase] [--nominal-frequency 50|60]\n"
     "       [--isc A] [--il A] [--data-format 1|256] [--format text|csv|json] [-o OUT|-]\n"
     "       [--fail-on-violation] [--each [--jobs N]] [--] LOG...";
 
@@ -97,10 +98,15 @@ int RunAssess(const Args& argsIn) {
   Args args = argsIn;
   if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
     std::cout << "usage: meterlog2-cli " << kUsage << "\n"
-              << "Judges the logs, joined in time order, against EN 50160 (en50160) and IEEE "
-                 "519-2014 (ieee519).\nUn and Fn are inferred unless given; the current limits "
-                 "need --isc (IL is derived unless given).\nExit status: 0 assessed, 1 could "
-                 "not assess, 2 used wrongly, 3 a criterion failed (--fail-on-violation).\n";
+              << "Judges the logs, joined in time order, against EN 50160 (en50160), IEEE "
+                 "519-2014 (ieee519)\nand ANSI C84.1 (ansi_c84_1); without --standard, EN 50160 "
+                 "and IEEE 519 for a 50 Hz\nsupply, IEEE 519 and ANSI C84.1 for a 60 Hz one.\n"
+                 "Un is declared with --nominal-voltage (phase to neutral; between phases for\n"
+                 "--connection delta): without it the criteria that depend on it are not "
+                 "assessed\nand the verdict is incomplete. Fn is inferred unless given. The "
+                 "current limits\nneed --isc (IL is derived unless given).\nExit status: 0 "
+                 "assessed, 1 could not assess, 2 used wrongly or the data cannot be\na supply in "
+                 "the byte order read, 3 a criterion failed (--fail-on-violation).\n";
     return 0;
   }
   std::string error, out = "-", format = "text";
@@ -128,7 +134,7 @@ int RunAssess(const Args& argsIn) {
 
   Survey survey;
   assess::AssessmentResult result;
-  if (!AssessSurvey(logs, options, survey, result)) return 1;
+  if (const int status = AssessSurvey(logs, options, survey, result)) return status;
   const std::string text = format == "json"  ? assess::AssessmentJson(result)
                            : format == "csv" ? assess::AssessmentCsv(result)
                                              : assess::AssessmentTable(result);

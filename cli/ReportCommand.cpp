@@ -10,9 +10,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "report [--title TEXT] [--site TEXT] [--page a4|letter] [--standard en50160|ieee519]...\n"
-    "       [--nominal-voltage V] [--nominal-frequency 50|60] [--isc A] [--il A]\n"
-    "       [--data-format 1|256] [--fail-on-violation] -o REPORT.pdf|REPORT.html [--] LOG...";
+    "report [--title TEXT] [--site TEXT] [--page a4|letter]\n"
+    "       [--standard en50160|ieee519|ansi_c84_1]... [--nominal-voltage V]\n"
+    "       [--connection wye|delta|split-phase|single-phase] [--nominal-frequency 50|60]\n"
+    "       [--isc A] [--il A] [--data-format 1|256] [--fail-on-violation]\n"
+    "       -o REPORT.pdf|REPORT.html [--] LOG...";
 
 int UsageError(const std::string& message) {
   return ReportUsage(kUsage, message);
@@ -51,7 +53,7 @@ int RunReport(const Args& argsIn) {
 
   Survey survey;
   assess::AssessmentResult result;
-  if (!AssessSurvey(logs, options, survey, result)) return 1;
+  if (const int status = AssessSurvey(logs, options, survey, result)) return status;
   if (!assess::AddFileDigests(result.survey, error)) {
     std::cerr << "meterlog2-cli: " << error << "\n";
     return 1;

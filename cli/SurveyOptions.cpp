@@ -29,18 +29,26 @@ bool TakePositive(Args& args, const char* name, const char* unit, double max,
 bool TakeSurveyOptions(Args& args, SurveyOptions& survey, std::string& error) {
   assess::AssessOptions& options = survey.assess;
   std::string value;
-  bool anyStandard = false;
   while (TakeOption(args, "--standard", value)) {
-    if (!anyStandard) options.en50160 = options.ieee519 = false;
-    anyStandard = true;
+    assess::StandardSet& set = options.standards ? *options.standards : options.standards.emplace();
     if (value == "en50160") {
-      options.en50160 = true;
+      set.en50160 = true;
     } else if (value == "ieee519") {
-      options.ieee519 = true;
+      set.ieee519 = true;
+    } else if (value == "ansi_c84_1") {
+      set.ansiC84 = true;
     } else {
-      error = "--standard takes en50160 or ieee519, not \"" + value + "\"";
+      error = "--standard takes en50160, ieee519 or ansi_c84_1, not \"" + value + "\"";
       return false;
     }
+  }
+  if (TakeOption(args, "--connection", value)) {
+    const std::optional<assess::Connection> connection = assess::ConnectionFromText(value);
+    if (!connection) {
+      error = "--connection takes wye, delta, split-phase or single-phase, not \"" + value + "\"";
+      return false;
+    }
+    options.connection = *connection;
   }
   if (!TakePositive(args, "--nominal-voltage", "volts", assess::kMaxNominalVoltage,
                     options.nominalVoltage, error) ||
@@ -67,7 +75,8 @@ bool TakeSurveyOptions(Args& args, SurveyOptions& survey, std::string& error) {
 
 const std::vector<const char*>& SurveyValuedOptions() {
   static const std::vector<const char*> kValued = {
-      "--standard", "--nominal-voltage", "--nominal-frequency", "--isc", "--il", "--data-format"};
+      "--standard", "--nominal-voltage", "--connection", "--nominal-frequency",
+      "--isc",      "--il",              "--data-format"};
   return kValued;
 }
 
@@ -78,14 +87,14 @@ std::string LeftoverOption(const Args& args, const std::vector<const char*>& val
   return {};
 }
 
-bool AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
-                  assess::AssessmentResult& result) {
+int AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+                 assess::AssessmentResult& result) {
   for (const std::string& path : logs) {
     auto doc = std::make_unique<CMeterlog2Doc>();
     const LoadResult loaded = doc->Load(PathFromText(path));
     if (loaded.status != LoadResult::Status::kLoaded) {
       ReportLoadFailure(path, loaded);
-      return false;
+      return 1;
     }
     if (options.dataFormat != 0) doc->SetDataFormat(options.dataFormat);
     survey.logs.push_back({PathFromText(path), doc.get()});
@@ -93,9 +102,10 @@ bool AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey
     survey.docs.push_back(std::move(doc));
   }
   std::string error;
-  if (!assess::Assess(survey.logs, options.assess, result, error)) {
+  assess::AssessFailure failure = assess::AssessFailure::kNone;
+  if (!assess::Assess(survey.logs, options.assess, result, error, &failure)) {
     std::cerr << "meterlog2-cli: " << error << "\n";
-    return false;
+    return failure == assess::AssessFailure::kImplausible ? kImplausibleStatus : 1;
   }
-  return true;
+  return 0;
 }

@@ -16,8 +16,8 @@ struct SurveyOptions {
   bool failOnViolation = false;
 };
 
-// Takes --standard, --nominal-voltage, --nominal-frequency, --isc, --il, --data-format and
-// --fail-on-violation out of `args`. False with `error` set (for a usage message) when a value is
+// Takes --standard, --nominal-voltage, --connection, --nominal-frequency, --isc, --il,
+// --data-format and --fail-on-violation out of `args`. False with `error` set (for a usage message) when a value is
 // bad.
 bool TakeSurveyOptions(Args& args, SurveyOptions& options, std::string& error);
 
@@ -34,10 +34,14 @@ struct Survey {
   std::vector<std::filesystem::path> paths;
 };
 
-// Loads every log (in the byte order asked for) and assesses them together. False, with the
-// reason on stderr, when a log cannot be loaded or the logs cannot be assessed.
-bool AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
-                  assess::AssessmentResult& result);
+// Loads every log (in the byte order asked for) and assesses them together: 0, or the exit
+// status with the reason on stderr: 1 when a log cannot be loaded or the logs cannot be
+// assessed, kImplausibleStatus when the values cannot be a supply in the byte order read.
+int AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+                 assess::AssessmentResult& result);
+
+// The exit status when the data cannot be a supply as read (the other byte order is suggested).
+constexpr int kImplausibleStatus = 2;
 
 // The exit status when --fail-on-violation is given and a criterion fails.
 constexpr int kViolationStatus = 3;

@@ -20,9 +20,11 @@
 
 namespace {
 
-void Usage() {
-  std::cerr
-      << "usage: meterlog2-cli COMMAND [ARGS]\n"
+// Every command with its options and what it does; Usage prints it all, CommandHelp a command's
+// part.
+std::string UsageText() {
+  return std::string()
+      + "usage: meterlog2-cli COMMAND [ARGS]\n"
          "  info FILE                     what a log holds\n"
          "  dump FILE [-o OUT]            the dump text of every record\n"
          "  sample --type N --records K [--data-format 1|256] -o FILE\n"
@@ -33,19 +35,22 @@ void Usage() {
          "                                (one per processor without --jobs)\n"
          "  stats FILE [-o OUT] [--data-format 1|256] [--columns TITLE,...] [--rows A-B,...]\n"
          "                                count, minimum, mean, maximum per column (CSV)\n"
-         "  assess LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
-         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
-         "         [--format text|csv|json] [-o OUT] [--fail-on-violation] [--each [--jobs N]]\n"
-         "                                judge the supply against EN 50160 and IEEE 519\n"
+         "  assess LOG... [--standard en50160|ieee519|ansi_c84_1]... [--nominal-voltage V]\n"
+         "         [--connection wye|delta|split-phase|single-phase] [--nominal-frequency 50|60]\n"
+         "         [--isc A] [--il A] [--data-format 1|256] [--format text|csv|json] [-o OUT]\n"
+         "         [--fail-on-violation] [--each [--jobs N]]\n"
+         "                                judge the supply against EN 50160, IEEE 519 and\n"
+         "                                ANSI C84.1 on the declared Un\n"
          "                                (exit 3 with --fail-on-violation when it fails);\n"
          "                                --each: every log on its own, a line each, N at once\n"
 #ifdef METERLOG2_WITH_PLOT
          "  plot FILE --kind trend|spectrum|waveform|phasor [--columns TITLE,...]\n"
          "       [--row N] [--size WxH] [--data-format 1|256] -o OUT.png|OUT.pdf\n"
          "                                a plot as an image, drawn offscreen\n"
-         "  report LOG... [--standard en50160|ieee519]... [--nominal-voltage V]\n"
-         "         [--nominal-frequency 50|60] [--isc A] [--il A] [--data-format 1|256]\n"
-         "         [--fail-on-violation] [--title TEXT] [--site TEXT] [--page a4|letter]\n"
+         "  report LOG... [--standard en50160|ieee519|ansi_c84_1]... [--nominal-voltage V]\n"
+         "         [--connection wye|delta|split-phase|single-phase] [--nominal-frequency 50|60]\n"
+         "         [--isc A] [--il A] [--data-format 1|256] [--fail-on-violation]\n"
+         "         [--title TEXT] [--site TEXT] [--page a4|letter]\n"
          "         -o REPORT.pdf|REPORT.html\n"
          "                                the assessment as a report for a client (PDF or\n"
          "                                one HTML page), drawn offscreen\n"
@@ -63,6 +68,46 @@ void Usage() {
          "   or --baud, --data-bits, --parity, --stop-bits)\n"
 #endif
          "  --version                     the program's version\n";
+}
+
+void Usage() {
+  std::cerr << UsageText();
+}
+
+// The part of the usage text that describes `command`: its lines, and the note on the options of
+// the instrument commands for those. Empty for a command the text does not describe.
+std::string CommandHelp(const std::string& command) {
+  const std::string text = UsageText();
+  std::string help, note;
+  bool inside = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    const std::string line = text.substr(start, end - start);
+    start = end == std::string::npos ? text.size() : end + 1;
+    const bool commandLine = line.size() > 2 && line.compare(0, 2, "  ") == 0 && line[2] != ' ' &&
+                             line[2] != '(';
+    if (commandLine) inside = line.compare(2, command.size() + 1, command + " ") == 0 ||
+                              line.substr(2) == command;
+    if (line.find("(instrument commands also take") != std::string::npos) note = line;
+    if (inside && (commandLine || line.compare(0, 5, "     ") == 0)) help += line + "\n";
+    if (!note.empty() && line.compare(0, 4, "   ") == 0 && line.compare(0, 4, "   -") == 0)
+      note += "\n" + line;
+  }
+  if (help.empty()) return {};
+  help.replace(0, 2, "usage: meterlog2-cli ");
+  const bool instrument = command == "ports" || command == "directory" ||
+                          command == "download" || command == "config";
+  if (instrument && !note.empty()) help += note + "\n";
+  return help;
+}
+
+bool WantsHelp(const Args& args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -166,6 +211,14 @@ bool TakeOperands(Args& args, Args& operands) {
 namespace {
 
 int Run(const std::string& command, const Args& args) {
+  // Every command answers --help; assess and sample say more than the usage text.
+  if (WantsHelp(args) && command != "assess" && command != "sample") {
+    const std::string help = CommandHelp(command);
+    if (!help.empty()) {
+      std::cout << help;
+      return 0;
+    }
+  }
   if (command == "info") return RunInfo(args);
   if (command == "dump") return RunDump(args);
   if (command == "sample") return RunSample(args);

@@ -5,8 +5,10 @@
 #include <complex>
 #include <limits>
 #include <memory>
+#include <set>
 
 #include "Measurements.h"
+#include "SurveyPasses.h"
 #include "file/PathText.h"
 #include "file/Sha256.h"
 #include "log/CMeterlog2Doc.h"
@@ -19,7 +21,6 @@ namespace assess {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-const double kSqrt3 = std::sqrt(3.0);
 
 std::string FileName(const std::filesystem::path& path) {
   return PathText(path);
@@ -30,18 +31,11 @@ std::string TypeName(int logType) {
   return name ? name : "log of no known type";
 }
 
-// A record taken into the survey.
-struct UsedRecord {
-  int64_t t;
-  uint32_t file;
-  uint32_t row;
-};
-
 bool CheckOptions(const AssessOptions& o, std::string& error) {
   auto inRange = [](const std::optional<double>& v, double max) {
     return !v || (*v > 0 && *v <= max);
   };
-  if (!o.en50160 && !o.ieee519) {
+  if (o.standards && !o.standards->Any()) {
     error = "no standard to assess against";
   } else if (!inRange(o.nominalVoltage, kMaxNominalVoltage)) {
     error = "the nominal voltage must be a positive number of volts up to " +
@@ -129,6 +123,27 @@ std::vector<UsedRecord> JoinRecords(std::span<const SurveyLog> logs, SurveyFacts
   return used;
 }
 
+// The spans of `length` seconds from the first record's 10-minute window to the last record,
+// each with the windows that hold a record.
+std::vector<Period> MakePeriods(const std::vector<UsedRecord>& used, int64_t anchor,
+                                int64_t length) {
+  const auto count = static_cast<size_t>((used.back().t - anchor) / length + 1);
+  std::vector<Period> periods(count);
+  for (size_t i = 0; i < count; ++i) {
+    periods[i].start = anchor + static_cast<int64_t>(i) * length;
+    periods[i].end = periods[i].start + length;
+    periods[i].expectedWindows = static_cast<uint64_t>(length / kWindowSeconds);
+  }
+  int64_t lastWindow = 0;
+  for (size_t i = 0; i < used.size(); ++i) {
+    const int64_t window = WindowIndex(used[i].t, kWindowSeconds);
+    if (i > 0 && window == lastWindow) continue;
+    lastWindow = window;
+    ++periods[static_cast<size_t>((used[i].t - anchor) / length)].windows;
+  }
+  return periods;
+}
+
 void FillTimes(const std::vector<UsedRecord>& used, SurveyFacts& facts) {
   facts.first = used.front().t;
   facts.last = used.back().t;
@@ -143,6 +158,19 @@ void FillTimes(const std::vector<UsedRecord>& used, SurveyFacts& facts) {
   }
   facts.intervalS = Median(steps);
   facts.durationS = static_cast<double>(*facts.last - *facts.first) + facts.intervalS.value_or(0);
+  const int64_t firstWindow = WindowIndex(*facts.first, kWindowSeconds);
+  facts.windowsSpanned = static_cast<uint64_t>(lastWindow - firstWindow + 1);
+  facts.coverage =
+      static_cast<double>(facts.windows) / static_cast<double>(facts.windowsSpanned);
+  const int64_t anchor = firstWindow * kWindowSeconds;
+  facts.periods = MakePeriods(used, anchor, kWeekSeconds);
+  facts.days = MakePeriods(used, anchor, kDaySeconds);
+  if (facts.intervalS) {
+    const double longest = kGapIntervals * *facts.intervalS;
+    for (size_t i = 1; i < used.size(); ++i)
+      if (static_cast<double>(used[i].t - used[i - 1].t) > longest)
+        facts.gaps.push_back({used[i - 1].t, used[i].t});
+  }
 }
 
 std::string LogTypeNames(const SurveyFacts& facts) {
@@ -153,175 +181,6 @@ std::string LogTypeNames(const SurveyFacts& facts) {
   std::string names;
   for (int type : types) names += (names.empty() ? "" : " + ") + TypeName(type);
   return names;
-}
-
-// u2 = |V-| / |V+| in % from the three voltage phasors (magnitudes, angles in degrees).
-double NegativeSequence(const SlotValues& magnitude, const SlotValues& angle) {
-  const std::complex<double> a = std::polar(1.0, 2 * kPi / 3);
-  std::complex<double> v[3];
-  for (size_t p = 0; p < 3; ++p) v[p] = std::polar(magnitude[p], angle[p] / kRadiansToDegrees);
-  const std::complex<double> positive = (v[0] + a * v[1] + a * a * v[2]) / 3.0;
-  const std::complex<double> negative = (v[0] + a * a * v[1] + a * v[2]) / 3.0;
-  const double p = std::abs(positive);
-  return p > 0 ? 100 * std::abs(negative) / p : kNaN;
-}
-
-// 100 x the largest deviation of a phase voltage from the mean of the three, over that mean.
-double LineVoltageUnbalance(const SlotValues& v) {
-  const double mean = (v[0] + v[1] + v[2]) / 3;
-  if (!(mean > 0)) return kNaN;
-  double largest = 0;
-  for (double x : v) largest = std::max(largest, std::abs(x - mean));
-  return 100 * largest / mean;
-}
-
-// The passes over the used records, in time order.
-class SurveyPasses {
- public:
-  SurveyPasses(const std::vector<LogQuantities>& readers, const std::vector<UsedRecord>& used,
-               Measurements& m)
-      : m_readers(readers), m_used(used), m_m(m) {}
-
-  // Everything that needs no nominal value and no IL; keeps the voltages for the inference.
-  void First();
-  std::optional<double> MedianPhaseVoltage() { return Median(m_phaseVoltages); }
-  std::optional<double> MedianFrequency() {
-    std::vector<double> values = m_m.frequency;
-    return Median(values);
-  }
-  // The 10-minute THD and voltage harmonics, and the current harmonics and TDD in % of IL of
-  // the slots whose IL is known.
-  void Second();
-
- private:
-  const std::vector<LogQuantities>& m_readers;
-  const std::vector<UsedRecord>& m_used;
-  Measurements& m_m;
-  std::vector<double> m_phaseVoltages;    // every voltage value, line-to-line ones over sqrt 3
-  std::vector<SlotValues> m_recordedThd;  // per used record, for the second pass
-};
-
-void SurveyPasses::First() {
-  auto values = std::make_unique<RecordValues>();
-  RecordValues& v = *values;
-  // 10-minute values: the voltage of each slot, u2, LVUR; 15-minute means: the fundamental
-  // current of each slot, the total power.
-  constexpr size_t kUnbalance = kSlots, kLvur = kSlots + 1, kDemand = kSlots;
-  WindowBank ten(kSlots + 2, kWindowSeconds, WindowKind::kRms);
-  WindowBank fifteen(kSlots + 1, kDemandSeconds, WindowKind::kMean);
-  m_m.frequency.reserve(m_used.size());
-  m_m.frequencyTimes.reserve(m_used.size());
-  m_m.powerFactor.reserve(m_used.size());
-  m_phaseVoltages.reserve(m_used.size() * (m_m.family == Family::kThreePhase ? 3 : 1));
-  m_recordedThd.resize(m_used.size());
-  // Energy: the counter's last minus first value over each run of records from one log (a log
-  // starts its counter afresh).
-  double segmentFirst = kNaN, segmentLast = kNaN;
-  uint32_t segmentFile = 0;
-  auto closeSegment = [&] {
-    if (std::isnan(segmentFirst)) return;
-    m_m.energy = m_m.energy.value_or(0) + (segmentLast - segmentFirst);
-    ++m_m.energySegments;
-    segmentFirst = segmentLast = kNaN;
-  };
-  for (size_t i = 0; i < m_used.size(); ++i) {
-    const UsedRecord& r = m_used[i];
-    const LogQuantities& q = m_readers[r.file];
-    q.ReadBasic(r.row, v);
-    ten.Begin(r.t);
-    fifteen.Begin(r.t);
-    if (std::isfinite(v.frequency)) {
-      m_m.frequencyTimes.push_back(r.t);
-      m_m.frequency.push_back(v.frequency);
-    }
-    for (size_t s = 0; s < kSlots; ++s) {
-      const LogQuantities::Slot& slot = q.GetSlot(static_cast<int>(s));
-      if (slot.voltage) {
-        ten.Add(s, v.voltage[s]);
-        if (std::isfinite(v.voltage[s]))
-          m_phaseVoltages.push_back(slot.lineToLine ? v.voltage[s] / kSqrt3 : v.voltage[s]);
-      }
-      if (slot.current) fifteen.Add(s, v.currentFundamental[s]);
-      m_recordedThd[i][s] = v.voltageThd[s];
-    }
-    if (m_m.family == Family::kThreePhase) {
-      if (q.HasPhasors()) ten.Add(kUnbalance, NegativeSequence(v.phasorMagnitude, v.phasorAngle));
-      ten.Add(kLvur, LineVoltageUnbalance(v.voltage));
-    }
-    if (std::isfinite(v.powerFactor)) m_m.powerFactor.push_back(v.powerFactor);
-    fifteen.Add(kDemand, v.power);
-    if (std::isfinite(v.wattHours)) {
-      ++m_m.energyCounters;
-      if (r.file != segmentFile) closeSegment();
-      if (std::isnan(segmentFirst)) segmentFirst = v.wattHours;
-      segmentLast = v.wattHours;
-      segmentFile = r.file;
-    }
-  }
-  closeSegment();
-  std::vector<WindowSeries> tens = ten.Finish(), fifteens = fifteen.Finish();
-  for (size_t s = 0; s < kSlots; ++s) {
-    m_m.slots[s].voltage = std::move(tens[s]);
-    m_m.slots[s].fundamental15 = std::move(fifteens[s]);
-  }
-  m_m.unbalance = std::move(tens[kUnbalance]);
-  m_m.lvur = std::move(tens[kLvur]);
-  m_m.demand = std::move(fifteens[kDemand]);
-}
-
-void SurveyPasses::Second() {
-  auto values = std::make_unique<RecordValues>();
-  RecordValues& v = *values;
-  // 10-minute values of each slot's THD and TDD, then its voltage and current harmonics.
-  auto thd = [](size_t s) { return s; };
-  auto tdd = [](size_t s) { return kSlots + s; };
-  auto harmonic = [](size_t s, size_t h) { return 2 * kSlots + s * kHarmonicCount + h; };
-  auto current = [](size_t s, size_t h) { return 2 * kSlots + (kSlots + s) * kHarmonicCount + h; };
-  WindowBank ten(2 * kSlots + 2 * kSlots * kHarmonicCount, kWindowSeconds, WindowKind::kRms);
-  for (size_t i = 0; i < m_used.size(); ++i) {
-    const UsedRecord& r = m_used[i];
-    const LogQuantities& q = m_readers[r.file];
-    ten.Begin(r.t);
-    for (size_t s = 0; s < kSlots; ++s) {
-      const LogQuantities::Slot& slot = q.GetSlot(static_cast<int>(s));
-      const SlotMeasurements& sm = m_m.slots[s];
-      if (slot.voltage && q.HasVoltageHarmonics()) {
-        q.ReadVoltageHarmonics(r.row, static_cast<int>(s), v);
-        const double fundamental = v.voltageFundamental[s];
-        double squares = 0;
-        for (size_t h = 0; h < kHarmonicCount; ++h) {
-          const double percent =
-              fundamental > 0 ? 100 * v.voltageHarmonic[s][h] / fundamental : kNaN;
-          ten.Add(harmonic(s, h), percent);
-          if (h + kFirstHarmonic <= kLastThdHarmonic) squares += percent * percent;
-        }
-        ten.Add(thd(s), std::sqrt(squares));  // NaN when any harmonic is missing
-      } else if (slot.voltage) {
-        ten.Add(thd(s), m_recordedThd[i][s]);
-      }
-      if (slot.current && q.HasCurrentHarmonics() && sm.il) {
-        q.ReadCurrentHarmonics(r.row, static_cast<int>(s), v);
-        const double il = *sm.il;
-        double squares = 0;
-        for (size_t h = 0; h < kHarmonicCount; ++h) {
-          const double amperes = v.currentHarmonic[s][h];
-          ten.Add(current(s, h), 100 * amperes / il);
-          squares += amperes * amperes;
-        }
-        ten.Add(tdd(s), 100 * std::sqrt(squares) / il);
-      }
-    }
-  }
-  std::vector<WindowSeries> series = ten.Finish();
-  for (size_t s = 0; s < kSlots; ++s) {
-    SlotMeasurements& sm = m_m.slots[s];
-    sm.thd = std::move(series[thd(s)]);
-    sm.tdd = std::move(series[tdd(s)]);
-    for (size_t h = 0; h < kHarmonicCount; ++h) {
-      sm.harmonic[h] = std::move(series[harmonic(s, h)]);
-      sm.currentHarmonic[h] = std::move(series[current(s, h)]);
-    }
-  }
 }
 
 // What each slot measures across the logs, and where from. Single-phase logs joined in one
@@ -352,9 +211,11 @@ bool DescribeSlots(std::span<const SurveyLog> logs, const std::vector<LogQuantit
           sm.voltageHarmonics = true;
           sm.harmonicSources.Add(slot.harmonicSource);
           sm.thdSources.Add("harmonics 2 to 40 of " + slot.harmonicSource);
+          sm.ieeeThdSources.Add("harmonics 2 to 50 of " + slot.harmonicSource);
         } else if (!slot.thdSource.empty()) {
           sm.recordedThdOnly = true;
           sm.thdSources.Add("the recorded " + slot.thdSource + " column");
+          sm.ieeeThdSources.Add("the recorded " + slot.thdSource + " column");
         }
       }
       if (slot.current) {
@@ -376,21 +237,115 @@ bool DescribeSlots(std::span<const SurveyLog> logs, const std::vector<LogQuantit
   return true;
 }
 
-// IL of each slot whose current harmonics are recorded: given, or the largest 15-minute mean
-// of the fundamental current.
-void SettleLoadCurrents(const AssessOptions& options, Measurements& m) {
-  for (SlotMeasurements& sm : m.slots) {
-    if (!sm.currentHarmonics) continue;
-    if (options.il) {
-      sm.il = options.il;
-      continue;
+// How each slot's voltage relates to the declared Un under the connection, and what is said of
+// the slots that are not judged.
+void SettleReferences(Connection connection, Measurements& m) {
+  const bool three = m.family == Family::kThreePhase;
+  for (size_t s = 0; s < kSlots; ++s) {
+    SlotMeasurements& sm = m.slots[s];
+    if (!sm.measuresVoltage) continue;
+    SlotReference& ref = sm.reference;
+    ref.judged = true;
+    const std::string name = three ? "phase " + std::string(1, static_cast<char>('A' + s))
+                                   : "channel " + std::to_string(s + 1);
+    if (three) {
+      // A three-phase log's phases: phase to neutral, or between phases on a delta system.
+      if ((connection == Connection::kSplitPhase && s == 2) ||
+          (connection == Connection::kSinglePhase && s > 0)) {
+        ref.judged = false;
+        ref.why = name + " is not judged: a " + ConnectionText(connection) + " supply has " +
+                  (connection == Connection::kSplitPhase ? "two phases" : "one phase");
+      }
+      m.lineVoltagesMeasured = connection == Connection::kDelta;
+    } else if (sm.lineToLine) {
+      switch (connection) {
+        case Connection::kWye:
+          ref.factor = std::sqrt(3.0);
+          ref.factorText = "sqrt(3) x Un";
+          break;
+        case Connection::kSplitPhase:
+          ref.factor = 2;
+          ref.factorText = "2 x Un";
+          break;
+        case Connection::kDelta:
+          break;
+        case Connection::kSinglePhase:
+          ref.judged = false;
+          ref.why = name + " measures between two phases, which a single-phase supply does not have";
+          break;
+      }
+    } else if (connection == Connection::kDelta) {
+      ref.judged = false;
+      ref.why = name + " measures to the neutral, which a delta system does not have";
     }
+    if (!ref.why.empty()) m.slotNotes.push_back(ref.why);
+  }
+}
+
+// A sentence naming the log when its values cannot be a supply in the byte order it was read
+// in: a median frequency outside 40 to 70 Hz, or voltages that are mostly no numbers.
+std::string ImplausibleReason(const std::filesystem::path& path, const CMeterlog2Doc& doc,
+                              LogPlausibility& p) {
+  std::string what;
+  if (p.recordsFrequency) {
+    const std::optional<double> median = Median(p.frequency);
+    if (!median) {
+      what = "no record holds a frequency that is a number";
+    } else if (*median < kPlausibleFrequencyLow || *median > kPlausibleFrequencyHigh) {
+      what = "its median frequency is " + ReadableDecimal(*median, 3) + " Hz";
+      if (*median != 0 && std::abs(*median) < 0.001) what = "its median frequency is " +
+                                                              ShortestDecimal(*median) + " Hz";
+      what += ", outside " + ShortestDecimal(kPlausibleFrequencyLow) + " to " +
+              ShortestDecimal(kPlausibleFrequencyHigh) + " Hz";
+    }
+  }
+  if (what.empty() && p.voltageValues > 0 && 2 * p.finiteVoltages < p.voltageValues)
+    what = std::to_string(p.voltageValues - p.finiteVoltages) + " of its " +
+           std::to_string(p.voltageValues) + " voltage values are no numbers";
+  if (what.empty()) return {};
+  const uint32_t format = doc.GetDataFormat();
+  const uint32_t other = format == kDataFormat0100 ? kDataFormat0001 : kDataFormat0100;
+  return FileName(path) + ": the values cannot come from a supply as read in data format " +
+         std::to_string(format) + " (" + DataFormatName(format) + "): " + what +
+         "; read the log in the other byte order, data format " + std::to_string(other) + " (" +
+         DataFormatName(other) + ")";
+}
+
+// The runs of interrupted records: each with its start, and its end after the last record's
+// interval (or at the next record, when that comes sooner); a gap ends a run.
+std::vector<TimeSpan> InterruptionRuns(const std::vector<UsedRecord>& used,
+                                       const std::vector<bool>& interrupted, double interval) {
+  std::vector<TimeSpan> runs;
+  const double longest = kGapIntervals * interval;
+  for (size_t i = 0; i < used.size(); ++i) {
+    if (!interrupted[i]) continue;
+    const bool continues = i > 0 && interrupted[i - 1] &&
+                           static_cast<double>(used[i].t - used[i - 1].t) <= longest;
+    if (!continues) runs.push_back({used[i].t, used[i].t});
+    int64_t end = used[i].t + static_cast<int64_t>(interval);
+    if (i + 1 < used.size()) end = std::min(end, used[i + 1].t);
+    runs.back().end = end;
+  }
+  return runs;
+}
+
+// IL for IEEE 519: given, or the largest 15-minute mean of the fundamental current over all the
+// slots whose current harmonics are recorded.
+void SettleLoadCurrent(const AssessOptions& options, Measurements& m) {
+  if (options.il) {
+    m.il = options.il;
+    return;
+  }
+  for (size_t s = 0; s < kSlots; ++s) {
+    const SlotMeasurements& sm = m.slots[s];
+    if (!sm.currentHarmonics) continue;
     const WindowSeries& means = sm.fundamental15;
     const auto largest = std::max_element(means.values.begin(), means.values.end());
-    if (largest == means.values.end() || !(*largest > 0)) continue;
-    sm.il = *largest;
-    sm.ilDerived = true;
-    sm.ilWindow = means.starts[static_cast<size_t>(largest - means.values.begin())];
+    if (largest == means.values.end() || !(*largest > 0) || (m.il && *largest <= *m.il)) continue;
+    m.il = *largest;
+    m.ilDerived = true;
+    m.ilWindow = means.starts[static_cast<size_t>(largest - means.values.begin())];
+    m.ilSlot = static_cast<int>(s);
   }
 }
 
@@ -407,6 +362,35 @@ std::string Sources::Text() const {
   return text;
 }
 
+const char* ConnectionText(Connection connection) {
+  switch (connection) {
+    case Connection::kDelta:
+      return "delta";
+    case Connection::kSplitPhase:
+      return "split-phase";
+    case Connection::kSinglePhase:
+      return "single-phase";
+    case Connection::kWye:
+      break;
+  }
+  return "wye";
+}
+
+std::optional<Connection> ConnectionFromText(std::string_view text) {
+  for (Connection c : {Connection::kWye, Connection::kDelta, Connection::kSplitPhase,
+                       Connection::kSinglePhase})
+    if (text == ConnectionText(c)) return c;
+  return std::nullopt;
+}
+
+StandardSet DefaultStandards(std::optional<double> nominalFrequency) {
+  StandardSet set;
+  set.ieee519 = true;
+  set.en50160 = nominalFrequency == 50.0;
+  set.ansiC84 = nominalFrequency == 60.0;
+  return set;
+}
+
 const char* VerdictText(Verdict verdict) {
   switch (verdict) {
     case Verdict::kPass:
@@ -415,6 +399,8 @@ const char* VerdictText(Verdict verdict) {
       return "fail";
     case Verdict::kInfo:
       return "info";
+    case Verdict::kIncomplete:
+      return "incomplete";
     case Verdict::kNotAssessed:
       break;
   }
@@ -442,6 +428,30 @@ const Criterion* AssessmentResult::WorstFailure() const {
   return worst;
 }
 
+size_t AssessmentResult::Judged() const {
+  return static_cast<size_t>(std::count_if(criteria.begin(), criteria.end(), [](const Criterion& c) {
+    return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail;
+  }));
+}
+
+size_t AssessmentResult::Failed() const {
+  return static_cast<size_t>(std::count_if(criteria.begin(), criteria.end(), [](const Criterion& c) {
+    return c.verdict == Verdict::kFail;
+  }));
+}
+
+std::vector<std::string> AssessmentResult::MissingInputs() const {
+  std::vector<std::string> inputs;
+  for (const char* id : {"nominal_voltage", "isc"}) {
+    if (std::none_of(criteria.begin(), criteria.end(),
+                     [&](const Criterion& c) { return c.missingInput == id; }))
+      continue;
+    inputs.push_back(std::string(id) == "isc" ? "the short-circuit current Isc"
+                                               : "the nominal voltage Un");
+  }
+  return inputs;
+}
+
 bool AddFileDigests(SurveyFacts& survey, std::string& error) {
   for (SurveyFile& file : survey.files) {
     if (!file.sha256.empty()) continue;
@@ -462,8 +472,10 @@ std::string CriterionGroup(const Criterion& criterion) {
         group.compare(group.size() - suffix.size(), suffix.size(), suffix) == 0)
       group.resize(group.size() - suffix.size());
   };
+  if (!criterion.statisticSuffix.empty()) dropLast(criterion.statisticSuffix);
   if (!criterion.phase.empty()) dropLast(criterion.phase);
   if (criterion.harmonic > 0) dropLast(std::to_string(criterion.harmonic));
+  if (!criterion.statisticSuffix.empty()) group += "." + criterion.statisticSuffix;
   return group;
 }
 
@@ -480,11 +492,18 @@ std::string DurationText(double seconds) {
   return text;
 }
 
-double NearestNominalVoltage(double median) {
-  double best = kNominalVoltages.front();
-  for (double v : kNominalVoltages)
+double SuggestedNominalVoltage(double median, Connection connection) {
+  const std::span<const double> list =
+      connection == Connection::kDelta ? std::span<const double>(kNominalLineVoltages)
+                                       : std::span<const double>(kNominalVoltages);
+  double best = list.front();
+  for (double v : list)
     if (std::abs(v - median) < std::abs(best - median)) best = v;
-  return best;
+  if (std::abs(best - median) <= 0.15 * best) return best;
+  if (!(median > 0)) return median;
+  // Three significant digits.
+  const double scale = std::pow(10.0, std::floor(std::log10(median)) - 2);
+  return std::round(median / scale) * scale;
 }
 
 double NearestNominalFrequency(double median) {
@@ -494,9 +513,16 @@ double NearestNominalFrequency(double median) {
   return best;
 }
 
+std::string JudgedText(double value) {
+  return ReadableDecimal(value, kResolutionDecimals);
+}
+
 bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, AssessmentResult& result,
-            std::string& error) {
+            std::string& error, AssessFailure* failure) {
   result = AssessmentResult();
+  AssessFailure ignored;
+  AssessFailure& why = failure ? *failure : ignored;
+  why = AssessFailure::kRefused;
   if (!CheckOptions(options, error)) return false;
   if (logs.empty()) {
     error = "no log to assess";
@@ -523,33 +549,75 @@ bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, Asses
     return false;
   }
   FillTimes(used, facts);
+  facts.connection = options.connection;
+  facts.nominalVoltage = options.nominalVoltage;
 
   auto measurements = std::make_unique<Measurements>();
   Measurements& m = *measurements;
   m.family = readers.front().GetFamily();
   if (!DescribeSlots(logs, readers, m, error)) return false;
-  SurveyPasses passes(readers, used, m);
+  SettleReferences(options.connection, m);
+  const int64_t anchor = facts.periods.front().start;
+  SurveyPasses passes(readers, used, m, anchor, options.nominalVoltage);
   passes.First();
-  if (options.nominalVoltage) {
-    facts.nominalVoltage = options.nominalVoltage;
-  } else if (const std::optional<double> median = passes.MedianPhaseVoltage()) {
-    facts.nominalVoltage = NearestNominalVoltage(*median);
-    facts.nominalVoltageInferred = true;
+  std::vector<LogPlausibility> plausibility = passes.Plausibility();
+  for (size_t f = 0; f < logs.size(); ++f) {
+    if (facts.files[f].used == 0) continue;
+    error = ImplausibleReason(logs[f].path, *logs[f].doc, plausibility[f]);
+    if (!error.empty()) {
+      why = AssessFailure::kImplausible;
+      return false;
+    }
   }
+  if (const std::optional<double> median = passes.MedianNominalVoltage())
+    facts.nominalVoltageSuggested = SuggestedNominalVoltage(*median, options.connection);
   if (options.nominalFrequency) {
     facts.nominalFrequency = options.nominalFrequency;
   } else if (const std::optional<double> median = passes.MedianFrequency()) {
     facts.nominalFrequency = NearestNominalFrequency(*median);
     facts.nominalFrequencyInferred = true;
   }
-  if (options.isc && options.ieee519) SettleLoadCurrents(options, m);
-  passes.Second();
+  facts.standardsChosen = options.standards.has_value();
+  facts.standards = options.standards.value_or(DefaultStandards(facts.nominalFrequency));
+  if (facts.nominalVoltage) {
+    const double un = *facts.nominalVoltage;
+    switch (options.connection) {
+      case Connection::kWye:
+        facts.systemVoltage = std::sqrt(3.0) * un;
+        break;
+      case Connection::kSplitPhase:
+        facts.systemVoltage = 2 * un;
+        break;
+      case Connection::kDelta:
+      case Connection::kSinglePhase:
+        facts.systemVoltage = un;
+        break;
+    }
+    facts.voltageClass = ClassOf(*facts.systemVoltage);
+  }
+  // Interruptions: the windows that hold a record of one are left out of the supply's statistics;
+  // records at most a minute apart time the long ones.
+  std::set<int64_t> leftOut;
+  const std::vector<bool>& interrupted = passes.Interrupted();
+  for (size_t i = 0; i < used.size(); ++i)
+    if (interrupted[i]) leftOut.insert(WindowIndex(used[i].t, kWindowSeconds) * kWindowSeconds);
+  facts.windowsLeftOut = leftOut.size();
+  if (facts.intervalS && *facts.intervalS <= kInterruptionInterval)
+    for (const TimeSpan& run : InterruptionRuns(used, interrupted, *facts.intervalS))
+      if (run.Seconds() >= kLongInterruptionSeconds) facts.interruptions.push_back(run);
+  passes.LeaveOut(leftOut);
+  if (facts.standards.ieee519 && options.isc) SettleLoadCurrent(options, m);
+  m.dailyFromRecords = !facts.intervalS || *facts.intervalS > kVeryShortSeconds;
+  passes.Second(facts.standards.ieee519 ? facts.days.size() : 0);
   JudgeMeasurements(m, options, result);
+  why = AssessFailure::kNone;
   return true;
 }
 
 bool AssessFiles(const std::vector<std::filesystem::path>& paths, const AssessOptions& options,
-                 uint32_t dataFormat, AssessmentResult& result, std::string& error) {
+                 uint32_t dataFormat, AssessmentResult& result, std::string& error,
+                 AssessFailure* failure) {
+  if (failure) *failure = AssessFailure::kRefused;
   std::vector<std::unique_ptr<CMeterlog2Doc>> docs;
   std::vector<SurveyLog> logs;
   for (const std::filesystem::path& path : paths) {
@@ -564,7 +632,7 @@ bool AssessFiles(const std::vector<std::filesystem::path>& paths, const AssessOp
     logs.push_back({path, doc.get()});
     docs.push_back(std::move(doc));
   }
-  return Assess(logs, options, result, error);
+  return Assess(logs, options, result, error, failure);
 }
 
 }  // namespace assess

@@ -79,6 +79,10 @@ std::string JsonNumber(const std::optional<double>& value) {
   return value && std::isfinite(*value) ? ShortestDecimal(*value) : "null";
 }
 
+std::string JsonTime(int64_t seconds) {
+  return JsonString(TimeText(seconds, TimeStyle::kIso));
+}
+
 std::string JsonTime(const std::optional<int64_t>& seconds) {
   return seconds ? JsonString(TimeText(*seconds, TimeStyle::kIso)) : "null";
 }
@@ -141,7 +145,29 @@ std::string CriterionJson(const Criterion& c) {
   field("p95", JsonNumber(c.p95));
   field("verdict", JsonString(VerdictText(c.verdict)));
   field("note", JsonString(c.note));
+  field("indicative", c.indicative ? "true" : "false");
+  field("missing_input", c.missingInput.empty() ? "null" : JsonString(c.missingInput));
+  std::string periods = "[";
+  for (const PeriodResult& p : c.periods) {
+    if (periods.size() > 1) periods += ", ";
+    periods += "{\"start\": " + JsonTime(p.start) + ", \"end\": " + JsonTime(p.end) +
+               ", \"count\": " + std::to_string(p.count) + ", \"value\": " + JsonNumber(p.value) +
+               ", \"verdict\": " + JsonString(VerdictText(p.verdict)) + "}";
+  }
+  field("periods", periods + "]");
   return out + "}";
+}
+
+// The periods of a criterion for a CSV field: "START/END COUNT VALUE VERDICT", joined by "; ".
+std::string PeriodsText(const Criterion& c) {
+  std::string text;
+  for (const PeriodResult& p : c.periods) {
+    if (!text.empty()) text += "; ";
+    text += TimeText(p.start, TimeStyle::kIso) + "/" + TimeText(p.end, TimeStyle::kIso) + " " +
+            std::to_string(p.count) + " " + (p.value ? ShortestDecimal(*p.value) : "-") + " " +
+            VerdictText(p.verdict);
+  }
+  return text;
 }
 
 // One CSV field: quoted when it holds the separator, a quote or a line break.
@@ -178,7 +204,92 @@ void Pad(std::string& out, const std::string& text, size_t width) {
   if (text.size() < width) out.append(width - text.size(), ' ');
 }
 
+std::string Minutes(int64_t seconds) {
+  return TimeText(seconds, TimeStyle::kIsoSpace).substr(0, 16);
+}
+
+// "week 2", "day 5" of the worst period of a criterion with more than one; empty otherwise.
+std::string WorstPeriodText(const Criterion& c) {
+  if (c.periods.size() < 2 || !c.value) return {};
+  const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
+  for (size_t i = 0; i < c.periods.size(); ++i)
+    if (c.periods[i].value && c.periods[i].excess == c.excess)
+      return std::string(unit) + " " + std::to_string(i + 1);
+  return {};
+}
+
 }  // namespace
+
+std::string ValueText(const Criterion& c, double value) {
+  return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail ? JudgedText(value)
+                                                                     : Readable(value);
+}
+
+std::string VerdictSentence(const AssessmentResult& result) {
+  const size_t judged = result.Judged(), failed = result.Failed();
+  const auto criteria = [](size_t n) {
+    return std::to_string(n) + (n == 1 ? " criterion" : " criteria");
+  };
+  switch (result.verdict) {
+    case Verdict::kPass:
+      return "passes the " + criteria(judged) + " judged";
+    case Verdict::kFail:
+      return "fails " + std::to_string(failed) + " of the " + criteria(judged) + " judged";
+    default:
+      break;
+  }
+  const std::vector<std::string> missing = result.MissingInputs();
+  std::string text = judged == 0   ? std::string("nothing could be judged")
+                     : judged == 1 ? std::string("the one criterion judged passes")
+                                   : "none of the " + criteria(judged) + " judged fails";
+  if (!missing.empty()) {
+    text += ", but criteria the logs could support were not judged for want of ";
+    for (size_t i = 0; i < missing.size(); ++i)
+      text += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + missing[i];
+  }
+  return text;
+}
+
+std::string InputsText(const SurveyFacts& s) {
+  std::string text = "Un = ";
+  if (s.nominalVoltage) {
+    text += Readable(*s.nominalVoltage) + " V (declared)";
+  } else {
+    text += "not declared";
+    if (s.nominalVoltageSuggested)
+      text += " (the records suggest " + Readable(*s.nominalVoltageSuggested) + " V)";
+  }
+  text += ", " + std::string(ConnectionText(s.connection));
+  if (s.systemVoltage)
+    text += ": " + Readable(*s.systemVoltage) + " V between phases, " +
+            ClassName(*s.voltageClass) + " (" + ClassCode(*s.voltageClass) + ", " +
+            ClassRange(*s.voltageClass) + ")";
+  text += "; Fn = ";
+  text += s.nominalFrequency ? Readable(*s.nominalFrequency) + " Hz" +
+                                   (s.nominalFrequencyInferred ? " (inferred)" : " (declared)")
+                             : std::string("unknown");
+  return text;
+}
+
+std::string CoverageText(const SurveyFacts& s) {
+  return std::to_string(s.windows) + " of " + std::to_string(s.windowsSpanned) +
+         " 10-minute windows hold records (" + JudgedText(100 * s.coverage) + " %)";
+}
+
+std::string PeriodText(const Period& p, const char* unit, size_t index) {
+  const double coverage = p.expectedWindows
+                              ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
+                              : 0;
+  return std::string(unit) + " " + std::to_string(index + 1) + ", " + Minutes(p.start) + " to " +
+         Minutes(p.end) + ": " + std::to_string(p.windows) + " of " +
+         std::to_string(p.expectedWindows) + " windows (" + JudgedText(100 * coverage) + " %)";
+}
+
+std::string SpanText(const TimeSpan& span) {
+  return TimeText(span.start, TimeStyle::kIsoSpace) + " to " +
+         TimeText(span.end, TimeStyle::kIsoSpace) + " (" +
+         DurationText(static_cast<double>(span.Seconds())) + ")";
+}
 
 std::string_view OwnNote(const AssessmentResult& result, const Criterion& c) {
   std::string_view note = c.note;
@@ -194,6 +305,31 @@ std::string JsonString(std::string_view text) {
   AppendJsonString(out, text);
   return out;
 }
+
+namespace {
+
+std::string PeriodsJson(const std::vector<Period>& periods) {
+  std::string out = "[";
+  for (const Period& p : periods) {
+    out += out.size() > 1 ? ",\n      " : "\n      ";
+    out += "{\"start\": " + JsonTime(p.start) + ", \"end\": " + JsonTime(p.end) +
+           ", \"windows\": " + std::to_string(p.windows) +
+           ", \"expected_windows\": " + std::to_string(p.expectedWindows) + "}";
+  }
+  return out + (periods.empty() ? "]" : "\n    ]");
+}
+
+std::string SpansJson(const std::vector<TimeSpan>& spans) {
+  std::string out = "[";
+  for (const TimeSpan& t : spans) {
+    out += out.size() > 1 ? ",\n      " : "\n      ";
+    out += "{\"start\": " + JsonTime(t.start) + ", \"end\": " + JsonTime(t.end) +
+           ", \"duration_s\": " + std::to_string(t.Seconds()) + "}";
+  }
+  return out + (spans.empty() ? "]" : "\n    ]");
+}
+
+}  // namespace
 
 std::string AssessmentJson(const AssessmentResult& result) {
   const SurveyFacts& s = result.survey;
@@ -225,13 +361,44 @@ std::string AssessmentJson(const AssessmentResult& result) {
   o.Number("interval_s", s.intervalS);
   o.Count("windows", s.windows);
   o.Number("nominal_voltage", s.nominalVoltage);
-  o.Bool("nominal_voltage_inferred", s.nominalVoltageInferred);
+  o.Bool("nominal_voltage_inferred", false);
   o.Number("nominal_frequency", s.nominalFrequency);
   o.Bool("nominal_frequency_inferred", s.nominalFrequencyInferred);
+  o.Bool("nominal_voltage_declared", s.nominalVoltage.has_value());
+  o.Number("nominal_voltage_suggested", s.nominalVoltageSuggested);
+  o.Text("connection", ConnectionText(s.connection));
+  o.Number("system_voltage", s.systemVoltage);
+  o.Raw("voltage_class", s.voltageClass ? JsonString(ClassCode(*s.voltageClass)) : "null");
+  std::string standards = "[";
+  for (const auto& [on, id] : {std::pair{s.standards.en50160, "en50160"},
+                               std::pair{s.standards.ieee519, "ieee519"},
+                               std::pair{s.standards.ansiC84, "ansi_c84_1"}})
+    if (on) standards += (standards.size() > 1 ? ", " : "") + JsonString(id);
+  o.Raw("standards", standards + "]");
+  o.Bool("standards_chosen", s.standardsChosen);
+  o.Number("coverage", s.coverage);
+  o.Count("windows_spanned", s.windowsSpanned);
+  o.Raw("periods", PeriodsJson(s.periods));
+  o.Raw("days", PeriodsJson(s.days));
+  o.Raw("gaps", SpansJson(s.gaps));
+  o.Raw("interruptions", SpansJson(s.interruptions));
+  o.Count("windows_left_out", s.windowsLeftOut);
   o.End();
   root.Raw("survey", survey);
   root.Text("verdict", VerdictText(result.verdict));
   root.Bool("indicative", result.indicative);
+  root.Raw("indicative_note",
+           result.indicative ? JsonString(result.indicativeNote) : std::string("null"));
+  root.Count("judged", result.Judged());
+  root.Count("failed", result.Failed());
+  std::string missing = "[";
+  for (const std::string& input : result.MissingInputs())
+    missing += (missing.size() > 1 ? ", " : "") + JsonString(input);
+  root.Raw("missing_inputs", missing + "]");
+  std::string notes = "[";
+  for (const std::string& note : result.notes)
+    notes += (notes.size() > 1 ? ",\n    " : "\n    ") + JsonString(note);
+  root.Raw("notes", notes + (result.notes.empty() ? "]" : "\n  ]"));
   std::string criteria = "[";
   for (const Criterion& c : result.criteria) {
     criteria += criteria.size() > 1 ? ",\n    " : "\n    ";
@@ -245,9 +412,10 @@ std::string AssessmentJson(const AssessmentResult& result) {
 
 std::string AssessmentCsv(const AssessmentResult& result, char separator,
                           const std::vector<size_t>* rows) {
-  static const std::string kHeader[] = {"standard",  "id",    "quantity", "phase", "limit",
-                                        "statistic", "value", "unit",     "count", "min",
-                                        "max",       "p95",   "verdict",  "note"};
+  static const std::string kHeader[] = {
+      "standard", "id",  "quantity", "phase",   "limit", "statistic",  "value",         "unit",
+      "count",    "min", "max",      "p95",     "verdict", "note",     "indicative", "missing_input",
+      "periods"};
   std::string out;
   AppendCsvLine(out, kHeader, separator);
   auto write = [&](const Criterion& c) {
@@ -265,7 +433,10 @@ std::string AssessmentCsv(const AssessmentResult& result, char separator,
                                   CsvNumber(c.max),
                                   CsvNumber(c.p95),
                                   field(VerdictText(c.verdict)),
-                                  field(c.note)};
+                                  field(c.note),
+                                  c.indicative ? "true" : "false",
+                                  field(c.missingInput),
+                                  field(PeriodsText(c))};
     AppendCsvLine(out, fields, separator);
   };
   if (rows == nullptr) {
@@ -287,6 +458,7 @@ std::vector<size_t> FailuresFirst(const AssessmentResult& result) {
       case Verdict::kInfo:
         return 2;
       case Verdict::kNotAssessed:
+      case Verdict::kIncomplete:
         break;
     }
     return 3;
@@ -301,7 +473,8 @@ std::vector<size_t> FailuresFirst(const AssessmentResult& result) {
 
 namespace {
 
-// The survey's files, span, records and nominal values.
+// The survey's files, span, records, declared and inferred inputs, coverage, gaps and
+// interruptions.
 void AppendSurvey(std::string& out, const SurveyFacts& s) {
   out += "Survey of " + std::to_string(s.files.size()) + (s.files.size() == 1 ? " log" : " logs") +
          ", " + s.logTypeName + "\n";
@@ -320,25 +493,32 @@ void AppendSurvey(std::string& out, const SurveyFacts& s) {
          " records used (" + std::to_string(s.invalidTime) + " without a valid time, " +
          std::to_string(s.overlaps) + " overlapping), " + std::to_string(s.windows) +
          " 10-minute windows\n";
-  auto nominal = [](const std::optional<double>& value, bool inferred, const char* unit) {
-    if (!value) return std::string("unknown");
-    return Readable(*value) + " " + unit + (inferred ? " (inferred)" : " (given)");
-  };
-  out += "  Un = " + nominal(s.nominalVoltage, s.nominalVoltageInferred, "V") +
-         ", Fn = " + nominal(s.nominalFrequency, s.nominalFrequencyInferred, "Hz") + "\n\n";
+  out += "  " + InputsText(s) + "\n";
+  out += "  Coverage: " + CoverageText(s) + "\n";
+  for (size_t i = 0; i < s.periods.size(); ++i)
+    out += "    " + PeriodText(s.periods[i], "week", i) + "\n";
+  out += "  Gaps (records further apart than " + std::to_string(kGapIntervals) +
+         " intervals): " + (s.gaps.empty() ? "none" : std::to_string(s.gaps.size())) + "\n";
+  for (const TimeSpan& g : s.gaps) out += "    " + SpanText(g) + "\n";
+  if (s.interruptions.empty()) {
+    out += "  Long interruptions: none found\n";
+  } else {
+    out += "  Long interruptions: " + std::to_string(s.interruptions.size()) + "\n";
+    for (const TimeSpan& t : s.interruptions) out += "    " + SpanText(t) + "\n";
+  }
+  if (s.windowsLeftOut)
+    out += "  Left out: " + std::to_string(s.windowsLeftOut) +
+           " 10-minute windows holding an interruption\n";
+  out += "\n";
 }
 
 void AppendVerdict(std::string& out, const AssessmentResult& result) {
-  size_t failed = 0;
-  for (const Criterion& c : result.criteria) failed += c.verdict == Verdict::kFail;
   std::string verdict = VerdictText(result.verdict);
   std::transform(verdict.begin(), verdict.end(), verdict.begin(),
                  [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-  out += "Verdict: " + verdict;
-  if (failed)
-    out += " (" + std::to_string(failed) + (failed == 1 ? " criterion" : " criteria") + " failed)";
-  out += "\n";
+  out += "Verdict: " + verdict + " (" + VerdictSentence(result) + ")\n";
   if (result.indicative) out += "  " + result.indicativeNote + "\n";
+  for (const std::string& note : result.notes) out += "  " + note + "\n";
   out += "\n";
 }
 
@@ -346,27 +526,52 @@ void AppendVerdict(std::string& out, const AssessmentResult& result) {
 void AppendRows(std::string& out, const AssessmentResult& result,
                 const std::vector<size_t>& order) {
   struct Line {
-    std::string verdict, id, value, limit;
+    std::string verdict, id, value, period, limit;
   };
-  std::vector<Line> lines = {{"VERDICT", "CRITERION", "VALUE", "LIMIT"}};
+  std::vector<Line> lines = {{"VERDICT", "CRITERION", "VALUE", "WORST PERIOD", "LIMIT"}};
   for (size_t i : order) {
     const Criterion& c = result.criteria[i];
-    std::string value = c.value ? Readable(*c.value) : "-";
+    std::string value = c.value ? ValueText(c, *c.value) : "-";
     if (c.value && !c.unit.empty()) value += " " + c.unit;
-    lines.push_back({VerdictText(c.verdict), c.id, value, c.limit});
+    lines.push_back({VerdictText(c.verdict), c.id, value, WorstPeriodText(c), c.limit});
   }
-  size_t widths[3] = {0, 0, 0};
+  size_t widths[4] = {0, 0, 0, 0};
   for (const Line& l : lines) {
     widths[0] = std::max(widths[0], l.verdict.size());
     widths[1] = std::max(widths[1], l.id.size());
     widths[2] = std::max(widths[2], l.value.size());
+    widths[3] = std::max(widths[3], l.period.size());
   }
   for (const Line& l : lines) {
     Pad(out, l.verdict, widths[0] + 2);
     Pad(out, l.id, widths[1] + 2);
     Pad(out, l.value, widths[2] + 2);
+    Pad(out, l.period, widths[3] + 2);
     out += l.limit;
     while (!out.empty() && out.back() == ' ') out.pop_back();
+    out += "\n";
+  }
+}
+
+// Every period of each failed criterion.
+void AppendFailedPeriods(std::string& out, const AssessmentResult& result,
+                         const std::vector<size_t>& order) {
+  bool any = false;
+  for (size_t i : order) {
+    const Criterion& c = result.criteria[i];
+    if (c.verdict != Verdict::kFail) continue;
+    if (!any) out += "\nPeriods of the criteria that fail\n";
+    any = true;
+    out += "  " + c.id + ":";
+    const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
+    for (size_t p = 0; p < c.periods.size(); ++p) {
+      const PeriodResult& r = c.periods[p];
+      out += p ? ", " : " ";
+      out += std::string(unit) + " " + std::to_string(p + 1) + " ";
+      out += r.value ? ValueText(c, *r.value) + (c.unit.empty() ? "" : " " + c.unit) + " " +
+                           VerdictText(r.verdict)
+                     : std::string("no values");
+    }
     out += "\n";
   }
 }
@@ -401,6 +606,7 @@ std::string AssessmentTable(const AssessmentResult& result) {
   AppendVerdict(out, result);
   const std::vector<size_t> order = FailuresFirst(result);
   AppendRows(out, result, order);
+  AppendFailedPeriods(out, result, order);
   AppendNotes(out, result, order);
   return out;
 }

@@ -20,7 +20,7 @@ namespace assess {
 std::string AssessmentJson(const AssessmentResult& result);
 
 // The header "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,
-// note", then one line per criterion in the result's order (or the criteria `rows` names, in
+// note,indicative,missing_input,periods", then one line per criterion in the result's order (or the criteria `rows` names, in
 // that order); CR LF line ends. A field holding the separator, a quote or a line break is
 // quoted. The clipboard takes the same lines with TAB as the separator.
 std::string AssessmentCsv(const AssessmentResult& result, char separator = ',',
@@ -36,6 +36,23 @@ std::vector<size_t> FailuresFirst(const AssessmentResult& result);
 // The criterion's note without the remark that the survey is indicative, which a reader is told
 // once for the whole result.
 std::string_view OwnNote(const AssessmentResult& result, const Criterion& criterion);
+
+// The overall verdict in words: "passes the 87 criteria judged", "fails 3 of the 87 criteria
+// judged", "none of the 12 criteria judged fails, but criteria the logs could support were not
+// judged for want of the nominal voltage Un".
+std::string VerdictSentence(const AssessmentResult& result);
+// A criterion's value as a reader sees it: at the comparison's resolution for a judged row
+// (JudgedText), three decimals at most for another.
+std::string ValueText(const Criterion& criterion, double value);
+// "Un = 230 V (declared), wye: 398.372 V between phases, low voltage (up to 1 kV); Fn = 50 Hz
+// (inferred)".
+std::string InputsText(const SurveyFacts& survey);
+// "288 of 1008 10-minute windows hold records (28.57 %)".
+std::string CoverageText(const SurveyFacts& survey);
+// "week 1, 2009-03-07 14:00 to 2009-03-14 14:00: 288 of 1008 windows (28.57 %)".
+std::string PeriodText(const Period& period, const char* unit, size_t index);
+// "2009-03-08 14:00:00 to 2009-03-13 14:00:00 (5 days)".
+std::string SpanText(const TimeSpan& span);
 
 // `text` as a JSON string literal (quotes included).
 std::string JsonString(std::string_view text);

@@ -52,7 +52,7 @@ bool ReadPositive(const QLineEdit* edit, double max, std::optional<double>& valu
 }
 
 bool SameChoices(const assess::AssessOptions& a, const assess::AssessOptions& b) {
-  return a.en50160 == b.en50160 && a.ieee519 == b.ieee519 && a.nominalVoltage == b.nominalVoltage &&
+  return a.standards == b.standards && a.nominalVoltage == b.nominalVoltage &&
          a.nominalFrequency == b.nominalFrequency && a.isc == b.isc && a.il == b.il;
 }
 
@@ -241,9 +241,10 @@ void AssessmentView::Refresh() {
 
 bool AssessmentView::ReadChoices(assess::AssessOptions& options, QString& error) const {
   options = assess::AssessOptions();
-  options.en50160 = m_en50160->isChecked();
-  options.ieee519 = m_ieee519->isChecked();
-  if (!options.en50160 && !options.ieee519) {
+  assess::StandardSet& set = options.standards.emplace();
+  set.en50160 = m_en50160->isChecked();
+  set.ieee519 = m_ieee519->isChecked();
+  if (!set.Any()) {
     error = QStringLiteral("Choose at least one standard.");
     return false;
   }

@@ -70,6 +70,7 @@ Tone ToneOf(Verdict verdict) {
     case Verdict::kInfo:
       return Tone::kInfo;
     case Verdict::kNotAssessed:
+    case Verdict::kIncomplete:
       break;
   }
   return Tone::kMuted;
@@ -335,15 +336,13 @@ void ContentBuilder::SurveyFacts() {
            (inferred ? QStringLiteral(", inferred from ") + from : QStringLiteral(", given"));
   };
   fact(QStringLiteral("Nominal voltage Un"),
-       nominal(s.nominalVoltage, s.nominalVoltageInferred, "V",
-               QStringLiteral("the median of the voltages")) +
-           QStringLiteral(" (phase to neutral)"));
+       nominal(s.nominalVoltage, false, "V", QString()) + QStringLiteral(" (phase to neutral)"));
   fact(QStringLiteral("Nominal frequency Fn"),
        nominal(s.nominalFrequency, s.nominalFrequencyInferred, "Hz",
                QStringLiteral("the median frequency")));
-  if (!m_result.currentBasis.empty())
+  if (m_result.currentBasis)
     fact(QStringLiteral("Short-circuit current Isc"),
-         Number(m_result.currentBasis.front().isc) +
+         Number(m_result.currentBasis->isc) +
              QStringLiteral(" A, given (IL and the Table 2 row of each phase are with the current "
                             "charts)"));
   Add(ReportBlock::Kind::kTable).table = std::move(table);
@@ -424,9 +423,8 @@ std::vector<ReportCell> ContentBuilder::GroupRow(const RowSet& set, const QStrin
                              .arg(WithUnit(*limits.begin(), worst->unit))
                        : QStringLiteral("95th percentile of each \u2264 its own limit, %1 to %2")
                              .arg(Number(*limits.begin()), WithUnit(*limits.rbegin(), worst->unit));
-      for (const assess::CurrentBasis& b : m_result.currentBasis)
-        if (b.phase == set.phase && set.group == "ieee519.current.harmonic")
-          limit.detail = QStringLiteral("Table 2 row ") + Typeset(b.row);
+      if (m_result.currentBasis && set.group == "ieee519.current.harmonic")
+        limit.detail = QStringLiteral("Table 2 row ") + Typeset(m_result.currentBasis->row);
     } else {
       result =
           Cell(Typeset(std::string(assess::OwnNote(m_result, *set.rows.front()))), Tone::kMuted);
@@ -542,7 +540,7 @@ void ContentBuilder::Charts() {
   LimitChart({"en50160.unbalance"}, QStringLiteral("Voltage unbalance u2, 10-minute values"),
              QStringLiteral("u2 (% of the positive sequence)"), QStringLiteral("limit"));
   HarmonicCharts(false);
-  if (!m_result.currentBasis.empty()) {
+  if (m_result.currentBasis) {
     Add(ReportBlock::Kind::kSubheading, QStringLiteral("Current distortion (IEEE 519)"));
     CurrentBasis();
     LimitChart({"ieee519.current.tdd"}, QStringLiteral("Total demand distortion, 10-minute values"),
@@ -568,7 +566,7 @@ void ContentBuilder::FrequencyAndVoltageCharts() {
       {"en50160.frequency", "Power frequency, every record", "Frequency", "records",
        assess::kEnFrequencyBand.share},
       {"en50160.voltage", "Supply voltage, 10-minute values", "Voltage", "values",
-       assess::kEnVoltageBand.share},
+       assess::EnLimitsFor(assess::VoltageClass::kLow).voltageBand.share},
   };
   for (const Share& share : kShares) {
     // Phases judged against the same bands share a chart.
@@ -634,9 +632,8 @@ void ContentBuilder::LimitChart(const std::vector<std::string>& groups, const QS
         plan.gapSeconds = GapSeconds(*series);
       }
       QString by = StandardShortName(c.standard);
-      for (const assess::CurrentBasis& b : m_result.currentBasis)
-        if (b.phase == c.phase && c.standard == "ieee519" && group == "ieee519.current.tdd")
-          by = QStringLiteral("Table 2 row ") + Typeset(b.row);
+      if (m_result.currentBasis && c.standard == "ieee519" && group == "ieee519.current.tdd")
+        by = QStringLiteral("Table 2 row ") + Typeset(m_result.currentBasis->row);
       const double limit = UpperLimit(c);
       auto it = std::find_if(limits.begin(), limits.end(),
                              [&](const auto& l) { return l.first == limit; });
@@ -715,14 +712,15 @@ void ContentBuilder::CurrentBasis() {
   table.headers = {QStringLiteral("Phase"), QStringLiteral("Isc"), QStringLiteral("IL"),
                    QStringLiteral("Isc/IL"), QStringLiteral("Table 2 row")};
   table.widths = {0.8, 1, 2.8, 0.9, 1.7};
-  for (const assess::CurrentBasis& b : m_result.currentBasis) {
+  if (m_result.currentBasis) {
+    const assess::CurrentBasis& b = *m_result.currentBasis;
     ReportCell il = Cell(Number(b.il) + QStringLiteral(" A"));
     il.detail = b.ilDerived ? QStringLiteral(
                                   "the largest 15-minute mean of the fundamental "
                                   "current, from ") +
                                   Time(*b.ilWindow)
                             : QStringLiteral("given");
-    table.AddRow({Cell(PhaseName(b.phase)), Cell(Number(b.isc) + QStringLiteral(" A")), il,
+    table.AddRow({Cell(PhaseName(b.ilPhase)), Cell(Number(b.isc) + QStringLiteral(" A")), il,
                   Cell(Number(b.ratio)), Cell(Typeset(b.row))});
   }
   Add(ReportBlock::Kind::kTable).table = std::move(table);
