@@ -276,7 +276,9 @@ constexpr const char* kAnsiEdition = "ANSI C84.1-2016";
 // 114 to 126 V and Range B 110 to 127 V on a 120 V base (-5 % / +5 %, -8.3 % / +5.8 %).
 constexpr double kAnsiRangeALow = 114.0 / 120, kAnsiRangeAHigh = 126.0 / 120;
 constexpr double kAnsiRangeBLow = 110.0 / 120, kAnsiRangeBHigh = 127.0 / 120;
-constexpr double kAnsiMaxSystemVoltage = 600;
+// Systems up to 600 V between phases; a 347/600 V wye system is 601.0 V by sqrt(3) x 347, so the
+// edge allows half a percent.
+constexpr double kAnsiMaxSystemVoltage = 600 * 1.005;
 
 // ---- The standards and their titles ----
 
