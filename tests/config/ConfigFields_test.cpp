@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 
 #include "CommaLocale.h"
@@ -113,6 +115,17 @@ TEST(ConfigNumbers, ReadingAndShowingBoxValues) {
   // A number followed by anything else is no number: it would reach the instrument cut short.
   for (const char* text : {"", " ", "abc", "12abc", "1,5", "1.5.2", "0x10", "+-1", "1 2"}) {
     EXPECT_FALSE(ReadWholeNumber(text, v)) << text;
+  }
+  // Beyond a double's range: too large is infinite (and fails every range check, never 0), too
+  // small is 0, each with its sign.
+  const std::pair<const char*, double> outOfRange[] = {
+      {"1e5000", INFINITY},    {"-1e5000", -INFINITY},  {"1e4932", INFINITY},
+      {"123.4e400", INFINITY}, {"0.001e312", INFINITY}, {"1e-5000", 0},
+      {"-0.0001e-400", -0.0},  {"0.000e999", 0}};
+  for (const auto& [text, expected] : outOfRange) {
+    EXPECT_TRUE(ReadWholeNumber(text, v)) << text;
+    EXPECT_EQ(v, expected) << text;
+    EXPECT_EQ(std::signbit(v), std::signbit(expected)) << text;
   }
   EXPECT_EQ(FormatDialogNumber(1), "1");
   EXPECT_EQ(FormatDialogNumber(0.5), "0.5");
