@@ -75,8 +75,8 @@ bool TakeSurveyOptions(Args& args, SurveyOptions& survey, std::string& error) {
 
 const std::vector<const char*>& SurveyValuedOptions() {
   static const std::vector<const char*> kValued = {
-      "--standard", "--nominal-voltage", "--connection", "--nominal-frequency",
-      "--isc",      "--il",              "--data-format"};
+      "--standard", "--nominal-voltage", "--connection", "--nominal-frequency", "--isc",
+      "--il",       "--data-format"};
   return kValued;
 }
 

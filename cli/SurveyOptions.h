@@ -17,8 +17,8 @@ struct SurveyOptions {
 };
 
 // Takes --standard, --nominal-voltage, --connection, --nominal-frequency, --isc, --il,
-// --data-format and --fail-on-violation out of `args`. False with `error` set (for a usage message) when a value is
-// bad.
+// --data-format and --fail-on-violation out of `args`. False with `error` set (for a usage message)
+// when a value is bad.
 bool TakeSurveyOptions(Args& args, SurveyOptions& options, std::string& error);
 
 // Why an option among `valued` is still before "--" once taken ("--isc needs a value", "--isc is

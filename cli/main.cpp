@@ -23,8 +23,8 @@ namespace {
 // Every command with its options and what it does; Usage prints it all, CommandHelp a command's
 // part.
 std::string UsageText() {
-  return std::string()
-      + "usage: meterlog2-cli COMMAND [ARGS]\n"
+  return std::string() +
+         "usage: meterlog2-cli COMMAND [ARGS]\n"
          "  info FILE                     what a log holds\n"
          "  dump FILE [-o OUT]            the dump text of every record\n"
          "  sample --type N --records K [--data-format 1|256] -o FILE\n"
@@ -85,10 +85,10 @@ std::string CommandHelp(const std::string& command) {
     const size_t end = text.find('\n', start);
     const std::string line = text.substr(start, end - start);
     start = end == std::string::npos ? text.size() : end + 1;
-    const bool commandLine = line.size() > 2 && line.compare(0, 2, "  ") == 0 && line[2] != ' ' &&
-                             line[2] != '(';
-    if (commandLine) inside = line.compare(2, command.size() + 1, command + " ") == 0 ||
-                              line.substr(2) == command;
+    const bool commandLine =
+        line.size() > 2 && line.compare(0, 2, "  ") == 0 && line[2] != ' ' && line[2] != '(';
+    if (commandLine)
+      inside = line.compare(2, command.size() + 1, command + " ") == 0 || line.substr(2) == command;
     if (line.find("(instrument commands also take") != std::string::npos) note = line;
     if (inside && (commandLine || line.compare(0, 5, "     ") == 0)) help += line + "\n";
     if (!note.empty() && line.compare(0, 4, "   ") == 0 && line.compare(0, 4, "   -") == 0)
@@ -96,8 +96,8 @@ std::string CommandHelp(const std::string& command) {
   }
   if (help.empty()) return {};
   help.replace(0, 2, "usage: meterlog2-cli ");
-  const bool instrument = command == "ports" || command == "directory" ||
-                          command == "download" || command == "config";
+  const bool instrument =
+      command == "ports" || command == "directory" || command == "download" || command == "config";
   if (instrument && !note.empty()) help += note + "\n";
   return help;
 }

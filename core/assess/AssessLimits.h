@@ -231,14 +231,12 @@ inline constexpr std::array<IeeeCurrentRow, 3> kIeeeTable3 = {{
 inline constexpr std::array<IeeeCurrentRow, 3> kIeeeTable4 = {{
     {0, 25, "Isc/IL < 25", {1, 0.5, 0.38, 0.15, 0.1}, 1.5},
     {25, 50, "25 <= Isc/IL < 50", {2, 1, 0.75, 0.3, 0.15}, 2.5},
-    {50, std::numeric_limits<double>::infinity(), "Isc/IL >= 50", {3, 1.5, 1.15, 0.45, 0.22},
-     3.75},
+    {50, std::numeric_limits<double>::infinity(), "Isc/IL >= 50", {3, 1.5, 1.15, 0.45, 0.22}, 3.75},
 }};
 inline constexpr std::array<IeeeCurrentTable, 3> kIeeeCurrentTables = {{
     {69000, "Table 2 (systems rated 120 V through 69 kV)", kIeeeTable2},
     {161000, "Table 3 (systems rated above 69 kV through 161 kV)", kIeeeTable3},
-    {std::numeric_limits<double>::infinity(), "Table 4 (systems rated above 161 kV)",
-     kIeeeTable4},
+    {std::numeric_limits<double>::infinity(), "Table 4 (systems rated above 161 kV)", kIeeeTable4},
 }};
 // Table 2 starts at systems rated 120 V: below it IEEE 519 sets no current limit.
 constexpr double kIeeeCurrentMinVoltage = 120;

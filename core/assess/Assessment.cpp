@@ -160,8 +160,7 @@ void FillTimes(const std::vector<UsedRecord>& used, SurveyFacts& facts) {
   facts.durationS = static_cast<double>(*facts.last - *facts.first) + facts.intervalS.value_or(0);
   const int64_t firstWindow = WindowIndex(*facts.first, kWindowSeconds);
   facts.windowsSpanned = static_cast<uint64_t>(lastWindow - firstWindow + 1);
-  facts.coverage =
-      static_cast<double>(facts.windows) / static_cast<double>(facts.windowsSpanned);
+  facts.coverage = static_cast<double>(facts.windows) / static_cast<double>(facts.windowsSpanned);
   const int64_t anchor = firstWindow * kWindowSeconds;
   facts.periods = MakePeriods(used, anchor, kWeekSeconds);
   facts.days = MakePeriods(used, anchor, kDaySeconds);
@@ -271,7 +270,8 @@ void SettleReferences(Connection connection, Measurements& m) {
           break;
         case Connection::kSinglePhase:
           ref.judged = false;
-          ref.why = name + " measures between two phases, which a single-phase supply does not have";
+          ref.why =
+              name + " measures between two phases, which a single-phase supply does not have";
           break;
       }
     } else if (connection == Connection::kDelta) {
@@ -293,8 +293,8 @@ std::string ImplausibleReason(const std::filesystem::path& path, const CMeterlog
       what = "no record holds a frequency that is a number";
     } else if (*median < kPlausibleFrequencyLow || *median > kPlausibleFrequencyHigh) {
       what = "its median frequency is " + ReadableDecimal(*median, 3) + " Hz";
-      if (*median != 0 && std::abs(*median) < 0.001) what = "its median frequency is " +
-                                                              ShortestDecimal(*median) + " Hz";
+      if (*median != 0 && std::abs(*median) < 0.001)
+        what = "its median frequency is " + ShortestDecimal(*median) + " Hz";
       what += ", outside " + ShortestDecimal(kPlausibleFrequencyLow) + " to " +
               ShortestDecimal(kPlausibleFrequencyHigh) + " Hz";
     }
@@ -319,8 +319,8 @@ std::vector<TimeSpan> InterruptionRuns(const std::vector<UsedRecord>& used,
   const double longest = kGapIntervals * interval;
   for (size_t i = 0; i < used.size(); ++i) {
     if (!interrupted[i]) continue;
-    const bool continues = i > 0 && interrupted[i - 1] &&
-                           static_cast<double>(used[i].t - used[i - 1].t) <= longest;
+    const bool continues =
+        i > 0 && interrupted[i - 1] && static_cast<double>(used[i].t - used[i - 1].t) <= longest;
     if (!continues) runs.push_back({used[i].t, used[i].t});
     int64_t end = used[i].t + static_cast<int64_t>(interval);
     if (i + 1 < used.size()) end = std::min(end, used[i + 1].t);
@@ -377,8 +377,8 @@ const char* ConnectionText(Connection connection) {
 }
 
 std::optional<Connection> ConnectionFromText(std::string_view text) {
-  for (Connection c : {Connection::kWye, Connection::kDelta, Connection::kSplitPhase,
-                       Connection::kSinglePhase})
+  for (Connection c :
+       {Connection::kWye, Connection::kDelta, Connection::kSplitPhase, Connection::kSinglePhase})
     if (text == ConnectionText(c)) return c;
   return std::nullopt;
 }
@@ -429,15 +429,16 @@ const Criterion* AssessmentResult::WorstFailure() const {
 }
 
 size_t AssessmentResult::Judged() const {
-  return static_cast<size_t>(std::count_if(criteria.begin(), criteria.end(), [](const Criterion& c) {
-    return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail;
-  }));
+  return static_cast<size_t>(
+      std::count_if(criteria.begin(), criteria.end(), [](const Criterion& c) {
+        return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail;
+      }));
 }
 
 size_t AssessmentResult::Failed() const {
-  return static_cast<size_t>(std::count_if(criteria.begin(), criteria.end(), [](const Criterion& c) {
-    return c.verdict == Verdict::kFail;
-  }));
+  return static_cast<size_t>(
+      std::count_if(criteria.begin(), criteria.end(),
+                    [](const Criterion& c) { return c.verdict == Verdict::kFail; }));
 }
 
 std::vector<std::string> AssessmentResult::MissingInputs() const {
@@ -447,7 +448,7 @@ std::vector<std::string> AssessmentResult::MissingInputs() const {
                      [&](const Criterion& c) { return c.missingInput == id; }))
       continue;
     inputs.push_back(std::string(id) == "isc" ? "the short-circuit current Isc"
-                                               : "the nominal voltage Un");
+                                              : "the nominal voltage Un");
   }
   return inputs;
 }
@@ -493,9 +494,9 @@ std::string DurationText(double seconds) {
 }
 
 double SuggestedNominalVoltage(double median, Connection connection) {
-  const std::span<const double> list =
-      connection == Connection::kDelta ? std::span<const double>(kNominalLineVoltages)
-                                       : std::span<const double>(kNominalVoltages);
+  const std::span<const double> list = connection == Connection::kDelta
+                                           ? std::span<const double>(kNominalLineVoltages)
+                                           : std::span<const double>(kNominalVoltages);
   double best = list.front();
   for (double v : list)
     if (std::abs(v - median) < std::abs(best - median)) best = v;

@@ -43,8 +43,8 @@ struct StandardSet {
 StandardSet DefaultStandards(std::optional<double> nominalFrequency);
 
 struct AssessOptions {
-  std::optional<StandardSet> standards;    // nothing: DefaultStandards of Fn
-  std::optional<double> nominalVoltage;    // Un as declared, V (phase to neutral but for delta)
+  std::optional<StandardSet> standards;  // nothing: DefaultStandards of Fn
+  std::optional<double> nominalVoltage;  // Un as declared, V (phase to neutral but for delta)
   Connection connection = Connection::kWye;
   std::optional<double> nominalFrequency;  // Fn, 50 or 60; inferred when not given
   std::optional<double> isc;               // short-circuit current at the point of coupling, A
@@ -83,7 +83,7 @@ struct Criterion {
   // The value of the worst period (the one furthest beyond, or nearest to, its limit).
   std::optional<double> value;
   std::string unit;
-  uint64_t count = 0;  // values judged over the whole survey
+  uint64_t count = 0;                   // values judged over the whole survey
   std::optional<double> min, max, p95;  // of those values
   Verdict verdict = Verdict::kNotAssessed;
   std::string note;  // where the values came from, what could not be judged, why
@@ -205,7 +205,7 @@ struct AssessmentResult {
   Verdict verdict = Verdict::kIncomplete;
   // A period below kCoverageRequired coverage, or records further apart than 10 minutes.
   bool indicative = false;
-  std::string indicativeNote;  // "indicative: ..." with every reason; empty when not indicative
+  std::string indicativeNote;      // "indicative: ..." with every reason; empty when not indicative
   std::vector<std::string> notes;  // what a reader must know of the whole result
   std::vector<Criterion> criteria;  // in the order of the standards, then the informative rows
   std::vector<Series> series;

@@ -222,7 +222,7 @@ std::string WorstPeriodText(const Criterion& c) {
 
 std::string ValueText(const Criterion& c, double value) {
   return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail ? JudgedText(value)
-                                                                     : Readable(value);
+                                                                    : Readable(value);
 }
 
 std::string VerdictSentence(const AssessmentResult& result) {
@@ -261,9 +261,8 @@ std::string InputsText(const SurveyFacts& s) {
   }
   text += ", " + std::string(ConnectionText(s.connection));
   if (s.systemVoltage)
-    text += ": " + Readable(*s.systemVoltage) + " V between phases, " +
-            ClassName(*s.voltageClass) + " (" + ClassCode(*s.voltageClass) + ", " +
-            ClassRange(*s.voltageClass) + ")";
+    text += ": " + Readable(*s.systemVoltage) + " V between phases, " + ClassName(*s.voltageClass) +
+            " (" + ClassCode(*s.voltageClass) + ", " + ClassRange(*s.voltageClass) + ")";
   text += "; Fn = ";
   text += s.nominalFrequency ? Readable(*s.nominalFrequency) + " Hz" +
                                    (s.nominalFrequencyInferred ? " (inferred)" : " (declared)")
@@ -277,9 +276,9 @@ std::string CoverageText(const SurveyFacts& s) {
 }
 
 std::string PeriodText(const Period& p, const char* unit, size_t index) {
-  const double coverage = p.expectedWindows
-                              ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
-                              : 0;
+  const double coverage =
+      p.expectedWindows ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
+                        : 0;
   return std::string(unit) + " " + std::to_string(index + 1) + ", " + Minutes(p.start) + " to " +
          Minutes(p.end) + ": " + std::to_string(p.windows) + " of " +
          std::to_string(p.expectedWindows) + " windows (" + JudgedText(100 * coverage) + " %)";
@@ -370,9 +369,9 @@ std::string AssessmentJson(const AssessmentResult& result) {
   o.Number("system_voltage", s.systemVoltage);
   o.Raw("voltage_class", s.voltageClass ? JsonString(ClassCode(*s.voltageClass)) : "null");
   std::string standards = "[";
-  for (const auto& [on, id] : {std::pair{s.standards.en50160, "en50160"},
-                               std::pair{s.standards.ieee519, "ieee519"},
-                               std::pair{s.standards.ansiC84, "ansi_c84_1"}})
+  for (const auto& [on, id] :
+       {std::pair{s.standards.en50160, "en50160"}, std::pair{s.standards.ieee519, "ieee519"},
+        std::pair{s.standards.ansiC84, "ansi_c84_1"}})
     if (on) standards += (standards.size() > 1 ? ", " : "") + JsonString(id);
   o.Raw("standards", standards + "]");
   o.Bool("standards_chosen", s.standardsChosen);
@@ -413,9 +412,9 @@ std::string AssessmentJson(const AssessmentResult& result) {
 std::string AssessmentCsv(const AssessmentResult& result, char separator,
                           const std::vector<size_t>* rows) {
   static const std::string kHeader[] = {
-      "standard", "id",  "quantity", "phase",   "limit", "statistic",  "value",         "unit",
-      "count",    "min", "max",      "p95",     "verdict", "note",     "indicative", "missing_input",
-      "periods"};
+      "standard", "id",   "quantity",   "phase",         "limit",  "statistic",
+      "value",    "unit", "count",      "min",           "max",    "p95",
+      "verdict",  "note", "indicative", "missing_input", "periods"};
   std::string out;
   AppendCsvLine(out, kHeader, separator);
   auto write = [&](const Criterion& c) {

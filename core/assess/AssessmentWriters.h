@@ -20,9 +20,9 @@ namespace assess {
 std::string AssessmentJson(const AssessmentResult& result);
 
 // The header "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,
-// note,indicative,missing_input,periods", then one line per criterion in the result's order (or the criteria `rows` names, in
-// that order); CR LF line ends. A field holding the separator, a quote or a line break is
-// quoted. The clipboard takes the same lines with TAB as the separator.
+// note,indicative,missing_input,periods", then one line per criterion in the result's order (or the
+// criteria `rows` names, in that order); CR LF line ends. A field holding the separator, a quote or
+// a line break is quoted. The clipboard takes the same lines with TAB as the separator.
 std::string AssessmentCsv(const AssessmentResult& result, char separator = ',',
                           const std::vector<size_t>* rows = nullptr);
 

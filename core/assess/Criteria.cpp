@@ -96,9 +96,8 @@ class Judge {
     AddSeries(key, c.quantity, c.phase, c.unit, window, series.starts, series.values);
   }
   // A row judged on the weekly percentile of 10-minute values against an upper limit.
-  void Percentile(Criterion& c, const WindowSeries& series, const StatisticKind& kind,
-                  double limit, const std::string& limitText, const std::string& key,
-                  const std::string& source);
+  void Percentile(Criterion& c, const WindowSeries& series, const StatisticKind& kind, double limit,
+                  const std::string& limitText, const std::string& key, const std::string& source);
   // A row judged on the daily 99th percentile of the records against an upper limit.
   void Daily(Criterion& c, const DailySeries& series, const StatisticKind& kind, double limit,
              const std::string& limitText, const std::string& source);
@@ -211,8 +210,8 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, const Statistic
   Finish(c, "10-minute values from " + source);
 }
 
-void Judge::Daily(Criterion& c, const DailySeries& series, const StatisticKind& kind,
-                  double limit, const std::string& limitText, const std::string& source) {
+void Judge::Daily(Criterion& c, const DailySeries& series, const StatisticKind& kind, double limit,
+                  const std::string& limitText, const std::string& source) {
   c.statistic = StatisticText(kind);
   c.statisticSuffix = kind.suffix;
   c.limit = StatisticText(kind) + " <= " + Readable(limit) + " " + c.unit + " (" + limitText + ")";
@@ -432,8 +431,9 @@ void Judge::EnUnbalance() {
 void Judge::EnInterruptions() {
   Criterion& c = Row("en50160", "en50160.interruptions", "long supply interruptions", "", "");
   c.statistic = "number of long interruptions (3 minutes or more)";
-  c.limit = "informative: EN 50160 gives only indicative numbers a year (from fewer than 10 to "
-            "50, depending on the area)";
+  c.limit =
+      "informative: EN 50160 gives only indicative numbers a year (from fewer than 10 to "
+      "50, depending on the area)";
   const double interval = m_facts.intervalS.value_or(0);
   if (!m_facts.nominalVoltage) {
     NotAssessed(c, "an interruption is a voltage below 5 % of Un: declare the nominal voltage");
@@ -551,7 +551,8 @@ void Judge::Ieee519() {
       continue;
     }
     // The reason the basis could not be settled, once per phase.
-    Criterion& c = Row("ieee519", "ieee519.current." + Phase(s), "current distortion", Phase(s), "%");
+    Criterion& c =
+        Row("ieee519", "ieee519.current." + Phase(s), "current distortion", Phase(s), "%");
     if (!IeeeApplies(c)) continue;
     if (*m_facts.systemVoltage < kIeeeCurrentMinVoltage) {
       NotAssessed(c, "IEEE 519's current tables start at systems rated 120 V; this one is " +
@@ -563,8 +564,9 @@ void Judge::Ieee519() {
                   "the fundamental current");
       c.missingInput = "isc";
     } else {
-      NotAssessed(c, "IL cannot be derived: no 15-minute mean of the fundamental current is "
-                     "above 0, and none was given");
+      NotAssessed(c,
+                  "IL cannot be derived: no 15-minute mean of the fundamental current is "
+                  "above 0, and none was given");
     }
   }
 }
@@ -583,8 +585,9 @@ void Judge::IeeeVoltage(size_t s) {
       const std::string table = std::string(kIeeeEdition) + " Table 1, " + row.text;
       std::string source = sm.ieeeThdSources.Text();
       if (sm.recordedThdOnly)
-        source += " (the recorded THD is the residual over the RMS value, as the instrument "
-                  "gives it)";
+        source +=
+            " (the recorded THD is the residual over the RMS value, as the instrument "
+            "gives it)";
       Percentile(c, sm.ieeeThd, kWeekly95, row.thd, table, "ieee_thd." + phase, source);
       Criterion& d =
           Row("ieee519", "ieee519.voltage.thd." + phase + ".daily99", "voltage THD", phase, "%");
@@ -658,8 +661,9 @@ void Judge::IeeeCurrent(size_t s) {
   ilText += basis.ilDerived
                 ? " (derived: the largest 15-minute mean of the fundamental current of every " +
                       std::string(m_m.family == Family::kThreePhase ? "phase" : "channel") +
-                      ", that of " + m_m.slots[static_cast<size_t>(m_m.ilSlot)].currentSources.Text() +
-                      " from " + IsoTime(*basis.ilWindow) + ")"
+                      ", that of " +
+                      m_m.slots[static_cast<size_t>(m_m.ilSlot)].currentSources.Text() + " from " +
+                      IsoTime(*basis.ilWindow) + ")"
                 : " (given)";
   const std::string tableName = std::string(table.text).substr(0, 7);  // "Table 2"
   const std::string rowText = std::string(kIeeeEdition) + " " + tableName + ", row " + row.text +
@@ -671,8 +675,7 @@ void Judge::IeeeCurrent(size_t s) {
   };
   auto limitText = [&](const StatisticKind& k, double limit) {
     const std::string where = std::string(kIeeeEdition) + " " + tableName + ", " + row.text;
-    return k.factor == 1 ? where
-                         : Readable(k.factor) + " x " + Readable(limit) + " %, " + where;
+    return k.factor == 1 ? where : Readable(k.factor) + " x " + Readable(limit) + " %, " + where;
   };
   const std::string tddSource = "100 x sqrt(sum of harmonics 2 to 50 squared) / IL of " +
                                 sm.currentHarmonicSources.Text() + "; " + ilText + "; " + rowText;
@@ -683,8 +686,8 @@ void Judge::IeeeCurrent(size_t s) {
     if (k.daily)
       Daily(c, sm.dailyTdd, k, k.factor * row.tdd, limitText(k, row.tdd), tddSource);
     else
-      Percentile(c, sm.tdd, k, k.factor * row.tdd, limitText(k, row.tdd),
-                 "tdd." + phase, tddSource);
+      Percentile(c, sm.tdd, k, k.factor * row.tdd, limitText(k, row.tdd), "tdd." + phase,
+                 tddSource);
   }
   for (const StatisticKind& k : kinds) {
     for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
@@ -714,8 +717,8 @@ void Judge::Ansi() {
                 "no channel of the log measures a voltage that is judged");
   for (size_t s : voltages) {
     const SlotMeasurements& sm = m_m.slots[s];
-    Criterion& c = Row("ansi_c84_1", "ansi_c84_1.voltage." + Phase(s), "service voltage (V)",
-                       Phase(s), "%");
+    Criterion& c =
+        Row("ansi_c84_1", "ansi_c84_1.voltage." + Phase(s), "service voltage (V)", Phase(s), "%");
     c.statistic = "percent of each week's 10-minute values within Range A";
     c.seriesKey = "voltage." + Phase(s);
     if (!m_facts.nominalVoltage) {
@@ -735,10 +738,9 @@ void Judge::Ansi() {
     const LimitBand a = {reference * kAnsiRangeALow, reference * kAnsiRangeAHigh, "Range A"};
     const LimitBand b = {reference * kAnsiRangeBLow, reference * kAnsiRangeBHigh, "Range B"};
     c.bands = {a, b};
-    c.limit = "every 10-minute value within Range B, " + Judged(b.low) + " to " +
-              Judged(b.high) + " V; the share within Range A, " + Judged(a.low) + " to " +
-              Judged(a.high) + " V, is shown (" + kAnsiEdition +
-              ", service voltage, systems up to 600 V)";
+    c.limit = "every 10-minute value within Range B, " + Judged(b.low) + " to " + Judged(b.high) +
+              " V; the share within Range A, " + Judged(a.low) + " to " + Judged(a.high) +
+              " V, is shown (" + kAnsiEdition + ", service voltage, systems up to 600 V)";
     SettleFromPeriods(c, RangePeriods(m_facts.periods, sm.voltage.starts, sm.voltage.values,
                                       {a.low, a.high, 0, b.low, b.high}));
     AddSeries(c.seriesKey, "supply voltage", Phase(s), "V", kWindowSeconds, sm.voltage.starts,
@@ -802,8 +804,9 @@ void Judge::Informative() {
       c.verdict = assess::Verdict::kInfo;
       const auto at = std::max_element(m_m.demand.values.begin(), m_m.demand.values.end());
       AddSeries(c.seriesKey, c, kDemandSeconds, m_m.demand);
-      Finish(c, "15-minute means of " + m_m.powerSources.Text() + "; the largest from " +
-                    IsoTime(m_m.demand.starts[static_cast<size_t>(at - m_m.demand.values.begin())]));
+      Finish(c,
+             "15-minute means of " + m_m.powerSources.Text() + "; the largest from " +
+                 IsoTime(m_m.demand.starts[static_cast<size_t>(at - m_m.demand.values.begin())]));
     }
   }
 }
@@ -852,9 +855,9 @@ void Judge::Notes() {
   std::vector<std::string>& notes = m_result.notes;
   const StandardSet& set = m_facts.standards;
   std::string names;
-  for (const auto& [on, name] : {std::pair{set.en50160, kEnEdition},
-                                 std::pair{set.ieee519, kIeeeEdition},
-                                 std::pair{set.ansiC84, kAnsiEdition}})
+  for (const auto& [on, name] :
+       {std::pair{set.en50160, kEnEdition}, std::pair{set.ieee519, kIeeeEdition},
+        std::pair{set.ansiC84, kAnsiEdition}})
     if (on) names += (names.empty() ? "" : ", ") + std::string(name);
   if (!m_facts.standardsChosen)
     notes.push_back(
@@ -865,11 +868,13 @@ void Judge::Notes() {
              : ", since the nominal frequency is not known; declare it to judge EN 50160 or "
                "ANSI C84.1"));
   if (set.en50160 && m_facts.nominalFrequency == 60.0)
-    notes.push_back("EN 50160 describes 50 Hz public networks; this supply is 60 Hz, so its "
-                    "verdicts are given as asked for, outside its scope");
+    notes.push_back(
+        "EN 50160 describes 50 Hz public networks; this supply is 60 Hz, so its "
+        "verdicts are given as asked for, outside its scope");
   if (!m_facts.nominalVoltage) {
-    std::string note = "Un was not declared: the criteria whose limits depend on it are not "
-                       "assessed";
+    std::string note =
+        "Un was not declared: the criteria whose limits depend on it are not "
+        "assessed";
     if (m_facts.nominalVoltageSuggested)
       note += "; the records suggest " + Readable(*m_facts.nominalVoltageSuggested) + " V";
     notes.push_back(note);
@@ -894,22 +899,20 @@ void Judge::Indicative() {
           static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows);
       if (coverage >= kCoverageRequired) continue;
       if (++low > 3) continue;
-      reasons.push_back(std::string(what) + " " + std::to_string(i + 1) + " (" +
-                        Minutes(p.start) + " to " + Minutes(p.end) + ") holds " +
-                        std::to_string(p.windows) + " of its " +
-                        std::to_string(p.expectedWindows) + " 10-minute windows (" +
+      reasons.push_back(std::string(what) + " " + std::to_string(i + 1) + " (" + Minutes(p.start) +
+                        " to " + Minutes(p.end) + ") holds " + std::to_string(p.windows) +
+                        " of its " + std::to_string(p.expectedWindows) + " 10-minute windows (" +
                         Judged(100 * coverage) + " %), less than 90 %");
     }
     if (low > 3)
       reasons.push_back("and " + std::to_string(low - 3) + " more " + what + "s below 90 %");
   };
   lowCoverage(m_facts.periods, "week");
-  const bool daily = std::any_of(m_result.criteria.begin(), m_result.criteria.end(),
-                                 [](const Criterion& c) {
-                                   return c.statisticSuffix == "daily99" &&
-                                          (c.verdict == assess::Verdict::kPass ||
-                                           c.verdict == assess::Verdict::kFail);
-                                 });
+  const bool daily =
+      std::any_of(m_result.criteria.begin(), m_result.criteria.end(), [](const Criterion& c) {
+        return c.statisticSuffix == "daily99" &&
+               (c.verdict == assess::Verdict::kPass || c.verdict == assess::Verdict::kFail);
+      });
   if (daily) lowCoverage(m_facts.days, "day");
   if (m_facts.intervalS && *m_facts.intervalS > kCoarsestInterval)
     reasons.push_back("the records are " + Readable(*m_facts.intervalS) +
@@ -930,7 +933,7 @@ void Judge::Verdict() {
     failed = failed || c.verdict == assess::Verdict::kFail;
     missing = missing || !c.missingInput.empty();
   }
-  m_result.verdict = failed              ? assess::Verdict::kFail
+  m_result.verdict = failed               ? assess::Verdict::kFail
                      : missing || !passed ? assess::Verdict::kIncomplete
                                           : assess::Verdict::kPass;
 }

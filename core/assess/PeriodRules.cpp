@@ -115,8 +115,8 @@ std::vector<PeriodResult> SharePeriods(const std::vector<Period>& periods,
   return BandPeriods(periods, times, values, rule, [&](const BandCount& b, PeriodResult& r) {
     const double share = b.Share();
     r.value = share;
-    const bool pass =
-        AtLeast(share, rule.share) && AtLeast(b.min, rule.outerLow) && AtMost(b.max, rule.outerHigh);
+    const bool pass = AtLeast(share, rule.share) && AtLeast(b.min, rule.outerLow) &&
+                      AtMost(b.max, rule.outerHigh);
     r.verdict = pass ? Verdict::kPass : Verdict::kFail;
     r.excess = std::max((rule.share - AtResolution(share)) / rule.share, OuterExcess(b, rule));
   });

@@ -252,8 +252,7 @@ void SurveyPasses::Second(size_t days) {
   for (size_t i = 0; i < m_used.size(); ++i) {
     const UsedRecord& r = m_used[i];
     const LogQuantities& q = m_readers[r.file];
-    const bool windowKept =
-        !m_leftOut.count(WindowIndex(r.t, kWindowSeconds) * kWindowSeconds);
+    const bool windowKept = !m_leftOut.count(WindowIndex(r.t, kWindowSeconds) * kWindowSeconds);
     dailyRecord = ieee && !m_interrupted[i];
     const size_t recordDay =
         std::min(static_cast<size_t>((r.t - m_anchor) / kDaySeconds), days ? days - 1 : 0);

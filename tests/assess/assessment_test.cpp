@@ -157,7 +157,7 @@ TEST(Assessment, UnIsDeclaredAndOnlySuggested) {
   EXPECT_EQ(v.missingInput, "nominal_voltage");
   EXPECT_NE(v.note.find("the records suggest 127 V"), std::string::npos) << v.note;
   EXPECT_EQ(Row(open, "en50160.thd.ch1").missingInput, "nominal_voltage");  // the class's limit
-  EXPECT_EQ(Row(open, "en50160.frequency").verdict, Verdict::kPass);  // no Un needed
+  EXPECT_EQ(Row(open, "en50160.frequency").verdict, Verdict::kPass);        // no Un needed
   EXPECT_EQ(open.verdict, Verdict::kIncomplete);
   EXPECT_EQ(open.MissingInputs(), std::vector<std::string>{"the nominal voltage Un"});
   AssessOptions options = At(120);
@@ -419,9 +419,8 @@ TEST(Assessment, WhatALogDoesNotRecordIsNotAssessedWithItsReason) {
   EXPECT_NE(Row(r, "en50160.thd.ch1").note.find("recorded Ch1 THD"), std::string::npos);
   EXPECT_EQ(Row(r, "en50160.thd.ch1").verdict, Verdict::kPass);
   EXPECT_EQ(r.FindCriterion("en50160.voltage.ch2"), nullptr);  // channel 2 measures a current
-  for (const char* id :
-       {"en50160.dips", "en50160.swells", "en50160.rapid_voltage_changes",
-        "en50160.flicker", "en50160.mains_signalling", "en50160.unbalance"}) {
+  for (const char* id : {"en50160.dips", "en50160.swells", "en50160.rapid_voltage_changes",
+                         "en50160.flicker", "en50160.mains_signalling", "en50160.unbalance"}) {
     EXPECT_EQ(Row(r, id).verdict, Verdict::kNotAssessed) << id;
     EXPECT_FALSE(Row(r, id).note.empty()) << id;
   }

@@ -58,9 +58,8 @@ TEST(AssessLimits, En50160ByVoltageClass) {
 // 1.5 % / 2.5 %; above 161 kV 1 % / 1.5 % (individual harmonic / THD).
 TEST(AssessLimits, Ieee519Table1ByBusVoltage) {
   const std::tuple<double, double, double> cases[] = {
-      {120, 5, 8},      {1000, 5, 8},     {1001, 3, 5},      {11000, 3, 5},
-      {69000, 3, 5},    {69001, 1.5, 2.5}, {161000, 1.5, 2.5}, {161001, 1, 1.5},
-      {400000, 1, 1.5}};
+      {120, 5, 8},       {1000, 5, 8},       {1001, 3, 5},     {11000, 3, 5},   {69000, 3, 5},
+      {69001, 1.5, 2.5}, {161000, 1.5, 2.5}, {161001, 1, 1.5}, {400000, 1, 1.5}};
   for (const auto& [v, individual, thd] : cases) {
     EXPECT_EQ(IeeeVoltageRowFor(v).individual, individual) << v;
     EXPECT_EQ(IeeeVoltageRowFor(v).thd, thd) << v;
@@ -74,9 +73,8 @@ TEST(AssessLimits, Ieee519Table1ByBusVoltage) {
 TEST(AssessLimits, Ieee519CurrentTablesAboveSixtyNineKilovolts) {
   EXPECT_EQ(IeeeCurrentTableFor(400).rows.size(), 5u);
   EXPECT_EQ(IeeeCurrentTableFor(69000).rows.size(), 5u);
-  const double table3[3][6] = {{2, 1, 0.75, 0.3, 0.15, 2.5},
-                               {3.5, 1.75, 1.25, 0.5, 0.25, 4},
-                               {7, 3.5, 2.5, 1, 0.5, 6}};
+  const double table3[3][6] = {
+      {2, 1, 0.75, 0.3, 0.15, 2.5}, {3.5, 1.75, 1.25, 0.5, 0.25, 4}, {7, 3.5, 2.5, 1, 0.5, 6}};
   const double table4[3][6] = {{1, 0.5, 0.38, 0.15, 0.1, 1.5},
                                {2, 1, 0.75, 0.3, 0.15, 2.5},
                                {3, 1.5, 1.15, 0.45, 0.22, 3.75}};

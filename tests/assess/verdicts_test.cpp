@@ -96,8 +96,8 @@ TEST(Verdicts, EveryWeekIsJudgedOnItsOwn) {
 // indicative, says why, and lists the five-day gap. Hourly records hold one window in six and
 // lie further apart than the 10-minute values the standards judge.
 TEST(Verdicts, CoverageAndGapsAreCounted) {
-  B day1(kStandardLog, 144, "2009-03-02T00:00:00", 600), day7(kStandardLog, 144,
-                                                              "2009-03-08T00:00:00", 600);
+  B day1(kStandardLog, 144, "2009-03-02T00:00:00", 600),
+      day7(kStandardLog, 144, "2009-03-08T00:00:00", 600);
   const auto a = day1.Load(), b = day7.Load();
   const AssessmentResult r = AssessDocs({a.get(), b.get()}, At(230));
   const SurveyFacts& s = r.survey;
@@ -111,8 +111,9 @@ TEST(Verdicts, CoverageAndGapsAreCounted) {
   EXPECT_EQ(TimeText(s.gaps[0].end, TimeStyle::kIso), "2009-03-08T00:00:00");
   EXPECT_EQ(s.gaps[0].Seconds(), 5 * 86400 + 600);
   EXPECT_TRUE(r.indicative);
-  EXPECT_TRUE(Contains(r.indicativeNote, "week 1 (2009-03-02 00:00 to 2009-03-09 00:00) holds 288 "
-                                         "of its 1008 10-minute windows (28.57 %)"))
+  EXPECT_TRUE(Contains(r.indicativeNote,
+                       "week 1 (2009-03-02 00:00 to 2009-03-09 00:00) holds 288 "
+                       "of its 1008 10-minute windows (28.57 %)"))
       << r.indicativeNote;
   EXPECT_TRUE(Contains(AssessmentJson(r), "\"duration_s\": 432600}"));
 
@@ -192,7 +193,7 @@ TEST(Verdicts, AValueAtItsLimitPasses) {
   };
   const AssessmentResult at = fifth(13.8f);
   const Criterion& c = Row(at, "en50160.harmonic.5.a");
-  EXPECT_GT(*c.value, 6);  // the noise is there ...
+  EXPECT_GT(*c.value, 6);                // the noise is there ...
   EXPECT_EQ(c.verdict, Verdict::kPass);  // ... and below the resolution
   EXPECT_EQ(ValueText(c, *c.value), "6");
   EXPECT_LE(*c.excess, 0);
@@ -273,11 +274,13 @@ TEST(Verdicts, DataThatCannotBeASupplyGetsNoVerdict) {
   AssessFailure failure = AssessFailure::kNone;
   EXPECT_FALSE(Assess(log, At(230), result, error, &failure));
   EXPECT_EQ(failure, AssessFailure::kImplausible);
-  EXPECT_TRUE(Contains(error, "standard.57x: the values cannot come from a supply as read in data "
-                              "format 256 (Type 0100): its median frequency is"))
+  EXPECT_TRUE(Contains(error,
+                       "standard.57x: the values cannot come from a supply as read in data "
+                       "format 256 (Type 0100): its median frequency is"))
       << error;
-  EXPECT_TRUE(Contains(error, "outside 40 to 70 Hz; read the log in the other byte order, data "
-                              "format 1 (Type 0001)"))
+  EXPECT_TRUE(Contains(error,
+                       "outside 40 to 70 Hz; read the log in the other byte order, data "
+                       "format 1 (Type 0001)"))
       << error;
   EXPECT_TRUE(result.criteria.empty());
 }

@@ -111,7 +111,8 @@ TEST(AssessWriters, JsonFieldsNumbersNullsAndEscapes) {
       "\"system_voltage\": null,\n",
       "\"voltage_class\": null,\n",
       "\"coverage\": 1,\n",
-      "\"periods\": [\n      {\"start\": \"2009-03-07T14:00:00\", \"end\": \"2009-03-14T14:00:00\", "
+      "\"periods\": [\n      {\"start\": \"2009-03-07T14:00:00\", \"end\": "
+      "\"2009-03-14T14:00:00\", "
       "\"windows\": 1, \"expected_windows\": 1008}\n    ],\n",
       "\"gaps\": [\n      {\"start\": \"2009-03-07T14:05:09\", \"end\": \"2009-03-07T14:07:09\", "
       "\"duration_s\": 120}\n    ],\n",
@@ -155,8 +156,9 @@ TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
       << csv;
   EXPECT_NE(csv.find(",1e-07,%,3,,50.25,,fail,\"line\nbreak\",false,isc,\r\n"), std::string::npos)
       << csv;
-  EXPECT_NE(csv.find("\r\nen50160,en50160.flicker,,,,,,,0,,,,not assessed,not recorded,false,,\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      csv.find("\r\nen50160,en50160.flicker,,,,,,,0,,,,not assessed,not recorded,false,,\r\n"),
+      std::string::npos);
   size_t lines = 0;
   for (size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
   EXPECT_EQ(lines, 4u);
@@ -170,8 +172,9 @@ TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
   EXPECT_LT(voltage, frequency);
   EXPECT_EQ(tsv.find("flicker"), std::string::npos);
   EXPECT_NE(tsv.find("\t99.5 % within 49.5 to 50.5 Hz\t"), std::string::npos);
-  EXPECT_NE(tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\tfalse\t\t"),
-            std::string::npos)
+  EXPECT_NE(
+      tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\tfalse\t\t"),
+      std::string::npos)
       << tsv;
 }
 
