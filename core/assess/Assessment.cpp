@@ -514,7 +514,8 @@ double NearestNominalFrequency(double median) {
 }
 
 std::string JudgedText(double value) {
-  return ReadableDecimal(value, kResolutionDecimals);
+  // Rounded as AtMost rounds, so that the text and the verdict never disagree.
+  return ReadableDecimal(std::round(value * kStepsPerUnit) / kStepsPerUnit, kResolutionDecimals);
 }
 
 bool Assess(std::span<const SurveyLog> logs, const AssessOptions& options, AssessmentResult& result,

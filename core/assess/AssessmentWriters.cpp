@@ -726,10 +726,10 @@ std::string SurveySummaryTable(const std::vector<SurveyLine>& lines) {
     while (!out.empty() && out.back() == ' ') out.pop_back();
     out += "\n";
   }
-  const size_t notAssessed = lines.size() - passed - failed - errors;
+  const size_t incomplete = lines.size() - passed - failed - errors;
   out += "\n" + std::to_string(lines.size()) + (lines.size() == 1 ? " log: " : " logs: ") +
          std::to_string(passed) + " pass, " + std::to_string(failed) + " fail";
-  if (notAssessed) out += ", " + std::to_string(notAssessed) + " with nothing to judge";
+  if (incomplete) out += ", " + std::to_string(incomplete) + " incomplete";
   if (errors) out += ", " + std::to_string(errors) + " could not be assessed";
   out += "\n";
   return out;

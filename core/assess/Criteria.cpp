@@ -656,8 +656,10 @@ void Judge::IeeeCurrent(size_t s) {
   const IeeeCurrentRow& row = IeeeRowFor(table, basis.ratio);
   std::string ilText = "IL = " + Readable(basis.il) + " A";
   ilText += basis.ilDerived
-                ? " (derived: the largest 15-minute mean of the fundamental current over all "
-                  "phases, " + basis.ilPhase + " from " + IsoTime(*basis.ilWindow) + ")"
+                ? " (derived: the largest 15-minute mean of the fundamental current of every " +
+                      std::string(m_m.family == Family::kThreePhase ? "phase" : "channel") +
+                      ", that of " + m_m.slots[static_cast<size_t>(m_m.ilSlot)].currentSources.Text() +
+                      " from " + IsoTime(*basis.ilWindow) + ")"
                 : " (given)";
   const std::string tableName = std::string(table.text).substr(0, 7);  // "Table 2"
   const std::string rowText = std::string(kIeeeEdition) + " " + tableName + ", row " + row.text +

@@ -39,7 +39,10 @@ AssessmentResult HandResult() {
   r.survey.intervalS = 60;
   r.survey.windows = 1;
   r.survey.nominalVoltage = 230;
-  r.survey.nominalVoltageInferred = true;
+  r.survey.windowsSpanned = 1;
+  r.survey.coverage = 1;
+  r.survey.periods = {{1236434400, 1237039200, 1, 1008}};
+  r.survey.gaps = {{1236434709, 1236434829}};
   r.verdict = Verdict::kFail;
   r.indicative = true;
   r.indicativeNote = "indicative: short";
@@ -57,6 +60,7 @@ AssessmentResult HandResult() {
   pass.p95 = 50.25;
   pass.verdict = Verdict::kPass;
   pass.note = "from Frequency, \"as recorded\"\ttab; indicative: short";
+  pass.periods = {{1236434400, 1237039200, 3, 99.75, Verdict::kPass, -0.2}};
   Criterion fail = pass;
   fail.id = "en50160.voltage.ch1";
   fail.value = 1e-7;
@@ -64,6 +68,8 @@ AssessmentResult HandResult() {
   fail.p95.reset();
   fail.verdict = Verdict::kFail;
   fail.note = "line\nbreak";
+  fail.missingInput = "isc";
+  fail.periods.clear();
   Criterion none;
   none.standard = "en50160";
   none.id = "en50160.flicker";
@@ -97,18 +103,36 @@ TEST(AssessWriters, JsonFieldsNumbersNullsAndEscapes) {
       "\"interval_s\": 60,\n",
       "\"windows\": 1,\n",
       "\"nominal_voltage\": 230,\n",
-      "\"nominal_voltage_inferred\": true,\n",
+      "\"nominal_voltage_inferred\": false,\n",
       "\"nominal_frequency\": null,\n",
-      "\"nominal_frequency_inferred\": false\n",
+      "\"nominal_frequency_inferred\": false,\n",
+      "\"nominal_voltage_declared\": true,\n",
+      "\"connection\": \"wye\",\n",
+      "\"system_voltage\": null,\n",
+      "\"voltage_class\": null,\n",
+      "\"coverage\": 1,\n",
+      "\"periods\": [\n      {\"start\": \"2009-03-07T14:00:00\", \"end\": \"2009-03-14T14:00:00\", "
+      "\"windows\": 1, \"expected_windows\": 1008}\n    ],\n",
+      "\"gaps\": [\n      {\"start\": \"2009-03-07T14:05:09\", \"end\": \"2009-03-07T14:07:09\", "
+      "\"duration_s\": 120}\n    ],\n",
+      "\"interruptions\": [],\n",
+      "\"windows_left_out\": 0\n",
       "\"verdict\": \"fail\",\n",
       "\"indicative\": true,\n",
+      "\"indicative_note\": \"indicative: short\",\n",
+      "\"judged\": 2,\n",
+      "\"failed\": 1,\n",
+      "\"missing_inputs\": [\"the short-circuit current Isc\"],\n",
       "{\"standard\": \"en50160\", \"id\": \"en50160.frequency\", \"quantity\": \"power frequency "
       "(Hz)\", \"phase\": \"\", \"limit\": \"99.5 % within 49.5 to 50.5 Hz\", \"statistic\": "
       "\"percent\", \"value\": 99.75, \"unit\": \"%\", \"count\": 3, \"min\": 49.5, \"max\": "
       "50.25, \"p95\": 50.25, \"verdict\": \"pass\", \"note\": \"from Frequency, \\\"as "
-      "recorded\\\"\\ttab; indicative: short\"}",
+      "recorded\\\"\\ttab; indicative: short\", \"indicative\": false, \"missing_input\": null, "
+      "\"periods\": [{\"start\": \"2009-03-07T14:00:00\", \"end\": \"2009-03-14T14:00:00\", "
+      "\"count\": 3, \"value\": 99.75, \"verdict\": \"pass\"}]}",
       "\"value\": 1e-07, \"unit\": \"%\", \"count\": 3, \"min\": null, \"max\": 50.25, \"p95\": "
-      "null, \"verdict\": \"fail\", \"note\": \"line\\nbreak\"}",
+      "null, \"verdict\": \"fail\", \"note\": \"line\\nbreak\", \"indicative\": false, "
+      "\"missing_input\": \"isc\", \"periods\": []}",
       "\"value\": null,",
       "\"verdict\": \"not assessed\"",
   };
@@ -121,14 +145,17 @@ TEST(AssessWriters, JsonFieldsNumbersNullsAndEscapes) {
 TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
   const std::string csv = AssessmentCsv(HandResult());
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
-            "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,note");
+            "standard,id,quantity,phase,limit,statistic,value,unit,count,min,max,p95,verdict,note,"
+            "indicative,missing_input,periods");
   EXPECT_NE(csv.find("\r\nen50160,en50160.frequency,power frequency (Hz),,99.5 % within 49.5 to "
                      "50.5 Hz,percent,99.75,%,3,49.5,50.25,50.25,pass,\"from Frequency, "
-                     "\"\"as recorded\"\"\ttab; indicative: short\"\r\n"),
+                     "\"\"as recorded\"\"\ttab; indicative: short\",false,,"
+                     "2009-03-07T14:00:00/2009-03-14T14:00:00 3 99.75 pass\r\n"),
             std::string::npos)
       << csv;
-  EXPECT_NE(csv.find(",1e-07,%,3,,50.25,,fail,\"line\nbreak\"\r\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find("\r\nen50160,en50160.flicker,,,,,,,0,,,,not assessed,not recorded\r\n"),
+  EXPECT_NE(csv.find(",1e-07,%,3,,50.25,,fail,\"line\nbreak\",false,isc,\r\n"), std::string::npos)
+      << csv;
+  EXPECT_NE(csv.find("\r\nen50160,en50160.flicker,,,,,,,0,,,,not assessed,not recorded,false,,\r\n"),
             std::string::npos);
   size_t lines = 0;
   for (size_t at = 0; (at = csv.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
@@ -143,7 +170,7 @@ TEST(AssessWriters, CsvOneLinePerCriterionQuotedWhereNeeded) {
   EXPECT_LT(voltage, frequency);
   EXPECT_EQ(tsv.find("flicker"), std::string::npos);
   EXPECT_NE(tsv.find("\t99.5 % within 49.5 to 50.5 Hz\t"), std::string::npos);
-  EXPECT_NE(tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\r\n"),
+  EXPECT_NE(tsv.find("\t\"from Frequency, \"\"as recorded\"\"\ttab; indicative: short\"\tfalse\t\t"),
             std::string::npos)
       << tsv;
 }
@@ -157,10 +184,20 @@ TEST(AssessWriters, TextTableFailuresFirstNotesOnce) {
   const size_t none = text.find("\nnot assessed ", header);
   EXPECT_LT(fail, pass);
   EXPECT_LT(pass, none);
-  EXPECT_NE(text.find("Verdict: FAIL (1 criterion failed)\n  indicative: short\n"),
+  EXPECT_NE(text.find("Verdict: FAIL (fails 1 of the 2 criteria judged)\n  indicative: short\n"),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("Un = 230 V (inferred), Fn = unknown"), std::string::npos);
+  EXPECT_NE(text.find("Un = 230 V (declared), wye; Fn = unknown"), std::string::npos) << text;
+  EXPECT_NE(text.find("Coverage: 1 of 1 10-minute windows hold records (100 %)\n    week 1, "
+                      "2009-03-07 14:00 to 2009-03-14 14:00: 1 of 1008 windows (0.1 %)\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Gaps (records further apart than 2 intervals): 1\n    2009-03-07 14:05:09 "
+                      "to 2009-03-07 14:07:09 (2 min)\n"),
+            std::string::npos)
+      << text;
+  // A judged value at the comparison's resolution; the failed criterion's periods.
+  EXPECT_NE(text.find("pass          en50160.frequency    99.75 %"), std::string::npos) << text;
   // The indicative remark stands once at the top, not again in each note.
   EXPECT_NE(text.find("  en50160.frequency: from Frequency, \"as recorded\"\ttab\n"),
             std::string::npos)
