@@ -115,6 +115,10 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   const std::vector<assess::Period>& periods = daily ? w.Survey().days : w.Survey().periods;
   w.Subheading(first.Title() + QStringLiteral(" \u2014 ") + StandardShortName(first.standard));
   w.Paragraph(LimitsText(sets));
+  if (first.group == "ansi_c84_1.voltage")
+    w.Paragraph(
+        QStringLiteral("ANSI C84.1 sets no share of time within Range A: a 10-minute value "
+                       "outside Range B fails, and the share within Range A is shown."));
   ReportTable table;
   table.headers = {daily ? QStringLiteral("Day") : QStringLiteral("Week"),
                    QStringLiteral("Period")};
