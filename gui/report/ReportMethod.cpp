@@ -84,10 +84,11 @@ void MethodRecords(ReportWriter& w) {
               "are "
               "judged as recorded, without a margin for it."),
           QStringLiteral(
-              "Every quantity but the frequency is judged on %1-minute values: windows aligned to "
-              "the clock (00:00 to 00:%1, ...), each the square root of the mean of the squares of "
-              "its valid values. The frequency is judged record by record. IL (when not given) and "
-              "the demand come from %2-minute means aligned the same way.")
+              "The weekly statistics are taken of %1-minute values: windows aligned to the clock "
+              "(00:00 to 00:%1, ...), each the square root of the mean of the squares of its "
+              "valid values. The frequency and IEEE 519's daily statistics are taken of the "
+              "records themselves. IL (when not given) and the demand come from %2-minute means "
+              "aligned the same way.")
               .arg(minutes)
               .arg(assess::kDemandSeconds / 60),
           QStringLiteral(

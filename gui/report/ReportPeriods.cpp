@@ -7,6 +7,7 @@
 
 #include "ReportSections.h"
 #include "ReportText.h"
+#include "assess/AssessmentWriters.h"
 
 using assess::Criterion;
 using assess::PeriodResult;
@@ -89,19 +90,18 @@ QString LimitsText(const std::vector<const RowSet*>& sets) {
       const Criterion* c = set->Worst();
       if (c && (!worst || *c->excess > *worst->excess)) worst = c;
     }
+    if (!worst) return QStringLiteral("Each harmonic against its own limit.");
     return QStringLiteral("Each harmonic against its own limit; the worst, harmonic %1 of %2: %3.")
         .arg(worst->harmonic)
-        .arg(PhaseLabel(worst->phase).toLower(), Typeset(worst->limit));
+        .arg(worst->phase.empty() ? QStringLiteral("the supply") : PhaseLabel(worst->phase),
+             Typeset(worst->limit));
   }
-  QStringList limits, phases;
-  for (const RowSet* set : sets) {
-    const Criterion* c = set->Worst();
-    if (!c) continue;
-    phases.append(PhaseLabel(c->phase));
-    limits.append(Typeset(c->limit));
-  }
-  if (limits.removeDuplicates(), limits.size() == 1)
-    return QStringLiteral("Limit: ") + limits.front() + ".";
+  QStringList limits;
+  for (const RowSet* set : sets)
+    if (const Criterion* c = set->Worst()) limits.append(Typeset(c->limit));
+  limits.removeDuplicates();
+  if (limits.isEmpty()) return {};
+  if (limits.size() == 1) return QStringLiteral("Limit: ") + limits.front() + ".";
   QStringList each;
   for (const RowSet* set : sets)
     if (const Criterion* c = set->Worst())
@@ -114,7 +114,7 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   const bool daily = IsDaily(first);
   const std::vector<assess::Period>& periods = daily ? w.Survey().days : w.Survey().periods;
   w.Subheading(first.Title() + QStringLiteral(" \u2014 ") + StandardShortName(first.standard));
-  w.Paragraph(LimitsText(sets));
+  if (const QString limits = LimitsText(sets); !limits.isEmpty()) w.Paragraph(limits);
   if (first.group == "ansi_c84_1.voltage")
     w.Paragraph(
         QStringLiteral("ANSI C84.1 sets no share of time within Range A: a 10-minute value "
@@ -133,11 +133,18 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   for (size_t p : shown) {
     ReportCell period = Cell(Minutes(periods[p].start));
     period.detail = QStringLiteral("to ") + Minutes(periods[p].end);
-    std::vector<ReportCell> row = {Cell(QString::number(p + 1)), period};
+    ReportCell number = Cell(QString::number(p + 1));
+    // A period with too few windows: its verdicts are indicative.
+    if (LowCoverage(periods[p])) {
+      number.tone = period.tone = Tone::kWarn;
+      period.detail += QStringLiteral("; %1 % of its windows")
+                           .arg(Q(assess::JudgedText(100 * CoverageOf(periods[p]))));
+    }
+    std::vector<ReportCell> row = {number, period};
     for (size_t s = 0; s < sets.size(); ++s) {
       if (!sets[s]->Judged()) {
         row.push_back(Cell(QStringLiteral("not assessed"), Tone::kMuted));
-      } else if (sets[s]->Harmonics()) {
+      } else if (sets[s]->Harmonics() || !sets[s]->Worst()) {
         row.push_back(HarmonicCell(*sets[s], p < worst[s].size() ? worst[s][p] : nullptr, p));
       } else {
         row.push_back(SingleCell(*sets[s]->Worst(), p));

@@ -101,6 +101,15 @@ QString StandardShortName(const std::string& standard) {
   return StandardName(standard).section(QLatin1Char(','), 0, 0);
 }
 
+double CoverageOf(const assess::Period& p) {
+  return p.expectedWindows ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
+                           : 0;
+}
+
+bool LowCoverage(const assess::Period& p) {
+  return CoverageOf(p) < assess::kCoverageRequired;
+}
+
 QString PeriodLabel(const Criterion& c, size_t index) {
   return (c.statisticSuffix == "daily99" ? QStringLiteral("day ") : QStringLiteral("week ")) +
          QString::number(index + 1);

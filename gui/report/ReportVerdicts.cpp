@@ -65,12 +65,13 @@ void SingleResult(const ReportWriter& w, const Criterion& c, ReportCell& result,
 
 std::vector<ReportCell> GroupRow(const ReportWriter& w, const RowSet& set) {
   ReportCell result, limit;
-  if (set.Harmonics()) {
+  if (!set.Worst())
+    result =
+        Cell(Typeset(std::string(assess::OwnNote(w.Result(), *set.rows.front()))), Tone::kMuted);
+  else if (set.Harmonics())
     HarmonicsResult(set, result, limit);
-  } else {
-    const Criterion* judged = set.Worst();
-    SingleResult(w, *judged, result, limit);
-  }
+  else
+    SingleResult(w, *set.Worst(), result, limit);
   ReportCell verdict = VerdictCell(set.Overall());
   if (std::any_of(set.rows.begin(), set.rows.end(),
                   [](const Criterion* c) { return c->indicative; }))
