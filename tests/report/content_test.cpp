@@ -206,7 +206,7 @@ class ContentTest : public QObject {
     QVERIFY(failures != nullptr);
     QCOMPARE(failures->table.rows.size(), size_t(3));
     for (const auto& row : failures->table.rows) {
-      QCOMPARE(row[4].text, QStringLiteral("week 1"));
+      QCOMPARE(row[4].text, QStringLiteral("week 1: 2 %"));
       QCOMPARE(row[4].detail, QStringLiteral("of 2 weeks"));
     }
     // The supply voltage: a row per week with its share and count.
@@ -239,6 +239,7 @@ class ContentTest : public QObject {
     QCOMPARE((*day20)[2].tone, Tone::kFail);
     const ReportBlock* note = After(doc, heading, Kind::kParagraph);
     QVERIFY(AllText(doc).contains(QStringLiteral("%1 of the 42 days shown").arg(rows.size())));
+    QVERIFY(AllText(doc).contains(QStringLiteral("day 20: 8 %")));  // among the failures
     QVERIFY(note != nullptr);
     // The weeks are few enough to show all six.
     const ReportBlock* weeks =

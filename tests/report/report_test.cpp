@@ -125,7 +125,7 @@ class ReportTest : public QObject {
     QCOMPARE(html.count(QStringLiteral("<tr><td>Harmonic voltage 9<span class=\"detail\">"
                                        "en50160.harmonic.9.")),
              3);
-    QCOMPARE(html.count(QStringLiteral("<td class=\"fail\">week 1<span class=\"detail\">of 1 "
+    QCOMPARE(html.count(QStringLiteral("<td class=\"fail\">week 1: 2 %<span class=\"detail\">of 1 "
                                        "week</span></td>")),
              3);
 
