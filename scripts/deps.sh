@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, and generates the locales they use,
 # when any is missing. Needs root or sudo only then; without either it stops at once and says
-# what to run.
+# what to run. With --html-preview it adds a headless browser (chromium) for looking at the HTML
+# report as a reader's browser draws it (`chromium --headless --screenshot`); no test needs it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/apt.sh
@@ -12,6 +13,7 @@ packages=(build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-14-dev clang-format
   scdoc man-db bash-completion desktop-file-utils appstream
   poppler-utils)
+[ "${1:-}" = --html-preview ] && packages+=(chromium)
 
 # A locale name as `locale -a` lists it: the character set in lower case without dashes
 # (de_DE.UTF-8 -> de_DE.utf8). norm() in awk, for the names on the command line and in files.

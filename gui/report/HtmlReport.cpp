@@ -40,6 +40,8 @@ QString ToneClass(Tone tone) {
       return QStringLiteral("muted");
     case Tone::kInfo:
       return QStringLiteral("info");
+    case Tone::kWarn:
+      return QStringLiteral("warn");
     case Tone::kNormal:
       break;
   }
@@ -48,7 +50,8 @@ QString ToneClass(Tone tone) {
 
 QString Style(ReportOptions::Page page, const ReportDocument& doc) {
   QString css = QStringLiteral(
-      ":root{--ink:%1;--muted:%2;--rule:%3;--head:%4;--pass:%5;--fail:%6;--na:%7;--info:%8}\n"
+      ":root{--ink:%1;--muted:%2;--rule:%3;--head:%4;--pass:%5;--fail:%6;--na:%7;--info:%8;"
+      "--warn:%10}\n"
       "body{font-family:\"DejaVu Sans\",\"Segoe UI\",Arial,sans-serif;color:var(--ink);"
       "font-size:14px;line-height:1.4;max-width:820px;margin:0 auto;padding:24px}\n"
       "h1{font-size:28px;margin:0 0 2px}\n"
@@ -72,21 +75,22 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
       "td.code,td.code .detail{font-family:\"DejaVu Sans Mono\",Consolas,monospace}\n"
       "td.code{font-size:12px}\n"
       ".pass{color:var(--pass)}.fail{color:var(--fail)}.muted{color:var(--na)}"
-      ".info{color:var(--info)}\n"
+      ".info{color:var(--info)}.warn{color:var(--warn)}\n"
       ".verdict{display:flex;align-items:center;gap:20px;border:1.5px solid;border-radius:6px;"
       "padding:12px 18px;margin:8px 0 18px}\n"
       ".verdict .word{font-size:40px;font-weight:bold}\n"
       ".verdict p{margin:0;color:var(--ink)}\n"
       ".verdict p.why{font-weight:bold;font-size:16px}\n"
-      ".verdict p.indicative{color:#a05200;margin-top:4px}\n"
+      ".verdict p.indicative{color:var(--warn);margin-top:4px}\n"
       ".verdict.pass{background:#e8f3ee}.verdict.fail{background:#fae9eb}"
-      ".verdict.muted{background:#f1f2f3}\n"
+      ".verdict.muted{background:#f1f2f3}.verdict.warn{background:#f8efe5}\n"
       "figure{margin:6px 0 18px}\n"
       "figure img{width:100%;height:auto;display:block}\n"
       "footer{margin-top:30px;font-size:12px;color:var(--muted)}\n");
   css = css.arg(kInkColor.name(), kMutedColor.name(), kRuleColor.name(), kHeadColor.name(),
                 ToneColor(Tone::kPass).name(), ToneColor(Tone::kFail).name(),
-                ToneColor(Tone::kMuted).name(), ToneColor(Tone::kInfo).name(), kGroupColor.name());
+                ToneColor(Tone::kMuted).name(), ToneColor(Tone::kInfo).name(), kGroupColor.name(),
+                ToneColor(Tone::kWarn).name());
   css +=
       QStringLiteral(
           "@page{size:%1;margin:22mm 16mm 18mm;"

@@ -135,7 +135,7 @@ void PdfLayout::Verdict(const ReportBlock& block) {
     const double x = box.left() + wordWidth + 12;
     const double top = box.center().y() - inner / 2;
     text.Draw(p, QPointF(x, top), kInkColor);
-    if (hasNote) note.Draw(p, QPointF(x, top + text.Height() + 4), QColor(160, 82, 0));
+    if (hasNote) note.Draw(p, QPointF(x, top + text.Height() + 4), ToneColor(Tone::kWarn));
   });
   m_y += height + 12;
 }

@@ -95,53 +95,20 @@ QCPGraph* FlatLine(QCustomPlot& plot, double from, double to, double value, cons
   return graph;
 }
 
-// Value range of a chart: its data and what must stay in view, a little room around.
-struct Span {
-  double low = std::numeric_limits<double>::infinity();
-  double high = -std::numeric_limits<double>::infinity();
-  void Add(double v) {
-    if (!std::isfinite(v)) return;
-    low = std::min(low, v);
-    high = std::max(high, v);
-  }
-  QCPRange Padded(bool fromZero) const {
-    double a = low, b = high;
-    if (!(a <= b)) a = 0, b = 1;
-    if (fromZero) a = std::min(a, 0.0);
-    if (b - a <= 0) a -= 1, b += 1;
-    const double room = (b - a) * 0.06;
-    return QCPRange(fromZero && a >= 0 ? 0 : a - room, b + room);
-  }
-};
-
 void BuildTime(QCustomPlot& plot, const ChartPlan& plan) {
   plot.xAxis->setTicker(QSharedPointer<ClockTicker>::create());
   plot.xAxis->ticker()->setTickCount(6);
   plot.xAxis->setLabel(QStringLiteral("Time (instrument clock)"));
-  Span values;
   double first = std::numeric_limits<double>::infinity(), last = -first;
   for (const ChartLine& line : plan.lines) {
-    const assess::Series& s = *line.series;
-    QVector<double> keys, data;
-    keys.reserve(static_cast<qsizetype>(s.times.size() + 16));
-    data.reserve(keys.capacity());
-    for (size_t i = 0; i < s.times.size(); ++i) {
-      const auto t = static_cast<double>(s.times[i]);
-      // A time with no value in between: the line breaks there.
-      if (i > 0 && t - keys.back() > plan.gapSeconds) {
-        keys.append((keys.back() + t) / 2);
-        data.append(std::numeric_limits<double>::quiet_NaN());
-      }
-      keys.append(t);
-      data.append(s.values[i]);
-      values.Add(s.values[i]);
-    }
-    if (!keys.isEmpty()) {
-      first = std::min(first, keys.front());
-      last = std::max(last, keys.back() + static_cast<double>(s.windowSeconds));
+    const LinePoints points = LineData(plan, line);
+    if (!points.keys.empty()) {
+      first = std::min(first, points.keys.front());
+      last = std::max(last, points.keys.back() + static_cast<double>(line.series->windowSeconds));
     }
     QCPGraph* graph = plot.addGraph();
-    graph->setData(keys, data, true);
+    graph->setData(QVector<double>(points.keys.begin(), points.keys.end()),
+                   QVector<double>(points.values.begin(), points.values.end()), true);
     graph->setPen(QPen(line.color, 1.0));
     graph->setName(line.name);
   }
@@ -154,7 +121,6 @@ void BuildTime(QCustomPlot& plot, const ChartPlan& plan) {
       QCPGraph* high = FlatLine(plot, first, last, limit.high, QPen(limit.color, 0.8), limit.name);
       high->setBrush(fill);
       high->setChannelFillGraph(low);
-      if (limit.inView) values.Add(limit.low), values.Add(limit.high);
       continue;
     }
     QString name = limit.name;
@@ -163,11 +129,11 @@ void BuildTime(QCustomPlot& plot, const ChartPlan& plan) {
       if (!std::isfinite(edge)) continue;
       FlatLine(plot, first, last, edge, pen, name);
       name.clear();  // one legend entry for both edges
-      if (limit.inView) values.Add(edge);
     }
   }
   plot.xAxis->setRange(first, last);
-  plot.yAxis->setRange(values.Padded(plan.fromZero));
+  const auto [low, high] = ValueRange(plan);
+  plot.yAxis->setRange(low, high);
 }
 
 void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
@@ -183,15 +149,12 @@ void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
   plot.xAxis->grid()->setVisible(false);
   plot.xAxis->setLabel(QStringLiteral("Harmonic number"));
   plot.xAxis->setRange(plan.firstHarmonic - 0.7, plan.lastHarmonic + 0.7);
-  Span values;
-  values.Add(0);
   for (bool failed : {false, true}) {
     QVector<double> keys, data;
     for (const ChartBar& bar : plan.bars) {
       if (bar.failed != failed || !std::isfinite(bar.value)) continue;
       keys.append(bar.harmonic);
       data.append(bar.value);
-      values.Add(bar.value);
     }
     if (keys.isEmpty() && (failed || plan.bars.empty())) continue;
     auto* bars = new QCPBars(plot.xAxis, plot.yAxis);
@@ -209,7 +172,6 @@ void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
     for (const auto& [h, limit] : marker.limits) {
       keys.append(h);
       data.append(limit);
-      values.Add(limit);
     }
     QCPGraph* graph = plot.addGraph();
     graph->setData(keys, data, true);
@@ -228,10 +190,73 @@ void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
                                              std::clamp(slot * 0.5, 3.0, 6.0)));
     }
   }
-  plot.yAxis->setRange(values.Padded(true));
+  const auto [low, high] = ValueRange(plan);
+  plot.yAxis->setRange(low, high);
 }
 
+// Value range of a chart: what must stay in view, a little room around.
+struct Span {
+  double low = std::numeric_limits<double>::infinity();
+  double high = -std::numeric_limits<double>::infinity();
+  void Add(double v) {
+    if (!std::isfinite(v)) return;
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  std::pair<double, double> Padded(bool fromZero) const {
+    double a = low, b = high;
+    if (!(a <= b)) a = 0, b = 1;
+    if (fromZero) a = std::min(a, 0.0);
+    if (b - a <= 0) a -= 1, b += 1;
+    const double room = (b - a) * 0.06;
+    return {fromZero && a >= 0 ? 0 : a - room, b + room};
+  }
+};
+
 }  // namespace
+
+std::pair<double, double> ValueRange(const ChartPlan& plan) {
+  Span span;
+  if (plan.kind == ChartPlan::Kind::kHarmonics) {
+    span.Add(0);
+    for (const ChartBar& bar : plan.bars) span.Add(bar.value);
+    for (const ChartMarker& marker : plan.markers)
+      for (const auto& limit : marker.limits) span.Add(limit.second);
+    return span.Padded(true);
+  }
+  for (const ChartLine& line : plan.lines)
+    for (double v : line.series->values) span.Add(v);
+  for (const ChartLimit& limit : plan.limits) {
+    span.Add(limit.low);
+    span.Add(limit.high);
+  }
+  return span.Padded(plan.fromZero);
+}
+
+LinePoints LineData(const ChartPlan& plan, const ChartLine& line) {
+  LinePoints points;
+  const assess::Series& s = *line.series;
+  points.keys.reserve(s.times.size() + 16);
+  points.values.reserve(points.keys.capacity());
+  size_t gap = 0;  // the plan's gaps are in time order
+  for (size_t i = 0; i < s.times.size(); ++i) {
+    if (i > 0) {
+      const int64_t before = s.times[i - 1], at = s.times[i];
+      while (gap < plan.gaps.size() && plan.gaps[gap].first < before) ++gap;
+      // A gap that starts with the value before (or in its window) and ends at or after this one.
+      bool broken = static_cast<double>(at - before) > plan.gapSeconds;
+      for (size_t g = gap; !broken && g < plan.gaps.size() && plan.gaps[g].first < at; ++g)
+        broken = plan.gaps[g].second >= at;
+      if (broken) {
+        points.keys.push_back(static_cast<double>(before + at) / 2);
+        points.values.push_back(std::numeric_limits<double>::quiet_NaN());
+      }
+    }
+    points.keys.push_back(static_cast<double>(s.times[i]));
+    points.values.push_back(s.values[i]);
+  }
+  return points;
+}
 
 std::unique_ptr<QCustomPlot> MakeChart(const ChartPlan& plan) {
   std::unique_ptr<QCustomPlot> plot = NewPlot(plan);

@@ -7,7 +7,9 @@
 
 #include <QColor>
 #include <QString>
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "assess/Assessment.h"
@@ -21,13 +23,12 @@ struct ChartLine {
 };
 
 // A limit drawn across a time chart: a shaded band between two values, or lines at the finite
-// edges of low..high.
+// edges of low..high. The value axis always reaches to every limit a chart names.
 struct ChartLimit {
   QString name;
   double low = 0, high = 0;  // -inf / +inf for an open side
   bool shaded = false;
   QColor color;
-  bool inView = true;  // the value axis reaches to it
 };
 
 struct ChartBar {
@@ -51,10 +52,12 @@ struct ChartPlan {
   QString title;
   QString valueLabel;     // the value axis, with its unit: "Voltage (V)"
   bool fromZero = false;  // the value axis starts at 0 (or below, for negative values)
-  // kTime: a line breaks where consecutive values lie further apart than `gapSeconds`.
+  // kTime: a line breaks where consecutive values lie further apart than `gapSeconds`, and
+  // across each of `gaps` (the survey's gaps: the last record before, the first one after).
   std::vector<ChartLine> lines;
   std::vector<ChartLimit> limits;
   double gapSeconds = 0;
+  std::vector<std::pair<int64_t, int64_t>> gaps;
   // kHarmonics: harmonics firstHarmonic..lastHarmonic.
   int firstHarmonic = 2, lastHarmonic = 25;
   QString barName, failedBarName;
@@ -66,6 +69,17 @@ struct ChartPlan {
 // The chart's size in points (PDF) or CSS pixels (HTML).
 constexpr int kChartWidth = 500;
 constexpr int kChartHeight = 250;
+
+// The value axis's range: every value and every limit the chart draws, with a little room
+// around (from 0 where the plan asks for it).
+std::pair<double, double> ValueRange(const ChartPlan& plan);
+
+// A line of a time chart as it is drawn: the series' times and values, with a NaN value (drawn
+// as a break) between two values that lie too far apart or have a gap of the plan between them.
+struct LinePoints {
+  std::vector<double> keys, values;
+};
+LinePoints LineData(const ChartPlan& plan, const ChartLine& line);
 
 // A plot that draws `plan` (never shown; drawn with toPainter or toPixmap).
 std::unique_ptr<QCustomPlot> MakeChart(const ChartPlan& plan);

@@ -9,8 +9,15 @@
 
 #include "ReportChart.h"
 
-// The colour a piece of text carries: a verdict's, or none.
-enum class Tone { kNormal, kPass, kFail, kMuted, kInfo };
+// The colour a piece of text carries: a verdict's, a warning's, or none.
+enum class Tone {
+  kNormal,
+  kPass,
+  kFail,
+  kMuted,  // not assessed, no values
+  kInfo,
+  kWarn,  // incomplete, indicative, coverage below what the standards need: amber
+};
 
 struct ReportCell {
   QString text;

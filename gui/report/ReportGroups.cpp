@@ -1,0 +1,153 @@
+#include "ReportGroups.h"
+
+#include <algorithm>
+
+#include "plot/PlotColors.h"
+
+using assess::Criterion;
+using assess::Verdict;
+
+namespace {
+
+struct GroupInfo {
+  const char* group;
+  const char* title;      // with the statistic, where a standard judges one quantity on several
+  const char* statistic;  // after the harmonics' numbers: ", weekly 95th percentile"
+};
+constexpr const char* kWeekly95 = ", weekly 95th percentile";
+constexpr const char* kWeekly99 = ", weekly 99th percentile";
+constexpr const char* kDaily99 = ", daily 99th percentile";
+const GroupInfo kGroups[] = {
+    {"en50160.frequency", "Power frequency", ""},
+    {"en50160.voltage", "Supply voltage", ""},
+    {"en50160.thd", "Voltage THD", ""},
+    {"en50160.harmonic", "Harmonic voltages", ""},
+    {"en50160.unbalance", "Voltage unbalance", ""},
+    {"ieee519.voltage.thd", "Voltage THD", kWeekly95},
+    {"ieee519.voltage.thd.daily99", "Voltage THD", kDaily99},
+    {"ieee519.voltage.harmonic", "Harmonic voltages", kWeekly95},
+    {"ieee519.voltage.harmonic.daily99", "Harmonic voltages", kDaily99},
+    {"ieee519.current.tdd", "Total demand distortion (TDD)", kWeekly95},
+    {"ieee519.current.tdd.weekly99", "Total demand distortion (TDD)", kWeekly99},
+    {"ieee519.current.tdd.daily99", "Total demand distortion (TDD)", kDaily99},
+    {"ieee519.current.harmonic", "Harmonic currents", kWeekly95},
+    {"ieee519.current.harmonic.weekly99", "Harmonic currents", kWeekly99},
+    {"ieee519.current.harmonic.daily99", "Harmonic currents", kDaily99},
+    {"ieee519.current", "Current distortion", ""},
+    {"ansi_c84_1.voltage", "Service voltage", ""},
+};
+
+const GroupInfo* FindGroup(const std::string& group) {
+  for (const GroupInfo& info : kGroups)
+    if (group == info.group) return &info;
+  return nullptr;
+}
+
+bool IsJudged(const Criterion* c) {
+  return c->verdict == Verdict::kPass || c->verdict == Verdict::kFail;
+}
+
+}  // namespace
+
+const char* GroupTitle(const std::string& group) {
+  const GroupInfo* info = FindGroup(group);
+  return info ? info->title : nullptr;
+}
+
+bool RowSet::Harmonics() const {
+  return std::any_of(rows.begin(), rows.end(), [](const Criterion* c) { return c->harmonic > 0; });
+}
+
+Verdict RowSet::Overall() const {
+  bool passed = false, failed = false;
+  for (const Criterion* c : rows) {
+    passed = passed || c->verdict == Verdict::kPass;
+    failed = failed || c->verdict == Verdict::kFail;
+  }
+  return failed ? Verdict::kFail : passed ? Verdict::kPass : Verdict::kNotAssessed;
+}
+
+bool RowSet::Judged() const {
+  return std::any_of(rows.begin(), rows.end(), IsJudged);
+}
+
+const Criterion* RowSet::Worst() const {
+  const Criterion* worst = nullptr;
+  for (const Criterion* c : rows)
+    if (IsJudged(c) && c->excess && (!worst || *c->excess > *worst->excess)) worst = c;
+  return worst;
+}
+
+size_t RowSet::Periods() const {
+  size_t periods = 0;
+  for (const Criterion* c : rows) periods = std::max(periods, c->periods.size());
+  return periods;
+}
+
+std::vector<const Criterion*> RowSet::WorstByPeriod() const {
+  std::vector<const Criterion*> worst(Periods(), nullptr);
+  for (const Criterion* c : rows) {
+    if (!IsJudged(c)) continue;
+    for (size_t p = 0; p < c->periods.size(); ++p) {
+      const assess::PeriodResult& r = c->periods[p];
+      if (!r.value || !r.excess) continue;
+      if (!worst[p] || *r.excess > *worst[p]->periods[p].excess) worst[p] = c;
+    }
+  }
+  return worst;
+}
+
+QString RowSet::Title() const {
+  const GroupInfo* info = FindGroup(group);
+  QString title =
+      info ? QString::fromLatin1(info->title) : QString::fromStdString(rows.front()->quantity);
+  if (!title.isEmpty()) title[0] = title[0].toUpper();
+  if (Harmonics()) {
+    int first = 0, last = 0;
+    for (const Criterion* c : rows)
+      if (c->harmonic) {
+        if (!first) first = c->harmonic;
+        last = c->harmonic;
+      }
+    title += QStringLiteral(" %1 to %2").arg(first).arg(last);
+  }
+  return info ? title + QString::fromLatin1(info->statistic) : title;
+}
+
+CriteriaGroups::CriteriaGroups(const assess::AssessmentResult& result) {
+  for (const Criterion& c : result.criteria) {
+    if (!c.phase.empty() && std::find(m_phases.begin(), m_phases.end(), c.phase) == m_phases.end())
+      m_phases.push_back(c.phase);
+    const std::string group = assess::CriterionGroup(c);
+    auto it = std::find_if(m_sets.begin(), m_sets.end(),
+                           [&](const RowSet& s) { return s.group == group && s.phase == c.phase; });
+    if (it == m_sets.end()) it = m_sets.insert(m_sets.end(), {c.standard, group, c.phase, {}});
+    it->rows.push_back(&c);
+  }
+  // The phases of a group together, the groups in the result's order.
+  const std::vector<std::string> groups = Groups();
+  std::stable_sort(m_sets.begin(), m_sets.end(), [&](const RowSet& a, const RowSet& b) {
+    return std::find(groups.begin(), groups.end(), a.group) <
+           std::find(groups.begin(), groups.end(), b.group);
+  });
+}
+
+std::vector<const RowSet*> CriteriaGroups::Sets(const std::string& group) const {
+  std::vector<const RowSet*> sets;
+  for (const RowSet& s : m_sets)
+    if (s.group == group) sets.push_back(&s);
+  return sets;
+}
+
+std::vector<std::string> CriteriaGroups::Groups() const {
+  std::vector<std::string> groups;
+  for (const RowSet& set : m_sets)
+    if (std::find(groups.begin(), groups.end(), set.group) == groups.end())
+      groups.push_back(set.group);
+  return groups;
+}
+
+QColor CriteriaGroups::PhaseColor(const std::string& phase) const {
+  const auto it = std::find(m_phases.begin(), m_phases.end(), phase);
+  return SeriesColor(it == m_phases.end() ? 0 : static_cast<size_t>(it - m_phases.begin()));
+}
