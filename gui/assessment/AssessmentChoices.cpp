@@ -28,7 +28,7 @@ bool ReadPositive(const QLineEdit* edit, double max, std::optional<double>& valu
 }
 
 // Beside Un when its text is no voltage.
-constexpr char kRefusedVoltage[] = "not a voltage: type 230, 230 V or 0.4 kV";
+constexpr char kRefusedVoltage[] = "not a voltage (230, 230 V, 0.4 kV)";
 
 // What Un is for each connection, as the choice's tooltips say it.
 struct ConnectionChoice {
@@ -119,6 +119,12 @@ void AssessmentChoices::CreateVoltage() {
   m_suggestion = new QLabel;
   m_useSuggestion = new QPushButton;
   m_useSuggestion->setAutoDefault(false);
+  // Hidden, the suggestion keeps its room: the connection beside it stays where it is.
+  for (QWidget* w : std::initializer_list<QWidget*>{m_suggestion, m_useSuggestion}) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+  }
   m_useSuggestion->setToolTip(
       QStringLiteral("Declare the voltage the records suggest as Un and assess again"));
   connect(m_voltage, &QLineEdit::textChanged, this, [this] {
@@ -173,37 +179,54 @@ void AssessmentChoices::CreateOthers() {
 }
 
 QGridLayout* AssessmentChoices::MakeLayout() {
+  // A row each for the standards, Un and its connection, and Fn with the currents; their
+  // first fields under each other.
   auto* grid = new QGridLayout;
-  auto* standards = new QHBoxLayout;
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{m_en50160, m_ieee519, m_ansiC84, m_standardsSource})
-    standards->addWidget(w);
-  standards->addStretch(1);
-  grid->addWidget(new QLabel(QStringLiteral("Standards:")), 0, 0);
-  grid->addLayout(standards, 0, 1, 1, 6);
-  const auto field = [&](int row, int column, const QString& label, QWidget* edit,
-                         const QString& unit, QLabel* source) {
-    auto* name = new QLabel(label);
-    name->setBuddy(edit);
-    grid->addWidget(name, row, column);
-    auto* box = new QHBoxLayout;
-    box->addWidget(edit, 1);
-    if (!unit.isEmpty()) box->addWidget(new QLabel(unit));
-    if (source != nullptr) box->addWidget(source);
-    grid->addLayout(box, row, column + 1);
+  QHBoxLayout* rows[3];
+  for (int r = 0; r < 3; ++r) {
+    rows[r] = new QHBoxLayout;
+    grid->addLayout(rows[r], r, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  const auto name = [&](int row, const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    if (row >= 0) {
+      grid->addWidget(label, row, 0);
+    } else {
+      rows[-row - 1]->addSpacing(label->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+      rows[-row - 1]->addWidget(label);
+    }
   };
-  field(1, 0, QStringLiteral("U&n:"), m_voltage, QStringLiteral("V"), m_voltageSource);
-  auto* suggestion = new QHBoxLayout;
-  suggestion->addWidget(m_suggestion);
-  suggestion->addWidget(m_useSuggestion);
-  suggestion->addStretch(1);
-  grid->addLayout(suggestion, 1, 2, 1, 2);
-  field(1, 4, QStringLiteral("Connec&tion:"), m_connection, QString(), nullptr);
-  field(2, 0, QStringLiteral("&Fn:"), m_frequency, QStringLiteral("Hz"), m_frequencySource);
-  field(2, 2, QStringLiteral("I&sc:"), m_isc, QStringLiteral("A"), nullptr);
-  field(2, 4, QStringLiteral("I&L:"), m_il, QStringLiteral("A"), nullptr);
-  grid->addWidget(m_assess, 2, 6);
-  grid->setColumnStretch(7, 1);
+  const auto field = [](QHBoxLayout* row, QWidget* edit, const char* unit) {
+    // Every field as wide as the others.
+    edit->setFixedWidth(
+        edit->fontMetrics().horizontalAdvance(QStringLiteral("needed for current")));
+    row->addWidget(edit);
+    if (unit != nullptr) row->addWidget(new QLabel(QString::fromLatin1(unit)));
+  };
+  name(0, QStringLiteral("Standards:"), nullptr);
+  for (QWidget* w : {m_en50160, m_ieee519, m_ansiC84}) rows[0]->addWidget(w);
+  rows[0]->addWidget(m_standardsSource);
+
+  name(1, QStringLiteral("U&n:"), m_voltage);
+  field(rows[1], m_voltage, "V");
+  rows[1]->addWidget(m_voltageSource);
+  rows[1]->addWidget(m_suggestion);
+  rows[1]->addWidget(m_useSuggestion);
+  name(-2, QStringLiteral("Connec&tion:"), m_connection);
+  field(rows[1], m_connection, nullptr);
+
+  name(2, QStringLiteral("&Fn:"), m_frequency);
+  field(rows[2], m_frequency, "Hz");
+  rows[2]->addWidget(m_frequencySource);
+  name(-3, QStringLiteral("I&sc:"), m_isc);
+  field(rows[2], m_isc, "A");
+  name(-3, QStringLiteral("I&L:"), m_il);
+  field(rows[2], m_il, "A");
+  rows[2]->addSpacing(m_assess->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+  rows[2]->addWidget(m_assess);
+  for (QHBoxLayout* row : rows) row->addStretch(1);
   return grid;
 }
 

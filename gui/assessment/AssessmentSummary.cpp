@@ -30,13 +30,16 @@ bool BelowRequiredCoverage(const assess::Period& p) {
              assess::kCoverageRequired;
 }
 
+// The verdict in its colour, "indicative" beside it when it is, and the verdict in words.
 QString VerdictLine(const assess::AssessmentResult& r) {
-  return QStringLiteral(
-             "<span style=\"color:%1; font-size:x-large; font-weight:bold\">%2</span>"
-             "&nbsp;&nbsp;%3")
-      .arg(SurveyVerdictColor(r.verdict).name(),
-           QString::fromLatin1(assess::VerdictText(r.verdict)).toUpper(),
-           Html(assess::VerdictSentence(r)));
+  QString line =
+      QStringLiteral("<span style=\"color:%1; font-size:x-large; font-weight:bold\">%2</span>")
+          .arg(SurveyVerdictColor(r.verdict).name(),
+               QString::fromLatin1(assess::VerdictText(r.verdict)).toUpper());
+  if (r.indicative)
+    line += QStringLiteral("&nbsp;<span style=\"color:%1; font-weight:bold\">indicative</span>")
+                .arg(SurveyVerdictColor(assess::Verdict::kIncomplete).name());
+  return line + QStringLiteral("&nbsp;&nbsp;") + Html(assess::VerdictSentence(r));
 }
 
 QString SurveyLine(const assess::SurveyFacts& s) {

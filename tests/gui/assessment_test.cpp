@@ -43,27 +43,57 @@ QString FailingSurvey() {
   return WriteFailingSurvey(QStringLiteral("assess-fail.57x"));
 }
 
-// A Three Phase Tabular log of 1-minute records from 2009-03-07 14:00: `before` records, then a
-// hole of `gapDays` days, then `after` records.
-QString SurveyWithGap(const QString& name, unsigned before, int gapDays, unsigned after) {
-  SampleLogOptions options;
-  options.logType = kThreePhaseTabularLog;
-  options.records = before + after;
-  options.minute = options.second = 0;
-  std::vector<uint8_t> bytes = MakeSampleLog(options);
-  SampleLogOptions later = options;
-  later.day += gapDays;
-  const size_t size = MakeSampleRecord(options, 0).size();
-  for (unsigned i = before; i < before + after; ++i) {
-    const std::vector<uint8_t> record = MakeSampleRecord(later, i);
-    std::copy(record.begin(), record.end(), bytes.begin() + 12 + options.headerSize + i * size);
-  }
+// Writes the bytes of a log under the scratch folder and returns its path.
+QString WriteBytes(const QString& name, const std::vector<uint8_t>& bytes) {
   const QString path = QDir(ScratchDir()).filePath(name);
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(bytes.data()),
                                                      qint64(bytes.size())) != qint64(bytes.size()))
     qFatal("could not write %s", qPrintable(path));
   return path;
+}
+
+// Records `from` to `to` (excluded) of the log `bytes` made with `options`, made again with
+// `other`.
+void Replace(std::vector<uint8_t>& bytes, const SampleLogOptions& options,
+             const SampleLogOptions& other, unsigned from, unsigned to) {
+  const size_t size = MakeSampleRecord(options, 0).size();
+  for (unsigned i = from; i < to; ++i) {
+    const std::vector<uint8_t> record = MakeSampleRecord(other, i);
+    std::copy(record.begin(), record.end(), bytes.begin() + 12 + options.headerSize + i * size);
+  }
+}
+
+// Three Phase Tabular records a minute apart from 2009-03-07 14:00.
+SampleLogOptions Minutes(unsigned records) {
+  SampleLogOptions options;
+  options.logType = kThreePhaseTabularLog;
+  options.records = records;
+  options.minute = options.second = 0;
+  return options;
+}
+
+// `before` records, then a hole of `gapDays` days, then `after` records.
+QString SurveyWithGap(const QString& name, unsigned before, int gapDays, unsigned after) {
+  const SampleLogOptions options = Minutes(before + after);
+  std::vector<uint8_t> bytes = MakeSampleLog(options);
+  SampleLogOptions later = options;
+  later.day += gapDays;
+  Replace(bytes, options, later, before, before + after);
+  return WriteBytes(name, bytes);
+}
+
+// `days` days in which records `from` to `from + count` hold `percent` % of the 5th voltage
+// harmonic.
+QString SurveyWithBurst(const QString& name, unsigned days, unsigned from, unsigned count,
+                        double percent) {
+  const SampleLogOptions options = Minutes(days * 1440);
+  std::vector<uint8_t> bytes = MakeSampleLog(options);
+  SampleLogOptions burst = options;
+  burst.distortedHarmonic = 5;
+  burst.distortionPercent = percent;
+  Replace(bytes, options, burst, from, from + count);
+  return WriteBytes(name, bytes);
 }
 
 QString SixtyHertzService() {
@@ -413,6 +443,7 @@ class AssessmentTest : public QObject {
     QCOMPARE(r.survey.gaps.size(), size_t(1));
     QVERIFY(r.indicative);
     const QString summary = view->Summary()->text();
+    QVERIFY(summary.contains(QLatin1String(">indicative<")));
     QVERIFY(summary.contains(QLatin1String("below 90 %: week 1")));
     QVERIFY(summary.contains(QLatin1String("Gaps: 1, the longest 5 days")));
     QVERIFY(summary.contains(QString::fromStdString(r.indicativeNote).toHtmlEscaped()));
@@ -448,6 +479,32 @@ class AssessmentTest : public QObject {
     const QModelIndex worst = model->index(row, AssessmentTableModel::kWorstPeriod);
     QVERIFY(model->data(worst, Qt::DisplayRole).toString().startsWith(QLatin1String("day ")));
     QCOMPARE(model->data(worst, Qt::ToolTipRole).toString().count('\n') + 1, days.size());
+  }
+
+  void aDayWithOneHundredMinutesOfTheFifthHarmonicFails() {
+    // Day 3 of four holds 100 minutes of 8 % (IEEE 519's daily 99th percentile: 7.5 %).
+    const QString path =
+        SurveyWithBurst(QStringLiteral("assess-burst.57x"), 4, 2 * 1440 + 600, 100, 8);
+    CMeterlog2App app;
+    AssessmentView* view = OpenAssessment(app, path);
+    QVERIFY(view != nullptr);
+    view->UseSuggestion()->click();
+    CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("230")}, path);
+    QCOMPARE(view->Result()->verdict, assess::Verdict::kFail);
+    AssessmentTableModel* model = view->Model();
+    const auto cell = [&](int row, int column) {
+      return model->data(model->index(row, column), Qt::DisplayRole).toString();
+    };
+    QCOMPARE(cell(0, AssessmentTableModel::kCriterion),
+             QStringLiteral("ieee519.voltage.harmonic.5.a.daily99"));
+    QCOMPARE(cell(0, AssessmentTableModel::kWorstPeriod), QStringLiteral("day 3"));
+    QVERIFY(view->ChooseCriterion(QStringLiteral("ieee519.voltage.harmonic.5.a.daily99")));
+    const QVector<double> days = view->Plot()->PeriodValues();
+    QCOMPARE(days.size(), 4);
+    for (int d = 0; d < 4; ++d) QCOMPARE(days[d] > 7.5, d == 2);
+    // The weekly 95th percentile of the 10-minute values passes: the burst is too short.
+    QCOMPARE(view->Result()->FindCriterion("ieee519.voltage.harmonic.5.a")->verdict,
+             assess::Verdict::kPass);
   }
 
   void weeklyNinetyNinthAndRowsWithoutValues() {

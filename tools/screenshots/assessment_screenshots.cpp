@@ -3,11 +3,13 @@
 // Writes
 //   assessment-incomplete.png  a two-week survey just opened: Un empty with the records'
 //                              suggestion beside it, INCOMPLETE, the frequency chosen;
-//   assessment-pass.png        the same survey with Un declared, the voltage of phase A chosen;
+//   assessment-pass.png        the same survey with Un and Isc declared, the voltage of phase A
+//                              chosen;
 //   assessment-fail.png        a survey whose 9th voltage harmonic is too high, its row chosen;
 //   assessment-gap.png         day 1 and day 7 of a week: coverage, the gap under Details, the
 //                              voltage's line broken at the hole;
-//   assessment-daily.png       IEEE 519's daily 99th percentile of a harmonic, day by day;
+//   assessment-daily.png       IEEE 519's daily 99th percentile of the 5th harmonic, day by day,
+//                              with 100 minutes of 8 % on day 3;
 //   assessment-60hz.png        a 60 Hz, 120 V service judged with ANSI C84.1.
 
 #include <QAction>
@@ -32,9 +34,12 @@ struct Picture {
   SampleLogOptions options;
   const char* criterion = nullptr;  // chosen in the table; none: the first row
   const char* un = nullptr;         // typed into Un; none: left empty
+  const char* isc = nullptr;        // typed into Isc; none: left empty
   int gapAfter = 0;                 // records before a hole of `gapDays` days
   int gapDays = 0;
   bool details = false;
+  // Records from `burstFrom` on, `burstCount` of them, with 8 % of the 5th voltage harmonic.
+  uint32_t burstFrom = 0, burstCount = 0;
 };
 
 // The sample log, with its records from `gapAfter` on moved `gapDays` later.
@@ -49,6 +54,15 @@ bool WriteLog(const QString& path, const Picture& picture) {
       std::copy(record.begin(), record.end(),
                 bytes.begin() + ptrdiff_t(12 + picture.options.headerSize + i * size));
     }
+  }
+  SampleLogOptions burst = picture.options;
+  burst.distortedHarmonic = 5;
+  burst.distortionPercent = 8;
+  const size_t size = MakeSampleRecord(picture.options, 0).size();
+  for (uint32_t i = picture.burstFrom; i < picture.burstFrom + picture.burstCount; ++i) {
+    const std::vector<uint8_t> record = MakeSampleRecord(burst, i);
+    std::copy(record.begin(), record.end(),
+              bytes.begin() + ptrdiff_t(12 + picture.options.headerSize + i * size));
   }
   QFile file(path);
   return file.open(QIODevice::WriteOnly) &&
@@ -68,13 +82,16 @@ SampleLogOptions TwoWeeks() {
 std::vector<Picture> Pictures() {
   std::vector<Picture> pictures(6);
   pictures[0] = {"assessment-incomplete.png", TwoWeeks(), "en50160.frequency"};
-  pictures[1] = {"assessment-pass.png", TwoWeeks(), "en50160.voltage.a", "230"};
+  pictures[1] = {"assessment-pass.png", TwoWeeks(), "en50160.voltage.a", "230", "5000"};
   pictures[2] = {"assessment-fail.png", TwoWeeks(), "en50160.harmonic.9.a", "230"};
   pictures[2].options.distortedHarmonic = 9;
   pictures[2].options.distortionPercent = 2;
-  pictures[3] = {"assessment-gap.png", TwoWeeks(), "en50160.voltage.a", "230", 1440, 5, true};
+  pictures[3] = {
+      "assessment-gap.png", TwoWeeks(), "en50160.voltage.a", "230", "5000", 1440, 5, true};
   pictures[3].options.records = 2880;
   pictures[4] = {"assessment-daily.png", TwoWeeks(), "ieee519.voltage.harmonic.5.a.daily99", "230"};
+  pictures[4].burstFrom = 2 * 1440 + 600;  // day 3 from 00:00, 100 minutes
+  pictures[4].burstCount = 100;
   pictures[5] = {"assessment-60hz.png", {}, "ansi_c84_1.voltage.ch1", "120"};
   pictures[5].options.logType = 2;
   pictures[5].options.records = 2000;
@@ -99,8 +116,9 @@ int main(int argc, char* argv[]) {
     app.GetMainFrame()->GetCommands().assess->trigger();
     AssessmentView* view = app.GetAssessmentView();
     view->resize(1180, 860);
-    if (picture.un) {
+    if (picture.un || picture.isc) {
       view->NominalVoltage()->setText(QString::fromLatin1(picture.un));
+      view->ShortCircuitCurrent()->setText(QString::fromLatin1(picture.isc));
       view->Assess();
     }
     if (picture.details) view->SummaryPanel()->DetailsButton()->setChecked(true);
