@@ -1,5 +1,6 @@
 #include "CriterionPlot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -56,13 +57,23 @@ QString NothingToDraw(const assess::AssessmentResult* result, const assess::Crit
       .arg(Text(c->id), Wrapped(note));
 }
 
-// True when a gap of the survey lies between the values at `a` and `b` of a series of
-// `window`-second values (0: one a record), so that its line must break there. A gap shorter
+// Where the survey has no values to draw a line through, in time order: its gaps, and its long
+// interruptions (whose windows are left out of the supply's statistics).
+std::vector<assess::TimeSpan> Holes(const assess::SurveyFacts& survey) {
+  std::vector<assess::TimeSpan> holes = survey.gaps;
+  holes.insert(holes.end(), survey.interruptions.begin(), survey.interruptions.end());
+  std::sort(holes.begin(), holes.end(),
+            [](const assess::TimeSpan& a, const assess::TimeSpan& b) { return a.start < b.start; });
+  return holes;
+}
+
+// True when a hole of the survey lies between the values at `a` and `b` of a series of
+// `window`-second values (0: one a record), so that its line must break there. A hole shorter
 // than a window leaves the windows on both sides of it, and their line, whole.
-bool GapBetween(int64_t a, int64_t b, int64_t window, const std::vector<assess::TimeSpan>& gaps,
+bool GapBetween(int64_t a, int64_t b, int64_t window, const std::vector<assess::TimeSpan>& holes,
                 size_t& next) {
-  while (next < gaps.size() && gaps[next].start < a) ++next;
-  return next < gaps.size() && gaps[next].end <= b + window && (window == 0 || b - a > window);
+  while (next < holes.size() && holes[next].start < a) ++next;
+  return next < holes.size() && holes[next].end <= b + window && (window == 0 || b - a > window);
 }
 
 }  // namespace
@@ -89,7 +100,7 @@ void CriterionPlot::SetCriterion(const assess::AssessmentResult* result, const s
   }
   ClearContent();
   legend->setVisible(true);
-  if (series != nullptr) DrawSeries(*series, result->survey.gaps);
+  if (series != nullptr) DrawSeries(*series, Holes(result->survey));
   if (periods) DrawPeriods(*c);
   const QString unit = Text(series ? series->unit : c->unit);
   DrawLimits(*c, unit);
@@ -103,7 +114,7 @@ void CriterionPlot::SetCriterion(const assess::AssessmentResult* result, const s
 }
 
 void CriterionPlot::DrawSeries(const assess::Series& series,
-                               const std::vector<assess::TimeSpan>& gaps) {
+                               const std::vector<assess::TimeSpan>& holes) {
   m_values = addGraph();
   QVector<double> keys, values;
   keys.reserve(qsizetype(series.times.size()));
@@ -111,7 +122,7 @@ void CriterionPlot::DrawSeries(const assess::Series& series,
   size_t next = 0;
   for (size_t i = 0; i < series.times.size() && i < series.values.size(); ++i) {
     if (i > 0 &&
-        GapBetween(series.times[i - 1], series.times[i], series.windowSeconds, gaps, next)) {
+        GapBetween(series.times[i - 1], series.times[i], series.windowSeconds, holes, next)) {
       keys.append(double(series.times[i - 1] + series.times[i]) / 2);
       values.append(kNaN);
       ++m_breaks;

@@ -507,6 +507,33 @@ class AssessmentTest : public QObject {
              assess::Verdict::kPass);
   }
 
+  void aLongInterruptionIsListedAndLeftOut() {
+    // Two hours of records at 0.5 V in a day of a 230 V supply.
+    const SampleLogOptions options = Minutes(1440);
+    std::vector<uint8_t> bytes = MakeSampleLog(options);
+    SampleLogOptions outage = options;
+    outage.volts = 0.5;
+    Replace(bytes, options, outage, 600, 720);
+    const QString path = WriteBytes(QStringLiteral("assess-outage.57x"), bytes);
+    CMeterlog2App app;
+    AssessmentView* view = OpenAssessment(app, path);
+    QVERIFY(view != nullptr);
+    QVERIFY(view->Result()->survey.interruptions.empty());  // none without Un
+    view->UseSuggestion()->click();
+    CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("230")}, path);
+    const assess::SurveyFacts& s = view->Result()->survey;
+    QCOMPARE(s.interruptions.size(), size_t(1));
+    QCOMPARE(s.windowsLeftOut, uint64_t(12));
+    QVERIFY(view->Summary()->text().contains(
+        QLatin1String("long interruptions: 1; windows left out: 12")));
+    QVERIFY(view->SummaryPanel()->Details()->toPlainText().contains(
+        QString::fromStdString(assess::SpanText(s.interruptions[0]))));
+    // The voltage's line breaks where the windows were left out.
+    QVERIFY(view->ChooseCriterion(QStringLiteral("en50160.voltage.a")));
+    QCOMPARE(view->Plot()->PointCount(), 144 - 12);
+    QCOMPARE(view->Plot()->LineBreaks(), 1);
+  }
+
   void weeklyNinetyNinthAndRowsWithoutValues() {
     const QString path = FailingSurvey();
     CMeterlog2App app;
