@@ -208,7 +208,8 @@ std::string Minutes(int64_t seconds) {
   return TimeText(seconds, TimeStyle::kIsoSpace).substr(0, 16);
 }
 
-// "week 2", "day 5" of the worst period of a criterion with more than one; empty otherwise.
+}  // namespace
+
 std::string WorstPeriodText(const Criterion& c) {
   if (c.periods.size() < 2 || !c.value) return {};
   const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
@@ -217,8 +218,6 @@ std::string WorstPeriodText(const Criterion& c) {
       return std::string(unit) + " " + std::to_string(i + 1);
   return {};
 }
-
-}  // namespace
 
 std::string ValueText(const Criterion& c, double value) {
   return c.verdict == Verdict::kPass || c.verdict == Verdict::kFail ? JudgedText(value)

@@ -44,6 +44,8 @@ std::string VerdictSentence(const AssessmentResult& result);
 // A criterion's value as a reader sees it: at the comparison's resolution for a judged row
 // (JudgedText), three decimals at most for another.
 std::string ValueText(const Criterion& criterion, double value);
+// "week 2", "day 5": the worst period of a criterion judged over more than one; empty otherwise.
+std::string WorstPeriodText(const Criterion& criterion);
 // "Un = 230 V (declared), wye: 398.372 V between phases, low voltage (up to 1 kV); Fn = 50 Hz
 // (inferred)".
 std::string InputsText(const SurveyFacts& survey);

@@ -3,7 +3,15 @@
 #include <QColor>
 
 #include "assess/AssessmentWriters.h"
-#include "text/DecimalText.h"
+#include "text/TimeText.h"
+
+namespace {
+
+QString Minutes(int64_t seconds) {
+  return QString::fromStdString(TimeText(seconds, TimeStyle::kIsoSpace)).left(16);
+}
+
+}  // namespace
 
 AssessmentTableModel::AssessmentTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -47,7 +55,8 @@ QVariant AssessmentTableModel::data(const QModelIndex& index, int role) const {
   const assess::Criterion* c = CriterionAt(index.row());
   if (c == nullptr) return {};
   if (role == Qt::BackgroundRole) return VerdictColor(c->verdict);
-  if (role == Qt::ToolTipRole) return QString::fromStdString(c->note);
+  if (role == Qt::ToolTipRole)
+    return index.column() == kWorstPeriod && !c->periods.empty() ? PeriodsText(*c) : NoteText(*c);
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case kVerdict:
@@ -56,22 +65,53 @@ QVariant AssessmentTableModel::data(const QModelIndex& index, int role) const {
       return QString::fromStdString(c->id);
     case kValue: {
       if (!c->value) return QStringLiteral("-");
-      const QString value = QString::fromStdString(ReadableDecimal(*c->value, 3));
+      const QString value = QString::fromStdString(assess::ValueText(*c, *c->value));
       return c->unit.empty() ? value : value + " " + QString::fromStdString(c->unit);
     }
+    case kWorstPeriod:
+      return QString::fromStdString(assess::WorstPeriodText(*c));
     case kLimit:
       return QString::fromStdString(c->limit);
     case kNote:
-      return QString::fromStdString(c->note);
+      return NoteText(*c);
     default:
       return {};
   }
 }
 
+QString AssessmentTableModel::NoteText(const assess::Criterion& c) const {
+  return QString::fromStdString(std::string(assess::OwnNote(*m_result, c)));
+}
+
+QString AssessmentTableModel::PeriodsText(const assess::Criterion& c) const {
+  const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
+  const std::string worst = assess::WorstPeriodText(c);
+  QStringList lines;
+  for (size_t i = 0; i < c.periods.size(); ++i) {
+    const assess::PeriodResult& p = c.periods[i];
+    const std::string name = std::string(unit) + " " + std::to_string(i + 1);
+    QString line = QStringLiteral("%1, %2 to %3: ")
+                       .arg(QString::fromStdString(name), Minutes(p.start), Minutes(p.end));
+    if (p.value) {
+      line += QString::fromStdString(assess::ValueText(c, *p.value));
+      if (!c.unit.empty()) line += " " + QString::fromStdString(c.unit);
+      line += QStringLiteral(" %1 (%2 values)")
+                  .arg(QString::fromUtf8(assess::VerdictText(p.verdict)))
+                  .arg(p.count);
+    } else {
+      line += QStringLiteral("no values");
+    }
+    if (name == worst) line += QStringLiteral(", the worst");
+    lines << line;
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
 QVariant AssessmentTableModel::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* kTitles[kColumnCount] = {"Verdict", "Criterion", "Value", "Limit", "Note"};
+  static const char* kTitles[kColumnCount] = {"Verdict",      "Criterion", "Value",
+                                              "Worst period", "Limit",     "Note"};
   return section >= 0 && section < kColumnCount ? QString::fromLatin1(kTitles[section])
                                                 : QVariant();
 }
@@ -85,6 +125,7 @@ QColor VerdictColor(assess::Verdict verdict) {
     case assess::Verdict::kInfo:
       return QColor(215, 230, 250);
     case assess::Verdict::kNotAssessed:
+    case assess::Verdict::kIncomplete:
       break;
   }
   return QColor(232, 232, 232);

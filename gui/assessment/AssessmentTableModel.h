@@ -1,6 +1,8 @@
 #pragma once
 // The criteria of an assessment as a table: failures first, then passes, informative rows and
-// what was not assessed; optionally the failures only. Each verdict has its colour.
+// what was not assessed; optionally the failures only. Each verdict has its colour; a judged
+// value is written at the resolution it was compared at, beside the period it comes from (the
+// cell's tooltip lists every period), and a row that was not assessed says why.
 
 #include <QAbstractTableModel>
 #include <vector>
@@ -10,7 +12,7 @@
 class AssessmentTableModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { kVerdict, kCriterion, kValue, kLimit, kNote, kColumnCount };
+  enum Column { kVerdict, kCriterion, kValue, kWorstPeriod, kLimit, kNote, kColumnCount };
 
   explicit AssessmentTableModel(QObject* parent = nullptr);
 
@@ -31,6 +33,10 @@ class AssessmentTableModel : public QAbstractTableModel {
 
  private:
   void Rebuild();
+  // The criterion's note without the survey's indicative remark, said once above the table.
+  QString NoteText(const assess::Criterion& c) const;
+  // Every period of the criterion, one to a line, the worst marked.
+  QString PeriodsText(const assess::Criterion& c) const;
 
   const assess::AssessmentResult* m_result = nullptr;
   bool m_failuresOnly = false;

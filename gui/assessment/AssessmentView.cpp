@@ -3,19 +3,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "AssessmentChoices.h"
+#include "AssessmentSummary.h"
 #include "AssessmentTableModel.h"
 #include "ReportDialog.h"
 #include "assess/AssessmentWriters.h"
@@ -27,33 +25,13 @@
 #include "log/CMeterlog2Doc.h"
 #include "plot/CriterionPlot.h"
 #include "report/AssessmentReport.h"
-#include "text/DecimalText.h"
-#include "text/TimeText.h"
 
 namespace {
 
-QString Readable(double value) {
-  return QString::fromStdString(ReadableDecimal(value, 3));
-}
-
-QString Time(int64_t seconds) {
-  return QString::fromStdString(TimeText(seconds, TimeStyle::kIsoSpace));
-}
-
-// A positive number up to `max` typed into `edit`, or nothing when it is empty; false when it
-// holds something else.
-bool ReadPositive(const QLineEdit* edit, double max, std::optional<double>& value) {
-  const QString text = edit->text().trimmed();
-  if (text.isEmpty()) return true;
-  double number = 0;
-  if (!ParseDecimal(text.toStdString(), number) || number <= 0 || number > max) return false;
-  value = number;
-  return true;
-}
-
 bool SameChoices(const assess::AssessOptions& a, const assess::AssessOptions& b) {
   return a.standards == b.standards && a.nominalVoltage == b.nominalVoltage &&
-         a.nominalFrequency == b.nominalFrequency && a.isc == b.isc && a.il == b.il;
+         a.connection == b.connection && a.nominalFrequency == b.nominalFrequency &&
+         a.isc == b.isc && a.il == b.il;
 }
 
 // The SHA-256 of the log at `path` as it is now, provided that it still holds the records `doc`
@@ -90,8 +68,9 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Assess Supply Quality"));
   setSizeGripEnabled(true);
 
-  CreateChoiceFields();
-  QGridLayout* choices = ChoicesLayout();
+  m_choices = new AssessmentChoices;
+  connect(m_choices, &AssessmentChoices::assessRequested, this, &AssessmentView::Assess);
+  m_summary = new AssessmentSummary;
   QHBoxLayout* tableBar = CreateTableBar();
   CreateTable();
   m_plot = new CriterionPlot;
@@ -108,95 +87,28 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
   splitter->setStretchFactor(1, 1);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(choices);
+  layout->addWidget(m_choices);
   layout->addWidget(m_summary);
   layout->addWidget(splitter, 1);
+  SetTabOrder();
   resize(1100, 800);
 }
 
-void AssessmentView::CreateChoiceFields() {
-  m_en50160 = new QCheckBox(QStringLiteral("&EN 50160"));
-  m_ieee519 = new QCheckBox(QStringLiteral("&IEEE 519-2014"));
-  m_en50160->setChecked(true);
-  m_ieee519->setChecked(true);
-  m_en50160->setToolTip(
-      QStringLiteral("Low-voltage supply: frequency, voltage, THD, harmonics "
-                     "2 to 25, unbalance"));
-  m_ieee519->setToolTip(
-      QStringLiteral("Bus up to 1 kV: voltage THD and harmonics 2 to 50; with "
-                     "Isc the current harmonics and TDD"));
-  m_voltage = new QLineEdit;
-  m_voltage->setToolTip(QStringLiteral("Nominal voltage Un, phase to neutral"));
-  m_voltageSource = new QLabel;
-  m_frequency = new QComboBox;
-  m_frequency->addItems({QStringLiteral("50"), QStringLiteral("60")});
-  m_frequencySource = new QLabel;
-  m_isc = new QLineEdit;
-  m_isc->setPlaceholderText(QStringLiteral("needed for current limits"));
-  m_isc->setToolTip(QStringLiteral("Short-circuit current at the point of common coupling"));
-  m_il = new QLineEdit;
-  m_il->setPlaceholderText(QStringLiteral("from the log"));
-  m_il->setToolTip(
-      QStringLiteral("Maximum demand load current; when empty, the largest "
-                     "15-minute mean of each phase's fundamental current"));
-  m_assess = new QPushButton(QStringLiteral("&Assess"));
-  m_assess->setDefault(true);
-  connect(m_voltage, &QLineEdit::textEdited, this, [this] {
-    m_voltageInferred = false;
-    m_voltageSource->setText(QStringLiteral("given"));
-  });
-  connect(m_frequency, &QComboBox::activated, this, [this] {
-    m_frequencyInferred = false;
-    m_frequencySource->setText(QStringLiteral("given"));
-  });
-  connect(m_assess, &QPushButton::clicked, this, &AssessmentView::Assess);
-}
-
-QGridLayout* AssessmentView::ChoicesLayout() {
-  auto* choices = new QGridLayout;
-  choices->addWidget(new QLabel(QStringLiteral("Standards:")), 0, 0);
-  choices->addWidget(m_en50160, 0, 1);
-  choices->addWidget(m_ieee519, 0, 2, 1, 2);
-  auto addField = [&](int row, int column, const QString& label, QWidget* field,
-                      const QString& unit, QLabel* source) {
-    auto* name = new QLabel(label);
-    name->setBuddy(field);
-    choices->addWidget(name, row, column);
-    auto* box = new QHBoxLayout;
-    box->addWidget(field, 1);
-    box->addWidget(new QLabel(unit));
-    if (source != nullptr) {
-      source->setMinimumWidth(source->fontMetrics().horizontalAdvance(QStringLiteral("inferred")));
-      source->setEnabled(false);
-      box->addWidget(source);
-    }
-    choices->addLayout(box, row, column + 1);
-  };
-  addField(1, 0, QStringLiteral("U&n:"), m_voltage, QStringLiteral("V"), m_voltageSource);
-  addField(1, 2, QStringLiteral("&Fn:"), m_frequency, QStringLiteral("Hz"), m_frequencySource);
-  addField(2, 0, QStringLiteral("I&sc:"), m_isc, QStringLiteral("A"), nullptr);
-  addField(2, 2, QStringLiteral("I&L:"), m_il, QStringLiteral("A"), nullptr);
-  choices->addWidget(m_assess, 2, 4);
-  choices->setColumnStretch(5, 1);
-  return choices;
-}
-
 QHBoxLayout* AssessmentView::CreateTableBar() {
-  m_summary = new QLabel;
-  m_summary->setWordWrap(true);
-  m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
   m_failuresOnly = new QCheckBox(QStringLiteral("Failures &only"));
-  auto* copy = new QPushButton(QStringLiteral("&Copy"));
-  copy->setToolTip(QStringLiteral("Put the rows shown on the clipboard (TAB separated)"));
-  connect(copy, &QPushButton::clicked, this, &AssessmentView::Copy);
+  m_copy = new QPushButton(QStringLiteral("&Copy"));
+  m_copy->setAutoDefault(false);
+  m_copy->setToolTip(QStringLiteral("Put the rows shown on the clipboard (TAB separated)"));
+  connect(m_copy, &QPushButton::clicked, this, &AssessmentView::Copy);
   m_saveReport = new QPushButton(QStringLiteral("Save &Report..."));
+  m_saveReport->setAutoDefault(false);
   m_saveReport->setToolTip(
       QStringLiteral("Save the assessment as the report a client receives (PDF or HTML)"));
   connect(m_saveReport, &QPushButton::clicked, this, &AssessmentView::SaveReport);
   auto* tableBar = new QHBoxLayout;
   tableBar->addWidget(m_failuresOnly);
   tableBar->addStretch(1);
-  tableBar->addWidget(copy);
+  tableBar->addWidget(m_copy);
   tableBar->addWidget(m_saveReport);
   return tableBar;
 }
@@ -212,8 +124,9 @@ void AssessmentView::CreateTable() {
   m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
   m_table->horizontalHeader()->setStretchLastSection(true);
   m_table->setColumnWidth(AssessmentTableModel::kVerdict, 90);
-  m_table->setColumnWidth(AssessmentTableModel::kCriterion, 230);
-  m_table->setColumnWidth(AssessmentTableModel::kValue, 100);
+  m_table->setColumnWidth(AssessmentTableModel::kCriterion, 290);
+  m_table->setColumnWidth(AssessmentTableModel::kValue, 120);
+  m_table->setColumnWidth(AssessmentTableModel::kWorstPeriod, 90);
   m_table->setColumnWidth(AssessmentTableModel::kLimit, 380);
   connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &AssessmentView::CurrentRowChanged);
@@ -225,13 +138,60 @@ void AssessmentView::CreateTable() {
   });
 }
 
+void AssessmentView::SetTabOrder() {
+  QWidget* const order[] = {m_choices->AssessButton(),
+                            m_summary->DetailsButton(),
+                            m_failuresOnly,
+                            m_copy,
+                            m_saveReport,
+                            m_table,
+                            m_plot};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+}
+
 AssessmentView::~AssessmentView() = default;
+
+QCheckBox* AssessmentView::En50160Choice() const {
+  return m_choices->En50160Choice();
+}
+QCheckBox* AssessmentView::Ieee519Choice() const {
+  return m_choices->Ieee519Choice();
+}
+QCheckBox* AssessmentView::AnsiC84Choice() const {
+  return m_choices->AnsiC84Choice();
+}
+QLineEdit* AssessmentView::NominalVoltage() const {
+  return m_choices->NominalVoltage();
+}
+QLabel* AssessmentView::NominalVoltageSource() const {
+  return m_choices->NominalVoltageSource();
+}
+QPushButton* AssessmentView::UseSuggestion() const {
+  return m_choices->UseSuggestion();
+}
+QComboBox* AssessmentView::ConnectionChoice() const {
+  return m_choices->Connection();
+}
+QComboBox* AssessmentView::NominalFrequency() const {
+  return m_choices->NominalFrequency();
+}
+QLabel* AssessmentView::NominalFrequencySource() const {
+  return m_choices->NominalFrequencySource();
+}
+QLineEdit* AssessmentView::ShortCircuitCurrent() const {
+  return m_choices->ShortCircuitCurrent();
+}
+QLineEdit* AssessmentView::LoadCurrent() const {
+  return m_choices->LoadCurrent();
+}
+QLabel* AssessmentView::Summary() const {
+  return m_summary->Text();
+}
 
 void AssessmentView::SetDocument(const CMeterlog2Doc* doc, const QString& path) {
   m_doc = doc != nullptr && doc->GetRecordCount() > 0 ? doc : nullptr;
   m_path = path;
-  m_voltageInferred = m_frequencyInferred = true;
-  m_voltage->clear();
+  m_choices->Reset();
   Assess();
 }
 
@@ -239,107 +199,43 @@ void AssessmentView::Refresh() {
   Assess();
 }
 
-bool AssessmentView::ReadChoices(assess::AssessOptions& options, QString& error) const {
-  options = assess::AssessOptions();
-  assess::StandardSet& set = options.standards.emplace();
-  set.en50160 = m_en50160->isChecked();
-  set.ieee519 = m_ieee519->isChecked();
-  if (!set.Any()) {
-    error = QStringLiteral("Choose at least one standard.");
-    return false;
-  }
-  if (!m_voltageInferred &&
-      !ReadPositive(m_voltage, assess::kMaxNominalVoltage, options.nominalVoltage)) {
-    error = QStringLiteral("Please enter Un as a positive number of volts.");
-    return false;
-  }
-  if (!m_frequencyInferred) options.nominalFrequency = m_frequency->currentText().toDouble();
-  if (!ReadPositive(m_isc, assess::kMaxCurrent, options.isc)) {
-    error = QStringLiteral("Please enter Isc as a positive number of amperes.");
-    return false;
-  }
-  if (!ReadPositive(m_il, assess::kMaxCurrent, options.il)) {
-    error = QStringLiteral("Please enter IL as a positive number of amperes.");
-    return false;
-  }
-  return true;
-}
-
 bool AssessmentView::Assess() {
   QString refused;
   assess::AssessOptions options;
-  if (!ReadChoices(options, refused)) {
+  if (!m_choices->Read(options, refused)) {
     ShowMessage(this, refused);
     return false;
   }
   m_options = options;
   m_result.reset();
+  m_failure = assess::AssessFailure::kNone;
+  m_refusal.clear();
   if (m_doc != nullptr) {
     WaitCursor wait;
     auto result = std::make_unique<assess::AssessmentResult>();
     const assess::SurveyLog log[] = {{PathFromQString(m_path), m_doc}};
     std::string error;
-    if (assess::Assess(log, options, *result, error)) {
+    if (assess::Assess(log, options, *result, error, &m_failure)) {
       m_result = std::move(result);
     } else {
-      refused = QString::fromStdString(error);
+      m_refusal = QString::fromStdString(error);
     }
   }
-  ShowNominalValues();
   ShowResult();
-  if (!refused.isEmpty()) m_summary->setText(refused);
   return true;
 }
 
-void AssessmentView::ShowNominalValues() {
-  if (m_result == nullptr) return;
-  const assess::SurveyFacts& s = m_result->survey;
-  if (m_voltageInferred) {
-    m_voltage->setText(s.nominalVoltage ? Readable(*s.nominalVoltage) : QString());
-    m_voltageSource->setText(s.nominalVoltage ? QStringLiteral("inferred") : QString());
-  }
-  if (m_frequencyInferred) {
-    if (s.nominalFrequency) m_frequency->setCurrentText(Readable(*s.nominalFrequency));
-    m_frequencySource->setText(s.nominalFrequency ? QStringLiteral("inferred") : QString());
-  }
-}
-
 void AssessmentView::ShowResult() {
+  m_choices->ShowResult(m_result.get());
   m_model->SetResult(m_result.get());
   m_saveReport->setEnabled(m_result != nullptr);
+  m_copy->setEnabled(m_result != nullptr);
   if (m_result == nullptr) {
-    m_summary->setText(m_doc ? QString() : QStringLiteral("No log with records is open."));
+    m_summary->ShowNoResult(m_doc ? m_refusal : QStringLiteral("No log with records is open."));
     m_plot->SetCriterion(nullptr, {});
     return;
   }
-  const assess::AssessmentResult& r = *m_result;
-  const assess::SurveyFacts& s = r.survey;
-  int failed = 0;
-  for (const assess::Criterion& c : r.criteria) failed += c.verdict == assess::Verdict::kFail;
-  const QColor color = r.verdict == assess::Verdict::kFail   ? QColor(190, 0, 0)
-                       : r.verdict == assess::Verdict::kPass ? QColor(0, 125, 0)
-                                                             : QColor(100, 100, 100);
-  QString text =
-      QStringLiteral("<b style=\"color:%1; font-size:large\">%2</b>")
-          .arg(color.name(), QString::fromUtf8(assess::VerdictText(r.verdict)).toUpper());
-  if (failed > 0)
-    text += QStringLiteral(" &nbsp;%1 %2 failed")
-                .arg(failed)
-                .arg(failed == 1 ? "criterion" : "criteria");
-  text +=
-      QStringLiteral(
-          "<br>%1: %2 to %3, %4 of %5 records used (%6 without a valid time, %7 "
-          "overlapping), %8 10-minute windows")
-          .arg(QString::fromStdString(s.logTypeName).toHtmlEscaped(), Time(*s.first), Time(*s.last))
-          .arg(s.recordsUsed)
-          .arg(s.records)
-          .arg(s.invalidTime)
-          .arg(s.overlaps)
-          .arg(s.windows);
-  if (r.indicative)
-    text += QStringLiteral("<br><i>%1</i>")
-                .arg(QString::fromStdString(r.indicativeNote).toHtmlEscaped());
-  m_summary->setText(text);
+  m_summary->ShowResult(*m_result);
   if (m_model->rowCount() > 0) {
     m_table->setCurrentIndex(m_model->index(0, 0));
   } else {
@@ -376,17 +272,16 @@ void AssessmentView::Copy() {
 bool AssessmentView::SaveReport() {
   assess::AssessOptions shown;
   QString error;
-  if (!ReadChoices(shown, error)) {
+  if (!m_choices->Read(shown, error)) {
     ShowMessage(this, error);
     return false;
   }
   if (!SameChoices(shown, m_options) && !Assess()) return false;
   if (m_result == nullptr || m_doc == nullptr) {
-    ShowMessage(this,
-                m_doc == nullptr
-                    ? QStringLiteral("There is no assessment to report: open a log with "
-                                     "records first.")
-                    : QStringLiteral("There is no assessment to report: ") + m_summary->text());
+    ShowMessage(this, m_doc == nullptr
+                          ? QStringLiteral("There is no assessment to report: open a log with "
+                                           "records first.")
+                          : QStringLiteral("There is no assessment to report: ") + m_refusal);
     return false;
   }
   ReportDialog dialog(this, m_path);
