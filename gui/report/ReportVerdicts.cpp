@@ -20,7 +20,7 @@ double UpperLimit(const Criterion& c) {
   return c.bands.empty() ? NAN : c.bands.front().high;
 }
 
-QString WorstPeriodText(const Criterion& c) {
+QString WorstPeriodNote(const Criterion& c) {
   const int worst = WorstPeriod(c);
   if (c.periods.size() < 2 || worst < 0) return {};
   return QStringLiteral("worst: ") + PeriodLabel(c, static_cast<size_t>(worst));
@@ -42,7 +42,7 @@ void HarmonicsResult(const RowSet& set, ReportCell& result, ReportCell& limit) {
   QStringList detail = {
       QStringLiteral("its limit %1").arg(WithUnit(Number(UpperLimit(*worst)), worst->unit)),
       QStringLiteral("%1 of %2 fail").arg(failed).arg(judged)};
-  if (const QString period = WorstPeriodText(*worst); !period.isEmpty()) detail.append(period);
+  if (const QString period = WorstPeriodNote(*worst); !period.isEmpty()) detail.append(period);
   result.detail = detail.join(QStringLiteral("; "));
   limit.text = Typeset(worst->limit);
   if (limits.size() > 1) limit.detail = QStringLiteral("each harmonic against its own limit");
@@ -58,7 +58,7 @@ void SingleResult(const ReportWriter& w, const Criterion& c, ReportCell& result,
     detail.append(Typeset(c.statistic) +
                   QStringLiteral("; from %1 to %2")
                       .arg(Number(*c.min), WithUnit(Number(*c.max), series->unit)));
-  if (const QString period = WorstPeriodText(c); !period.isEmpty()) detail.append(period);
+  if (const QString period = WorstPeriodNote(c); !period.isEmpty()) detail.append(period);
   result.detail = detail.join(QStringLiteral("; "));
   limit.text = Typeset(c.limit);
 }
