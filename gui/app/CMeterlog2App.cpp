@@ -294,12 +294,13 @@ void CMeterlog2App::JudgeDataFormat() {
   m_bOtherFormatHint = OtherDataFormatLooksRight(m_doc);
 }
 
-void CMeterlog2App::ShowDocumentInPlots() {
+void CMeterlog2App::ShowDocumentInPlots(bool sameLog) {
   JudgeDataFormat();
   if (m_pPlotPane != nullptr)
     m_pPlotPane->SetDocument(&m_doc, m_pView->GetColumnList().Entries(), m_pView->GetSourcePath());
-  // The assessment follows the log; a hidden window catches up when it is shown again.
-  m_bAssessDocPending = true;
+  // The assessment follows the log; a hidden window catches up when it is shown again. The same
+  // log read in another byte order keeps the inputs declared for it (its Un above all).
+  (sameLog ? m_bAssessRefreshPending : m_bAssessDocPending) = true;
   if (m_pAssessment != nullptr && m_pAssessment->isVisible()) OnAssess();
 }
 
@@ -451,7 +452,7 @@ void CMeterlog2App::OnDataFormat(uint32_t value) {
     // The vector layout has its own columns: a new column list, all shown.
     m_pView->BuildColumns(kThreePhaseVectorLog, value);
     m_pView->RebuildTable();
-    ShowDocumentInPlots();
+    ShowDocumentInPlots(true);
   } else {
     m_pView->RepaintCells();
     m_pPlotPane->Refresh();

@@ -75,8 +75,9 @@ class CMeterlog2App : public QObject {
   void ReleaseAfterTablePaint();
   void OnDiagnosticDump(bool enabled);
   void SetTitle(const QString& title);
-  // The plot pane follows the document: a new log, or none.
-  void ShowDocumentInPlots();
+  // The plot pane and the assessment follow the document: a new log, or none, or (sameLog) the
+  // same log read in another byte order, which keeps what was declared for it.
+  void ShowDocumentInPlots(bool sameLog = false);
   // Whether the other byte order reads better, for the status bar's hint.
   void JudgeDataFormat();
   void ConnectCommands();

@@ -627,6 +627,21 @@ class AssessmentTest : public QObject {
     QVERIFY(!app.GetMainFrame()->GetCommands().assess->isEnabled());
   }
 
+  // A Three Phase Vector log read in its other byte order gets its vector layout's columns, but
+  // it is the same log: the Un declared for it stays, and the assessment runs again with it.
+  void theByteOrderKeepsTheDeclaredUn() {
+    const QString path = WriteSample(QStringLiteral("assess-vector.57x"), kThreePhaseVectorLog, 30);
+    CMeterlog2App app;
+    AssessmentView* view = OpenAssessment(app, path);
+    QVERIFY(view != nullptr);
+    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
+    QVERIFY(view->Assess());
+    app.OnDataFormat(kDataFormat0100);
+    QCOMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
+    QVERIFY(view->Failure() != assess::AssessFailure::kNone || view->Result() != nullptr);
+    if (view->Result() != nullptr) QCOMPARE(view->Result()->survey.nominalVoltage, 230.0);
+  }
+
   void refusedChoicesAreSaid() {
     const QString path = WriteSample(QStringLiteral("assess-std.57x"), kStandardLog, 30);
     CMeterlog2App app;
