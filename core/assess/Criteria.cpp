@@ -891,13 +891,24 @@ void Judge::Notes() {
 
 void Judge::Indicative() {
   std::vector<std::string> reasons;
+  auto below = [](const Period& p) {
+    return static_cast<double>(p.windows) <
+           kCoverageRequired * static_cast<double>(p.expectedWindows);
+  };
+  // A day is named only where its week is not named already.
+  auto weekNamed = [&](const Period& day) {
+    const auto week =
+        static_cast<size_t>((day.start - m_facts.periods.front().start) / kWeekSeconds);
+    return week < m_facts.periods.size() && below(m_facts.periods[week]);
+  };
   auto lowCoverage = [&](const std::vector<Period>& periods, const char* what) {
     size_t low = 0;
+    const bool days = &periods == &m_facts.days;
     for (size_t i = 0; i < periods.size(); ++i) {
       const Period& p = periods[i];
       const double coverage =
           static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows);
-      if (coverage >= kCoverageRequired) continue;
+      if (!below(p) || (days && weekNamed(p))) continue;
       if (++low > 3) continue;
       reasons.push_back(std::string(what) + " " + std::to_string(i + 1) + " (" + Minutes(p.start) +
                         " to " + Minutes(p.end) + ") holds " + std::to_string(p.windows) +

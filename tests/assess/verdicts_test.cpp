@@ -117,6 +117,20 @@ TEST(Verdicts, CoverageAndGapsAreCounted) {
       << r.indicativeNote;
   EXPECT_TRUE(Contains(AssessmentJson(r), "\"duration_s\": 432600}"));
 
+  // Three hours missing from day 3 of a week: the week holds 990 of 1008 windows (98.21 %), the
+  // day 126 of 144 (87.5 %), short of what its daily statistics need: the day is named.
+  B before(kStandardLog, 288 + 60, "2009-03-02T00:00:00", 600);
+  B after(kStandardLog, 1008 - 288 - 60 - 18, "2009-03-04T13:00:00", 600);
+  const auto c = before.Load(), d = after.Load();
+  const AssessmentResult hours = AssessDocs({c.get(), d.get()}, At(230));
+  EXPECT_EQ(hours.survey.periods[0].windows, 990u);
+  EXPECT_TRUE(hours.indicative);
+  EXPECT_TRUE(Contains(hours.indicativeNote,
+                       "indicative: day 3 (2009-03-04 00:00 to 2009-03-05 "
+                       "00:00) holds 126 of its 144 10-minute windows"))
+      << hours.indicativeNote;
+  EXPECT_FALSE(Contains(hours.indicativeNote, "week"));
+
   B hourly(kStandardLog, 168, "2009-03-02T00:00:00", 3600);
   const auto h = hourly.Load();
   const AssessmentResult coarse = AssessDocs({h.get()}, At(230));
