@@ -465,6 +465,13 @@ bool AddFileDigests(SurveyFacts& survey, std::string& error) {
   return true;
 }
 
+int WorstPeriodIndex(const Criterion& c) {
+  if (!c.value || !c.excess) return -1;
+  for (size_t i = 0; i < c.periods.size(); ++i)
+    if (c.periods[i].value && c.periods[i].excess == c.excess) return static_cast<int>(i);
+  return -1;
+}
+
 std::string CriterionGroup(const Criterion& criterion) {
   std::string group = criterion.id;
   auto dropLast = [&](const std::string& part) {

@@ -107,6 +107,9 @@ struct Criterion {
   std::vector<LimitBand> bands;
 };
 
+// The index of the period a criterion's value and verdict come from (its worst); -1 without.
+int WorstPeriodIndex(const Criterion& criterion);
+
 // One log of the survey.
 struct SurveyFile {
   std::filesystem::path path;
@@ -124,6 +127,13 @@ struct Period {
   int64_t start = 0, end = 0;  // end excluded
   uint64_t windows = 0;        // 10-minute windows holding at least one record
   uint64_t expectedWindows = 0;
+  // windows / expectedWindows, and whether that is below kCoverageRequired (the result is then
+  // indicative).
+  double Coverage() const {
+    return expectedWindows ? static_cast<double>(windows) / static_cast<double>(expectedWindows)
+                           : 0;
+  }
+  bool LowCoverage() const { return Coverage() < kCoverageRequired; }
 };
 
 // Consecutive records further apart than kGapIntervals record intervals: `start` is the time of

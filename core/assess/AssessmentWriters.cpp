@@ -211,12 +211,9 @@ std::string Minutes(int64_t seconds) {
 }  // namespace
 
 std::string WorstPeriodText(const Criterion& c) {
-  if (c.periods.size() < 2 || !c.value) return {};
-  const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
-  for (size_t i = 0; i < c.periods.size(); ++i)
-    if (c.periods[i].value && c.periods[i].excess == c.excess)
-      return std::string(unit) + " " + std::to_string(i + 1);
-  return {};
+  const int worst = WorstPeriodIndex(c);
+  if (c.periods.size() < 2 || worst < 0) return {};
+  return std::string(c.statisticSuffix == "daily99" ? "day " : "week ") + std::to_string(worst + 1);
 }
 
 std::string ValueText(const Criterion& c, double value) {
@@ -275,9 +272,7 @@ std::string CoverageText(const SurveyFacts& s) {
 }
 
 std::string PeriodText(const Period& p, const char* unit, size_t index) {
-  const double coverage =
-      p.expectedWindows ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
-                        : 0;
+  const double coverage = p.Coverage();
   return std::string(unit) + " " + std::to_string(index + 1) + ", " + Minutes(p.start) + " to " +
          Minutes(p.end) + ": " + std::to_string(p.windows) + " of " +
          std::to_string(p.expectedWindows) + " windows (" + JudgedText(100 * coverage) + " %)";

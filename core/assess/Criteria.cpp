@@ -891,10 +891,7 @@ void Judge::Notes() {
 
 void Judge::Indicative() {
   std::vector<std::string> reasons;
-  auto below = [](const Period& p) {
-    return static_cast<double>(p.windows) <
-           kCoverageRequired * static_cast<double>(p.expectedWindows);
-  };
+  auto below = [](const Period& p) { return p.LowCoverage(); };
   // A day is named only where its week is not named already.
   auto weekNamed = [&](const Period& day) {
     const auto week =
@@ -906,8 +903,7 @@ void Judge::Indicative() {
     const bool days = &periods == &m_facts.days;
     for (size_t i = 0; i < periods.size(); ++i) {
       const Period& p = periods[i];
-      const double coverage =
-          static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows);
+      const double coverage = p.Coverage();
       if (!below(p) || (days && weekNamed(p))) continue;
       if (++low > 3) continue;
       reasons.push_back(std::string(what) + " " + std::to_string(i + 1) + " (" + Minutes(p.start) +

@@ -24,12 +24,6 @@ QString Time(int64_t seconds) {
   return QString::fromStdString(TimeText(seconds, TimeStyle::kIsoSpace));
 }
 
-bool BelowRequiredCoverage(const assess::Period& p) {
-  return p.expectedWindows == 0 ||
-         static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows) <
-             assess::kCoverageRequired;
-}
-
 // The verdict in its colour, "indicative" beside it when it is, and the verdict in words.
 QString VerdictLine(const assess::AssessmentResult& r) {
   QString line =
@@ -60,7 +54,7 @@ QString SurveyLine(const assess::SurveyFacts& s) {
 QString CoverageLines(const assess::SurveyFacts& s) {
   QString text = QStringLiteral("Coverage: ") + Html(assess::CoverageText(s));
   for (size_t i = 0; i < s.periods.size(); ++i) {
-    if (!BelowRequiredCoverage(s.periods[i])) continue;
+    if (!s.periods[i].LowCoverage()) continue;
     text += QStringLiteral("<br><span style=\"color:%1\">&nbsp;&nbsp;below 90 %: %2</span>")
                 .arg(SurveyVerdictColor(assess::Verdict::kIncomplete).name(),
                      Html(assess::PeriodText(s.periods[i], "week", i)));

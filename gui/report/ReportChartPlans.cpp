@@ -18,10 +18,6 @@ using namespace report_text;
 
 namespace {
 
-double UpperLimit(const Criterion& c) {
-  return c.bands.empty() ? NAN : c.bands.front().high;
-}
-
 // Where a limit comes from: the text in the last parentheses of the criterion's limit ("EN
 // 50160:2010, low voltage, supply voltage variations"); the standard's name when there are none.
 QString LimitSource(const Criterion& c) {

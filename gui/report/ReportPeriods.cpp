@@ -19,10 +19,6 @@ namespace {
 // Up to this many periods a table shows every one.
 constexpr size_t kAllPeriods = 35;
 
-double UpperLimit(const Criterion& c) {
-  return c.bands.empty() ? NAN : c.bands.front().high;
-}
-
 bool IsDaily(const RowSet& set) {
   return set.rows.front()->statisticSuffix == "daily99";
 }
@@ -69,14 +65,14 @@ std::vector<size_t> ShownPeriods(const std::vector<const RowSet*>& sets, size_t 
   for (const RowSet* set : sets) {
     for (const Criterion* c : set->rows) {
       if (c->verdict != Verdict::kPass && c->verdict != Verdict::kFail) continue;
-      if (const int worst = WorstPeriod(*c); worst >= 0 && set->rows.size() == 1)
+      if (const int worst = assess::WorstPeriodIndex(*c); worst >= 0 && set->rows.size() == 1)
         keep.insert(static_cast<size_t>(worst));
       for (size_t p = 0; p < c->periods.size(); ++p)
         if (c->periods[p].verdict == Verdict::kFail) keep.insert(p);
     }
     if (set->Harmonics())
-      if (const Criterion* worst = set->Worst(); worst && WorstPeriod(*worst) >= 0)
-        keep.insert(static_cast<size_t>(WorstPeriod(*worst)));
+      if (const Criterion* worst = set->Worst(); worst && assess::WorstPeriodIndex(*worst) >= 0)
+        keep.insert(static_cast<size_t>(assess::WorstPeriodIndex(*worst)));
   }
   return {keep.begin(), keep.end()};
 }
@@ -135,10 +131,10 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
     period.detail = QStringLiteral("to ") + Minutes(periods[p].end);
     ReportCell number = Cell(QString::number(p + 1));
     // A period with too few windows: its verdicts are indicative.
-    if (LowCoverage(periods[p])) {
+    if (periods[p].LowCoverage()) {
       number.tone = period.tone = Tone::kWarn;
       period.detail += QStringLiteral("; %1 % of its windows")
-                           .arg(Q(assess::JudgedText(100 * CoverageOf(periods[p]))));
+                           .arg(Q(assess::JudgedText(100 * periods[p].Coverage())));
     }
     std::vector<ReportCell> row = {number, period};
     for (size_t s = 0; s < sets.size(); ++s) {

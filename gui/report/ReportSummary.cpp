@@ -170,9 +170,9 @@ void Coverage(ReportWriter& w) {
   table.widths = {0.8, 1.5, 1.5, 1.3, 1, 1.5};
   for (size_t i = 0; i < s.periods.size(); ++i) {
     const assess::Period& p = s.periods[i];
-    const bool low = LowCoverage(p);
+    const bool low = p.LowCoverage();
     ReportCell coverage =
-        Cell(Q(assess::JudgedText(100 * CoverageOf(p))) + " %", low ? Tone::kWarn : Tone::kNormal);
+        Cell(Q(assess::JudgedText(100 * p.Coverage())) + " %", low ? Tone::kWarn : Tone::kNormal);
     if (low)
       coverage.detail =
           QStringLiteral("below %1 %: indicative").arg(Number(100 * assess::kCoverageRequired));

@@ -101,25 +101,13 @@ QString StandardShortName(const std::string& standard) {
   return StandardName(standard).section(QLatin1Char(','), 0, 0);
 }
 
-double CoverageOf(const assess::Period& p) {
-  return p.expectedWindows ? static_cast<double>(p.windows) / static_cast<double>(p.expectedWindows)
-                           : 0;
-}
-
-bool LowCoverage(const assess::Period& p) {
-  return CoverageOf(p) < assess::kCoverageRequired;
-}
-
 QString PeriodLabel(const Criterion& c, size_t index) {
   return (c.statisticSuffix == "daily99" ? QStringLiteral("day ") : QStringLiteral("week ")) +
          QString::number(index + 1);
 }
 
-int WorstPeriod(const Criterion& c) {
-  if (!c.value || !c.excess) return -1;
-  for (size_t i = 0; i < c.periods.size(); ++i)
-    if (c.periods[i].value && c.periods[i].excess == c.excess) return static_cast<int>(i);
-  return -1;
+double UpperLimit(const Criterion& c) {
+  return c.bands.empty() ? NAN : c.bands.front().high;
 }
 
 ReportCell Cell(const QString& text, Tone tone) {

@@ -41,15 +41,10 @@ QString PhaseLabel(const std::string& phase);
 QString StandardName(const std::string& standard);
 QString StandardShortName(const std::string& standard);
 
-// A period's share of its 10-minute windows that hold records, and whether it is below what the
-// standards need (the result is then indicative), as the assessment counts them.
-double CoverageOf(const assess::Period& p);
-bool LowCoverage(const assess::Period& p);
-
 // "week 2", "day 5": a period of a criterion, counted from 1.
 QString PeriodLabel(const assess::Criterion& c, size_t index);
-// The period a criterion's value and verdict come from (its worst); -1 when none.
-int WorstPeriod(const assess::Criterion& c);
+// The upper edge of a criterion's inner band: the limit a percentile is judged against.
+double UpperLimit(const assess::Criterion& c);
 
 ReportCell Cell(const QString& text, Tone tone = Tone::kNormal);
 ReportCell BoldCell(const QString& text, Tone tone = Tone::kNormal);

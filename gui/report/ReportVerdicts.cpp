@@ -16,12 +16,8 @@ namespace {
 // The failures listed one by one; the group rows count the rest.
 constexpr size_t kFailuresListed = 60;
 
-double UpperLimit(const Criterion& c) {
-  return c.bands.empty() ? NAN : c.bands.front().high;
-}
-
 QString WorstPeriodNote(const Criterion& c) {
-  const int worst = WorstPeriod(c);
+  const int worst = assess::WorstPeriodIndex(c);
   if (c.periods.size() < 2 || worst < 0) return {};
   return QStringLiteral("worst: ") + PeriodLabel(c, static_cast<size_t>(worst));
 }

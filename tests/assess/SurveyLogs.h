@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -114,4 +115,20 @@ inline assess::AssessmentResult AssessDocs(const std::vector<const CMeterlog2Doc
   std::string error;
   EXPECT_TRUE(assess::Assess(logs, options, result, error)) << error;
   return result;
+}
+
+// The criterion `id` of a result; throws (failing the test) when there is none.
+inline const assess::Criterion& Row(const assess::AssessmentResult& r, const std::string& id) {
+  const assess::Criterion* c = r.FindCriterion(id);
+  if (c == nullptr) throw std::runtime_error("no criterion " + id);
+  return *c;
+}
+
+// Options with Un declared, and the connection.
+inline assess::AssessOptions At(double un,
+                                assess::Connection connection = assess::Connection::kWye) {
+  assess::AssessOptions options;
+  options.nominalVoltage = un;
+  options.connection = connection;
+  return options;
 }

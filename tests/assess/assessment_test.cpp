@@ -14,24 +14,11 @@ using B = SurveyLogBuilder;
 
 namespace {
 
-const Criterion& Row(const AssessmentResult& r, const std::string& id) {
-  const Criterion* c = r.FindCriterion(id);
-  if (c == nullptr) throw std::runtime_error("no criterion " + id);
-  return *c;
-}
-
 std::vector<std::string> Failed(const AssessmentResult& r) {
   std::vector<std::string> ids;
   for (const Criterion& c : r.criteria)
     if (c.verdict == Verdict::kFail) ids.push_back(c.id);
   return ids;
-}
-
-// Options with Un declared (and the rest as given).
-AssessOptions At(double un) {
-  AssessOptions options;
-  options.nominalVoltage = un;
-  return options;
 }
 
 std::string AssessError(const std::vector<const CMeterlog2Doc*>& docs,

@@ -14,19 +14,6 @@ using B = SurveyLogBuilder;
 
 namespace {
 
-const Criterion& Row(const AssessmentResult& r, const std::string& id) {
-  const Criterion* c = r.FindCriterion(id);
-  if (c == nullptr) throw std::runtime_error("no criterion " + id);
-  return *c;
-}
-
-AssessOptions At(double un, Connection connection = Connection::kWye) {
-  AssessOptions options;
-  options.nominalVoltage = un;
-  options.connection = connection;
-  return options;
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
