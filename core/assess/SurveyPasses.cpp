@@ -214,6 +214,10 @@ void SurveyPasses::DailyFlush(size_t day) {
     std::vector<double>& values = m_day[q];
     if (values.empty()) continue;
     DailySeries& daily = DailyOf(m_m, q);
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    if (!daily.min || *low < *daily.min) daily.min = *low;
+    if (!daily.max || *high > *daily.max) daily.max = *high;
+    daily.count += values.size();
     daily.counts[day] = values.size();
     daily.p99[day] = NearestRankPercentile(values, kHighPercentile).value_or(kNaN);
     values.clear();
@@ -240,12 +244,7 @@ void SurveyPasses::Second(size_t days) {
   // A record's value for its day (records of interruptions are left out).
   bool dailyRecord = false;
   auto daily = [&](size_t q, double value) {
-    if (!dailyRecord || !std::isfinite(value)) return;
-    m_day[q].push_back(value);
-    DailySeries& d = DailyOf(m_m, q);
-    ++d.count;
-    if (!d.min || value < *d.min) d.min = value;
-    if (!d.max || value > *d.max) d.max = value;
+    if (dailyRecord && std::isfinite(value)) m_day[q].push_back(value);
   };
   size_t day = 0;
   const bool ieee = days > 0;
