@@ -66,6 +66,7 @@ bool WriteOutput(const std::string& out, const std::vector<std::filesystem::path
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return false;
   }
+  MarkOutputComplete();
   return true;
 }
 
@@ -127,6 +128,7 @@ int RunAssess(const Args& argsIn) {
   if (!TakeOperands(args, logs)) return UsageError("");
   if (logs.empty()) return UsageError("no log file given");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
+  SayWhatAnInterruptLeaves(out);
 
   if (each)
     return AssessEach(logs, options.assess, options.dataFormat, format, out,

@@ -4,6 +4,7 @@
 
 #include "OffscreenApplication.h"
 #include "SurveyOptions.h"
+#include "file/Interrupt.h"
 #include "file/PathText.h"
 #include "report/AssessmentReport.h"
 
@@ -51,6 +52,7 @@ int RunReport(const Args& argsIn) {
   report.site = QString::fromStdString(site);
   report.page = page == "letter" ? ReportOptions::Page::kLetter : ReportOptions::Page::kA4;
 
+  SayWhatAnInterruptLeaves(out);
   Survey survey;
   assess::AssessmentResult result;
   if (const int status = AssessSurvey(logs, options, survey, result)) return status;
@@ -64,5 +66,6 @@ int RunReport(const Args& argsIn) {
     std::cerr << "meterlog2-cli: " << saveError.toStdString() << "\n";
     return 1;
   }
+  MarkOutputComplete();
   return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }

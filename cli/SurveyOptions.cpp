@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "TableSelection.h"
+#include "file/Interrupt.h"
 #include "file/PathText.h"
 #include "text/DecimalText.h"
 
@@ -71,6 +72,12 @@ bool TakeSurveyOptions(Args& args, SurveyOptions& survey, std::string& error) {
   }
   survey.failOnViolation = TakeFlag(args, "--fail-on-violation");
   return true;
+}
+
+void SayWhatAnInterruptLeaves(const std::string& out) {
+  SetInterruptMessage(out == "-"
+                          ? "meterlog2-cli: interrupted; nothing was written\n"
+                          : "meterlog2-cli: interrupted; \"" + out + "\" was left as it was\n");
 }
 
 const std::vector<const char*>& SurveyValuedOptions() {

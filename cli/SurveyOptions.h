@@ -43,5 +43,9 @@ int AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
 // The exit status when the data cannot be a supply as read (the other byte order is suggested).
 constexpr int kImplausibleStatus = 2;
 
+// What a Ctrl+C or SIGTERM that comes before anything is written says: that `out` ("-": standard
+// output) was left as it was.
+void SayWhatAnInterruptLeaves(const std::string& out);
+
 // The exit status when --fail-on-violation is given and a criterion fails.
 constexpr int kViolationStatus = 3;

@@ -1,5 +1,6 @@
 #include "Interrupt.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,10 @@ namespace {
 // Everything the handler touches is lock-free and written before it is published.
 std::atomic<int> g_signal{0};
 std::atomic<int> g_scopes{0};
+std::atomic<bool> g_complete{false};
+// The message ExitNow writes, and its length (published last).
+char g_message[1024];
+std::atomic<size_t> g_messageLength{0};
 
 constexpr int kSlots = kTemporaryFileSlots;
 // In the system's own characters (UTF-16 on Windows), so that the handler needs no conversion.
@@ -45,6 +50,13 @@ void RemoveTemporaryFiles() {
 
 [[noreturn]] void ExitNow(int signal) {
   RemoveTemporaryFiles();
+  if (const size_t length = g_messageLength.load()) {
+#ifdef _WIN32
+    [[maybe_unused]] const int ignored = _write(2, g_message, static_cast<unsigned>(length));
+#else
+    [[maybe_unused]] const ssize_t ignored = write(2, g_message, length);
+#endif
+  }
 #ifdef _WIN32
   _exit(128 + signal);
 #else
@@ -55,7 +67,7 @@ void RemoveTemporaryFiles() {
 extern "C" void OnSignal(int signal) {
   int none = 0;
   const bool first = g_signal.compare_exchange_strong(none, signal);
-  if (!first || g_scopes.load() == 0) ExitNow(signal);
+  if (!first || (g_scopes.load() == 0 && !g_complete.load())) ExitNow(signal);
 #ifdef _WIN32
   std::signal(signal, OnSignal);  // the handler is reset before it is called
 #else
@@ -89,6 +101,21 @@ void InstallInterruptHandlers() {
 #endif
 }
 
+void SetInterruptMessage(const std::string& message) {
+  g_messageLength.store(0);
+  const size_t length = std::min(message.size(), sizeof g_message - 1);
+  std::memcpy(g_message, message.data(), length);
+  g_messageLength.store(length);
+}
+
+void MarkOutputComplete() {
+  g_complete.store(true);
+}
+
+bool OutputComplete() {
+  return g_complete.load();
+}
+
 int InterruptSignal() {
   return g_signal.load();
 }
@@ -99,6 +126,7 @@ void ClearInterrupt() {
 
 int InterruptExitStatus(int otherwise) {
   const int signal = g_signal.load();
+  if (g_complete.load() && otherwise == 0) return 0;  // the work stood before the signal came
   return signal != 0 ? 128 + signal : otherwise;
 }
 

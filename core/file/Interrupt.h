@@ -9,6 +9,7 @@
 // process at once, after removing the temporary files registered below.
 
 #include <filesystem>
+#include <string>
 
 // Installs the handlers for SIGINT and SIGTERM (and keeps blocking system calls interruptible,
 // so that a write into a FIFO without a reader does not hold a signal back).
@@ -20,8 +21,19 @@ int InterruptSignal();
 // Forgets a recorded signal (tests).
 void ClearInterrupt();
 
-// The exit status that reports the recorded signal: 128 + signal, or `otherwise` without one.
+// The exit status that reports the recorded signal: 128 + signal, or `otherwise` without one
+// (and 0 when the output was complete and `otherwise` is 0: MarkOutputComplete).
 int InterruptExitStatus(int otherwise);
+
+// What a signal that ends the process at once says on standard error (a line, with its "\n"):
+// a command that computes before it writes says that its output was left as it was. Empty: says
+// nothing. At most 1023 bytes are kept.
+void SetInterruptMessage(const std::string& message);
+
+// The command's output is complete and in place: a signal from now on is only recorded, and the
+// command ends as it would have (it must not exit with 128 + signal once its work stands).
+void MarkOutputComplete();
+bool OutputComplete();
 
 // A file descriptor that becomes readable when a signal is recorded, for an event loop that wants
 // to notice it without polling; -1 where there is none.
