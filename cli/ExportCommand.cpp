@@ -150,7 +150,9 @@ int RunExport(const Args& argsIn) {
       return;
     }
     done[i] = ExportOne(logs[i], targets[i], options, format, inputs);
+    // One file, in place: a signal from now on no longer undoes what the command did.
+    if (done[i] && !toDir) MarkOutputComplete();
   });
-  if (InterruptSignal() != 0) return 1;
+  if (InterruptSignal() != 0 && !OutputComplete()) return 1;
   return std::find(done.begin(), done.end(), 0) == done.end() ? 0 : 1;
 }

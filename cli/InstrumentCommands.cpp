@@ -275,6 +275,7 @@ int RunDownload(const Args& argsIn) {
     outcome = DownloadFlashFile(settings, prompt, ServicesWith(prompt.line.port), firmwareVersion);
   }
   if (outcome.received) {
+    MarkOutputComplete();
     std::cerr << "Received " << outcome.report.packets << " packets into " << PathText(outcome.path)
               << " (format marker " << FormatMarkerFromVersion(firmwareVersion) << ")\n";
     return 0;

@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "TableSelection.h"
 #include "file/InputFile.h"
+#include "file/Interrupt.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
 #include "log/CMeterlog2Doc.h"
@@ -98,6 +99,7 @@ int RunDump(const Args& argsIn) {
     std::cerr << "meterlog2-cli: " << output.Error() << "\n";
     return 1;
   }
+  MarkOutputComplete();
   return 0;
 }
 
@@ -206,5 +208,6 @@ int RunSample(const Args& argsIn) {
     std::cerr << "meterlog2-cli: " << error << "\n";
     return 1;
   }
+  MarkOutputComplete();
   return 0;
 }

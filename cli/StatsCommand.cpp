@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "TableSelection.h"
+#include "file/Interrupt.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
 #include "table/CellText.h"
@@ -61,5 +62,6 @@ int RunStats(const Args& argsIn) {
     std::cerr << "meterlog2-cli: " << path << ": " << output.Error() << "\n";
     return 1;
   }
+  MarkOutputComplete();
   return 0;
 }
