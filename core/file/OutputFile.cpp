@@ -177,6 +177,9 @@ bool LinkUnnamed(int, const fs::path&, int& error) {
 
 // ".NAME.1a2b3c4d5e6f.tmp" beside `target`: hidden, and not guessable by another user who would
 // like to put a link there first (creation is exclusive anyway).
+// The longest name a folder takes (ext4, XFS, Btrfs, tmpfs, NTFS: 255 bytes or UTF-16 units).
+constexpr size_t kNameMax = 255;
+
 fs::path TemporaryPath(const fs::path& target) {
   thread_local std::mt19937_64 random{std::random_device{}()};
   char suffix[24];
@@ -188,9 +191,36 @@ fs::path TemporaryPath(const fs::path& target) {
   tail.append(suffix, end);
   tail += ".tmp";
   name += tail;
+  // A target whose name is near the longest a folder takes gets a short hidden name instead,
+  // so that every name that can be written can be written through a temporary file.
+  if (name.native().size() > kNameMax) name = fs::path(".") += tail;
   fs::path temporary = target;
   temporary.replace_filename(name);
   return temporary;
+}
+
+// `path` with its file name cut to at most `most` characters (bytes, or UTF-16 units on Windows)
+// where it is longer: the part before its last extension shortened, never inside a character,
+// and marked with "~" ("long...name~.partial").
+fs::path FitName(const fs::path& path, size_t most) {
+  using String = fs::path::string_type;
+  const String name = path.filename().native();
+  if (name.size() <= most) return path;
+  const String extension = path.filename().extension().native();
+  String stem = name.substr(0, name.size() - extension.size());
+  const size_t keep = most > extension.size() + 1 ? most - extension.size() - 1 : 0;
+  size_t cut = std::min(keep, stem.size());
+  // Back to the start of a character: a UTF-8 continuation byte, or a UTF-16 low surrogate.
+  auto inside = [&](size_t i) {
+    const auto unit = static_cast<unsigned>(stem[i]);
+    return sizeof(stem[i]) == 1 ? (unit & 0xC0u) == 0x80u : (unit >= 0xDC00u && unit <= 0xDFFFu);
+  };
+  while (cut > 0 && cut < stem.size() && inside(cut)) --cut;
+  stem.resize(cut);
+  stem += static_cast<typename String::value_type>('~');
+  fs::path fitted = path;
+  fitted.replace_filename(stem + extension);
+  return fitted;
 }
 
 }  // namespace
@@ -457,8 +487,10 @@ fs::path OutputFile::KeepAs(const fs::path& keepPath, uint64_t length) {
   CloseDescriptor();
   fs::path result = m_temporary;  // not lost: it stays under its temporary name
   constexpr int kMostNumbers = 9999;
+  // A name too long for the folder is cut to fit, with room for the number.
+  const fs::path base = FitName(keepPath, kNameMax - std::to_string(kMostNumbers).size() - 1);
   for (int number = 0; number <= kMostNumbers; ++number) {
-    fs::path candidate = keepPath;
+    fs::path candidate = base;
     if (number > 0) candidate += "." + std::to_string(number);
     bool taken = false;
     if (RenameNoReplace(m_temporary, candidate, taken)) {

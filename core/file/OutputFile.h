@@ -51,6 +51,7 @@ class OutputFile {
   // Gives the output up but keeps the first `length` bytes written (all by default) as
   // `keepPath`, or, when anything at all stands there already (an earlier file, a link, a
   // device), as the first free one of "keepPath.1", "keepPath.2", ...: nothing is ever replaced.
+  // A name longer than a folder takes (255) is cut before its extension and marked "~".
   // Returns the path the bytes now have, or an empty path when nothing was kept: nothing written,
   // or the output went straight into its target, or a file that had no name yet could not get
   // one. When no other name can be had, the temporary file stays and its path is returned.

@@ -116,7 +116,11 @@ std::vector<std::string> DownloadFailureLines(const ReceiveReport& report,
                        IntText(report.dataBytes) + " bytes) was kept as " +
                        PathText(report.partialPath);
     if (report.partialPath != usual) {
-      kept += "; " + PathText(usual) + " was there already and was left as it was";
+      // A number after the usual name: that name was taken; else it was cut to fit the folder.
+      if (PathText(report.partialPath).rfind(PathText(usual) + ".", 0) == 0)
+        kept += "; " + PathText(usual) + " was there already and was left as it was";
+      else
+        kept += " (the usual name, " + PathText(usual) + ", is longer than a file name may be)";
     }
     lines.push_back(kept + ".");
   }

@@ -119,6 +119,18 @@ kill -INT $pid
 wait $pid
 check "a FIFO without reader does not hold back Ctrl+C" test $? -eq 130
 check "the FIFO is still a FIFO" test -p "$work/lonely"
+# Every legal name can be written, up to the longest a folder takes: the temporary file beside
+# it never needs a longer one.
+long=$(printf 'L%.0s' $(seq 1 245))
+for ending in csv json html; do
+  case $ending in
+    csv) "$cli" export "$work/a.57x" -o "$work/$long.$ending" 2> "$work/err.txt" ;;
+    json) "$cli" assess --format json -o "$work/$long.$ending" "$work/a.57x" 2> "$work/err.txt" ;;
+    html) "$cli" report -o "$work/$long.$ending" "$work/a.57x" 2> "$work/err.txt" ;;
+  esac
+  check "a ${#long}-byte name for .$ending: written" test $? -eq 0 -a -s "$work/$long.$ending"
+  check "a ${#long}-byte name for .$ending: no message" test ! -s "$work/err.txt"
+done
 check "no leftovers at all" no_leftovers
 
 finish

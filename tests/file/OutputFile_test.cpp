@@ -146,6 +146,43 @@ TEST_F(OutputFileTest, KeepAsLeavesADeviceOrAFifoAtTheNameAlone) {
 }
 #endif
 
+// Every name a folder takes can be written, up to its longest (255): the temporary file beside it
+// never needs a longer one, and a partial file whose usual name would be too long gets one cut to
+// fit before its extension, never inside a character.
+TEST_F(OutputFileTest, TheLongestNamesAFolderTakes) {
+  for (size_t length : {200, 234, 240, 255}) {
+    const fs::path target = dir_ / std::string(length, 'x');
+    ASSERT_TRUE(WriteAll(target, "whole")) << length;
+    EXPECT_EQ(Read(target), "whole");
+  }
+  // 240 bytes of name, "Müller" near the cut: ".partial" would make 248 + the number's room.
+  std::string name = std::string(234, 'l') + "M\xC3\xBCller.57x";
+  const fs::path target = dir_ / name;
+  OutputFile out;
+  ASSERT_TRUE(out.Open(target));
+  ASSERT_TRUE(out.Write("acknowledged"));
+  fs::path keep = target;
+  keep += ".partial";
+  const fs::path kept = out.KeepAs(keep);
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(Read(kept), "acknowledged");
+  const std::string keptName = kept.filename().string();
+  EXPECT_LE(keptName.size(), 250u);
+  EXPECT_EQ(keptName.substr(keptName.size() - 9), "~.partial") << keptName;
+  EXPECT_EQ(keptName.substr(0, 234), std::string(234, 'l'));
+  // Cut between characters: what stands before "~" is whole UTF-8.
+  const std::string before = keptName.substr(0, keptName.size() - 9);
+  EXPECT_TRUE(before.back() != '\xC3') << keptName;
+  // A second partial file of the same target takes the cut name's first free number.
+  OutputFile again;
+  ASSERT_TRUE(again.Open(target));
+  ASSERT_TRUE(again.Write("more"));
+  fs::path second = kept;
+  second += ".1";
+  EXPECT_EQ(again.KeepAs(keep), second);
+  EXPECT_EQ(Names().size(), 6u);  // the four long files, the two partial ones, no temporary
+}
+
 TEST_F(OutputFileTest, TargetsThatAreRefused) {
   const fs::path input = dir_ / "log.57x";
   Put(input, "the log");

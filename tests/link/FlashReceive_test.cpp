@@ -234,6 +234,17 @@ TEST(DownloadFailureLines, SayWhatHappenedToTheTargetAndWhereTheDataIs) {
                     ".partial.1; " + name + ".partial was there already and was left as it was."}));
   std::filesystem::remove(target);
 
+  // A target near the longest name a folder takes: its partial file's name was cut to fit.
+  const std::filesystem::path longTarget =
+      std::filesystem::temp_directory_path() / (std::string(240, 'x') + ".57x");
+  ReceiveReport cut = report;
+  cut.partialPath = std::filesystem::temp_directory_path() / (std::string(240, 'x') + "~.partial");
+  const std::vector<std::string> lines = DownloadFailureLines(cut, longTarget, "interrupted");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "The data received so far (3 packets, 384 bytes) was kept as " +
+                          cut.partialPath.string() + " (the usual name, " + longTarget.string() +
+                          ".partial, is longer than a file name may be).");
+
   // Nothing could be created: no word of a target or of kept data.
   ReceiveReport refused;
   refused.end = ReceiveEnd::kCannotCreateFile;

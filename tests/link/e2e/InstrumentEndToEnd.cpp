@@ -136,6 +136,24 @@ TEST_F(EndToEnd, OutOfSequenceBlockEndsWithTheReasonAndThePartialFile) {
   EXPECT_TRUE(sim_->Logged("transfer cancelled by the program"));
 }
 
+// Names up to the longest a folder takes: a whole download arrives under a 250-byte name, and a
+// failed one keeps its acknowledged blocks under a name cut to fit (the name and ".partial" would
+// be 258 bytes), which the message names.
+TEST_F(EndToEnd, LongestNamesKeepEveryBlock) {
+  StartSim({"--fault", "out-of-sequence", "--fault-block", "4"});
+  const std::string name = std::string(246, 'n') + ".57x";
+  CliResult r = Cli({"download", "--entry", "2", "-o", Out(name)});
+  EXPECT_EQ(r.code, 1) << r.err;
+  const std::string kept = Out(std::string(241, 'n') + "~.partial");
+  EXPECT_EQ(e2e::ReadBytes(kept).size(), 3u * 128) << r.err;
+  EXPECT_NE(r.err.find("was kept as " + kept + " (the usual name"), std::string::npos) << r.err;
+  sim_.reset();
+  StartSim();
+  r = Cli({"download", "--entry", "2", "-o", Out(name)});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(e2e::ReadBytes(Out(name)), Expected("B.57x"));
+}
+
 TEST_F(EndToEnd, InstrumentCancelAndMissingEntry) {
   StartSim({"--fault", "cancel"});
   CliResult r = Cli({"download", "--entry", "2", "-o", Out("b.57x")});
