@@ -5,6 +5,7 @@
 #include <QBuffer>
 
 #include "ReportStyle.h"
+#include "ReportText.h"
 #include "text/DecimalText.h"
 
 namespace {
@@ -13,7 +14,8 @@ namespace {
 constexpr double kPixelRatio = 2;
 
 QString Escaped(const QString& text) {
-  return text.toHtmlEscaped();
+  // No control character reaches the page, whatever it came from (a file's name too).
+  return report_text::WithoutControls(text).toHtmlEscaped();
 }
 
 // `text` as a CSS string: quotes, backslashes and the characters that could end the style

@@ -47,9 +47,11 @@ ReportDocument BuildReportDocument(const assess::AssessmentResult& result,
                                    const ReportOptions& options) {
   ReportDocument doc;
   const assess::SurveyFacts& s = result.survey;
-  doc.title = options.title.trimmed().isEmpty() ? QString::fromLatin1(kDefaultReportTitle)
-                                                : options.title.simplified();
-  doc.site = options.site.simplified();
+  // The engineer's words, on one line and without control characters (an ESC or SOH pasted
+  // into --title would otherwise reach the page as it is).
+  const QString title = report_text::WithoutControls(options.title).simplified();
+  doc.title = title.isEmpty() ? QString::fromLatin1(kDefaultReportTitle) : title;
+  doc.site = report_text::WithoutControls(options.site).simplified();
   if (s.first && s.last) doc.period = Time(*s.first) + QStringLiteral(" to ") + Time(*s.last);
   doc.footer = ProgramNameAndVersion();
   ReportWriter writer(result, doc);

@@ -50,6 +50,18 @@ QString Typeset(const std::string& text) {
   return s;
 }
 
+QString WithoutControls(const QString& text) {
+  QString clean;
+  clean.reserve(text.size());
+  for (const QChar c : text) {
+    if (c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QLatin1Char('\r'))
+      clean += QLatin1Char(' ');
+    else if (c.category() != QChar::Other_Control)
+      clean += c;
+  }
+  return clean;
+}
+
 QString Capitalized(QString text) {
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   return text;

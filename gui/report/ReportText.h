@@ -25,6 +25,9 @@ QString Minutes(int64_t seconds);
 QString Duration(int64_t seconds);
 // The assessment writes its rules in plain ASCII; the report sets them as a reader expects.
 QString Typeset(const std::string& text);
+// `text` without control characters (ESC, SOH, DEL, the C1 controls ...; a line break or TAB
+// becomes a space): what a title, a site or a file name may carry into a page.
+QString WithoutControls(const QString& text);
 QString Capitalized(QString text);
 QString Plural(uint64_t n, const char* one, const char* many);
 

@@ -319,6 +319,19 @@ wait "$reader"
 check "fifo bytes" same "$work/piped.html" "$work/week.html"
 check "fifo still a fifo" test -p "$work/pipe.html"
 
+# Control characters in the engineer's words or in a log's name never reach the page.
+cp "$work/week.57x" "$work/$(printf 'odd\033name.57x')"
+"$cli" report --title "$(printf 'Supply\033[31m survey\001')" --site "$(printf 'Plant\0177 3\tfeeder')" \
+  -o "$work/controls.html" "$work/$(printf 'odd\033name.57x')"
+check "controls: exit 0" test $? -eq 0
+check "controls: none in the HTML" test -z "$(LC_ALL=C grep -a -P '[\x00-\x08\x0b-\x1f\x7f]' "$work/controls.html")"
+check "controls: the title without them" grep -q "<h1[^>]*>Supply\[31m survey</h1>" "$work/controls.html"
+"$cli" report --title "$(printf 'Supply\033 survey\001')" -o "$work/controls.pdf" "$work/week.57x"
+if command -v pdftotext > /dev/null; then
+  pdftotext "$work/controls.pdf" "$work/controls.txt"
+  check "controls: none in the PDF's text" test -z "$(LC_ALL=C grep -a -P '[\x00-\x08\x0b\x0e-\x1f\x7f]' "$work/controls.txt")"
+fi
+
 # Interrupted while it works: no temporary file is left, and no half report.
 "$cli" sample --type 4 --records 20000 -o "$work/big.57x"
 "$cli" report "$work/big.57x" -o "$work/big.pdf" &
