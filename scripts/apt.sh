@@ -1,9 +1,10 @@
 # Sourced by the scripts that install Debian packages (deps.sh, package.sh, test-windows.sh).
 #
 #   missing_packages PACKAGE...   prints those of them that are not installed, one a line
-#   root_or_stop WHAT RUN         returns when the script can act as root (it is root, or sudo is
-#                                 there); otherwise stops the script at once, saying what is
-#                                 missing (WHAT) and what to run as root instead (RUN)
+#   root_or_stop WHAT RUN         returns when the script can act as root (it is root, or sudo
+#                                 lets this user act as root: without a password, or after asking
+#                                 for it on a terminal); otherwise stops the script at once, saying
+#                                 what is missing (WHAT) and what to run as root instead (RUN)
 #   as_root COMMAND...            runs COMMAND as root, through sudo when needed
 #   apt_install PACKAGE...        installs them with apt-get, quietly: one line before, apt's
 #                                 own output only when it fails
@@ -20,13 +21,21 @@ missing_packages() {
 }
 
 root_or_stop() {
-  local what=$1 run=$2
-  if [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null 2>&1; then
-    return 0
+  local what=$1 run=$2 why="has no sudo"
+  [ "$(id -u)" -eq 0 ] && return 0
+  if command -v sudo >/dev/null 2>&1; then
+    # Whether sudo will work is found out before anything relies on it: at once when it needs
+    # no password; on a terminal by asking for it (sudo says itself when the user may not).
+    sudo -n true >/dev/null 2>&1 && return 0
+    if [ -t 0 ]; then
+      echo "$(basename "$0"): $what; installing that needs root (sudo):" >&2
+      sudo -v && return 0
+    fi
+    why="may not use sudo here"
   fi
   cat >&2 <<EOF
 $(basename "$0"): $what
-Installing that needs root, and this user is not root and has no sudo. Either run, as root:
+Installing that needs root, and this user is not root and $why. Either run, as root:
     su -c '$run'
 and then this command again, or install sudo and allow this user to use it (as root:
 apt-get install sudo && adduser $(id -un) sudo, then log in again).
