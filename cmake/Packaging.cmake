@@ -4,7 +4,7 @@ set(CPACK_PACKAGE_NAME meterlog2)
 set(CPACK_PACKAGE_VENDOR "Meterlog2 developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Meterlog2 developers <meterlog2@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer and exporter for 57x power analyzer logs")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "57x power analyzer logs: tables, exports, supply assessment, reports")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
@@ -18,7 +18,9 @@ if(UNIX AND NOT APPLE)
     "Meterlog opens the binary logs (.57x) of a portable single- and three-phase
 power analyzer of the 57x family as a table, one row per record and one column
 per measured quantity, exports them to CSV and the clipboard, plots trends,
-harmonic spectra, waveforms and phasors, and downloads logs from the
+harmonic spectra, waveforms and phasors, judges the supply against EN 50160,
+IEEE 519 and ANSI C84.1 on the inputs the engineer declares, writes the
+report a client receives (PDF or HTML), and downloads logs from the
 instrument over a serial port.
 .
 This package holds the desktop program meterlog2, the command-line tool

@@ -106,7 +106,7 @@ void CMainFrame::CreateFileMenu(QMenuBar* bar) {
   c.recentPlaceholder->setEnabled(false);
   m_pRecentEnd = m_pFileMenu->addSeparator();
   c.appExit = AddCommand(m_pFileMenu, QStringLiteral("E&xit"),
-                         QStringLiteral("Quit the application; prompts to save documents\nExit"));
+                         QStringLiteral("Quit the application\nExit"));
 }
 
 void CMainFrame::CreateEditMenu(QMenuBar* bar) {

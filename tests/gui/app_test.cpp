@@ -89,6 +89,8 @@ class AppTest : public QObject {
     const auto& c = app.GetMainFrame()->GetCommands();
     for (QAction* always : {c.fileOpen, c.appExit, c.configure, c.download, c.appAbout})
       QVERIFY(always->isEnabled());
+    // Logs are only read: Exit promises no question about saving that never comes.
+    QCOMPARE(c.appExit->statusTip(), QStringLiteral("Quit the application"));
     QCOMPARE(app.GetMainFrame()->GetMessagePane()->text(), QStringLiteral("Ready"));
     QVERIFY(TakeMessages().isEmpty());
   }

@@ -25,14 +25,16 @@ inline std::vector<uint8_t> MakeLogFile(uint32_t marker, uint16_t headerSize, ui
                                         uint16_t recordSize,
                                         const std::vector<std::vector<uint8_t>>& records,
                                         size_t trailing = 0) {
-  std::vector<uint8_t> f(6);
-  for (int i = 0; i < 4; ++i) f[static_cast<size_t>(i)] = static_cast<uint8_t>(marker >> (8 * i));
-  PutBigEndian(f.data() + 4, headerSize, 2);
+  // Appended byte by byte (GCC's array-bounds check misreads writes through a pointer here).
+  std::vector<uint8_t> f;
+  auto bigEndian = [&f](uint32_t value, int width) {
+    for (int i = width - 1; i >= 0; --i) f.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  for (int i = 0; i < 4; ++i) f.push_back(static_cast<uint8_t>(marker >> (8 * i)));
+  bigEndian(headerSize, 2);
   f.insert(f.end(), headerSize, 0x55);
-  uint8_t cs[6];
-  PutBigEndian(cs, count, 4);
-  PutBigEndian(cs + 4, recordSize, 2);
-  f.insert(f.end(), cs, cs + 6);
+  bigEndian(count, 4);
+  bigEndian(recordSize, 2);
   for (const auto& r : records) f.insert(f.end(), r.begin(), r.end());
   f.insert(f.end(), trailing, 0xEE);
   return f;
