@@ -16,7 +16,9 @@
 missing_packages() {
   local p
   for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+    # (a package whose triggers are still to run, while another apt-get works, is installed)
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null |
+      grep -qE "install ok (installed|triggers-pending|triggers-awaited)" || echo "$p"
   done
 }
 
