@@ -166,13 +166,16 @@ TEST_F(OutputFileTest, TheLongestNamesAFolderTakes) {
   const fs::path kept = out.KeepAs(keep);
   ASSERT_FALSE(kept.empty());
   EXPECT_EQ(Read(kept), "acknowledged");
+  // At most 250 of the folder's units (bytes here, UTF-16 units on Windows), room for a number.
+  EXPECT_LE(kept.filename().native().size(), 250u);
   const std::string keptName = kept.filename().string();
-  EXPECT_LE(keptName.size(), 250u);
   EXPECT_EQ(keptName.substr(keptName.size() - 9), "~.partial") << keptName;
   EXPECT_EQ(keptName.substr(0, 234), std::string(234, 'l'));
+#ifndef _WIN32
   // Cut between characters: what stands before "~" is whole UTF-8.
   const std::string before = keptName.substr(0, keptName.size() - 9);
   EXPECT_TRUE(before.back() != '\xC3') << keptName;
+#endif
   // A second partial file of the same target takes the cut name's first free number.
   OutputFile again;
   ASSERT_TRUE(again.Open(target));
