@@ -1,5 +1,5 @@
-// The limit tables against the standards' text as the issue quotes it, written out by hand here
-// rather than taken from the program's own constants.
+// The limit tables against the standards' published values (EN 50160:2010, IEEE 519-2014 Tables 1
+// to 4, ANSI C84.1), written out by hand here rather than taken from the program's own constants.
 #include <gtest/gtest.h>
 
 #include <cmath>
