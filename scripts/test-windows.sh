@@ -229,7 +229,7 @@ if command -v makensis >/dev/null 2>&1; then
 fi
 
 # The desktop program and the serial link, compiled for Windows (_WIN32, Q_OS_WIN and the
-# Windows API of MinGW-w64) against Debian's Qt 6 headers: every source of gui/, core/link/ and
+# Windows API of MinGW-w64) against Debian's Qt 6 headers: every source of gui/, link/ and
 # cli/ with the link and the plots, so that the Windows-only branches (the file type, the
 # mutex, the lock keys, the registry settings, UTF-16 paths, COM1..COM32, draining the port,
 # the console for --version) are at least checked for syntax and types. Nothing is linked, as
@@ -238,7 +238,7 @@ windows_syntax() {
   local flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-restrict -DUNICODE -D_UNICODE
     -DMETERLOG2_WITH_LINK=1 -DMETERLOG2_WITH_PLOT=1 "-DMETERLOG2_VERSION_STRING=\"$version\""
     -DMETERLOG2_VERSION_MAJOR=0 -DMETERLOG2_VERSION_MINOR=0 -DMETERLOG2_VERSION_PATCH=0
-    -DMETERLOG2_VERSION_TWEAK=0 -I"$root/core" -I"$root/gui" -isystem "$qt_headers")
+    -DMETERLOG2_VERSION_TWEAK=0 -I"$root/core" -I"$root" -I"$root/gui" -isystem "$qt_headers")
   local module headers=$work/qcustomplot
   for module in QtCore QtGui QtWidgets QtSerialPort QtPrintSupport; do
     flags+=(-isystem "$qt_headers/$module")
@@ -246,7 +246,7 @@ windows_syntax() {
   # qcustomplot.h alone: the rest of /usr/include is the Linux C library's.
   mkdir -p "$headers" && ln -sf /usr/include/qcustomplot.h "$headers/" && flags+=(-isystem "$headers")
   local sources
-  sources=$(cd "$root" && find gui core/link cli -name '*.cpp' | LC_ALL=C sort)
+  sources=$(cd "$root" && find gui link cli -name '*.cpp' | LC_ALL=C sort)
   echo "test-windows: compiling $(wc -l <<<"$sources") sources of the desktop program, the link" \
     "and the CLI for Windows against Qt's headers"
   # shellcheck disable=SC2016
