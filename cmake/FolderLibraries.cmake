@@ -51,3 +51,18 @@ function(meterlog2_include_root out target dir)
   endif()
   set(${out} ${root} PARENT_SCOPE)
 endfunction()
+
+# meterlog2_copy_of(TARGET LIBRARY...): one static library of the sources of the LIBRARYs, with
+# their include roots, to be built with other options (sanitizers, fuzzing instrumentation).
+function(meterlog2_copy_of target)
+  set(sources)
+  set(roots)
+  foreach(library ${ARGN})
+    get_target_property(library_sources ${library} METERLOG2_SOURCES)
+    get_target_property(library_root ${library} METERLOG2_INCLUDE_ROOT)
+    list(APPEND sources ${library_sources})
+    list(APPEND roots ${library_root})
+  endforeach()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${roots})
+endfunction()

@@ -3,7 +3,8 @@
 // judged against EN 50160 and IEEE 519-2014. The result holds everything a report needs without
 // going back to the logs: the survey's facts per file, one row per criterion (its statistic, the
 // limit, the verdict and what it was computed from), and the series the criteria were judged on.
-// Method and limits: AssessStatistics.h, AssessLimits.h and docs/assessment.md.
+// Method and limits: core/stats (windows, percentiles, summaries), AssessLimits.h and
+// docs/assessment.md.
 
 #include <array>
 #include <cstdint>

@@ -164,6 +164,7 @@ void Judge::WantsNominalVoltage(Criterion& c, const std::string& what) {
 }
 
 bool Judge::Summarize(Criterion& c, const std::vector<double>& values, const std::string& empty) {
+  static_assert(kPercentile == 95, "a summary's percentile is the 95th: the method's");
   const Summary s = assess::Summarize(values);
   c.count = s.count;
   c.min = s.min;

@@ -8,11 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "AssessStatistics.h"
 #include "Assessment.h"
 #include "LogQuantities.h"
+#include "stats/Percentiles.h"
+#include "stats/Summaries.h"
+#include "stats/TimeWindows.h"
 
 namespace assess {
+
+// The statistics the assessment shares with the table (core/stats), by the names it reads them.
+using meterlog2::stats::Median;
+using meterlog2::stats::NearestRankPercentile;
+using meterlog2::stats::Summarize;
+using meterlog2::stats::Summary;
+using meterlog2::stats::WindowBank;
+using meterlog2::stats::WindowIndex;
+using meterlog2::stats::WindowKind;
+using meterlog2::stats::WindowSeries;
 
 // Distinct descriptions of where a quantity came from, in the order first met.
 class Sources {

@@ -4,8 +4,11 @@
 #include <cmath>
 
 #include "AssessLimits.h"
+#include "stats/Percentiles.h"
 
 namespace assess {
+
+using meterlog2::stats::NearestRankPercentile;
 
 namespace {
 

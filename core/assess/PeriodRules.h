@@ -9,7 +9,6 @@
 #include <span>
 #include <vector>
 
-#include "AssessStatistics.h"
 #include "Assessment.h"
 
 namespace assess {

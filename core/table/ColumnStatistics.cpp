@@ -4,24 +4,13 @@
 #include <cmath>
 
 #include "CellText.h"
-#include "assess/AssessStatistics.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/NumberText.h"
+#include "stats/Percentiles.h"
+#include "stats/Summaries.h"
 #include "text/Text.h"
 
 namespace {
-
-// Running sum with Neumaier's compensation: a mean over hundreds of thousands of readings
-// keeps the digits the table shows.
-struct Sum {
-  double sum = 0, compensation = 0;
-  void Add(double value) {
-    const double t = sum + value;
-    compensation += std::fabs(sum) >= std::fabs(value) ? (sum - t) + value : (value - t) + sum;
-    sum = t;
-  }
-  double Total() const { return sum + compensation; }
-};
 
 // The values of every column are kept to find the percentile: at most this many at once, a
 // block of columns per pass over the rows (a long Three Phase Tabular log has 665 columns).
@@ -29,17 +18,10 @@ constexpr size_t kValuesAtOnce = size_t{8} << 20;
 
 // The mean, standard deviation and percentile of a column's finite `values` (reordered).
 void Summarize(ColumnStatistics& s, std::vector<double>& values) {
-  if (values.empty()) return;
-  Sum sum;
-  for (double v : values) sum.Add(v);
-  const double n = static_cast<double>(values.size());
-  s.mean = sum.Total() / n;
-  if (values.size() > 1) {
-    Sum squares;
-    for (double v : values) squares.Add((v - s.mean) * (v - s.mean));
-    s.standardDeviation = std::sqrt(squares.Total() / (n - 1));
-  }
-  s.percentile95 = assess::NearestRankPercentile(values, 95).value_or(0);
+  const meterlog2::stats::Spread spread = meterlog2::stats::MeanAndDeviation(values);
+  s.mean = spread.mean;
+  s.standardDeviation = spread.standardDeviation;
+  s.percentile95 = meterlog2::stats::NearestRankPercentile(values, 95).value_or(0);
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
-// The aggregation and statistics of the assessment against values worked out by hand.
+// The statistics shared by the table and the assessment against values worked out by hand.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "assess/AssessStatistics.h"
+#include "stats/Percentiles.h"
+#include "stats/Summaries.h"
+#include "stats/TimeWindows.h"
 #include "text/TimeText.h"
 
-using namespace assess;
+using namespace meterlog2::stats;
 
 namespace {
 
@@ -26,7 +28,7 @@ WindowSeries TenMinuteRms(const std::vector<std::pair<std::string, double>>& val
 
 }  // namespace
 
-TEST(AssessWindows, AlignedToTheClockAcrossMidnightYearEndAndLeapDay) {
+TEST(TimeWindows, AlignedToTheClockAcrossMidnightYearEndAndLeapDay) {
   // 1 and 7 share a window: sqrt((1 + 49) / 2) = 5. 23:59:59 and 00:00:00 never do.
   const WindowSeries w = TenMinuteRms({{"2023-12-31T23:50:00", 1},
                                        {"2023-12-31T23:59:59", 7},
@@ -51,7 +53,7 @@ TEST(AssessWindows, AlignedToTheClockAcrossMidnightYearEndAndLeapDay) {
   EXPECT_EQ(w.starts[5], At("2024-03-01T00:00:00"));
 }
 
-TEST(AssessWindows, FloorForTimesBeforeTheEpochAndMeansOfFifteenMinutes) {
+TEST(TimeWindows, FloorForTimesBeforeTheEpochAndMeansOfFifteenMinutes) {
   EXPECT_EQ(WindowIndex(-1, 600), -1);
   EXPECT_EQ(WindowIndex(-600, 600), -1);
   EXPECT_EQ(WindowIndex(-601, 600), -2);
@@ -68,7 +70,7 @@ TEST(AssessWindows, FloorForTimesBeforeTheEpochAndMeansOfFifteenMinutes) {
   EXPECT_EQ(w.values[1], 10);
 }
 
-TEST(AssessPercentile, NearestRankOfOneNineteenTwentyAndTwentyOne) {
+TEST(Percentiles, NearestRankOfOneNineteenTwentyAndTwentyOne) {
   // Element ceil(0.95 n) of 1..n: n = 1 -> 1; 19 -> ceil(18.05) = 19; 20 -> 19; 21 ->
   // ceil(19.95) = 20. The values go in descending, with NaN and inf among them.
   const std::pair<size_t, double> cases[] = {{1, 1}, {19, 19}, {20, 19}, {21, 20}};
@@ -83,7 +85,7 @@ TEST(AssessPercentile, NearestRankOfOneNineteenTwentyAndTwentyOne) {
   EXPECT_FALSE(NearestRankPercentile(none, 95));
 }
 
-TEST(AssessStatistics, ShareCountsTheEdgesAsInsideAndSummaryLeavesOutNaN) {
+TEST(Summaries, ShareCountsTheEdgesAsInsideAndSummaryLeavesOutNaN) {
   const std::vector<double> values = {207, 253, 206.999, 253.001, kNaN, 230};
   EXPECT_EQ(ShareWithin(values, 207, 253), 60);  // 3 of 5 numbers
   EXPECT_FALSE(ShareWithin(std::vector<double>{kNaN}, 0, 1));
@@ -96,4 +98,20 @@ TEST(AssessStatistics, ShareCountsTheEdgesAsInsideAndSummaryLeavesOutNaN) {
   EXPECT_EQ(Median(even), 2.5);
   std::vector<double> odd = {5, kNaN, 1, 3};
   EXPECT_EQ(Median(odd), 3);
+}
+
+TEST(Summaries, MeanAndSampleDeviationLeaveOutNaNAndKeepSmallTermsBesideHugeOnes) {
+  // 2, 4, 4, 4, 5, 5, 7, 9: mean 5, squared differences 9+1+1+1+0+0+4+16 = 32, sample
+  // deviation sqrt(32 / 7).
+  const Spread s = MeanAndDeviation(std::vector<double>{kNaN, 2, 4, 4, 4, 5, 5, 7, 9});
+  EXPECT_EQ(s.mean, 5);
+  EXPECT_DOUBLE_EQ(s.standardDeviation, std::sqrt(32.0 / 7));
+  // 1e17 + 1 - 1e17 + 1 = 2: a plain running sum loses the first 1 to the huge term.
+  EXPECT_EQ(MeanAndDeviation(std::vector<double>{1e17, 1, -1e17, 1}).mean, 0.5);
+  const Spread one = MeanAndDeviation(std::vector<double>{3});
+  EXPECT_EQ(one.mean, 3);
+  EXPECT_EQ(one.standardDeviation, 0);  // below two values
+  const Spread none = MeanAndDeviation(std::vector<double>{kNaN});
+  EXPECT_EQ(none.mean, 0);
+  EXPECT_EQ(none.standardDeviation, 0);
 }

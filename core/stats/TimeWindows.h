@@ -1,21 +1,14 @@
 #pragma once
-// The aggregation and statistics of the assessment, each defined once:
-// - windows aligned to the clock: index floor(t / length), t in seconds from a fixed midnight;
-//   a 10-minute value is the square root of the mean of the squares of the window's valid
-//   values, a 15-minute value the plain mean;
-// - the 95th percentile by nearest rank: the values sorted ascending, element ceil(0.95 n),
-//   counted from 1;
-// - the share of values inside a band, edges included, in percent.
-// Values that are not finite are left out everywhere.
+// Windows aligned to the clock: window index floor(t / length), t in seconds from a fixed
+// midnight. A window's RMS value is the square root of the mean of the squares of its valid
+// values, its mean value the plain mean. Values that are not finite are left out.
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <vector>
 
-namespace assess {
+namespace meterlog2::stats {
 
 // floor(t / length) for any t, negative ones too (length > 0).
 constexpr int64_t WindowIndex(int64_t t, int64_t length) {
@@ -72,24 +65,4 @@ class WindowAccumulator {
   WindowBank m_bank;
 };
 
-// Element ceil(percent / 100 * n) (1-based) of the finite values sorted ascending, computed in
-// whole numbers; nothing when there is no finite value. `values` is reordered.
-std::optional<double> NearestRankPercentile(std::vector<double>& values, int percent);
-// The 1-based rank that NearestRankPercentile takes: ceil(percent * n / 100).
-size_t NearestRank(size_t n, int percent);
-
-// The median of the finite values (the mean of the two middle ones for an even count); nothing
-// without any. `values` is reordered.
-std::optional<double> Median(std::vector<double>& values);
-
-// Count, minimum, maximum and 95th percentile of the finite values.
-struct Summary {
-  uint64_t count = 0;
-  std::optional<double> min, max, p95;
-};
-Summary Summarize(std::span<const double> values);
-
-// The percentage of finite values v with low <= v <= high; nothing without any.
-std::optional<double> ShareWithin(std::span<const double> values, double low, double high);
-
-}  // namespace assess
+}  // namespace meterlog2::stats
