@@ -1,103 +1,73 @@
 #include "Sha256.h"
 
-#include <algorithm>
-#include <cstring>
+#include <array>
+#include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "InputFile.h"
 
+#ifndef METERLOG2_SHA256_PORTABLE
+#include <openssl/evp.h>
+
+// One digest context of libcrypto. Its calls fail only without memory or with a libcrypto
+// configured to offer no SHA-256: an exception, as nothing can be digested then.
+struct Sha256::State {
+  EVP_MD_CTX* context = EVP_MD_CTX_new();
+  State() {
+    if (context == nullptr) throw std::bad_alloc();
+  }
+  ~State() { EVP_MD_CTX_free(context); }
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+};
+
 namespace {
 
-constexpr std::array<uint32_t, 64> kRound = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-constexpr std::array<uint32_t, 8> kInitial = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-
-constexpr uint32_t Rotate(uint32_t x, int n) {
-  return (x >> n) | (x << (32 - n));
+void Check(int status) {
+  if (status != 1) throw std::runtime_error("libcrypto could not compute a SHA-256 digest");
 }
 
 }  // namespace
 
-Sha256::Sha256() : m_state(kInitial) {}
+Sha256::Sha256() : m_state(std::make_unique<State>()) {
+  Check(EVP_DigestInit_ex(m_state->context, EVP_sha256(), nullptr));
+}
 
-void Sha256::Block(const uint8_t* block) {
-  uint32_t w[64];
-  for (int i = 0; i < 16; ++i)
-    w[i] = uint32_t(block[4 * i]) << 24 | uint32_t(block[4 * i + 1]) << 16 |
-           uint32_t(block[4 * i + 2]) << 8 | uint32_t(block[4 * i + 3]);
-  for (int i = 16; i < 64; ++i) {
-    const uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    const uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
-  uint32_t e = m_state[4], f = m_state[5], g = m_state[6], h = m_state[7];
-  for (int i = 0; i < 64; ++i) {
-    const uint32_t s1 = Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25);
-    const uint32_t choose = (e & f) ^ (~e & g);
-    const uint32_t t1 = h + s1 + choose + kRound[static_cast<size_t>(i)] + w[i];
-    const uint32_t s0 = Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22);
-    const uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-    const uint32_t t2 = s0 + majority;
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  m_state[0] += a;
-  m_state[1] += b;
-  m_state[2] += c;
-  m_state[3] += d;
-  m_state[4] += e;
-  m_state[5] += f;
-  m_state[6] += g;
-  m_state[7] += h;
+Sha256::~Sha256() = default;
+
+Sha256::Sha256(const Sha256& other) : m_state(std::make_unique<State>()) {
+  Check(EVP_MD_CTX_copy_ex(m_state->context, other.m_state->context));
+}
+
+Sha256& Sha256::operator=(const Sha256& other) {
+  if (this != &other) Check(EVP_MD_CTX_copy_ex(m_state->context, other.m_state->context));
+  return *this;
 }
 
 void Sha256::Update(const void* data, size_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  m_length += size;
-  if (m_buffered > 0) {
-    const size_t take = std::min(size, m_buffer.size() - m_buffered);
-    std::memcpy(m_buffer.data() + m_buffered, bytes, take);
-    m_buffered += take;
-    bytes += take;
-    size -= take;
-    if (m_buffered < m_buffer.size()) return;
-    Block(m_buffer.data());
-    m_buffered = 0;
-  }
-  for (; size >= 64; bytes += 64, size -= 64) Block(bytes);
-  if (size > 0) std::memcpy(m_buffer.data(), bytes, size);
-  m_buffered = size;
+  if (size > 0) Check(EVP_DigestUpdate(m_state->context, data, size));
 }
 
+std::array<uint8_t, 32> Sha256::Finish() {
+  std::array<uint8_t, 32> digest{};
+  unsigned int length = 0;
+  Check(EVP_DigestFinal_ex(m_state->context, digest.data(), &length));
+  if (length != digest.size()) throw std::runtime_error("libcrypto gave no SHA-256 digest");
+  Check(EVP_DigestInit_ex(m_state->context, EVP_sha256(), nullptr));
+  return digest;
+}
+
+#endif  // METERLOG2_SHA256_PORTABLE
+
 std::string Sha256::HexDigest() {
-  const uint64_t bits = m_length * 8;
-  static constexpr uint8_t kPad[64] = {0x80};
-  Update(kPad, m_buffered < 56 ? 56 - m_buffered : 120 - m_buffered);
-  uint8_t length[8];
-  for (int i = 0; i < 8; ++i) length[i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
-  Update(length, 8);
   static constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
   hex.reserve(64);
-  for (uint32_t word : m_state)
-    for (int shift = 28; shift >= 0; shift -= 4) hex += kHex[(word >> shift) & 15];
-  *this = Sha256();
+  for (const uint8_t byte : Finish()) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
+  }
   return hex;
 }
 
@@ -113,19 +83,24 @@ bool Sha256OfFile(const std::filesystem::path& path, std::string& hex, std::stri
     reason = file.Reason();
     return false;
   }
-  Sha256 hash;
-  std::vector<uint8_t> chunk(1 << 20);
-  uint64_t offset = 0;
-  while (offset < file.Size()) {
-    const size_t got = file.ReadAt(offset, chunk.data(), chunk.size());
-    if (got == 0) break;
-    hash.Update(chunk.data(), got);
-    offset += got;
-  }
-  if (offset != file.Size() || file.CurrentSize() != static_cast<int64_t>(file.Size())) {
-    reason = "it changed or could not be read to its end while its digest was taken";
+  try {
+    Sha256 hash;
+    std::vector<uint8_t> chunk(1 << 20);
+    uint64_t offset = 0;
+    while (offset < file.Size()) {
+      const size_t got = file.ReadAt(offset, chunk.data(), chunk.size());
+      if (got == 0) break;
+      hash.Update(chunk.data(), got);
+      offset += got;
+    }
+    if (offset != file.Size() || file.CurrentSize() != static_cast<int64_t>(file.Size())) {
+      reason = "it changed or could not be read to its end while its digest was taken";
+      return false;
+    }
+    hex = hash.HexDigest();
+  } catch (const std::runtime_error& error) {
+    reason = error.what();
     return false;
   }
-  hex = hash.HexDigest();
   return true;
 }

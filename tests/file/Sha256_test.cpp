@@ -36,6 +36,22 @@ TEST(Sha256, PiecesGiveTheDigestOfTheWhole) {
   EXPECT_EQ(reused.HexDigest(), Sha256Hex("abc"));
 }
 
+// A copy goes on from the bytes given so far, apart from the original: the digests of a prefix
+// and of two continuations.
+TEST(Sha256, CopiesGoOnFromWhereTheyWereMade) {
+  Sha256 prefix;
+  prefix.Update(std::string(100, 'x'));
+  Sha256 copy(prefix);
+  Sha256 assigned;
+  assigned.Update("given before the assignment");
+  assigned = prefix;
+  copy.Update("abc");
+  assigned.Update("abd");
+  EXPECT_EQ(copy.HexDigest(), Sha256Hex(std::string(100, 'x') + "abc"));
+  EXPECT_EQ(assigned.HexDigest(), Sha256Hex(std::string(100, 'x') + "abd"));
+  EXPECT_EQ(prefix.HexDigest(), Sha256Hex(std::string(100, 'x')));
+}
+
 TEST(Sha256, Files) {
   const auto folder = std::filesystem::temp_directory_path() / "meterlog2-sha256-Müller";
   std::filesystem::create_directories(folder);
