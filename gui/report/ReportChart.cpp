@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "ReportDocument.h"
 #include "ReportStyle.h"
+#include "table/TrendEnvelope.h"
 #include "text/DecimalText.h"
 #include "text/TimeText.h"
 
@@ -58,9 +60,168 @@ void StyleAxis(QCPAxis* axis) {
   axis->grid()->setPen(QPen(kRuleColor, 0.5, Qt::DotLine));
 }
 
+// A line's band as it is drawn, as the desktop's trend draws it: the space between the least and
+// the greatest value of each column filled in the line's colour made light, its edges in the
+// line's colour and width (so that a steady value looks as its line did). In an image the band
+// is made of rectangles on the pixel grid, each edge rising or falling to the next column's value
+// as a line would: they need no smoothing, and filling them costs a small part of what stroking
+// thousands of steep segments with a smoothed pen does. In a PDF it is one outlined area through
+// the middle of each column, which the reader's program draws at any zoom.
+class ColumnBand : public QCPAbstractPlottable {
+ public:
+  ColumnBand(QCPAxis* keyAxis, QCPAxis* valueAxis, const QColor& color, const QColor& fill)
+      : QCPAbstractPlottable(keyAxis, valueAxis), m_color(color), m_fill(fill) {
+    setAntialiased(false);
+    removeFromLegend();
+  }
+  void SetColumns(std::vector<BandColumn> columns) { m_columns = std::move(columns); }
+  double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+  QCPRange getKeyRange(bool& found, QCP::SignDomain) const override {
+    found = !m_columns.empty();
+    return found ? QCPRange(m_columns.front().from, m_columns.back().to) : QCPRange();
+  }
+  QCPRange getValueRange(bool& found, QCP::SignDomain, const QCPRange&) const override {
+    QCPRange range(std::numeric_limits<double>::infinity(),
+                   -std::numeric_limits<double>::infinity());
+    for (const BandColumn& c : m_columns) {
+      range.lower = std::min(range.lower, c.lower);
+      range.upper = std::max(range.upper, c.upper);
+    }
+    found = !m_columns.empty();
+    return found ? range : QCPRange();
+  }
+
+ protected:
+  void draw(QCPPainter* painter) override {
+    if (painter->modes().testFlag(QCPPainter::pmVectorized))
+      DrawPaths(painter);
+    else
+      DrawPixels(painter);
+  }
+  void drawLegendIcon(QCPPainter*, const QRectF&) const override {}
+
+ private:
+  static constexpr double kHalfLine = 0.5;  // the line's pen is 1 wide
+
+  QRectF Span(const BandColumn& c, double low, double high) const {
+    const double left = mKeyAxis->coordToPixel(c.from);
+    const double right = std::max(mKeyAxis->coordToPixel(c.to), left + 1.0 / kChartPixelRatio);
+    return QRectF(QPointF(left, mValueAxis->coordToPixel(high)),
+                  QPointF(right, mValueAxis->coordToPixel(low)));
+  }
+
+  void DrawPixels(QCPPainter* painter) const {
+    applyDefaultAntialiasingHint(painter);
+    for (const BandColumn& c : m_columns) painter->fillRect(Span(c, c.lower, c.upper), m_fill);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+      const BandColumn& c = m_columns[i];
+      const BandColumn& before = c.first ? c : m_columns[i - 1];
+      for (const auto& [value, previous] :
+           {std::pair{c.upper, before.upper}, std::pair{c.lower, before.lower}}) {
+        const QRectF edge = Span(c, std::min(value, previous), std::max(value, previous));
+        painter->fillRect(edge.adjusted(-kHalfLine, -kHalfLine, kHalfLine, kHalfLine), m_color);
+      }
+    }
+  }
+
+  void DrawPaths(QCPPainter* painter) const {
+    painter->setAntialiasing(true);
+    for (size_t start = 0, end = 0; start < m_columns.size(); start = end) {
+      for (end = start + 1; end < m_columns.size() && !m_columns[end].first;) ++end;
+      // A point a column at its middle, the piece's first and last at its first and last time.
+      QPolygonF upper, lower;
+      for (size_t i = start; i < end; ++i) {
+        const BandColumn& c = m_columns[i];
+        const QRectF span = Span(c, c.lower, c.upper);
+        if (i == start) {
+          upper << span.topLeft();
+          lower << span.bottomLeft();
+        }
+        if (i + 1 == end) {
+          upper << span.topRight();
+          lower << span.bottomRight();
+        } else if (i != start) {
+          upper << QPointF(span.center().x(), span.top());
+          lower << QPointF(span.center().x(), span.bottom());
+        }
+      }
+      // One outlined area: the edges, and the piece's two ends.
+      QPolygonF area = upper;
+      for (qsizetype i = lower.size(); i-- > 0;) area << lower[i];
+      painter->setPen(QPen(m_color, 2 * kHalfLine));
+      painter->setBrush(m_fill);
+      painter->drawPolygon(area);
+    }
+  }
+
+  QColor m_color, m_fill;
+  std::vector<BandColumn> m_columns;
+};
+
+// A chart whose long lines are drawn as bands, for the pixel columns it has once it is laid out
+// for its page or image. The line's graph keeps its entry in the legend; it is empty while its
+// band is drawn.
+class ChartPlot : public QCustomPlot {
+ public:
+  void AddLine(LinePoints points, const QString& name, const QColor& color) {
+    Line line;
+    line.values = static_cast<size_t>(std::count_if(points.values.begin(), points.values.end(),
+                                                    [](double v) { return std::isfinite(v); }));
+    line.points = std::move(points);
+    line.graph = addGraph();
+    line.graph->setPen(QPen(color, 1.0));
+    line.graph->setName(name);
+    line.fill = color;
+    line.fill.setAlpha(70);
+    line.band = new ColumnBand(xAxis, yAxis, color, line.fill);
+    m_lines.push_back(std::move(line));
+    Draw(m_lines.back(), 0);
+  }
+
+ protected:
+  // A column to a point of the chart, as the desktop's trend has a column to a pixel of the screen.
+  void updateLayout() override {
+    QCustomPlot::updateLayout();
+    const size_t columns = static_cast<size_t>(std::max(0, axisRect()->width()));
+    if (columns == m_columns && xAxis->range() == m_range) return;
+    m_columns = columns;
+    m_range = xAxis->range();
+    for (Line& line : m_lines) Draw(line, columns);
+  }
+
+ private:
+  struct Line {
+    LinePoints points;
+    size_t values = 0;  // the numbers among the points
+    QCPGraph* graph = nullptr;
+    ColumnBand* band = nullptr;
+    QColor fill;
+  };
+
+  // The line as a line, or as its band over `columns` columns when it has more values.
+  void Draw(Line& line, size_t columns) {
+    const bool band = columns > 0 && line.values > columns;
+    line.band->SetColumns(band ? BandData(line.points, m_range.lower, m_range.upper, columns)
+                               : std::vector<BandColumn>());
+    // The legend's entry shows the band's colour under the line's.
+    line.graph->setBrush(band ? QBrush(line.fill) : Qt::NoBrush);
+    if (band) {
+      line.graph->data()->clear();
+    } else {
+      const LinePoints& p = line.points;
+      line.graph->setData(QVector<double>(p.keys.begin(), p.keys.end()),
+                          QVector<double>(p.values.begin(), p.values.end()), true);
+    }
+  }
+
+  std::vector<Line> m_lines;
+  size_t m_columns = 0;
+  QCPRange m_range;
+};
+
 // A plot with the title over the axes and the legend under them.
-std::unique_ptr<QCustomPlot> NewPlot(const ChartPlan& plan) {
-  auto plot = std::make_unique<QCustomPlot>();
+std::unique_ptr<ChartPlot> NewPlot(const ChartPlan& plan) {
+  auto plot = std::make_unique<ChartPlot>();
   plot->setFont(ReportFont(kChartTextSize));
   plot->plotLayout()->insertRow(0);
   plot->plotLayout()->addElement(
@@ -95,22 +256,18 @@ QCPGraph* FlatLine(QCustomPlot& plot, double from, double to, double value, cons
   return graph;
 }
 
-void BuildTime(QCustomPlot& plot, const ChartPlan& plan) {
+void BuildTime(ChartPlot& plot, const ChartPlan& plan) {
   plot.xAxis->setTicker(QSharedPointer<ClockTicker>::create());
   plot.xAxis->ticker()->setTickCount(6);
   plot.xAxis->setLabel(QStringLiteral("Time (instrument clock)"));
   double first = std::numeric_limits<double>::infinity(), last = -first;
   for (const ChartLine& line : plan.lines) {
-    const LinePoints points = LineData(plan, line);
+    LinePoints points = LineData(plan, line);
     if (!points.keys.empty()) {
       first = std::min(first, points.keys.front());
       last = std::max(last, points.keys.back() + static_cast<double>(line.series->windowSeconds));
     }
-    QCPGraph* graph = plot.addGraph();
-    graph->setData(QVector<double>(points.keys.begin(), points.keys.end()),
-                   QVector<double>(points.values.begin(), points.values.end()), true);
-    graph->setPen(QPen(line.color, 1.0));
-    graph->setName(line.name);
+    plot.AddLine(std::move(points), line.name, line.color);
   }
   if (!(first < last)) first = 0, last = 1;
   for (const ChartLimit& limit : plan.limits) {
@@ -258,8 +415,42 @@ LinePoints LineData(const ChartPlan& plan, const ChartLine& line) {
   return points;
 }
 
+std::vector<BandColumn> BandData(const LinePoints& points, double from, double to, size_t columns) {
+  std::vector<BandColumn> band;
+  if (columns == 0 || !(to > from)) return band;
+  const double width = (to - from) / static_cast<double>(columns);
+  const size_t count = std::min(points.keys.size(), points.values.size());
+  for (size_t start = 0, end = 0; start < count; start = end + 1) {
+    for (end = start; end < count && !std::isnan(points.values[end]);) ++end;
+    const std::span<const double> keys(points.keys.data() + start, end - start);
+    const std::span<const double> values(points.values.data() + start, end - start);
+    const TrendEnvelope piece = BuildEnvelope(keys, values, from, to, columns);
+    if (piece.points == 0) continue;
+    double first = std::numeric_limits<double>::infinity(), last = -first;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (!(keys[i] >= from && keys[i] <= to) || !std::isfinite(values[i])) continue;
+      first = std::min(first, keys[i]);
+      last = std::max(last, keys[i]);
+    }
+    bool starts = true;
+    for (size_t c = 0; c < columns; ++c) {
+      if (std::isnan(piece.lower[c])) continue;
+      BandColumn column;
+      column.from = std::max(first, from + static_cast<double>(c) * width);
+      column.to = std::min(last, from + static_cast<double>(c + 1) * width);
+      column.lower = piece.lower[c];
+      column.upper = piece.upper[c];
+      column.first = starts;
+      if (!starts) band.back().to = column.from;
+      starts = false;
+      band.push_back(column);
+    }
+  }
+  return band;
+}
+
 std::unique_ptr<QCustomPlot> MakeChart(const ChartPlan& plan) {
-  std::unique_ptr<QCustomPlot> plot = NewPlot(plan);
+  std::unique_ptr<ChartPlot> plot = NewPlot(plan);
   if (plan.kind == ChartPlan::Kind::kTime) BuildTime(*plot, plan);
   if (plan.kind == ChartPlan::Kind::kHarmonics) BuildHarmonics(*plot, plan);
   // As many legend entries to a line as the longest of them lets fit in the chart's width.

@@ -264,7 +264,9 @@ void WriteCharts(ReportWriter& w) {
   w.Paragraph(
       QStringLiteral("Times are the instrument's clock. Each chart shows the values a "
                      "criterion was judged on, with every limit it names; a line breaks "
-                     "where the records have a gap."));
+                     "where the records have a gap. A line with more values than fit side by "
+                     "side across its chart is drawn as a band from its least to its greatest "
+                     "value in each narrow slice of time."));
   const size_t before = w.Doc().blocks.size();
   BandCharts(w);
   LimitChart(w, {"en50160.thd"}, QStringLiteral("Voltage THD, 10-minute values"),

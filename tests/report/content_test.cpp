@@ -58,6 +58,37 @@ bool Within(const std::pair<double, double>& range, double value) {
   return !std::isfinite(value) || (range.first < value && value < range.second);
 }
 
+// The last key at or before the gap's start and the first at or after its end.
+std::pair<double, double> Around(const std::vector<double>& keys, const assess::TimeSpan& gap) {
+  double before = -INFINITY, after = INFINITY;
+  for (double key : keys) {
+    if (key <= static_cast<double>(gap.start)) before = std::max(before, key);
+    if (key >= static_cast<double>(gap.end)) after = std::min(after, key);
+  }
+  return {before, after};
+}
+
+// Whether a pixel of `image` in columns from..to and rows top..bottom is of one of `colors` (or
+// near it, where a line is smoothed).
+bool Shows(const QImage& image, const std::vector<QColor>& colors, double from, double to, int top,
+           int bottom) {
+  for (int x = static_cast<int>(std::ceil(from)); x <= static_cast<int>(to); ++x) {
+    for (int y = top; y <= bottom; ++y) {
+      const QColor pixel = image.pixelColor(x, y);
+      for (const QColor& color : colors) {
+        const int r = pixel.red() - color.red(), g = pixel.green() - color.green(),
+                  b = pixel.blue() - color.blue();
+        if (r * r + g * g + b * b < 30 * 30) return true;
+      }
+    }
+  }
+  return false;
+}
+
+LinePoints Points(std::vector<double> keys, std::vector<double> values) {
+  return LinePoints{std::move(keys), std::move(values)};
+}
+
 // A series of `times` (a value each) for a plan of its own.
 assess::Series SeriesAt(std::vector<int64_t> times, int64_t window) {
   assess::Series series;
@@ -148,7 +179,7 @@ class ContentTest : public QObject {
         Assessed({TabularFrom(1440, 60, 7), TabularFrom(1440, 60, 10)}, Declared(230));
     QCOMPARE(hole.result.survey.gaps.size(), size_t(1));
     const assess::TimeSpan gap = hole.result.survey.gaps[0];
-    size_t lines = 0;
+    size_t lines = 0, charts = 0;
     const ReportDocument doc = BuildReportDocument(hole.result, {});
     for (const ChartPlan* chart : Charts(doc)) {
       if (chart->kind != ChartPlan::Kind::kTime) continue;
@@ -163,18 +194,86 @@ class ContentTest : public QObject {
         QVERIFY(points.keys[at + 1] >= static_cast<double>(gap.end) - line.series->windowSeconds);
         ++lines;
       }
-      // The plot draws the break.
+      // The chart as drawn: nothing of a line in the hole, its lines on either side. The
+      // frequency has a value a minute, more than the chart has columns: it is drawn as its band.
       const std::unique_ptr<QCustomPlot> plot = MakeChart(*chart);
-      const auto data = plot->graph(0)->data();
-      QVERIFY(std::any_of(data->constBegin(), data->constEnd(),
-                          [](const QCPGraphData& d) { return std::isnan(d.value); }));
+      const QImage image = plot->toPixmap(kChartWidth, kChartHeight, kChartPixelRatio).toImage();
+      const bool band = chart->title.startsWith(QStringLiteral("Power frequency"));
+      QCOMPARE(plot->graph(0)->dataCount() == 0, band);
+      const auto [before, after] = Around(points.keys, gap);
+      auto x = [&](double key) { return plot->xAxis->coordToPixel(key) * kChartPixelRatio; };
+      const QRect area = plot->axisRect()->rect();
+      const int top = area.top() * kChartPixelRatio, bottom = area.bottom() * kChartPixelRatio;
+      // (Lines of equal values cover each other: any line's colour will do on either side.)
+      std::vector<QColor> colors;
+      for (const ChartLine& line : chart->lines) colors.push_back(line.color);
+      QVERIFY2(!Shows(image, colors, x(before) + 3, x(after) - 3, top, bottom),
+               qPrintable(chart->title));
+      QVERIFY(Shows(image, colors, x(before) - 12, x(before) - 1, top, bottom));
+      QVERIFY(Shows(image, colors, x(after) + 1, x(after) + 12, top, bottom));
+      ++charts;
     }
     QVERIFY(lines >= 8);  // frequency, 3 voltages, 3 THD, 3 IEEE THD, demand
+    QVERIFY(charts >= 4);
     // Without a gap, no break.
     const Survey whole = Assessed(Tabular(1440), Declared(230));
     const ReportDocument wholeDoc = BuildReportDocument(whole.result, {});
     for (const ChartPlan* chart : Charts(wholeDoc))
       for (const ChartLine& line : chart->lines) QCOMPARE(NaNs(LineData(*chart, line)), size_t(0));
+  }
+
+  // A long line's band: the least and the greatest value of each column; broken where the line
+  // breaks, each piece from its first to its last value (the gap as long as it was); a column
+  // without a value of its own covered by the one before it; values outside the range left out.
+  void aLongLineIsDrawnAsItsBand() {
+    // Two columns of four values each: the second ends at its last value, not at the range's end.
+    std::vector<BandColumn> band =
+        BandData(Points({0, 1, 2, 3, 4, 5, 6, 7}, {1, 5, 2, 4, 3, 3, 9, 0}), 0, 8, 2);
+    QCOMPARE(band.size(), size_t(2));
+    QCOMPARE(std::make_pair(band[0].lower, band[0].upper), std::make_pair(1.0, 5.0));
+    QCOMPARE(std::make_pair(band[1].lower, band[1].upper), std::make_pair(0.0, 9.0));
+    QCOMPARE(std::make_pair(band[0].from, band[0].to), std::make_pair(0.0, 4.0));
+    QCOMPARE(std::make_pair(band[1].from, band[1].to), std::make_pair(4.0, 7.0));
+    QVERIFY(band[0].first && !band[1].first);
+
+    // A break (the NaN LineData puts in a gap): the band stops at 2 and starts again at 5.
+    band = BandData(Points({0, 1, 2, 3.5, 5, 6}, {1, 2, 3, NAN, 4, 5}), 0, 6, 3);
+    QCOMPARE(band.size(), size_t(3));
+    QCOMPARE(band[1].to, 2.0);
+    QCOMPARE(std::make_pair(band[2].from, band[2].to), std::make_pair(5.0, 6.0));
+    QCOMPARE(std::make_pair(band[2].lower, band[2].upper), std::make_pair(4.0, 5.0));
+    QVERIFY(band[0].first && !band[1].first && band[2].first);
+
+    // Columns 1 to 3 hold no value: the first column reaches over them to the last one.
+    band = BandData(Points({0, 1, 9}, {1, 2, 3}), 0, 10, 5);
+    QCOMPARE(band.size(), size_t(2));
+    QCOMPARE(std::make_pair(band[0].from, band[0].to), std::make_pair(0.0, 8.0));
+    QCOMPARE(std::make_pair(band[1].from, band[1].to), std::make_pair(8.0, 9.0));
+    QVERIFY(!band[1].first);
+
+    // Only what lies in the range counts; nothing to draw without columns or numbers.
+    band = BandData(Points({-5, 1, 2, 20}, {100, 1, 2, -100}), 0, 10, 1);
+    QCOMPARE(band.size(), size_t(1));
+    QCOMPARE(std::make_pair(band[0].lower, band[0].upper), std::make_pair(1.0, 2.0));
+    QVERIFY(BandData(Points({0, 1}, {1, 2}), 0, 10, 0).empty());
+    QVERIFY(BandData(Points({0, 1}, {NAN, NAN}), 0, 10, 5).empty());
+
+    // A four-week survey of 10-minute values is drawn as bands, each line still in the legend
+    // under its name; a day's values are few enough to be drawn as lines.
+    const Survey month = Assessed(Tabular(4032, 600), Declared(230));
+    const Survey day = Assessed(Tabular(144, 600), Declared(230));
+    for (const auto* survey : {&month, &day}) {
+      const ReportDocument doc = BuildReportDocument(survey->result, {});
+      const ChartPlan* voltage = ChartTitled(doc, QStringLiteral("Supply voltage"));
+      QVERIFY(voltage != nullptr);
+      const std::unique_ptr<QCustomPlot> plot = MakeChart(*voltage);
+      plot->toPixmap(kChartWidth, kChartHeight, kChartPixelRatio);
+      for (int i = 0; i < 3; ++i) {
+        QCOMPARE(plot->graph(i)->dataCount() == 0, survey == &month);
+        QCOMPARE(plot->legend->itemWithPlottable(plot->graph(i)) != nullptr, true);
+        QCOMPARE(plot->graph(i)->name(), voltage->lines[static_cast<size_t>(i)].name);
+      }
+    }
   }
 
   // Two weeks, the 9th harmonic at 2 % in the first only: the period table of EN 50160's
