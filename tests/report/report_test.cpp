@@ -3,11 +3,14 @@
 // fail one harmonic, one without Un (INCOMPLETE, as large as PASS), one with a 5-day hole (its
 // coverage and gap on page 1), a 60 Hz / 120 V one; text beyond ASCII and markup in the title,
 // the site and the file names; the same HTML bytes every time; names that are refused.
+#include <qcustomplot.h>
+
 #include <QRegularExpression>
 #include <QtTest>
 
 #include "ReportTestSupport.h"
 #include "report/AssessmentReport.h"
+#include "report/ReportContent.h"
 
 namespace {
 
@@ -287,6 +290,31 @@ class ReportTest : public QObject {
     options.page = ReportOptions::Page::kLetter;
     QVERIFY(
         RenderReport(survey.result, options, ReportFormat::kHtml).contains("@page{size:letter"));
+  }
+
+  // Each image of the page is its chart as drawn, pixel for pixel, at twice its CSS size.
+  void htmlImagesAreTheChartsAsDrawn() {
+    const Survey survey = HoleSurvey();
+    const QString html = Html(survey);
+    const QRegularExpression image(QStringLiteral("data:image/png;base64,([A-Za-z0-9+/=]+)\""));
+    std::vector<QImage> images;
+    for (auto it = image.globalMatch(html); it.hasNext();)
+      images.push_back(QImage::fromData(QByteArray::fromBase64(it.next().captured(1).toLatin1())));
+    std::vector<const ChartPlan*> plans;
+    const ReportDocument doc = BuildReportDocument(survey.result, {});
+    for (const ReportBlock& block : doc.blocks)
+      if (block.kind == ReportBlock::Kind::kChart) plans.push_back(&block.chart);
+    QCOMPARE(images.size(), plans.size());
+    QVERIFY(images.size() >= 4);
+    for (size_t i = 0; i < images.size(); ++i) {
+      const QImage drawn = MakeChart(*plans[i])
+                               ->toPixmap(kChartWidth, kChartHeight, kChartPixelRatio)
+                               .toImage()
+                               .convertToFormat(QImage::Format_RGB32);
+      QCOMPARE(images[i].size(), QSize(kChartWidth, kChartHeight) * kChartPixelRatio);
+      QVERIFY2(images[i].convertToFormat(QImage::Format_RGB32) == drawn,
+               qPrintable(plans[i]->title));
+    }
   }
 
   // The format comes from the name's ending; any other name, and a log of the survey as the
