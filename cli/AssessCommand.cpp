@@ -71,9 +71,9 @@ bool WriteOutput(const std::string& out, const std::vector<std::filesystem::path
 }
 
 // --each: every log assessed on its own, `jobs` at once, and a line for each in the summary.
-int AssessEach(const Args& logs, const assess::AssessOptions& options, uint32_t dataFormat,
-               const std::string& format, const std::string& out, bool failOnViolation,
-               unsigned jobs) {
+int AssessEach(const std::vector<std::string>& logs, const assess::AssessOptions& options,
+               uint32_t dataFormat, const std::string& format, const std::string& out,
+               bool failOnViolation, unsigned jobs) {
   std::vector<assess::SurveyLine> lines(logs.size());
   RunInOrder(logs.size(), jobs,
              [&](size_t i) { lines[i] = AssessOne(logs[i], options, dataFormat); });
@@ -95,37 +95,18 @@ int AssessEach(const Args& logs, const assess::AssessOptions& options, uint32_t 
 
 }  // namespace
 
-int RunAssess(const Args& argsIn) {
-  Args args = argsIn;
-  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
-    std::cout << "usage: meterlog2-cli " << kUsage << "\n"
-              << "Judges the logs, joined in time order, against EN 50160 (en50160), IEEE "
-                 "519-2014 (ieee519)\nand ANSI C84.1 (ansi_c84_1); without --standard, EN 50160 "
-                 "and IEEE 519 for a 50 Hz\nsupply, IEEE 519 and ANSI C84.1 for a 60 Hz one.\n"
-                 "Un is declared with --nominal-voltage (phase to neutral; between phases for\n"
-                 "--connection delta): without it the criteria that depend on it are not "
-                 "assessed\nand the verdict is incomplete. Fn is inferred unless given. The "
-                 "current limits\nneed --isc (IL is derived unless given).\nExit status: 0 "
-                 "assessed, 1 could not assess, 2 used wrongly or the data cannot be\na supply in "
-                 "the byte order read, 3 a criterion failed (--fail-on-violation).\n";
-    return 0;
-  }
+static int RunAssess(Args& args) {
   std::string error, out = "-", format = "text";
   SurveyOptions options;
   if (!TakeSurveyOptions(args, options, error)) return UsageError(error);
   if (TakeOption(args, "--format", format) && format != "text" && format != "csv" &&
       format != "json")
     return UsageError("--format takes text, csv or json, not \"" + format + "\"");
-  const bool toFile = TakeOption(args, "--output", out, "-o");
+  const bool toFile = TakeOption(args, "--output", out);
   const bool each = TakeFlag(args, "--each");
   unsigned jobs = 1;
   if (!TakeJobsOption(args, jobs, error)) return UsageError(error);
-  std::vector<const char*> valued = SurveyValuedOptions();
-  valued.insert(valued.end(), {"-o", "--output", "--format", "--jobs"});
-  if (const std::string leftover = LeftoverOption(args, valued); !leftover.empty())
-    return UsageError(leftover);
-  Args logs;
-  if (!TakeOperands(args, logs)) return UsageError("");
+  const std::vector<std::string>& logs = args.operands;
   if (logs.empty()) return UsageError("no log file given");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
   SayWhatAnInterruptLeaves(out);
@@ -143,3 +124,31 @@ int RunAssess(const Args& argsIn) {
   if (!WriteOutput(out, survey.paths, text)) return 1;
   return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }
+
+namespace {
+
+std::string AssessHelp() {
+  return "Judges the logs, joined in time order, against EN 50160 (en50160), IEEE 519-2014 "
+         "(ieee519)\nand ANSI C84.1 (ansi_c84_1); without --standard, EN 50160 and IEEE 519 for "
+         "a 50 Hz\nsupply, IEEE 519 and ANSI C84.1 for a 60 Hz one.\n"
+         "Un is declared with --nominal-voltage (phase to neutral; between phases for\n"
+         "--connection delta): without it the criteria that depend on it are not assessed\nand "
+         "the verdict is incomplete. Fn is inferred unless given. The current limits\nneed --isc "
+         "(IL is derived unless given).\nExit status: 0 assessed, 1 could not assess, 2 used "
+         "wrongly or the data cannot be\na supply in the byte order read, 3 a criterion failed "
+         "(--fail-on-violation).\n";
+}
+
+std::vector<meterlog2::cli::OptionSpec> AssessOptions() {
+  std::vector<meterlog2::cli::OptionSpec> options = SurveyOptionSpecs();
+  options.insert(options.end(),
+                 {{"--format", "text|csv|json", "the result as text (the default), CSV or JSON"},
+                  {"-o,--output", "OUT", "where it goes (\"-\": standard output, the default)"},
+                  {"--each", nullptr, "every log on its own, a line each"},
+                  {"--jobs", "N", "logs judged at once with --each (default: one per processor)"}});
+  return options;
+}
+
+}  // namespace
+
+const CommandSpec kAssessCommand{"assess", kUsage, AssessOptions(), true, RunAssess, AssessHelp};

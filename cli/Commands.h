@@ -1,38 +1,30 @@
 #pragma once
-// meterlog2-cli commands. Each takes the arguments after its name and returns the exit status.
-// Errors go to stderr; nothing here may crash on bad input.
+// meterlog2-cli commands. Each is described by a CommandSpec (CommandLine.h): its options, and a
+// run function that takes what the command line gave and returns the exit status. Errors go to
+// stderr; nothing here may crash on bad input.
 
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "text/Text.h"
 
-using Args = std::vector<std::string>;
+using meterlog2::cli::Args;
+using meterlog2::cli::CommandSpec;
+using meterlog2::cli::ReportUsage;
+using meterlog2::cli::TakeFlag;
+using meterlog2::cli::TakeOption;
 
-int RunInfo(const Args& args);       // LogCommands.cpp
-int RunDump(const Args& args);       // LogCommands.cpp
-int RunSample(const Args& args);     // LogCommands.cpp
-int RunExport(const Args& args);     // ExportCommand.cpp
-int RunStats(const Args& args);      // StatsCommand.cpp
-int RunAssess(const Args& args);     // AssessCommand.cpp
-int RunPlot(const Args& args);       // PlotCommand.cpp
-int RunReport(const Args& args);     // ReportCommand.cpp
-int RunPorts(const Args& args);      // InstrumentCommands.cpp
-int RunDirectory(const Args& args);  // InstrumentCommands.cpp
-int RunDownload(const Args& args);   // InstrumentCommands.cpp
-int RunConfig(const Args& args);     // InstrumentCommands.cpp
-
-// Shared option helpers (main.cpp).
-// Finds "--name VALUE" / "-n VALUE" / "--name=VALUE"; removes it from args when found.
-bool TakeOption(Args& args, const std::string& name, std::string& value,
-                const std::string& shortName = "");
-bool TakeFlag(Args& args, const std::string& name);
-// Why args[i], an option still among the arguments once its command has taken what it knows,
-// is wrong: "--name is given twice" when it was taken already, else "--name needs a value".
-std::string LeftoverOptionError(const Args& args, size_t i);
-// Moves what is left once the options are taken into `operands`, dropping the "--" that ends
-// the options. Something before "--" that still looks like an option is refused with a message.
-bool TakeOperands(Args& args, Args& operands);
-// Prints `message` (when not empty) and "usage: meterlog2-cli USAGE" on stderr; returns 2, the
-// exit status of a command used wrongly.
-int ReportUsage(const char* usage, const std::string& message);
+// Each command's options and run function (its file in brackets).
+extern const CommandSpec kInfoCommand;       // LogCommands.cpp
+extern const CommandSpec kDumpCommand;       // LogCommands.cpp
+extern const CommandSpec kSampleCommand;     // LogCommands.cpp
+extern const CommandSpec kExportCommand;     // ExportCommand.cpp
+extern const CommandSpec kStatsCommand;      // StatsCommand.cpp
+extern const CommandSpec kAssessCommand;     // AssessCommand.cpp
+extern const CommandSpec kPlotCommand;       // PlotCommand.cpp
+extern const CommandSpec kReportCommand;     // ReportCommand.cpp
+extern const CommandSpec kPortsCommand;      // InstrumentCommands.cpp
+extern const CommandSpec kDirectoryCommand;  // InstrumentCommands.cpp
+extern const CommandSpec kDownloadCommand;   // InstrumentCommands.cpp
+extern const CommandSpec kConfigCommand;     // InstrumentCommands.cpp

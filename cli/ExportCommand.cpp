@@ -55,12 +55,6 @@ bool TakeFormatOptions(Args& args, TableFormat& format, std::string& error) {
     error = "--decimal-comma needs another delimiter than \",\" (a comma would split every number)";
     return false;
   }
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "--time-format" || args[i] == "--delimiter") {
-      error = LeftoverOptionError(args, i);
-      return false;
-    }
-  }
   return true;
 }
 
@@ -89,11 +83,10 @@ int UsageError(const std::string& message) {
 
 }  // namespace
 
-int RunExport(const Args& argsIn) {
-  Args args = argsIn;
+static int RunExport(Args& args) {
   std::string out = "-", dir;
-  const bool toFile = TakeOption(args, "--output", out, "-o");
-  const bool toDir = TakeOption(args, "--directory", dir, "-d");
+  const bool toFile = TakeOption(args, "--output", out);
+  const bool toDir = TakeOption(args, "--directory", dir);
   TableOptions options;
   std::string error;
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
@@ -101,14 +94,7 @@ int RunExport(const Args& argsIn) {
   if (!TakeFormatOptions(args, format, error)) return UsageError(error);
   unsigned jobs = 1;
   if (!TakeJobsOption(args, jobs, error)) return UsageError(error);
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o" || arg == "--output" || arg == "-d" || arg == "--directory") {
-      return UsageError(LeftoverOptionError(args, i));
-    }
-  }
-  Args logs;
-  if (!TakeOperands(args, logs)) return UsageError("");
+  const std::vector<std::string>& logs = args.operands;
   if (logs.empty()) return UsageError("no log file given");
   if (toFile && toDir) return UsageError("-o and -d cannot be used together");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
@@ -156,3 +142,19 @@ int RunExport(const Args& argsIn) {
   if (InterruptSignal() != 0 && !OutputComplete()) return 1;
   return std::find(done.begin(), done.end(), 0) == done.end() ? 0 : 1;
 }
+
+const CommandSpec kExportCommand{
+    "export",
+    kUsage,
+    {{"-o,--output", "OUT", "the CSV file (\"-\": standard output, the default)"},
+     {"-d,--directory", "DIR", "one CSV file per log in DIR, named after the log"},
+     {"--jobs", "N", "logs exported at once with -d (default: one per processor)"},
+     kDataFormatOption,
+     kColumnsOption,
+     kRowsOption,
+     kSalvageOption,
+     {"--time-format", "mdy|iso", "times as 03-07-2009 14:05:09 (mdy) or 2009-03-07T14:05:09"},
+     {"--delimiter", ",|;|tab", "what separates the fields"},
+     {"--decimal-comma", nullptr, "a decimal comma in numbers"}},
+    true,
+    RunExport};

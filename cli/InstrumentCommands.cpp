@@ -158,7 +158,7 @@ class CliPrompt : public LinkPrompt {
 // value.
 bool TakeLineOptions(Args& args, CliPrompt& prompt, bool needPort) {
   std::string value, error;
-  if (TakeOption(args, "--port", value, "-p")) prompt.line.port = value;
+  if (TakeOption(args, "--port", value)) prompt.line.port = value;
   if (needPort && prompt.line.port.empty()) {
     std::cerr << "meterlog2-cli: which port? give --port DEV (see `meterlog2-cli ports`)\n";
     return false;
@@ -171,12 +171,6 @@ bool TakeLineOptions(Args& args, CliPrompt& prompt, bool needPort) {
   if (ok && TakeOption(args, "--stop-bits", value)) ok = ParseStopBits(value, line.stopBits, error);
   if (!ok) std::cerr << "meterlog2-cli: " << error << "\n";
   return ok;
-}
-
-bool NoExtraArguments(const Args& args) {
-  if (args.empty()) return true;
-  std::cerr << "meterlog2-cli: unexpected argument \"" << args.front() << "\"\n";
-  return false;
 }
 
 // The port asked for is the only one offered: it is opened by its name, also when the system
@@ -214,9 +208,7 @@ void PrintConfiguration(const ConfigDialogValues& v) {
 
 }  // namespace
 
-int RunPorts(const Args& argsIn) {
-  Args args = argsIn;
-  if (!NoExtraArguments(args)) return 2;
+static int RunPorts(Args&) {
   EnsureQtCore();
   const std::vector<std::string> ports = FindComPorts();
   if (ports.empty()) {
@@ -227,10 +219,9 @@ int RunPorts(const Args& argsIn) {
   return 0;
 }
 
-int RunDirectory(const Args& argsIn) {
-  Args args = argsIn;
+static int RunDirectory(Args& args) {
   CliPrompt prompt;
-  if (!TakeLineOptions(args, prompt, true) || !NoExtraArguments(args)) return 2;
+  if (!TakeLineOptions(args, prompt, true)) return 2;
   EnsureQtCore();
   ComSettings settings;
   const DirectoryOutcome outcome = ReadDirectory(settings, prompt, ServicesWith(prompt.line.port));
@@ -244,21 +235,19 @@ int RunDirectory(const Args& argsIn) {
   return 0;
 }
 
-int RunDownload(const Args& argsIn) {
-  Args args = argsIn;
+static int RunDownload(Args& args) {
   CliPrompt prompt;
   if (!TakeLineOptions(args, prompt, true)) return 2;
   std::string value;
-  if (!TakeOption(args, "--entry", value, "-n") || !ParseUnsigned(value, 1000000, prompt.entry) ||
+  if (!TakeOption(args, "--entry", value) || !ParseUnsigned(value, 1000000, prompt.entry) ||
       prompt.entry == 0) {
     std::cerr << "meterlog2-cli: give the directory entry to download with --entry N (from 1)\n";
     return 2;
   }
-  if (!TakeOption(args, "-o", prompt.outputPath, "--output") || prompt.outputPath.empty()) {
+  if (!TakeOption(args, "--output", prompt.outputPath) || prompt.outputPath.empty()) {
     std::cerr << "meterlog2-cli: give the file to write with -o FILE\n";
     return 2;
   }
-  if (!NoExtraArguments(args)) return 2;
   std::error_code ec;
   if (std::filesystem::is_directory(PathFromText(prompt.outputPath), ec)) {
     std::cerr << "meterlog2-cli: " << prompt.outputPath << " is a folder; give a file name\n";
@@ -290,20 +279,12 @@ int RunDownload(const Args& argsIn) {
   return 1;
 }
 
-int RunConfig(const Args& argsIn) {
-  Args args = argsIn;
+static int RunConfig(Args& args) {
   CliPrompt prompt;
   if (!TakeLineOptions(args, prompt, true)) return 2;
   std::string value;
   while (TakeOption(args, "--set", value)) prompt.settings.push_back(value);
   prompt.setClock = !TakeFlag(args, "--no-clock");
-  // Bare NAME=VALUE words after --set are taken as further settings.
-  while (!prompt.settings.empty() && !args.empty() && args.front().find('=') != std::string::npos &&
-         args.front().rfind("--", 0) != 0) {
-    prompt.settings.push_back(args.front());
-    args.erase(args.begin());
-  }
-  if (!NoExtraArguments(args)) return 2;
   // Refuse bad settings before anything reaches the instrument.
   {
     ConfigRecord scratch{};
@@ -323,3 +304,34 @@ int RunConfig(const Args& argsIn) {
   if (prompt.settings.empty() || outcome.written) PrintConfiguration(prompt.shown);
   return 0;
 }
+
+namespace {
+
+// The line options every instrument command takes (TakeLineOptions).
+std::vector<meterlog2::cli::OptionSpec> LineOptions(std::vector<meterlog2::cli::OptionSpec> more) {
+  std::vector<meterlog2::cli::OptionSpec> options = {
+      {"-p,--port", "DEV", "the instrument's serial port (see `meterlog2-cli ports`)"},
+      {"--line", "BAUD/BITS PARITY STOP", "the line, e.g. 9600/8n1"},
+      {"--baud", "BAUD", "the line's baud rate"},
+      {"--data-bits", "7|8", "the line's data bits"},
+      {"--parity", "None|Even|Odd", "the line's parity"},
+      {"--stop-bits", "1|2", "the line's stop bits"}};
+  options.insert(options.end(), more.begin(), more.end());
+  return options;
+}
+
+}  // namespace
+
+const CommandSpec kPortsCommand{"ports", "ports", {}, false, RunPorts};
+const CommandSpec kDirectoryCommand{"directory", "directory --port DEV [LINE OPTIONS]",
+                                    LineOptions({}), false, RunDirectory};
+const CommandSpec kDownloadCommand{
+    "download", "download --port DEV --entry N -o FILE [LINE OPTIONS]",
+    LineOptions({{"-n,--entry", "N", "the directory entry to receive (from 1)"},
+                 {"-o,--output", "FILE", "the file to write"}}),
+    false, RunDownload};
+const CommandSpec kConfigCommand{
+    "config", "config --port DEV [--set NAME=VALUE...] [--no-clock] [LINE OPTIONS]",
+    LineOptions({{"--set", "NAME=VALUE...", "change these fields (only these)", true, true},
+                 {"--no-clock", nullptr, "leave the instrument's clock as it is"}}),
+    false, RunConfig};

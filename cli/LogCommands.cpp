@@ -35,11 +35,9 @@ bool ReportLoad(const std::string& path, const LoadResult& result) {
 }
 
 // The one log file the command reads, or a usage message.
-bool TakeLogFile(Args& args, const char* usage, std::string& path) {
-  Args operands;
-  if (!TakeOperands(args, operands)) return false;
-  if (operands.size() == 1) {
-    path = operands[0];
+bool TakeLogFile(const Args& args, const char* usage, std::string& path) {
+  if (args.operands.size() == 1) {
+    path = args.operands[0];
     return true;
   }
   std::cerr << "usage: meterlog2-cli " << usage << "\n";
@@ -48,11 +46,10 @@ bool TakeLogFile(Args& args, const char* usage, std::string& path) {
 
 }  // namespace
 
-int RunInfo(const Args& argsIn) {
-  Args args = argsIn;
+static int RunInfo(Args& args) {
   std::string path;
   const bool salvage = TakeFlag(args, "--salvage");
-  if (!TakeLogFile(args, "info [--salvage] [--] FILE", path)) return 2;
+  if (!TakeLogFile(args, kInfoCommand.usage, path)) return 2;
   // Record 0 tells the type and the title, the first few whether the byte order reads right;
   // the header tells the rest. The other records are never read, so a log of any length
   // answers at once.
@@ -73,12 +70,11 @@ int RunInfo(const Args& argsIn) {
   return 0;
 }
 
-int RunDump(const Args& argsIn) {
-  Args args = argsIn;
+static int RunDump(Args& args) {
   std::string out = "-", path;
-  TakeOption(args, "--output", out, "-o");
+  TakeOption(args, "--output", out);
   const bool salvage = TakeFlag(args, "--salvage");
-  if (!TakeLogFile(args, "dump [-o OUT|-] [--salvage] [--] FILE", path)) return 2;
+  if (!TakeLogFile(args, kDumpCommand.usage, path)) return 2;
   // The log is looked at before the output is opened: a FIFO as output waits for its reader.
   if (InputFile probe; !probe.Open(PathFromText(path))) {
     std::cerr << "meterlog2-cli: Cannot open the file \"" << path << "\": " << probe.Reason()
@@ -168,32 +164,27 @@ bool TakeSampleSignal(Args& args, SampleLogOptions& o) {
   return true;
 }
 
-void PrintSampleHelp() {
-  std::cout << "usage: meterlog2-cli " << kSampleUsage << "\n"
-            << "log types (--type N):\n";
+// What sample --help says after the usage: the log types and data formats by number.
+std::string SampleHelp() {
+  std::ostringstream text;
+  text << "log types (--type N):\n";
   for (int type = kStandardLog; type <= kThreePhaseSequentialLog; ++type)
-    std::cout << "  " << type << "  " << LogTypeName(type) << "\n";
-  std::cout << "data formats (--data-format): " << kDataFormat0001 << " ("
-            << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
-            << DataFormatName(kDataFormat0100) << ")\n";
+    text << "  " << type << "  " << LogTypeName(type) << "\n";
+  text << "data formats (--data-format): " << kDataFormat0001 << " ("
+       << DataFormatName(kDataFormat0001) << "), " << kDataFormat0100 << " ("
+       << DataFormatName(kDataFormat0100) << ")\n";
+  return text.str();
 }
 
 }  // namespace
 
-int RunSample(const Args& argsIn) {
-  Args args = argsIn;
-  if (TakeFlag(args, "--help") || TakeFlag(args, "-h")) {
-    PrintSampleHelp();
-    return 0;
-  }
+static int RunSample(Args& args) {
   SampleLogOptions o;
   if (!TakeSampleNumbers(args, o)) return 2;
   o.invalidDates = TakeFlag(args, "--invalid-dates");
   if (!TakeSampleSignal(args, o)) return 2;
   std::string out;
-  Args operands;
-  if (!TakeOption(args, "--output", out, "-o") || !TakeOperands(args, operands) ||
-      !operands.empty()) {
+  if (!TakeOption(args, "--output", out)) {
     std::cerr << "usage: meterlog2-cli " << kSampleUsage << "\n";
     return 2;
   }
@@ -211,3 +202,36 @@ int RunSample(const Args& argsIn) {
   MarkOutputComplete();
   return 0;
 }
+
+const CommandSpec kInfoCommand{
+    "info", "info [--salvage] [--] FILE", {kSalvageOption}, true, RunInfo};
+
+const CommandSpec kDumpCommand{
+    "dump",
+    "dump [-o OUT|-] [--salvage] [--] FILE",
+    {{"-o,--output", "OUT", "where the dump text goes (\"-\": standard output, the default)"},
+     kSalvageOption},
+    true,
+    RunDump};
+
+const CommandSpec kSampleCommand{
+    "sample",
+    kSampleUsage,
+    {{"--type", "N", "the log type (below)"},
+     {"--records", "K", "how many records"},
+     {"--data-format", "1|256", "the byte order of the floats"},
+     {"-o,--output", "FILE", "the log to write"},
+     {"--header-size", "N", "a header of N bytes"},
+     {"--record-size", "S", "records of S bytes"},
+     {"--trailing-bytes", "N", "N bytes after the last record"},
+     {"--hz", "50|60", "the mains frequency"},
+     {"--seed", "N", "the seed of the generated values"},
+     {"--interval", "SECONDS", "the time between records"},
+     {"--invalid-dates", nullptr, "dates no calendar has"},
+     {"--mixed-type", "N", "every other record of log type N"},
+     {"--start", "YYYY-MM-DDTHH:MM:SS", "the first record's time"},
+     {"--volts", "V", "the voltages' level"},
+     {"--harmonic", "N:PERCENT", "voltage harmonic N at that share of the fundamental"}},
+    false,
+    RunSample,
+    SampleHelp};

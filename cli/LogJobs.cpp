@@ -40,12 +40,6 @@ bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error) {
     }
     jobs = static_cast<unsigned>(n);
   }
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "--jobs") {
-      error = args[i] + " needs a value";
-      return false;
-    }
-  }
   return true;
 }
 

@@ -25,7 +25,7 @@ unsigned ProcessorCount();
 
 // Takes "--jobs N" (1 to kMaxJobs) out of `args`; without it, `jobs` becomes ProcessorCount()
 // (at most kMaxJobs). False with `error` set (a sentence for a usage message) when N is not a
-// whole number in that range or is missing.
+// whole number in that range.
 bool TakeJobsOption(Args& args, unsigned& jobs, std::string& error);
 
 // Calls work(i) for every i below `count`, on up to `jobs` threads (on this one when there is a

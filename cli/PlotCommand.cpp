@@ -98,22 +98,15 @@ std::unique_ptr<LogPlot> MakePlot(const std::string& kind, const TableSelection&
 
 }  // namespace
 
-int RunPlot(const Args& argsIn) {
-  Args args = argsIn;
+static int RunPlot(Args& args) {
   std::string out, kind = "trend", rowText, sizeText, error;
-  const bool toFile = TakeOption(args, "--output", out, "-o");
+  const bool toFile = TakeOption(args, "--output", out);
   TakeOption(args, "--kind", kind);
   const bool rowGiven = TakeOption(args, "--row", rowText);
   const bool sizeGiven = TakeOption(args, "--size", sizeText);
   TableOptions options;
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    const std::string& a = args[i];
-    if (a == "-o" || a == "--output" || a == "--kind" || a == "--row" || a == "--size")
-      return UsageError(LeftoverOptionError(args, i));
-  }
-  Args logs;
-  if (!TakeOperands(args, logs)) return UsageError("");
+  const std::vector<std::string>& logs = args.operands;
   if (logs.size() != 1) return UsageError(logs.empty() ? "no log file given" : "one log file");
   if (!toFile || out.empty()) return UsageError("-o names the image to write (.png or .pdf)");
   if (!HasImageSuffix(out)) return UsageError("the image's name must end in .png or .pdf");
@@ -163,3 +156,15 @@ int RunPlot(const Args& argsIn) {
   }
   return 0;
 }
+
+const CommandSpec kPlotCommand{
+    "plot",
+    kUsage,
+    {{"--kind", "trend|spectrum|waveform|phasor", "what to draw (a trend unless given)"},
+     {"--columns", "TITLE,...", "the trend's columns (the log's usual ones unless given)"},
+     {"--row", "N", "the record of a spectrum, waveform or phasor diagram (from 0)"},
+     {"--size", "WxH", "the image's size in pixels"},
+     kDataFormatOption,
+     {"-o,--output", "OUT.png|OUT.pdf", "the image to write"}},
+    true,
+    RunPlot};

@@ -23,21 +23,15 @@ int UsageError(const std::string& message) {
 
 }  // namespace
 
-int RunReport(const Args& argsIn) {
-  Args args = argsIn;
+static int RunReport(Args& args) {
   std::string error, out, title, site, page = "a4";
   SurveyOptions options;
   if (!TakeSurveyOptions(args, options, error)) return UsageError(error);
-  const bool toFile = TakeOption(args, "--output", out, "-o");
+  const bool toFile = TakeOption(args, "--output", out);
   TakeOption(args, "--title", title);
   TakeOption(args, "--site", site);
   TakeOption(args, "--page", page);
-  std::vector<const char*> valued = SurveyValuedOptions();
-  valued.insert(valued.end(), {"-o", "--output", "--title", "--site", "--page"});
-  if (const std::string leftover = LeftoverOption(args, valued); !leftover.empty())
-    return UsageError(leftover);
-  Args logs;
-  if (!TakeOperands(args, logs)) return UsageError("");
+  const std::vector<std::string>& logs = args.operands;
   if (logs.empty()) return UsageError("no log file given");
   if (!toFile || out.empty()) return UsageError("-o names the report to write (.pdf or .html)");
   if (ReportFormatFor(QString::fromStdString(out)) == ReportFormat::kNone)
@@ -69,3 +63,20 @@ int RunReport(const Args& argsIn) {
   MarkOutputComplete();
   return options.failOnViolation && result.verdict == assess::Verdict::kFail ? kViolationStatus : 0;
 }
+
+namespace {
+
+std::vector<meterlog2::cli::OptionSpec> ReportOptionSpecs() {
+  std::vector<meterlog2::cli::OptionSpec> options = {
+      {"--title", "TEXT", "the report's title"},
+      {"--site", "TEXT", "the site surveyed"},
+      {"--page", "a4|letter", "the PDF's page size (A4 unless given)"}};
+  const std::vector<meterlog2::cli::OptionSpec>& survey = SurveyOptionSpecs();
+  options.insert(options.end(), survey.begin(), survey.end());
+  options.push_back({"-o,--output", "REPORT.pdf|REPORT.html", "the report to write"});
+  return options;
+}
+
+}  // namespace
+
+const CommandSpec kReportCommand{"report", kUsage, ReportOptionSpecs(), true, RunReport};

@@ -25,17 +25,12 @@ int UsageError(const std::string& message) {
 
 }  // namespace
 
-int RunStats(const Args& argsIn) {
-  Args args = argsIn;
+static int RunStats(Args& args) {
   std::string out = "-", error;
-  const bool toFile = TakeOption(args, "--output", out, "-o");
+  const bool toFile = TakeOption(args, "--output", out);
   TableOptions options;
   if (!TakeTableOptions(args, options, error)) return UsageError(error);
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "-o" || args[i] == "--output") return UsageError(LeftoverOptionError(args, i));
-  }
-  Args logs;
-  if (!TakeOperands(args, logs)) return UsageError("");
+  const std::vector<std::string>& logs = args.operands;
   if (logs.size() != 1) return UsageError(logs.empty() ? "no log file given" : "one log file");
   if (toFile && out.empty()) return UsageError("-o needs a file name (or - for standard output)");
   const std::string& path = logs.front();
@@ -65,3 +60,14 @@ int RunStats(const Args& argsIn) {
   MarkOutputComplete();
   return 0;
 }
+
+const CommandSpec kStatsCommand{
+    "stats",
+    kUsage,
+    {{"-o,--output", "OUT", "the CSV file (\"-\": standard output, the default)"},
+     kDataFormatOption,
+     kColumnsOption,
+     kRowsOption,
+     kSalvageOption},
+    true,
+    RunStats};

@@ -80,21 +80,23 @@ void SayWhatAnInterruptLeaves(const std::string& out) {
                           : "meterlog2-cli: interrupted; \"" + out + "\" was left as it was\n");
 }
 
-const std::vector<const char*>& SurveyValuedOptions() {
-  static const std::vector<const char*> kValued = {
-      "--standard", "--nominal-voltage", "--connection", "--nominal-frequency", "--isc",
-      "--il",       "--data-format"};
-  return kValued;
+const std::vector<meterlog2::cli::OptionSpec>& SurveyOptionSpecs() {
+  static const std::vector<meterlog2::cli::OptionSpec> kSpecs = {
+      {"--standard", "en50160|ieee519|ansi_c84_1", "a standard to judge against (again for more)",
+       true},
+      {"--nominal-voltage", "V",
+       "the declared supply voltage Un (phase to neutral; between "
+       "phases for --connection delta)"},
+      {"--connection", "wye|delta|split-phase|single-phase", "how the instrument was connected"},
+      {"--nominal-frequency", "50|60", "the supply's frequency Fn (inferred unless given)"},
+      {"--isc", "A", "the short-circuit current at the point of common coupling"},
+      {"--il", "A", "the maximum demand load current (derived unless given)"},
+      kDataFormatOption,
+      {"--fail-on-violation", nullptr, "exit status 3 when a criterion fails"}};
+  return kSpecs;
 }
 
-std::string LeftoverOption(const Args& args, const std::vector<const char*>& valued) {
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i)
-    for (const char* name : valued)
-      if (args[i] == name) return LeftoverOptionError(args, i);
-  return {};
-}
-
-int AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+int AssessSurvey(const std::vector<std::string>& logs, const SurveyOptions& options, Survey& survey,
                  assess::AssessmentResult& result) {
   for (const std::string& path : logs) {
     auto doc = std::make_unique<CMeterlog2Doc>();

@@ -21,11 +21,8 @@ struct SurveyOptions {
 // when a value is bad.
 bool TakeSurveyOptions(Args& args, SurveyOptions& options, std::string& error);
 
-// Why an option among `valued` is still before "--" once taken ("--isc needs a value", "--isc is
-// given twice"), or empty when none is.
-std::string LeftoverOption(const Args& args, const std::vector<const char*>& valued);
-// The options TakeSurveyOptions takes with a value.
-const std::vector<const char*>& SurveyValuedOptions();
+// The options TakeSurveyOptions takes.
+const std::vector<meterlog2::cli::OptionSpec>& SurveyOptionSpecs();
 
 // The logs of a survey, loaded.
 struct Survey {
@@ -37,7 +34,7 @@ struct Survey {
 // Loads every log (in the byte order asked for) and assesses them together: 0, or the exit
 // status with the reason on stderr: 1 when a log cannot be loaded or the logs cannot be
 // assessed, kImplausibleStatus when the values cannot be a supply in the byte order read.
-int AssessSurvey(const Args& logs, const SurveyOptions& options, Survey& survey,
+int AssessSurvey(const std::vector<std::string>& logs, const SurveyOptions& options, Survey& survey,
                  assess::AssessmentResult& result);
 
 // The exit status when the data cannot be a supply as read (the other byte order is suggested).

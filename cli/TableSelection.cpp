@@ -110,14 +110,17 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
     error = "--rows " + error;
     return false;
   }
-  for (size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "--data-format" || args[i] == "--columns" || args[i] == "--rows") {
-      error = LeftoverOptionError(args, i);
-      return false;
-    }
-  }
   return true;
 }
+
+const meterlog2::cli::OptionSpec kDataFormatOption{
+    "--data-format", "1|256", "read the floats as Type 0001 (1) or Type 0100 (256)"};
+const meterlog2::cli::OptionSpec kColumnsOption{"--columns", "TITLE,...",
+                                                "these columns, by their titles, in this order"};
+const meterlog2::cli::OptionSpec kRowsOption{"--rows", "A-B,...",
+                                             "these rows (records, from 0), in ascending order"};
+const meterlog2::cli::OptionSpec kSalvageOption{"--salvage", nullptr,
+                                                "read the complete records of a file cut short"};
 
 bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
                  TableSelection& selection) {

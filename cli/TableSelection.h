@@ -29,6 +29,10 @@ void ReportSalvage(const std::string& path, const LoadResult& result);
 // bar does.
 void WarnOfTheOtherDataFormat(const std::string& path, CMeterlog2Doc& doc);
 
+// The options that choose what a command reads of a log.
+extern const meterlog2::cli::OptionSpec kDataFormatOption, kColumnsOption, kRowsOption,
+    kSalvageOption;
+
 // Takes --data-format, --columns, --rows and --salvage out of `args`. False with `error` set (a
 // sentence for a usage message) when a value is bad or an option lacks its value.
 bool TakeTableOptions(Args& args, TableOptions& options, std::string& error);

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 . scripts/apt.sh
 packages=(build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev libqcustomplot-dev libssl-dev libpng-dev
+  qt6-base-dev qt6-serialport-dev libqcustomplot-dev libssl-dev libpng-dev libcli11-dev
   xvfb xauth lrzsz locales
   clang libclang-rt-14-dev clang-format
   scdoc man-db bash-completion desktop-file-utils appstream
