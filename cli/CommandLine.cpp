@@ -1,7 +1,9 @@
 #include "CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 
 namespace meterlog2::cli {
 
@@ -75,7 +77,10 @@ std::optional<int> ParseCommandLine(const CommandSpec& command,
   CLI::App app(std::string(), command.name);
   std::vector<std::string> operands;
   const std::vector<CLI::Option*> options = Declare(app, command, operands);
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());  // as CLI11 takes them
+  // What follows the first "--" is operands whatever it looks like; CLI11 reads what comes
+  // before (in reverse order, as it takes them).
+  const auto mark = std::find(arguments.begin(), arguments.end(), std::string("--"));
+  std::vector<std::string> reversed(std::make_reverse_iterator(mark), arguments.rend());
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
@@ -86,6 +91,9 @@ std::optional<int> ParseCommandLine(const CommandSpec& command,
   }
   if (const std::string problem = Check(app, command, options); !problem.empty())
     return ReportUsage(command.usage, problem);
+  if (mark != arguments.end() && !command.operands)
+    return ReportUsage(command.usage, "unexpected argument \"--\"");
+  if (mark != arguments.end()) operands.insert(operands.end(), mark + 1, arguments.end());
   Collect(app, operands, args);
   return std::nullopt;
 }

@@ -11,6 +11,7 @@
 #ifdef _WIN32
 #include "file/WindowsApi.h"
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -84,8 +85,19 @@ int Spawn(const std::filesystem::path& helper, char**) {
   return static_cast<int>(status);
 }
 #else
+// A Ctrl+C or SIGTERM that comes while the helper starts (loading its libraries takes a few
+// milliseconds) waits, blocked, until the helper's handlers are in place (RunCommandLine):
+// otherwise it would end the helper without the message and the clean-up it owes.
 int Spawn(const std::filesystem::path& helper, char** argv) {
+  sigset_t signals, previous;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &signals, &previous);
   execv(helper.c_str(), argv);
+  const int error = errno;
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  errno = error;
   return -1;  // execv returns only when it failed
 }
 #endif

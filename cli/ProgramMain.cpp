@@ -14,6 +14,8 @@
 #include "file/WindowsApi.h"
 // For CommandLineToArgvW.
 #include <shellapi.h>
+#else
+#include <signal.h>
 #endif
 
 namespace meterlog2::cli {
@@ -40,7 +42,17 @@ int RunCommandLine(const std::vector<const CommandSpec*>& commands, int argc, ch
     if (usage != nullptr) usage();
     return 2;
   }
+  // Until the command says more (what its output was left as), an interrupt says at least that.
+  SetInterruptMessage("meterlog2-cli: interrupted\n");
   InstallInterruptHandlers();
+#ifndef _WIN32
+  // meterlog2-cli blocks them while it starts a helper (HelperProgram.cpp): now they are handled.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+#endif
   int status = 1;
   try {
     status = RunCommand(*command, std::vector<std::string>(argv + 2, argv + argc));
