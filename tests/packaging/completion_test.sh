@@ -30,7 +30,7 @@ offers() {
 words() { printf '%s\n' "$@" | sort; }
 
 # The program's summary, and what it names of each command: the command's lines there (the
-# instrument commands' shared line included) and its own usage message.
+# instrument commands' shared line included) and its own usage message; below, its --help.
 help=$("$cli" --help 2>&1)
 commands=$(grep -oE '^  [a-z]+( [-A-Z[]|  |$)' <<<"$help" | awk '{print $1}' | sort)
 described() {  # described COMMAND: the text that names COMMAND's options
@@ -64,6 +64,14 @@ for command in $commands; do
   given=$(offers "meterlog2-cli $command -" | grep -vx -- '--')
   missing=$(comm -23 <(echo "$named") <(echo "$given") | grep . | tr '\n' ' ')
   check "$command: the options it names are offered (missing: $missing)" test -z "$missing"
+  # Its --help lists the options from the description the program parses with: each offered
+  # by one of its names at least ("-o, --output OUT" by -o or --output).
+  while read -r names; do
+    covered=no
+    for name in $names; do grep -qx -- "$name" <<<"$given" && covered=yes; done
+    check "$command: offers $names (from --help)" test $covered = yes
+  done < <("$cli" "$command" --help | sed -n '/^options:$/,$p' | grep -E '^  -' |
+    sed -E 's/^  ((-[a-z], )?--[a-z-]+).*/\1/' | tr -d ',')
   for option in $given; do
     "$cli" "$command" "$option" 1 </dev/null >/dev/null 2>"$work/err"
     check "$command takes $option" test "$(grep -c "\"$option\" is not an option" "$work/err")" -eq 0
