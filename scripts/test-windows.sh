@@ -55,6 +55,7 @@ command -v makensis >/dev/null 2>&1 || need+=(nsis)
 qt_headers=$(find /usr/include -maxdepth 2 -name qt6 -type d -path '*-linux-gnu*' | head -1)
 [ -n "$qt_headers" ] && [ -f "$qt_headers/QtSerialPort/QSerialPort" ] || need+=(qt6-base-dev qt6-serialport-dev)
 [ -f /usr/include/qcustomplot.h ] || need+=(libqcustomplot-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
 if [ ${#need[@]} -gt 0 ]; then
   . scripts/apt.sh
   root_or_stop "these Debian packages are missing: ${need[*]}" \
@@ -63,8 +64,10 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 wine=$(command -v wine || echo /usr/lib/wine/wine64)
 
+# CLI11 is header-only: its headers alone, without the rest of /usr/include (Linux's).
+mkdir -p "$build/cli11" && ln -sfn /usr/include/CLI "$build/cli11/CLI"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCLI11_INCLUDE_DIR="$build/cli11" \
   -DMETERLOG2_GTEST_SOURCE=/usr/src/googletest \
   -DMETERLOG2_BUILD_GUI=OFF -DMETERLOG2_BUILD_LINK=OFF -DMETERLOG2_BUILD_BENCH=OFF \
   -DMETERLOG2_SANITIZED_TESTS=OFF "$@" >/dev/null
@@ -245,6 +248,7 @@ windows_syntax() {
   done
   # qcustomplot.h alone: the rest of /usr/include is the Linux C library's.
   mkdir -p "$headers" && ln -sf /usr/include/qcustomplot.h "$headers/" && flags+=(-isystem "$headers")
+  flags+=(-isystem "$build/cli11")  # CLI11's headers (above)
   local sources
   sources=$(cd "$root" && find gui link cli -name '*.cpp' | LC_ALL=C sort)
   echo "test-windows: compiling $(wc -l <<<"$sources") sources of the desktop program, the link" \
