@@ -105,7 +105,7 @@ int Spawn(const std::filesystem::path& helper, char** argv) {
 }  // namespace
 
 const char* HelperFor(const char* name) {
-  const std::string command = name;
+  [[maybe_unused]] const std::string command = name;
 #ifdef METERLOG2_WITH_PLOT
   if (command == "plot" || command == "report") return "meterlog2-cli-draw";
 #endif

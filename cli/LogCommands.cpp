@@ -217,7 +217,7 @@ const CommandSpec kDumpCommand{
 const CommandSpec kSampleCommand{
     "sample",
     kSampleUsage,
-    {{"--type", "N", "the log type (below)"},
+    {{"--type", "N", "the log type (above)"},
      {"--records", "K", "how many records"},
      {"--data-format", "1|256", "the byte order of the floats"},
      {"-o,--output", "FILE", "the log to write"},
