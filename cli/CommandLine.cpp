@@ -16,6 +16,8 @@ std::vector<CLI::Option*> Declare(CLI::App& app, const CommandSpec& command,
   app.set_help_flag("-h,--help");
   std::vector<CLI::Option*> options;
   app.allow_extras();  // unknown options and surplus operands are reported below, in our words
+  // On Windows CLI11 would read "/x" as an option; here it is a file name on every system.
+  app.allow_windows_style_options(false);
   for (const OptionSpec& spec : command.options) {
     CLI::Option* option =
         spec.value != nullptr ? app.add_option(spec.names)->expected(1) : app.add_flag(spec.names);
