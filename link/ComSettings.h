@@ -10,9 +10,6 @@
 
 class ComSettings {
  public:
-  // The start-up step: the line the first port dialog of a run offers (9600/8n1, no port).
-  void FillComOptions() { line = LineSettings{}; }
-
   // Rebuilds the port list from the ports found and preselects the port used last time. "COMn"
   // names are listed in number order and the nearest lower-numbered port stands in for one that
   // has gone; other names (device paths) follow and are matched exactly. True when at least one

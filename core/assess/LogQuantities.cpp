@@ -167,10 +167,7 @@ void LogQuantities::NoteRecorded(const ShownColumns& column, int s) {
     m_currentHarmonicsRecorded = true;
     slot.currentHarmonicSource = column.HarmonicTitles(c.currentFundamental, c.currentHarmonic);
   }
-  if (slot.voltage && c.voltageThd >= 0) {
-    m_recordedThd = true;
-    slot.thdSource = column.Title(c.voltageThd);
-  }
+  if (slot.voltage && c.voltageThd >= 0) slot.thdSource = column.Title(c.voltageThd);
   if (c.phasorMagnitude >= 0 && c.phasorAngle >= 0) m_phasors = true;
 }
 

@@ -57,7 +57,6 @@ class LogQuantities {
   bool HasFrequency() const { return m_frequency >= 0; }
   bool HasVoltageHarmonics() const { return m_voltageHarmonicsRecorded; }
   bool HasCurrentHarmonics() const { return m_currentHarmonicsRecorded; }
-  bool HasRecordedThd() const { return m_recordedThd; }
   bool HasPhasors() const { return m_phasors; }
   // A Three Phase Vector log read without its vector layout (its phasors unread).
   bool VectorLogReadPlain() const;
@@ -103,7 +102,7 @@ class LogQuantities {
   // Their titles as the log's header shows them.
   std::string m_frequencySource, m_powerFactorSource, m_powerSource, m_energySource;
   bool m_voltageHarmonicsRecorded = false, m_currentHarmonicsRecorded = false;
-  bool m_recordedThd = false, m_phasors = false;
+  bool m_phasors = false;
 };
 
 // "a", "b", "c" or "ch1", "ch2".

@@ -57,11 +57,8 @@ class OutputFile {
   // one. When no other name can be had, the temporary file stays and its path is returned.
   std::filesystem::path KeepAs(const std::filesystem::path& keepPath, uint64_t length = UINT64_MAX);
 
-  bool IsOpen() const { return m_fd >= 0; }
   // True when the bytes go straight into the target (standard output, a device, a FIFO).
   bool Streaming() const { return m_streaming; }
-  uint64_t BytesWritten() const { return m_written; }
-  const std::filesystem::path& Target() const { return m_target; }
   // The name the user gave, for messages ("standard output" for "-").
   std::string DisplayName() const;
   const std::string& Error() const { return m_error; }

@@ -82,8 +82,6 @@ void CMainFrame::CreateMenus() {
   c.download->setIcon(ToolbarIcon(ToolbarIconKind::kDownload));
   c.appAbout->setIcon(ToolbarIcon(ToolbarIconKind::kAbout));
 
-  for (QMenu* menu : bar->findChildren<QMenu*>())
-    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::MenuAboutToShow);
   connect(c.viewToolbar, &QAction::triggered, this, &CMainFrame::OnViewToolbar);
   connect(c.viewStatusBar, &QAction::triggered, this, &CMainFrame::OnViewStatusBar);
 }
@@ -91,6 +89,7 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateFileMenu(QMenuBar* bar) {
   Commands& c = m_commands;
   m_pFileMenu = bar->addMenu(QStringLiteral("&File"));
+  m_pFileMenu->setObjectName(QStringLiteral("fileMenu"));
   c.fileOpen = AddCommand(m_pFileMenu, QStringLiteral("&Open...\tCtrl+O"),
                           QStringLiteral("Open an existing document\nOpen"));
   c.fileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -200,10 +199,6 @@ void CMainFrame::CreateKeyCommands() {
   c.fileNew =
       AddCommand(nullptr, QStringLiteral("New"), QStringLiteral("Create a new document\nNew"));
   c.fileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  c.fileSave = AddCommand(nullptr, QStringLiteral("Save"), QString());
-  c.fileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  c.filePrint = AddCommand(nullptr, QStringLiteral("Print"), QString());
-  c.filePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 }
 
 void CMainFrame::CreateDateFormatMenu(QMenu* view) {
@@ -255,28 +250,31 @@ void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   // The message pane: prompts of menus and buttons show over it, "Ready" whenever idle.
   m_pMessagePane = new QLabel(QStringLiteral("Ready"), bar);
+  m_pMessagePane->setObjectName(QStringLiteral("messagePane"));
   bar->addWidget(m_pMessagePane, 1);
-  auto addPane = [bar](const QString& widest) {
+  auto addPane = [bar](const char* name, const QString& widest) {
     auto* pane = new QLabel(bar);
+    pane->setObjectName(QLatin1String(name));
     pane->setAlignment(Qt::AlignCenter);
     pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(widest) + 10);
     bar->addPermanentWidget(pane);
     return pane;
   };
   m_pHintPane = new QLabel(bar);
+  m_pHintPane->setObjectName(QStringLiteral("hintPane"));
   m_pHintPane->setStyleSheet(QStringLiteral("QLabel { color: #a04000; }"));
   m_pHintPane->hide();
   bar->addPermanentWidget(m_pHintPane);
-  m_pCurrentPane = addPane(QStringLiteral("Record 88888"));
-  m_pSelectedPane = addPane(QStringLiteral("888888 selected"));
-  m_pRecordsPane = addPane(QStringLiteral("8888888 records"));
-  m_pFormatPane = addPane(QStringLiteral("Type 0100"));
+  m_pCurrentPane = addPane("currentPane", QStringLiteral("Record 88888"));
+  m_pSelectedPane = addPane("selectedPane", QStringLiteral("888888 selected"));
+  m_pRecordsPane = addPane("recordsPane", QStringLiteral("8888888 records"));
+  m_pFormatPane = addPane("formatPane", QStringLiteral("Type 0100"));
 #if defined(Q_OS_WIN)
   // Windows tells the lock keys' state on asking; other systems only by polling, which the
   // window does not do.
   static const char* const texts[] = {"CAP", "NUM", "SCRL"};
   for (int i = 0; i < 3; ++i) {
-    m_pIndicators[i] = addPane(QLatin1String(texts[i]));
+    m_pIndicators[i] = addPane(texts[i], QLatin1String(texts[i]));
     m_pIndicators[i]->setFrameShape(QFrame::Panel);
     m_pIndicators[i]->setFrameShadow(QFrame::Sunken);
     m_pIndicators[i]->setProperty("indicator", QLatin1String(texts[i]));
@@ -285,13 +283,15 @@ void CMainFrame::CreateStatusBar() {
 #endif
 }
 
-void CMainFrame::SetLogStatus(const QString& records, const QString& format,
-                              const QString& selected, const QString& hint) {
+void CMainFrame::SetLogStatus(const QString& records, const QString& format, const QString& hint) {
   m_pRecordsPane->setText(records);
   m_pFormatPane->setText(format);
-  m_pSelectedPane->setText(selected);
   m_pHintPane->setText(hint);
   m_pHintPane->setVisible(!hint.isEmpty());
+}
+
+void CMainFrame::SetSelectedStatus(const QString& text) {
+  m_pSelectedPane->setText(text);
 }
 
 void CMainFrame::SetCurrentRecordStatus(const QString& text) {

@@ -19,8 +19,6 @@ class CMainFrame : public QMainWindow {
   struct Commands {
     QAction* fileNew = nullptr;
     QAction* fileOpen = nullptr;
-    QAction* fileSave = nullptr;
-    QAction* filePrint = nullptr;
     QAction* exportCsv = nullptr;
     QAction* saveReport = nullptr;  // File > Save Assessment Report
     QAction* recentPlaceholder = nullptr;
@@ -52,8 +50,6 @@ class CMainFrame : public QMainWindow {
   const Commands& GetCommands() const { return m_commands; }
   QMenu* GetDataFormatMenu() const { return m_pDataFormatMenu; }
   QToolBar* GetToolBar() const { return m_pToolBar; }
-  QLabel* GetMessagePane() const { return m_pMessagePane; }
-  const QList<QAction*>& GetRecentActions() const { return m_recentActions; }
 
   // "<document title> - Meterlog".
   void SetDocumentTitle(const QString& title);
@@ -70,21 +66,16 @@ class CMainFrame : public QMainWindow {
   // Refreshes the CAP, NUM and SCRL panes (Windows only: elsewhere the state is not told
   // without polling, and the panes are left out).
   void UpdateLockIndicators();
-  // The log's panes: record count, data format, selected rows, and a hint (empty: none).
-  void SetLogStatus(const QString& records, const QString& format, const QString& selected,
-                    const QString& hint);
-  QLabel* GetHintPane() const { return m_pHintPane; }
-  QLabel* GetRecordsPane() const { return m_pRecordsPane; }
-  QLabel* GetFormatPane() const { return m_pFormatPane; }
-  QLabel* GetSelectedPane() const { return m_pSelectedPane; }
+  // The log's panes: record count, data format and a hint (empty: none).
+  void SetLogStatus(const QString& records, const QString& format, const QString& hint);
+  // The number of selected rows (empty: none).
+  void SetSelectedStatus(const QString& text);
   // The current record and its time (empty: none).
   void SetCurrentRecordStatus(const QString& text);
-  QLabel* GetCurrentPane() const { return m_pCurrentPane; }
 
  signals:
   void FileDropped(const QString& path);
   void RecentFileChosen(int index);
-  void MenuAboutToShow();
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;

@@ -85,8 +85,11 @@ AssessmentChoices::AssessmentChoices(QWidget* parent) : QWidget(parent) {
 
 void AssessmentChoices::CreateStandards() {
   m_en50160 = new QCheckBox(QStringLiteral("&EN 50160"));
+  m_en50160->setObjectName(QStringLiteral("en50160"));
   m_ieee519 = new QCheckBox(QStringLiteral("&IEEE 519-2014"));
+  m_ieee519->setObjectName(QStringLiteral("ieee519"));
   m_ansiC84 = new QCheckBox(QStringLiteral("ANSI C&84.1"));
+  m_ansiC84->setObjectName(QStringLiteral("ansiC84"));
   m_en50160->setToolTip(QStringLiteral(
       "EN 50160:2010, public networks of 50 Hz: frequency, supply voltage, THD, harmonics 2 to "
       "25, unbalance, with the limits of the voltage class"));
@@ -96,6 +99,7 @@ void AssessmentChoices::CreateStandards() {
   m_ansiC84->setToolTip(
       QStringLiteral("ANSI C84.1-2016: service voltage Range A and Range B (systems up to 600 V)"));
   m_standardsSource = new QLabel;
+  m_standardsSource->setObjectName(QStringLiteral("standardsSource"));
   m_standardsSource->setEnabled(false);
   for (QCheckBox* box : {m_en50160, m_ieee519, m_ansiC84}) {
     connect(box, &QCheckBox::toggled, this, [this] {
@@ -108,16 +112,20 @@ void AssessmentChoices::CreateStandards() {
 
 void AssessmentChoices::CreateVoltage() {
   m_voltage = new QLineEdit;
+  m_voltage->setObjectName(QStringLiteral("nominalVoltage"));
   m_voltage->setToolTip(
       QStringLiteral("The nominal voltage Un as declared for the supply, in volts (\"230\", "
                      "\"230 V\" or \"0.4 kV\"); what it is measured between depends on the "
                      "connection. Empty: the criteria that depend on Un are not assessed."));
   m_voltageSource = new QLabel;
+  m_voltageSource->setObjectName(QStringLiteral("nominalVoltageSource"));
   // As wide as its longest text, so that the row does not move while Un is typed.
   m_voltageSource->setFixedWidth(
       m_voltageSource->fontMetrics().horizontalAdvance(QString::fromLatin1(kRefusedVoltage)) + 8);
   m_suggestion = new QLabel;
+  m_suggestion->setObjectName(QStringLiteral("suggestion"));
   m_useSuggestion = new QPushButton;
+  m_useSuggestion->setObjectName(QStringLiteral("useSuggestion"));
   m_useSuggestion->setAutoDefault(false);
   // Hidden, the suggestion keeps its room: the connection beside it stays where it is.
   for (QWidget* w : std::initializer_list<QWidget*>{m_suggestion, m_useSuggestion}) {
@@ -138,6 +146,7 @@ void AssessmentChoices::CreateVoltage() {
     emit assessRequested();
   });
   m_connection = new QComboBox;
+  m_connection->setObjectName(QStringLiteral("connection"));
   QString meanings = QStringLiteral("How the channels are connected to the supply:");
   for (const ConnectionChoice& choice : kConnections) {
     const QString name = QString::fromLatin1(assess::ConnectionText(choice.connection));
@@ -154,21 +163,26 @@ void AssessmentChoices::CreateVoltage() {
 
 void AssessmentChoices::CreateOthers() {
   m_frequency = new QComboBox;
+  m_frequency->setObjectName(QStringLiteral("nominalFrequency"));
   m_frequency->addItem(QStringLiteral("50"), 50.0);
   m_frequency->addItem(QStringLiteral("60"), 60.0);
   m_frequencySource = new QLabel;
+  m_frequencySource->setObjectName(QStringLiteral("nominalFrequencySource"));
   m_frequencySource->setMinimumWidth(
       m_frequencySource->fontMetrics().horizontalAdvance(QStringLiteral("inferred")));
   m_frequencySource->setEnabled(false);
   m_isc = new QLineEdit;
+  m_isc->setObjectName(QStringLiteral("shortCircuitCurrent"));
   m_isc->setPlaceholderText(QStringLiteral("needed for current limits"));
   m_isc->setToolTip(QStringLiteral("Short-circuit current at the point of common coupling"));
   m_il = new QLineEdit;
+  m_il->setObjectName(QStringLiteral("loadCurrent"));
   m_il->setPlaceholderText(QStringLiteral("from the log"));
   m_il->setToolTip(
       QStringLiteral("Maximum demand load current at the point of common coupling; when empty, "
                      "the largest 15-minute mean of the fundamental current over all phases"));
   m_assess = new QPushButton(QStringLiteral("&Assess"));
+  m_assess->setObjectName(QStringLiteral("assess"));
   m_assess->setDefault(true);
   connect(m_frequency, &QComboBox::activated, this, [this] {
     m_frequencyInferred = false;

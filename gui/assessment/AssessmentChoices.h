@@ -29,23 +29,7 @@ class AssessmentChoices : public QWidget {
   // After an assessment (nullptr: none could be made): the inferred Fn, the standards judged
   // when they were the defaults, and what the records suggest for Un.
   void ShowResult(const assess::AssessmentResult* result);
-
-  QCheckBox* En50160Choice() const { return m_en50160; }
-  QCheckBox* Ieee519Choice() const { return m_ieee519; }
-  QCheckBox* AnsiC84Choice() const { return m_ansiC84; }
-  // "the defaults for 50 Hz" until a standard is chosen, then "as chosen".
-  QLabel* StandardsSource() const { return m_standardsSource; }
-  QLineEdit* NominalVoltage() const { return m_voltage; }
-  // Beside Un: "not declared", "declared", "400 V, declared", or why the text is refused.
-  QLabel* NominalVoltageSource() const { return m_voltageSource; }
-  // "the records suggest 230 V" and its button; hidden when there is nothing to suggest.
-  QLabel* SuggestionText() const { return m_suggestion; }
-  QPushButton* UseSuggestion() const { return m_useSuggestion; }
-  QComboBox* Connection() const { return m_connection; }
-  QComboBox* NominalFrequency() const { return m_frequency; }
-  QLabel* NominalFrequencySource() const { return m_frequencySource; }
-  QLineEdit* ShortCircuitCurrent() const { return m_isc; }
-  QLineEdit* LoadCurrent() const { return m_il; }
+  // The last of the choices in Tab order.
   QPushButton* AssessButton() const { return m_assess; }
 
  signals:
@@ -78,9 +62,12 @@ class AssessmentChoices : public QWidget {
   QCheckBox* m_en50160 = nullptr;
   QCheckBox* m_ieee519 = nullptr;
   QCheckBox* m_ansiC84 = nullptr;
+  // "the defaults for 50 Hz" until a standard is chosen, then "as chosen".
   QLabel* m_standardsSource = nullptr;
   QLineEdit* m_voltage = nullptr;
+  // Beside Un: "not declared", "declared", "400 V, declared", or why the text is refused.
   QLabel* m_voltageSource = nullptr;
+  // "the records suggest 230 V" and its button; hidden when there is nothing to suggest.
   QLabel* m_suggestion = nullptr;
   QPushButton* m_useSuggestion = nullptr;
   QComboBox* m_connection = nullptr;

@@ -90,6 +90,7 @@ AssessmentSummary::AssessmentSummary(QWidget* parent) : QWidget(parent) {
   m_text->setTextFormat(Qt::RichText);
   m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   m_detailsButton = new QToolButton;
+  m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
   m_detailsButton->setText(QStringLiteral("&Details"));
   m_detailsButton->setCheckable(true);
   m_detailsButton->setArrowType(Qt::RightArrow);
@@ -97,6 +98,7 @@ AssessmentSummary::AssessmentSummary(QWidget* parent) : QWidget(parent) {
   m_detailsButton->setToolTip(
       QStringLiteral("Every week's coverage, every gap and every long interruption"));
   m_details = new QPlainTextEdit;
+  m_details->setObjectName(QStringLiteral("details"));
   m_details->setReadOnly(true);
   m_details->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_details->setMaximumHeight(m_details->fontMetrics().lineSpacing() * 8 + 12);

@@ -26,7 +26,6 @@ class AssessmentSummary : public QWidget {
 
   QLabel* Text() const { return m_text; }
   QToolButton* DetailsButton() const { return m_detailsButton; }
-  QPlainTextEdit* Details() const { return m_details; }
 
  private:
   QLabel* m_text = nullptr;

@@ -96,11 +96,14 @@ AssessmentView::AssessmentView(QWidget* parent) : QDialog(parent) {
 
 QHBoxLayout* AssessmentView::CreateTableBar() {
   m_failuresOnly = new QCheckBox(QStringLiteral("Failures &only"));
+  m_failuresOnly->setObjectName(QStringLiteral("failuresOnly"));
   m_copy = new QPushButton(QStringLiteral("&Copy"));
+  m_copy->setObjectName(QStringLiteral("copy"));
   m_copy->setAutoDefault(false);
   m_copy->setToolTip(QStringLiteral("Put the rows shown on the clipboard (TAB separated)"));
   connect(m_copy, &QPushButton::clicked, this, &AssessmentView::Copy);
   m_saveReport = new QPushButton(QStringLiteral("Save &Report..."));
+  m_saveReport->setObjectName(QStringLiteral("saveReport"));
   m_saveReport->setAutoDefault(false);
   m_saveReport->setToolTip(
       QStringLiteral("Save the assessment as the report a client receives (PDF or HTML)"));
@@ -116,6 +119,7 @@ QHBoxLayout* AssessmentView::CreateTableBar() {
 void AssessmentView::CreateTable() {
   m_model = new AssessmentTableModel(this);
   m_table = new QTableView;
+  m_table->setObjectName(QStringLiteral("criteria"));
   m_table->setModel(m_model);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -151,39 +155,6 @@ void AssessmentView::SetTabOrder() {
 
 AssessmentView::~AssessmentView() = default;
 
-QCheckBox* AssessmentView::En50160Choice() const {
-  return m_choices->En50160Choice();
-}
-QCheckBox* AssessmentView::Ieee519Choice() const {
-  return m_choices->Ieee519Choice();
-}
-QCheckBox* AssessmentView::AnsiC84Choice() const {
-  return m_choices->AnsiC84Choice();
-}
-QLineEdit* AssessmentView::NominalVoltage() const {
-  return m_choices->NominalVoltage();
-}
-QLabel* AssessmentView::NominalVoltageSource() const {
-  return m_choices->NominalVoltageSource();
-}
-QPushButton* AssessmentView::UseSuggestion() const {
-  return m_choices->UseSuggestion();
-}
-QComboBox* AssessmentView::ConnectionChoice() const {
-  return m_choices->Connection();
-}
-QComboBox* AssessmentView::NominalFrequency() const {
-  return m_choices->NominalFrequency();
-}
-QLabel* AssessmentView::NominalFrequencySource() const {
-  return m_choices->NominalFrequencySource();
-}
-QLineEdit* AssessmentView::ShortCircuitCurrent() const {
-  return m_choices->ShortCircuitCurrent();
-}
-QLineEdit* AssessmentView::LoadCurrent() const {
-  return m_choices->LoadCurrent();
-}
 QLabel* AssessmentView::Summary() const {
   return m_summary->Text();
 }

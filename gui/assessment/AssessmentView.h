@@ -56,27 +56,10 @@ class AssessmentView : public QDialog {
   // Chooses the criterion `id` in the table (false when it is not shown).
   bool ChooseCriterion(const QString& id);
 
-  AssessmentChoices* Choices() const { return m_choices; }
-  QCheckBox* En50160Choice() const;
-  QCheckBox* Ieee519Choice() const;
-  QCheckBox* AnsiC84Choice() const;
-  QLineEdit* NominalVoltage() const;
-  QLabel* NominalVoltageSource() const;
-  QPushButton* UseSuggestion() const;
-  QComboBox* ConnectionChoice() const;
-  QComboBox* NominalFrequency() const;
-  QLabel* NominalFrequencySource() const;
-  QLineEdit* ShortCircuitCurrent() const;
-  QLineEdit* LoadCurrent() const;
-  QCheckBox* FailuresOnly() const { return m_failuresOnly; }
-  QTableView* Table() const { return m_table; }
   AssessmentTableModel* Model() const { return m_model; }
-  AssessmentSummary* SummaryPanel() const { return m_summary; }
   // The summary's text (rich text).
   QLabel* Summary() const;
   CriterionPlot* Plot() const { return m_plot; }
-  QPushButton* CopyButton() const { return m_copy; }
-  QPushButton* SaveReportButton() const { return m_saveReport; }
 
  private:
   // The constructor's parts: the bar above the result table, the table itself, the order Tab

@@ -54,10 +54,13 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& logPath) : QFileDialo
   });
 
   m_title = new QLineEdit(settings->value(QStringLiteral("Report/Title")).toString(), this);
+  m_title->setObjectName(QStringLiteral("reportTitle"));
   m_title->setPlaceholderText(QString::fromUtf8(kDefaultReportTitle));
   m_site = new QLineEdit(settings->value(QStringLiteral("Report/Site")).toString(), this);
+  m_site->setObjectName(QStringLiteral("reportSite"));
   m_site->setPlaceholderText(QStringLiteral("where the survey was made (optional)"));
   m_page = new QComboBox(this);
+  m_page->setObjectName(QStringLiteral("pageSize"));
   m_page->addItem(QStringLiteral("A4"), QStringLiteral("a4"));
   m_page->addItem(QStringLiteral("US Letter"), QStringLiteral("letter"));
   m_page->setCurrentIndex(

@@ -25,10 +25,6 @@ class ReportDialog : public QFileDialog {
   // Keeps the choices for the next report.
   void Remember() const;
 
-  QLineEdit* TitleField() const { return m_title; }
-  QLineEdit* SiteField() const { return m_site; }
-  QComboBox* PageChoice() const { return m_page; }
-
  private:
   QLineEdit* m_title = nullptr;
   QLineEdit* m_site = nullptr;

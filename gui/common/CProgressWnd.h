@@ -45,9 +45,7 @@ class CProgressWnd : public QObject {
 
   // For tests and screenshots.
   QWidget* Window() const;
-  QPushButton* CancelButton() const { return m_pCancelButton; }
   QString Text() const { return m_strText; }
-  QProgressBar* ProgressBar() const { return m_pBar; }
   QString TransferText() const;
 
   static constexpr int kMaxText = 511;

@@ -28,12 +28,6 @@ class CConfigUnit : public QDialog {
   // The values after "Update".
   const ConfigDialogValues& GetValues() const { return m_values; }
 
-  QComboBox* Channel1() const { return m_pChannel1; }
-  QComboBox* Channel2() const { return m_pChannel2; }
-  QComboBox* Range() const { return m_pRange; }
-  QComboBox* Polarity() const { return m_pPolarity; }
-  QCheckBox* UpdateClock() const { return m_pUpdateClock; }
-  QCheckBox* ScaleEnable() const { return m_pScaleEnable; }
   // Box `index` in the order magnitude, phase of Vab, Vbc, Vca, Van, Vbn, Vcn, Ia, Ib, Ic.
   QLineEdit* FactorBox(int index) const { return m_factorBoxes[static_cast<size_t>(index)]; }
 

@@ -41,6 +41,7 @@ CFlashFileDirectory::CFlashFileDirectory(QWidget* parent) : QDialog(parent) {
 
   auto* buttons = new QDialogButtonBox(this);
   m_pOk = buttons->addButton(QDialogButtonBox::Ok);
+  m_pOk->setObjectName(QStringLiteral("ok"));
   m_pOk->setEnabled(false);
   buttons->addButton(QDialogButtonBox::Cancel);
   connect(m_pOk, &QPushButton::clicked, this, &CFlashFileDirectory::OnOK);

@@ -22,10 +22,6 @@ class CFlashFileDirectory : public QDialog {
   int GetSelection() const { return m_nSelection; }
   QString GetPathName() const { return m_strPathName; }
 
-  QListWidget* List() const { return m_pList; }
-  QPushButton* OkButton() const { return m_pOk; }
-  QLabel* Summary() const { return m_pSummary; }
-
  protected:
   void showEvent(QShowEvent* event) override;
 

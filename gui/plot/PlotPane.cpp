@@ -35,6 +35,7 @@ constexpr int kColumnIdRole = Qt::UserRole;
 PlotPane::PlotPane(QWidget* parent)
     : QWidget(parent), m_docPending(kTabCount, true), m_rowPending(kTabCount, false) {
   m_tabs = new QTabWidget(this);
+  m_tabs->setObjectName(QStringLiteral("plotTabs"));
   m_spectrum = new SpectrumPlot;
   m_waveform = new WaveformPlot;
   m_phasor = new PhasorPlot;
@@ -122,6 +123,7 @@ QWidget* PlotPane::MakeTrendPage() {
   m_filter->setPlaceholderText(QStringLiteral("Filter columns"));
   m_filter->setClearButtonEnabled(true);
   m_columnList = new QListWidget;
+  m_columnList->setObjectName(QStringLiteral("trendColumns"));
   m_columnList->setToolTip(QStringLiteral(
       "Check the columns to plot (four value axes at most; W, VA and var share one)"));
   m_trendNote = new QLabel;
@@ -154,10 +156,13 @@ QWidget* PlotPane::MakeTrendPage() {
 
 QWidget* PlotPane::MakeSpectrumPage() {
   m_channel = new QComboBox;
+  m_channel->setObjectName(QStringLiteral("spectrumChannel"));
   m_channel->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // "Phase A Current" whole
   m_percent = new QCheckBox(QStringLiteral("In percent of the &fundamental"));
+  m_percent->setObjectName(QStringLiteral("spectrumPercent"));
   m_percent->setChecked(true);
   m_logScale = new QCheckBox(QStringLiteral("&Logarithmic scale"));
+  m_logScale->setObjectName(QStringLiteral("spectrumLogScale"));
   m_logScale->setToolTip(QStringLiteral("For magnitudes in volts and amperes"));
   m_logScale->setEnabled(false);
   connect(m_channel, &QComboBox::activated, this,

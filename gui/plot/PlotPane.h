@@ -44,16 +44,11 @@ class PlotPane : public QWidget {
   // Adds one column to what the trend shows.
   void AddColumn(int columnId);
 
-  QTabWidget* Tabs() const { return m_tabs; }
   TrendPlot* Trend() const { return m_trend; }
   SpectrumPlot* Spectrum() const { return m_spectrum; }
   WaveformPlot* Waveform() const { return m_waveform; }
   PhasorPlot* Phasor() const { return m_phasor; }
   LogPlot* CurrentPlot() const;
-  QListWidget* ColumnChoice() const { return m_columnList; }
-  QComboBox* ChannelChoice() const { return m_channel; }
-  QCheckBox* PercentChoice() const { return m_percent; }
-  QCheckBox* LogScaleChoice() const { return m_logScale; }
   // Why columns chosen for the trend are not drawn ("" when all are), as shown above the plot.
   QString TrendNote() const;
   // The mouse gestures of the tab shown, as the pane states them ("" for none).

@@ -29,9 +29,6 @@ class StatisticsDialog : public QDialog {
                    std::vector<unsigned> selectedRows, QString sourcePath,
                    TimeStyle timeStyle = TimeStyle::kTable);
 
-  QTableWidget* Table() const { return m_table; }
-  QComboBox* RowChoice() const { return m_rows; }
-  QLineEdit* Filter() const { return m_filter; }
   // What Copy puts on the clipboard and what Export writes (with "," instead of TAB): the
   // columns the filter shows.
   QString Text(char separator) const;

@@ -60,7 +60,6 @@ class PdfLayout {
 
   void Place(const ReportBlock& block);
   void Paint(QPdfWriter& writer);
-  size_t PageCount() const { return m_pages.size(); }
 
  private:
   double Bottom() const { return m_page.height() - kFooterSpace; }

@@ -1,9 +1,5 @@
 #include "CMeterlog2View.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -11,15 +7,10 @@
 #include <algorithm>
 
 #include "CSelectColumns.h"
-#include "ExportDialog.h"
 #include "FrozenColumns.h"
 #include "GoToTimeDialog.h"
 #include "LogTableModel.h"
 #include "common/DateFormat.h"
-#include "common/MessageBox.h"
-#include "common/QtPath.h"
-#include "common/Settings.h"
-#include "common/WaitCursor.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogSearch.h"
 #include "plot/StatisticsDialog.h"
@@ -71,11 +62,7 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
   connect(m_pModel, &QAbstractItemModel::modelReset, this,
           [this] { emit SelectionStateChanged(); });
   m_pFrozen = new FrozenColumns(this);
-  {
-    auto settings = OpenSettings();
-    m_isoTime = settings->value(QStringLiteral("Export/IsoTime"), false).toBool();
-    m_decimalComma = settings->value(QStringLiteral("Export/DecimalComma"), false).toBool();
-  }
+  m_pFrozen->setObjectName(QStringLiteral("frozenColumns"));
 
   // A width the user sets holds until another log opens.
   connect(columns, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
@@ -89,18 +76,20 @@ CMeterlog2View::CMeterlog2View(QWidget* parent) : QTableView(parent) {
 
   // The header's own menu puts a column into the plot pane's trend.
   columns->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(columns, &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
-    const int logical = horizontalHeader()->logicalIndexAt(pos);
-    if (logical < 0 || logical >= m_pModel->columnCount()) return;
-    const int id = m_pModel->ColumnId(logical);
-    if (!IsNumericColumn(id)) return;
-    QMenu menu(this);
-    const QString title = m_pModel->headerData(logical, Qt::Horizontal).toString();
-    menu.addAction(QStringLiteral("&Plot \"%1\"").arg(title));
-    QAction* add = menu.addAction(QStringLiteral("&Add \"%1\" to the Trend").arg(title));
-    QAction* chosen = menu.exec(horizontalHeader()->mapToGlobal(pos));
-    if (chosen != nullptr) emit PlotColumnRequested(id, chosen == add);
-  });
+  connect(columns, &QHeaderView::customContextMenuRequested, this, &CMeterlog2View::ShowHeaderMenu);
+}
+
+void CMeterlog2View::ShowHeaderMenu(const QPoint& pos) {
+  const int logical = horizontalHeader()->logicalIndexAt(pos);
+  if (logical < 0 || logical >= m_pModel->columnCount()) return;
+  const int id = m_pModel->ColumnId(logical);
+  if (!IsNumericColumn(id)) return;
+  QMenu menu(this);
+  const QString title = m_pModel->headerData(logical, Qt::Horizontal).toString();
+  menu.addAction(QStringLiteral("&Plot \"%1\"").arg(title));
+  QAction* add = menu.addAction(QStringLiteral("&Add \"%1\" to the Trend").arg(title));
+  QAction* chosen = menu.exec(horizontalHeader()->mapToGlobal(pos));
+  if (chosen != nullptr) emit PlotColumnRequested(id, chosen == add);
 }
 
 void CMeterlog2View::SelectRow(unsigned row) {
@@ -337,30 +326,6 @@ std::vector<unsigned> CMeterlog2View::SelectedRows() const {
   return rows;
 }
 
-QString CMeterlog2View::SelectionText() const {
-  if (m_pDoc == nullptr || !HasSelection()) return QString();
-  const std::string text =
-      TableText(*m_pDoc, DisplayedColumns(), SelectedRows(), GetTextFormat('\t'));
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-bool CMeterlog2View::ExportCsv(const QString& path, bool selectedOnly, QString& error) const {
-  if (m_pDoc == nullptr) return false;
-  std::vector<unsigned> rows;
-  if (selectedOnly) rows = SelectedRows();
-  std::string message;
-  std::vector<std::filesystem::path> inputs;
-  if (!m_strSourcePath.isEmpty()) inputs.push_back(PathFromQString(m_strSourcePath));
-  const bool ok =
-      ExportTableFile(PathFromQString(path), *m_pDoc, DisplayedColumns(),
-                      selectedOnly ? &rows : nullptr, GetTextFormat(','), message, inputs);
-  if (!ok) {
-    error = QString::fromStdString(message);
-    if (error.isEmpty()) error = QStringLiteral("Could not write the file %1.").arg(path);
-  }
-  return ok;
-}
-
 unsigned CMeterlog2View::SelectedRowCount() const {
   if (selectionModel() == nullptr) return 0;
   // Whole rows are selected: the ranges' rows, overlaps counted once.
@@ -419,21 +384,6 @@ void CMeterlog2View::OnGoToTime() {
   dialog.exec();
 }
 
-void CMeterlog2View::SetTextFormat(bool isoTime, bool decimalComma) {
-  m_isoTime = isoTime;
-  m_decimalComma = decimalComma;
-  auto settings = OpenSettings();
-  settings->setValue(QStringLiteral("Export/IsoTime"), isoTime);
-  settings->setValue(QStringLiteral("Export/DecimalComma"), decimalComma);
-}
-
-TableFormat CMeterlog2View::GetTextFormat(char separator) const {
-  TableFormat format(separator);
-  format.timeStyle = m_isoTime ? TimeStyle::kIso : TimeStyle::kTable;
-  format.decimalComma = m_decimalComma;
-  return format;
-}
-
 void CMeterlog2View::OnSelectColumns() {
   CSelectColumns dialog(window());
   for (const ColumnInfo& info : m_columns.Entries()) {
@@ -456,39 +406,11 @@ void CMeterlog2View::OnStatistics() {
 }
 
 void CMeterlog2View::OnExportCsv() {
-  if (m_pDoc == nullptr) return;
-  // The log's own name as ".csv", in the folder of the last export (else the log's own).
-  QString proposed;
-  if (!m_strSourcePath.isEmpty()) {
-    const QFileInfo log(m_strSourcePath);
-    QString folder = OpenSettings()->value(QStringLiteral("Folders/Export")).toString();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = log.absolutePath();
-    proposed = QDir(folder).filePath(log.completeBaseName() + QStringLiteral(".csv"));
-  }
-  ExportDialog dialog(window(), HasSelection(), m_isoTime, m_decimalComma, proposed);
-  if (dialog.exec() != QDialog::Accepted) return;
-  SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty()) return;
-  OpenSettings()->setValue(QStringLiteral("Folders/Export"),
-                           QFileInfo(files.front()).absolutePath());
-  QString error;
-  bool ok;
-  {
-    WaitCursor wait;
-    ok = ExportCsv(files.front(), dialog.SaveSelectedOnly(), error);
-  }
-  if (!ok) ShowMessage(window(), error);
+  m_export.ExportWithDialog();
 }
 
 void CMeterlog2View::OnEditCopy() {
-  if (!HasSelection()) return;
-  QString text;
-  {
-    WaitCursor wait;
-    text = SelectionText();
-  }
-  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
+  m_export.CopySelection();
 }
 
 void CMeterlog2View::keyPressEvent(QKeyEvent* event) {

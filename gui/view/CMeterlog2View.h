@@ -1,15 +1,15 @@
 #pragma once
 // The table view: one row per record, one column per visible entry of the column list. Cells
-// are produced on demand by the model; copy and export read the same cells in the order the
-// user sees the columns.
+// are produced on demand by the model; copy and export (TableExport) read the same cells in the
+// order the user sees the columns.
 
 #include <QTableView>
 #include <cstdint>
 #include <map>
 #include <vector>
 
+#include "TableExport.h"
 #include "table/ColumnList.h"
-#include "table/TableWriter.h"
 
 class CMeterlog2Doc;
 class LogTableModel;
@@ -27,7 +27,9 @@ class CMeterlog2View : public QTableView {
   const CMeterlog2Doc* GetDocument() const { return m_pDoc; }
   ColumnList& GetColumnList() { return m_columns; }
   const ColumnList& GetColumnList() const { return m_columns; }
-  LogTableModel* GetModel() const { return m_pModel; }
+  // Export to CSV and Copy, with the export's remembered choice of times and decimal marks.
+  meterlog2::view::TableExport& Export() { return m_export; }
+  const meterlog2::view::TableExport& Export() const { return m_export; }
 
   // Fills the column list from the column set of `logType`; a data format of 0 means the
   // document's detected one. Returns the number of entries.
@@ -42,17 +44,10 @@ class CMeterlog2View : public QTableView {
   void RepaintCells();
 
   bool HasSelection() const;
-  // The table's columns in the order the user sees them, and the selected rows ascending.
-  // The shown columns in the order the user sees them (the export's and the clipboard's order).
+  // The shown columns in the order the user sees them (the export's and the clipboard's order),
+  // and the selected rows ascending.
   std::vector<TableColumn> DisplayedColumns() const;
   std::vector<unsigned> SelectedRows() const;
-  // What Copy puts on the clipboard: header and selected rows, TAB separated, CR LF lines.
-  QString SelectionText() const;
-  // Writes the CSV file; on failure `error` says what went wrong and no file is left behind.
-  bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
-  // The export's choice of times and decimal marks (remembered), which Copy follows too.
-  void SetTextFormat(bool isoTime, bool decimalComma);
-  TableFormat GetTextFormat(char separator) const;
 
   // The number of selected rows, without listing them.
   unsigned SelectedRowCount() const;
@@ -69,7 +64,6 @@ class CMeterlog2View : public QTableView {
   // The columns up to Time stay in view while the table scrolls sideways (on by default).
   void SetFreezeTime(bool on);
   bool FreezeTime() const;
-  FrozenColumns* GetFrozenColumns() const { return m_pFrozen; }
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
   // Makes `row` the current and only selected record and scrolls to it.
@@ -88,6 +82,8 @@ class CMeterlog2View : public QTableView {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The header's menu: plot this column alone, or add it to the trend (numeric columns only).
+  void ShowHeaderMenu(const QPoint& pos);
   void EmitTitle();
   // Each column as wide as its header and what its cells show, unless the user set its width.
   void MeasureColumns();
@@ -108,7 +104,6 @@ class CMeterlog2View : public QTableView {
   std::map<int, int> m_userWidths;  // column identifier -> width the user dragged it to
   std::vector<int> m_userOrder;     // column identifiers in the order the user sees them
   bool m_applyingLayout = false;
-  bool m_forgetLayout = false;
-  bool m_isoTime = false;
-  bool m_decimalComma = false;  // a new log: the user's order of the last one does not apply
+  bool m_forgetLayout = false;  // a new log: the user's order of the last one does not apply
+  meterlog2::view::TableExport m_export{*this};
 };

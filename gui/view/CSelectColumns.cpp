@@ -84,24 +84,45 @@ CSelectColumns::CSelectColumns(QWidget* parent) : QDialog(parent) {
   setSizeGripEnabled(true);
 
   m_pList = new ColumnCheckList(this);
+  m_pList->setObjectName(QStringLiteral("columns"));
   m_pFilter = new QLineEdit(this);
+  m_pFilter->setObjectName(QStringLiteral("filter"));
   m_pFilter->setPlaceholderText(QStringLiteral("Type to find columns by title"));
   m_pFilter->setClearButtonEnabled(true);
   m_pGroup = new QComboBox(this);
+  m_pGroup->setObjectName(QStringLiteral("group"));
   m_pGroup->addItems(GroupNames());
   m_pGroupCheck = new QPushButton(QStringLiteral("C&heck Group"), this);
   m_pGroupUncheck = new QPushButton(QStringLiteral("&Uncheck Group"), this);
   m_pGroupCheck->setAutoDefault(false);
   m_pGroupUncheck->setAutoDefault(false);
   m_pInvertAll = new QPushButton(QStringLiteral("&Invert All"), this);
+  m_pInvertAll->setObjectName(QStringLiteral("invertAll"));
   m_pCheckAll = new QPushButton(QStringLiteral("Check &All"), this);
+  m_pCheckAll->setObjectName(QStringLiteral("checkAll"));
   m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+  m_pCancel->setObjectName(QStringLiteral("cancel"));
   m_pOk = new QPushButton(QStringLiteral("OK"), this);
+  m_pOk->setObjectName(QStringLiteral("ok"));
   m_pOk->setDefault(true);
   m_pInvertAll->setAutoDefault(false);
   m_pCheckAll->setAutoDefault(false);
   m_pCancel->setAutoDefault(false);
+  LayOut();
 
+  connect(m_pInvertAll, &QPushButton::clicked, this, &CSelectColumns::OnInvertAll);
+  connect(m_pCheckAll, &QPushButton::clicked, this, &CSelectColumns::OnCheckAll);
+  connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(m_pOk, &QPushButton::clicked, this, &QDialog::accept);
+  connect(m_pList, &QListWidget::itemChanged, this, &CSelectColumns::OnItemChanged);
+  connect(m_pFilter, &QLineEdit::textChanged, this, &CSelectColumns::FilterEntries);
+  connect(m_pGroupCheck, &QPushButton::clicked, this,
+          [this] { CheckGroup(m_pGroup->currentText(), true); });
+  connect(m_pGroupUncheck, &QPushButton::clicked, this,
+          [this] { CheckGroup(m_pGroup->currentText(), false); });
+}
+
+void CSelectColumns::LayOut() {
   // The list takes every change of size; the buttons stay along the bottom edge, two at the
   // left and two at the right.
   auto* buttons = new QHBoxLayout;
@@ -124,17 +145,6 @@ CSelectColumns::CSelectColumns(QWidget* parent) : QDialog(parent) {
 
   setMinimumSize(kMinWidth, kMinHeight);
   resize(kStartWidth, kStartHeight);
-
-  connect(m_pInvertAll, &QPushButton::clicked, this, &CSelectColumns::OnInvertAll);
-  connect(m_pCheckAll, &QPushButton::clicked, this, &CSelectColumns::OnCheckAll);
-  connect(m_pCancel, &QPushButton::clicked, this, &QDialog::reject);
-  connect(m_pOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(m_pList, &QListWidget::itemChanged, this, &CSelectColumns::OnItemChanged);
-  connect(m_pFilter, &QLineEdit::textChanged, this, &CSelectColumns::FilterEntries);
-  connect(m_pGroupCheck, &QPushButton::clicked, this,
-          [this] { CheckGroup(m_pGroup->currentText(), true); });
-  connect(m_pGroupUncheck, &QPushButton::clicked, this,
-          [this] { CheckGroup(m_pGroup->currentText(), false); });
 }
 
 QStringList CSelectColumns::GroupNames() {

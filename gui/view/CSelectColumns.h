@@ -42,15 +42,6 @@ class CSelectColumns : public QDialog {
   // The entry's check state; false for an index at or past the last entry.
   bool GetCheck(int index) const;
 
-  ColumnCheckList* List() const { return m_pList; }
-  QPushButton* InvertAllButton() const { return m_pInvertAll; }
-  QPushButton* CheckAllButton() const { return m_pCheckAll; }
-  QPushButton* OkButton() const { return m_pOk; }
-  QPushButton* CancelButton() const { return m_pCancel; }
-
-  QLineEdit* Filter() const { return m_pFilter; }
-  QComboBox* GroupChoice() const { return m_pGroup; }
-
   void OnInvertAll();
   void OnCheckAll();
   // Shows only the entries whose title holds `text` (any case); checks stay as they are.
@@ -69,6 +60,8 @@ class CSelectColumns : public QDialog {
     bool checked;
     bool mayChange;
   };
+  // Places the filter, the group bar, the list and the buttons, and sizes the dialog.
+  void LayOut();
   void OnItemChanged(QListWidgetItem* item);
   void UpdateGroups();
   void SetChecked(int index, bool checked);

@@ -26,14 +26,17 @@ ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, bool isoTime, boo
   }
 
   m_selectedOnly = new QCheckBox(QStringLiteral("Save Selected Data Only"), this);
+  m_selectedOnly->setObjectName(QStringLiteral("selectedOnly"));
   m_selectedOnly->setChecked(false);
   m_selectedOnly->setEnabled(hasSelection);
   m_isoTime = new QCheckBox(QStringLiteral("Times as ISO 8601 (2009-03-07T14:05:09)"), this);
+  m_isoTime->setObjectName(QStringLiteral("isoTime"));
   m_isoTime->setChecked(isoTime);
   m_decimalComma = new QCheckBox(
       QStringLiteral("Decimal commas, fields separated by \";\" (for spreadsheets that write "
                      "50,01)"),
       this);
+  m_decimalComma->setObjectName(QStringLiteral("decimalComma"));
   m_decimalComma->setChecked(decimalComma);
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
     for (QCheckBox* box : {m_selectedOnly, m_isoTime, m_decimalComma})

@@ -18,9 +18,6 @@ class ExportDialog : public QFileDialog {
   bool SaveSelectedOnly() const;
   bool IsoTime() const;
   bool DecimalComma() const;
-  QCheckBox* SelectedOnlyBox() const { return m_selectedOnly; }
-  QCheckBox* IsoTimeBox() const { return m_isoTime; }
-  QCheckBox* DecimalCommaBox() const { return m_decimalComma; }
 
  private:
   QCheckBox* m_selectedOnly = nullptr;

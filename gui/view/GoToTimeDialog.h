@@ -18,9 +18,6 @@ class GoToTimeDialog : public QDialog {
   // `start`: the time shown at first; `first` and `last`: the log's range, said in the text.
   GoToTimeDialog(QWidget* parent, const QString& start, const QString& first, const QString& last,
                  Jump jump);
-  QLineEdit* Editor() const { return m_edit; }
-  // What is wrong with the text typed (hidden while nothing is).
-  QLabel* Problem() const { return m_problem; }
 
   void accept() override;
 
@@ -28,7 +25,7 @@ class GoToTimeDialog : public QDialog {
   void ShowProblem(const QString& text);
 
   QLineEdit* m_edit = nullptr;
-  QLabel* m_problem = nullptr;
+  QLabel* m_problem = nullptr;  // what is wrong with the text typed (hidden while nothing is)
   Jump m_jump;
   QString m_forms;  // the forms accepted, for the user
 };

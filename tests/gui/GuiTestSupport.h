@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <functional>
 
 #include "samples/SampleLog.h"
@@ -34,3 +35,12 @@ void WhenModal(std::function<void(QWidget*)> action);
 
 // Forgets the recent-file list between tests.
 void ClearSettings();
+
+// The widget named `name` of type T under `root` (as the program names its parts); the test
+// program stops, saying which, when there is none.
+template <typename T>
+T* Child(const QObject* root, const char* name) {
+  T* child = root->findChild<T*>(QLatin1String(name));
+  if (child == nullptr) qFatal("no %s named \"%s\"", T::staticMetaObject.className(), name);
+  return child;
+}

@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "plot/PlotPane.h"
@@ -26,6 +27,6 @@ inline bool OpenShown(CMeterlog2App& app, const QString& path) {
   if (!app.InitInstance({path}, false)) return false;
   app.GetMainFrame()->show();
   if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
-  app.GetPlotPane()->DrawPending();
+  Child<PlotPane>(app.GetMainFrame(), "plotPane")->DrawPending();
   return true;
 }

@@ -18,12 +18,14 @@
 #include "app/AboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
+#include "app/LogSession.h"
 #include "app/RecentFileList.h"
 #include "app/ToolbarIcons.h"
 #include "app/VersionText.h"
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
+#include "log/LogTypes.h"
 #include "log/RecordDump.h"
 #include "plot/PlotPane.h"
 #include "plot/TrendPlot.h"
@@ -91,7 +93,7 @@ class AppTest : public QObject {
       QVERIFY(always->isEnabled());
     // Logs are only read: Exit promises no question about saving that never comes.
     QCOMPARE(c.appExit->statusTip(), QStringLiteral("Quit the application"));
-    QCOMPARE(app.GetMainFrame()->GetMessagePane()->text(), QStringLiteral("Ready"));
+    QCOMPARE(Child<QLabel>(app.GetMainFrame(), "messagePane")->text(), QStringLiteral("Ready"));
     QVERIFY(TakeMessages().isEmpty());
   }
 
@@ -159,7 +161,7 @@ class AppTest : public QObject {
     QVERIFY(c.format0100->isChecked() && !c.format0001->isChecked());
     QVERIFY(!c.formatUnknown->isEnabled() && !c.formatUnknown->isChecked());
     QVERIFY(!c.formatRevert->isEnabled());
-    const int freq = app.GetView()->GetModel()->columnCount() > 4 ? 4 : 0;
+    const int freq = app.GetView()->model()->columnCount() > 4 ? 4 : 0;
     const QString before = app.GetView()->model()->index(0, freq).data().toString();
     app.GetView()->selectRow(1);
 
@@ -240,7 +242,7 @@ class AppTest : public QObject {
     const int columns = view->model()->columnCount();
     const QString header = view->model()->headerData(5, Qt::Horizontal).toString();
     const QString cell = view->model()->index(12, 5).data().toString();
-    const int trendColumns = app.GetPlotPane()->ColumnChoice()->count();
+    const int trendColumns = Child<QListWidget>(app.GetMainFrame(), "trendColumns")->count();
     const auto unchanged = [&](const char* what) {
       QVERIFY2(frame->windowTitle() == title, what);
       QCOMPARE(app.GetDocument().GetRecordCount(), 30u);
@@ -250,8 +252,8 @@ class AppTest : public QObject {
       QCOMPARE(view->model()->index(12, 5).data().toString(), cell);
       QCOMPARE(view->SelectedRows(), std::vector<unsigned>{12});
       QCOMPARE(view->GetSourcePath(), open);
-      QCOMPARE(app.GetPlotPane()->ColumnChoice()->count(), trendColumns);
-      QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("30 records"));
+      QCOMPARE(Child<QListWidget>(app.GetMainFrame(), "trendColumns")->count(), trendColumns);
+      QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(), QStringLiteral("30 records"));
       QCOMPARE(app.GetRecentFiles().Files(), QStringList{QDir::toNativeSeparators(open)});
     };
 
@@ -300,13 +302,14 @@ class AppTest : public QObject {
         frame->windowTitle().startsWith(QLatin1String("cut.57x: Harmonic Log ")) &&
             frame->windowTitle().endsWith(QLatin1String(" (salvaged: 7 of 20 records) - Meterlog")),
         qPrintable(frame->windowTitle()));
-    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("7 of 20 records (salvaged)"));
+    QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(),
+             QStringLiteral("7 of 20 records (salvaged)"));
     QCOMPARE(app.GetRecentFiles()[0], QDir::toNativeSeparators(cut));
     // A whole log afterwards is just itself.
     QVERIFY(app.OpenDocumentFile(whole));
     QVERIFY(TakeMessages().isEmpty());
     QVERIFY(!frame->windowTitle().contains(QLatin1String("salvaged")));
-    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("20 records"));
+    QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(), QStringLiteral("20 records"));
   }
 
   void theSalvageQuestionDefaultsToYes() {
@@ -378,7 +381,10 @@ class AppTest : public QObject {
     QCOMPARE(stored[0], QDir::toNativeSeparators(paths[2]));
     QCOMPARE(stored[1], QDir::toNativeSeparators(paths[4]));
     QCOMPARE(stored[3], QDir::toNativeSeparators(paths[1]));
-    const auto& actions = app.GetMainFrame()->GetRecentActions();
+    // The recent files are the File menu's entries that carry their place in the list.
+    QList<QAction*> actions;
+    for (QAction* action : Child<QMenu>(app.GetMainFrame(), "fileMenu")->actions())
+      if (action->data().isValid()) actions << action;
     QCOMPARE(actions.size(), 4);
     for (QAction* action : actions) QVERIFY(action->text().size() <= 3 + 30);
     QVERIFY(!app.GetMainFrame()->GetCommands().recentPlaceholder->isVisible());
@@ -457,9 +463,63 @@ class AppTest : public QObject {
     QStatusTipEvent idle{QString()};
     QApplication::sendEvent(app.GetMainFrame(), &idle);
     QCOMPARE(app.GetMainFrame()->statusBar()->currentMessage(), QString());
-    QVERIFY(app.GetMainFrame()->GetMessagePane()->isVisible());
+    QVERIFY(Child<QLabel>(app.GetMainFrame(), "messagePane")->isVisible());
     QCOMPARE(app.GetMainFrame()->GetToolBar()->widgetForAction(c.download)->toolTip(),
              QStringLiteral("Down Load Flash File"));
+  }
+
+  void theLogSessionTellsOnlyRealChanges() {
+    using meterlog2::app::LogSession;
+    const QString log = WriteSample(QStringLiteral("session.57x"), 1, 5);
+    LogSession session;
+    QSignalSpy replaced(&session, &LogSession::LogReplaced);
+    QSignalSpy reread(&session, &LogSession::DataFormatChanged);
+    QVERIFY(session.Open(log, nullptr));
+    QCOMPARE(replaced.count(), 1);
+    QCOMPARE(session.SourcePath(), log);
+    QCOMPARE(session.FileName(), QStringLiteral("session.57x"));
+
+    // A file that does not open is told, and neither the log nor those who follow it change.
+    QVERIFY(!session.Open(ScratchDir() + "/missing.57x", nullptr));
+    QCOMPARE(TakeMessages().size(), 1);
+    QCOMPARE(replaced.count(), 1);
+    QCOMPARE(session.SourcePath(), log);
+    QCOMPARE(session.Document().GetRecordCount(), 5u);
+
+    // Another byte order is the same log read again; a refused one changes nothing.
+    QVERIFY(session.SetDataFormat(kDataFormat0100));
+    QCOMPARE(reread.count(), 1);
+    QVERIFY(!session.SetDataFormat(kDataFormatUnknown));
+    QCOMPARE(reread.count(), 1);
+    QCOMPARE(session.Document().GetDataFormat(), kDataFormat0100);
+    QCOMPARE(replaced.count(), 1);
+
+    session.Close();
+    QCOMPARE(replaced.count(), 2);
+    QVERIFY(!session.HasRecords() && session.SourcePath().isEmpty());
+  }
+
+  void theCommandsFollowTheTableByKeyboard() {
+    CMeterlog2App app;
+    QVERIFY(app.InitInstance({WriteSample(QStringLiteral("keys.57x"), 1, 6)}));
+    QVERIFY(QTest::qWaitForWindowActive(app.GetMainFrame()));
+    CMainFrame* frame = app.GetMainFrame();
+    const auto& c = frame->GetCommands();
+    CMeterlog2View* view = app.GetView();
+    view->setFocus();
+    QVERIFY(c.exportCsv->isEnabled() && !c.editCopy->isEnabled());
+    QTest::keyClick(view, Qt::Key_Down);  // the first record, selected
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QVERIFY(c.editCopy->isEnabled());
+    QCOMPARE(Child<QLabel>(frame, "selectedPane")->text(), QStringLiteral("2 selected"));
+    QVERIFY2(Child<QLabel>(frame, "currentPane")->text().startsWith(QLatin1String("Record 2: ")),
+             qPrintable(Child<QLabel>(frame, "currentPane")->text()));
+
+    QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);  // no log
+    QVERIFY(!c.exportCsv->isEnabled() && !c.editCopy->isEnabled());
+    QCOMPARE(Child<QLabel>(frame, "selectedPane")->text(), QString());
+    QCOMPARE(Child<QLabel>(frame, "currentPane")->text(), QString());
+    QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(), QString());
   }
 
   void saveKeyNeverWritesTheLog() {
@@ -468,7 +528,6 @@ class AppTest : public QObject {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({path}));
     QTest::keyClick(app.GetView(), Qt::Key_S, Qt::ControlModifier);
-    app.GetMainFrame()->GetCommands().fileSave->trigger();
     QCOMPARE(ReadAll(path), before);
   }
 
@@ -598,14 +657,14 @@ class AppTest : public QObject {
     } watch;
     watch.dumpPath = dumpPath;
     QVERIFY(app.InitInstance({}, false));
-    watch.pane = app.GetPlotPane();
+    watch.pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
     app.GetView()->viewport()->installEventFilter(&watch);
     app.GetMainFrame()->show();
     QVERIFY(app.OpenDocumentFile(path));
     QTRY_VERIFY(watch.seen);
     QCOMPARE(watch.dumpBytes, qint64(0));  // not even begun
     QCOMPARE(watch.graphs, 0);
-    QTRY_COMPARE(app.GetPlotPane()->Trend()->SeriesCount(), 2);
+    QTRY_COMPARE(Child<PlotPane>(app.GetMainFrame(), "plotPane")->Trend()->SeriesCount(), 2);
     app.GetDumpWriter().WaitIdle();
     std::string expected;
     const CMeterlog2Doc& doc = app.GetDocument();
@@ -656,9 +715,9 @@ class AppTest : public QObject {
     QCOMPARE(app.GetView()->GetSourcePath(), path);
     const QString csv = ScratchDir() + QStringLiteral("/Größe Ä/Netz – 1.csv");
     QString error;
-    QVERIFY2(app.GetView()->ExportCsv(csv, false, error), qPrintable(error));
+    QVERIFY2(app.GetView()->Export().ExportCsv(csv, false, error), qPrintable(error));
     QVERIFY(ReadAll(csv).startsWith("Log Type,Time,"));
-    QVERIFY(!app.GetView()->ExportCsv(path, false, error));
+    QVERIFY(!app.GetView()->Export().ExportCsv(path, false, error));
     QVERIFY2(error.contains(QStringLiteral("Netz – 1.57x")), qPrintable(error));
 
     TakeMessages();
@@ -676,14 +735,14 @@ class AppTest : public QObject {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({path}, false));
     QString error;
-    QVERIFY(!app.GetView()->ExportCsv(path, false, error));
+    QVERIFY(!app.GetView()->Export().ExportCsv(path, false, error));
     QVERIFY(error.contains(QLatin1String("being read")));
     QCOMPARE(ReadAll(path), before);
     // A link to it is the same file.
     const QString link = ScratchDir() + QStringLiteral("/link-to-target.csv");
     QFile::remove(link);
     QVERIFY(QFile::link(path, link));
-    QVERIFY(!app.GetView()->ExportCsv(link, false, error));
+    QVERIFY(!app.GetView()->Export().ExportCsv(link, false, error));
     QCOMPARE(ReadAll(path), before);
   }
 };

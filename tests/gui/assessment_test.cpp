@@ -110,7 +110,7 @@ AssessmentView* OpenAssessment(CMeterlog2App& app, const QString& path) {
   QAction* assess = app.GetMainFrame()->GetCommands().assess;
   if (!assess->isEnabled()) return nullptr;
   assess->trigger();
-  return app.GetAssessmentView();
+  return app.GetMainFrame()->findChild<AssessmentView*>(QStringLiteral("assessmentView"));
 }
 
 struct CliRun {
@@ -212,19 +212,19 @@ class AssessmentTest : public QObject {
     CompareWithCli(view, {}, path);
     QCOMPARE(view->Result()->verdict, assess::Verdict::kIncomplete);
     // A declared Un and Isc.
-    TypeInto(view->NominalVoltage(), QStringLiteral("220"));
-    view->ShortCircuitCurrent()->setText(QStringLiteral("2500"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("220"));
+    Child<QLineEdit>(view, "shortCircuitCurrent")->setText(QStringLiteral("2500"));
     QVERIFY(view->Assess());
     CompareWithCli(view,
                    {QStringLiteral("--nominal-voltage"), QStringLiteral("220"),
                     QStringLiteral("--isc"), QStringLiteral("2500")},
                    path);
-    QCOMPARE(view->NominalVoltageSource()->text(), QStringLiteral("declared"));
+    QCOMPARE(Child<QLabel>(view, "nominalVoltageSource")->text(), QStringLiteral("declared"));
     // Un between phases typed in kV, for a delta connection.
-    TypeInto(view->NominalVoltage(), QStringLiteral("0.4 kV"));
-    view->ConnectionChoice()->setCurrentIndex(
-        view->ConnectionChoice()->findText(QStringLiteral("delta")));
-    view->ShortCircuitCurrent()->clear();
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("0.4 kV"));
+    Child<QComboBox>(view, "connection")
+        ->setCurrentIndex(Child<QComboBox>(view, "connection")->findText(QStringLiteral("delta")));
+    Child<QLineEdit>(view, "shortCircuitCurrent")->clear();
     QVERIFY(view->Assess());
     CompareWithCli(view,
                    {QStringLiteral("--nominal-voltage"), QStringLiteral("400"),
@@ -238,20 +238,21 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    QCOMPARE(view->NominalFrequency()->currentText(), QStringLiteral("60"));
-    QVERIFY(!view->En50160Choice()->isChecked());
-    QVERIFY(view->Ieee519Choice()->isChecked());
-    QVERIFY(view->AnsiC84Choice()->isChecked());
-    QCOMPARE(view->Choices()->StandardsSource()->text(), QStringLiteral("the defaults for 60 Hz"));
-    TypeInto(view->NominalVoltage(), QStringLiteral("120"));
+    QCOMPARE(Child<QComboBox>(view, "nominalFrequency")->currentText(), QStringLiteral("60"));
+    QVERIFY(!Child<QCheckBox>(view, "en50160")->isChecked());
+    QVERIFY(Child<QCheckBox>(view, "ieee519")->isChecked());
+    QVERIFY(Child<QCheckBox>(view, "ansiC84")->isChecked());
+    QCOMPARE(Child<QLabel>(view, "standardsSource")->text(),
+             QStringLiteral("the defaults for 60 Hz"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("120"));
     QVERIFY(view->Assess());
     QVERIFY(!view->Options().standards.has_value());
     CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("120")}, path);
     QVERIFY(view->Result()->FindCriterion("ansi_c84_1.voltage.ch1") != nullptr);
 
     // EN 50160 asked for as well: the chosen set, as --standard gives it.
-    view->En50160Choice()->click();
-    QCOMPARE(view->Choices()->StandardsSource()->text(), QStringLiteral("as chosen"));
+    Child<QCheckBox>(view, "en50160")->click();
+    QCOMPARE(Child<QLabel>(view, "standardsSource")->text(), QStringLiteral("as chosen"));
     QVERIFY(view->Assess());
     CompareWithCli(
         view,
@@ -262,14 +263,17 @@ class AssessmentTest : public QObject {
 
     // A 50 Hz log afterwards starts with its own defaults; Fn chosen moves them along.
     QVERIFY(app.OpenDocumentFile(FailingSurvey()));
-    QVERIFY(view->En50160Choice()->isChecked() && !view->AnsiC84Choice()->isChecked());
-    QCOMPARE(view->Choices()->StandardsSource()->text(), QStringLiteral("the defaults for 50 Hz"));
-    QComboBox* fn = view->NominalFrequency();
+    QVERIFY(Child<QCheckBox>(view, "en50160")->isChecked() &&
+            !Child<QCheckBox>(view, "ansiC84")->isChecked());
+    QCOMPARE(Child<QLabel>(view, "standardsSource")->text(),
+             QStringLiteral("the defaults for 50 Hz"));
+    QComboBox* fn = Child<QComboBox>(view, "nominalFrequency");
     fn->setFocus();
     QTest::keyClick(fn, Qt::Key_Down);  // 60, as the keyboard chooses it
     QCOMPARE(fn->currentText(), QStringLiteral("60"));
-    QCOMPARE(view->NominalFrequencySource()->text(), QStringLiteral("given"));
-    QVERIFY(!view->En50160Choice()->isChecked() && view->AnsiC84Choice()->isChecked());
+    QCOMPARE(Child<QLabel>(view, "nominalFrequencySource")->text(), QStringLiteral("given"));
+    QVERIFY(!Child<QCheckBox>(view, "en50160")->isChecked() &&
+            Child<QCheckBox>(view, "ansiC84")->isChecked());
     QVERIFY(view->Assess());
     QVERIFY(!view->Options().standards.has_value());
     QVERIFY(view->Result()->survey.standards.ansiC84);
@@ -280,8 +284,8 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    QVERIFY(view->NominalVoltage()->text().isEmpty());
-    QCOMPARE(view->NominalVoltageSource()->text(), QStringLiteral("not declared"));
+    QVERIFY(Child<QLineEdit>(view, "nominalVoltage")->text().isEmpty());
+    QCOMPARE(Child<QLabel>(view, "nominalVoltageSource")->text(), QStringLiteral("not declared"));
     const assess::AssessmentResult* r = view->Result();
     QVERIFY(!r->survey.nominalVoltage.has_value());
     const assess::Criterion* voltage = r->FindCriterion("en50160.voltage.a");
@@ -297,17 +301,17 @@ class AssessmentTest : public QObject {
     // The rows that want Un say so.
     AssessmentTableModel* model = view->Model();
     QVERIFY(view->ChooseCriterion(QStringLiteral("en50160.voltage.a")));
-    const int row = view->Table()->currentIndex().row();
+    const int row = Child<QTableView>(view, "criteria")->currentIndex().row();
     QVERIFY(model->data(model->index(row, AssessmentTableModel::kNote), Qt::DisplayRole)
                 .toString()
                 .startsWith(QLatin1String("declare the nominal voltage Un")));
 
-    QPushButton* use = view->UseSuggestion();
+    QPushButton* use = Child<QPushButton>(view, "useSuggestion");
     QVERIFY(!use->isHidden());
-    QCOMPARE(view->Choices()->SuggestionText()->text(),
+    QCOMPARE(Child<QLabel>(view, "suggestion")->text(),
              QStringLiteral("the records suggest 230 V"));
     use->click();
-    QCOMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
+    QCOMPARE(Child<QLineEdit>(view, "nominalVoltage")->text(), QStringLiteral("230"));
     QCOMPARE(*view->Result()->survey.nominalVoltage, 230.0);
     QCOMPARE(view->Result()->verdict, assess::Verdict::kFail);
     QVERIFY(use->isHidden());  // nothing more to suggest
@@ -315,18 +319,19 @@ class AssessmentTest : public QObject {
 
     // Another Un shows the suggestion again; another connection hides it until assessed, for
     // what the records suggest depends on it.
-    TypeInto(view->NominalVoltage(), QStringLiteral("220"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("220"));
     QVERIFY(!use->isHidden());
-    view->ConnectionChoice()->setCurrentIndex(
-        view->ConnectionChoice()->findText(QStringLiteral("split-phase")));
+    Child<QComboBox>(view, "connection")
+        ->setCurrentIndex(
+            Child<QComboBox>(view, "connection")->findText(QStringLiteral("split-phase")));
     QVERIFY(use->isHidden());
     QVERIFY(view->Assess());
     QVERIFY(!use->isHidden());
 
     // Reopened, the log starts without Un and with wye again.
     QVERIFY(app.OpenDocumentFile(path));
-    QVERIFY(view->NominalVoltage()->text().isEmpty());
-    QCOMPARE(view->ConnectionChoice()->currentText(), QStringLiteral("wye"));
+    QVERIFY(Child<QLineEdit>(view, "nominalVoltage")->text().isEmpty());
+    QCOMPARE(Child<QComboBox>(view, "connection")->currentText(), QStringLiteral("wye"));
     QVERIFY(!view->Result()->survey.nominalVoltage.has_value());
     QVERIFY(TakeMessages().isEmpty());
   }
@@ -351,19 +356,23 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    TypeInto(view->NominalVoltage(), QStringLiteral("240V"));
-    QCOMPARE(view->NominalVoltageSource()->text(), QStringLiteral("240 V, declared"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("240V"));
+    QCOMPARE(Child<QLabel>(view, "nominalVoltageSource")->text(),
+             QStringLiteral("240 V, declared"));
     QVERIFY(view->Assess());
     QCOMPARE(view->Options().nominalVoltage, std::optional<double>(240));
     // Refused at once, beside the field, and by Assess with the last result kept.
-    TypeInto(view->NominalVoltage(), QStringLiteral("230 A"));
-    QVERIFY(view->NominalVoltageSource()->text().startsWith(QLatin1String("not a voltage")));
-    QVERIFY(view->NominalVoltageSource()->styleSheet().contains(QLatin1String("color")));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230 A"));
+    QVERIFY(Child<QLabel>(view, "nominalVoltageSource")
+                ->text()
+                .startsWith(QLatin1String("not a voltage")));
+    QVERIFY(
+        Child<QLabel>(view, "nominalVoltageSource")->styleSheet().contains(QLatin1String("color")));
     QVERIFY(!view->Assess());
     QVERIFY(TakeMessages().join(' ').contains(QLatin1String("Un")));
     QCOMPARE(view->Options().nominalVoltage, std::optional<double>(240));
     QVERIFY(view->Result() != nullptr);
-    TypeInto(view->NominalVoltage(), QStringLiteral("0.4 kV"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("0.4 kV"));
     QVERIFY(view->Assess());
     QCOMPARE(view->Options().nominalVoltage, std::optional<double>(400));
   }
@@ -389,7 +398,7 @@ class AssessmentTest : public QObject {
       QVERIFY(!summary.contains(QLatin1String(verdict)));
     QCOMPARE(view->Model()->rowCount(), 0);
     QVERIFY(!view->Plot()->Message().isEmpty());
-    QVERIFY(!view->SaveReportButton()->isEnabled());
+    QVERIFY(!Child<QPushButton>(view, "saveReport")->isEnabled());
     QVERIFY(!view->SaveReport());
     QVERIFY(TakeMessages().join(' ').contains(message));
     app.OnDataFormatRevert();
@@ -403,30 +412,30 @@ class AssessmentTest : public QObject {
     QVERIFY(view != nullptr);
     QVERIFY(QTest::qWaitForWindowActive(view));
     QTest::keyClick(view, Qt::Key_T, Qt::AltModifier);
-    QCOMPARE(QApplication::focusWidget(), view->ConnectionChoice());
+    QCOMPARE(QApplication::focusWidget(), Child<QComboBox>(view, "connection"));
     QTest::keyClick(view, Qt::Key_N, Qt::AltModifier);
-    QCOMPARE(QApplication::focusWidget(), view->NominalVoltage());
+    QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>(view, "nominalVoltage"));
     // Tab from Un reaches the suggestion, Space takes it.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), view->UseSuggestion());
-    QTest::keyClick(view->UseSuggestion(), Qt::Key_Space);
-    QCOMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
+    QCOMPARE(QApplication::focusWidget(), Child<QPushButton>(view, "useSuggestion"));
+    QTest::keyClick(Child<QPushButton>(view, "useSuggestion"), Qt::Key_Space);
+    QCOMPARE(Child<QLineEdit>(view, "nominalVoltage")->text(), QStringLiteral("230"));
     QCOMPARE(view->Result()->verdict, assess::Verdict::kFail);
     // ... and on to the connection.
-    QCOMPARE(QApplication::focusWidget(), view->NominalVoltage());
+    QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>(view, "nominalVoltage"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), view->ConnectionChoice());
+    QCOMPARE(QApplication::focusWidget(), Child<QComboBox>(view, "connection"));
     // Alt+8 toggles ANSI C84.1, Alt+D opens the details (a mnemonic clicks after a moment).
     QTest::keyClick(view, Qt::Key_8, Qt::AltModifier);
-    QTRY_VERIFY(view->AnsiC84Choice()->isChecked());
-    QCOMPARE(view->Choices()->StandardsSource()->text(), QStringLiteral("as chosen"));
+    QTRY_VERIFY(Child<QCheckBox>(view, "ansiC84")->isChecked());
+    QCOMPARE(Child<QLabel>(view, "standardsSource")->text(), QStringLiteral("as chosen"));
     QTest::keyClick(view, Qt::Key_D, Qt::AltModifier);
-    QTRY_VERIFY(view->SummaryPanel()->Details()->isVisible());
+    QTRY_VERIFY(Child<QPlainTextEdit>(view, "details")->isVisible());
     // Back to an empty Un, then the suggestion by its mnemonic.
-    TypeInto(view->NominalVoltage(), QString());
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QString());
     QVERIFY(view->Assess());
     QTest::keyClick(view, Qt::Key_U, Qt::AltModifier);
-    QTRY_COMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
+    QTRY_COMPARE(Child<QLineEdit>(view, "nominalVoltage")->text(), QStringLiteral("230"));
     QVERIFY(view->Result()->survey.nominalVoltage.has_value());
   }
 
@@ -436,7 +445,7 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230"));
     QVERIFY(view->Assess());
     CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("230")}, path);
     const assess::AssessmentResult& r = *view->Result();
@@ -449,7 +458,7 @@ class AssessmentTest : public QObject {
     QVERIFY(summary.contains(QString::fromStdString(r.indicativeNote).toHtmlEscaped()));
     const QString text =
         QString::fromUtf8(Cli({QStringLiteral("--nominal-voltage"), QStringLiteral("230"), path}));
-    const QString details = view->SummaryPanel()->Details()->toPlainText();
+    const QString details = Child<QPlainTextEdit>(view, "details")->toPlainText();
     QVERIFY(details.contains(QString::fromStdString(assess::SpanText(r.survey.gaps[0]))));
     QVERIFY(text.contains(QString::fromStdString(assess::SpanText(r.survey.gaps[0]))));
     QVERIFY(view->Summary()->toolTip().contains(QLatin1String("(5 days")));
@@ -475,7 +484,7 @@ class AssessmentTest : public QObject {
     QCOMPARE(plot->LimitLines(), QVector<double>{7.5});
     // Its worst period named, every day in the tooltip.
     AssessmentTableModel* model = view->Model();
-    const int row = view->Table()->currentIndex().row();
+    const int row = Child<QTableView>(view, "criteria")->currentIndex().row();
     const QModelIndex worst = model->index(row, AssessmentTableModel::kWorstPeriod);
     QVERIFY(model->data(worst, Qt::DisplayRole).toString().startsWith(QLatin1String("day ")));
     QCOMPARE(model->data(worst, Qt::ToolTipRole).toString().count('\n') + 1, days.size());
@@ -488,7 +497,7 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    view->UseSuggestion()->click();
+    Child<QPushButton>(view, "useSuggestion")->click();
     CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("230")}, path);
     QCOMPARE(view->Result()->verdict, assess::Verdict::kFail);
     AssessmentTableModel* model = view->Model();
@@ -519,15 +528,16 @@ class AssessmentTest : public QObject {
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     QVERIFY(view->Result()->survey.interruptions.empty());  // none without Un
-    view->UseSuggestion()->click();
+    Child<QPushButton>(view, "useSuggestion")->click();
     CompareWithCli(view, {QStringLiteral("--nominal-voltage"), QStringLiteral("230")}, path);
     const assess::SurveyFacts& s = view->Result()->survey;
     QCOMPARE(s.interruptions.size(), size_t(1));
     QCOMPARE(s.windowsLeftOut, uint64_t(12));
     QVERIFY(view->Summary()->text().contains(
         QLatin1String("long interruptions: 1; windows left out: 12")));
-    QVERIFY(view->SummaryPanel()->Details()->toPlainText().contains(
-        QString::fromStdString(assess::SpanText(s.interruptions[0]))));
+    QVERIFY(Child<QPlainTextEdit>(view, "details")
+                ->toPlainText()
+                .contains(QString::fromStdString(assess::SpanText(s.interruptions[0]))));
     // The voltage's line breaks where the windows were left out.
     QVERIFY(view->ChooseCriterion(QStringLiteral("en50160.voltage.a")));
     QCOMPARE(view->Plot()->PointCount(), 144 - 12);
@@ -539,8 +549,8 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
-    view->ShortCircuitCurrent()->setText(QStringLiteral("2500"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230"));
+    Child<QLineEdit>(view, "shortCircuitCurrent")->setText(QStringLiteral("2500"));
     QVERIFY(view->Assess());
     const assess::AssessmentResult& r = *view->Result();
     // Weekly 99th percentile: the 10-minute values of the weekly row with its own limit.
@@ -568,9 +578,9 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    QCOMPARE(view->NominalFrequency()->currentText(), QStringLiteral("50"));
-    QCOMPARE(view->NominalFrequencySource()->text(), QStringLiteral("inferred"));
-    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
+    QCOMPARE(Child<QComboBox>(view, "nominalFrequency")->currentText(), QStringLiteral("50"));
+    QCOMPARE(Child<QLabel>(view, "nominalFrequencySource")->text(), QStringLiteral("inferred"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230"));
     QVERIFY(view->Assess());
     QVERIFY(view->Summary()->text().contains(QLatin1String(">FAIL<")));
 
@@ -586,10 +596,10 @@ class AssessmentTest : public QObject {
              VerdictColor(assess::Verdict::kFail));
     QCOMPARE(model->data(model->index(all - 1, 0), Qt::DisplayRole).toString(),
              QStringLiteral("not assessed"));
-    view->FailuresOnly()->setChecked(true);
+    Child<QCheckBox>(view, "failuresOnly")->setChecked(true);
     QCOMPARE(model->rowCount(), 3);  // harmonic 9 of phases a, b and c
     QVERIFY(!view->ChooseCriterion(QStringLiteral("en50160.voltage.a")));
-    view->FailuresOnly()->setChecked(false);
+    Child<QCheckBox>(view, "failuresOnly")->setChecked(false);
     QCOMPARE(model->rowCount(), all);
 
     // The chosen criterion drawn with its limits: the voltage's two bands.
@@ -604,7 +614,7 @@ class AssessmentTest : public QObject {
     QCOMPARE(plot->LimitLines(), QVector<double>{1.5});
 
     // Copy: the rows shown, TAB separated, as the core writes them.
-    view->FailuresOnly()->setChecked(true);
+    Child<QCheckBox>(view, "failuresOnly")->setChecked(true);
     const QString text = view->CopyText();
     QCOMPARE(text.count(QStringLiteral("\r\n")), 4);
     QVERIFY(text.startsWith(QLatin1String("standard\tid\tquantity")));
@@ -617,10 +627,10 @@ class AssessmentTest : public QObject {
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
     // Another log: a 60 Hz one; Fn inferred afresh, Un empty.
-    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230"));
     QVERIFY(app.OpenDocumentFile(SixtyHertzService()));
-    QVERIFY(view->NominalVoltage()->text().isEmpty());
-    QCOMPARE(view->NominalFrequency()->currentText(), QStringLiteral("60"));
+    QVERIFY(Child<QLineEdit>(view, "nominalVoltage")->text().isEmpty());
+    QCOMPARE(Child<QComboBox>(view, "nominalFrequency")->currentText(), QStringLiteral("60"));
     QCOMPARE(view->Result()->verdict, assess::Verdict::kIncomplete);
     app.OnFileNew();
     QVERIFY(view->Result() == nullptr);
@@ -634,10 +644,10 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    TypeInto(view->NominalVoltage(), QStringLiteral("230"));
+    TypeInto(Child<QLineEdit>(view, "nominalVoltage"), QStringLiteral("230"));
     QVERIFY(view->Assess());
     app.OnDataFormat(kDataFormat0100);
-    QCOMPARE(view->NominalVoltage()->text(), QStringLiteral("230"));
+    QCOMPARE(Child<QLineEdit>(view, "nominalVoltage")->text(), QStringLiteral("230"));
     QVERIFY(view->Failure() != assess::AssessFailure::kNone || view->Result() != nullptr);
     if (view->Result() != nullptr) QCOMPARE(view->Result()->survey.nominalVoltage, 230.0);
   }
@@ -647,15 +657,16 @@ class AssessmentTest : public QObject {
     CMeterlog2App app;
     AssessmentView* view = OpenAssessment(app, path);
     QVERIFY(view != nullptr);
-    view->ShortCircuitCurrent()->setText(QStringLiteral("-5"));
+    Child<QLineEdit>(view, "shortCircuitCurrent")->setText(QStringLiteral("-5"));
     QVERIFY(!view->Assess());
     QVERIFY(TakeMessages().join(' ').contains(QLatin1String("Isc")));
-    view->ShortCircuitCurrent()->clear();
-    for (QCheckBox* box : {view->En50160Choice(), view->Ieee519Choice(), view->AnsiC84Choice()})
+    Child<QLineEdit>(view, "shortCircuitCurrent")->clear();
+    for (QCheckBox* box : {Child<QCheckBox>(view, "en50160"), Child<QCheckBox>(view, "ieee519"),
+                           Child<QCheckBox>(view, "ansiC84")})
       if (box->isChecked()) box->click();
     QVERIFY(!view->Assess());
     QVERIFY(TakeMessages().join(' ').contains(QLatin1String("standard")));
-    view->Ieee519Choice()->click();
+    Child<QCheckBox>(view, "ieee519")->click();
     QVERIFY(view->Assess());
     for (const assess::Criterion& c : view->Result()->criteria) QVERIFY(c.standard != "en50160");
   }
@@ -666,8 +677,8 @@ class AssessmentTest : public QObject {
     QVERIFY(app.InitInstance({path}, false));
     app.GetMainFrame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(app.GetMainFrame()));
-    PlotPane* pane = app.GetPlotPane();
-    pane->Tabs()->setCurrentIndex(1);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     app.GetView()->SelectRow(0);
     pane->DrawPending();
     SpectrumPlot* spectrum = pane->Spectrum();

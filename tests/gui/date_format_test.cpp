@@ -50,7 +50,9 @@ QString GoToTimeThroughMenu(CMeterlog2App& app, const std::function<void(GoToTim
     QVERIFY(dialog);
     act(dialog);
     if (dialog->isVisible()) {
-      problem = dialog->Problem()->isVisible() ? dialog->Problem()->text() : "(still open)";
+      problem = Child<QLabel>(dialog, "problem")->isVisible()
+                    ? Child<QLabel>(dialog, "problem")->text()
+                    : "(still open)";
       dialog->reject();
     }
   });
@@ -60,7 +62,7 @@ QString GoToTimeThroughMenu(CMeterlog2App& app, const std::function<void(GoToTim
 
 // Types `text` over the whole box, key by key, then Enter.
 void TypeAndEnter(GoToTimeDialog* dialog, const QString& text) {
-  QLineEdit* edit = dialog->Editor();
+  QLineEdit* edit = Child<QLineEdit>(dialog, "dateTime");
   edit->setFocus();
   edit->selectAll();
   QTest::keyClicks(edit, text);
@@ -142,12 +144,13 @@ class DateFormatTest : public QObject {
     QCOMPARE(view->model()->headerData(time, Qt::Horizontal).toString(), QStringLiteral("Time"));
     QVERIFY(c.dateLog->isChecked() && !c.dateIso->isChecked());
     view->SelectRow(2);
-    QCOMPARE(frame->GetCurrentPane()->text(), QStringLiteral("Record 3: 03-07-2009 14:07:09"));
+    QCOMPARE(Child<QLabel>(frame, "currentPane")->text(),
+             QStringLiteral("Record 3: 03-07-2009 14:07:09"));
     QString error;
     const QString before = ScratchDir() + "/dates-before.csv";
-    QVERIFY(view->ExportCsv(before, false, error));
+    QVERIFY(view->Export().ExportCsv(before, false, error));
     view->selectRow(2);
-    const QString clipBefore = view->SelectionText();
+    const QString clipBefore = view->Export().SelectionText();
 
     c.dateIso->trigger();
     QVERIFY(c.dateIso->isChecked() && !c.dateLog->isChecked());
@@ -155,16 +158,17 @@ class DateFormatTest : public QObject {
              QStringLiteral("2009-03-07 14:07:09"));
     QCOMPARE(frame->windowTitle(),
              QStringLiteral("dates.57x: Three Phase Tabular Log 2009-03-07 14:05:09 - Meterlog"));
-    QCOMPARE(frame->GetCurrentPane()->text(), QStringLiteral("Record 3: 2009-03-07 14:07:09"));
+    QCOMPARE(Child<QLabel>(frame, "currentPane")->text(),
+             QStringLiteral("Record 3: 2009-03-07 14:07:09"));
     // The CSV and the clipboard keep their own option and bytes.
     const QString after = ScratchDir() + "/dates-after.csv";
-    QVERIFY(view->ExportCsv(after, false, error));
+    QVERIFY(view->Export().ExportCsv(after, false, error));
     QCOMPARE(ReadAll(after), ReadAll(before));
-    QCOMPARE(view->SelectionText(), clipBefore);
+    QCOMPARE(view->Export().SelectionText(), clipBefore);
     // Go To Time offers and takes the chosen form.
     QCOMPARE(GoToTimeThroughMenu(app,
                                  [](GoToTimeDialog* dialog) {
-                                   QCOMPARE(dialog->Editor()->text(),
+                                   QCOMPARE(Child<QLineEdit>(dialog, "dateTime")->text(),
                                             QStringLiteral("2009-03-07 14:07:09"));
                                    TypeAndEnter(dialog, QStringLiteral("2009-03-07 14:20:00"));
                                  }),
@@ -212,7 +216,7 @@ class DateFormatTest : public QObject {
     // Typed over the whole box: 10:30:15 of the next day, so the record of 10:31:09.
     QCOMPARE(GoToTimeThroughMenu(app,
                                  [](GoToTimeDialog* dialog) {
-                                   QCOMPARE(dialog->Editor()->text(),
+                                   QCOMPARE(Child<QLineEdit>(dialog, "dateTime")->text(),
                                             QStringLiteral("03-07-2009 14:05:09"));
                                    TypeAndEnter(dialog, QStringLiteral("03-08-2009 10:30:15"));
                                  }),
@@ -222,7 +226,7 @@ class DateFormatTest : public QObject {
 
     // Not a time: said in the dialog, which stays open; nothing moves.
     const QString refused = GoToTimeThroughMenu(app, [](GoToTimeDialog* dialog) {
-      QCOMPARE(dialog->Editor()->text(), QStringLiteral("03-08-2009 10:31:09"));
+      QCOMPARE(Child<QLineEdit>(dialog, "dateTime")->text(), QStringLiteral("03-08-2009 10:31:09"));
       TypeAndEnter(dialog, QStringLiteral("31-12-2009 10:00"));
     });
     QVERIFY2(refused.contains(QLatin1String("\"31-12-2009 10:00\" is not a date and time")),
@@ -238,14 +242,15 @@ class DateFormatTest : public QObject {
     QCOMPARE(CurrentRow(app), 1226u);
 
     // A correction after a refusal goes through; ISO 8601 is taken as well.
-    QCOMPARE(GoToTimeThroughMenu(app,
-                                 [](GoToTimeDialog* dialog) {
-                                   TypeAndEnter(dialog, QStringLiteral("not a time"));
-                                   QVERIFY(dialog->isVisible() && dialog->Problem()->isVisible());
-                                   QTest::keyClicks(dialog->Editor(), QStringLiteral("x"));
-                                   QVERIFY(!dialog->Problem()->isVisible());
-                                   TypeAndEnter(dialog, QStringLiteral("2009-03-07 15:00"));
-                                 }),
+    QCOMPARE(GoToTimeThroughMenu(
+                 app,
+                 [](GoToTimeDialog* dialog) {
+                   TypeAndEnter(dialog, QStringLiteral("not a time"));
+                   QVERIFY(dialog->isVisible() && Child<QLabel>(dialog, "problem")->isVisible());
+                   QTest::keyClicks(Child<QLineEdit>(dialog, "dateTime"), QStringLiteral("x"));
+                   QVERIFY(!Child<QLabel>(dialog, "problem")->isVisible());
+                   TypeAndEnter(dialog, QStringLiteral("2009-03-07 15:00"));
+                 }),
              QString());
     QCOMPARE(CurrentRow(app), 55u);
   }
@@ -254,13 +259,15 @@ class DateFormatTest : public QObject {
     CMeterlog2App app;
     QVERIFY(app.InitInstance({DailyLog()}, false));
     QGuiApplication::clipboard()->setText(QStringLiteral("12-31-2009"));
-    QCOMPARE(GoToTimeThroughMenu(app,
-                                 [](GoToTimeDialog* dialog) {
-                                   dialog->Editor()->selectAll();
-                                   QTest::keySequence(dialog->Editor(), QKeySequence::Paste);
-                                   QCOMPARE(dialog->Editor()->text(), QStringLiteral("12-31-2009"));
-                                   QTest::keyClick(dialog->Editor(), Qt::Key_Return);
-                                 }),
+    QCOMPARE(GoToTimeThroughMenu(
+                 app,
+                 [](GoToTimeDialog* dialog) {
+                   Child<QLineEdit>(dialog, "dateTime")->selectAll();
+                   QTest::keySequence(Child<QLineEdit>(dialog, "dateTime"), QKeySequence::Paste);
+                   QCOMPARE(Child<QLineEdit>(dialog, "dateTime")->text(),
+                            QStringLiteral("12-31-2009"));
+                   QTest::keyClick(Child<QLineEdit>(dialog, "dateTime"), Qt::Key_Return);
+                 }),
              QString());
     // 12-31-2009 00:00:00: the record of that day's 14:05:09, 299 days after the first.
     QCOMPARE(CurrentRow(app), 299u);

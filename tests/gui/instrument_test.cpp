@@ -326,19 +326,21 @@ class InstrumentTest : public QObject {
       TransferProgress transfer;
       transfer.dataBytes = 1280;
       progress.SetTransfer(transfer);
-      QVERIFY(progress.ProgressBar() != nullptr);
-      QCOMPARE(progress.ProgressBar()->maximum(), 0);  // size unknown: a busy bar
-      QCOMPARE(progress.TransferText(), QString());    // the bytes are the text's count
+      QVERIFY(progress.Window()->findChild<QProgressBar*>(QStringLiteral("progressBar")) !=
+              nullptr);
+      QCOMPARE(Child<QProgressBar>(progress.Window(), "progressBar")->maximum(),
+               0);                                   // size unknown: a busy bar
+      QCOMPARE(progress.TransferText(), QString());  // the bytes are the text's count
       const int withBar = window->height();
       QVERIFY(withBar > height);
       QCOMPARE(text->geometry(), textArea);
-      QVERIFY(progress.CancelButton()->geometry().top() >
-              progress.ProgressBar()->geometry().bottom());
+      QVERIFY(Child<QPushButton>(progress.Window(), "progressCancel")->geometry().top() >
+              Child<QProgressBar>(progress.Window(), "progressBar")->geometry().bottom());
       transfer.expectedBytes = 6400;
       transfer.elapsedMs = 2000;
       progress.SetTransfer(transfer);
       QCOMPARE(window->height(), withBar);
-      QCOMPARE(progress.ProgressBar()->value(), 20);
+      QCOMPARE(Child<QProgressBar>(progress.Window(), "progressBar")->value(), 20);
       QCOMPARE(progress.TransferText(), QStringLiteral("20 %, about 8 s left"));
 
       // A message box over the disabled main window still takes its click.
@@ -357,7 +359,7 @@ class InstrumentTest : public QObject {
       QVERIFY(!frame->isEnabled());  // hiding keeps the main window disabled
       progress.Show();
       QVERIFY(!progress.Cancelled());
-      progress.CancelButton()->click();
+      Child<QPushButton>(progress.Window(), "progressCancel")->click();
       progress.PeekAndPump();
       QVERIFY(progress.Cancelled());
     }
@@ -469,16 +471,22 @@ class InstrumentTest : public QObject {
       // Over the disabled main window, yet usable, and without the wait cursor.
       QVERIFY(dialog->isEnabled());
       QVERIFY(QApplication::overrideCursor() == nullptr);
-      QCOMPARE(dialog->Summary()->text(), QStringLiteral("3 Flash Files"));
-      QCOMPARE(dialog->List()->count(), 3);
-      QCOMPARE(dialog->List()->font().family(),  // sizes line up
+      QCOMPARE(Child<QLabel>(dialog, "summary")->text(), QStringLiteral("3 Flash Files"));
+      QCOMPARE(Child<QListWidget>(dialog, "entries")->count(), 3);
+      QCOMPARE(Child<QListWidget>(dialog, "entries")->font().family(),  // sizes line up
                QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
-      QVERIFY(dialog->List()->item(0)->text().startsWith(QLatin1String("a_standard.57x")));
-      QVERIFY(dialog->List()->item(2)->text().startsWith(QLatin1String("c_tabular.57x")));
-      QVERIFY(!dialog->OkButton()->isEnabled());
-      dialog->List()->setCurrentRow(1);
-      QVERIFY(dialog->OkButton()->isEnabled());
-      ClickLater(dialog->OkButton());
+      QVERIFY(Child<QListWidget>(dialog, "entries")
+                  ->item(0)
+                  ->text()
+                  .startsWith(QLatin1String("a_standard.57x")));
+      QVERIFY(Child<QListWidget>(dialog, "entries")
+                  ->item(2)
+                  ->text()
+                  .startsWith(QLatin1String("c_tabular.57x")));
+      QVERIFY(!Child<QPushButton>(dialog, "ok")->isEnabled());
+      Child<QListWidget>(dialog, "entries")->setCurrentRow(1);
+      QVERIFY(Child<QPushButton>(dialog, "ok")->isEnabled());
+      ClickLater(Child<QPushButton>(dialog, "ok"));
     });
     // Cancelling the save dialog returns to the list with the pick kept.
     script.OnDialog<QFileDialog>([](QFileDialog* save) {
@@ -490,8 +498,8 @@ class InstrumentTest : public QObject {
       save->reject();
     });
     script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
-      QCOMPARE(dialog->List()->currentRow(), 1);
-      ClickLater(dialog->OkButton());
+      QCOMPARE(Child<QListWidget>(dialog, "entries")->currentRow(), 1);
+      ClickLater(Child<QPushButton>(dialog, "ok"));
     });
     script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
     app.GetMainFrame()->GetCommands().download->trigger();
@@ -525,8 +533,8 @@ class InstrumentTest : public QObject {
       ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("connect")));
     });
     next.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
-      dialog->List()->setCurrentRow(0);
-      ClickLater(dialog->OkButton());
+      Child<QListWidget>(dialog, "entries")->setCurrentRow(0);
+      ClickLater(Child<QPushButton>(dialog, "ok"));
     });
     next.OnDialog<QFileDialog>([&](QFileDialog* save) {
       offeredFolder = save->directory().absolutePath();
@@ -549,8 +557,8 @@ class InstrumentTest : public QObject {
     Script script;
     ChoosePort(script, sim.Device());
     script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
-      dialog->List()->setCurrentRow(0);
-      ClickLater(dialog->OkButton());
+      Child<QListWidget>(dialog, "entries")->setCurrentRow(0);
+      ClickLater(Child<QPushButton>(dialog, "ok"));
     });
     script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
     app.OnDownloadFlashFile();
@@ -575,8 +583,8 @@ class InstrumentTest : public QObject {
     Script script;
     ChoosePort(script, sim.Device());
     script.OnDialog<CFlashFileDirectory>([](CFlashFileDirectory* dialog) {
-      dialog->List()->setCurrentRow(2);
-      ClickLater(dialog->OkButton());
+      Child<QListWidget>(dialog, "entries")->setCurrentRow(2);
+      ClickLater(Child<QPushButton>(dialog, "ok"));
     });
     script.OnDialog<QFileDialog>([target](QFileDialog* save) { TypeFileName(save, target); });
     // Cancel once the first packet is in and the second has stalled.
@@ -697,8 +705,8 @@ class InstrumentTest : public QObject {
     const auto download = [](Script& script, const QString& device, int row, const QString& path) {
       ChoosePort(script, device);
       script.OnDialog<CFlashFileDirectory>([row](CFlashFileDirectory* dialog) {
-        dialog->List()->setCurrentRow(row);
-        ClickLater(dialog->OkButton());
+        Child<QListWidget>(dialog, "entries")->setCurrentRow(row);
+        ClickLater(Child<QPushButton>(dialog, "ok"));
       });
       script.OnDialog<QFileDialog>([path](QFileDialog* save) { TypeFileName(save, path); });
     };
@@ -799,24 +807,24 @@ class InstrumentTest : public QObject {
     Script untouched;
     ChoosePort(untouched, sim.Device());
     untouched.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
-      QVERIFY(dialog->focusWidget() == dialog->UpdateClock());
-      QVERIFY(dialog->UpdateClock()->isChecked());
-      QCOMPARE(dialog->Channel1()->currentIndex(), -1);
-      QCOMPARE(dialog->Channel1()->count(), 27);
-      QCOMPARE(dialog->Channel1()->itemText(1), QStringLiteral("AC: Vac"));
-      QCOMPARE(dialog->Channel1()->itemText(5), QStringLiteral("AC: Vbc"));
-      QCOMPARE(dialog->Channel1()->itemText(26), QStringLiteral("DC: Vcs"));
-      QCOMPARE(dialog->Channel2()->count(), 28);
-      QCOMPARE(dialog->Channel2()->itemText(5), QStringLiteral("AC: In"));
-      QCOMPARE(dialog->Channel2()->itemText(6), QStringLiteral("AC: Vbc"));
-      QCOMPARE(dialog->Channel2()->currentText(), QStringLiteral("AC: Ia"));
+      QVERIFY(dialog->focusWidget() == Child<QCheckBox>(dialog, "updateClock"));
+      QVERIFY(Child<QCheckBox>(dialog, "updateClock")->isChecked());
+      QCOMPARE(Child<QComboBox>(dialog, "channel1")->currentIndex(), -1);
+      QCOMPARE(Child<QComboBox>(dialog, "channel1")->count(), 27);
+      QCOMPARE(Child<QComboBox>(dialog, "channel1")->itemText(1), QStringLiteral("AC: Vac"));
+      QCOMPARE(Child<QComboBox>(dialog, "channel1")->itemText(5), QStringLiteral("AC: Vbc"));
+      QCOMPARE(Child<QComboBox>(dialog, "channel1")->itemText(26), QStringLiteral("DC: Vcs"));
+      QCOMPARE(Child<QComboBox>(dialog, "channel2")->count(), 28);
+      QCOMPARE(Child<QComboBox>(dialog, "channel2")->itemText(5), QStringLiteral("AC: In"));
+      QCOMPARE(Child<QComboBox>(dialog, "channel2")->itemText(6), QStringLiteral("AC: Vbc"));
+      QCOMPARE(Child<QComboBox>(dialog, "channel2")->currentText(), QStringLiteral("AC: Ia"));
       QCOMPARE(dialog->FactorBox(0)->text(), QStringLiteral("1.23457"));
       QCOMPARE(dialog->FactorBox(1)->text(), QStringLiteral("-12.3457"));
       // The date in the chosen date format: the log's own month-day-year by default.
       const QRegularExpression date(QStringLiteral("^\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d$"));
       QVERIFY(
           date.match(dialog->findChild<QLineEdit*>(QStringLiteral("dateTime"))->text()).hasMatch());
-      dialog->UpdateClock()->setChecked(false);
+      Child<QCheckBox>(dialog, "updateClock")->setChecked(false);
       ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
     });
     app.OnConfigure();
@@ -834,8 +842,11 @@ class InstrumentTest : public QObject {
     Script edits;
     ChoosePort(edits, sim.Device());
     edits.OnDialog<CConfigUnit>([](CConfigUnit* dialog) {
-      dialog->Channel2()->setCurrentIndex(dialog->Channel2()->findText(QStringLiteral("AC: In")));
-      dialog->Polarity()->setCurrentIndex(1 - dialog->Polarity()->currentIndex());
+      Child<QComboBox>(dialog, "channel2")
+          ->setCurrentIndex(
+              Child<QComboBox>(dialog, "channel2")->findText(QStringLiteral("AC: In")));
+      Child<QComboBox>(dialog, "polarity")
+          ->setCurrentIndex(1 - Child<QComboBox>(dialog, "polarity")->currentIndex());
       dialog->FactorBox(12)->setText(QStringLiteral("2.5"));  // Ia magnitude
       ClickLater(dialog->findChild<QPushButton*>(QStringLiteral("update")));
     });

@@ -34,7 +34,7 @@ namespace {
 
 // The trend of `title` alone, drawn; the labels of its value axis's ticks.
 QStringList TrendOf(CMeterlog2App& app, const QString& title) {
-  PlotPane* pane = app.GetPlotPane();
+  PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
   pane->PlotColumns({ColumnIdByTitle(app.GetView(), title)});
   pane->DrawPending();
   pane->Trend()->replot();
@@ -70,7 +70,7 @@ class PlotReadingTest : public QObject {
   void valueAxesShowANearConstantSeriesAndTickLabelsDiffer() {
     CMeterlog2App app;
     QVERIFY(OpenShown(app, WriteSample(QStringLiteral("axes.57x"), 4, 30)));
-    TrendPlot* trend = app.GetPlotPane()->Trend();
+    TrendPlot* trend = Child<PlotPane>(app.GetMainFrame(), "plotPane")->Trend();
     const double thd = CellByTitle(app, 0, "Phase A Volts THD");
     QVERIFY(std::fabs(thd - 2.1) < 1e-6);  // in every record of the sample
 
@@ -155,9 +155,9 @@ class PlotReadingTest : public QObject {
   void phasorsReadWithinPlusMinus180WithAScaleAndNoIdleHint() {
     CMeterlog2App app;
     QVERIFY(OpenShown(app, WriteSample(QStringLiteral("vector.57x"), 5, 4, 256)));
-    PlotPane* pane = app.GetPlotPane();
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
     QVERIFY(pane->GestureHint().contains(QLatin1String("Wheel")));  // on the trend
-    pane->Tabs()->setCurrentIndex(3);
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(3);
     app.GetView()->SelectRow(1);
     pane->DrawPending();
     PhasorPlot* phasor = pane->Phasor();
@@ -191,12 +191,12 @@ class PlotReadingTest : public QObject {
   void aSmallPaneScrollsThePhasorsRatherThanCutTheirTable() {
     CMeterlog2App app;
     QVERIFY(OpenShown(app, WriteSample(QStringLiteral("tabular.57x"), 4, 4)));
-    PlotPane* pane = app.GetPlotPane();
-    pane->Tabs()->setCurrentIndex(3);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(3);
     pane->DrawPending();
     PhasorPlot* phasor = pane->Phasor();
     QVERIFY(!phasor->Phasors().note.empty());  // the longest table: six lines and a note
-    pane->Tabs()->resize(320, 180);
+    Child<QTabWidget>(pane, "plotTabs")->resize(320, 180);
     QApplication::processEvents();
     const QSize needed = static_cast<QWidget*>(phasor)->minimumSizeHint();
     const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -205,7 +205,7 @@ class PlotReadingTest : public QObject {
     QVERIFY2(needed.height() >= table.height(), qPrintable(QString::number(needed.height())));
     QVERIFY(needed.width() >= table.width() + 240);  // the table beside the diagram
     QVERIFY(phasor->width() >= needed.width() && phasor->height() >= needed.height());
-    auto* scroll = qobject_cast<QScrollArea*>(pane->Tabs()->currentWidget());
+    auto* scroll = qobject_cast<QScrollArea*>(Child<QTabWidget>(pane, "plotTabs")->currentWidget());
     QVERIFY(scroll != nullptr && scroll->widget() == phasor);
   }
 
@@ -259,28 +259,28 @@ class PlotReadingTest : public QObject {
   void theSpectrumControlsFitTheirEntries() {
     CMeterlog2App app;
     QVERIFY(OpenShown(app, WriteSample(QStringLiteral("controls.57x"), 4, 3)));
-    PlotPane* pane = app.GetPlotPane();
-    pane->Tabs()->setCurrentIndex(1);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     pane->DrawPending();
     QApplication::processEvents();
-    QComboBox* channel = pane->ChannelChoice();
+    QComboBox* channel = Child<QComboBox>(pane, "spectrumChannel");
     int longest = 0;
     for (int i = 0; i < channel->count(); ++i)
       longest = std::max(longest, channel->fontMetrics().horizontalAdvance(channel->itemText(i)));
     QVERIFY2(channel->width() > longest, qPrintable(QString::number(channel->width())));
     // The logarithmic scale is for magnitudes.
-    QVERIFY(!pane->LogScaleChoice()->isEnabled());
-    pane->PercentChoice()->setChecked(false);
-    QVERIFY(pane->LogScaleChoice()->isEnabled());
-    pane->LogScaleChoice()->setChecked(true);
+    QVERIFY(!Child<QCheckBox>(pane, "spectrumLogScale")->isEnabled());
+    Child<QCheckBox>(pane, "spectrumPercent")->setChecked(false);
+    QVERIFY(Child<QCheckBox>(pane, "spectrumLogScale")->isEnabled());
+    Child<QCheckBox>(pane, "spectrumLogScale")->setChecked(true);
     QCOMPARE(pane->Spectrum()->yAxis->scaleType(), QCPAxis::stLogarithmic);
   }
 
   void theWaveformNamesItsChannelsAndSaysWhatTheSamplesAre() {
     CMeterlog2App app;
     QVERIFY(OpenShown(app, WriteSample(QStringLiteral("wave.57x"), 3, 3)));
-    PlotPane* pane = app.GetPlotPane();
-    pane->Tabs()->setCurrentIndex(2);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(2);
     pane->DrawPending();
     WaveformPlot* wave = pane->Waveform();
     std::string first, second;
@@ -297,7 +297,7 @@ class PlotReadingTest : public QObject {
     const QString path = WriteSample(QStringLiteral("image.57x"), 2, 30);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    TrendPlot* trend = app.GetPlotPane()->Trend();
+    TrendPlot* trend = Child<PlotPane>(app.GetMainFrame(), "plotPane")->Trend();
     const QString png = ScratchDir() + QStringLiteral("/image.png");
     QString error;
     QVERIFY2(trend->SaveImage(png, QSize(), path, error), qPrintable(error));

@@ -46,7 +46,7 @@ class PlotTest : public QObject {
     const QString path = WriteSample(QStringLiteral("plot-trend.57x"), 4, 40);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    PlotPane* pane = app.GetPlotPane();
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
     TrendPlot* trend = pane->Trend();
     QVERIFY(!app.GetMainFrame()->GetPlotDock()->isHidden());
     QVERIFY(app.GetMainFrame()->GetCommands().viewPlots->isChecked());
@@ -60,8 +60,9 @@ class PlotTest : public QObject {
     QVERIFY(trend->yAxis->label().contains(QLatin1String("Hz")));
     QVERIFY(trend->yAxis2->visible());
     QCOMPARE(trend->SeriesLine(1)->data()->at(9)->value, CellByTitle(app, 9, "Phase A Volts Wide"));
-    QVERIFY(pane->Tabs()->isTabEnabled(1) && !pane->Tabs()->isTabEnabled(2) &&
-            pane->Tabs()->isTabEnabled(3));
+    QVERIFY(Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(1) &&
+            !Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(2) &&
+            Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(3));
 
     // A click on the plot picks the record nearest in time, in the table too.
     trend->replot();
@@ -91,7 +92,7 @@ class PlotTest : public QObject {
     // Columns chosen in the pane's list: four units on four axes, W and VA sharing one; a fifth
     // unit is unticked and the note above the plot says why. "Add to the Trend" from the header
     // does the same.
-    QListWidget* list = pane->ColumnChoice();
+    QListWidget* list = Child<QListWidget>(pane, "trendColumns");
     const auto tick = [&](const QStringList& titles) {
       for (int i = 0; i < list->count(); ++i)
         if (titles.contains(list->item(i)->text())) list->item(i)->setCheckState(Qt::Checked);
@@ -148,13 +149,13 @@ class PlotTest : public QObject {
     const QString path = WriteSample(QStringLiteral("plot-spectrum.57x"), 4, 6);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    PlotPane* pane = app.GetPlotPane();
-    pane->Tabs()->setCurrentIndex(1);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     app.GetView()->SelectRow(3);
     pane->DrawPending();
     SpectrumPlot* spectrum = pane->Spectrum();
-    QCOMPARE(pane->ChannelChoice()->count(), 7);             // All and six
-    const QVector<double> percent = spectrum->BarValues(2);  // Phase B Volts
+    QCOMPARE(Child<QComboBox>(pane, "spectrumChannel")->count(), 7);  // All and six
+    const QVector<double> percent = spectrum->BarValues(2);           // Phase B Volts
     QCOMPARE(percent.size(), 50);
     const double fundamental = CellByTitle(app, 3, "Phase B Volts Fund");
     QCOMPARE(percent[0], 100.0);
@@ -162,14 +163,14 @@ class PlotTest : public QObject {
     QVERIFY(spectrum->TitleText().contains(
         QString::number(CellByTitle(app, 3, "Phase B Volts THD"), 'f', 2)));
 
-    pane->PercentChoice()->setChecked(false);
+    Child<QCheckBox>(pane, "spectrumPercent")->setChecked(false);
     const QVector<double> absolute = spectrum->BarValues(5);  // Phase C Current
     QCOMPARE(absolute[0], CellByTitle(app, 3, "Phase C Current Fund"));
     QCOMPARE(absolute[49], CellByTitle(app, 3, "Phase C Current Harm 50"));
     QVERIFY(spectrum->yAxis2->visible());  // volts and amperes apart
 
     // One channel alone.
-    pane->ChannelChoice()->setCurrentIndex(1);
+    Child<QComboBox>(pane, "spectrumChannel")->setCurrentIndex(1);
     spectrum->SetChannel(0);
     QVERIFY(spectrum->BarValues(1).isEmpty());
     QCOMPARE(spectrum->BarValues(0).size(), 50);
@@ -179,9 +180,10 @@ class PlotTest : public QObject {
     const QString wavePath = WriteSample(QStringLiteral("plot-wave.57x"), 3, 4);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, wavePath));
-    PlotPane* pane = app.GetPlotPane();
-    QVERIFY(pane->Tabs()->isTabEnabled(2) && !pane->Tabs()->isTabEnabled(3));
-    pane->Tabs()->setCurrentIndex(2);
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
+    QVERIFY(Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(2) &&
+            !Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(3));
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(2);
     app.GetView()->SelectRow(2);
     pane->DrawPending();
     WaveformPlot* wave = pane->Waveform();
@@ -195,8 +197,9 @@ class PlotTest : public QObject {
 
     const QString vectorPath = WriteSample(QStringLiteral("plot-vector.57x"), 5, 4, 256);
     QVERIFY(app.OpenDocumentFile(vectorPath));
-    QVERIFY(pane->Tabs()->isTabEnabled(3) && !pane->Tabs()->isTabEnabled(1));
-    pane->Tabs()->setCurrentIndex(3);
+    QVERIFY(Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(3) &&
+            !Child<QTabWidget>(pane, "plotTabs")->isTabEnabled(1));
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(3);
     app.GetView()->SelectRow(1);
     pane->DrawPending();
     const QString table = pane->Phasor()->TableText();
@@ -216,7 +219,7 @@ class PlotTest : public QObject {
     const QString path = WriteSample(QStringLiteral("plot-year-999.57x"), options);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    PlotPane* pane = app.GetPlotPane();
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
     TrendPlot* trend = pane->Trend();
     trend->replot();
     const QRegularExpression tableTick(QStringLiteral("^\\d\\d-\\d\\d-999\n\\d\\d:\\d\\d:\\d\\d$"));
@@ -243,7 +246,7 @@ class PlotTest : public QObject {
 
     // The other plots' titles at their next drawing.
     SetDateFormat(DateFormat::kLog);
-    pane->Tabs()->setCurrentIndex(1);
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     app.GetView()->SelectRow(4);
     pane->DrawPending();
     QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("record 4 (03-07-999 14:09:09)")));
@@ -260,7 +263,7 @@ class PlotTest : public QObject {
     const QString path = WriteSample(QStringLiteral("plot-no-times.57x"), options);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    PlotPane* pane = app.GetPlotPane();
+    PlotPane* pane = Child<PlotPane>(app.GetMainFrame(), "plotPane");
     QCOMPARE(pane->Trend()->Message(),
              QStringLiteral("No record of this log has a valid time stamp."));
     pane->Trend()->ResetView();
@@ -268,7 +271,7 @@ class PlotTest : public QObject {
     QTest::mouseClick(pane->Trend(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
     QCOMPARE(CurrentRow(app.GetView()), before);  // no record to pick
     // The other plots do not need the time.
-    pane->Tabs()->setCurrentIndex(3);
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(3);
     pane->DrawPending();
     QVERIFY(pane->Phasor()->Message().isEmpty());
     QCOMPARE(pane->Phasor()->Phasors().phasors.size(), size_t(6));
@@ -280,11 +283,11 @@ class PlotTest : public QObject {
     shortRecords.recordSize = 700;  // the harmonic table ends at 1103
     const QString shortPath = WriteSample(QStringLiteral("plot-short.57x"), shortRecords);
     QVERIFY(app.OpenDocumentFile(shortPath));
-    pane->Tabs()->setCurrentIndex(1);
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     pane->DrawPending();
     QCOMPARE(pane->Spectrum()->BarValues(0).size(), 50);
     pane->Spectrum()->ResetView();
-    pane->Tabs()->setCurrentIndex(0);
+    Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(0);
     pane->DrawPending();
     QCOMPARE(pane->Trend()->SeriesCount(), 2);
 
@@ -303,7 +306,7 @@ class PlotTest : public QObject {
     const QString path = WriteSample(QStringLiteral("plot-save.57x"), 2, 5);
     CMeterlog2App app;
     QVERIFY(OpenShown(app, path));
-    TrendPlot* trend = app.GetPlotPane()->Trend();
+    TrendPlot* trend = Child<PlotPane>(app.GetMainFrame(), "plotPane")->Trend();
     QString error;
     const QString png = ScratchDir() + QStringLiteral("/trend.png");
     QVERIFY2(trend->SaveImage(png, QSize(640, 360), path, error), qPrintable(error));

@@ -61,9 +61,9 @@ void WhenReportDialog(const QString& file, const QString& title = {}, const QStr
     auto* dialog = qobject_cast<ReportDialog*>(modal);
     QVERIFY(dialog != nullptr);
     if (check) check(dialog);
-    if (!title.isNull()) dialog->TitleField()->setText(title);
-    if (!site.isNull()) dialog->SiteField()->setText(site);
-    if (page >= 0) dialog->PageChoice()->setCurrentIndex(page);
+    if (!title.isNull()) Child<QLineEdit>(dialog, "reportTitle")->setText(title);
+    if (!site.isNull()) Child<QLineEdit>(dialog, "reportSite")->setText(site);
+    if (page >= 0) Child<QComboBox>(dialog, "pageSize")->setCurrentIndex(page);
     dialog->selectFile(file);
     // The dialog asks before it replaces a file: yes.
     if (QFileInfo::exists(file))
@@ -112,20 +112,21 @@ class ReportTest : public QObject {
     // Un typed over but not yet assessed: the report is of the choices on screen, as the
     // command's --nominal-voltage gives it. The dialog starts with the title and site of the
     // last report and offers the log's name with the last type's ending.
-    AssessmentView* view = app.GetAssessmentView();
+    AssessmentView* view =
+        app.GetMainFrame()->findChild<AssessmentView*>(QStringLiteral("assessmentView"));
     QVERIFY(view != nullptr);
-    view->NominalVoltage()->setText(QStringLiteral("220"));
+    Child<QLineEdit>(view, "nominalVoltage")->setText(QStringLiteral("220"));
     const QString letter = dir.filePath(QStringLiteral("desktop-letter.html"));
     WhenReportDialog(letter, {}, {}, 1, [&](ReportDialog* dialog) {
-      QCOMPARE(dialog->TitleField()->text(), title);
-      QCOMPARE(dialog->SiteField()->text(), site);
+      QCOMPARE(Child<QLineEdit>(dialog, "reportTitle")->text(), title);
+      QCOMPARE(Child<QLineEdit>(dialog, "reportSite")->text(), site);
       QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(),
                QStringLiteral("Messung S\u00fcd.html"));
     });
-    QVERIFY(view->SaveReportButton()->isEnabled());
-    view->SaveReportButton()->click();
+    QVERIFY(Child<QPushButton>(view, "saveReport")->isEnabled());
+    Child<QPushButton>(view, "saveReport")->click();
     QVERIFY(TakeMessages().isEmpty());
-    QCOMPARE(view->NominalVoltageSource()->text(), QStringLiteral("declared"));
+    QCOMPARE(Child<QLabel>(view, "nominalVoltageSource")->text(), QStringLiteral("declared"));
     QVERIFY(CliReport(log,
                       {QStringLiteral("--title"), title, QStringLiteral("--site"), site,
                        QStringLiteral("--nominal-voltage"), QStringLiteral("220"),
@@ -176,7 +177,8 @@ class ReportTest : public QObject {
 
     QVERIFY(TakeMessages().isEmpty());
     app.OnAssess();
-    AssessmentView* view = app.GetAssessmentView();
+    AssessmentView* view =
+        app.GetMainFrame()->findChild<AssessmentView*>(QStringLiteral("assessmentView"));
     QVERIFY(view != nullptr);
     // Saves as `file` and gives the one message that says why it was refused (empty when it was
     // saved or said otherwise).
@@ -229,7 +231,7 @@ class ReportTest : public QObject {
     // No log: nothing to report.
     app.OnFileNew();
     QVERIFY(!save->isEnabled());
-    QVERIFY(!view->SaveReportButton()->isEnabled());
+    QVERIFY(!Child<QPushButton>(view, "saveReport")->isEnabled());
     QVERIFY(!view->SaveReport());
     QCOMPARE(TakeMessages().size(), 1);
   }

@@ -21,14 +21,14 @@ void Fill(CSelectColumns& dialog) {
 }
 
 void ClickBox(CSelectColumns& dialog, int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  ColumnCheckList* list = dialog.List();
+  ColumnCheckList* list = Child<ColumnCheckList>(&dialog, "columns");
   const QRect box = list->CheckRect(row);
   QVERIFY(!box.isEmpty());
   QTest::mouseClick(list->viewport(), Qt::LeftButton, mods, box.center());
 }
 
 void ClickText(CSelectColumns& dialog, int row, Qt::KeyboardModifiers mods) {
-  ColumnCheckList* list = dialog.List();
+  ColumnCheckList* list = Child<ColumnCheckList>(&dialog, "columns");
   const QRect item = list->visualRect(list->model()->index(row, 0));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, mods,
                     QPoint(list->CheckRect(row).right() + 12, item.center().y()));
@@ -54,12 +54,12 @@ class SelectColumnsTest : public QObject {
     ClickBox(dialog, 1);
     QVERIFY(dialog.GetCheck(1));
     ClickText(dialog, 1, Qt::NoModifier);
-    QVERIFY(!dialog.List()->item(1)->isSelected());
+    QVERIFY(!Child<ColumnCheckList>(&dialog, "columns")->item(1)->isSelected());
     dialog.OnInvertAll();
     dialog.OnInvertAll();
     dialog.OnCheckAll();
     QVERIFY(dialog.GetCheck(1));
-    QCOMPARE(dialog.List()->item(1)->checkState(), Qt::Checked);
+    QCOMPARE(Child<ColumnCheckList>(&dialog, "columns")->item(1)->checkState(), Qt::Checked);
     QVERIFY(!dialog.GetCheck(8));
     QVERIFY(!dialog.GetCheck(-1));
   }
@@ -85,14 +85,16 @@ class SelectColumnsTest : public QObject {
     const QList<bool> before = Checks(dialog);
     ClickText(dialog, 2, Qt::NoModifier);
     ClickText(dialog, 5, Qt::ControlModifier);
-    QVERIFY(dialog.List()->item(2)->isSelected() && dialog.List()->item(5)->isSelected());
+    QVERIFY(Child<ColumnCheckList>(&dialog, "columns")->item(2)->isSelected() &&
+            Child<ColumnCheckList>(&dialog, "columns")->item(5)->isSelected());
     QCOMPARE(Checks(dialog), before);
 
     ClickBox(dialog, 5);
     QVERIFY(dialog.GetCheck(5));
     QVERIFY(!dialog.GetCheck(2));
-    QCOMPARE(dialog.List()->item(2)->checkState(), Qt::Unchecked);
-    QVERIFY(dialog.List()->item(2)->isSelected() && dialog.List()->item(5)->isSelected());
+    QCOMPARE(Child<ColumnCheckList>(&dialog, "columns")->item(2)->checkState(), Qt::Unchecked);
+    QVERIFY(Child<ColumnCheckList>(&dialog, "columns")->item(2)->isSelected() &&
+            Child<ColumnCheckList>(&dialog, "columns")->item(5)->isSelected());
     QCOMPARE(dialog.GetCheck(4), before[4]);  // unselected entries stay
   }
 
@@ -103,16 +105,16 @@ class SelectColumnsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QList<bool> before = Checks(dialog);
     ClickText(dialog, 3, Qt::NoModifier);
-    dialog.InvertAllButton()->click();
-    QVERIFY(dialog.List()->selectedItems().isEmpty());
+    Child<QPushButton>(&dialog, "invertAll")->click();
+    QVERIFY(Child<ColumnCheckList>(&dialog, "columns")->selectedItems().isEmpty());
     QCOMPARE(dialog.GetCheck(3), !before[3]);
-    dialog.InvertAllButton()->click();
+    Child<QPushButton>(&dialog, "invertAll")->click();
     QCOMPARE(Checks(dialog), before);
 
     ClickText(dialog, 2, Qt::NoModifier);
     ClickText(dialog, 6, Qt::ControlModifier);
-    dialog.CheckAllButton()->click();
-    QVERIFY(dialog.List()->selectedItems().isEmpty());
+    Child<QPushButton>(&dialog, "checkAll")->click();
+    QVERIFY(Child<ColumnCheckList>(&dialog, "columns")->selectedItems().isEmpty());
     for (bool checked : Checks(dialog)) QVERIFY(checked);
   }
 
@@ -144,7 +146,7 @@ class SelectColumnsTest : public QObject {
       dialog.AddColumn(titles[i], i != 1, i != 1, titles[i] + QStringLiteral(" (V)"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    ColumnCheckList* list = dialog.List();
+    ColumnCheckList* list = Child<ColumnCheckList>(&dialog, "columns");
     auto checked = [&] {
       QStringList names;
       for (int i = 0; i < titles.size(); ++i)
@@ -157,14 +159,14 @@ class SelectColumnsTest : public QObject {
     QVERIFY(list->visualRect(list->model()->index(9, 0)).width() >
             list->fontMetrics().horizontalAdvance(longest));
     QCOMPARE(list->item(2)->toolTip(), QStringLiteral("Phase A Volts Wide (V)"));
-    QVERIFY(dialog.Filter()->hasFocus());
-    QTest::keyClicks(dialog.Filter(), "volts fund");
+    QVERIFY(Child<QLineEdit>(&dialog, "filter")->hasFocus());
+    QTest::keyClicks(Child<QLineEdit>(&dialog, "filter"), "volts fund");
     QStringList shown;
     for (int i = 0; i < list->count(); ++i)
       if (!list->item(i)->isHidden()) shown << list->item(i)->text();
     QCOMPARE(shown, QStringList{"Phase C Volts Fund"});
     QCOMPARE(checked().size(), titles.size() - 1);  // filtering changes no check
-    dialog.Filter()->clear();
+    Child<QLineEdit>(&dialog, "filter")->clear();
     QVERIFY(!list->item(0)->isHidden());
 
     // Groups: unchecked and checked at once, "Time" never touched.
@@ -189,7 +191,7 @@ class SelectColumnsTest : public QObject {
     dialog.CheckGroup("Phase B", true);
     QVERIFY(!dialog.GetCheck(1));  // Time stays as it was added
     // Through the buttons.
-    dialog.GroupChoice()->setCurrentText("Phase C");
+    Child<QComboBox>(&dialog, "group")->setCurrentText("Phase C");
     for (QPushButton* b : dialog.findChildren<QPushButton*>())
       if (b->text() == "&Uncheck Group") b->click();
     QVERIFY(!dialog.GetCheck(5) && !dialog.GetCheck(8) && !dialog.GetCheck(10));
@@ -203,17 +205,18 @@ class SelectColumnsTest : public QObject {
     QCOMPARE(dialog.minimumSize(), QSize(383, 354));
     dialog.resize(100, 100);
     QVERIFY(dialog.width() >= 383 && dialog.height() >= 354);
-    for (QPushButton* b : {dialog.InvertAllButton(), dialog.CheckAllButton(), dialog.CancelButton(),
-                           dialog.OkButton()})
+    for (QPushButton* b :
+         {Child<QPushButton>(&dialog, "invertAll"), Child<QPushButton>(&dialog, "checkAll"),
+          Child<QPushButton>(&dialog, "cancel"), Child<QPushButton>(&dialog, "ok")})
       QVERIFY(dialog.rect().contains(b->geometry()));
 
     dialog.resize(900, 700);
-    QTRY_VERIFY(dialog.List()->width() > 800);
-    QVERIFY(dialog.List()->height() > 550);
-    QVERIFY(dialog.OkButton()->geometry().right() > 800);
-    QVERIFY(dialog.OkButton()->geometry().bottom() > 650);
-    QVERIFY(dialog.InvertAllButton()->geometry().left() < 50);
-    QVERIFY(dialog.InvertAllButton()->geometry().bottom() > 650);
+    QTRY_VERIFY(Child<ColumnCheckList>(&dialog, "columns")->width() > 800);
+    QVERIFY(Child<ColumnCheckList>(&dialog, "columns")->height() > 550);
+    QVERIFY(Child<QPushButton>(&dialog, "ok")->geometry().right() > 800);
+    QVERIFY(Child<QPushButton>(&dialog, "ok")->geometry().bottom() > 650);
+    QVERIFY(Child<QPushButton>(&dialog, "invertAll")->geometry().left() < 50);
+    QVERIFY(Child<QPushButton>(&dialog, "invertAll")->geometry().bottom() > 650);
   }
 };
 

@@ -35,7 +35,7 @@ class StatisticsTest : public QObject {
     view->horizontalHeader()->moveSection(4, 0);
 
     StatisticsDialog dialog(nullptr, app.GetDocument(), view->DisplayedColumns(), {}, path);
-    QTableWidget* table = dialog.Table();
+    QTableWidget* table = Child<QTableWidget>(&dialog, "statistics");
     QCOMPARE(table->rowCount(), 19);  // 23 columns less log type, time and the two selects
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Frequency"));
     QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Hz"));
@@ -49,7 +49,7 @@ class StatisticsTest : public QObject {
     QCOMPARE(table->item(0, 3)->text().toDouble(), std::round(stats[0].minimum * 1000) / 1000);
     QVERIFY(dialog.Text('\t').contains(QLatin1String("\tHz\t12\t")));
     QCOMPARE(table->horizontalHeaderItem(7)->text(), QStringLiteral("Time of Maximum"));
-    QCOMPARE(dialog.RowChoice()->count(), 1);  // no selection: all rows only
+    QCOMPARE(Child<QComboBox>(&dialog, "rows")->count(), 1);  // no selection: all rows only
 
     // The same lines as the core writes (and `meterlog2-cli stats` prints).
     const std::string expected = StatisticsText(
@@ -74,10 +74,10 @@ class StatisticsTest : public QObject {
                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
     StatisticsDialog dialog(nullptr, app.GetDocument(), view->DisplayedColumns(),
                             view->SelectedRows(), path);
-    QCOMPARE(dialog.RowChoice()->currentIndex(), 1);
-    QCOMPARE(dialog.Table()->item(0, 2)->text(), QStringLiteral("2"));
-    dialog.RowChoice()->setCurrentIndex(0);
-    QCOMPARE(dialog.Table()->item(0, 2)->text(), QStringLiteral("10"));
+    QCOMPARE(Child<QComboBox>(&dialog, "rows")->currentIndex(), 1);
+    QCOMPARE(Child<QTableWidget>(&dialog, "statistics")->item(0, 2)->text(), QStringLiteral("2"));
+    Child<QComboBox>(&dialog, "rows")->setCurrentIndex(0);
+    QCOMPARE(Child<QTableWidget>(&dialog, "statistics")->item(0, 2)->text(), QStringLiteral("10"));
     QApplication::clipboard()->clear();
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("copy")), Qt::LeftButton);
     QVERIFY(QApplication::clipboard()->text().startsWith(
@@ -96,8 +96,8 @@ class StatisticsTest : public QObject {
       WhenModal([&](QWidget* w) {
         auto* dialog = qobject_cast<StatisticsDialog*>(w);
         if (dialog != nullptr) {
-          index = dialog->RowChoice()->currentIndex();
-          count = dialog->Table()->item(0, 2)->text();
+          index = Child<QComboBox>(dialog, "rows")->currentIndex();
+          count = Child<QTableWidget>(dialog, "statistics")->item(0, 2)->text();
         }
         w->close();
       });
@@ -119,7 +119,7 @@ class StatisticsTest : public QObject {
     QVERIFY(app.InitInstance({path}, false));
     CMeterlog2View* view = app.GetView();
     StatisticsDialog dialog(nullptr, app.GetDocument(), view->DisplayedColumns(), {}, path);
-    QTableWidget* table = dialog.Table();
+    QTableWidget* table = Child<QTableWidget>(&dialog, "statistics");
     QCOMPARE(table->columnCount(), 10);
     QCOMPARE(table->horizontalHeaderItem(8)->text(), QStringLiteral("Standard Deviation"));
     QVERIFY(table->horizontalHeaderItem(8)->toolTip().contains(QLatin1String("sample standard")));
@@ -139,7 +139,7 @@ class StatisticsTest : public QObject {
     QVERIFY(dialog.Text(',').contains(QString::number(v.standardDeviation, 'f', 6)));
 
     // The filter narrows the list, and Copy and Export take the columns shown.
-    dialog.Filter()->setText(QStringLiteral("thd"));
+    Child<QLineEdit>(&dialog, "filter")->setText(QStringLiteral("thd"));
     int shown = 0;
     for (int row = 0; row < table->rowCount(); ++row) {
       if (table->isRowHidden(row)) continue;

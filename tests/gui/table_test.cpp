@@ -121,7 +121,7 @@ class TableTest : public QObject {
     // All columns, no drag: the header line holds the 23 titles in identifier order.
     QString error;
     const QString csv = ScratchDir() + "/all.csv";
-    QVERIFY(view->ExportCsv(csv, false, error));
+    QVERIFY(view->Export().ExportCsv(csv, false, error));
     const QByteArray all = ReadAll(csv);
     QVERIFY(all.startsWith("Log Type,Time,Ch1 Select,"));
     QVERIFY(all.left(all.indexOf("\r\n")).endsWith(",VAR Hours"));
@@ -160,7 +160,7 @@ class TableTest : public QObject {
     QCOMPARE(QGuiApplication::clipboard()->text().toLatin1(), clip);
 
     const QString part = ScratchDir() + "/part.csv";
-    QVERIFY(view->ExportCsv(part, true, error));
+    QVERIFY(view->Export().ExportCsv(part, true, error));
     QCOMPARE(ReadAll(part), CoreText(view, {3, 5, 7}, ','));
 
     // Without a selection Copy is greyed, and Ctrl+C leaves the clipboard alone.
@@ -210,7 +210,7 @@ class TableTest : public QObject {
     app.GetMainFrame()->show();
     QVERIFY(QTest::qWaitForWindowExposed(app.GetMainFrame()));
     CMeterlog2View* view = app.GetView();
-    FrozenColumns* frozen = view->GetFrozenColumns();
+    FrozenColumns* frozen = Child<FrozenColumns>(view, "frozenColumns");
     QHeaderView* header = view->horizontalHeader();
     const int logType = LogicalOf(view, "Log Type"), time = LogicalOf(view, "Time");
     QVERIFY(frozen->isVisible());
@@ -257,7 +257,7 @@ class TableTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(app.GetMainFrame()));
     CMeterlog2View* view = app.GetView();
     QHeaderView* header = view->horizontalHeader();
-    QVERIFY(view->GetFrozenColumns()->isVisible());
+    QVERIFY(Child<FrozenColumns>(view, "frozenColumns")->isVisible());
 
     // Far right in row 5, then Home: the first column, and the table's left edge in view.
     const int last = header->logicalIndex(header->count() - 1);
@@ -279,15 +279,16 @@ class TableTest : public QObject {
     WhenModal([](QWidget* modal) {
       auto* dialog = qobject_cast<CSelectColumns*>(modal);
       QVERIFY(dialog);
-      dialog->List()->item(4)->setCheckState(Qt::Unchecked);
-      dialog->OkButton()->click();
+      Child<ColumnCheckList>(dialog, "columns")->item(4)->setCheckState(Qt::Unchecked);
+      Child<QPushButton>(dialog, "ok")->click();
     });
     app.GetMainFrame()->GetCommands().selectColumns->trigger();
     QCOMPARE(view->model()->columnCount(), 664);
     QCOMPARE(view->SelectedRows(), (std::vector<unsigned>{3, 4, 9}));
     QCOMPARE(view->currentIndex().row(), 9);
     QCOMPARE(view->currentIndex().column(), 1);
-    QCOMPARE(app.GetMainFrame()->GetSelectedPane()->text(), QStringLiteral("3 selected"));
+    QCOMPARE(Child<QLabel>(app.GetMainFrame(), "selectedPane")->text(),
+             QStringLiteral("3 selected"));
 
     // The other byte order: numbers of other lengths, and every column measured for them again;
     // a width the user set stays.
@@ -315,16 +316,16 @@ class TableTest : public QObject {
     QVERIFY(app.InitInstance({WriteSample(QStringLiteral("status.57x"), 4, 30)}));
     CMainFrame* frame = app.GetMainFrame();
     CMeterlog2View* view = app.GetView();
-    QCOMPARE(frame->GetRecordsPane()->text(), QStringLiteral("30 records"));
-    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0001"));
-    QCOMPARE(frame->GetSelectedPane()->text(), QString());
-    QVERIFY(frame->GetHintPane()->isHidden());
+    QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(), QStringLiteral("30 records"));
+    QCOMPARE(Child<QLabel>(frame, "formatPane")->text(), QStringLiteral("Type 0001"));
+    QCOMPARE(Child<QLabel>(frame, "selectedPane")->text(), QString());
+    QVERIFY(Child<QLabel>(frame, "hintPane")->isHidden());
     for (int row : {2, 3, 4, 3})
       view->selectionModel()->select(view->model()->index(row, 0),
                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(frame->GetSelectedPane()->text(), QStringLiteral("3 selected"));
+    QCOMPARE(Child<QLabel>(frame, "selectedPane")->text(), QStringLiteral("3 selected"));
     view->selectAll();
-    QCOMPARE(frame->GetSelectedPane()->text(), QStringLiteral("30 selected"));
+    QCOMPARE(Child<QLabel>(frame, "selectedPane")->text(), QStringLiteral("30 selected"));
 
     // A file whose marker says "Type 0001" but whose floats are reversed: the status bar says
     // which byte order to try; the program does not switch by itself.
@@ -334,19 +335,21 @@ class TableTest : public QObject {
     file.write(QByteArray("\x01\x00\x00\x00", 4));
     file.close();
     QVERIFY(app.OpenDocumentFile(lying));
-    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0001"));
-    QVERIFY(!frame->GetHintPane()->isHidden());
-    QVERIFY(frame->GetHintPane()->text().contains(QLatin1String("View > Data Format > Type 0100")));
+    QCOMPARE(Child<QLabel>(frame, "formatPane")->text(), QStringLiteral("Type 0001"));
+    QVERIFY(!Child<QLabel>(frame, "hintPane")->isHidden());
+    QVERIFY(Child<QLabel>(frame, "hintPane")
+                ->text()
+                .contains(QLatin1String("View > Data Format > Type 0100")));
     frame->GetCommands().format0100->trigger();
-    QCOMPARE(frame->GetFormatPane()->text(), QStringLiteral("Type 0100"));
-    QVERIFY(frame->GetHintPane()->isHidden());
+    QCOMPARE(Child<QLabel>(frame, "formatPane")->text(), QStringLiteral("Type 0100"));
+    QVERIFY(Child<QLabel>(frame, "hintPane")->isHidden());
     frame->GetCommands().format0001->trigger();
-    QVERIFY(!frame->GetHintPane()->isHidden());
+    QVERIFY(!Child<QLabel>(frame, "hintPane")->isHidden());
 
     // An empty document shows no numbers.
     app.OnFileNew();
-    QCOMPARE(frame->GetRecordsPane()->text(), QString());
-    QVERIFY(frame->GetHintPane()->isHidden());
+    QCOMPARE(Child<QLabel>(frame, "recordsPane")->text(), QString());
+    QVERIFY(Child<QLabel>(frame, "hintPane")->isHidden());
   }
 
   void goToTimeFindsTheFirstRecordAtOrAfter() {
@@ -381,11 +384,11 @@ class TableTest : public QObject {
     CMeterlog2View* view = app.GetView();
     QString error;
     const QString plain = ScratchDir() + "/plain.csv", local = ScratchDir() + "/local.csv";
-    QVERIFY(view->ExportCsv(plain, false, error));
+    QVERIFY(view->Export().ExportCsv(plain, false, error));
     const QByteArray plainBytes = ReadAll(plain);
 
-    view->SetTextFormat(true, true);
-    QVERIFY(view->ExportCsv(local, false, error));
+    view->Export().SetTextFormat(true, true);
+    QVERIFY(view->Export().ExportCsv(local, false, error));
     const QByteArray bytes = ReadAll(local);
     TableFormat format(',');
     format.timeStyle = TimeStyle::kIso;
@@ -398,14 +401,15 @@ class TableTest : public QObject {
     QCOMPARE(line[0], QByteArray("Standard Log"));
     // Copy follows the same choice, with TAB between the fields.
     view->selectRow(1);
-    const QString clip = view->SelectionText();
+    const QString clip = view->Export().SelectionText();
     QVERIFY(clip.contains(QLatin1String("\t2009-03-07T14:06:09\t")));
     QVERIFY(!clip.section('\n', 1).contains('.'));
     // The choice is remembered for the next export, and the defaults write the plain bytes again.
     ExportDialog dialog(nullptr, false, true, true);
-    QVERIFY(dialog.IsoTimeBox()->isChecked() && dialog.DecimalCommaBox()->isChecked());
-    view->SetTextFormat(false, false);
-    QVERIFY(view->ExportCsv(local, false, error));
+    QVERIFY(Child<QCheckBox>(&dialog, "isoTime")->isChecked() &&
+            Child<QCheckBox>(&dialog, "decimalComma")->isChecked());
+    view->Export().SetTextFormat(false, false);
+    QVERIFY(view->Export().ExportCsv(local, false, error));
     QCOMPARE(ReadAll(local), plainBytes);
   }
 
@@ -423,13 +427,13 @@ class TableTest : public QObject {
     WhenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<ExportDialog*>(modal);
       QVERIFY(dialog);
-      boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
-      boxChecked = dialog->SelectedOnlyBox()->isChecked();
+      boxEnabled = Child<QCheckBox>(dialog, "selectedOnly")->isEnabled();
+      boxChecked = Child<QCheckBox>(dialog, "selectedOnly")->isChecked();
       // The log's own name, as ".csv", in its own folder (no export made yet).
       QCOMPARE(QDir::cleanPath(dialog->selectedFiles().value(0)),
                QDir::cleanPath(view->GetSourcePath().chopped(4) + ".csv"));
       QCOMPARE(dialog->defaultSuffix(), QStringLiteral("csv"));
-      dialog->SelectedOnlyBox()->setChecked(true);
+      Child<QCheckBox>(dialog, "selectedOnly")->setChecked(true);
       dialog->selectFile(target);
       static_cast<QDialog*>(dialog)->accept();
     });
@@ -442,8 +446,8 @@ class TableTest : public QObject {
     WhenModal([&](QWidget* modal) {
       auto* dialog = qobject_cast<ExportDialog*>(modal);
       QVERIFY(dialog);
-      boxEnabled = dialog->SelectedOnlyBox()->isEnabled();
-      boxChecked = dialog->SelectedOnlyBox()->isChecked();
+      boxEnabled = Child<QCheckBox>(dialog, "selectedOnly")->isEnabled();
+      boxChecked = Child<QCheckBox>(dialog, "selectedOnly")->isChecked();
       dialog->reject();
     });
     app.GetMainFrame()->GetCommands().exportCsv->trigger();
@@ -478,7 +482,7 @@ class TableTest : public QObject {
       auto* dialog = qobject_cast<CSelectColumns*>(modal);
       QVERIFY(dialog);
       dialog->OnInvertAll();
-      dialog->CancelButton()->click();
+      Child<QPushButton>(dialog, "cancel")->click();
     });
     app.GetMainFrame()->GetCommands().selectColumns->trigger();
     QCOMPARE(view->model()->columnCount(), 23);
@@ -487,9 +491,9 @@ class TableTest : public QObject {
     WhenModal([](QWidget* modal) {
       auto* dialog = qobject_cast<CSelectColumns*>(modal);
       QVERIFY(dialog);
-      QCOMPARE(dialog->List()->count(), 23);
+      QCOMPARE(Child<ColumnCheckList>(dialog, "columns")->count(), 23);
       dialog->OnInvertAll();
-      dialog->OkButton()->click();
+      Child<QPushButton>(dialog, "ok")->click();
     });
     app.GetMainFrame()->GetCommands().selectColumns->trigger();
     QCOMPARE(view->model()->columnCount(), 1);
@@ -515,7 +519,7 @@ class TableTest : public QObject {
     QVERIFY2(frequency.contains('.') && !frequency.contains(','), qPrintable(frequency));
     QString error;
     const QString csv = ScratchDir() + "/locale.csv";
-    QVERIFY(view->ExportCsv(csv, false, error));
+    QVERIFY(view->Export().ExportCsv(csv, false, error));
     const QByteArray text = ReadAll(csv);
     const QByteArray firstRow = text.split('\n').value(1);
     QCOMPARE(firstRow.count(','), view->model()->columnCount() - 1);

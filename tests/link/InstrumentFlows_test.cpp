@@ -39,7 +39,6 @@ class FlowTest : public ::testing::Test {
              (std::string("meterlog2_flow_") +
               ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".57x"))
                 .string();
-    settings_.FillComOptions();
     services_.findPorts = [this] { return ports_; };
     services_.openPort = [this](const std::string& name, const LineSettings&, std::string& error,
                                 bool& openFailed) -> std::unique_ptr<LinkPort> {
@@ -257,7 +256,6 @@ TEST_F(FlowTest, APortThatFailsEndsTheCommandAtOnceWithItsReason) {
 
 TEST(ComSettings, PreselectsTheLastPortOrTheNearestLowerOne) {
   ComSettings s;
-  s.FillComOptions();
   // First use: nothing chosen yet, the dialog's defaults apply.
   ASSERT_TRUE(s.EnumerateComPorts({"COM3", "COM7"}));
   EXPECT_EQ(s.portIndex, -1);

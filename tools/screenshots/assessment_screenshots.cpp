@@ -114,14 +114,17 @@ int main(int argc, char* argv[]) {
     CMeterlog2App app;
     if (!app.InitInstance({path})) return 1;
     app.GetMainFrame()->GetCommands().assess->trigger();
-    AssessmentView* view = app.GetAssessmentView();
+    auto* view = app.GetMainFrame()->findChild<AssessmentView*>(QStringLiteral("assessmentView"));
     view->resize(1180, 860);
     if (picture.un || picture.isc) {
-      view->NominalVoltage()->setText(QString::fromLatin1(picture.un));
-      view->ShortCircuitCurrent()->setText(QString::fromLatin1(picture.isc));
+      view->findChild<QLineEdit*>(QStringLiteral("nominalVoltage"))
+          ->setText(QString::fromLatin1(picture.un));
+      view->findChild<QLineEdit*>(QStringLiteral("shortCircuitCurrent"))
+          ->setText(QString::fromLatin1(picture.isc));
       view->Assess();
     }
-    if (picture.details) view->SummaryPanel()->DetailsButton()->setChecked(true);
+    if (picture.details)
+      view->findChild<QToolButton*>(QStringLiteral("detailsButton"))->setChecked(true);
     if (picture.criterion) view->ChooseCriterion(QString::fromLatin1(picture.criterion));
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     failures += !view->grab().save(folder.filePath(QString::fromLatin1(picture.file)));

@@ -45,7 +45,7 @@ bool SaveFlashDirectory(CMainFrame* frame, const QDir& folder) {
     directory.AddEntry(QLatin1String(entry));
   }
   directory.show();
-  directory.List()->setCurrentRow(1);
+  directory.findChild<QListWidget*>(QStringLiteral("entries"))->setCurrentRow(1);
   return Save(&directory, folder, "flash-directory.png");
 }
 

@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(500, [&] {
       auto* goTo = qobject_cast<GoToTimeDialog*>(QApplication::activeModalWidget());
       if (goTo == nullptr) return;
-      goTo->Editor()->setText(QStringLiteral("31-12-2009 10:00"));
+      goTo->findChild<QLineEdit*>(QStringLiteral("dateTime"))
+          ->setText(QStringLiteral("31-12-2009 10:00"));
       goTo->accept();  // refused: the dialog says why and stays open
       QTimer::singleShot(300, [&saved, goTo, output] {
         saved = goTo->grab().save(output);
@@ -65,7 +66,8 @@ int main(int argc, char* argv[]) {
     app.GetMainFrame()->GetCommands().goToTime->trigger();
     return saved ? 0 : 1;
   }
-  if (!columns && kind != "statistics") app.GetPlotPane()->Tabs()->setCurrentIndex(tab);
+  if (!columns && kind != "statistics")
+    app.GetMainFrame()->findChild<QTabWidget*>(QStringLiteral("plotTabs"))->setCurrentIndex(tab);
   CSelectColumns dialog(app.GetMainFrame());
   if (columns) {
     for (const ColumnInfo& info : app.GetView()->GetColumnList().Entries())
@@ -73,7 +75,7 @@ int main(int argc, char* argv[]) {
                        info.nColumnId != kTimeColumn);
     dialog.resize(820, 480);
     dialog.show();
-    dialog.Filter()->setText(QStringLiteral("phase a"));
+    dialog.findChild<QLineEdit*>(QStringLiteral("filter"))->setText(QStringLiteral("phase a"));
   }
   for (int row : {3, 4, 5}) app.GetView()->selectRow(row);
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(3, 0),
@@ -86,7 +88,8 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(500, [&] {
       auto* statistics = qobject_cast<StatisticsDialog*>(QApplication::activeModalWidget());
       if (statistics == nullptr) return;
-      statistics->Filter()->setText(QStringLiteral("phase a"));
+      statistics->findChild<QLineEdit*>(QStringLiteral("filter"))
+          ->setText(QStringLiteral("phase a"));
       QTimer::singleShot(300, [&saved, statistics, output] {
         saved = statistics->grab().save(output);
         statistics->reject();
