@@ -20,6 +20,7 @@ GoToTimeDialog::GoToTimeDialog(QWidget* parent, const QString& start, const QStr
                                          "to %3.")
                               .arg(m_forms, first, last));
   m_edit = new QLineEdit(start);
+  m_edit->setObjectName(QStringLiteral("dateTime"));
   m_edit->setMinimumWidth(m_edit->fontMetrics().horizontalAdvance(start) * 3 / 2 + 16);
   m_edit->selectAll();
   m_problem = new QLabel;
