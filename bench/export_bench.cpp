@@ -16,6 +16,8 @@
 #include "table/TableColumns.h"
 #include "table/TableWriter.h"
 
+using namespace meterlog2::table;
+
 namespace {
 
 struct LoadedLog {

@@ -11,6 +11,8 @@
 #include "samples/SampleLog.h"
 #include "table/QuantityColumns.h"
 
+using namespace meterlog2::table;
+
 namespace {
 
 const CMeterlog2Doc& StandardLog(uint32_t records) {

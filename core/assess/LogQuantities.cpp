@@ -14,6 +14,8 @@ namespace assess {
 
 namespace {
 
+using namespace meterlog2::table;
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace

@@ -3,212 +3,134 @@
 #include <array>
 #include <cstdint>
 
-#include "QuantityColumns.h"
+#include "QuantityCatalogue.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogTypes.h"
 #include "log/NumberText.h"
 
 namespace {
 
-enum class Query : uint8_t {
-  kNone,  // no query: "-"
-  kLogTypeName,
-  kTimeStamp,
-  kChannelSelectName,
-  kFrequency,
-  kPhase,
-  kPower,
-  kPowerFactor,
-  kVoltAmps,
-  kVars,
-  kChannelLevel,
-  kThd,
-  kWattHours,
-  kVoltAmpHours,
-  kVarHours,
-  kKFactor,
-  kHarmonicMagnitude,
-  kFundamentalPhase,  // always 0: the harmonic phases are relative to the fundamental
-  kHarmonicPhase,
-  kPhaseDirectionName,
-  kVoltage,
-  kCurrent,
-  kVoltagePhase,
-  kCurrentPhase,
-};
+using meterlog2::table::CatalogueEntry;
+using meterlog2::table::kCatalogue;
+using meterlog2::table::Quantity;
 
-// The query of one identifier and its selectors: w or c in `sel`, p, h.
+// What a cell of one identifier reads, with the query's selectors: w or c in `sel`, p, h.
 struct Dispatch {
-  Query query = Query::kNone;
+  bool query = false;  // false: no query, "-"
+  Quantity quantity = Quantity::kLogType;
   uint8_t sel = 0;
   bool narrow = false;
   uint8_t p = kNoPhase;
-  uint8_t h = 0;
+  uint8_t h = 0;  // harmonic index 0..48
+  Unit unit = Unit::kNone;
+  bool unitOfInput = false;
 };
 
-constexpr Dispatch Make(Query query, int sel = 0, int p = kNoPhase, bool narrow = false,
-                        int h = 0) {
+// The selector a quantity's query takes first: the bandwidth or the channel (or signal).
+constexpr uint8_t Selector(const CatalogueEntry& entry) {
+  switch (entry.quantity) {
+    case Quantity::kPower:
+    case Quantity::kPowerFactor:
+    case Quantity::kVoltAmps:
+    case Quantity::kVars:
+    case Quantity::kVoltage:
+    case Quantity::kCurrent:
+      return static_cast<uint8_t>(entry.bandwidth);
+    default:
+      return static_cast<uint8_t>(entry.input);
+  }
+}
+
+constexpr Dispatch DispatchOfEntry(const CatalogueEntry& entry, int harmonicIndex) {
   Dispatch d;
-  d.query = query;
-  d.sel = static_cast<uint8_t>(sel);
-  d.p = static_cast<uint8_t>(p);
-  d.narrow = narrow;
-  d.h = static_cast<uint8_t>(h);
+  d.query = (entry.flags & meterlog2::table::kNoQuery) == 0;
+  d.quantity = entry.quantity;
+  d.sel = Selector(entry);
+  d.narrow = entry.bandwidth == Bandwidth::kNarrow;
+  d.p = static_cast<uint8_t>(entry.phase);
+  d.h = static_cast<uint8_t>(harmonicIndex);
+  d.unit = d.query ? entry.unit : Unit::kNone;
+  d.unitOfInput = (entry.flags & meterlog2::table::kUnitOfInput) != 0;
   return d;
 }
 
-// The queries of every identifier, written as the quantities they show. Identifiers that
-// none of these name keep kNone ("-").
-class DispatchBuilder {
- public:
-  constexpr std::array<Dispatch, kColumnIdCount> Build() {
-    Set(kLogTypeColumn, Make(Query::kLogTypeName));
-    Set(kTimeColumn, Make(Query::kTimeStamp));
-    Set(kFrequencyColumn, Make(Query::kFrequency));
-    Set(kWattHoursColumn, Make(Query::kWattHours));
-    Set(kVoltAmpHoursColumn, Make(Query::kVoltAmpHours));
-    Set(kVarHoursColumn, Make(Query::kVarHours));
-    SinglePhase();
-    ThreePhase();
-    return m_table;
-  }
-
- private:
-  constexpr void Set(int id, Dispatch d) { m_table[static_cast<size_t>(id)] = d; }
-
-  // The power quantities of bandwidth w for phase p (kNoPhase: the record's or the total).
-  constexpr void Powers(int w, int p, int power, int powerFactor, int voltAmps, int vars) {
-    Set(power, Make(Query::kPower, w, p));
-    Set(powerFactor, Make(Query::kPowerFactor, w, p));
-    Set(voltAmps, Make(Query::kVoltAmps, w, p));
-    Set(vars, Make(Query::kVars, w, p));
-  }
-
-  // K-factor, fundamental, harmonics and their angles of channel (or signal) c of phase p.
-  constexpr void HarmonicBlock(int c, int p, int kFactor, int fundamental, int fundamentalAngle,
-                               auto harmonic, auto harmonicAngle) {
-    Set(kFactor, Make(Query::kKFactor, c, p));
-    Set(fundamental, Make(Query::kChannelLevel, c, p, true));
-    Set(fundamentalAngle, Make(Query::kFundamentalPhase));
-    for (int n = kFirstHarmonic; n <= kLastHarmonic; ++n) {
-      Set(harmonic(n), Make(Query::kHarmonicMagnitude, c, p, false, n - kFirstHarmonic));
-      Set(harmonicAngle(n), Make(Query::kHarmonicPhase, c, p, false, n - kFirstHarmonic));
+// Every identifier's dispatch, from its catalogue row; built at compile time so that a cell
+// costs one indexed load before its query.
+constexpr auto kDispatch = [] {
+  std::array<Dispatch, kColumnIdCount> table{};
+  std::array<bool, kColumnIdCount> set{};
+  for (const CatalogueEntry& entry : kCatalogue) {
+    const int count = meterlog2::table::IsHarmonicFamily(entry.quantity) ? kHarmonicFamilySize : 1;
+    for (int k = 0; k < count; ++k) {
+      const auto id = static_cast<size_t>(entry.id + k);
+      if (set[id]) continue;  // "Frequency" before "3 Phase Frequency"
+      set[id] = true;
+      table[id] = DispatchOfEntry(entry, k);
     }
   }
-
-  constexpr void SinglePhase() {
-    Set(kPhaseAngleColumn, Make(Query::kPhase));
-    for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow})
-      Powers(static_cast<int>(w), kNoPhase, PowerColumn(w), PowerFactorColumn(w), VoltAmpsColumn(w),
-             VarsColumn(w));
-    for (int c = 0; c < kChannelCount; ++c) {
-      Set(ChannelSelectColumn(c), Make(Query::kChannelSelectName, c));
-      Set(ChannelMagnitudeColumn(c, Bandwidth::kWide), Make(Query::kChannelLevel, c));
-      Set(ChannelMagnitudeColumn(c, Bandwidth::kNarrow),
-          Make(Query::kChannelLevel, c, kNoPhase, true));
-      Set(ChannelThdColumn(c), Make(Query::kThd, c));
-      HarmonicBlock(
-          c, kNoPhase, ChannelKFactorColumn(c), ChannelFundamentalColumn(c),
-          ChannelFundamentalAngleColumn(c), [c](int n) { return ChannelHarmonicColumn(c, n); },
-          [c](int n) { return ChannelHarmonicAngleColumn(c, n); });
-    }
-  }
-
-  constexpr void ThreePhase() {
-    Set(kPhaseDirectionColumn, Make(Query::kPhaseDirectionName));
-    Set(kAveragePhaseColumn, Make(Query::kPhase));
-    for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow}) {
-      const int b = static_cast<int>(w);
-      Set(AverageVoltsColumn(w), Make(Query::kVoltage, b));
-      Set(AverageCurrentColumn(w), Make(Query::kCurrent, b));
-      Powers(b, kNoPhase, TotalPowerColumn(w), AveragePowerFactorColumn(w), TotalVoltAmpsColumn(w),
-             TotalVarsColumn(w));
-    }
-    for (int p = 0; p < kPhaseCount; ++p) {
-      Set(PhaseAngleColumn(p), Make(Query::kPhase, 0, p));
-      for (Bandwidth w : {Bandwidth::kWide, Bandwidth::kNarrow})
-        Powers(static_cast<int>(w), p, PhasePowerColumn(p, w), PhasePowerFactorColumn(p, w),
-               PhaseVoltAmpsColumn(p, w), PhaseVarsColumn(p, w));
-      // No phase's Current Wide has a query, nor A's and C's Volts Narrow, nor B's Current
-      // Narrow: those identifiers are in no column set and read "-".
-      Set(PhaseVoltsColumn(p, Bandwidth::kWide), Make(Query::kChannelLevel, 0, p));
-      if (p == 1)
-        Set(PhaseVoltsColumn(p, Bandwidth::kNarrow), Make(Query::kChannelLevel, 0, p, true));
-      else
-        Set(PhaseCurrentColumn(p, Bandwidth::kNarrow), Make(Query::kChannelLevel, 1, p, true));
-      for (Signal s : {Signal::kVoltage, Signal::kCurrent}) {
-        const int q = static_cast<int>(s);
-        Set(PhaseThdColumn(p, s), Make(Query::kThd, q, p));
-        HarmonicBlock(
-            q, p, PhaseKFactorColumn(p, s), PhaseFundamentalColumn(p, s),
-            PhaseFundamentalAngleColumn(p, s),
-            [p, s](int n) { return PhaseHarmonicColumn(p, s, n); },
-            [p, s](int n) { return PhaseHarmonicAngleColumn(p, s, n); });
-      }
-      // The vector layout keeps its volts and currents in the Narrow places.
-      Set(VectorMagnitudeColumn(p, Signal::kVoltage), Make(Query::kVoltage, 1, p));
-      Set(VectorAngleColumn(p, Signal::kVoltage), Make(Query::kVoltagePhase, 0, p));
-      Set(VectorMagnitudeColumn(p, Signal::kCurrent), Make(Query::kCurrent, 1, p));
-      Set(VectorAngleColumn(p, Signal::kCurrent), Make(Query::kCurrentPhase, 0, p));
-    }
-  }
-
-  std::array<Dispatch, kColumnIdCount> m_table{};
-};
-
-// Built at compile time so that a cell costs one indexed load before its query.
-constexpr std::array<Dispatch, kColumnIdCount> kDispatch = DispatchBuilder().Build();
+  return table;
+}();
 
 // The number of a numeric query; false where the cell reads "Oops!".
 bool QueryValue(const CMeterlog2Doc& doc, unsigned row, const Dispatch& d, double& value) {
-  switch (d.query) {
-    case Query::kFrequency:
+  switch (d.quantity) {
+    case Quantity::kFrequency:
       return doc.GetFrequency(value, row);
-    case Query::kPhase:
+    case Quantity::kPhaseAngle:
       return doc.GetPhase(value, row, d.p);
-    case Query::kPower:
+    case Quantity::kPower:
       return doc.GetPower(value, row, d.sel, d.p);
-    case Query::kPowerFactor:
+    case Quantity::kPowerFactor:
       return doc.GetPowerFactor(value, row, d.sel, d.p);
-    case Query::kVoltAmps:
+    case Quantity::kVoltAmps:
       return doc.GetVoltAmps(value, row, d.sel, d.p);
-    case Query::kVars:
+    case Quantity::kVars:
       return doc.GetVars(value, row, d.sel, d.p);
-    case Query::kChannelLevel:
+    case Quantity::kMagnitude:
       return doc.GetChannelLevel(value, row, d.sel, d.narrow, d.p);
-    case Query::kThd:
+    case Quantity::kFundamental:
+      return doc.GetChannelLevel(value, row, d.sel, true, d.p);
+    case Quantity::kThd:
       return doc.GetThd(value, row, d.sel, d.p);
-    case Query::kWattHours:
+    case Quantity::kWattHours:
       return doc.GetWattHours(value, row);
-    case Query::kVoltAmpHours:
+    case Quantity::kVoltAmpHours:
       return doc.GetVoltAmpHours(value, row);
-    case Query::kVarHours:
+    case Quantity::kVarHours:
       return doc.GetVarHours(value, row);
-    case Query::kKFactor:
+    case Quantity::kKFactor:
       return doc.GetKFactor(value, row, d.sel, d.p);
-    case Query::kHarmonicMagnitude:
+    case Quantity::kHarmonic:
       return doc.GetHarmonicMagnitude(value, row, d.sel, d.h, d.p);
-    case Query::kFundamentalPhase:
+    case Quantity::kFundamentalAngle:
       value = 0.0;
       return true;
-    case Query::kHarmonicPhase:
+    case Quantity::kHarmonicAngle:
       return doc.GetHarmonicPhase(value, row, d.sel, d.h, d.p);
-    case Query::kVoltage:
+    case Quantity::kVoltage:
       return doc.GetVoltage(value, row, d.sel, d.p);
-    case Query::kCurrent:
+    case Quantity::kCurrent:
       return doc.GetCurrent(value, row, d.sel, d.p);
-    case Query::kVoltagePhase:
+    case Quantity::kVoltagePhase:
       return doc.GetVoltagePhase(value, row, d.p);
-    case Query::kCurrentPhase:
+    case Quantity::kCurrentPhase:
       return doc.GetCurrentPhase(value, row, d.p);
     default:
       return false;
   }
 }
 
-bool IsTextQuery(Query query) {
-  return query == Query::kNone || query == Query::kLogTypeName || query == Query::kTimeStamp ||
-         query == Query::kChannelSelectName || query == Query::kPhaseDirectionName;
+// The columns whose cells are names or time stamps, and those without a query.
+bool IsTextColumn(const Dispatch& d) {
+  switch (d.quantity) {
+    case Quantity::kLogType:
+    case Quantity::kTime:
+    case Quantity::kChannelSelect:
+    case Quantity::kPhaseDirection:
+      return true;
+    default:
+      return !d.query;
+  }
 }
 
 const Dispatch* DispatchOf(int columnId) {
@@ -229,56 +151,23 @@ Unit ChannelUnit(const CMeterlog2Doc& doc, unsigned c) {
 
 bool IsNumericColumn(int columnId) {
   const Dispatch* d = DispatchOf(columnId);
-  return d != nullptr && !IsTextQuery(d->query);
+  return d != nullptr && !IsTextColumn(*d);
 }
 
 std::optional<double> GetCellValue(const CMeterlog2Doc& doc, unsigned row, int columnId) {
   const Dispatch* d = DispatchOf(columnId);
   double value = 0;
-  if (d == nullptr || IsTextQuery(d->query) || !QueryValue(doc, row, *d, value)) return {};
+  if (d == nullptr || IsTextColumn(*d) || !QueryValue(doc, row, *d, value)) return {};
   return value;
 }
 
 Unit GetColumnUnit(const CMeterlog2Doc& doc, int columnId) {
   const Dispatch* d = DispatchOf(columnId);
   if (d == nullptr) return Unit::kNone;
-  switch (d->query) {
-    case Query::kFrequency:
-      return Unit::kHertz;
-    case Query::kPhase:
-    case Query::kFundamentalPhase:
-    case Query::kHarmonicPhase:
-    case Query::kVoltagePhase:
-    case Query::kCurrentPhase:
-      return Unit::kDegree;
-    case Query::kPower:
-      return Unit::kWatt;
-    case Query::kVoltAmps:
-      return Unit::kVoltAmpere;
-    case Query::kVars:
-      return Unit::kVar;
-    case Query::kWattHours:
-      return Unit::kWattHour;
-    case Query::kVoltAmpHours:
-      return Unit::kVoltAmpereHour;
-    case Query::kVarHours:
-      return Unit::kVarHour;
-    case Query::kThd:
-      return Unit::kPercent;
-    case Query::kVoltage:
-      return Unit::kVolt;
-    case Query::kCurrent:
-      return Unit::kAmpere;
-    case Query::kChannelLevel:
-    case Query::kHarmonicMagnitude:
-      // Three-phase records measure volts on channel 0 and currents on channel 1; a
-      // single-phase channel measures whatever input it was set to.
-      if (d->p == kNoPhase && doc.GetFirstLogType() < kThreePhaseTabularLog)
-        return ChannelUnit(doc, d->sel);
-      return d->sel == 0 ? Unit::kVolt : Unit::kAmpere;
-    default:
-      return Unit::kNone;  // power factor, K-factor, and the text columns
-  }
+  // A single-phase channel measures whatever input it was set to.
+  if (d->unitOfInput && doc.GetFirstLogType() < kThreePhaseTabularLog)
+    return ChannelUnit(doc, d->sel);
+  return d->unit;
 }
 
 std::string GetColumnLabel(const CMeterlog2Doc& doc, int columnId, std::string_view title) {
@@ -289,21 +178,22 @@ void GetCellText(const CMeterlog2Doc& doc, unsigned row, int columnId, std::stri
                  TimeStyle timeStyle) {
   text.clear();
   const Dispatch* d = DispatchOf(columnId);
+  if (d == nullptr || !d->query) {
+    text.assign("-");
+    return;
+  }
   bool ok = true;
-  switch (d == nullptr ? Query::kNone : d->query) {
-    case Query::kNone:
-      text.assign("-");
-      return;
-    case Query::kLogTypeName:
+  switch (d->quantity) {
+    case Quantity::kLogType:
       ok = doc.GetLogTypeName(text, row);
       break;
-    case Query::kTimeStamp:
+    case Quantity::kTime:
       ok = doc.GetTimeStamp(text, row, timeStyle);
       break;
-    case Query::kChannelSelectName:
+    case Quantity::kChannelSelect:
       ok = doc.GetChannelSelectName(text, row, d->sel);
       break;
-    case Query::kPhaseDirectionName:
+    case Quantity::kPhaseDirection:
       ok = doc.GetPhaseDirectionName(text, row);
       break;
     default: {

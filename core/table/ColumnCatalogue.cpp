@@ -2,21 +2,7 @@
 
 #include <cstring>
 
-#include "QuantityColumns.h"
 #include "text/Text.h"
-
-namespace {
-
-// A harmonic block's five texts follow each other: K-Factor, Fund, Harm %d, phase Fund, phase
-// Harm %d. The blocks' first texts: 280 and 285 for the channels, 350 + 10 p + 5 q for phase p's
-// volts (q = 0) and current (q = 1).
-int BlockTextId(const HarmonicBlockPlace& place) {
-  const int first =
-      place.phase == kNoPhase ? 280 + 5 * place.input : 350 + 10 * place.phase + 5 * place.input;
-  return first + static_cast<int>(place.part);
-}
-
-}  // namespace
 
 ColumnSetKind ChooseColumnSet(int logType, uint32_t dataFormat) {
   switch (logType) {
@@ -51,30 +37,21 @@ std::span<const ColumnSetPair> ColumnSetPairs(ColumnSetKind kind) {
 }
 
 bool StartsHarmonicFamily(int columnId) {
-  const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId);
-  return place && place->harmonic == kFirstHarmonic;
+  return meterlog2::table::DescribeColumn(columnId).harmonic == kFirstHarmonic;
 }
 
 const char* ColumnTextFormat(int textId) {
-  if (textId < kFirstColumnTextId || textId > kLastColumnTextId) return nullptr;
-  return kColumnTexts[static_cast<size_t>(textId - kFirstColumnTextId)];
+  const meterlog2::table::CatalogueEntry* entry = meterlog2::table::FindCatalogueEntry(textId);
+  return entry != nullptr ? entry->text : nullptr;
 }
 
 int ColumnTextId(int columnId) {
-  if (columnId < 0 || columnId >= kColumnIdCount) return 0;
-  // Outside the harmonic blocks the texts run in the order of the identifiers.
-  if (const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId))
-    return BlockTextId(*place);
-  if (columnId <= kVarHoursColumn) return 257 + columnId - kLogTypeColumn;
-  if (columnId < PhaseAngleColumn(0)) return 290 + columnId - kPhaseDirectionColumn;
-  if (columnId < VectorMagnitudeColumn(0, Signal::kVoltage))
-    return 305 + columnId - PhaseAngleColumn(0);
-  return 380 + columnId - VectorMagnitudeColumn(0, Signal::kVoltage);
+  const meterlog2::table::ColumnDescription column = meterlog2::table::DescribeColumn(columnId);
+  return column.entry != nullptr ? column.entry->textId : 0;
 }
 
 int ColumnHarmonicNumber(int columnId) {
-  const std::optional<HarmonicBlockPlace> place = FindHarmonicBlock(columnId);
-  return place ? place->harmonic : 0;
+  return meterlog2::table::DescribeColumn(columnId).harmonic;
 }
 
 void FormatColumnTitle(std::string& title, int textId, int number) {

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace meterlog2::table;
+
 constexpr unsigned kRowsPerPart = 32;  // rows from the start, the end and spread between
 
 std::vector<std::string> TextColumnSamples(int columnId, TimeStyle timeStyle) {

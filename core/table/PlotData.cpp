@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace meterlog2::table;
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 double Value(const CMeterlog2Doc& doc, unsigned row, int columnId) {

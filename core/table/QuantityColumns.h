@@ -1,232 +1,159 @@
 #pragma once
-// Where each measured quantity lives among the column identifiers 0..901. Plots, statistics,
-// the cells and the assessment ask for a quantity's column by name here; nothing else does
-// arithmetic on identifiers.
-//
-// The identifiers come in blocks:
-//   0..22     the single-phase record (log type, time, channel selects, frequency, phase, the
-//             Wide and Narrow power quantities, the two channels' levels and THD, the energies)
-//   23..224   two harmonic blocks of 101, one per single-phase channel
-//   225..238  the three-phase direction, average phase, averages and totals (Wide, Narrow)
-//   239..283  fifteen quantities per phase A, B, C
-//   284..889  six harmonic blocks of 101: A volts, A current, B volts, B current, C volts, ...
-//   890..901  four vector quantities per phase A, B, C (Three Phase Vector log, format 256)
-// A harmonic block holds K-Factor, Fund, Harm 2..50, phase angle Fund, phase angle Harm 2..50.
+// A measured quantity's column by name, looked up in the quantity catalogue (QuantityCatalogue.h):
+// plots, statistics, the cells and the assessment ask here, never by number. Channel c is 0 or
+// 1, phase p 0..2 for A..C, harmonic number n 2..50.
 
-#include <optional>
+#include "QuantityCatalogue.h"
 
-inline constexpr int kColumnIdCount = 902;
+namespace meterlog2::table {
 
-enum class Bandwidth { kWide = 0, kNarrow = 1 };
-// What one of a phase's two measuring inputs records.
-enum class Signal { kVoltage = 0, kCurrent = 1 };
-
-inline constexpr int kPhaseCount = 3;  // A, B, C as 0, 1, 2
-// The phase selector of the record's single-phase block, or of a three-phase average or total.
-inline constexpr int kNoPhase = 3;
-inline constexpr int kChannelCount = 2;
-inline constexpr int kFirstHarmonic = 2;  // the harmonic numbers of the families: 2..50
-inline constexpr int kLastHarmonic = 50;
-
-namespace quantity_columns_detail {
-inline constexpr int kChannelBlock = 23;
-inline constexpr int kPhaseBlock = 239;
-inline constexpr int kPhaseBlockSize = 15;
-inline constexpr int kPhaseHarmonicBlock = 284;
-inline constexpr int kHarmonicBlockSize = 101;
-inline constexpr int kVectorBlock = 890;
-// Places within a harmonic block.
-inline constexpr int kFundamentalOffset = 1;
-inline constexpr int kFundamentalAngleOffset = 51;
-constexpr int HarmonicOffset(int n) {
-  return n;
+namespace columns_detail {
+constexpr int Any(Quantity q) {
+  return ColumnOf({q});
 }
-constexpr int HarmonicAngleOffset(int n) {
-  return kFundamentalAngleOffset - 1 + n;
+constexpr int Single(Quantity q, int c = 0, Bandwidth w = Bandwidth::kWide) {
+  return ColumnOf({q, Scope::kSinglePhase, kNoPhase, c, w});
 }
-
-constexpr int Wide(Bandwidth w, int wide, int narrow) {
-  return w == Bandwidth::kWide ? wide : narrow;
+constexpr int Three(Quantity q, int p = kNoPhase, int s = 0, Bandwidth w = Bandwidth::kWide) {
+  return ColumnOf({q, Scope::kThreePhase, p, s, w});
 }
-constexpr int PerPhase(int p, int k) {
-  return kPhaseBlock + kPhaseBlockSize * p + k;
+constexpr int PerPhase(Quantity q, int p, Signal s, Bandwidth w = Bandwidth::kWide) {
+  return Three(q, p, static_cast<int>(s), w);
 }
-constexpr int ChannelBlock(int c) {
-  return kChannelBlock + kHarmonicBlockSize * c;
+constexpr int Harmonic(Quantity q, int c, int n) {
+  return ColumnOf({q, Scope::kSinglePhase, kNoPhase, c}, n);
 }
-constexpr int PhaseBlock(int p, Signal s) {
-  return kPhaseHarmonicBlock + kHarmonicBlockSize * (2 * p + static_cast<int>(s));
+constexpr int PhaseHarmonic(Quantity q, int p, Signal s, int n) {
+  return ColumnOf({q, Scope::kThreePhase, p, static_cast<int>(s)}, n);
 }
-}  // namespace quantity_columns_detail
+}  // namespace columns_detail
 
 // ---- Every log ----
-inline constexpr int kLogTypeColumn = 0;
-inline constexpr int kTimeColumn = 1;
+inline constexpr int kLogTypeColumn = columns_detail::Any(Quantity::kLogType);
+inline constexpr int kTimeColumn = columns_detail::Any(Quantity::kTime);
 // "Frequency" in the single-phase sets, "3 Phase Frequency" in the three-phase ones.
-inline constexpr int kFrequencyColumn = 4;
-inline constexpr int kWattHoursColumn = 20;
-inline constexpr int kVoltAmpHoursColumn = 21;
-inline constexpr int kVarHoursColumn = 22;
+inline constexpr int kFrequencyColumn = columns_detail::Single(Quantity::kFrequency);
+inline constexpr int kWattHoursColumn = columns_detail::Any(Quantity::kWattHours);
+inline constexpr int kVoltAmpHoursColumn = columns_detail::Any(Quantity::kVoltAmpHours);
+inline constexpr int kVarHoursColumn = columns_detail::Any(Quantity::kVarHours);
 
-// ---- Single-phase logs (types 1 to 3); channel c is 0 or 1 ----
+// ---- Single-phase logs (types 1 to 3) ----
 constexpr int ChannelSelectColumn(int c) {
-  return 2 + c;
+  return columns_detail::Single(Quantity::kChannelSelect, c);
 }
-inline constexpr int kPhaseAngleColumn = 5;  // "Phase"
+inline constexpr int kPhaseAngleColumn = columns_detail::Single(Quantity::kPhaseAngle);  // "Phase"
 constexpr int PowerColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 6, 13);
+  return columns_detail::Single(Quantity::kPower, 0, w);
 }
 constexpr int PowerFactorColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 7, 14);
+  return columns_detail::Single(Quantity::kPowerFactor, 0, w);
 }
 constexpr int VoltAmpsColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 8, 15);
+  return columns_detail::Single(Quantity::kVoltAmps, 0, w);
 }
 constexpr int VarsColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 9, 16);
+  return columns_detail::Single(Quantity::kVars, 0, w);
 }
 // "Ch1 Mag Wide", "Ch2 Mag Narrow", ...
 constexpr int ChannelMagnitudeColumn(int c, Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 10, 11) + 7 * c;
+  return columns_detail::Single(Quantity::kMagnitude, c, w);
 }
 constexpr int ChannelThdColumn(int c) {
-  return 12 + 7 * c;
+  return columns_detail::Single(Quantity::kThd, c);
 }
 // The harmonic blocks (Harmonic and Waveform logs).
 constexpr int ChannelKFactorColumn(int c) {
-  return quantity_columns_detail::ChannelBlock(c);
+  return columns_detail::Single(Quantity::kKFactor, c);
 }
 constexpr int ChannelFundamentalColumn(int c) {
-  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::kFundamentalOffset;
+  return columns_detail::Single(Quantity::kFundamental, c, Bandwidth::kNarrow);
 }
-// Harmonic number n, 2..50.
 constexpr int ChannelHarmonicColumn(int c, int n) {
-  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::HarmonicOffset(n);
+  return columns_detail::Harmonic(Quantity::kHarmonic, c, n);
 }
 constexpr int ChannelFundamentalAngleColumn(int c) {
-  return quantity_columns_detail::ChannelBlock(c) +
-         quantity_columns_detail::kFundamentalAngleOffset;
+  return columns_detail::Single(Quantity::kFundamentalAngle, c);
 }
 constexpr int ChannelHarmonicAngleColumn(int c, int n) {
-  return quantity_columns_detail::ChannelBlock(c) + quantity_columns_detail::HarmonicAngleOffset(n);
+  return columns_detail::Harmonic(Quantity::kHarmonicAngle, c, n);
 }
 
-// ---- Three-phase logs (types 4 to 6); phase p is 0, 1, 2 for A, B, C ----
-inline constexpr int kPhaseDirectionColumn = 225;
-inline constexpr int kAveragePhaseColumn = 226;
+// ---- Three-phase logs (types 4 to 6) ----
+inline constexpr int kPhaseDirectionColumn = columns_detail::Three(Quantity::kPhaseDirection);
+inline constexpr int kAveragePhaseColumn = columns_detail::Three(Quantity::kPhaseAngle);
 constexpr int AverageVoltsColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 227, 233);
+  return columns_detail::Three(Quantity::kVoltage, kNoPhase, 0, w);
 }
 constexpr int AverageCurrentColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 228, 234);
+  return columns_detail::Three(Quantity::kCurrent, kNoPhase, 0, w);
 }
 constexpr int AveragePowerFactorColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 229, 235);
+  return columns_detail::Three(Quantity::kPowerFactor, kNoPhase, 0, w);
 }
 constexpr int TotalPowerColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 230, 236);
+  return columns_detail::Three(Quantity::kPower, kNoPhase, 0, w);
 }
 constexpr int TotalVoltAmpsColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 231, 237);
+  return columns_detail::Three(Quantity::kVoltAmps, kNoPhase, 0, w);
 }
 constexpr int TotalVarsColumn(Bandwidth w) {
-  return quantity_columns_detail::Wide(w, 232, 238);
+  return columns_detail::Three(Quantity::kVars, kNoPhase, 0, w);
 }
 // "Phase A Phase Angle": the angle between the phase's voltage and current.
 constexpr int PhaseAngleColumn(int p) {
-  return quantity_columns_detail::PerPhase(p, 0);
+  return columns_detail::Three(Quantity::kPhaseAngle, p);
 }
 constexpr int PhasePowerColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 1, 8));
+  return columns_detail::Three(Quantity::kPower, p, 0, w);
 }
 constexpr int PhasePowerFactorColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 2, 9));
+  return columns_detail::Three(Quantity::kPowerFactor, p, 0, w);
 }
 constexpr int PhaseVoltAmpsColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 3, 10));
+  return columns_detail::Three(Quantity::kVoltAmps, p, 0, w);
 }
 constexpr int PhaseVarsColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 4, 11));
+  return columns_detail::Three(Quantity::kVars, p, 0, w);
 }
 // "Phase A Volts Wide", "Phase B Volts Narrow". Only phase B's Volts Narrow has a query.
 constexpr int PhaseVoltsColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 5, 12));
+  return columns_detail::PerPhase(Quantity::kMagnitude, p, Signal::kVoltage, w);
 }
 // "Phase A Current Narrow". No phase's Current Wide, nor phase B's Current Narrow, has a query.
 constexpr int PhaseCurrentColumn(int p, Bandwidth w) {
-  return quantity_columns_detail::PerPhase(p, quantity_columns_detail::Wide(w, 6, 13));
+  return columns_detail::PerPhase(Quantity::kMagnitude, p, Signal::kCurrent, w);
 }
 // "Phase A Volts THD", "Phase A Current THD".
 constexpr int PhaseThdColumn(int p, Signal s) {
-  return quantity_columns_detail::PerPhase(p, s == Signal::kVoltage ? 7 : 14);
+  return columns_detail::PerPhase(Quantity::kThd, p, s);
 }
 // The harmonic blocks (Three Phase Tabular logs).
 constexpr int PhaseKFactorColumn(int p, Signal s) {
-  return quantity_columns_detail::PhaseBlock(p, s);
+  return columns_detail::PerPhase(Quantity::kKFactor, p, s);
 }
 constexpr int PhaseFundamentalColumn(int p, Signal s) {
-  return quantity_columns_detail::PhaseBlock(p, s) + quantity_columns_detail::kFundamentalOffset;
+  return columns_detail::PerPhase(Quantity::kFundamental, p, s, Bandwidth::kNarrow);
 }
-// Harmonic number n, 2..50.
 constexpr int PhaseHarmonicColumn(int p, Signal s, int n) {
-  return quantity_columns_detail::PhaseBlock(p, s) + quantity_columns_detail::HarmonicOffset(n);
+  return columns_detail::PhaseHarmonic(Quantity::kHarmonic, p, s, n);
 }
 constexpr int PhaseFundamentalAngleColumn(int p, Signal s) {
-  return quantity_columns_detail::PhaseBlock(p, s) +
-         quantity_columns_detail::kFundamentalAngleOffset;
+  return columns_detail::PerPhase(Quantity::kFundamentalAngle, p, s);
 }
 constexpr int PhaseHarmonicAngleColumn(int p, Signal s, int n) {
-  return quantity_columns_detail::PhaseBlock(p, s) +
-         quantity_columns_detail::HarmonicAngleOffset(n);
+  return columns_detail::PhaseHarmonic(Quantity::kHarmonicAngle, p, s, n);
 }
 
 // ---- Three Phase Vector logs read with the vector layout ----
-// "Phase A Volts", "Phase A Volts Phase", "Phase A Current", "Phase A Current Phase".
+// "Phase A Volts", "Phase A Volts Phase", "Phase A Current", "Phase A Current Phase". The
+// layout keeps the magnitudes in the Narrow places.
 constexpr int VectorMagnitudeColumn(int p, Signal s) {
-  return quantity_columns_detail::kVectorBlock + 4 * p + 2 * static_cast<int>(s);
+  return columns_detail::Three(s == Signal::kVoltage ? Quantity::kVoltage : Quantity::kCurrent, p,
+                               0, Bandwidth::kNarrow);
 }
 constexpr int VectorAngleColumn(int p, Signal s) {
-  return VectorMagnitudeColumn(p, s) + 1;
+  return columns_detail::Three(
+      s == Signal::kVoltage ? Quantity::kVoltagePhase : Quantity::kCurrentPhase, p);
 }
 
-// ---- From an identifier back to its quantity (the catalogue's titles) ----
-
-// One identifier's place in a harmonic block; the parts in block order.
-enum class HarmonicPart { kKFactor, kFundamental, kHarmonic, kFundamentalAngle, kHarmonicAngle };
-struct HarmonicBlockPlace {
-  int phase = kNoPhase;  // 0..2 in a three-phase block; kNoPhase in a single-phase channel's
-  int input = 0;         // the channel c, or the Signal of a three-phase block, as 0 or 1
-  HarmonicPart part = HarmonicPart::kKFactor;
-  int harmonic = 0;  // the harmonic number 2..50 of kHarmonic and kHarmonicAngle, else 0
-};
-// Nothing for an identifier outside the harmonic blocks.
-constexpr std::optional<HarmonicBlockPlace> FindHarmonicBlock(int id) {
-  using namespace quantity_columns_detail;
-  HarmonicBlockPlace place;
-  int offset;
-  if (id >= ChannelBlock(0) && id < ChannelBlock(kChannelCount)) {
-    place.input = (id - ChannelBlock(0)) / kHarmonicBlockSize;
-    offset = (id - ChannelBlock(0)) % kHarmonicBlockSize;
-  } else if (id >= kPhaseHarmonicBlock && id < PhaseBlock(kPhaseCount, Signal::kVoltage)) {
-    const int block = (id - kPhaseHarmonicBlock) / kHarmonicBlockSize;
-    place.phase = block / 2;
-    place.input = block % 2;
-    offset = (id - kPhaseHarmonicBlock) % kHarmonicBlockSize;
-  } else {
-    return std::nullopt;
-  }
-  if (offset == 0) {
-    place.part = HarmonicPart::kKFactor;
-  } else if (offset == kFundamentalOffset) {
-    place.part = HarmonicPart::kFundamental;
-  } else if (offset < kFundamentalAngleOffset) {
-    place.part = HarmonicPart::kHarmonic;
-    place.harmonic = offset;
-  } else if (offset == kFundamentalAngleOffset) {
-    place.part = HarmonicPart::kFundamentalAngle;
-  } else {
-    place.part = HarmonicPart::kHarmonicAngle;
-    place.harmonic = offset - kFundamentalAngleOffset + 1;
-  }
-  return place;
-}
+}  // namespace meterlog2::table

@@ -330,3 +330,5 @@ class PlotTest : public QObject {
 
 REGISTER_GUI_TEST(PlotTest);
 #include "plot_test.moc"
+
+using namespace meterlog2::table;

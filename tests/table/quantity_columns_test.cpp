@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "table/ColumnCatalogue.h"
 #include "table/QuantityColumns.h"
 
 namespace {
+
+using namespace meterlog2::table;
 
 const char* const kPhaseNames[3] = {"Phase A", "Phase B", "Phase C"};
 
@@ -97,50 +100,42 @@ TEST(QuantityColumns, PhaseHarmonicBlocksAndVectors) {
   }
 }
 
-// Reading an identifier back lands on the lookup that names it, for every identifier.
-TEST(QuantityColumns, HarmonicBlockPlacesRoundTrip) {
-  const auto place = [](int id) { return FindHarmonicBlock(id).value_or(HarmonicBlockPlace{}); };
-  EXPECT_EQ(place(75).part, HarmonicPart::kHarmonicAngle);  // "Ch1 Ph Harm 2"
-  EXPECT_EQ(place(75).harmonic, 2);
-  EXPECT_EQ(place(224).input, 1);  // "Ch2 Ph Harm 50"
-  EXPECT_EQ(place(224).harmonic, 50);
-  EXPECT_EQ(place(224).phase, kNoPhase);
-  EXPECT_EQ(place(889).phase, 2);  // "Phase C Current Phase Angle Harm 50"
-  EXPECT_EQ(place(889).input, 1);
-  for (int id : {-1, 22, 225, 283, 890, kColumnIdCount}) EXPECT_FALSE(FindHarmonicBlock(id)) << id;
-
-  int inBlocks = 0;
+// Every identifier's row, read back as a lookup key, names that identifier again; the families
+// cover exactly the 8 harmonic blocks' 16 runs of 49.
+TEST(QuantityColumns, EveryIdentifierRoundTripsThroughItsRow) {
+  int familyColumns = 0;
   for (int id = 0; id < kColumnIdCount; ++id) {
-    const std::optional<HarmonicBlockPlace> found = FindHarmonicBlock(id);
-    if (!found) continue;
-    ++inBlocks;
-    const HarmonicBlockPlace& p = *found;
-    const auto s = static_cast<Signal>(p.input);
-    const bool single = p.phase == kNoPhase;
-    int back = -1;
-    switch (p.part) {
-      case HarmonicPart::kKFactor:
-        back = single ? ChannelKFactorColumn(p.input) : PhaseKFactorColumn(p.phase, s);
-        break;
-      case HarmonicPart::kFundamental:
-        back = single ? ChannelFundamentalColumn(p.input) : PhaseFundamentalColumn(p.phase, s);
-        break;
-      case HarmonicPart::kHarmonic:
-        back = single ? ChannelHarmonicColumn(p.input, p.harmonic)
-                      : PhaseHarmonicColumn(p.phase, s, p.harmonic);
-        break;
-      case HarmonicPart::kFundamentalAngle:
-        back = single ? ChannelFundamentalAngleColumn(p.input)
-                      : PhaseFundamentalAngleColumn(p.phase, s);
-        break;
-      case HarmonicPart::kHarmonicAngle:
-        back = single ? ChannelHarmonicAngleColumn(p.input, p.harmonic)
-                      : PhaseHarmonicAngleColumn(p.phase, s, p.harmonic);
-        break;
-    }
-    EXPECT_EQ(back, id);
+    const ColumnDescription column = DescribeColumn(id);
+    ASSERT_NE(column.entry, nullptr) << id;
+    const CatalogueEntry& e = *column.entry;
+    if (IsHarmonicFamily(e.quantity)) ++familyColumns;
+    const QuantityKey key{e.quantity, e.scope, e.phase, e.input, e.bandwidth};
+    EXPECT_EQ(ColumnOf(key, column.harmonic), id) << e.text;
   }
-  EXPECT_EQ(inBlocks, 8 * 101);
+  EXPECT_EQ(familyColumns, 16 * 49);
+  EXPECT_EQ(DescribeColumn(-1).entry, nullptr);
+  EXPECT_EQ(DescribeColumn(kColumnIdCount).entry, nullptr);
+  EXPECT_EQ(DescribeColumn(75).harmonic, 2);  // "Ch1 Ph Harm 2"
+  EXPECT_EQ(DescribeColumn(224).harmonic, 50);
+  EXPECT_EQ(DescribeColumn(889).entry->phase, 2);  // "Phase C Current Phase Angle Harm 50"
+  EXPECT_EQ(DescribeColumn(889).entry->input, 1);
+  // Outside 2..50 a family has no column.
+  EXPECT_EQ(ChannelHarmonicColumn(0, 1), -1);
+  EXPECT_EQ(PhaseHarmonicColumn(0, Signal::kVoltage, 51), -1);
+}
+
+// Identifier 4 has two headers; the six columns without a query are described but flagged.
+TEST(QuantityColumns, TwoHeadersOneColumnAndColumnsWithoutQuery) {
+  EXPECT_EQ(FindCatalogueEntry(261)->id, 4);
+  EXPECT_EQ(FindCatalogueEntry(304)->id, 4);
+  EXPECT_STREQ(FindCatalogueEntry(304)->text, "3 Phase Frequency");
+  EXPECT_EQ(ColumnTextId(4), 261);
+  EXPECT_EQ(FindCatalogueEntry(256), nullptr);
+  EXPECT_EQ(FindCatalogueEntry(392), nullptr);
+  std::vector<int> withoutQuery;
+  for (const CatalogueEntry& e : kCatalogue)
+    if (e.flags & kNoQuery) withoutQuery.push_back(e.id);
+  EXPECT_EQ(withoutQuery, (std::vector<int>{245, 251, 260, 267, 275, 281}));
 }
 
 }  // namespace

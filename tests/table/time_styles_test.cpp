@@ -10,6 +10,8 @@
 #include "table/QuantityColumns.h"
 #include "table/TableWriter.h"
 
+using namespace meterlog2::table;
+
 namespace {
 
 // Three Standard records: in the year 999, in 2009, and in the year 10000 (no valid time).
