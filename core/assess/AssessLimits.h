@@ -13,6 +13,7 @@
 #include <span>
 #include <string_view>
 
+#include "CriterionIds.h"
 #include "table/QuantityColumns.h"
 
 namespace assess {
@@ -282,12 +283,15 @@ constexpr double kAnsiMaxSystemVoltage = 600 * 1.005;
 
 // The title of a criterion's `standard` ("en50160", "ieee519", "ansi_c84_1", "nema" or "info")
 // with the edition whose limits are applied; nullptr for another.
-constexpr const char* StandardTitle(std::string_view standard) {
-  if (standard == "en50160") return "EN 50160:2010, voltage characteristics of public networks";
-  if (standard == "ieee519") return "IEEE 519-2014, harmonic control";
-  if (standard == "ansi_c84_1") return "ANSI C84.1-2016, service voltage ranges";
-  if (standard == "nema") return "NEMA MG 1 line voltage unbalance rate (informative)";
-  if (standard == "info") return "Informative values";
+inline const char* StandardTitle(std::string_view standard) {
+  if (standard == StandardKey(Standard::kEn50160))
+    return "EN 50160:2010, voltage characteristics of public networks";
+  if (standard == StandardKey(Standard::kIeee519)) return "IEEE 519-2014, harmonic control";
+  if (standard == StandardKey(Standard::kAnsiC84_1))
+    return "ANSI C84.1-2016, service voltage ranges";
+  if (standard == StandardKey(Standard::kNema))
+    return "NEMA MG 1 line voltage unbalance rate (informative)";
+  if (standard == StandardKey(Standard::kInfo)) return "Informative values";
   return nullptr;
 }
 

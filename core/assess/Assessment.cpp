@@ -480,10 +480,11 @@ std::string CriterionGroup(const Criterion& criterion) {
         group.compare(group.size() - suffix.size(), suffix.size(), suffix) == 0)
       group.resize(group.size() - suffix.size());
   };
-  if (!criterion.statisticSuffix.empty()) dropLast(criterion.statisticSuffix);
+  const std::string statistic = StatisticKey(criterion.idStatistic);
+  if (!statistic.empty()) dropLast(statistic);
   if (!criterion.phase.empty()) dropLast(criterion.phase);
   if (criterion.harmonic > 0) dropLast(std::to_string(criterion.harmonic));
-  if (!criterion.statisticSuffix.empty()) group += "." + criterion.statisticSuffix;
+  if (!statistic.empty()) group += "." + statistic;
   return group;
 }
 

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "AssessLimits.h"
+#include "CriterionIds.h"
+#include "table/Units.h"
 
 class CMeterlog2Doc;
 
@@ -83,7 +85,7 @@ struct Criterion {
   std::string statistic;  // what `value` is
   // The value of the worst period (the one furthest beyond, or nearest to, its limit).
   std::optional<double> value;
-  std::string unit;
+  Unit unit = Unit::kNone;
   uint64_t count = 0;                   // values judged over the whole survey
   std::optional<double> min, max, p95;  // of those values
   Verdict verdict = Verdict::kNotAssessed;
@@ -99,8 +101,8 @@ struct Criterion {
   bool indicative = false;
   // Not assessed for want of a declared input: "nominal_voltage" or "isc"; empty otherwise.
   std::string missingInput;
-  // The statistic's suffix of the id: "", "daily99" or "weekly99".
-  std::string statisticSuffix;
+  // The statistic's part of the id: none (the weekly 95th percentile), "weekly99", "daily99".
+  IdStatistic idStatistic = IdStatistic::kWeekly95;
   // For charts: the series judged (a key of AssessmentResult::series, empty for none), the
   // harmonic number (0 for none) and the limit bands, inner band first.
   std::string seriesKey;
@@ -184,7 +186,7 @@ struct Series {
   std::string key;       // "voltage.a", "frequency", "thd.a", "harmonic.5.a", "tdd.a", ...
   std::string quantity;  // as the criterion names it
   std::string phase;
-  std::string unit;
+  Unit unit = Unit::kNone;
   int64_t windowSeconds = 0;  // 600, 900, or 0 for one value per record
   std::vector<int64_t> times;
   std::vector<double> values;

@@ -138,7 +138,7 @@ std::string CriterionJson(const Criterion& c) {
   field("limit", JsonString(c.limit));
   field("statistic", JsonString(c.statistic));
   field("value", JsonNumber(c.value));
-  field("unit", JsonString(c.unit));
+  field("unit", JsonString(UnitSymbol(c.unit)));
   field("count", std::to_string(c.count));
   field("min", JsonNumber(c.min));
   field("max", JsonNumber(c.max));
@@ -213,7 +213,8 @@ std::string Minutes(int64_t seconds) {
 std::string WorstPeriodText(const Criterion& c) {
   const int worst = WorstPeriodIndex(c);
   if (c.periods.size() < 2 || worst < 0) return {};
-  return std::string(c.statisticSuffix == "daily99" ? "day " : "week ") + std::to_string(worst + 1);
+  return std::string(c.idStatistic == IdStatistic::kDaily99 ? "day " : "week ") +
+         std::to_string(worst + 1);
 }
 
 std::string ValueText(const Criterion& c, double value) {
@@ -363,10 +364,10 @@ std::string AssessmentJson(const AssessmentResult& result) {
   o.Number("system_voltage", s.systemVoltage);
   o.Raw("voltage_class", s.voltageClass ? JsonString(ClassCode(*s.voltageClass)) : "null");
   std::string standards = "[";
-  for (const auto& [on, id] :
-       {std::pair{s.standards.en50160, "en50160"}, std::pair{s.standards.ieee519, "ieee519"},
-        std::pair{s.standards.ansiC84, "ansi_c84_1"}})
-    if (on) standards += (standards.size() > 1 ? ", " : "") + JsonString(id);
+  for (const auto& [on, id] : {std::pair{s.standards.en50160, Standard::kEn50160},
+                               std::pair{s.standards.ieee519, Standard::kIeee519},
+                               std::pair{s.standards.ansiC84, Standard::kAnsiC84_1}})
+    if (on) standards += (standards.size() > 1 ? ", " : "") + JsonString(StandardKey(id));
   o.Raw("standards", standards + "]");
   o.Bool("standards_chosen", s.standardsChosen);
   o.Number("coverage", s.coverage);
@@ -420,7 +421,7 @@ std::string AssessmentCsv(const AssessmentResult& result, char separator,
                                   field(c.limit),
                                   field(c.statistic),
                                   CsvNumber(c.value),
-                                  field(c.unit),
+                                  field(UnitSymbol(c.unit)),
                                   std::to_string(c.count),
                                   CsvNumber(c.min),
                                   CsvNumber(c.max),
@@ -525,7 +526,7 @@ void AppendRows(std::string& out, const AssessmentResult& result,
   for (size_t i : order) {
     const Criterion& c = result.criteria[i];
     std::string value = c.value ? ValueText(c, *c.value) : "-";
-    if (c.value && !c.unit.empty()) value += " " + c.unit;
+    if (c.value && c.unit != Unit::kNone) value += std::string(" ") + UnitSymbol(c.unit);
     lines.push_back({VerdictText(c.verdict), c.id, value, WorstPeriodText(c), c.limit});
   }
   size_t widths[4] = {0, 0, 0, 0};
@@ -556,13 +557,14 @@ void AppendFailedPeriods(std::string& out, const AssessmentResult& result,
     if (!any) out += "\nPeriods of the criteria that fail\n";
     any = true;
     out += "  " + c.id + ":";
-    const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
+    const char* unit = c.idStatistic == IdStatistic::kDaily99 ? "day" : "week";
     for (size_t p = 0; p < c.periods.size(); ++p) {
       const PeriodResult& r = c.periods[p];
       out += p ? ", " : " ";
       out += std::string(unit) + " " + std::to_string(p + 1) + " ";
-      out += r.value ? ValueText(c, *r.value) + (c.unit.empty() ? "" : " " + c.unit) + " " +
-                           VerdictText(r.verdict)
+      out += r.value ? ValueText(c, *r.value) +
+                           (c.unit == Unit::kNone ? "" : std::string(" ") + UnitSymbol(c.unit)) +
+                           " " + VerdictText(r.verdict)
                      : std::string("no values");
     }
     out += "\n";
@@ -645,7 +647,7 @@ std::string SurveySummaryJson(const std::vector<SurveyLine>& lines) {
     out += ", \"failed\": " + std::to_string(l.failed);
     out += ", \"worst\": " + (l.worst.empty() ? "null" : JsonString(l.worst));
     out += ", \"worst_value\": " + JsonNumber(l.worstValue);
-    out += ", \"worst_unit\": " + (l.worst.empty() ? "null" : JsonString(l.worstUnit));
+    out += ", \"worst_unit\": " + (l.worst.empty() ? "null" : JsonString(UnitSymbol(l.worstUnit)));
     out += ", \"error\": " + (l.error.empty() ? "null" : JsonString(l.error)) + "}";
   }
   return out + (lines.empty() ? "]\n" : "\n]\n");
@@ -666,7 +668,7 @@ std::string SurveySummaryCsv(const std::vector<SurveyLine>& lines) {
                                   std::to_string(l.failed),
                                   CsvField(l.worst),
                                   CsvNumber(l.worstValue),
-                                  CsvField(l.worstUnit),
+                                  CsvField(UnitSymbol(l.worstUnit)),
                                   CsvField(l.error)};
     AppendCsvLine(out, fields);
   }
@@ -695,7 +697,8 @@ std::string SurveySummaryTable(const std::vector<SurveyLine>& lines) {
       ++errors;
     } else {
       std::string value = l.worstValue ? Readable(*l.worstValue) : "-";
-      if (l.worstValue && !l.worstUnit.empty()) value += " " + l.worstUnit;
+      if (l.worstValue && l.worstUnit != Unit::kNone)
+        value += std::string(" ") + UnitSymbol(l.worstUnit);
       row.insert(row.end(), {std::to_string(l.failed), l.worst.empty() ? "-" : l.worst, value});
       passed += *l.verdict == Verdict::kPass;
       failed += *l.verdict == Verdict::kFail;

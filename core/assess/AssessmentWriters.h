@@ -71,7 +71,7 @@ struct SurveyLine {
   // The failed criterion furthest beyond its limit, and its value; empty without failures.
   std::string worst;
   std::optional<double> worstValue;
-  std::string worstUnit;
+  Unit worstUnit = Unit::kNone;
   std::string error;  // why the log could not be read or assessed
 };
 

@@ -44,14 +44,20 @@ std::string HarmonicKey(const char* prefix, int h, const std::string& phase) {
   return std::string(prefix) + std::to_string(h) + "." + phase;
 }
 
+// The id of rule `rule` for phase `phase`, harmonic `h` (0: none) and statistic `statistic`.
+CriterionId Id(Rule rule, const std::string& phase = {}, int h = 0,
+               IdStatistic statistic = IdStatistic::kWeekly95) {
+  return CriterionId{rule, h, phase, statistic};
+}
+
 // What a weekly or daily statistic is, for a row's `statistic`.
 struct StatisticKind {
   int percent;
   bool daily;
-  const char* suffix;  // of the id
-  double factor;       // of the table's limit
+  IdStatistic id;  // its part of the id
+  double factor;   // of the table's limit
 };
-constexpr StatisticKind kWeekly95 = {kPercentile, false, "", 1};
+constexpr StatisticKind kWeekly95 = {kPercentile, false, IdStatistic::kWeekly95, 1};
 
 std::string StatisticText(const StatisticKind& k) {
   return std::to_string(k.percent) + "th percentile of each " +
@@ -80,8 +86,7 @@ class Judge {
   std::vector<size_t> VoltageSlots() const;
   std::vector<size_t> CurrentSlots() const;
 
-  Criterion& Row(const char* standard, std::string id, std::string quantity, std::string phase,
-                 std::string unit);
+  Criterion& Row(const CriterionId& id, std::string quantity, Unit unit);
   void NotAssessed(Criterion& c, const std::string& reason);
   // Not assessed until Un is declared: the row says what the records suggest.
   void WantsNominalVoltage(Criterion& c, const std::string& what);
@@ -89,7 +94,7 @@ class Judge {
   bool Summarize(Criterion& c, const std::vector<double>& values, const std::string& empty);
   void Finish(Criterion& c, const std::string& note);
   void AddSeries(const std::string& key, const std::string& quantity, const std::string& phase,
-                 const std::string& unit, int64_t window, const std::vector<int64_t>& times,
+                 Unit unit, int64_t window, const std::vector<int64_t>& times,
                  const std::vector<double>& values);
   void AddSeries(const std::string& key, const Criterion& c, int64_t window,
                  const WindowSeries& series) {
@@ -138,14 +143,13 @@ std::vector<size_t> Judge::CurrentSlots() const {
   return slots;
 }
 
-Criterion& Judge::Row(const char* standard, std::string id, std::string quantity, std::string phase,
-                      std::string unit) {
+Criterion& Judge::Row(const CriterionId& id, std::string quantity, Unit unit) {
   Criterion& c = m_result.criteria.emplace_back();
-  c.standard = standard;
-  c.id = std::move(id);
+  c.standard = StandardKey(StandardOf(id.rule));
+  c.id = IdText(id);
   c.quantity = std::move(quantity);
-  c.phase = std::move(phase);
-  c.unit = std::move(unit);
+  c.phase = std::string(id.phase);
+  c.unit = unit;
   return c;
 }
 
@@ -180,7 +184,7 @@ void Judge::Finish(Criterion& c, const std::string& note) {
 }
 
 void Judge::AddSeries(const std::string& key, const std::string& quantity, const std::string& phase,
-                      const std::string& unit, int64_t window, const std::vector<int64_t>& times,
+                      Unit unit, int64_t window, const std::vector<int64_t>& times,
                       const std::vector<double>& values) {
   if (key.empty() || values.empty() || m_result.FindSeries(key)) return;
   Series& s = m_result.series.emplace_back();
@@ -197,8 +201,9 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, const Statistic
                        double limit, const std::string& limitText, const std::string& key,
                        const std::string& source) {
   c.statistic = StatisticText(kind);
-  c.statisticSuffix = kind.suffix;
-  c.limit = StatisticText(kind) + " <= " + Readable(limit) + " " + c.unit + " (" + limitText + ")";
+  c.idStatistic = kind.id;
+  c.limit = StatisticText(kind) + " <= " + Readable(limit) + " " + UnitSymbol(c.unit) + " (" +
+            limitText + ")";
   c.seriesKey = key;
   c.bands = {{-kInfinity, limit, "limit"}};
   if (!Summarize(c, series.values, "no valid value in the survey (" + source + ")")) return;
@@ -214,8 +219,9 @@ void Judge::Percentile(Criterion& c, const WindowSeries& series, const Statistic
 void Judge::Daily(Criterion& c, const DailySeries& series, const StatisticKind& kind, double limit,
                   const std::string& limitText, const std::string& source) {
   c.statistic = StatisticText(kind);
-  c.statisticSuffix = kind.suffix;
-  c.limit = StatisticText(kind) + " <= " + Readable(limit) + " " + c.unit + " (" + limitText + ")";
+  c.idStatistic = kind.id;
+  c.limit = StatisticText(kind) + " <= " + Readable(limit) + " " + UnitSymbol(c.unit) + " (" +
+            limitText + ")";
   c.bands = {{-kInfinity, limit, "limit"}};
   c.count = series.count;
   c.min = series.min;
@@ -278,7 +284,7 @@ void Judge::En50160() {
 
 void Judge::EnFrequency() {
   const std::optional<double>& fn = m_facts.nominalFrequency;
-  Criterion& c = Row("en50160", "en50160.frequency", "power frequency (Hz)", "", "%");
+  Criterion& c = Row(Id(Rule::kEnFrequency), "power frequency (Hz)", Unit::kPercent);
   c.statistic = "percent of each week's records within Fn +/-1 %";
   c.seriesKey = "frequency";
   if (m_m.frequencySources.Empty()) {
@@ -303,7 +309,7 @@ void Judge::EnFrequency() {
             ", power frequency, synchronous connection)";
   SettleFromPeriods(c, SharePeriods(m_facts.periods, m_m.frequencyTimes, m_m.frequency,
                                     {inner.low, inner.high, in.share, outer.low, outer.high}));
-  AddSeries(c.seriesKey, "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+  AddSeries(c.seriesKey, "power frequency", "", Unit::kHertz, 0, m_m.frequencyTimes, m_m.frequency);
   Finish(c, "every record's value of " + m_m.frequencySources.Text() +
                 "; min, max and 95th percentile in Hz");
 }
@@ -311,13 +317,12 @@ void Judge::EnFrequency() {
 void Judge::EnVoltage() {
   const std::vector<size_t> voltages = VoltageSlots();
   if (voltages.empty()) {
-    Criterion& c = Row("en50160", "en50160.voltage", "supply voltage (V)", "", "%");
+    Criterion& c = Row(Id(Rule::kEnVoltage), "supply voltage (V)", Unit::kPercent);
     NotAssessed(c, "no channel of the log measures a voltage that is judged");
   }
   for (size_t s : voltages) {
     const SlotMeasurements& sm = m_m.slots[s];
-    Criterion& c =
-        Row("en50160", "en50160.voltage." + Phase(s), "supply voltage (V)", Phase(s), "%");
+    Criterion& c = Row(Id(Rule::kEnVoltage, Phase(s)), "supply voltage (V)", Unit::kPercent);
     c.statistic = "percent of each week's 10-minute values within Un +/-10 %";
     c.seriesKey = "voltage." + Phase(s);
     const std::string source = sm.voltageSources.Text();
@@ -349,8 +354,8 @@ void Judge::EnVoltage() {
               ", supply voltage variations)";
     SettleFromPeriods(c, SharePeriods(m_facts.periods, sm.voltage.starts, sm.voltage.values,
                                       {inner.low, inner.high, in.share, outer.low, outer.high}));
-    AddSeries(c.seriesKey, "supply voltage", Phase(s), "V", kWindowSeconds, sm.voltage.starts,
-              sm.voltage.values);
+    AddSeries(c.seriesKey, "supply voltage", Phase(s), Unit::kVolt, kWindowSeconds,
+              sm.voltage.starts, sm.voltage.values);
     std::string note = "10-minute values from " + source + "; min, max and 95th percentile in V";
     if (!sm.reference.factorText.empty())
       note += "; measured between two phases, so judged against " + sm.reference.factorText +
@@ -365,7 +370,7 @@ void Judge::EnVoltage() {
 void Judge::EnThd() {
   for (size_t s : VoltageSlots()) {
     const SlotMeasurements& sm = m_m.slots[s];
-    Criterion& c = Row("en50160", "en50160.thd." + Phase(s), "voltage THD", Phase(s), "%");
+    Criterion& c = Row(Id(Rule::kEnThd, Phase(s)), "voltage THD", Unit::kPercent);
     c.statistic = StatisticText(kWeekly95);
     if (sm.thdSources.Empty()) {
       NotAssessed(c, "the " + m_facts.logTypeName + " records neither harmonics nor a THD");
@@ -386,20 +391,20 @@ void Judge::EnHarmonics() {
     const SlotMeasurements& sm = m_m.slots[s];
     const std::string group = "harmonic voltages 2 to " + std::to_string(kLastEnHarmonic);
     if (!sm.voltageHarmonics) {
-      NotAssessed(Row("en50160", "en50160.harmonic." + Phase(s), group, Phase(s), "%"),
+      NotAssessed(Row(Id(Rule::kEnHarmonic, Phase(s)), group, Unit::kPercent),
                   "the " + m_facts.logTypeName + " records no individual harmonics");
       continue;
     }
     Criterion probe;
     if (!EnApplies(probe, true)) {
-      Criterion& c = Row("en50160", "en50160.harmonic." + Phase(s), group, Phase(s), "%");
+      Criterion& c = Row(Id(Rule::kEnHarmonic, Phase(s)), group, Unit::kPercent);
       c.note = probe.note;
       c.missingInput = probe.missingInput;
       continue;
     }
     for (int h = kFirstHarmonic; h <= kLastEnHarmonic; ++h) {
-      Criterion& c = Row("en50160", HarmonicKey("en50160.harmonic.", h, Phase(s)),
-                         "harmonic voltage " + std::to_string(h), Phase(s), "%");
+      Criterion& c = Row(Id(Rule::kEnHarmonic, Phase(s), h),
+                         "harmonic voltage " + std::to_string(h), Unit::kPercent);
       c.harmonic = h;
       Percentile(c, sm.harmonic[static_cast<size_t>(h - kFirstHarmonic)], kWeekly95,
                  EnHarmonicLimit(h), EnRow() + ", harmonic voltage table",
@@ -411,7 +416,7 @@ void Judge::EnHarmonics() {
 
 void Judge::EnUnbalance() {
   Criterion& c =
-      Row("en50160", "en50160.unbalance", "voltage unbalance u2 (negative sequence)", "", "%");
+      Row(Id(Rule::kEnUnbalance), "voltage unbalance u2 (negative sequence)", Unit::kPercent);
   if (m_m.family != Family::kThreePhase) {
     NotAssessed(c, "a single-phase survey has no three-phase voltages");
   } else if (!m_m.lineVoltagesMeasured && !m_m.phasors && m_m.vectorLogReadPlain) {
@@ -430,7 +435,7 @@ void Judge::EnUnbalance() {
 }
 
 void Judge::EnInterruptions() {
-  Criterion& c = Row("en50160", "en50160.interruptions", "long supply interruptions", "", "");
+  Criterion& c = Row(Id(Rule::kEnInterruptions), "long supply interruptions", Unit::kNone);
   c.statistic = "number of long interruptions (3 minutes or more)";
   c.limit =
       "informative: EN 50160 gives only indicative numbers a year (from fewer than 10 to "
@@ -469,18 +474,24 @@ void Judge::EnInterruptions() {
 }
 
 void Judge::EnNotRecorded() {
-  static constexpr const char* kNotRecorded[][3] = {
-      {"en50160.dips", "voltage dips",
+  struct NotRecorded {
+    Rule rule;
+    const char* quantity;
+    const char* reason;
+  };
+  static constexpr NotRecorded kNotRecorded[] = {
+      {Rule::kEnDips, "voltage dips",
        "needs the RMS voltage over each half cycle; a log holds one value per record"},
-      {"en50160.swells", "temporary overvoltages (swells)",
+      {Rule::kEnSwells, "temporary overvoltages (swells)",
        "needs the RMS voltage over each half cycle; a log holds one value per record"},
-      {"en50160.rapid_voltage_changes", "rapid voltage changes",
+      {Rule::kEnRapidVoltageChanges, "rapid voltage changes",
        "needs the RMS voltage over each half cycle; a log holds one value per record"},
-      {"en50160.flicker", "flicker severity (Plt)", "the logs record no flicker values (Pst, Plt)"},
-      {"en50160.mains_signalling", "mains signalling voltages",
+      {Rule::kEnFlicker, "flicker severity (Plt)", "the logs record no flicker values (Pst, Plt)"},
+      {Rule::kEnMainsSignalling, "mains signalling voltages",
        "needs the 3-second values of the signalling frequencies, which the logs do not record"},
   };
-  for (const auto& row : kNotRecorded) NotAssessed(Row("en50160", row[0], row[1], "", ""), row[2]);
+  for (const NotRecorded& row : kNotRecorded)
+    NotAssessed(Row(Id(row.rule), row.quantity, Unit::kNone), row.reason);
 }
 
 // ---- Unbalance rates (informative, with EN 50160 or ANSI C84.1) ----
@@ -489,8 +500,7 @@ void Judge::Unbalance() {
   const bool three = m_m.family == Family::kThreePhase;
   const bool allPhases = three && VoltageSlots().size() == kSlots;
   {
-    Criterion& n =
-        Row("nema", "nema.unbalance.lvur", "line voltage unbalance rate (LVUR)", "", "%");
+    Criterion& n = Row(Id(Rule::kNemaLvur), "line voltage unbalance rate (LVUR)", Unit::kPercent);
     n.statistic = "95th percentile of the 10-minute values";
     n.limit = "informative";
     n.seriesKey = "lvur";
@@ -513,7 +523,7 @@ void Judge::Unbalance() {
     }
   }
   if (!allPhases || m_m.lineVoltagesMeasured) return;
-  Criterion& p = Row("info", "info.unbalance.pvur", "phase voltage unbalance rate (PVUR)", "", "%");
+  Criterion& p = Row(Id(Rule::kInfoPvur), "phase voltage unbalance rate (PVUR)", Unit::kPercent);
   p.statistic = "95th percentile of the 10-minute values";
   p.limit = "informative";
   p.seriesKey = "pvur";
@@ -540,7 +550,7 @@ void Judge::Ieee519() {
   for (size_t s : VoltageSlots()) IeeeVoltage(s);
   const std::vector<size_t> currents = CurrentSlots();
   if (currents.empty()) {
-    NotAssessed(Row("ieee519", "ieee519.current", "current distortion", "", "%"),
+    NotAssessed(Row(Id(Rule::kIeeeCurrent), "current distortion", Unit::kPercent),
                 m_m.family == Family::kSinglePhase
                     ? "no channel of the log measures a current"
                     : "the " + m_facts.logTypeName + " records no current harmonics");
@@ -552,8 +562,7 @@ void Judge::Ieee519() {
       continue;
     }
     // The reason the basis could not be settled, once per phase.
-    Criterion& c =
-        Row("ieee519", "ieee519.current." + Phase(s), "current distortion", Phase(s), "%");
+    Criterion& c = Row(Id(Rule::kIeeeCurrent, Phase(s)), "current distortion", Unit::kPercent);
     if (!IeeeApplies(c)) continue;
     if (*m_facts.systemVoltage < kIeeeCurrentMinVoltage) {
       NotAssessed(c, "IEEE 519's current tables start at systems rated 120 V; this one is " +
@@ -575,9 +584,10 @@ void Judge::Ieee519() {
 void Judge::IeeeVoltage(size_t s) {
   const SlotMeasurements& sm = m_m.slots[s];
   const std::string phase = Phase(s);
-  const StatisticKind daily = {kHighPercentile, true, "daily99", kIeeeVoltageDaily99Factor};
+  const StatisticKind daily = {kHighPercentile, true, IdStatistic::kDaily99,
+                               kIeeeVoltageDaily99Factor};
   {
-    Criterion& c = Row("ieee519", "ieee519.voltage.thd." + phase, "voltage THD", phase, "%");
+    Criterion& c = Row(Id(Rule::kIeeeVoltageThd, phase), "voltage THD", Unit::kPercent);
     c.statistic = StatisticText(kWeekly95);
     if (sm.ieeeThdSources.Empty()) {
       NotAssessed(c, "the " + m_facts.logTypeName + " records neither harmonics nor a THD");
@@ -590,21 +600,21 @@ void Judge::IeeeVoltage(size_t s) {
             " (the recorded THD is the residual over the RMS value, as the instrument "
             "gives it)";
       Percentile(c, sm.ieeeThd, kWeekly95, row.thd, table, "ieee_thd." + phase, source);
-      Criterion& d =
-          Row("ieee519", "ieee519.voltage.thd." + phase + ".daily99", "voltage THD", phase, "%");
+      Criterion& d = Row(Id(Rule::kIeeeVoltageThd, phase, 0, IdStatistic::kDaily99), "voltage THD",
+                         Unit::kPercent);
       Daily(d, sm.dailyThd, daily, daily.factor * row.thd,
             Readable(daily.factor) + " x " + Readable(row.thd) + " %, " + table, source);
     }
   }
   const std::string group = "harmonic voltages 2 to " + std::to_string(kLastHarmonic);
   if (!sm.voltageHarmonics) {
-    NotAssessed(Row("ieee519", "ieee519.voltage.harmonic." + phase, group, phase, "%"),
+    NotAssessed(Row(Id(Rule::kIeeeVoltageHarmonic, phase), group, Unit::kPercent),
                 "the " + m_facts.logTypeName + " records no individual harmonics");
     return;
   }
   Criterion probe;
   if (!IeeeApplies(probe)) {
-    Criterion& c = Row("ieee519", "ieee519.voltage.harmonic." + phase, group, phase, "%");
+    Criterion& c = Row(Id(Rule::kIeeeVoltageHarmonic, phase), group, Unit::kPercent);
     c.note = probe.note;
     c.missingInput = probe.missingInput;
     return;
@@ -615,9 +625,8 @@ void Judge::IeeeVoltage(size_t s) {
   for (const StatisticKind& kind : {kWeekly95, daily}) {
     for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
       const auto i = static_cast<size_t>(h - kFirstHarmonic);
-      std::string id = HarmonicKey("ieee519.voltage.harmonic.", h, phase);
-      if (kind.daily) id += ".daily99";
-      Criterion& c = Row("ieee519", id, "harmonic voltage " + std::to_string(h), phase, "%");
+      Criterion& c = Row(Id(Rule::kIeeeVoltageHarmonic, phase, h, kind.id),
+                         "harmonic voltage " + std::to_string(h), Unit::kPercent);
       c.harmonic = h;
       if (kind.daily) {
         Daily(c, sm.dailyHarmonic[i], kind, kind.factor * row.individual,
@@ -651,7 +660,7 @@ void Judge::IeeeCurrent(size_t s) {
   const SlotMeasurements& sm = m_m.slots[s];
   const std::string phase = Phase(s);
   if (!sm.currentHarmonics) {
-    NotAssessed(Row("ieee519", "ieee519.current." + phase, "current distortion", phase, "%"),
+    NotAssessed(Row(Id(Rule::kIeeeCurrent, phase), "current distortion", Unit::kPercent),
                 "the " + m_facts.logTypeName + " records no current harmonics");
     return;
   }
@@ -671,8 +680,8 @@ void Judge::IeeeCurrent(size_t s) {
                               ", Isc/IL = " + Readable(basis.ratio);
   const StatisticKind kinds[] = {
       kWeekly95,
-      {kHighPercentile, false, "weekly99", kIeeeCurrentWeekly99Factor},
-      {kHighPercentile, true, "daily99", kIeeeCurrentDaily99Factor},
+      {kHighPercentile, false, IdStatistic::kWeekly99, kIeeeCurrentWeekly99Factor},
+      {kHighPercentile, true, IdStatistic::kDaily99, kIeeeCurrentDaily99Factor},
   };
   auto limitText = [&](const StatisticKind& k, double limit) {
     const std::string where = std::string(kIeeeEdition) + " " + tableName + ", " + row.text;
@@ -681,9 +690,8 @@ void Judge::IeeeCurrent(size_t s) {
   const std::string tddSource = "100 x sqrt(sum of harmonics 2 to 50 squared) / IL of " +
                                 sm.currentHarmonicSources.Text() + "; " + ilText + "; " + rowText;
   for (const StatisticKind& k : kinds) {
-    std::string id = "ieee519.current.tdd." + phase;
-    if (*k.suffix) id += std::string(".") + k.suffix;
-    Criterion& c = Row("ieee519", id, "total demand distortion (TDD)", phase, "%");
+    Criterion& c =
+        Row(Id(Rule::kIeeeTdd, phase, 0, k.id), "total demand distortion (TDD)", Unit::kPercent);
     if (k.daily)
       Daily(c, sm.dailyTdd, k, k.factor * row.tdd, limitText(k, row.tdd), tddSource);
     else
@@ -693,9 +701,8 @@ void Judge::IeeeCurrent(size_t s) {
   for (const StatisticKind& k : kinds) {
     for (int h = kFirstHarmonic; h <= kLastHarmonic; ++h) {
       const auto i = static_cast<size_t>(h - kFirstHarmonic);
-      std::string id = HarmonicKey("ieee519.current.harmonic.", h, phase);
-      if (*k.suffix) id += std::string(".") + k.suffix;
-      Criterion& c = Row("ieee519", id, "harmonic current " + std::to_string(h), phase, "%");
+      Criterion& c = Row(Id(Rule::kIeeeCurrentHarmonic, phase, h, k.id),
+                         "harmonic current " + std::to_string(h), Unit::kPercent);
       c.harmonic = h;
       const double limit = IeeeCurrentHarmonicLimit(row, h);
       const std::string source = "100 x harmonic / IL of " + sm.currentHarmonicSources.Text() +
@@ -714,12 +721,11 @@ void Judge::IeeeCurrent(size_t s) {
 void Judge::Ansi() {
   const std::vector<size_t> voltages = VoltageSlots();
   if (voltages.empty())
-    NotAssessed(Row("ansi_c84_1", "ansi_c84_1.voltage", "service voltage (V)", "", "%"),
+    NotAssessed(Row(Id(Rule::kAnsiVoltage), "service voltage (V)", Unit::kPercent),
                 "no channel of the log measures a voltage that is judged");
   for (size_t s : voltages) {
     const SlotMeasurements& sm = m_m.slots[s];
-    Criterion& c =
-        Row("ansi_c84_1", "ansi_c84_1.voltage." + Phase(s), "service voltage (V)", Phase(s), "%");
+    Criterion& c = Row(Id(Rule::kAnsiVoltage, Phase(s)), "service voltage (V)", Unit::kPercent);
     c.statistic = "percent of each week's 10-minute values within Range A";
     c.seriesKey = "voltage." + Phase(s);
     if (!m_facts.nominalVoltage) {
@@ -744,8 +750,8 @@ void Judge::Ansi() {
               " V, is shown (" + kAnsiEdition + ", service voltage, systems up to 600 V)";
     SettleFromPeriods(c, RangePeriods(m_facts.periods, sm.voltage.starts, sm.voltage.values,
                                       {a.low, a.high, 0, b.low, b.high}));
-    AddSeries(c.seriesKey, "supply voltage", Phase(s), "V", kWindowSeconds, sm.voltage.starts,
-              sm.voltage.values);
+    AddSeries(c.seriesKey, "supply voltage", Phase(s), Unit::kVolt, kWindowSeconds,
+              sm.voltage.starts, sm.voltage.values);
     std::string note = "10-minute values from " + source +
                        "; the standard sets no share of time within Range A: a value outside "
                        "Range B fails";
@@ -760,7 +766,7 @@ void Judge::Ansi() {
 
 void Judge::Informative() {
   {
-    Criterion& c = Row("info", "info.power_factor", "power factor", "", "");
+    Criterion& c = Row(Id(Rule::kInfoPowerFactor), "power factor", Unit::kNone);
     c.statistic = "mean of the records";
     c.limit = "informative";
     if (m_m.powerFactorSources.Empty()) {
@@ -774,7 +780,7 @@ void Judge::Informative() {
     }
   }
   {
-    Criterion& c = Row("info", "info.energy", "active energy", "", "Wh");
+    Criterion& c = Row(Id(Rule::kInfoEnergy), "active energy", Unit::kWattHour);
     c.statistic = "last minus first counter value";
     c.limit = "informative";
     if (m_m.energySources.Empty()) {
@@ -794,7 +800,7 @@ void Judge::Informative() {
     }
   }
   {
-    Criterion& c = Row("info", "info.demand", "demand (active power)", "", "W");
+    Criterion& c = Row(Id(Rule::kInfoDemand), "demand (active power)", Unit::kWatt);
     c.statistic = "largest 15-minute mean";
     c.limit = "informative";
     c.seriesKey = "demand";
@@ -837,18 +843,18 @@ void Judge::Profiles() {
 }
 
 void Judge::ChartedSeries() {
-  AddSeries("frequency", "power frequency", "", "Hz", 0, m_m.frequencyTimes, m_m.frequency);
+  AddSeries("frequency", "power frequency", "", Unit::kHertz, 0, m_m.frequencyTimes, m_m.frequency);
   for (size_t s = 0; s < kSlots; ++s) {
     const SlotMeasurements& sm = m_m.slots[s];
     if (sm.measuresVoltage && sm.reference.judged) {
-      AddSeries("voltage." + Phase(s), "supply voltage", Phase(s), "V", kWindowSeconds,
+      AddSeries("voltage." + Phase(s), "supply voltage", Phase(s), Unit::kVolt, kWindowSeconds,
                 sm.voltage.starts, sm.voltage.values);
-      AddSeries("thd." + Phase(s), "voltage THD", Phase(s), "%", kWindowSeconds, sm.thd.starts,
-                sm.thd.values);
+      AddSeries("thd." + Phase(s), "voltage THD", Phase(s), Unit::kPercent, kWindowSeconds,
+                sm.thd.starts, sm.thd.values);
     }
     if (!sm.tdd.values.empty())
-      AddSeries("tdd." + Phase(s), "total demand distortion (TDD)", Phase(s), "%", kWindowSeconds,
-                sm.tdd.starts, sm.tdd.values);
+      AddSeries("tdd." + Phase(s), "total demand distortion (TDD)", Phase(s), Unit::kPercent,
+                kWindowSeconds, sm.tdd.starts, sm.tdd.values);
   }
 }
 
@@ -918,7 +924,7 @@ void Judge::Indicative() {
   lowCoverage(m_facts.periods, "week");
   const bool daily =
       std::any_of(m_result.criteria.begin(), m_result.criteria.end(), [](const Criterion& c) {
-        return c.statisticSuffix == "daily99" &&
+        return c.idStatistic == IdStatistic::kDaily99 &&
                (c.verdict == assess::Verdict::kPass || c.verdict == assess::Verdict::kFail);
       });
   if (daily) lowCoverage(m_facts.days, "day");

@@ -18,6 +18,7 @@
 #include "assessment/AssessmentView.h"
 #include "common/DateFormat.h"
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 #include "log/LogTypes.h"
 #include "plot/PlotPane.h"
 #include "view/CMeterlog2View.h"
@@ -52,7 +53,7 @@ bool CMeterlog2App::InitInstance(const QStringList& arguments, bool showWindow) 
 #endif
   m_recentFiles.ReadList();
   m_dumpWriter.SetEnabled(
-      OpenSettings()->value(QStringLiteral("Settings/DiagnosticDump"), true).toBool());
+      OpenSettings()->value(meterlog2::common::kDiagnosticDumpKey, true).toBool());
   CreateWindows();
   ConnectCommands();
   ConnectViewCommands();
@@ -250,7 +251,7 @@ bool CMeterlog2App::eventFilter(QObject* watched, QEvent* event) {
 
 void CMeterlog2App::OnDiagnosticDump(bool enabled) {
   m_dumpWriter.SetEnabled(enabled);
-  OpenSettings()->setValue(QStringLiteral("Settings/DiagnosticDump"), enabled);
+  OpenSettings()->setValue(meterlog2::common::kDiagnosticDumpKey, enabled);
 }
 
 void CMeterlog2App::OnFileNew() {
@@ -292,13 +293,13 @@ void CMeterlog2App::OnSaveAssessmentReport() {
 
 void CMeterlog2App::OnFileOpen() {
   // The folder of the last file opened through this dialog, else of the newest recent file.
-  QString folder = OpenSettings()->value(QStringLiteral("Folders/Open")).toString();
+  QString folder = OpenSettings()->value(meterlog2::common::kOpenFolderKey).toString();
   if ((folder.isEmpty() || !QFileInfo(folder).isDir()) && m_recentFiles.GetSize() > 0)
     folder = QFileInfo(m_recentFiles[0]).absolutePath();
   const QString path = QFileDialog::getOpenFileName(m_pFrame.get(), QStringLiteral("Open"), folder,
                                                     QLatin1String(kOpenFilter));
   if (path.isEmpty()) return;
-  OpenSettings()->setValue(QStringLiteral("Folders/Open"), QFileInfo(path).absolutePath());
+  OpenSettings()->setValue(meterlog2::common::kOpenFolderKey, QFileInfo(path).absolutePath());
   OpenDocumentFile(path);
 }
 

@@ -4,10 +4,9 @@
 #include <QFileInfo>
 
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 
 namespace {
-
-constexpr char kSection[] = "Recent File List";
 
 bool SameFile(const QString& a, const QString& b) {
 #if defined(Q_OS_WIN)
@@ -30,9 +29,9 @@ bool IsSeparator(QChar c) {
 void RecentFileList::ReadList() {
   m_files.clear();
   auto settings = OpenSettings();
-  settings->beginGroup(QLatin1String(kSection));
+  settings->beginGroup(meterlog2::common::kRecentFileGroup);
   for (int i = 1; i <= kMaxEntries; ++i) {
-    const QString file = settings->value(QStringLiteral("File%1").arg(i)).toString();
+    const QString file = settings->value(meterlog2::common::RecentFileKey(i)).toString();
     if (!file.isEmpty()) m_files.append(file);
   }
   settings->endGroup();
@@ -40,9 +39,9 @@ void RecentFileList::ReadList() {
 
 void RecentFileList::WriteList() const {
   auto settings = OpenSettings();
-  settings->beginGroup(QLatin1String(kSection));
+  settings->beginGroup(meterlog2::common::kRecentFileGroup);
   for (int i = 1; i <= kMaxEntries; ++i) {
-    const QString key = QStringLiteral("File%1").arg(i);
+    const QString key = meterlog2::common::RecentFileKey(i);
     if (i <= m_files.size())
       settings->setValue(key, m_files[i - 1]);
     else

@@ -66,7 +66,7 @@ QVariant AssessmentTableModel::data(const QModelIndex& index, int role) const {
     case kValue: {
       if (!c->value) return QStringLiteral("-");
       const QString value = QString::fromStdString(assess::ValueText(*c, *c->value));
-      return c->unit.empty() ? value : value + " " + QString::fromStdString(c->unit);
+      return c->unit == Unit::kNone ? value : value + " " + QString::fromUtf8(UnitSymbol(c->unit));
     }
     case kWorstPeriod:
       return QString::fromStdString(assess::WorstPeriodText(*c));
@@ -84,7 +84,7 @@ QString AssessmentTableModel::NoteText(const assess::Criterion& c) const {
 }
 
 QString AssessmentTableModel::PeriodsText(const assess::Criterion& c) const {
-  const char* unit = c.statisticSuffix == "daily99" ? "day" : "week";
+  const char* unit = c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week";
   const std::string worst = assess::WorstPeriodText(c);
   QStringList lines;
   for (size_t i = 0; i < c.periods.size(); ++i) {
@@ -94,7 +94,7 @@ QString AssessmentTableModel::PeriodsText(const assess::Criterion& c) const {
                        .arg(QString::fromStdString(name), Minutes(p.start), Minutes(p.end));
     if (p.value) {
       line += QString::fromStdString(assess::ValueText(c, *p.value));
-      if (!c.unit.empty()) line += " " + QString::fromStdString(c.unit);
+      if (c.unit != Unit::kNone) line += " " + QString::fromUtf8(UnitSymbol(c.unit));
       line += QStringLiteral(" %1 (%2 values)")
                   .arg(QString::fromUtf8(assess::VerdictText(p.verdict)))
                   .arg(p.count);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 
 namespace {
 
@@ -31,12 +32,12 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& logPath) : QFileDialo
   setNameFilters({kPdfFilter, kHtmlFilter});
 
   const auto settings = OpenSettings();
-  const bool html = settings->value(QStringLiteral("Report/Type")).toString() == "html";
+  const bool html = settings->value(meterlog2::common::kReportTypeKey).toString() == "html";
   const QString filter = html ? kHtmlFilter : kPdfFilter;
   selectNameFilter(filter);
   setDefaultSuffix(SuffixOf(filter));
   const QFileInfo log(logPath);
-  QString folder = settings->value(QStringLiteral("Folders/Report")).toString();
+  QString folder = settings->value(meterlog2::common::kReportFolderKey).toString();
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = log.absolutePath();
   setDirectory(folder);
   const QString base = log.completeBaseName().isEmpty() ? QStringLiteral("Assessment Report")
@@ -53,10 +54,10 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& logPath) : QFileDialo
       selectFile(typed.completeBaseName() + QLatin1Char('.') + suffix);
   });
 
-  m_title = new QLineEdit(settings->value(QStringLiteral("Report/Title")).toString(), this);
+  m_title = new QLineEdit(settings->value(meterlog2::common::kReportTitleKey).toString(), this);
   m_title->setObjectName(QStringLiteral("reportTitle"));
   m_title->setPlaceholderText(QString::fromUtf8(kDefaultReportTitle));
-  m_site = new QLineEdit(settings->value(QStringLiteral("Report/Site")).toString(), this);
+  m_site = new QLineEdit(settings->value(meterlog2::common::kReportSiteKey).toString(), this);
   m_site->setObjectName(QStringLiteral("reportSite"));
   m_site->setPlaceholderText(QStringLiteral("where the survey was made (optional)"));
   m_page = new QComboBox(this);
@@ -64,7 +65,7 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& logPath) : QFileDialo
   m_page->addItem(QStringLiteral("A4"), QStringLiteral("a4"));
   m_page->addItem(QStringLiteral("US Letter"), QStringLiteral("letter"));
   m_page->setCurrentIndex(
-      std::max(0, m_page->findData(settings->value(QStringLiteral("Report/Page")).toString())));
+      std::max(0, m_page->findData(settings->value(meterlog2::common::kReportPageKey).toString())));
   m_page->setToolTip(QStringLiteral("The PDF's paper, and the HTML page's when printed"));
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
     const auto add = [&](const QString& label, QWidget* field) {
@@ -97,12 +98,12 @@ QString ReportDialog::ChosenFile() const {
 
 void ReportDialog::Remember() const {
   const auto settings = OpenSettings();
-  settings->setValue(QStringLiteral("Report/Title"), m_title->text().trimmed());
-  settings->setValue(QStringLiteral("Report/Site"), m_site->text().trimmed());
-  settings->setValue(QStringLiteral("Report/Page"), m_page->currentData());
+  settings->setValue(meterlog2::common::kReportTitleKey, m_title->text().trimmed());
+  settings->setValue(meterlog2::common::kReportSiteKey, m_site->text().trimmed());
+  settings->setValue(meterlog2::common::kReportPageKey, m_page->currentData());
   const QString file = ChosenFile();
   if (file.isEmpty()) return;
-  settings->setValue(QStringLiteral("Report/Type"),
+  settings->setValue(meterlog2::common::kReportTypeKey,
                      ReportFormatFor(file) == ReportFormat::kHtml ? "html" : "pdf");
-  settings->setValue(QStringLiteral("Folders/Report"), QFileInfo(file).absolutePath());
+  settings->setValue(meterlog2::common::kReportFolderKey, QFileInfo(file).absolutePath());
 }

@@ -5,11 +5,11 @@
 #include <QTime>
 
 #include "Settings.h"
+#include "SettingsKeys.h"
 #include "log/CMeterlog2Doc.h"
 
 namespace {
 
-const char kSettingsKey[] = "View/DateFormat";
 const char* const kSettingsValues[] = {"log", "iso", "locale"};
 
 std::optional<DateFormat>& Chosen() {
@@ -92,7 +92,7 @@ QString TimeTextJoined(const ClockTime& t, DateFormat format, QChar between) {
 DateFormat CurrentDateFormat() {
   std::optional<DateFormat>& chosen = Chosen();
   if (!chosen) {
-    const QString value = OpenSettings()->value(QLatin1String(kSettingsKey)).toString();
+    const QString value = OpenSettings()->value(meterlog2::common::kDateFormatKey).toString();
     chosen = DateFormat::kLog;
     for (int k = 0; k < 3; ++k)
       if (value == QLatin1String(kSettingsValues[k])) chosen = static_cast<DateFormat>(k);
@@ -103,7 +103,7 @@ DateFormat CurrentDateFormat() {
 void SetDateFormat(DateFormat format) {
   const bool changed = CurrentDateFormat() != format;
   Chosen() = format;
-  OpenSettings()->setValue(QLatin1String(kSettingsKey),
+  OpenSettings()->setValue(meterlog2::common::kDateFormatKey,
                            QLatin1String(kSettingsValues[static_cast<int>(format)]));
   if (changed) emit DateFormatChanges()->Changed();
 }

@@ -1,6 +1,7 @@
 #include "CFlashFileDirectory.h"
 
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -13,10 +14,9 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kStoredFolder = QStringLiteral("Folders/Download");
 
 QString SavedFolder() {
-  return OpenSettings()->value(kStoredFolder).toString();
+  return OpenSettings()->value(meterlog2::common::kDownloadFolderKey).toString();
 }
 }  // namespace
 
@@ -103,7 +103,8 @@ void CFlashFileDirectory::OnOK() {
   if (save.exec() != QDialog::Accepted || save.selectedFiles().isEmpty()) return;
 
   m_strPathName = save.selectedFiles().constFirst();
-  OpenSettings()->setValue(kStoredFolder, QFileInfo(m_strPathName).absolutePath());
+  OpenSettings()->setValue(meterlog2::common::kDownloadFolderKey,
+                           QFileInfo(m_strPathName).absolutePath());
   m_nSelection = row;
   accept();
 }

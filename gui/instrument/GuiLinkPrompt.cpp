@@ -2,6 +2,7 @@
 
 #include "common/QtPath.h"
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 
 #include <QApplication>
 #include <QDir>
@@ -77,10 +78,7 @@ void GuiLinkPrompt::EndWait() {
   --m_waits;
 }
 
-namespace {
-const QString kStoredPort = QStringLiteral("Link/Port");
-const QString kStoredLine = QStringLiteral("Link/Line");  // as 9600/8n1
-}  // namespace
+namespace {}  // namespace
 
 bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   CursorPause pause(m_waits);
@@ -90,12 +88,14 @@ bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   if (settings.portNumber < 0 && preset < 0) {
     // The first port dialog of a run offers what was chosen in an earlier one.
     auto stored = OpenSettings();
-    const std::string port = stored->value(kStoredPort).toString().toStdString();
+    const std::string port =
+        stored->value(meterlog2::common::kLinkPortKey).toString().toStdString();
     for (size_t i = 0; i < settings.ports.size(); ++i)
       if (settings.ports[i] == port) preset = int(i);
     LineSettings remembered;
     std::string error;
-    if (remembered.ParseLine(stored->value(kStoredLine).toString().toStdString(), error))
+    if (remembered.ParseLine(
+            stored->value(meterlog2::common::kLinkLineKey).toString().toStdString(), error))
       line = remembered;
   }
   dialog.SetPorts(ToList(settings.ports), preset);
@@ -103,8 +103,9 @@ bool GuiLinkPrompt::ChoosePort(ComSettings& settings) {
   if (dialog.exec() != QDialog::Accepted) return false;
   settings.StoreChoice(dialog.GetPortIndex(), dialog.GetLine());
   auto stored = OpenSettings();
-  stored->setValue(kStoredPort, QString::fromStdString(settings.PortName()));
-  stored->setValue(kStoredLine, QString::fromStdString(settings.Line().LineText()));
+  stored->setValue(meterlog2::common::kLinkPortKey, QString::fromStdString(settings.PortName()));
+  stored->setValue(meterlog2::common::kLinkLineKey,
+                   QString::fromStdString(settings.Line().LineText()));
   return true;
 }
 

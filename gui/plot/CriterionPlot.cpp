@@ -102,7 +102,7 @@ void CriterionPlot::SetCriterion(const assess::AssessmentResult* result, const s
   legend->setVisible(true);
   if (series != nullptr) DrawSeries(*series, Holes(result->survey));
   if (periods) DrawPeriods(*c);
-  const QString unit = Text(series ? series->unit : c->unit);
+  const QString unit = Text(UnitSymbol(series ? series->unit : c->unit));
   DrawLimits(*c, unit);
   yAxis->setLabel(Text(series ? series->quantity : c->quantity) +
                   (unit.isEmpty() ? QString() : " (" + unit + ")"));

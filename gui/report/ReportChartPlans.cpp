@@ -93,7 +93,7 @@ void BandCharts(ReportWriter& w) {
     for (const auto& rows : SameBands(w, chart.group)) {
       const Criterion& first = *rows.front();
       const assess::Series* series = w.Result().FindSeries(first.seriesKey);
-      const QString unit = Q(series->unit);
+      const QString unit = Q(UnitSymbol(series->unit));
       ChartPlan plan =
           TimePlan(w, QString::fromLatin1(chart.title) + " (" + LimitSource(first) + ")",
                    QStringLiteral("%1 (%2)").arg(QString::fromLatin1(chart.label), unit));
@@ -120,8 +120,8 @@ void BandCharts(ReportWriter& w) {
 // "weekly 95th percentile", "weekly 99th percentile": what a limit line of a 10-minute series
 // bounds.
 QString StatisticName(const Criterion& c) {
-  return c.statisticSuffix == "weekly99" ? QStringLiteral("weekly 99th percentile")
-                                         : QStringLiteral("weekly 95th percentile");
+  return c.idStatistic == assess::IdStatistic::kWeekly99 ? QStringLiteral("weekly 99th percentile")
+                                                         : QStringLiteral("weekly 95th percentile");
 }
 
 // The 10-minute values of the groups' rows with each distinct upper limit as a line.

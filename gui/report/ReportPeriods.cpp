@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kAllPeriods = 35;
 
 bool IsDaily(const RowSet& set) {
-  return set.rows.front()->statisticSuffix == "daily99";
+  return set.rows.front()->idStatistic == assess::IdStatistic::kDaily99;
 }
 
 ReportCell NoValues() {

@@ -18,8 +18,8 @@ QString Number(double value) {
   return Q(ReadableDecimal(value, 3));
 }
 
-QString WithUnit(const QString& number, const std::string& unit) {
-  return unit.empty() ? number : number + " " + Q(unit);
+QString WithUnit(const QString& number, Unit unit) {
+  return unit == Unit::kNone ? number : number + " " + Q(UnitSymbol(unit));
 }
 
 QString CriterionValue(const Criterion& c, double value) {
@@ -114,7 +114,8 @@ QString StandardShortName(const std::string& standard) {
 }
 
 QString PeriodLabel(const Criterion& c, size_t index) {
-  return (c.statisticSuffix == "daily99" ? QStringLiteral("day ") : QStringLiteral("week ")) +
+  return (c.idStatistic == assess::IdStatistic::kDaily99 ? QStringLiteral("day ")
+                                                         : QStringLiteral("week ")) +
          QString::number(index + 1);
 }
 

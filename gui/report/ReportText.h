@@ -15,7 +15,7 @@ namespace report_text {
 QString Q(const std::string& text);
 // Three decimals at most, as the assessment's text table writes a number that is not judged.
 QString Number(double value);
-QString WithUnit(const QString& number, const std::string& unit);
+QString WithUnit(const QString& number, Unit unit);
 // A criterion's value as the CLI shows it (ValueText), with its unit.
 QString CriterionValue(const assess::Criterion& c, double value);
 QString Count(uint64_t n);

@@ -128,9 +128,10 @@ void WriteFailures(ReportWriter& w) {
     ReportCell name = Cell(Capitalized(Q(c.quantity)));
     name.detail = Q(c.id);
     ReportCell periods = Cell(FailingPeriods(c), Tone::kFail);
-    periods.detail = QStringLiteral("of ") +
-                     Plural(c.periods.size(), c.statisticSuffix == "daily99" ? "day" : "week",
-                            c.statisticSuffix == "daily99" ? "days" : "weeks");
+    periods.detail =
+        QStringLiteral("of ") +
+        Plural(c.periods.size(), c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week",
+               c.idStatistic == assess::IdStatistic::kDaily99 ? "days" : "weeks");
     table.AddRow({name, Cell(PhaseName(c.phase)),
                   BoldCell(CriterionValue(c, *c.value), Tone::kFail), Cell(Typeset(c.limit)),
                   periods});

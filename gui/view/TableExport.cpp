@@ -10,14 +10,15 @@
 #include "common/MessageBox.h"
 #include "common/QtPath.h"
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 #include "common/WaitCursor.h"
 
 namespace meterlog2::view {
 
 TableExport::TableExport(const CMeterlog2View& view) : m_view(view) {
   auto settings = OpenSettings();
-  m_isoTime = settings->value(QStringLiteral("Export/IsoTime"), false).toBool();
-  m_decimalComma = settings->value(QStringLiteral("Export/DecimalComma"), false).toBool();
+  m_isoTime = settings->value(meterlog2::common::kExportIsoTimeKey, false).toBool();
+  m_decimalComma = settings->value(meterlog2::common::kExportDecimalCommaKey, false).toBool();
 }
 
 QString TableExport::SelectionText() const {
@@ -50,8 +51,8 @@ void TableExport::SetTextFormat(bool isoTime, bool decimalComma) {
   m_isoTime = isoTime;
   m_decimalComma = decimalComma;
   auto settings = OpenSettings();
-  settings->setValue(QStringLiteral("Export/IsoTime"), isoTime);
-  settings->setValue(QStringLiteral("Export/DecimalComma"), decimalComma);
+  settings->setValue(meterlog2::common::kExportIsoTimeKey, isoTime);
+  settings->setValue(meterlog2::common::kExportDecimalCommaKey, decimalComma);
 }
 
 TableFormat TableExport::GetTextFormat(char separator) const {
@@ -64,7 +65,7 @@ TableFormat TableExport::GetTextFormat(char separator) const {
 QString TableExport::ProposedFile() const {
   if (m_view.GetSourcePath().isEmpty()) return QString();
   const QFileInfo log(m_view.GetSourcePath());
-  QString folder = OpenSettings()->value(QStringLiteral("Folders/Export")).toString();
+  QString folder = OpenSettings()->value(meterlog2::common::kExportFolderKey).toString();
   if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = log.absolutePath();
   return QDir(folder).filePath(log.completeBaseName() + QStringLiteral(".csv"));
 }
@@ -77,7 +78,7 @@ void TableExport::ExportWithDialog() {
   SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return;
-  OpenSettings()->setValue(QStringLiteral("Folders/Export"),
+  OpenSettings()->setValue(meterlog2::common::kExportFolderKey,
                            QFileInfo(files.front()).absolutePath());
   QString error;
   bool ok;

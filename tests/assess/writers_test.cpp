@@ -53,7 +53,7 @@ AssessmentResult HandResult() {
   pass.limit = "99.5 % within 49.5 to 50.5 Hz";
   pass.statistic = "percent";
   pass.value = 99.75;
-  pass.unit = "%";
+  pass.unit = Unit::kPercent;
   pass.count = 3;
   pass.min = 49.5;
   pass.max = 50.25;
