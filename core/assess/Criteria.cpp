@@ -277,7 +277,8 @@ void Judge::En50160() {
   EnNotRecorded();
   if (m_facts.nominalFrequency == 60.0) {
     for (Criterion& c : m_result.criteria)
-      if (c.standard == "en50160" && c.verdict != assess::Verdict::kNotAssessed)
+      if (c.standard == StandardKey(Standard::kEn50160) &&
+          c.verdict != assess::Verdict::kNotAssessed)
         c.note += "; EN 50160 describes 50 Hz public networks and this supply is 60 Hz";
   }
 }

@@ -20,10 +20,15 @@ bool IsValidClockTime(const ClockTime& t);
 int64_t SecondsFromClockTime(const ClockTime& t);
 ClockTime ClockTimeFromSeconds(int64_t seconds);
 
+// The one vocabulary of time formats: the table's and the export's, and the reader's choice
+// under View > Date Format (kTable, kIsoSpace or kLocale; gui/common/DateFormat.h).
 enum class TimeStyle {
   kTable,     // "03-07-2009 14:05:09": month-day-year as the log shows it; the year as "%d"
   kIso,       // "2009-03-07T14:05:09": ISO 8601; the year with at least four digits
   kIsoSpace,  // "2009-03-07 14:05:09": ISO 8601's date and time with a space, for reading
+  // The reader's system locale. Only the desktop knows a locale and writes it; the core has
+  // none and writes and reads kIsoSpace's text in its place.
+  kLocale,
 };
 
 void AppendTimeText(std::string& text, const ClockTime& t, TimeStyle style);

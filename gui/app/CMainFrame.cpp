@@ -206,18 +206,18 @@ void CMainFrame::CreateDateFormatMenu(QMenu* view) {
   QMenu* menu = view->addMenu(QStringLiteral("Dat&e Format"));
   // Each entry shows the same moment in its own format.
   const ClockTime example{2009, 3, 7, 14, 5, 9};
-  const auto add = [&](const QString& text, DateFormat format, const QString& prompt) {
+  const auto add = [&](const QString& text, TimeStyle format, const QString& prompt) {
     QAction* action = AddCommand(
         menu, QStringLiteral("%1\t%2").arg(text, RecordTimeText(example, format)), prompt);
     action->setCheckable(true);
     action->setData(static_cast<int>(format));
     return action;
   };
-  c.dateLog = add(QStringLiteral("&Month-Day-Year, as in the Log"), DateFormat::kLog,
+  c.dateLog = add(QStringLiteral("&Month-Day-Year, as in the Log"), TimeStyle::kTable,
                   QStringLiteral("Dates as the log writes them: month-day-year\nDate Format"));
-  c.dateIso = add(QStringLiteral("&ISO 8601, Year-Month-Day"), DateFormat::kIso,
+  c.dateIso = add(QStringLiteral("&ISO 8601, Year-Month-Day"), TimeStyle::kIsoSpace,
                   QStringLiteral("Dates as ISO 8601 writes them: year-month-day\nDate Format"));
-  c.dateLocale = add(QStringLiteral("System &Locale"), DateFormat::kLocale,
+  c.dateLocale = add(QStringLiteral("System &Locale"), TimeStyle::kLocale,
                      QStringLiteral("Dates as the system's language and region write them\nDate "
                                     "Format"));
   auto* group = new QActionGroup(this);

@@ -125,7 +125,7 @@ void CMeterlog2App::ConnectCommands() {
   connect(c.saveReport, &QAction::triggered, this, &CMeterlog2App::OnSaveAssessmentReport);
   for (QAction* date : {c.dateLog, c.dateIso, c.dateLocale})
     connect(date, &QAction::triggered, this,
-            [date] { SetDateFormat(static_cast<DateFormat>(date->data().toInt())); });
+            [date] { SetDateFormat(static_cast<TimeStyle>(date->data().toInt())); });
   connect(c.diagnosticDump, &QAction::triggered, this, &CMeterlog2App::OnDiagnosticDump);
   connect(c.configure, &QAction::triggered, this, &CMeterlog2App::OnConfigure);
   connect(c.download, &QAction::triggered, this, &CMeterlog2App::OnDownloadFlashFile);

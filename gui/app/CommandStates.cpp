@@ -110,10 +110,10 @@ void CommandStates::ShowCurrentRecord() {
 
 void CommandStates::ShowDateFormat() {
   const CMainFrame::Commands& c = m_pFrame->GetCommands();
-  const DateFormat dates = CurrentDateFormat();
-  c.dateLog->setChecked(dates == DateFormat::kLog);
-  c.dateIso->setChecked(dates == DateFormat::kIso);
-  c.dateLocale->setChecked(dates == DateFormat::kLocale);
+  const TimeStyle dates = CurrentDateFormat();
+  c.dateLog->setChecked(dates == TimeStyle::kTable);
+  c.dateIso->setChecked(dates == TimeStyle::kIsoSpace);
+  c.dateLocale->setChecked(dates == TimeStyle::kLocale);
 }
 
 void CommandStates::ShowBars() {

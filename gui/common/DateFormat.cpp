@@ -10,10 +10,16 @@
 
 namespace {
 
-const char* const kSettingsValues[] = {"log", "iso", "locale"};
+// The reader's choices as the settings store them.
+struct StoredChoice {
+  TimeStyle style;
+  const char* value;
+};
+constexpr StoredChoice kStoredChoices[] = {
+    {TimeStyle::kTable, "log"}, {TimeStyle::kIsoSpace, "iso"}, {TimeStyle::kLocale, "locale"}};
 
-std::optional<DateFormat>& Chosen() {
-  static std::optional<DateFormat> chosen;
+std::optional<TimeStyle>& Chosen() {
+  static std::optional<TimeStyle> chosen;
   return chosen;
 }
 
@@ -73,38 +79,44 @@ std::optional<qint64> ParseWithStyle(const QString& text, TimeStyle style) {
 }
 
 // The date and the time of `t` in `format`, `between` them.
-QString TimeTextJoined(const ClockTime& t, DateFormat format, QChar between) {
-  if (format == DateFormat::kLocale) {
+QString TimeTextJoined(const ClockTime& t, TimeStyle format, QChar between) {
+  if (format == TimeStyle::kLocale) {
     const QLocale locale = QLocale::system();
     const LocalePatterns p = LocaleFormats();
     return locale.toString(QDate(t.year, t.month, t.day), p.date) + between +
            locale.toString(QTime(t.hour, t.minute, t.second), p.time);
   }
   std::string text;
-  AppendDateText(text, t, format == DateFormat::kIso ? TimeStyle::kIsoSpace : TimeStyle::kTable);
+  AppendDateText(text, t, format);
   text += static_cast<char>(between.toLatin1());
   AppendClockText(text, t);
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The stored value of a choice; a style that is no choice is stored as the log's.
+const char* StoredValue(TimeStyle style) {
+  for (const StoredChoice& choice : kStoredChoices)
+    if (choice.style == style) return choice.value;
+  return kStoredChoices[0].value;
+}
+
 }  // namespace
 
-DateFormat CurrentDateFormat() {
-  std::optional<DateFormat>& chosen = Chosen();
+TimeStyle CurrentDateFormat() {
+  std::optional<TimeStyle>& chosen = Chosen();
   if (!chosen) {
     const QString value = OpenSettings()->value(meterlog2::common::kDateFormatKey).toString();
-    chosen = DateFormat::kLog;
-    for (int k = 0; k < 3; ++k)
-      if (value == QLatin1String(kSettingsValues[k])) chosen = static_cast<DateFormat>(k);
+    chosen = TimeStyle::kTable;
+    for (const StoredChoice& choice : kStoredChoices)
+      if (value == QLatin1String(choice.value)) chosen = choice.style;
   }
   return *chosen;
 }
 
-void SetDateFormat(DateFormat format) {
+void SetDateFormat(TimeStyle format) {
   const bool changed = CurrentDateFormat() != format;
   Chosen() = format;
-  OpenSettings()->setValue(meterlog2::common::kDateFormatKey,
-                           QLatin1String(kSettingsValues[static_cast<int>(format)]));
+  OpenSettings()->setValue(meterlog2::common::kDateFormatKey, QLatin1String(StoredValue(format)));
   if (changed) emit DateFormatChanges()->Changed();
 }
 
@@ -112,41 +124,43 @@ QString RecordTimeText(qint64 seconds) {
   return RecordTimeText(seconds, CurrentDateFormat());
 }
 
-QString RecordTimeText(qint64 seconds, DateFormat format) {
+QString RecordTimeText(qint64 seconds, TimeStyle format) {
   return RecordTimeText(ClockTimeFromSeconds(seconds), format);
 }
 
-QString RecordTimeText(const ClockTime& t, DateFormat format) {
+QString RecordTimeText(const ClockTime& t, TimeStyle format) {
   return TimeTextJoined(t, format, QLatin1Char(' '));
 }
 
-QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, DateFormat format) {
+QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, TimeStyle format) {
   int64_t seconds;
-  if (format != DateFormat::kLog && doc.GetTimeSeconds(seconds, row))
+  if (format != TimeStyle::kTable && doc.GetTimeSeconds(seconds, row))
     return RecordTimeText(seconds, format);
   std::string text;
   doc.GetTimeStamp(text, row);
   return QString::fromStdString(text);
 }
 
-QString RecordTimeLines(qint64 seconds, DateFormat format) {
+QString RecordTimeLines(qint64 seconds, TimeStyle format) {
   return TimeTextJoined(ClockTimeFromSeconds(seconds), format, QLatin1Char('\n'));
 }
 
-std::optional<qint64> ParseRecordTime(const QString& text, DateFormat format) {
+std::optional<qint64> ParseRecordTime(const QString& text, TimeStyle format) {
   std::optional<qint64> seconds;
-  if (format == DateFormat::kLog) seconds = ParseWithStyle(text, TimeStyle::kTable);
-  if (format == DateFormat::kLocale) seconds = ParseLocaleTime(text);
+  if (format == TimeStyle::kTable) seconds = ParseWithStyle(text, TimeStyle::kTable);
+  if (format == TimeStyle::kLocale) seconds = ParseLocaleTime(text);
   return seconds ? seconds : ParseWithStyle(text, TimeStyle::kIso);
 }
 
-QString DateFormatPattern(DateFormat format) {
+QString DateFormatPattern(TimeStyle format) {
   switch (format) {
-    case DateFormat::kLog:
+    case TimeStyle::kTable:
       return QStringLiteral("MM-DD-YYYY hh:mm:ss");
-    case DateFormat::kIso:
+    case TimeStyle::kIsoSpace:
       return QStringLiteral("YYYY-MM-DD hh:mm:ss");
-    case DateFormat::kLocale:
+    case TimeStyle::kIso:
+      return QStringLiteral("YYYY-MM-DDThh:mm:ss");
+    case TimeStyle::kLocale:
       break;
   }
   const LocalePatterns p = LocaleFormats();

@@ -13,34 +13,32 @@
 
 class CMeterlog2Doc;
 
-enum class DateFormat {
-  kLog,     // month-day-year as the log writes it: "03-07-2009 14:05:09"
-  kIso,     // ISO 8601, year-month-day: "2009-03-07 14:05:09"
-  kLocale,  // the system locale's short date, a four-digit year, and the time with seconds
-};
+// The reader's choice is TimeStyle::kTable (month-day-year as the log writes it), kIsoSpace
+// (ISO 8601's year-month-day, a space before the time) or kLocale (the system locale's short
+// date with a four-digit year, and the time with seconds).
 
-// The choice in force (read from the settings once; kLog when none was made).
-DateFormat CurrentDateFormat();
+// The choice in force (read from the settings once; kTable when none was made).
+TimeStyle CurrentDateFormat();
 // Makes `format` the choice, remembers it and tells DateFormatChanges()' listeners.
-void SetDateFormat(DateFormat format);
+void SetDateFormat(TimeStyle format);
 
 // A record time (seconds since 1970-01-01 of the instrument's clock, as the document counts
 // them) as text in the chosen format, or in `format`.
 QString RecordTimeText(qint64 seconds);
-QString RecordTimeText(qint64 seconds, DateFormat format);
-QString RecordTimeText(const ClockTime& time, DateFormat format);
+QString RecordTimeText(qint64 seconds, TimeStyle format);
+QString RecordTimeText(const ClockTime& time, TimeStyle format);
 // The time of record `row` of `doc` in `format`; a time stamp that reads as no time, as the log
 // has it.
-QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, DateFormat format);
+QString RecordTimeText(const CMeterlog2Doc& doc, unsigned row, TimeStyle format);
 // The same text with the date over the time, on two lines (a time axis's tick label).
-QString RecordTimeLines(qint64 seconds, DateFormat format);
+QString RecordTimeLines(qint64 seconds, TimeStyle format);
 
 // Reads a date and time typed by the user: in `format`, or as ISO 8601 ("2009-03-07 14:05:09",
 // also with a "T"). The seconds, or the whole time of day, may be left out. Nothing when the
 // text is no such time.
-std::optional<qint64> ParseRecordTime(const QString& text, DateFormat format);
+std::optional<qint64> ParseRecordTime(const QString& text, TimeStyle format);
 // How to type a time in `format`, for the user ("MM-DD-YYYY hh:mm:ss" and the like).
-QString DateFormatPattern(DateFormat format);
+QString DateFormatPattern(TimeStyle format);
 
 // Sends Changed() after every SetDateFormat that changed the choice.
 class DateFormatNotifier : public QObject {

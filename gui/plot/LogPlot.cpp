@@ -100,7 +100,7 @@ void LogPlot::ShowMessage(const QString& message) {
   replot();
 }
 
-void LogPlot::SetTimeFormat(DateFormat format) {
+void LogPlot::SetTimeFormat(TimeStyle format) {
   m_timeFormat = format;
   replot(QCustomPlot::rpQueuedReplot);
 }

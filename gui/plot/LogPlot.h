@@ -30,8 +30,8 @@ class LogPlot : public QCustomPlot {
   // until told otherwise. The desktop's pane follows View > Date Format; `meterlog2-cli plot`
   // keeps the log's format. The axis and read-out follow at once, a title at the next record
   // drawn.
-  virtual void SetTimeFormat(DateFormat format);
-  DateFormat TimeFormat() const { return m_timeFormat; }
+  virtual void SetTimeFormat(TimeStyle format);
+  TimeStyle TimeFormat() const { return m_timeFormat; }
   // A text for the user when this kind of plot has nothing to show for the log, else empty.
   const QString& Message() const { return m_message; }
   QString TitleText() const;
@@ -78,7 +78,7 @@ class LogPlot : public QCustomPlot {
   QCPTextElement* m_title = nullptr;
   QString m_message;
   std::vector<QCPAbstractItem*> m_mouseItems;
-  DateFormat m_timeFormat = DateFormat::kLog;
+  TimeStyle m_timeFormat = TimeStyle::kTable;
   bool m_legendAbove = false;
 };
 

@@ -70,7 +70,7 @@ TrendPlot::TrendPlot(QWidget* parent) : LogPlot(parent) {
   Rebuild();
 }
 
-void TrendPlot::SetTimeFormat(DateFormat format) {
+void TrendPlot::SetTimeFormat(TimeStyle format) {
   LogPlot::SetTimeFormat(format);
   if (m_mouseX >= 0 && m_readOutItem != nullptr && m_readOutItem->visible())
     UpdateReadOut(m_mouseX);

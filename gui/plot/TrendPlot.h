@@ -26,7 +26,7 @@ class TrendPlot : public LogPlot {
   explicit TrendPlot(QWidget* parent = nullptr);
 
   void SetDocument(const CMeterlog2Doc* doc) override;
-  void SetTimeFormat(DateFormat format) override;
+  void SetTimeFormat(TimeStyle format) override;
   // Plots these columns, in order. A column that cannot be drawn (its unit would need a fifth
   // value axis, or it holds no number in this log) is left out: Refused() names those, and the
   // answer says which and why in a sentence (empty when every column is drawn).

@@ -55,13 +55,14 @@ QString BandText(const assess::LimitBand& band, const QString& unit) {
 }
 
 struct BandChart {
-  const char* group;
+  assess::Rule rule;
   const char* title;
   const char* label;
 };
 
 // The rows of a group judged against two bands, the phases with the same bands together.
-std::vector<std::vector<const Criterion*>> SameBands(const ReportWriter& w, const char* group) {
+std::vector<std::vector<const Criterion*>> SameBands(const ReportWriter& w,
+                                                     const std::string& group) {
   std::vector<std::vector<const Criterion*>> charts;
   for (const RowSet* set : w.Groups().Sets(group)) {
     const Criterion* c = set->rows.front();
@@ -84,13 +85,13 @@ std::vector<std::vector<const Criterion*>> SameBands(const ReportWriter& w, cons
 // declared.
 void BandCharts(ReportWriter& w) {
   const BandChart kCharts[] = {
-      {"en50160.frequency", "Power frequency, every record", "Frequency"},
-      {"en50160.voltage", "Supply voltage, 10-minute values", "Voltage"},
-      {"ansi_c84_1.voltage", "Service voltage, 10-minute values", "Voltage"},
+      {assess::Rule::kEnFrequency, "Power frequency, every record", "Frequency"},
+      {assess::Rule::kEnVoltage, "Supply voltage, 10-minute values", "Voltage"},
+      {assess::Rule::kAnsiVoltage, "Service voltage, 10-minute values", "Voltage"},
   };
   bool voltages = false;
   for (const BandChart& chart : kCharts) {
-    for (const auto& rows : SameBands(w, chart.group)) {
+    for (const auto& rows : SameBands(w, assess::GroupText(chart.rule))) {
       const Criterion& first = *rows.front();
       const assess::Series* series = w.Result().FindSeries(first.seriesKey);
       const QString unit = Q(UnitSymbol(series->unit));
@@ -156,7 +157,7 @@ void LimitChart(ReportWriter& w, const std::vector<std::string>& groups, const Q
 }
 
 struct MarkerGroup {
-  const char* group;
+  assess::Rule rule;
   ChartMarker::Shape shape;
   QColor color;
 };
@@ -167,7 +168,7 @@ ChartMarker Markers(const ReportWriter& w, const MarkerGroup& g, const std::stri
   ChartMarker marker;
   marker.shape = g.shape;
   marker.color = g.color;
-  for (const RowSet* set : w.Groups().Sets(g.group)) {
+  for (const RowSet* set : w.Groups().Sets(assess::GroupText(g.rule))) {
     if (set->phase != phase) continue;
     for (const Criterion* c : set->rows) {
       if (!c->harmonic || c->bands.empty()) continue;
@@ -184,12 +185,12 @@ ChartMarker Markers(const ReportWriter& w, const MarkerGroup& g, const std::stri
 // limit(s) as markers: voltages in % of the fundamental, currents in % of IL.
 void HarmonicCharts(ReportWriter& w, bool current) {
   const std::vector<MarkerGroup> groups =
-      current
-          ? std::vector<MarkerGroup>{{"ieee519.current.harmonic", ChartMarker::Shape::kDash,
-                                      kLimitColor}}
-          : std::vector<MarkerGroup>{
-                {"en50160.harmonic", ChartMarker::Shape::kDash, kLimitColor},
-                {"ieee519.voltage.harmonic", ChartMarker::Shape::kTriangle, QColor(230, 120, 0)}};
+      current ? std::vector<MarkerGroup>{{assess::Rule::kIeeeCurrentHarmonic,
+                                          ChartMarker::Shape::kDash, kLimitColor}}
+              : std::vector<MarkerGroup>{
+                    {assess::Rule::kEnHarmonic, ChartMarker::Shape::kDash, kLimitColor},
+                    {assess::Rule::kIeeeVoltageHarmonic, ChartMarker::Shape::kTriangle,
+                     QColor(230, 120, 0)}};
   for (const assess::HarmonicProfile& profile : w.Result().harmonics) {
     if (profile.current != current) continue;
     ChartPlan plan;
@@ -225,7 +226,7 @@ void WorstCurrentHarmonics(ReportWriter& w) {
                    QStringLiteral("Verdict")};
   table.widths = {0.8, 0.9, 1.6, 1.2, 1.1};
   constexpr size_t kShown = 5;
-  for (const RowSet* set : w.Groups().Sets("ieee519.current.harmonic")) {
+  for (const RowSet* set : w.Groups().Sets(assess::GroupText(assess::Rule::kIeeeCurrentHarmonic))) {
     std::vector<const Criterion*> rows;
     for (const Criterion* c : set->rows)
       if (c->value && c->excess) rows.push_back(c);
@@ -250,7 +251,9 @@ void CurrentCharts(ReportWriter& w) {
   w.Paragraph(QStringLiteral("Judged in % of IL = %1 A with Isc = %2 A (Isc/IL = %3): %4, row %5.")
                   .arg(Number(basis->il), Number(basis->isc), Number(basis->ratio), Q(basis->table),
                        Typeset(basis->row)));
-  LimitChart(w, {"ieee519.current.tdd", "ieee519.current.tdd.weekly99"},
+  LimitChart(w,
+             {assess::GroupText(assess::Rule::kIeeeTdd),
+              assess::GroupText(assess::Rule::kIeeeTdd, assess::IdStatistic::kWeekly99)},
              QStringLiteral("Total demand distortion, 10-minute values"),
              QStringLiteral("TDD (% of IL)"));
   HarmonicCharts(w, true);
@@ -269,11 +272,14 @@ void WriteCharts(ReportWriter& w) {
                      "value in each narrow slice of time."));
   const size_t before = w.Doc().blocks.size();
   BandCharts(w);
-  LimitChart(w, {"en50160.thd"}, QStringLiteral("Voltage THD, 10-minute values"),
+  LimitChart(w, {assess::GroupText(assess::Rule::kEnThd)},
+             QStringLiteral("Voltage THD, 10-minute values"),
              QStringLiteral("THD (% of the fundamental)"));
-  LimitChart(w, {"ieee519.voltage.thd"}, QStringLiteral("Voltage THD, 10-minute values"),
+  LimitChart(w, {assess::GroupText(assess::Rule::kIeeeVoltageThd)},
+             QStringLiteral("Voltage THD, 10-minute values"),
              QStringLiteral("THD (% of the fundamental)"));
-  LimitChart(w, {"en50160.unbalance"}, QStringLiteral("Voltage unbalance u2, 10-minute values"),
+  LimitChart(w, {assess::GroupText(assess::Rule::kEnUnbalance)},
+             QStringLiteral("Voltage unbalance u2, 10-minute values"),
              QStringLiteral("u2 (% of the positive sequence)"));
   HarmonicCharts(w, false);
   CurrentCharts(w);

@@ -5,41 +5,45 @@
 #include "plot/PlotColors.h"
 
 using assess::Criterion;
+using assess::IdStatistic;
+using assess::Rule;
 using assess::Verdict;
 
 namespace {
 
 struct GroupInfo {
-  const char* group;
+  Rule rule;
+  IdStatistic statistic;
   const char* title;      // with the statistic, where a standard judges one quantity on several
   const char* statistic;  // after the harmonics' numbers: ", weekly 95th percentile"
 };
 constexpr const char* kWeekly95 = ", weekly 95th percentile";
 constexpr const char* kWeekly99 = ", weekly 99th percentile";
 constexpr const char* kDaily99 = ", daily 99th percentile";
+constexpr IdStatistic kAny = IdStatistic::kWeekly95;
 const GroupInfo kGroups[] = {
-    {"en50160.frequency", "Power frequency", ""},
-    {"en50160.voltage", "Supply voltage", ""},
-    {"en50160.thd", "Voltage THD", ""},
-    {"en50160.harmonic", "Harmonic voltages", ""},
-    {"en50160.unbalance", "Voltage unbalance", ""},
-    {"ieee519.voltage.thd", "Voltage THD", kWeekly95},
-    {"ieee519.voltage.thd.daily99", "Voltage THD", kDaily99},
-    {"ieee519.voltage.harmonic", "Harmonic voltages", kWeekly95},
-    {"ieee519.voltage.harmonic.daily99", "Harmonic voltages", kDaily99},
-    {"ieee519.current.tdd", "Total demand distortion (TDD)", kWeekly95},
-    {"ieee519.current.tdd.weekly99", "Total demand distortion (TDD)", kWeekly99},
-    {"ieee519.current.tdd.daily99", "Total demand distortion (TDD)", kDaily99},
-    {"ieee519.current.harmonic", "Harmonic currents", kWeekly95},
-    {"ieee519.current.harmonic.weekly99", "Harmonic currents", kWeekly99},
-    {"ieee519.current.harmonic.daily99", "Harmonic currents", kDaily99},
-    {"ieee519.current", "Current distortion", ""},
-    {"ansi_c84_1.voltage", "Service voltage", ""},
+    {Rule::kEnFrequency, kAny, "Power frequency", ""},
+    {Rule::kEnVoltage, kAny, "Supply voltage", ""},
+    {Rule::kEnThd, kAny, "Voltage THD", ""},
+    {Rule::kEnHarmonic, kAny, "Harmonic voltages", ""},
+    {Rule::kEnUnbalance, kAny, "Voltage unbalance", ""},
+    {Rule::kIeeeVoltageThd, IdStatistic::kWeekly95, "Voltage THD", kWeekly95},
+    {Rule::kIeeeVoltageThd, IdStatistic::kDaily99, "Voltage THD", kDaily99},
+    {Rule::kIeeeVoltageHarmonic, IdStatistic::kWeekly95, "Harmonic voltages", kWeekly95},
+    {Rule::kIeeeVoltageHarmonic, IdStatistic::kDaily99, "Harmonic voltages", kDaily99},
+    {Rule::kIeeeTdd, IdStatistic::kWeekly95, "Total demand distortion (TDD)", kWeekly95},
+    {Rule::kIeeeTdd, IdStatistic::kWeekly99, "Total demand distortion (TDD)", kWeekly99},
+    {Rule::kIeeeTdd, IdStatistic::kDaily99, "Total demand distortion (TDD)", kDaily99},
+    {Rule::kIeeeCurrentHarmonic, IdStatistic::kWeekly95, "Harmonic currents", kWeekly95},
+    {Rule::kIeeeCurrentHarmonic, IdStatistic::kWeekly99, "Harmonic currents", kWeekly99},
+    {Rule::kIeeeCurrentHarmonic, IdStatistic::kDaily99, "Harmonic currents", kDaily99},
+    {Rule::kIeeeCurrent, kAny, "Current distortion", ""},
+    {Rule::kAnsiVoltage, kAny, "Service voltage", ""},
 };
 
 const GroupInfo* FindGroup(const std::string& group) {
   for (const GroupInfo& info : kGroups)
-    if (group == info.group) return &info;
+    if (group == assess::GroupText(info.rule, info.statistic)) return &info;
   return nullptr;
 }
 

@@ -19,7 +19,9 @@ using namespace report_text;
 namespace {
 
 bool Informative(const Criterion& c) {
-  return c.verdict == Verdict::kInfo || c.standard == "info" || c.standard == "nema";
+  return c.verdict == Verdict::kInfo ||
+         c.standard == assess::StandardKey(assess::Standard::kInfo) ||
+         c.standard == assess::StandardKey(assess::Standard::kNema);
 }
 
 void InformativeTable(ReportWriter& w) {
@@ -210,7 +212,7 @@ void MethodSources(ReportWriter& w) {
 
 // EN 50160's limits of the harmonic voltages, where they were judged.
 void MethodHarmonicLimits(ReportWriter& w) {
-  const auto sets = w.Groups().Sets("en50160.harmonic");
+  const auto sets = w.Groups().Sets(assess::GroupText(assess::Rule::kEnHarmonic));
   if (std::none_of(sets.begin(), sets.end(), [](const RowSet* s) { return s->Judged(); })) return;
   w.Subheading(QStringLiteral("EN 50160 limits of the harmonic voltages (% of the fundamental)"));
   ReportTable limits;
@@ -237,13 +239,15 @@ void MethodStandards(ReportWriter& w) {
   w.Subheading(QStringLiteral("Standards and program"));
   QStringList standards;
   const assess::StandardSet& set = w.Survey().standards;
-  for (const auto& [on, id] : {std::pair{set.en50160, "en50160"}, std::pair{set.ieee519, "ieee519"},
-                               std::pair{set.ansiC84, "ansi_c84_1"}})
-    if (on) standards.append(StandardName(id));
+  for (const auto& [on, id] : {std::pair{set.en50160, assess::Standard::kEn50160},
+                               std::pair{set.ieee519, assess::Standard::kIeee519},
+                               std::pair{set.ansiC84, assess::Standard::kAnsiC84_1}})
+    if (on) standards.append(StandardName(assess::StandardKey(id)));
+  const std::string nema = assess::StandardKey(assess::Standard::kNema);
   const auto& criteria = w.Result().criteria;
   if (std::any_of(criteria.begin(), criteria.end(),
-                  [](const Criterion& c) { return c.standard == "nema"; }))
-    standards.append(StandardName("nema"));
+                  [&](const Criterion& c) { return c.standard == nema; }))
+    standards.append(StandardName(nema));
   w.Paragraph(QStringLiteral("Limits applied: ") + standards.join(QStringLiteral("; ")) + ".");
   w.Paragraph(QStringLiteral("Made by %1 from the logs listed in the summary; the SHA-256 of each "
                              "file identifies the file that was assessed.")
@@ -256,11 +260,11 @@ void WriteInformative(ReportWriter& w) {
   w.Heading(QStringLiteral("Informative values"), QStringLiteral("informative"), true);
   w.Paragraph(QStringLiteral("Given for information; no limit applies."));
   InformativeTable(w);
-  InformativeChart(w, {"nema.unbalance.lvur", "info.unbalance.pvur"},
-                   QStringLiteral("Voltage unbalance rates, 10-minute values"),
-                   QStringLiteral("Unbalance"));
-  InformativeChart(w, {"info.demand"}, QStringLiteral("Active power, 15-minute means"),
-                   QStringLiteral("Power"));
+  InformativeChart(
+      w, {assess::IdText({assess::Rule::kNemaLvur}), assess::IdText({assess::Rule::kInfoPvur})},
+      QStringLiteral("Voltage unbalance rates, 10-minute values"), QStringLiteral("Unbalance"));
+  InformativeChart(w, {assess::IdText({assess::Rule::kInfoDemand})},
+                   QStringLiteral("Active power, 15-minute means"), QStringLiteral("Power"));
 }
 
 void WriteMethod(ReportWriter& w) {

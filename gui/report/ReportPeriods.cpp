@@ -111,7 +111,7 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   const std::vector<assess::Period>& periods = daily ? w.Survey().days : w.Survey().periods;
   w.Subheading(first.Title() + QStringLiteral(" \u2014 ") + StandardShortName(first.standard));
   if (const QString limits = LimitsText(sets); !limits.isEmpty()) w.Paragraph(limits);
-  if (first.group == "ansi_c84_1.voltage")
+  if (first.group == assess::GroupText(assess::Rule::kAnsiVoltage))
     w.Paragraph(
         QStringLiteral("ANSI C84.1 sets no share of time within Range A: a 10-minute value "
                        "outside Range B fails, and the share within Range A is shown."));

@@ -53,9 +53,10 @@ void Title(ReportWriter& w) {
   title.anchor = QStringLiteral("summary");
   QStringList standards;
   const assess::StandardSet& set = w.Survey().standards;
-  for (const auto& [on, id] : {std::pair{set.en50160, "en50160"}, std::pair{set.ieee519, "ieee519"},
-                               std::pair{set.ansiC84, "ansi_c84_1"}})
-    if (on) standards.append(StandardName(id));
+  for (const auto& [on, id] : {std::pair{set.en50160, assess::Standard::kEn50160},
+                               std::pair{set.ieee519, assess::Standard::kIeee519},
+                               std::pair{set.ansiC84, assess::Standard::kAnsiC84_1}})
+    if (on) standards.append(StandardName(assess::StandardKey(id)));
   w.Paragraph(
       QStringLiteral("This report judges the supply against %1, from %2 of a 57x power analyzer.")
           .arg(JoinedNames(standards), Plural(w.Survey().files.size(), "log", "logs")));

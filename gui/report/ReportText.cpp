@@ -108,8 +108,9 @@ QString StandardName(const std::string& standard) {
 
 QString StandardShortName(const std::string& standard) {
   // Titles without an edition: their short names.
-  if (standard == "nema") return QStringLiteral("NEMA MG 1");
-  if (standard == "info") return QStringLiteral("informative");
+  if (standard == assess::StandardKey(assess::Standard::kNema)) return QStringLiteral("NEMA MG 1");
+  if (standard == assess::StandardKey(assess::Standard::kInfo))
+    return QStringLiteral("informative");
   return StandardName(standard).section(QLatin1Char(','), 0, 0);
 }
 

@@ -130,7 +130,7 @@ void CMeterlog2View::EmitTitle() {
   int64_t seconds;
   if (!m_pDoc->GetRecordTitle(title, 0) || title.empty())
     emit TitleChanged(QLatin1String(kEmptyTitle));
-  else if (CurrentDateFormat() != DateFormat::kLog && m_pDoc->GetLogTypeName(name, 0) &&
+  else if (CurrentDateFormat() != TimeStyle::kTable && m_pDoc->GetLogTypeName(name, 0) &&
            m_pDoc->GetTimeSeconds(seconds, 0))
     emit TitleChanged(QString::fromStdString(name) + QLatin1Char(' ') + RecordTimeText(seconds));
   else
@@ -224,7 +224,7 @@ void CMeterlog2View::MeasureColumns() {
     for (const std::string& text : ColumnTextSamples(*m_pDoc, id))
       width = std::max(width,
                        cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellPadding);
-    if (id == kTimeColumn && CurrentDateFormat() != DateFormat::kLog)
+    if (id == kTimeColumn && CurrentDateFormat() != TimeStyle::kTable)
       width =
           std::max(width, cellMetrics.horizontalAdvance(RecordTimeText(kWideTime)) + kCellPadding);
     header->resizeSection(k, width);

@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 
-ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, bool isoTime, bool decimalComma,
-                           const QString& proposed)
+ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, TimeStyle timeStyle,
+                           bool decimalComma, const QString& proposed)
     : QFileDialog(parent) {
   // The extra check box needs Qt's own dialog: a native one has no room for it.
   setOption(QFileDialog::DontUseNativeDialog, true);
@@ -31,7 +31,7 @@ ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, bool isoTime, boo
   m_selectedOnly->setEnabled(hasSelection);
   m_isoTime = new QCheckBox(QStringLiteral("Times as ISO 8601 (2009-03-07T14:05:09)"), this);
   m_isoTime->setObjectName(QStringLiteral("isoTime"));
-  m_isoTime->setChecked(isoTime);
+  m_isoTime->setChecked(timeStyle == TimeStyle::kIso);
   m_decimalComma = new QCheckBox(
       QStringLiteral("Decimal commas, fields separated by \";\" (for spreadsheets that write "
                      "50,01)"),
@@ -44,8 +44,8 @@ ExportDialog::ExportDialog(QWidget* parent, bool hasSelection, bool isoTime, boo
   }
 }
 
-bool ExportDialog::IsoTime() const {
-  return m_isoTime->isChecked();
+TimeStyle ExportDialog::ExportTimeStyle() const {
+  return m_isoTime->isChecked() ? TimeStyle::kIso : TimeStyle::kTable;
 }
 
 bool ExportDialog::DecimalComma() const {

@@ -6,17 +6,20 @@
 
 #include <QFileDialog>
 
+#include "text/TimeText.h"
+
 class QCheckBox;
 
 class ExportDialog : public QFileDialog {
   Q_OBJECT
  public:
   // `proposed`: the file offered (folder and name); "Meterlog2 Data" when empty.
-  ExportDialog(QWidget* parent, bool hasSelection, bool isoTime = false, bool decimalComma = false,
-               const QString& proposed = QString());
+  // `timeStyle`: TimeStyle::kIso ticks the ISO box; the export writes kTable otherwise.
+  ExportDialog(QWidget* parent, bool hasSelection, TimeStyle timeStyle = TimeStyle::kTable,
+               bool decimalComma = false, const QString& proposed = QString());
 
   bool SaveSelectedOnly() const;
-  bool IsoTime() const;
+  TimeStyle ExportTimeStyle() const;  // kIso or kTable
   bool DecimalComma() const;
 
  private:

@@ -11,10 +11,10 @@ GoToTimeDialog::GoToTimeDialog(QWidget* parent, const QString& start, const QStr
                                const QString& last, Jump jump)
     : QDialog(parent), m_jump(std::move(jump)) {
   setWindowTitle(QStringLiteral("Go To Time"));
-  const DateFormat format = CurrentDateFormat();
+  const TimeStyle format = CurrentDateFormat();
   m_forms = DateFormatPattern(format);
-  if (format != DateFormat::kIso)
-    m_forms += QStringLiteral(" or %1").arg(DateFormatPattern(DateFormat::kIso));
+  if (format != TimeStyle::kIsoSpace)
+    m_forms += QStringLiteral(" or %1").arg(DateFormatPattern(TimeStyle::kIsoSpace));
   auto* text = new QLabel(QStringLiteral("Go to the first record at or after this date and time "
                                          "(%1; the time may be left out).\nThe log runs from %2 "
                                          "to %3.")

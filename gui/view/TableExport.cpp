@@ -17,7 +17,10 @@ namespace meterlog2::view {
 
 TableExport::TableExport(const CMeterlog2View& view) : m_view(view) {
   auto settings = OpenSettings();
-  m_isoTime = settings->value(meterlog2::common::kExportIsoTimeKey, false).toBool();
+  // Stored as a flag: ISO 8601 or the log's own.
+  m_timeStyle = settings->value(meterlog2::common::kExportIsoTimeKey, false).toBool()
+                    ? TimeStyle::kIso
+                    : TimeStyle::kTable;
   m_decimalComma = settings->value(meterlog2::common::kExportDecimalCommaKey, false).toBool();
 }
 
@@ -47,17 +50,17 @@ bool TableExport::ExportCsv(const QString& path, bool selectedOnly, QString& err
   return ok;
 }
 
-void TableExport::SetTextFormat(bool isoTime, bool decimalComma) {
-  m_isoTime = isoTime;
+void TableExport::SetTextFormat(TimeStyle timeStyle, bool decimalComma) {
+  m_timeStyle = timeStyle == TimeStyle::kIso ? TimeStyle::kIso : TimeStyle::kTable;
   m_decimalComma = decimalComma;
   auto settings = OpenSettings();
-  settings->setValue(meterlog2::common::kExportIsoTimeKey, isoTime);
+  settings->setValue(meterlog2::common::kExportIsoTimeKey, m_timeStyle == TimeStyle::kIso);
   settings->setValue(meterlog2::common::kExportDecimalCommaKey, decimalComma);
 }
 
 TableFormat TableExport::GetTextFormat(char separator) const {
   TableFormat format(separator);
-  format.timeStyle = m_isoTime ? TimeStyle::kIso : TimeStyle::kTable;
+  format.timeStyle = m_timeStyle;
   format.decimalComma = m_decimalComma;
   return format;
 }
@@ -72,10 +75,10 @@ QString TableExport::ProposedFile() const {
 
 void TableExport::ExportWithDialog() {
   if (m_view.GetDocument() == nullptr) return;
-  ExportDialog dialog(m_view.window(), m_view.HasSelection(), m_isoTime, m_decimalComma,
+  ExportDialog dialog(m_view.window(), m_view.HasSelection(), m_timeStyle, m_decimalComma,
                       ProposedFile());
   if (dialog.exec() != QDialog::Accepted) return;
-  SetTextFormat(dialog.IsoTime(), dialog.DecimalComma());
+  SetTextFormat(dialog.ExportTimeStyle(), dialog.DecimalComma());
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return;
   OpenSettings()->setValue(meterlog2::common::kExportFolderKey,

@@ -20,7 +20,8 @@ class TableExport {
   QString SelectionText() const;
   // Writes the CSV file; on failure `error` says what went wrong and no file is left behind.
   bool ExportCsv(const QString& path, bool selectedOnly, QString& error) const;
-  void SetTextFormat(bool isoTime, bool decimalComma);
+  // The export's choice of times (kIso or kTable) and decimal marks (remembered).
+  void SetTextFormat(TimeStyle timeStyle, bool decimalComma);
   TableFormat GetTextFormat(char separator) const;
 
   // The commands: the save dialog, then the file (a failure is told); the clipboard.
@@ -32,7 +33,7 @@ class TableExport {
   QString ProposedFile() const;
 
   const CMeterlog2View& m_view;
-  bool m_isoTime = false;
+  TimeStyle m_timeStyle = TimeStyle::kTable;
   bool m_decimalComma = false;
 };
 

@@ -82,15 +82,15 @@ class DateFormatTest : public QObject {
  private slots:
   void init() {
     ClearSettings();
-    SetDateFormat(DateFormat::kLog);
+    SetDateFormat(TimeStyle::kTable);
     TakeMessages();
   }
-  void cleanup() { SetDateFormat(DateFormat::kLog); }
+  void cleanup() { SetDateFormat(TimeStyle::kTable); }
 
   void eachFormatWritesAndReadsTheSameMoment() {
     const ClockTime t{2009, 3, 7, 14, 5, 9};
-    QCOMPARE(RecordTimeText(t, DateFormat::kLog), QStringLiteral("03-07-2009 14:05:09"));
-    QCOMPARE(RecordTimeText(t, DateFormat::kIso), QStringLiteral("2009-03-07 14:05:09"));
+    QCOMPARE(RecordTimeText(t, TimeStyle::kTable), QStringLiteral("03-07-2009 14:05:09"));
+    QCOMPARE(RecordTimeText(t, TimeStyle::kIsoSpace), QStringLiteral("2009-03-07 14:05:09"));
     const qint64 at = SecondsFromClockTime(t);
     QCOMPARE(RecordTimeText(at), QStringLiteral("03-07-2009 14:05:09"));
     // Every format reads back what it writes, the locale's too (whatever the suite's locale),
@@ -98,7 +98,7 @@ class DateFormatTest : public QObject {
     for (const ClockTime& moment :
          {t, ClockTime{1999, 12, 31, 23, 59, 59}, ClockTime{2000, 2, 29, 0, 0, 0},
           ClockTime{2038, 1, 19, 12, 14, 8}}) {
-      for (DateFormat format : {DateFormat::kLog, DateFormat::kIso, DateFormat::kLocale}) {
+      for (TimeStyle format : {TimeStyle::kTable, TimeStyle::kIsoSpace, TimeStyle::kLocale}) {
         const QString text = RecordTimeText(moment, format);
         QVERIFY2(text.contains(QString::number(moment.year)), qPrintable(text));
         QCOMPARE(ParseRecordTime(text, format),
@@ -106,7 +106,7 @@ class DateFormatTest : public QObject {
       }
     }
     // ISO 8601 is taken whatever the format; the seconds and the time may be left out.
-    for (DateFormat format : {DateFormat::kLog, DateFormat::kIso, DateFormat::kLocale}) {
+    for (TimeStyle format : {TimeStyle::kTable, TimeStyle::kIsoSpace, TimeStyle::kLocale}) {
       QCOMPARE(ParseRecordTime(QStringLiteral("2009-03-08 10:30:15"), format),
                std::optional<qint64>(SecondsOf(2009, 3, 8, 10, 30, 15)));
       QCOMPARE(ParseRecordTime(QStringLiteral("2009-03-08T10:30"), format),
@@ -115,23 +115,23 @@ class DateFormatTest : public QObject {
                std::optional<qint64>(SecondsOf(2009, 12, 31, 0, 0, 0)));
     }
     // Month-day-year is not read as day-month-year, and no text is cut to what fits.
-    QCOMPARE(ParseRecordTime(QStringLiteral("12-31-2009"), DateFormat::kLog),
+    QCOMPARE(ParseRecordTime(QStringLiteral("12-31-2009"), TimeStyle::kTable),
              std::optional<qint64>(SecondsOf(2009, 12, 31, 0, 0, 0)));
     for (const char* refused : {"31-12-2009", "03-08-2009 10:30:15x", "03-08-09 10:30", "", "today",
                                 "02-30-2009", "03-08-2009 24:00:00"})
-      QVERIFY2(!ParseRecordTime(QLatin1String(refused), DateFormat::kLog), refused);
+      QVERIFY2(!ParseRecordTime(QLatin1String(refused), TimeStyle::kTable), refused);
     // Under ISO the log's own form is not guessed at.
-    QVERIFY(!ParseRecordTime(QStringLiteral("03-08-2009 10:30:15"), DateFormat::kIso));
+    QVERIFY(!ParseRecordTime(QStringLiteral("03-08-2009 10:30:15"), TimeStyle::kIsoSpace));
   }
 
   void theChoiceIsRememberedAndAnnounced() {
     QSignalSpy changed(DateFormatChanges(), &DateFormatNotifier::Changed);
-    SetDateFormat(DateFormat::kIso);
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
+    SetDateFormat(TimeStyle::kIsoSpace);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(OpenSettings()->value(QStringLiteral("View/DateFormat")).toString(),
              QStringLiteral("iso"));
-    QCOMPARE(CurrentDateFormat(), DateFormat::kIso);
+    QCOMPARE(CurrentDateFormat(), TimeStyle::kIsoSpace);
   }
 
   void tableTitleStatusAndGoToTimeFollowTheChoice() {
@@ -178,7 +178,7 @@ class DateFormatTest : public QObject {
     // The locale's form is as wide as its column; the choice is remembered for the next start.
     c.dateLocale->trigger();
     const QString local = view->model()->index(2, time).data().toString();
-    QCOMPARE(local, RecordTimeText(SecondsOf(2009, 3, 7, 14, 7, 9), DateFormat::kLocale));
+    QCOMPARE(local, RecordTimeText(SecondsOf(2009, 3, 7, 14, 7, 9), TimeStyle::kLocale));
     QVERIFY(view->horizontalHeader()->sectionSize(time) >
             view->fontMetrics().horizontalAdvance(local));
     QCOMPARE(OpenSettings()->value(QStringLiteral("View/DateFormat")).toString(),
@@ -192,7 +192,7 @@ class DateFormatTest : public QObject {
     ConfigDialogValues values;
     values.deviceDateTime = "Mar 15, 2010 14:05:09";
     values.deviceClock = {2010, 3, 15, 14, 5, 9};
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     {
       CConfigUnit dialog;
       dialog.SetValues(values);

@@ -40,7 +40,7 @@ class PlotTest : public QObject {
 
  private slots:
   void init() { TakeMessages(); }
-  void cleanup() { SetDateFormat(DateFormat::kLog); }
+  void cleanup() { SetDateFormat(TimeStyle::kTable); }
 
   void trendFollowsTheTableBothWays() {
     const QString path = WriteSample(QStringLiteral("plot-trend.57x"), 4, 40);
@@ -234,23 +234,23 @@ class PlotTest : public QObject {
     QTRY_VERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 03-07-999 14:09:09\n")));
 
     // View > Date Format: the axis and the read-out follow at once.
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     trend->replot();
     for (const QString& label : trend->xAxis->tickVectorLabels())
       QVERIFY2(label.startsWith(QLatin1String("0999-03-")), qPrintable(label));
     QVERIFY(trend->ReadOut().startsWith(QStringLiteral("Record 4, 0999-03-07 14:09:09\n")));
-    SetDateFormat(DateFormat::kLocale);
+    SetDateFormat(TimeStyle::kLocale);
     QVERIFY(trend->ReadOut().startsWith(
         QStringLiteral("Record 4, ") +
-        RecordTimeText(SecondsFromClockTime({999, 3, 7, 14, 9, 9}), DateFormat::kLocale)));
+        RecordTimeText(SecondsFromClockTime({999, 3, 7, 14, 9, 9}), TimeStyle::kLocale)));
 
     // The other plots' titles at their next drawing.
-    SetDateFormat(DateFormat::kLog);
+    SetDateFormat(TimeStyle::kTable);
     Child<QTabWidget>(pane, "plotTabs")->setCurrentIndex(1);
     app.GetView()->SelectRow(4);
     pane->DrawPending();
     QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("record 4 (03-07-999 14:09:09)")));
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     pane->DrawPending();
     QVERIFY(pane->Spectrum()->TitleText().contains(QLatin1String("(0999-03-07 14:09:09)")));
   }

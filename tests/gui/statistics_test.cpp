@@ -154,10 +154,10 @@ class StatisticsTest : public QObject {
     // Times as View > Date Format shows them; the copy keeps the log's own form.
     const int time = 4;  // Time of Minimum
     QVERIFY(table->item(0, time)->text().startsWith(QLatin1String("03-07-2009 ")));
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     QVERIFY(table->item(0, time)->text().startsWith(QLatin1String("2009-03-07 ")));
     QVERIFY(dialog.Text(',').contains(QLatin1String(",03-07-2009 ")));
-    SetDateFormat(DateFormat::kLog);
+    SetDateFormat(TimeStyle::kTable);
   }
 
   void theMenuCommandOpensTheWindow() {

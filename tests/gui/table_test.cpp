@@ -387,7 +387,7 @@ class TableTest : public QObject {
     QVERIFY(view->Export().ExportCsv(plain, false, error));
     const QByteArray plainBytes = ReadAll(plain);
 
-    view->Export().SetTextFormat(true, true);
+    view->Export().SetTextFormat(TimeStyle::kIso, true);
     QVERIFY(view->Export().ExportCsv(local, false, error));
     const QByteArray bytes = ReadAll(local);
     TableFormat format(',');
@@ -408,7 +408,7 @@ class TableTest : public QObject {
     ExportDialog dialog(nullptr, false, true, true);
     QVERIFY(Child<QCheckBox>(&dialog, "isoTime")->isChecked() &&
             Child<QCheckBox>(&dialog, "decimalComma")->isChecked());
-    view->Export().SetTextFormat(false, false);
+    view->Export().SetTextFormat(TimeStyle::kTable, false);
     QVERIFY(view->Export().ExportCsv(local, false, error));
     QCOMPARE(ReadAll(local), plainBytes);
   }
