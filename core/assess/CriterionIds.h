@@ -52,8 +52,8 @@ const char* StatisticKey(IdStatistic statistic);
 
 struct CriterionId {
   Rule rule;
-  int harmonic = 0;        // 2..50 for one harmonic's row, else 0
-  std::string_view phase;  // "a", "b", "c", "ch1", "ch2", or empty for the whole survey
+  int harmonic = 0;             // 2..50 for one harmonic's row, else 0
+  std::string_view phase = {};  // "a", "b", "c", "ch1", "ch2", or empty for the whole survey
   IdStatistic statistic = IdStatistic::kWeekly95;
 };
 

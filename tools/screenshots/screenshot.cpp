@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
   if (!app.InitInstance({path})) return 1;
   app.GetMainFrame()->resize(1100, 820);
   if (kind == "goto") {
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     app.GetView()->SelectRow(21);
     bool saved = false;
     QTimer::singleShot(500, [&] {
@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
   app.GetView()->selectionModel()->select(app.GetView()->model()->index(4, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
   if (kind == "statistics") {
-    SetDateFormat(DateFormat::kIso);
+    SetDateFormat(TimeStyle::kIsoSpace);
     bool saved = false;
     QTimer::singleShot(500, [&] {
       auto* statistics = qobject_cast<StatisticsDialog*>(QApplication::activeModalWidget());
