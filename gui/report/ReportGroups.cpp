@@ -13,7 +13,7 @@ namespace {
 
 struct GroupInfo {
   Rule rule;
-  IdStatistic statistic;
+  IdStatistic idStatistic;
   const char* title;      // with the statistic, where a standard judges one quantity on several
   const char* statistic;  // after the harmonics' numbers: ", weekly 95th percentile"
 };
@@ -43,7 +43,7 @@ const GroupInfo kGroups[] = {
 
 const GroupInfo* FindGroup(const std::string& group) {
   for (const GroupInfo& info : kGroups)
-    if (group == assess::GroupText(info.rule, info.statistic)) return &info;
+    if (group == assess::GroupText(info.rule, info.idStatistic)) return &info;
   return nullptr;
 }
 

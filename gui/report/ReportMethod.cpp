@@ -56,7 +56,7 @@ void InformativeChart(ReportWriter& w, const std::vector<std::string>& ids, cons
     const Criterion* c = w.Result().FindCriterion(id);
     const assess::Series* series = c ? w.Result().FindSeries(c->seriesKey) : nullptr;
     if (!series || c->verdict != Verdict::kInfo) continue;
-    plan.valueLabel = QStringLiteral("%1 (%2)").arg(label, Q(series->unit));
+    plan.valueLabel = QStringLiteral("%1 (%2)").arg(label, Q(UnitSymbol(series->unit)));
     plan.lines.push_back({Capitalized(Q(c->quantity)), series, SeriesColor(plan.lines.size())});
     plan.gapSeconds = std::max({plan.gapSeconds, static_cast<double>(series->windowSeconds),
                                 assess::kGapIntervals * w.Survey().intervalS.value_or(0)});

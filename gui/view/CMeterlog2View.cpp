@@ -224,7 +224,7 @@ void CMeterlog2View::MeasureColumns() {
     for (const std::string& text : ColumnTextSamples(*m_pDoc, id))
       width = std::max(width,
                        cellMetrics.horizontalAdvance(QString::fromStdString(text)) + kCellPadding);
-    if (id == kTimeColumn && CurrentDateFormat() != TimeStyle::kTable)
+    if (id == meterlog2::table::kTimeColumn && CurrentDateFormat() != TimeStyle::kTable)
       width =
           std::max(width, cellMetrics.horizontalAdvance(RecordTimeText(kWideTime)) + kCellPadding);
     header->resizeSection(k, width);
@@ -235,7 +235,7 @@ void CMeterlog2View::MeasureColumns() {
 void CMeterlog2View::OnDateFormatChanged() {
   if (m_pDoc == nullptr) return;
   EmitTitle();
-  m_pModel->RefreshColumn(kTimeColumn);
+  m_pModel->RefreshColumn(meterlog2::table::kTimeColumn);
   MeasureColumns();
   m_pFrozen->Update();
 }
@@ -356,7 +356,7 @@ bool CMeterlog2View::GoToTime(qint64 seconds, QString& message) {
 }
 
 QString CMeterlog2View::RecordTimeCellText(unsigned row) const {
-  const int time = m_pModel->ColumnOf(kTimeColumn);
+  const int time = m_pModel->ColumnOf(meterlog2::table::kTimeColumn);
   if (time >= 0) return m_pModel->index(int(row), time).data().toString();
   std::string text;
   m_pDoc->GetTimeStamp(text, row);
@@ -390,7 +390,8 @@ void CMeterlog2View::OnSelectColumns() {
     const std::string label =
         m_pDoc ? GetColumnLabel(*m_pDoc, info.nColumnId, info.strTitle) : info.strTitle;
     dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
-                     info.nColumnId != kTimeColumn, QString::fromStdString(label));
+                     info.nColumnId != meterlog2::table::kTimeColumn,
+                     QString::fromStdString(label));
   }
   if (dialog.exec() != QDialog::Accepted) return;
   auto& entries = m_columns.Entries();

@@ -60,7 +60,8 @@ void FrozenColumns::Update() {
   // The columns the user sees up to and including Time.
   int last = -1;
   for (int visual = 0; visual < count && last < 0; ++visual)
-    if (model->ColumnId(header->logicalIndex(visual)) == kTimeColumn) last = visual;
+    if (model->ColumnId(header->logicalIndex(visual)) == meterlog2::table::kTimeColumn)
+      last = visual;
   m_width = 0;
   for (int logical = 0; logical < count; ++logical) {
     const bool frozen = last >= 0 && header->visualIndex(logical) <= last;

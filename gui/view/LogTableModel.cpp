@@ -55,7 +55,7 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
   // The time as the reader chose to see it; the log's own form and a time stamp that reads as
   // none come as the cell text has them.
   int64_t seconds;
-  if (id == kTimeColumn && CurrentDateFormat() != TimeStyle::kTable &&
+  if (id == meterlog2::table::kTimeColumn && CurrentDateFormat() != TimeStyle::kTable &&
       m_doc->GetTimeSeconds(seconds, row))
     return RecordTimeText(seconds);
   GetCellText(*m_doc, row, id, m_text);

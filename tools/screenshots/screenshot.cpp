@@ -72,7 +72,7 @@ int main(int argc, char* argv[]) {
   if (columns) {
     for (const ColumnInfo& info : app.GetView()->GetColumnList().Entries())
       dialog.AddColumn(QString::fromStdString(info.strTitle), info.bVisible,
-                       info.nColumnId != kTimeColumn);
+                       info.nColumnId != meterlog2::table::kTimeColumn);
     dialog.resize(820, 480);
     dialog.show();
     dialog.findChild<QLineEdit*>(QStringLiteral("filter"))->setText(QStringLiteral("phase a"));
