@@ -27,6 +27,8 @@
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
 
+using namespace meterlog2::table;
+
 namespace {
 
 int CurrentRow(CMeterlog2View* view) {
@@ -330,5 +332,3 @@ class PlotTest : public QObject {
 
 REGISTER_GUI_TEST(PlotTest);
 #include "plot_test.moc"
-
-using namespace meterlog2::table;
