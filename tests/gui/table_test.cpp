@@ -405,7 +405,7 @@ class TableTest : public QObject {
     QVERIFY(clip.contains(QLatin1String("\t2009-03-07T14:06:09\t")));
     QVERIFY(!clip.section('\n', 1).contains('.'));
     // The choice is remembered for the next export, and the defaults write the plain bytes again.
-    ExportDialog dialog(nullptr, false, true, true);
+    ExportDialog dialog(nullptr, false, TimeStyle::kIso, true);
     QVERIFY(Child<QCheckBox>(&dialog, "isoTime")->isChecked() &&
             Child<QCheckBox>(&dialog, "decimalComma")->isChecked());
     view->Export().SetTextFormat(TimeStyle::kTable, false);
