@@ -42,8 +42,8 @@ static int RunReport(Args& args) {
   if (page != "a4" && page != "letter")
     return UsageError("--page takes a4 or letter, not \"" + page + "\"");
   ReportOptions report;
-  report.title = QString::fromStdString(title);
-  report.site = QString::fromStdString(site);
+  report.title = title;
+  report.site = site;
   report.page = page == "letter" ? ReportOptions::Page::kLetter : ReportOptions::Page::kA4;
 
   SayWhatAnInterruptLeaves(out);

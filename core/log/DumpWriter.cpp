@@ -9,8 +9,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "log/CMeterlog2Doc.h"
-#include "log/RecordDump.h"
+#include "CMeterlog2Doc.h"
+#include "RecordDump.h"
+
+namespace meterlog2::log {
 
 DumpWriter::~DumpWriter() {
   {
@@ -257,3 +259,5 @@ void DumpWriter::Write(const Job& job) {
   Append(job, 0, true, problem);
   SetProblem(problem);
 }
+
+}  // namespace meterlog2::log

@@ -22,6 +22,8 @@
 
 class CMeterlog2Doc;
 
+namespace meterlog2::log {
+
 // Where every load appends its dump: "C:\meterlog2_dump.txt" on Windows, or
 // %LOCALAPPDATA%\Meterlog2\meterlog2_dump.txt when the user may not write that; elsewhere
 // $XDG_STATE_HOME/meterlog2/meterlog2_dump.txt (default ~/.local/state/...). Empty when there
@@ -90,3 +92,5 @@ class DumpWriter {
   std::atomic<uint64_t> m_sizeLimit{kDefaultSizeLimit};
   std::thread m_thread;
 };
+
+}  // namespace meterlog2::log

@@ -6,28 +6,29 @@
 #include <set>
 
 #include "ReportSections.h"
-#include "ReportStyle.h"
 #include "ReportText.h"
 #include "assess/AssessLimits.h"
 #include "assess/AssessmentWriters.h"
-#include "plot/PlotColors.h"
 
+namespace meterlog2::report {
+
+using namespace std::string_literals;
 using assess::Criterion;
 using assess::Verdict;
-using namespace report_text;
+using namespace text;
 
 namespace {
 
 // Where a limit comes from: the text in the last parentheses of the criterion's limit ("EN
 // 50160:2010, low voltage, supply voltage variations"); the standard's name when there are none.
-QString LimitSource(const Criterion& c) {
-  const QString limit = Typeset(c.limit);
-  const qsizetype open = limit.lastIndexOf(QStringLiteral(" ("));
-  if (open < 0 || !limit.endsWith(QLatin1Char(')'))) return StandardShortName(c.standard);
-  return limit.mid(open + 2, limit.size() - open - 3);
+std::string LimitSource(const Criterion& c) {
+  const std::string limit = Typeset(c.limit);
+  const size_t open = limit.rfind(" (");
+  if (open == std::string::npos || !EndsWith(limit, ")")) return StandardShortName(c.standard);
+  return limit.substr(open + 2, limit.size() - open - 3);
 }
 
-ChartPlan TimePlan(const ReportWriter& w, const QString& title, const QString& valueLabel) {
+ChartPlan TimePlan(const ReportWriter& w, const std::string& title, const std::string& valueLabel) {
   ChartPlan plan;
   plan.kind = ChartPlan::Kind::kTime;
   plan.title = title;
@@ -43,15 +44,14 @@ double GapSeconds(const ReportWriter& w, const assess::Series& series) {
                   assess::kGapIntervals * w.Survey().intervalS.value_or(0));
 }
 
-void AddLine(const ReportWriter& w, ChartPlan& plan, const QString& name,
-             const assess::Series* series, const QColor& color) {
+void AddLine(const ReportWriter& w, ChartPlan& plan, const std::string& name,
+             const assess::Series* series, Rgb color) {
   plan.lines.push_back({name, series, color});
   plan.gapSeconds = std::max(plan.gapSeconds, GapSeconds(w, *series));
 }
 
-QString BandText(const assess::LimitBand& band, const QString& unit) {
-  return QStringLiteral("%1: %2 to %3 %4")
-      .arg(Q(band.label), Number(band.low), Number(band.high), unit);
+std::string BandText(const assess::LimitBand& band, const std::string& unit) {
+  return Fill("%1: %2 to %3 %4", {band.label, Number(band.low), Number(band.high), unit});
 }
 
 struct BandChart {
@@ -94,12 +94,11 @@ void BandCharts(ReportWriter& w) {
     for (const auto& rows : SameBands(w, assess::GroupText(chart.rule))) {
       const Criterion& first = *rows.front();
       const assess::Series* series = w.Result().FindSeries(first.seriesKey);
-      const QString unit = Q(UnitSymbol(series->unit));
-      ChartPlan plan =
-          TimePlan(w, QString::fromLatin1(chart.title) + " (" + LimitSource(first) + ")",
-                   QStringLiteral("%1 (%2)").arg(QString::fromLatin1(chart.label), unit));
+      const std::string unit = UnitSymbol(series->unit);
+      ChartPlan plan = TimePlan(w, std::string(chart.title) + " (" + LimitSource(first) + ")",
+                                Fill("%1 (%2)", {std::string(chart.label), unit}));
       for (const Criterion* c : rows)
-        AddLine(w, plan, c->phase.empty() ? QString::fromLatin1(chart.label) : PhaseLabel(c->phase),
+        AddLine(w, plan, c->phase.empty() ? std::string(chart.label) : PhaseLabel(c->phase),
                 w.Result().FindSeries(c->seriesKey), w.Groups().PhaseColor(c->phase));
       plan.limits.push_back({BandText(first.bands[0], unit), first.bands[0].low,
                              first.bands[0].high, true, kBandColor});
@@ -110,8 +109,7 @@ void BandCharts(ReportWriter& w) {
     }
   }
   if (voltages) return;
-  ChartPlan plan = TimePlan(w, QStringLiteral("Supply voltage, 10-minute values (not judged)"),
-                            QStringLiteral("Voltage (V)"));
+  ChartPlan plan = TimePlan(w, "Supply voltage, 10-minute values (not judged)"s, "Voltage (V)"s);
   for (const assess::Series& series : w.Result().series)
     if (series.key.rfind("voltage.", 0) == 0)
       AddLine(w, plan, PhaseLabel(series.phase), &series, w.Groups().PhaseColor(series.phase));
@@ -120,18 +118,18 @@ void BandCharts(ReportWriter& w) {
 
 // "weekly 95th percentile", "weekly 99th percentile": what a limit line of a 10-minute series
 // bounds.
-QString StatisticName(const Criterion& c) {
-  return c.idStatistic == assess::IdStatistic::kWeekly99 ? QStringLiteral("weekly 99th percentile")
-                                                         : QStringLiteral("weekly 95th percentile");
+std::string StatisticName(const Criterion& c) {
+  return c.idStatistic == assess::IdStatistic::kWeekly99 ? "weekly 99th percentile"s
+                                                         : "weekly 95th percentile"s;
 }
 
 // The 10-minute values of the groups' rows with each distinct upper limit as a line.
-void LimitChart(ReportWriter& w, const std::vector<std::string>& groups, const QString& title,
-                const QString& valueLabel) {
+void LimitChart(ReportWriter& w, const std::vector<std::string>& groups, const std::string& title,
+                const std::string& valueLabel) {
   ChartPlan plan = TimePlan(w, title, valueLabel);
   plan.fromZero = true;
-  std::vector<std::pair<double, QString>> limits;
-  QString source;
+  std::vector<std::pair<double, std::string>> limits;
+  std::string source;
   for (const std::string& group : groups) {
     for (const RowSet* set : w.Groups().Sets(group)) {
       const Criterion& c = *set->rows.front();
@@ -139,18 +137,18 @@ void LimitChart(ReportWriter& w, const std::vector<std::string>& groups, const Q
       if (!series || c.bands.empty()) continue;
       if (std::none_of(plan.lines.begin(), plan.lines.end(),
                        [&](const ChartLine& l) { return l.series == series; }))
-        AddLine(w, plan, c.phase.empty() ? Capitalized(Q(c.quantity)) : PhaseLabel(c.phase), series,
+        AddLine(w, plan, c.phase.empty() ? Capitalized(c.quantity) : PhaseLabel(c.phase), series,
                 w.Groups().PhaseColor(c.phase));
-      if (source.isEmpty()) source = LimitSource(c);
-      const QString name = QStringLiteral("limit of the %1: %2")
-                               .arg(StatisticName(c), WithUnit(Number(UpperLimit(c)), c.unit));
+      if (source.empty()) source = LimitSource(c);
+      const std::string name =
+          Fill("limit of the %1: %2", {StatisticName(c), WithUnit(Number(UpperLimit(c)), c.unit)});
       if (std::none_of(limits.begin(), limits.end(),
                        [&](const auto& l) { return l.second == name; }))
         limits.emplace_back(UpperLimit(c), name);
     }
   }
   if (plan.lines.empty()) return;
-  plan.title += QStringLiteral(" (") + source + ")";
+  plan.title += " ("s + source + ")";
   for (const auto& [limit, name] : limits)
     plan.limits.push_back({name, -INFINITY, limit, false, kLimitColor});
   w.Chart(std::move(plan));
@@ -159,7 +157,7 @@ void LimitChart(ReportWriter& w, const std::vector<std::string>& groups, const Q
 struct MarkerGroup {
   assess::Rule rule;
   ChartMarker::Shape shape;
-  QColor color;
+  Rgb color;
 };
 
 // A phase's markers of one group: each harmonic's limit; `failed` gathers the harmonics that fail.
@@ -172,7 +170,7 @@ ChartMarker Markers(const ReportWriter& w, const MarkerGroup& g, const std::stri
     if (set->phase != phase) continue;
     for (const Criterion* c : set->rows) {
       if (!c->harmonic || c->bands.empty()) continue;
-      marker.name = QStringLiteral("limit, ") + LimitSource(*c);
+      marker.name = "limit, "s + LimitSource(*c);
       marker.limits.emplace_back(c->harmonic, UpperLimit(*c));
       last = std::max(last, c->harmonic);
       if (c->verdict == Verdict::kFail) failed.insert(c->harmonic);
@@ -190,19 +188,18 @@ void HarmonicCharts(ReportWriter& w, bool current) {
               : std::vector<MarkerGroup>{
                     {assess::Rule::kEnHarmonic, ChartMarker::Shape::kDash, kLimitColor},
                     {assess::Rule::kIeeeVoltageHarmonic, ChartMarker::Shape::kTriangle,
-                     QColor(230, 120, 0)}};
+                     Rgb{230, 120, 0}}};
   for (const assess::HarmonicProfile& profile : w.Result().harmonics) {
     if (profile.current != current) continue;
     ChartPlan plan;
     plan.kind = ChartPlan::Kind::kHarmonics;
-    plan.title = QStringLiteral("Harmonic %1, %2: 95th percentiles of the worst week")
-                     .arg(current ? QStringLiteral("currents") : QStringLiteral("voltages"),
-                          PhaseLabel(profile.phase));
-    plan.valueLabel = current ? QStringLiteral("Harmonic current (% of IL)")
-                              : QStringLiteral("Harmonic voltage (% of the fundamental)");
-    plan.barName = QStringLiteral("95th percentile");
-    plan.failedBarName = QStringLiteral("95th percentile above its limit");
-    plan.barColor = SeriesColor(0);  // red is for the bars above their limits
+    plan.title = Fill("Harmonic %1, %2: 95th percentiles of the worst week",
+                      {current ? "currents"s : "voltages"s, PhaseLabel(profile.phase)});
+    plan.valueLabel =
+        current ? "Harmonic current (% of IL)"s : "Harmonic voltage (% of the fundamental)"s;
+    plan.barName = "95th percentile"s;
+    plan.failedBarName = "95th percentile above its limit"s;
+    plan.barColor = table::SeriesRgb(0);  // red is for the bars above their limits
     std::set<int> failed;
     int last = 0;
     for (const MarkerGroup& g : groups)
@@ -221,9 +218,7 @@ void HarmonicCharts(ReportWriter& w, bool current) {
 // The current harmonics of each phase nearest to (or furthest beyond) their limits.
 void WorstCurrentHarmonics(ReportWriter& w) {
   ReportTable table;
-  table.headers = {QStringLiteral("Phase"), QStringLiteral("Harmonic"),
-                   QStringLiteral("Worst week's 95th percentile"), QStringLiteral("Limit"),
-                   QStringLiteral("Verdict")};
+  table.headers = {"Phase"s, "Harmonic"s, "Worst week's 95th percentile"s, "Limit"s, "Verdict"s};
   table.widths = {0.8, 0.9, 1.6, 1.2, 1.1};
   constexpr size_t kShown = 5;
   for (const RowSet* set : w.Groups().Sets(assess::GroupText(assess::Rule::kIeeeCurrentHarmonic))) {
@@ -235,27 +230,26 @@ void WorstCurrentHarmonics(ReportWriter& w) {
     });
     if (rows.size() > kShown) rows.resize(kShown);
     for (const Criterion* c : rows)
-      table.AddRow({Cell(PhaseName(c->phase)), Cell(QString::number(c->harmonic)),
+      table.AddRow({Cell(PhaseName(c->phase)), Cell(std::to_string(c->harmonic)),
                     Cell(CriterionValue(*c, *c->value), ToneOf(c->verdict)),
                     Cell(WithUnit(Number(UpperLimit(*c)), c->unit)), VerdictCell(c->verdict)});
   }
   if (table.rows.empty()) return;
-  w.Paragraph(QStringLiteral("The current harmonics nearest to their limits, in % of IL:"));
+  w.Paragraph("The current harmonics nearest to their limits, in % of IL:"s);
   w.Table(std::move(table));
 }
 
 void CurrentCharts(ReportWriter& w) {
   const auto& basis = w.Result().currentBasis;
   if (!basis) return;
-  w.Subheading(QStringLiteral("Current distortion (IEEE 519)"));
-  w.Paragraph(QStringLiteral("Judged in % of IL = %1 A with Isc = %2 A (Isc/IL = %3): %4, row %5.")
-                  .arg(Number(basis->il), Number(basis->isc), Number(basis->ratio), Q(basis->table),
-                       Typeset(basis->row)));
+  w.Subheading("Current distortion (IEEE 519)"s);
+  w.Paragraph(Fill("Judged in % of IL = %1 A with Isc = %2 A (Isc/IL = %3): %4, row %5.",
+                   {Number(basis->il), Number(basis->isc), Number(basis->ratio), basis->table,
+                    Typeset(basis->row)}));
   LimitChart(w,
              {assess::GroupText(assess::Rule::kIeeeTdd),
               assess::GroupText(assess::Rule::kIeeeTdd, assess::IdStatistic::kWeekly99)},
-             QStringLiteral("Total demand distortion, 10-minute values"),
-             QStringLiteral("TDD (% of IL)"));
+             "Total demand distortion, 10-minute values"s, "TDD (% of IL)"s);
   HarmonicCharts(w, true);
   WorstCurrentHarmonics(w);
 }
@@ -263,28 +257,27 @@ void CurrentCharts(ReportWriter& w) {
 }  // namespace
 
 void WriteCharts(ReportWriter& w) {
-  w.Heading(QStringLiteral("Charts"), QStringLiteral("charts"), true);
+  w.Heading("Charts"s, "charts"s, true);
   w.Paragraph(
-      QStringLiteral("Times are the instrument's clock. Each chart shows the values a "
-                     "criterion was judged on, with every limit it names; a line breaks "
-                     "where the records have a gap. A line with more values than fit side by "
-                     "side across its chart is drawn as a band from its least to its greatest "
-                     "value in each narrow slice of time."));
+      "Times are the instrument's clock. Each chart shows the values a "
+      "criterion was judged on, with every limit it names; a line breaks "
+      "where the records have a gap. A line with more values than fit side by "
+      "side across its chart is drawn as a band from its least to its greatest "
+      "value in each narrow slice of time."s);
   const size_t before = w.Doc().blocks.size();
   BandCharts(w);
-  LimitChart(w, {assess::GroupText(assess::Rule::kEnThd)},
-             QStringLiteral("Voltage THD, 10-minute values"),
-             QStringLiteral("THD (% of the fundamental)"));
+  LimitChart(w, {assess::GroupText(assess::Rule::kEnThd)}, "Voltage THD, 10-minute values"s,
+             "THD (% of the fundamental)"s);
   LimitChart(w, {assess::GroupText(assess::Rule::kIeeeVoltageThd)},
-             QStringLiteral("Voltage THD, 10-minute values"),
-             QStringLiteral("THD (% of the fundamental)"));
+             "Voltage THD, 10-minute values"s, "THD (% of the fundamental)"s);
   LimitChart(w, {assess::GroupText(assess::Rule::kEnUnbalance)},
-             QStringLiteral("Voltage unbalance u2, 10-minute values"),
-             QStringLiteral("u2 (% of the positive sequence)"));
+             "Voltage unbalance u2, 10-minute values"s, "u2 (% of the positive sequence)"s);
   HarmonicCharts(w, false);
   CurrentCharts(w);
   if (w.Doc().blocks.size() == before)
     w.Paragraph(
-        QStringLiteral("No log records a quantity a criterion judges: there is nothing to "
-                       "chart."));
+        "No log records a quantity a criterion judges: there is nothing to "
+        "chart."s);
 }
+
+}  // namespace meterlog2::report

@@ -3,11 +3,14 @@
 // blocks (headings, paragraphs, tables, charts). Both the PDF and the HTML page are drawn from
 // the same document, so they carry the same words and numbers.
 
-#include <QColor>
-#include <QString>
+#include <string>
 #include <vector>
 
-#include "ReportChart.h"
+#include "ChartPlan.h"
+
+namespace meterlog2::report {
+
+using Strings = std::vector<std::string>;
 
 // The colour a piece of text carries: a verdict's, a warning's, or none.
 enum class Tone {
@@ -20,8 +23,8 @@ enum class Tone {
 };
 
 struct ReportCell {
-  QString text;
-  QString detail;  // a second, smaller line (a range, a digest); empty for none
+  std::string text;
+  std::string detail;  // a second, smaller line (a range, a digest); empty for none
   Tone tone = Tone::kNormal;
   bool bold = false;
   bool code = false;  // digests and identifiers: a fixed-width font, broken anywhere
@@ -34,7 +37,7 @@ enum class RowStyle {
 };
 
 struct ReportTable {
-  QStringList headers;
+  Strings headers;
   std::vector<double> widths;  // relative widths of the columns
   std::vector<std::vector<ReportCell>> rows;
   std::vector<RowStyle> styles;  // per row
@@ -55,29 +58,26 @@ struct ReportBlock {
     kChart,
   };
   Kind kind = Kind::kParagraph;
-  QString text;
-  QString subtitle;
-  QString verdict;  // kVerdict: "PASS", "FAIL", ...
+  std::string text;
+  std::string subtitle;
+  std::string verdict;  // kVerdict: "PASS", "FAIL", ...
   Tone tone = Tone::kNormal;
   bool newPage = false;
   bool small = false;  // kParagraph: a note in smaller type
-  QString anchor;      // kHeading: the HTML page's anchor
+  std::string anchor;  // kHeading: the HTML page's anchor
   ReportTable table;
   ChartPlan chart;
 };
 
 struct ReportDocument {
-  QString title;
-  QString site;
-  QString period;  // "2009-03-07 14:05 to 2009-03-15 22:05": in every page's header
-  QString footer;  // the program and its version
+  std::string title;
+  std::string site;
+  std::string period;  // "2009-03-07 14:05 to 2009-03-15 22:05": in every page's header
+  std::string footer;  // the program and its version
   std::vector<ReportBlock> blocks;
 
   // "Title — Site", or the title alone: what every page's header names.
-  QString HeaderTitle() const {
-    return site.isEmpty() ? title : title + QStringLiteral(" \u2014 ") + site;
-  }
+  std::string HeaderTitle() const { return site.empty() ? title : title + " \u2014 " + site; }
 };
 
-// The colour of a tone in both renderings.
-QColor ToneColor(Tone tone);
+}  // namespace meterlog2::report

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "plot/PlotColors.h"
+#include "ReportText.h"
+
+namespace meterlog2::report {
 
 using assess::Criterion;
 using assess::IdStatistic;
@@ -101,11 +103,9 @@ std::vector<const Criterion*> RowSet::WorstByPeriod() const {
   return worst;
 }
 
-QString RowSet::Title() const {
+std::string RowSet::Title() const {
   const GroupInfo* info = FindGroup(group);
-  QString title =
-      info ? QString::fromLatin1(info->title) : QString::fromStdString(rows.front()->quantity);
-  if (!title.isEmpty()) title[0] = title[0].toUpper();
+  std::string title = text::Capitalized(info ? info->title : rows.front()->quantity);
   if (Harmonics()) {
     int first = 0, last = 0;
     for (const Criterion* c : rows)
@@ -113,9 +113,9 @@ QString RowSet::Title() const {
         if (!first) first = c->harmonic;
         last = c->harmonic;
       }
-    title += QStringLiteral(" %1 to %2").arg(first).arg(last);
+    title += " " + std::to_string(first) + " to " + std::to_string(last);
   }
-  return info ? title + QString::fromLatin1(info->statistic) : title;
+  return info ? title + info->statistic : title;
 }
 
 CriteriaGroups::CriteriaGroups(const assess::AssessmentResult& result) {
@@ -151,7 +151,9 @@ std::vector<std::string> CriteriaGroups::Groups() const {
   return groups;
 }
 
-QColor CriteriaGroups::PhaseColor(const std::string& phase) const {
+table::Rgb CriteriaGroups::PhaseColor(const std::string& phase) const {
   const auto it = std::find(m_phases.begin(), m_phases.end(), phase);
-  return SeriesColor(it == m_phases.end() ? 0 : static_cast<size_t>(it - m_phases.begin()));
+  return table::SeriesRgb(it == m_phases.end() ? 0 : static_cast<size_t>(it - m_phases.begin()));
 }
+
+}  // namespace meterlog2::report

@@ -3,12 +3,13 @@
 // (a phase's 24 harmonic voltages are one set), the sets of a rule next to each other, the rules
 // in the result's order. Internal to the report library.
 
-#include <QColor>
-#include <QString>
 #include <string>
 #include <vector>
 
 #include "assess/Assessment.h"
+#include "table/SeriesPalette.h"
+
+namespace meterlog2::report {
 
 // The rows of one group (CriterionGroup) and phase, in the result's order.
 struct RowSet {
@@ -26,7 +27,7 @@ struct RowSet {
   std::vector<const assess::Criterion*> WorstByPeriod() const;
   size_t Periods() const;
   // "Harmonic voltages 2 to 25", "Supply voltage", "Total demand distortion (TDD)".
-  QString Title() const;
+  std::string Title() const;
 };
 
 // The title of a group in the words of a report; nullptr for a group the report does not name
@@ -42,9 +43,11 @@ class CriteriaGroups {
   // The groups in the result's order.
   std::vector<std::string> Groups() const;
   // A phase's colour in every chart: the phases in the order the result meets them.
-  QColor PhaseColor(const std::string& phase) const;
+  table::Rgb PhaseColor(const std::string& phase) const;
 
  private:
   std::vector<std::string> m_phases;
   std::vector<RowSet> m_sets;
 };
+
+}  // namespace meterlog2::report

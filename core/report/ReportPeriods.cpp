@@ -3,16 +3,20 @@
 // furthest beyond, or nearest to, its limit in that period. A long survey's tables keep the
 // periods that matter: those in which a phase fails and each phase's worst.
 
+#include <algorithm>
 #include <set>
 
 #include "ReportSections.h"
 #include "ReportText.h"
 #include "assess/AssessmentWriters.h"
 
+namespace meterlog2::report {
+
+using namespace std::string_literals;
 using assess::Criterion;
 using assess::PeriodResult;
 using assess::Verdict;
-using namespace report_text;
+using namespace text;
 
 namespace {
 
@@ -24,7 +28,7 @@ bool IsDaily(const RowSet& set) {
 }
 
 ReportCell NoValues() {
-  return Cell(QStringLiteral("no values"), Tone::kMuted);
+  return Cell("no values"s, Tone::kMuted);
 }
 
 ReportCell SingleCell(const Criterion& c, size_t p) {
@@ -32,7 +36,7 @@ ReportCell SingleCell(const Criterion& c, size_t p) {
   const PeriodResult& r = c.periods[p];
   ReportCell cell = Cell(CriterionValue(c, *r.value), ToneOf(r.verdict));
   cell.bold = r.verdict == Verdict::kFail;
-  cell.detail = VerdictWord(r.verdict) + QStringLiteral(", ") + Plural(r.count, "value", "values");
+  cell.detail = VerdictWord(r.verdict) + ", "s + Plural(r.count, "value", "values");
   return cell;
 }
 
@@ -43,13 +47,13 @@ ReportCell HarmonicCell(const RowSet& set, const Criterion* worst, size_t p) {
     failed += p < c->periods.size() && c->periods[p].verdict == Verdict::kFail;
   const PeriodResult& r = worst->periods[p];
   const Verdict verdict = failed ? Verdict::kFail : Verdict::kPass;
-  ReportCell cell = Cell(
-      QStringLiteral("harmonic %1: %2").arg(worst->harmonic).arg(CriterionValue(*worst, *r.value)),
-      ToneOf(verdict));
+  ReportCell cell =
+      Cell(Fill("harmonic %1: %2", {worst->harmonic, CriterionValue(*worst, *r.value)}),
+           ToneOf(verdict));
   cell.bold = failed > 0;
-  cell.detail = QStringLiteral("limit %1; %2")
-                    .arg(WithUnit(Number(UpperLimit(*worst)), worst->unit), VerdictWord(verdict));
-  if (failed) cell.detail += QStringLiteral(" (%1)").arg(Plural(failed, "harmonic", "harmonics"));
+  cell.detail = Fill("limit %1; %2",
+                     {WithUnit(Number(UpperLimit(*worst)), worst->unit), VerdictWord(verdict)});
+  if (failed) cell.detail += Fill(" (%1)", {Plural(failed, "harmonic", "harmonics")});
   return cell;
 }
 
@@ -79,48 +83,47 @@ std::vector<size_t> ShownPeriods(const std::vector<const RowSet*>& sets, size_t 
 
 // The limit each phase is judged against, once where the phases share it; for harmonics, the
 // limit of the group's worst row.
-QString LimitsText(const std::vector<const RowSet*>& sets) {
+std::string LimitsText(const std::vector<const RowSet*>& sets) {
   if (sets.front()->Harmonics()) {
     const Criterion* worst = nullptr;
     for (const RowSet* set : sets) {
       const Criterion* c = set->Worst();
       if (c && (!worst || *c->excess > *worst->excess)) worst = c;
     }
-    if (!worst) return QStringLiteral("Each harmonic against its own limit.");
-    return QStringLiteral("Each harmonic against its own limit; the worst, harmonic %1 of %2: %3.")
-        .arg(worst->harmonic)
-        .arg(worst->phase.empty() ? QStringLiteral("the supply") : PhaseLabel(worst->phase),
-             Typeset(worst->limit));
+    if (!worst) return "Each harmonic against its own limit."s;
+    return Fill("Each harmonic against its own limit; the worst, harmonic %1 of %2: %3.",
+                {worst->harmonic, worst->phase.empty() ? "the supply"s : PhaseLabel(worst->phase),
+                 Typeset(worst->limit)});
   }
-  QStringList limits;
-  for (const RowSet* set : sets)
-    if (const Criterion* c = set->Worst()) limits.append(Typeset(c->limit));
-  limits.removeDuplicates();
-  if (limits.isEmpty()) return {};
-  if (limits.size() == 1) return QStringLiteral("Limit: ") + limits.front() + ".";
-  QStringList each;
+  Strings limits;
   for (const RowSet* set : sets)
     if (const Criterion* c = set->Worst())
-      each.append(PhaseLabel(c->phase) + ": " + Typeset(c->limit));
-  return QStringLiteral("Limits: ") + each.join(QStringLiteral("; ")) + ".";
+      if (std::find(limits.begin(), limits.end(), Typeset(c->limit)) == limits.end())
+        limits.push_back(Typeset(c->limit));
+  if (limits.empty()) return {};
+  if (limits.size() == 1) return "Limit: "s + limits.front() + ".";
+  Strings each;
+  for (const RowSet* set : sets)
+    if (const Criterion* c = set->Worst())
+      each.push_back(PhaseLabel(c->phase) + ": " + Typeset(c->limit));
+  return "Limits: "s + Join(each, "; "s) + ".";
 }
 
 void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   const RowSet& first = *sets.front();
   const bool daily = IsDaily(first);
   const std::vector<assess::Period>& periods = daily ? w.Survey().days : w.Survey().periods;
-  w.Subheading(first.Title() + QStringLiteral(" \u2014 ") + StandardShortName(first.standard));
-  if (const QString limits = LimitsText(sets); !limits.isEmpty()) w.Paragraph(limits);
+  w.Subheading(first.Title() + " \u2014 "s + StandardShortName(first.standard));
+  if (const std::string limits = LimitsText(sets); !limits.empty()) w.Paragraph(limits);
   if (first.group == assess::GroupText(assess::Rule::kAnsiVoltage))
     w.Paragraph(
-        QStringLiteral("ANSI C84.1 sets no share of time within Range A: a 10-minute value "
-                       "outside Range B fails, and the share within Range A is shown."));
+        "ANSI C84.1 sets no share of time within Range A: a 10-minute value "
+        "outside Range B fails, and the share within Range A is shown."s);
   ReportTable table;
-  table.headers = {daily ? QStringLiteral("Day") : QStringLiteral("Week"),
-                   QStringLiteral("Period")};
+  table.headers = {daily ? "Day"s : "Week"s, "Period"s};
   table.widths = {0.7, 1.9};
   for (const RowSet* set : sets) {
-    table.headers.append(set->phase.empty() ? QStringLiteral("Value") : PhaseLabel(set->phase));
+    table.headers.push_back(set->phase.empty() ? "Value"s : PhaseLabel(set->phase));
     table.widths.push_back(sets.size() == 1 ? 3 : 2.3);
   }
   std::vector<std::vector<const Criterion*>> worst;
@@ -128,18 +131,18 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   const std::vector<size_t> shown = ShownPeriods(sets, periods.size());
   for (size_t p : shown) {
     ReportCell period = Cell(Minutes(periods[p].start));
-    period.detail = QStringLiteral("to ") + Minutes(periods[p].end);
-    ReportCell number = Cell(QString::number(p + 1));
+    period.detail = "to "s + Minutes(periods[p].end);
+    ReportCell number = Cell(std::to_string(p + 1));
     // A period with too few windows: its verdicts are indicative.
     if (periods[p].LowCoverage()) {
       number.tone = period.tone = Tone::kWarn;
-      period.detail += QStringLiteral("; %1 % of its windows")
-                           .arg(Q(assess::JudgedText(100 * periods[p].Coverage())));
+      period.detail +=
+          Fill("; %1 % of its windows", {assess::JudgedText(100 * periods[p].Coverage())});
     }
     std::vector<ReportCell> row = {number, period};
     for (size_t s = 0; s < sets.size(); ++s) {
       if (!sets[s]->Judged()) {
-        row.push_back(Cell(QStringLiteral("not assessed"), Tone::kMuted));
+        row.push_back(Cell("not assessed"s, Tone::kMuted));
       } else if (sets[s]->Harmonics() || !sets[s]->Worst()) {
         row.push_back(HarmonicCell(*sets[s], p < worst[s].size() ? worst[s][p] : nullptr, p));
       } else {
@@ -150,11 +153,10 @@ void GroupTable(ReportWriter& w, const std::vector<const RowSet*>& sets) {
   }
   w.Table(std::move(table));
   if (shown.size() < periods.size())
-    w.Paragraph(QStringLiteral("%1 of the %2 %3 shown: those in which a phase fails, and each "
-                               "phase's worst; the others pass.")
-                    .arg(shown.size())
-                    .arg(periods.size())
-                    .arg(daily ? QStringLiteral("days") : QStringLiteral("weeks")));
+    w.Paragraph(
+        Fill("%1 of the %2 %3 shown: those in which a phase fails, and each "
+             "phase's worst; the others pass.",
+             {shown.size(), periods.size(), daily ? "days"s : "weeks"s}));
 }
 
 }  // namespace
@@ -171,15 +173,16 @@ void WritePeriods(ReportWriter& w) {
   }
   if (tables.empty()) return;
   const assess::SurveyFacts& s = w.Survey();
-  w.Heading(QStringLiteral("Verdicts period by period"), QStringLiteral("periods"), true);
+  w.Heading("Verdicts period by period"s, "periods"s, true);
   w.Paragraph(
-      QStringLiteral(
-          "The standards judge each week: the 7-day periods from the survey's first 10-minute "
-          "window, %1. IEEE 519's daily 99th percentiles are judged for each 24-hour period from "
-          "the same start. Each cell gives a period's value and verdict; a criterion's value and "
-          "verdict are those of its worst period, and it fails when any period fails. For "
-          "harmonics, a cell gives the harmonic furthest beyond, or nearest to, its limit in "
-          "that period, and how many fail.")
-          .arg(s.periods.empty() ? QStringLiteral("-") : Minutes(s.periods.front().start)));
+      Fill("The standards judge each week: the 7-day periods from the survey's first 10-minute "
+           "window, %1. IEEE 519's daily 99th percentiles are judged for each 24-hour period from "
+           "the same start. Each cell gives a period's value and verdict; a criterion's value and "
+           "verdict are those of its worst period, and it fails when any period fails. For "
+           "harmonics, a cell gives the harmonic furthest beyond, or nearest to, its limit in "
+           "that period, and how many fail.",
+           {s.periods.empty() ? "-"s : Minutes(s.periods.front().start)}));
   for (const std::vector<const RowSet*>& sets : tables) GroupTable(w, sets);
 }
+
+}  // namespace meterlog2::report

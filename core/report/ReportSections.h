@@ -4,9 +4,10 @@
 // result's own; nothing here computes a statistic or a verdict. Internal to the report library:
 // BuildReportDocument (ReportContent.h) calls them in order.
 
-#include "AssessmentReport.h"
 #include "ReportDocument.h"
 #include "ReportGroups.h"
+
+namespace meterlog2::report {
 
 class ReportWriter {
  public:
@@ -18,10 +19,10 @@ class ReportWriter {
   const CriteriaGroups& Groups() const { return m_groups; }
   ReportDocument& Doc() { return m_doc; }
 
-  ReportBlock& Add(ReportBlock::Kind kind, const QString& text = {});
-  void Heading(const QString& text, const QString& anchor, bool newPage);
-  void Subheading(const QString& text);
-  void Paragraph(const QString& text, bool small = false);
+  ReportBlock& Add(ReportBlock::Kind kind, const std::string& text = {});
+  void Heading(const std::string& text, const std::string& anchor, bool newPage);
+  void Subheading(const std::string& text);
+  void Paragraph(const std::string& text, bool small = false);
   void Table(ReportTable table);
   void Chart(ChartPlan plan);
 
@@ -45,3 +46,5 @@ void WriteCharts(ReportWriter& w);
 void WriteInformative(ReportWriter& w);
 // How the numbers were found and judged.
 void WriteMethod(ReportWriter& w);
+
+}  // namespace meterlog2::report

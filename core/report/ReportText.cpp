@@ -1,5 +1,9 @@
 #include "ReportText.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
 #include "assess/AssessLimits.h"
 #include "assess/AssessmentWriters.h"
 #include "text/DecimalText.h"
@@ -8,71 +12,158 @@
 using assess::Criterion;
 using assess::Verdict;
 
-namespace report_text {
+namespace meterlog2::report::text {
 
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
-QString Number(double value) {
-  return Q(ReadableDecimal(value, 3));
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
 }
 
-QString WithUnit(const QString& number, Unit unit) {
-  return unit == Unit::kNone ? number : number + " " + Q(UnitSymbol(unit));
+// The length of the UTF-8 sequence at `at` and the code point it encodes; a byte that starts no
+// valid sequence counts alone, as U+FFFD.
+std::pair<size_t, char32_t> Decode(std::string_view s, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(at);
+  if (lead < 0x80) return {1, lead};
+  const size_t length = lead > 0xF4    ? 0
+                        : lead >= 0xF0 ? 4
+                        : lead >= 0xE0 ? 3
+                        : lead >= 0xC2 ? 2
+                                       : 0;
+  if (length == 0 || at + length > s.size()) return {1, 0xFFFD};
+  char32_t code = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return {1, 0xFFFD};
+    code = (code << 6) | (byte(at + i) & 0x3F);
+  }
+  const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+  if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {1, 0xFFFD};
+  return {length, code};
 }
 
-QString CriterionValue(const Criterion& c, double value) {
-  return WithUnit(Q(assess::ValueText(c, value)), c.unit);
+// White space as Unicode has it: the space separators, the line and paragraph separators, TAB to
+// CR and NEL.
+bool IsSpace(char32_t c) {
+  return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
-QString Count(uint64_t n) {
-  return QString::number(n);
+}  // namespace
+
+std::string Fill(std::string_view pattern, std::initializer_list<FillArg> args) {
+  std::string out;
+  out.reserve(pattern.size());
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const size_t n = i + 1 < pattern.size() ? static_cast<size_t>(pattern[i + 1] - '1') : 9;
+    if (pattern[i] == '%' && n < args.size()) {
+      out += (args.begin() + n)->View();
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
 }
 
-QString Time(int64_t seconds) {
-  return Q(TimeText(seconds, TimeStyle::kIsoSpace));
+std::string Join(const Strings& parts, std::string_view separator) {
+  std::string out;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i) out += separator;
+    out += parts[i];
+  }
+  return out;
 }
 
-QString Minutes(int64_t seconds) {
-  return Time(seconds).left(16);
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-QString Duration(int64_t seconds) {
-  return Q(assess::DurationText(static_cast<double>(seconds)));
+std::string Number(double value) {
+  return ReadableDecimal(value, 3);
 }
 
-QString Typeset(const std::string& text) {
-  QString s = Q(text);
-  s.replace(QStringLiteral("<="), QStringLiteral("\u2264"));
-  s.replace(QStringLiteral(">="), QStringLiteral("\u2265"));
-  s.replace(QStringLiteral("+/-"), QStringLiteral("\u00b1"));
+std::string WithUnit(const std::string& number, Unit unit) {
+  return unit == Unit::kNone ? number : number + " " + UnitSymbol(unit);
+}
+
+std::string CriterionValue(const Criterion& c, double value) {
+  return WithUnit(assess::ValueText(c, value), c.unit);
+}
+
+std::string Count(uint64_t n) {
+  return std::to_string(n);
+}
+
+std::string Time(int64_t seconds) {
+  return TimeText(seconds, TimeStyle::kIsoSpace);
+}
+
+std::string Minutes(int64_t seconds) {
+  return Time(seconds).substr(0, 16);
+}
+
+std::string Duration(int64_t seconds) {
+  return assess::DurationText(static_cast<double>(seconds));
+}
+
+std::string Typeset(const std::string& text) {
+  std::string s = text;
+  ReplaceAll(s, "<=", "\u2264");
+  ReplaceAll(s, ">=", "\u2265");
+  ReplaceAll(s, "+/-", "\u00b1");
   return s;
 }
 
-QString WithoutControls(const QString& text) {
-  QString clean;
+std::string WithoutControls(std::string_view text) {
+  std::string clean;
   clean.reserve(text.size());
-  for (const QChar c : text) {
-    if (c == QLatin1Char('\n') || c == QLatin1Char('\t') || c == QLatin1Char('\r'))
-      clean += QLatin1Char(' ');
-    else if (c.category() != QChar::Other_Control)
-      clean += c;
+  for (size_t at = 0; at < text.size();) {
+    const auto [length, code] = Decode(text, at);
+    if (code == '\n' || code == '\t' || code == '\r')
+      clean += ' ';
+    else if (!(code < 0x20 || (code >= 0x7F && code <= 0x9F)))
+      clean.append(text.substr(at, length));
+    at += length;
   }
   return clean;
 }
 
-QString Capitalized(QString text) {
-  if (!text.isEmpty()) text[0] = text[0].toUpper();
+std::string Simplified(std::string_view text) {
+  std::string out;
+  bool space = false;
+  for (size_t at = 0; at < text.size();) {
+    const auto [length, code] = Decode(text, at);
+    if (IsSpace(code)) {
+      space = !out.empty();
+    } else {
+      if (space) out += ' ';
+      space = false;
+      out.append(text.substr(at, length));
+    }
+    at += length;
+  }
+  return out;
+}
+
+std::string Capitalized(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
   return text;
 }
 
-QString Plural(uint64_t n, const char* one, const char* many) {
-  return Count(n) + " " + QString::fromLatin1(n == 1 ? one : many);
+std::string Plural(uint64_t n, const char* one, const char* many) {
+  return Count(n) + " " + (n == 1 ? one : many);
 }
 
-QString VerdictWord(Verdict verdict) {
-  return QString::fromLatin1(assess::VerdictText(verdict)).toUpper();
+std::string VerdictWord(Verdict verdict) {
+  return Upper(assess::VerdictText(verdict));
 }
 
 Tone ToneOf(Verdict verdict) {
@@ -91,47 +182,46 @@ Tone ToneOf(Verdict verdict) {
   return Tone::kMuted;
 }
 
-QString PhaseName(const std::string& phase) {
-  if (phase.size() > 2 && phase.compare(0, 2, "ch") == 0) return "Ch " + Q(phase.substr(2));
-  return Q(phase).toUpper();
+std::string PhaseName(const std::string& phase) {
+  if (phase.size() > 2 && phase.compare(0, 2, "ch") == 0) return "Ch " + phase.substr(2);
+  return Upper(phase);
 }
 
-QString PhaseLabel(const std::string& phase) {
+std::string PhaseLabel(const std::string& phase) {
   if (phase.empty()) return {};
-  return (phase.compare(0, 2, "ch") == 0 ? QString() : QStringLiteral("Phase ")) + PhaseName(phase);
+  return (phase.compare(0, 2, "ch") == 0 ? std::string() : "Phase ") + PhaseName(phase);
 }
 
-QString StandardName(const std::string& standard) {
+std::string StandardName(const std::string& standard) {
   const char* title = assess::StandardTitle(standard);
-  return title ? QString::fromLatin1(title) : Q(standard);
+  return title ? std::string(title) : standard;
 }
 
-QString StandardShortName(const std::string& standard) {
+std::string StandardShortName(const std::string& standard) {
   // Titles without an edition: their short names.
-  if (standard == assess::StandardKey(assess::Standard::kNema)) return QStringLiteral("NEMA MG 1");
-  if (standard == assess::StandardKey(assess::Standard::kInfo))
-    return QStringLiteral("informative");
-  return StandardName(standard).section(QLatin1Char(','), 0, 0);
+  if (standard == assess::StandardKey(assess::Standard::kNema)) return "NEMA MG 1";
+  if (standard == assess::StandardKey(assess::Standard::kInfo)) return "informative";
+  const std::string name = StandardName(standard);
+  return name.substr(0, name.find(','));
 }
 
-QString PeriodLabel(const Criterion& c, size_t index) {
-  return (c.idStatistic == assess::IdStatistic::kDaily99 ? QStringLiteral("day ")
-                                                         : QStringLiteral("week ")) +
-         QString::number(index + 1);
+std::string PeriodLabel(const Criterion& c, size_t index) {
+  return (c.idStatistic == assess::IdStatistic::kDaily99 ? "day " : "week ") +
+         std::to_string(index + 1);
 }
 
 double UpperLimit(const Criterion& c) {
   return c.bands.empty() ? NAN : c.bands.front().high;
 }
 
-ReportCell Cell(const QString& text, Tone tone) {
+ReportCell Cell(const std::string& text, Tone tone) {
   ReportCell cell;
   cell.text = text;
   cell.tone = tone;
   return cell;
 }
 
-ReportCell BoldCell(const QString& text, Tone tone) {
+ReportCell BoldCell(const std::string& text, Tone tone) {
   ReportCell cell = Cell(text, tone);
   cell.bold = true;
   return cell;
@@ -143,4 +233,4 @@ ReportCell VerdictCell(Verdict verdict) {
   return cell;
 }
 
-}  // namespace report_text
+}  // namespace meterlog2::report::text

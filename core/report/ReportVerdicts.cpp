@@ -1,25 +1,29 @@
 // The summary's verdicts: a row per group and phase judged (a phase's harmonics in one row, with
 // the worst of them), and the criteria that fail with the periods they fail in.
 
+#include <algorithm>
 #include <set>
 
 #include "ReportSections.h"
 #include "ReportText.h"
 #include "assess/AssessmentWriters.h"
 
+namespace meterlog2::report {
+
+using namespace std::string_literals;
 using assess::Criterion;
 using assess::Verdict;
-using namespace report_text;
+using namespace text;
 
 namespace {
 
 // The failures listed one by one; the group rows count the rest.
 constexpr size_t kFailuresListed = 60;
 
-QString WorstPeriodNote(const Criterion& c) {
+std::string WorstPeriodNote(const Criterion& c) {
   const int worst = assess::WorstPeriodIndex(c);
   if (c.periods.size() < 2 || worst < 0) return {};
-  return QStringLiteral("worst: ") + PeriodLabel(c, static_cast<size_t>(worst));
+  return "worst: "s + PeriodLabel(c, static_cast<size_t>(worst));
 }
 
 void HarmonicsResult(const RowSet& set, ReportCell& result, ReportCell& limit) {
@@ -32,30 +36,28 @@ void HarmonicsResult(const RowSet& set, ReportCell& result, ReportCell& limit) {
     failed += c->verdict == Verdict::kFail;
     limits.insert(UpperLimit(*c));
   }
-  result.text = QStringLiteral("worst: harmonic %1 at %2")
-                    .arg(worst->harmonic)
-                    .arg(CriterionValue(*worst, *worst->value));
-  QStringList detail = {
-      QStringLiteral("its limit %1").arg(WithUnit(Number(UpperLimit(*worst)), worst->unit)),
-      QStringLiteral("%1 of %2 fail").arg(failed).arg(judged)};
-  if (const QString period = WorstPeriodNote(*worst); !period.isEmpty()) detail.append(period);
-  result.detail = detail.join(QStringLiteral("; "));
+  result.text =
+      Fill("worst: harmonic %1 at %2", {worst->harmonic, CriterionValue(*worst, *worst->value)});
+  Strings detail = {Fill("its limit %1", {WithUnit(Number(UpperLimit(*worst)), worst->unit)}),
+                    Fill("%1 of %2 fail", {failed, judged})};
+  if (const std::string period = WorstPeriodNote(*worst); !period.empty()) detail.push_back(period);
+  result.detail = Join(detail, "; "s);
   limit.text = Typeset(worst->limit);
-  if (limits.size() > 1) limit.detail = QStringLiteral("each harmonic against its own limit");
+  if (limits.size() > 1) limit.detail = "each harmonic against its own limit"s;
 }
 
 void SingleResult(const ReportWriter& w, const Criterion& c, ReportCell& result,
                   ReportCell& limit) {
   result.text = CriterionValue(c, *c.value);
-  QStringList detail;
+  Strings detail;
   // A share of values in a band: what it counts, and the values' own range.
   const assess::Series* series = w.Result().FindSeries(c.seriesKey);
   if (series && series->unit != c.unit && c.min && c.max)
-    detail.append(Typeset(c.statistic) +
-                  QStringLiteral("; from %1 to %2")
-                      .arg(Number(*c.min), WithUnit(Number(*c.max), series->unit)));
-  if (const QString period = WorstPeriodNote(c); !period.isEmpty()) detail.append(period);
-  result.detail = detail.join(QStringLiteral("; "));
+    detail.push_back(
+        Typeset(c.statistic) +
+        Fill("; from %1 to %2", {Number(*c.min), WithUnit(Number(*c.max), series->unit)}));
+  if (const std::string period = WorstPeriodNote(c); !period.empty()) detail.push_back(period);
+  result.detail = Join(detail, "; "s);
   limit.text = Typeset(c.limit);
 }
 
@@ -71,31 +73,31 @@ std::vector<ReportCell> GroupRow(const ReportWriter& w, const RowSet& set) {
   ReportCell verdict = VerdictCell(set.Overall());
   if (std::any_of(set.rows.begin(), set.rows.end(),
                   [](const Criterion* c) { return c->indicative; }))
-    verdict.detail = QStringLiteral("indicative");
+    verdict.detail = "indicative"s;
   return {Cell(set.Title()), Cell(PhaseName(set.phase)), result, limit, verdict};
 }
 
 // The periods a criterion fails in, with their values: "week 1: 2 %", "day 3: 8 %; day 5:
 // 7.6 %; and 4 more days".
-QString FailingPeriods(const Criterion& c) {
+std::string FailingPeriods(const Criterion& c) {
   constexpr size_t kShown = 4;
-  QStringList shown;
+  Strings shown;
   size_t failing = 0;
   for (size_t i = 0; i < c.periods.size(); ++i) {
     const assess::PeriodResult& p = c.periods[i];
     if (p.verdict != Verdict::kFail || !p.value) continue;
-    if (++failing <= kShown) shown.append(PeriodLabel(c, i) + ": " + CriterionValue(c, *p.value));
+    if (++failing <= kShown)
+      shown.push_back(PeriodLabel(c, i) + ": " + CriterionValue(c, *p.value));
   }
-  if (failing > kShown) shown.append(QStringLiteral("and %1 more").arg(failing - kShown));
-  return shown.join(QStringLiteral("; "));
+  if (failing > kShown) shown.push_back(Fill("and %1 more", {failing - kShown}));
+  return Join(shown, "; "s);
 }
 
 }  // namespace
 
 void WriteVerdictTable(ReportWriter& w) {
   ReportTable table;
-  table.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"), QStringLiteral("Result"),
-                   QStringLiteral("Limit"), QStringLiteral("Verdict")};
+  table.headers = {"Criterion"s, "Phase"s, "Result"s, "Limit"s, "Verdict"s};
   table.widths = {1.55, 0.7, 2.35, 2.85, 1.02};
   std::string standard;
   for (const RowSet& set : w.Groups().Sets()) {
@@ -107,7 +109,7 @@ void WriteVerdictTable(ReportWriter& w) {
     table.AddRow(GroupRow(w, set));
   }
   if (table.rows.empty()) {
-    w.Paragraph(QStringLiteral("No criterion was judged: see what was not assessed, and why."));
+    w.Paragraph("No criterion was judged: see what was not assessed, and why."s);
     return;
   }
   w.Table(std::move(table));
@@ -116,33 +118,32 @@ void WriteVerdictTable(ReportWriter& w) {
 void WriteFailures(ReportWriter& w) {
   const assess::AssessmentResult& r = w.Result();
   ReportTable table;
-  table.headers = {QStringLiteral("Criterion"), QStringLiteral("Phase"),
-                   QStringLiteral("Worst value"), QStringLiteral("Limit"),
-                   QStringLiteral("Periods that fail")};
+  table.headers = {"Criterion"s, "Phase"s, "Worst value"s, "Limit"s, "Periods that fail"s};
   table.widths = {2.0, 0.7, 1.1, 3.2, 1.5};
   size_t failures = 0;
   for (size_t i : assess::FailuresFirst(r)) {
     const Criterion& c = r.criteria[i];
     if (c.verdict != Verdict::kFail) break;
     if (++failures > kFailuresListed) continue;
-    ReportCell name = Cell(Capitalized(Q(c.quantity)));
-    name.detail = Q(c.id);
+    ReportCell name = Cell(Capitalized(c.quantity));
+    name.detail = c.id;
     ReportCell periods = Cell(FailingPeriods(c), Tone::kFail);
     periods.detail =
-        QStringLiteral("of ") +
-        Plural(c.periods.size(), c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week",
-               c.idStatistic == assess::IdStatistic::kDaily99 ? "days" : "weeks");
+        "of "s + Plural(c.periods.size(), c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week",
+                        c.idStatistic == assess::IdStatistic::kDaily99 ? "days" : "weeks");
     table.AddRow({name, Cell(PhaseName(c.phase)),
                   BoldCell(CriterionValue(c, *c.value), Tone::kFail), Cell(Typeset(c.limit)),
                   periods});
   }
   if (table.rows.empty()) return;
-  w.Subheading(QStringLiteral("Criteria that fail"));
+  w.Subheading("Criteria that fail"s);
   w.Table(std::move(table));
   if (failures > kFailuresListed)
-    w.Paragraph(QStringLiteral("The first %1 of the %2 criteria that fail are listed; the rows "
-                               "of each group above count them all, and the assessment's CSV "
-                               "lists every one.")
-                    .arg(kFailuresListed)
-                    .arg(failures));
+    w.Paragraph(
+        Fill("The first %1 of the %2 criteria that fail are listed; the rows "
+             "of each group above count them all, and the assessment's CSV "
+             "lists every one.",
+             {kFailuresListed, failures}));
 }
+
+}  // namespace meterlog2::report

@@ -5,9 +5,12 @@
 #include <QPushButton>
 
 #include "DumpStatus.h"
-#include "DumpWriter.h"
 #include "ToolbarIcons.h"
 #include "VersionText.h"
+#include "log/DumpWriter.h"
+
+using meterlog2::log::DumpFilePath;
+using meterlog2::log::DumpWriter;
 
 AboutDialog::AboutDialog(QWidget* parent, const DumpWriter* dump) : QDialog(parent) {
   setWindowTitle(QStringLiteral("About Meterlog"));

@@ -20,7 +20,7 @@
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
 #include "log/LogTypes.h"
-#include "plot/PlotPane.h"
+#include "plotpane/PlotPane.h"
 #include "view/CMeterlog2View.h"
 
 #include "file/WindowsApi.h"
@@ -28,6 +28,10 @@
 using meterlog2::app::CommandStates;
 using meterlog2::app::InstrumentController;
 using meterlog2::app::LogSession;
+using meterlog2::plotpane::PlotPane;
+
+using meterlog2::log::DumpFilePath;
+using meterlog2::log::DumpWriter;
 
 namespace {
 

@@ -10,15 +10,17 @@
 #include <memory>
 
 #include "CommandStates.h"
-#include "DumpWriter.h"
 #include "InstrumentController.h"
 #include "LogSession.h"
 #include "RecentFileList.h"
+#include "log/DumpWriter.h"
 
 class AssessmentView;
 class CMainFrame;
 class CMeterlog2View;
+namespace meterlog2::plotpane {
 class PlotPane;
+}
 
 class CMeterlog2App : public QObject {
   Q_OBJECT
@@ -35,7 +37,7 @@ class CMeterlog2App : public QObject {
   CMeterlog2View* GetView() const { return m_pView; }
   CMeterlog2Doc& GetDocument() { return m_session.Document(); }
   RecentFileList& GetRecentFiles() { return m_recentFiles; }
-  DumpWriter& GetDumpWriter() { return m_dumpWriter; }
+  meterlog2::log::DumpWriter& GetDumpWriter() { return m_dumpWriter; }
   const QString& GetTitle() const { return m_strTitle; }
   // Where the instrument commands find and open ports (the system's serial ports by default).
   void SetLinkServices(LinkServices services) { m_instrument.SetLinkServices(std::move(services)); }
@@ -85,15 +87,15 @@ class CMeterlog2App : public QObject {
 
   meterlog2::app::LogSession m_session;
   std::unique_ptr<CMainFrame> m_pFrame;
-  CMeterlog2View* m_pView = nullptr;        // owned by the frame
-  PlotPane* m_pPlotPane = nullptr;          // owned by the frame's dock
+  CMeterlog2View* m_pView = nullptr;                     // owned by the frame
+  meterlog2::plotpane::PlotPane* m_pPlotPane = nullptr;  // owned by the frame's dock
   AssessmentView* m_pAssessment = nullptr;  // owned by the frame; made when first asked for
   std::unique_ptr<meterlog2::app::CommandStates> m_pStates;
   meterlog2::app::InstrumentController m_instrument;
   // The log or its byte order changed while the assessment window was hidden.
   bool m_bAssessDocPending = false, m_bAssessRefreshPending = false;
   RecentFileList m_recentFiles;
-  DumpWriter m_dumpWriter;
+  meterlog2::log::DumpWriter m_dumpWriter;
   bool m_bHeldForPaint = false;
   std::function<void()> m_afterTablePaint;
   QString m_strTitle;

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "DumpWriter.h"
+#include "log/DumpWriter.h"
+
+using meterlog2::log::DumpFilePath;
+using meterlog2::log::DumpWriter;
 
 namespace {
 

@@ -6,9 +6,11 @@
 #include <QString>
 #include <string>
 
+namespace meterlog2::log {
 class DumpWriter;
+}
 
 // The About box's paragraph (for the dump file `path`, empty when there is none).
-QString DumpAboutText(const DumpWriter& writer, const std::string& path);
+QString DumpAboutText(const meterlog2::log::DumpWriter& writer, const std::string& path);
 // One line: "Diagnostic dump: 3.2 MiB on the disk", "... off ...", "... stopped: REASON ...".
-QString DumpStatusLine(const DumpWriter& writer, const std::string& path);
+QString DumpStatusLine(const meterlog2::log::DumpWriter& writer, const std::string& path);

@@ -83,8 +83,8 @@ ReportDialog::ReportDialog(QWidget* parent, const QString& logPath) : QFileDialo
 
 ReportOptions ReportDialog::Options() const {
   ReportOptions options;
-  options.title = m_title->text().trimmed();
-  options.site = m_site->text().trimmed();
+  options.title = m_title->text().trimmed().toStdString();
+  options.site = m_site->text().trimmed().toStdString();
   options.page = m_page->currentData().toString() == QLatin1String("letter")
                      ? ReportOptions::Page::kLetter
                      : ReportOptions::Page::kA4;

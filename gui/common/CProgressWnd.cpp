@@ -13,7 +13,6 @@
 #include <functional>
 
 #include "file/Interrupt.h"
-#include "link/LinkMessages.h"
 
 namespace {
 
@@ -163,7 +162,7 @@ void CProgressWnd::SetText(const QString& text) {
   m_pText->setText(m_strText);
 }
 
-void CProgressWnd::SetTransfer(const TransferProgress& progress) {
+void CProgressWnd::SetProgress(int percent, const QString& numbers) {
   if (!m_pWindow) return;
   if (m_pBar == nullptr) {
     m_pBar = new QProgressBar(m_pWindow);
@@ -176,15 +175,13 @@ void CProgressWnd::SetTransfer(const TransferProgress& progress) {
     m_pBar->show();
     m_pTransferText->show();
   }
-  const int percent = PercentDone(progress);
   if (percent < 0) {
     m_pBar->setRange(0, 0);  // the size is not known: a busy bar
   } else {
     m_pBar->setRange(0, 100);
     m_pBar->setValue(percent);
   }
-  // The text above counts the bytes; this line adds how far and how long, when that is known.
-  m_pTransferText->setText(QString::fromStdString(::TransferText(progress)));
+  m_pTransferText->setText(numbers);
 }
 
 QString CProgressWnd::TransferText() const {

@@ -11,8 +11,6 @@
 
 #include <QRect>
 
-#include "link/TransferProgress.h"
-
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -30,11 +28,11 @@ class CProgressWnd : public QObject {
   bool Create(QWidget* parent = nullptr, bool withCancel = false);
   // At most 511 characters are kept; the layout made by Create does not change.
   void SetText(const QString& text);
-  // A download's numbers under the text: a progress bar (a busy bar when the size is not known)
-  // and, when the size is known, the percentage and the time left (the byte count is the
-  // text's). The first call adds them and makes the window taller; later calls only update them.
-  // Nothing happens when the window does not exist.
-  void SetTransfer(const TransferProgress& progress);
+  // A progress bar under the text, at `percent` (0 to 100; below 0, a busy bar: how much is to
+  // come is not known), and a line of numbers under it (a download's percentage and time left,
+  // in the words of its caller). The first call adds them and makes the window taller; later
+  // calls only update them. Nothing happens when the window does not exist.
+  void SetProgress(int percent, const QString& numbers);
   void Show();
   void Hide();
   // Lets queued events run (repaints, the Cancel click) without waiting for new ones.

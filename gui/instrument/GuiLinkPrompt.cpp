@@ -16,6 +16,11 @@
 #include "link/ComSettings.h"
 #include "link/FlashDirectory.h"
 #include "link/LineSettings.h"
+#include "link/LinkMessages.h"
+
+void ShowTransfer(CProgressWnd& window, const TransferProgress& progress) {
+  window.SetProgress(PercentDone(progress), QString::fromStdString(TransferText(progress)));
+}
 
 namespace {
 
@@ -28,7 +33,7 @@ class ProgressAdapter : public LinkProgress {
   void Hide() override { m_window.Hide(); }
   void PeekAndPump() override { m_window.PeekAndPump(); }
   bool Cancelled() const override { return m_window.Cancelled(); }
-  void SetTransfer(const TransferProgress& progress) override { m_window.SetTransfer(progress); }
+  void SetTransfer(const TransferProgress& progress) override { ShowTransfer(m_window, progress); }
 
  private:
   QPointer<QWidget> m_parent;

@@ -7,6 +7,14 @@
 #include <QWidget>
 
 #include "link/LinkPrompt.h"
+#include "link/TransferProgress.h"
+
+class CProgressWnd;
+
+// A download's numbers in a progress window: the bar (a busy one when the size is not known)
+// and, when the size is known, the percentage and the time left (the window's text counts the
+// bytes).
+void ShowTransfer(CProgressWnd& window, const TransferProgress& progress);
 
 class GuiLinkPrompt : public LinkPrompt {
  public:

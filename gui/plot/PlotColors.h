@@ -1,20 +1,17 @@
 #pragma once
-// The colours the plots give their series, in order: the trend's columns, the spectrum's
-// channels, the phasors' phases and the report's phases take them the same way, so phase A is
-// the same blue everywhere. The palette is one that colour-blind readers tell apart (blue,
-// vermilion, bluish green, reddish purple, sky blue, orange); black is left for the mark of the
-// current record.
+// The colours the plots give their series, in order (table/SeriesPalette.h: the report's charts
+// take the same), and the pens drawn with them; black is left for the mark of the current record.
 
 #include <QColor>
 #include <QPen>
 #include <cstddef>
 #include <iterator>
 
+#include "table/SeriesPalette.h"
+
 inline QColor SeriesColor(size_t index) {
-  static const QColor kColors[] = {QColor(0, 114, 178),  QColor(213, 94, 0),
-                                   QColor(0, 158, 115),  QColor(204, 121, 167),
-                                   QColor(86, 180, 233), QColor(230, 159, 0)};
-  return kColors[index % std::size(kColors)];
+  const meterlog2::table::Rgb rgb = meterlog2::table::SeriesRgb(index);
+  return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 // The pen of series `index`: its colour, solid for the first six series, then dashed, then

@@ -17,15 +17,17 @@
 #include <algorithm>
 #include <utility>
 
-#include "PhasorPlot.h"
-#include "SpectrumPlot.h"
-#include "TrendPlot.h"
-#include "WaveformPlot.h"
 #include "common/DateFormat.h"
 #include "common/MessageBox.h"
 #include "log/CMeterlog2Doc.h"
+#include "plot/PhasorPlot.h"
+#include "plot/SpectrumPlot.h"
+#include "plot/TrendPlot.h"
+#include "plot/WaveformPlot.h"
 #include "table/CellText.h"
 #include "table/PlotData.h"
+
+namespace meterlog2::plotpane {
 
 namespace {
 enum Tab { kTrendTab, kSpectrumTab, kWaveformTab, kPhasorTab, kTabCount };
@@ -391,3 +393,5 @@ void PlotPane::SaveImage() {
   QString error;
   if (!CurrentPlot()->SaveImage(path, QSize(), m_sourcePath, error)) ShowMessage(this, error);
 }
+
+}  // namespace meterlog2::plotpane

@@ -25,6 +25,8 @@ class SpectrumPlot;
 class TrendPlot;
 class WaveformPlot;
 
+namespace meterlog2::plotpane {
+
 class PlotPane : public QWidget {
   Q_OBJECT
  public:
@@ -100,3 +102,5 @@ class PlotPane : public QWidget {
   QLabel* m_hint = nullptr;
   QPushButton* m_reset = nullptr;
 };
+
+}  // namespace meterlog2::plotpane

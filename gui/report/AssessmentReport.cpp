@@ -2,9 +2,9 @@
 
 #include "HtmlReport.h"
 #include "PdfReport.h"
-#include "ReportContent.h"
 #include "file/OutputFile.h"
 #include "file/PathText.h"
+#include "report/ReportContent.h"
 
 ReportFormat ReportFormatFor(const QString& path) {
   if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) return ReportFormat::kPdf;
@@ -14,7 +14,8 @@ ReportFormat ReportFormatFor(const QString& path) {
 
 QByteArray RenderReport(const assess::AssessmentResult& result, const ReportOptions& options,
                         ReportFormat format) {
-  const ReportDocument doc = BuildReportDocument(result, options);
+  const meterlog2::report::ReportDocument doc =
+      meterlog2::report::BuildReportDocument(result, options);
   if (format == ReportFormat::kPdf) return RenderPdf(doc, options.page);
   if (format == ReportFormat::kHtml) return RenderHtml(doc, options.page);
   return {};

@@ -1,8 +1,9 @@
 #pragma once
 // The report a client receives: an assessment's result drawn as a PDF (vector charts, fonts
 // embedded, every page numbered) or as one self-contained HTML page (charts as PNG data,
-// printable, the same bytes for the same result and options). The report shows the assessment's
-// numbers and verdicts; it computes none of its own. The desktop program and
+// printable, the same bytes for the same result and options), drawn from the report's model
+// (core/report). The report shows the assessment's numbers and verdicts; it computes none of its
+// own. The desktop program and
 // `meterlog2-cli report` both make it here, offscreen.
 
 #include <QByteArray>
@@ -11,15 +12,10 @@
 #include <vector>
 
 #include "assess/Assessment.h"
+#include "report/ReportOptions.h"
 
-struct ReportOptions {
-  QString title;  // empty: kDefaultReportTitle
-  QString site;   // empty: none
-  enum class Page { kA4, kLetter };
-  Page page = Page::kA4;
-};
-
-inline const char* const kDefaultReportTitle = "Power quality assessment";
+using meterlog2::report::kDefaultReportTitle;
+using meterlog2::report::ReportOptions;
 
 enum class ReportFormat { kNone, kPdf, kHtml };
 // The format a file name asks for by its ending (.pdf, .html; any case), kNone for another.

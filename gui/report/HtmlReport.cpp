@@ -4,13 +4,16 @@
 
 #include <QBuffer>
 
+#include "ReportChart.h"
 #include "ReportStyle.h"
-#include "ReportText.h"
+#include "report/ReportText.h"
 #include "text/DecimalText.h"
 
 #ifdef METERLOG2_WITH_LIBPNG
 #include <png.h>
 #endif
+
+using namespace meterlog2::report;
 
 namespace {
 
@@ -56,9 +59,9 @@ QByteArray PngBytes(const QImage& chart) {
   return bytes;
 }
 
-QString Escaped(const QString& text) {
+QString Escaped(const std::string& text) {
   // No control character reaches the page, whatever it came from (a file's name too).
-  return report_text::WithoutControls(text).toHtmlEscaped();
+  return Q(text::WithoutControls(text)).toHtmlEscaped();
 }
 
 // `text` as a CSS string: quotes, backslashes and the characters that could end the style
@@ -136,28 +139,28 @@ QString Style(ReportOptions::Page page, const ReportDocument& doc) {
                 ToneColor(Tone::kPass).name(), ToneColor(Tone::kFail).name(),
                 ToneColor(Tone::kMuted).name(), ToneColor(Tone::kInfo).name(), kGroupColor.name(),
                 ToneColor(Tone::kWarn).name());
-  css +=
-      QStringLiteral(
-          "@page{size:%1;margin:22mm 16mm 18mm;"
-          "@top-left{content:%2;font-size:9pt;font-weight:bold}"
-          "@top-right{content:%3;font-size:9pt}"
-          "@bottom-left{content:%4;font-size:8pt;color:#6c757d}"
-          "@bottom-right{content:\"Page \" counter(page) \" of \" counter(pages);"
-          "font-size:9pt}}\n"
-          "@media print{body{max-width:none;padding:0;font-size:10pt}"
-          "nav,footer{display:none}"
-          "h2.page{break-before:page;margin-top:0}"
-          "figure,tr,.verdict,h3{break-inside:avoid}tr.noted{break-after:avoid}"
-          "h2,h3{break-after:avoid}"
-          "thead{display:table-header-group}"
-          "table,.verdict{font-size:8.5pt}"
-          ".verdict,thead th,tr.span "
-          "th{print-color-adjust:exact;-webkit-print-color-adjust:exact}}\n")
-          .arg(page == ReportOptions::Page::kLetter ? QStringLiteral("letter")
-                                                    : QStringLiteral("A4"),
-               CssString(doc.HeaderTitle()),
-               CssString(doc.period.isEmpty() ? QString() : QStringLiteral("Survey ") + doc.period),
-               CssString(doc.footer));
+  css += QStringLiteral(
+             "@page{size:%1;margin:22mm 16mm 18mm;"
+             "@top-left{content:%2;font-size:9pt;font-weight:bold}"
+             "@top-right{content:%3;font-size:9pt}"
+             "@bottom-left{content:%4;font-size:8pt;color:#6c757d}"
+             "@bottom-right{content:\"Page \" counter(page) \" of \" counter(pages);"
+             "font-size:9pt}}\n"
+             "@media print{body{max-width:none;padding:0;font-size:10pt}"
+             "nav,footer{display:none}"
+             "h2.page{break-before:page;margin-top:0}"
+             "figure,tr,.verdict,h3{break-inside:avoid}tr.noted{break-after:avoid}"
+             "h2,h3{break-after:avoid}"
+             "thead{display:table-header-group}"
+             "table,.verdict{font-size:8.5pt}"
+             ".verdict,thead th,tr.span "
+             "th{print-color-adjust:exact;-webkit-print-color-adjust:exact}}\n")
+             .arg(page == ReportOptions::Page::kLetter ? QStringLiteral("letter")
+                                                       : QStringLiteral("A4"),
+                  CssString(Q(doc.HeaderTitle())),
+                  CssString(doc.period.empty() ? QString()
+                                               : QStringLiteral("Survey ") + Q(doc.period)),
+                  CssString(Q(doc.footer)));
   return css;
 }
 
@@ -178,9 +181,10 @@ QString Table(const ReportTable& table) {
                                  : 1,
                              total));
   html += QStringLiteral("</colgroup>\n");
-  if (!table.headers.isEmpty()) {
+  if (!table.headers.empty()) {
     html += QStringLiteral("<thead><tr>");
-    for (const QString& h : table.headers) html += QStringLiteral("<th>") + Escaped(h) + "</th>";
+    for (const std::string& h : table.headers)
+      html += QStringLiteral("<th>") + Escaped(h) + "</th>";
     html += QStringLiteral("</tr></thead>\n");
   }
   html += QStringLiteral("<tbody>\n");
@@ -190,7 +194,7 @@ QString Table(const ReportTable& table) {
     if (style == RowStyle::kGroup) {
       html += QStringLiteral("<tr class=\"span\"><th colspan=\"%1\">%2</th></tr>\n")
                   .arg(columns)
-                  .arg(Escaped(cells.empty() ? QString() : cells.front().text));
+                  .arg(Escaped(cells.empty() ? std::string() : cells.front().text));
       continue;
     }
     const bool noteFollows = r + 1 < table.styles.size() && table.styles[r + 1] == RowStyle::kNote;
@@ -208,7 +212,7 @@ QString Table(const ReportTable& table) {
                   : QStringLiteral("<td%1 class=\"%2\">").arg(span, classes.join(' '));
       html += cell.bold ? QStringLiteral("<strong>") + Escaped(cell.text) + "</strong>"
                         : Escaped(cell.text);
-      if (!cell.detail.isEmpty())
+      if (!cell.detail.empty())
         html += QStringLiteral("<span class=\"detail\">") + Escaped(cell.detail) + "</span>";
       html += QStringLiteral("</td>");
     }
@@ -235,14 +239,14 @@ QString Block(const ReportBlock& block) {
   switch (block.kind) {
     case Kind::kTitle: {
       QString html =
-          QStringLiteral("<h1 id=\"%1\">%2</h1>\n").arg(block.anchor, Escaped(block.text));
-      if (!block.subtitle.isEmpty())
+          QStringLiteral("<h1 id=\"%1\">%2</h1>\n").arg(Q(block.anchor), Escaped(block.text));
+      if (!block.subtitle.empty())
         html += QStringLiteral("<p class=\"site\">") + Escaped(block.subtitle) + "</p>\n";
       return html;
     }
     case Kind::kHeading:
       return QStringLiteral("<h2 id=\"%1\"%2>%3</h2>\n")
-          .arg(block.anchor, block.newPage ? QStringLiteral(" class=\"page\"") : QString(),
+          .arg(Q(block.anchor), block.newPage ? QStringLiteral(" class=\"page\"") : QString(),
                Escaped(block.text));
     case Kind::kSubheading:
       return QStringLiteral("<h3>") + Escaped(block.text) + "</h3>\n";
@@ -253,7 +257,7 @@ QString Block(const ReportBlock& block) {
       QString html = QStringLiteral("<div class=\"verdict %1\"><span class=\"word\">%2</span><div>")
                          .arg(ToneClass(block.tone), Escaped(block.verdict));
       html += QStringLiteral("<p class=\"why\">") + Escaped(block.text) + "</p>";
-      if (!block.subtitle.isEmpty())
+      if (!block.subtitle.empty())
         html += QStringLiteral("<p class=\"indicative\">") + Escaped(block.subtitle) + "</p>";
       return html + QStringLiteral("</div></div>\n");
     }
@@ -276,8 +280,8 @@ QByteArray RenderHtml(const ReportDocument& doc, ReportOptions::Page page) {
                      .arg(Escaped(doc.footer), Escaped(doc.HeaderTitle()), Style(page, doc));
   QStringList links;
   for (const ReportBlock& block : doc.blocks)
-    if (block.kind == ReportBlock::Kind::kHeading && !block.anchor.isEmpty())
-      links << QStringLiteral("<a href=\"#%1\">%2</a>").arg(block.anchor, Escaped(block.text));
+    if (block.kind == ReportBlock::Kind::kHeading && !block.anchor.empty())
+      links << QStringLiteral("<a href=\"#%1\">%2</a>").arg(Q(block.anchor), Escaped(block.text));
   html += QStringLiteral("<nav><a href=\"#summary\">Summary</a>") + links.join(QString()) +
           QStringLiteral("</nav>\n<main>\n");
   for (const ReportBlock& block : doc.blocks) html += Block(block);

@@ -7,6 +7,6 @@
 #include <QByteArray>
 
 #include "AssessmentReport.h"
-#include "ReportDocument.h"
+#include "report/ReportDocument.h"
 
-QByteArray RenderHtml(const ReportDocument& doc, ReportOptions::Page page);
+QByteArray RenderHtml(const meterlog2::report::ReportDocument& doc, ReportOptions::Page page);

@@ -8,8 +8,11 @@
 #include <functional>
 #include <memory>
 
-#include "ReportContent.h"
+#include "ReportChart.h"
 #include "ReportStyle.h"
+#include "report/ReportContent.h"
+
+using namespace meterlog2::report;
 
 namespace {
 
@@ -25,8 +28,8 @@ constexpr double kParagraphSpace = 5;
 // line (a file name, a digest).
 class TextBox {
  public:
-  TextBox(const QString& text, const QFont& font, double width) {
-    m_layout = std::make_shared<QTextLayout>(text, font);
+  TextBox(const std::string& text, const QFont& font, double width) {
+    m_layout = std::make_shared<QTextLayout>(Q(text), font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_layout->setTextOption(option);
@@ -73,7 +76,7 @@ class PdfLayout {
     if (m_y + height > Bottom() && !PageEmpty()) NewPage();
   }
   void Draw(DrawOp op) { m_pages.back().push_back(std::move(op)); }
-  void Text(const QString& text, const QFont& font, const QColor& color, double spaceAfter,
+  void Text(const std::string& text, const QFont& font, const QColor& color, double spaceAfter,
             double keepWithNext = 0);
   void Title(const ReportBlock& block);
   void Verdict(const ReportBlock& block);
@@ -89,8 +92,8 @@ class PdfLayout {
   std::vector<std::shared_ptr<QCustomPlot>> m_charts;
 };
 
-void PdfLayout::Text(const QString& text, const QFont& font, const QColor& color, double spaceAfter,
-                     double keepWithNext) {
+void PdfLayout::Text(const std::string& text, const QFont& font, const QColor& color,
+                     double spaceAfter, double keepWithNext) {
   const TextBox box(text, font, m_width);
   Ensure(box.Height() + keepWithNext);
   const QPointF at(kMargin, m_y);
@@ -100,7 +103,7 @@ void PdfLayout::Text(const QString& text, const QFont& font, const QColor& color
 
 void PdfLayout::Title(const ReportBlock& block) {
   Text(block.text, ReportFont(20, true), kInkColor, 4);
-  if (!block.subtitle.isEmpty()) Text(block.subtitle, ReportFont(12), kMutedColor, 4);
+  if (!block.subtitle.empty()) Text(block.subtitle, ReportFont(12), kMutedColor, 4);
   const double y = m_y + 2;
   const double width = m_width;
   Draw([y, width](QCPPainter& p) {
@@ -113,16 +116,16 @@ void PdfLayout::Title(const ReportBlock& block) {
 void PdfLayout::Verdict(const ReportBlock& block) {
   const QColor color = ToneColor(block.tone);
   const QFont big = ReportFont(26, true);
-  const double wordWidth = QFontMetricsF(big).horizontalAdvance(block.verdict) + 24;
+  const double wordWidth = QFontMetricsF(big).horizontalAdvance(Q(block.verdict)) + 24;
   const double textWidth = m_width - wordWidth - 24;
   const TextBox word(block.verdict, big, wordWidth);
   const TextBox text(block.text, ReportFont(11, true), textWidth);
   const TextBox note(block.subtitle, ReportFont(kBodySize), textWidth);
-  const double inner = text.Height() + (block.subtitle.isEmpty() ? 0 : 4 + note.Height());
+  const double inner = text.Height() + (block.subtitle.empty() ? 0 : 4 + note.Height());
   const double height = std::max(word.Height(), inner) + 20;
   Ensure(height);
   const QRectF box(kMargin, m_y, m_width, height);
-  const bool hasNote = !block.subtitle.isEmpty();
+  const bool hasNote = !block.subtitle.empty();
   Draw([=](QCPPainter& p) {
     QColor fill = color;
     fill.setAlpha(28);
@@ -169,7 +172,7 @@ LaidRow LayTableRow(const std::vector<ReportCell>& cells, bool header, RowStyle 
         ReportFont(cell.code ? kTableSize - 1 : kTableSize, header || cell.bold, cell.code), width);
     l.color = header ? kInkColor : ToneColor(cell.tone);
     double h = l.text->Height();
-    if (!cell.detail.isEmpty()) {
+    if (!cell.detail.empty()) {
       l.detail.emplace(cell.detail, ReportFont(kSmallSize, false, cell.code), width);
       h += 1 + l.detail->Height();
     }
@@ -213,9 +216,9 @@ void PdfLayout::Table(const ReportTable& table) {
     return LayTableRow(cells, header, style, x, widths, m_width);
   };
   LaidRow header;
-  if (!table.headers.isEmpty()) {
+  if (!table.headers.empty()) {
     std::vector<ReportCell> cells;
-    for (const QString& h : table.headers) cells.emplace_back().text = h;
+    for (const std::string& h : table.headers) cells.emplace_back().text = h;
     header = layRow(cells, true, RowStyle::kNormal);
   }
   auto place = [&](const LaidRow& row, bool rule) {
@@ -299,7 +302,7 @@ void PdfLayout::Header(QCPPainter& p, size_t page) const {
   const QFont bold = ReportFont(kSmallSize + 1, true);
   const QFont plain = ReportFont(kSmallSize + 1);
   const double numberWidth = QFontMetricsF(plain).horizontalAdvance(number);
-  const QString title = QFontMetricsF(bold).elidedText(m_doc.HeaderTitle(), Qt::ElideRight,
+  const QString title = QFontMetricsF(bold).elidedText(Q(m_doc.HeaderTitle()), Qt::ElideRight,
                                                        m_width - numberWidth - 16);
   p.setFont(bold);
   p.setPen(kInkColor);
@@ -307,13 +310,13 @@ void PdfLayout::Header(QCPPainter& p, size_t page) const {
   p.setFont(plain);
   p.drawText(QPointF(kMargin + m_width - numberWidth, 30), number);
   p.setPen(kMutedColor);
-  if (!m_doc.period.isEmpty())
-    p.drawText(QPointF(kMargin, 42), QStringLiteral("Survey ") + m_doc.period);
+  if (!m_doc.period.empty())
+    p.drawText(QPointF(kMargin, 42), QStringLiteral("Survey ") + Q(m_doc.period));
   p.setPen(QPen(kRuleColor, 0.8));
   p.drawLine(QPointF(kMargin, 49), QPointF(kMargin + m_width, 49));
   p.setFont(ReportFont(kSmallSize));
   p.setPen(kMutedColor);
-  p.drawText(QPointF(kMargin, m_page.height() - 22), m_doc.footer);
+  p.drawText(QPointF(kMargin, m_page.height() - 22), Q(m_doc.footer));
 }
 
 void PdfLayout::Paint(QPdfWriter& writer) {
@@ -337,8 +340,8 @@ QByteArray RenderPdf(const ReportDocument& doc, ReportOptions::Page page) {
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   QPdfWriter writer(&buffer);
-  writer.setCreator(ProgramNameAndVersion());
-  writer.setTitle(doc.title);
+  writer.setCreator(Q(ProgramNameAndVersion()));
+  writer.setTitle(Q(doc.title));
   writer.setResolution(kResolution);
   const QPageSize size(page == ReportOptions::Page::kLetter ? QPageSize::Letter : QPageSize::A4);
   writer.setPageSize(size);

@@ -6,6 +6,6 @@
 #include <QByteArray>
 
 #include "AssessmentReport.h"
-#include "ReportDocument.h"
+#include "report/ReportDocument.h"
 
-QByteArray RenderPdf(const ReportDocument& doc, ReportOptions::Page page);
+QByteArray RenderPdf(const meterlog2::report::ReportDocument& doc, ReportOptions::Page page);

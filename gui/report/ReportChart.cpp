@@ -7,11 +7,12 @@
 #include <limits>
 #include <span>
 
-#include "ReportDocument.h"
 #include "ReportStyle.h"
 #include "table/TrendEnvelope.h"
 #include "text/DecimalText.h"
 #include "text/TimeText.h"
+
+using namespace meterlog2::report;
 
 namespace {
 
@@ -225,10 +226,10 @@ std::unique_ptr<ChartPlot> NewPlot(const ChartPlan& plan) {
   plot->setFont(ReportFont(kChartTextSize));
   plot->plotLayout()->insertRow(0);
   plot->plotLayout()->addElement(
-      0, 0, new QCPTextElement(plot.get(), plan.title, ReportFont(kChartTextSize + 1, true)));
+      0, 0, new QCPTextElement(plot.get(), Q(plan.title), ReportFont(kChartTextSize + 1, true)));
   StyleAxis(plot->xAxis);
   StyleAxis(plot->yAxis);
-  plot->yAxis->setLabel(plan.valueLabel);
+  plot->yAxis->setLabel(Q(plan.valueLabel));
   auto values = QSharedPointer<DecimalTicker>::create();
   values->setTickCount(6);
   plot->yAxis->setTicker(values);
@@ -267,21 +268,23 @@ void BuildTime(ChartPlot& plot, const ChartPlan& plan) {
       first = std::min(first, points.keys.front());
       last = std::max(last, points.keys.back() + static_cast<double>(line.series->windowSeconds));
     }
-    plot.AddLine(std::move(points), line.name, line.color);
+    plot.AddLine(std::move(points), Q(line.name), ToQColor(line.color));
   }
   if (!(first < last)) first = 0, last = 1;
   for (const ChartLimit& limit : plan.limits) {
     if (limit.shaded && std::isfinite(limit.low) && std::isfinite(limit.high)) {
-      QColor fill = limit.color;
+      QColor fill = ToQColor(limit.color);
       fill.setAlpha(40);
-      QCPGraph* low = FlatLine(plot, first, last, limit.low, QPen(limit.color, 0.8), QString());
-      QCPGraph* high = FlatLine(plot, first, last, limit.high, QPen(limit.color, 0.8), limit.name);
+      QCPGraph* low =
+          FlatLine(plot, first, last, limit.low, QPen(ToQColor(limit.color), 0.8), QString());
+      QCPGraph* high =
+          FlatLine(plot, first, last, limit.high, QPen(ToQColor(limit.color), 0.8), Q(limit.name));
       high->setBrush(fill);
       high->setChannelFillGraph(low);
       continue;
     }
-    QString name = limit.name;
-    const QPen pen(limit.color, 1.2, Qt::DashLine);
+    QString name = Q(limit.name);
+    const QPen pen(ToQColor(limit.color), 1.2, Qt::DashLine);
     for (double edge : {limit.low, limit.high}) {
       if (!std::isfinite(edge)) continue;
       FlatLine(plot, first, last, edge, pen, name);
@@ -317,10 +320,10 @@ void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
     auto* bars = new QCPBars(plot.xAxis, plot.yAxis);
     bars->setData(keys, data, true);
     bars->setWidth(0.7);
-    const QColor color = failed ? ToneColor(Tone::kFail) : plan.barColor;
+    const QColor color = failed ? ToneColor(Tone::kFail) : ToQColor(plan.barColor);
     bars->setPen(QPen(color.darker(130), 0.5));
     bars->setBrush(color);
-    bars->setName(failed ? plan.failedBarName : plan.barName);
+    bars->setName(Q(failed ? plan.failedBarName : plan.barName));
   }
   // The axis rectangle is about the chart less its margins wide: a dash spans most of a bar.
   const double slot = (kChartWidth - 70.0) / (count + 1.4);
@@ -333,18 +336,18 @@ void BuildHarmonics(QCustomPlot& plot, const ChartPlan& plan) {
     QCPGraph* graph = plot.addGraph();
     graph->setData(keys, data, true);
     graph->setLineStyle(QCPGraph::lsNone);
-    graph->setPen(QPen(marker.color, 1.6));
-    graph->setName(marker.name);
+    graph->setPen(QPen(ToQColor(marker.color), 1.6));
+    graph->setName(Q(marker.name));
     if (marker.shape == ChartMarker::Shape::kDash) {
       QPainterPath dash;
       dash.moveTo(-3, 0);
       dash.lineTo(3, 0);
-      graph->setScatterStyle(
-          QCPScatterStyle(dash, QPen(marker.color, 1.6), Qt::NoBrush, std::max(4.0, slot * 0.8)));
+      graph->setScatterStyle(QCPScatterStyle(dash, QPen(ToQColor(marker.color), 1.6), Qt::NoBrush,
+                                             std::max(4.0, slot * 0.8)));
     } else {
-      graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted,
-                                             QPen(marker.color, 0.8), marker.color,
-                                             std::clamp(slot * 0.5, 3.0, 6.0)));
+      graph->setScatterStyle(
+          QCPScatterStyle(QCPScatterStyle::ssTriangleInverted, QPen(ToQColor(marker.color), 0.8),
+                          ToQColor(marker.color), std::clamp(slot * 0.5, 3.0, 6.0)));
     }
   }
   const auto [low, high] = ValueRange(plan);

@@ -1,70 +1,21 @@
 #pragma once
-// The charts of a report as data, and the QCustomPlot that draws one: series of the assessment
-// against the time with their limits, or the 95th percentiles of the harmonics of one phase as
-// bars with each harmonic's limit as a marker. The units stand on both axes, the legend sits
-// under the plot where it covers no data, and the numbers and times of the axes are written the
-// way the rest of the program writes them.
+// The QCustomPlot that draws a chart of a report (core/report/ChartPlan.h): series of the
+// assessment against the time with their limits, or the 95th percentiles of the harmonics of one
+// phase as bars with each harmonic's limit as a marker. The units stand on both axes, the legend
+// sits under the plot where it covers no data, and the numbers and times of the axes are written
+// the way the rest of the program writes them.
 
-#include <QColor>
-#include <QString>
 #include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "assess/Assessment.h"
+#include "report/ChartPlan.h"
 
 class QCustomPlot;
 
-struct ChartLine {
-  QString name;
-  const assess::Series* series = nullptr;  // owned by the assessment's result
-  QColor color;
-};
-
-// A limit drawn across a time chart: a shaded band between two values, or lines at the finite
-// edges of low..high. The value axis always reaches to every limit a chart names.
-struct ChartLimit {
-  QString name;
-  double low = 0, high = 0;  // -inf / +inf for an open side
-  bool shaded = false;
-  QColor color;
-};
-
-struct ChartBar {
-  int harmonic = 0;
-  double value = 0;
-  bool failed = false;
-};
-
-// A limit per harmonic, drawn as a marker over the bar.
-struct ChartMarker {
-  enum class Shape { kDash, kTriangle };
-  QString name;
-  std::vector<std::pair<int, double>> limits;  // harmonic, limit
-  Shape shape = Shape::kDash;
-  QColor color;
-};
-
-struct ChartPlan {
-  enum class Kind { kNone, kTime, kHarmonics };
-  Kind kind = Kind::kNone;
-  QString title;
-  QString valueLabel;     // the value axis, with its unit: "Voltage (V)"
-  bool fromZero = false;  // the value axis starts at 0 (or below, for negative values)
-  // kTime: a line breaks where consecutive values lie further apart than `gapSeconds`, and
-  // across each of `gaps` (the survey's gaps: the last record before, the first one after).
-  std::vector<ChartLine> lines;
-  std::vector<ChartLimit> limits;
-  double gapSeconds = 0;
-  std::vector<std::pair<int64_t, int64_t>> gaps;
-  // kHarmonics: harmonics firstHarmonic..lastHarmonic.
-  int firstHarmonic = 2, lastHarmonic = 25;
-  QString barName, failedBarName;
-  QColor barColor;
-  std::vector<ChartBar> bars;
-  std::vector<ChartMarker> markers;
-};
+using meterlog2::report::ChartLine;
+using meterlog2::report::ChartPlan;
 
 // The chart's size in points (PDF) or CSS pixels (HTML).
 constexpr int kChartWidth = 500;

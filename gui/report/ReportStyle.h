@@ -2,9 +2,16 @@
 // The report's type and colours, shared by the PDF, the HTML page and the charts. Sizes are in
 // points: the PDF is drawn in points and the charts are laid out in points (CSS pixels on the
 // HTML page), so every font is given in whole pixels of that space, the same on any device.
+// The report's model (core/report) is UTF-8 and Qt-free: its texts and colours become Qt's here.
 
 #include <QColor>
 #include <QFont>
+#include <QString>
+#include <string>
+
+#include "report/ReportDocument.h"
+
+namespace meterlog2::report {
 
 inline QFont ReportFont(int size, bool bold = false, bool code = false) {
   QFont font(code ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans"));
@@ -29,5 +36,16 @@ const QColor kMutedColor(108, 117, 125);
 const QColor kRuleColor(206, 212, 218);
 const QColor kHeadColor(233, 236, 239);   // table headers
 const QColor kGroupColor(246, 247, 248);  // rows that head a part of a table
-const QColor kLimitColor(40, 40, 40);     // limit lines and markers
-const QColor kBandColor(46, 160, 67);     // the band a value should stay in
+
+inline QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+inline QColor ToQColor(Rgb rgb) {
+  return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+// The colour of a tone in both renderings.
+QColor ToneColor(Tone tone);
+
+}  // namespace meterlog2::report

@@ -10,14 +10,16 @@
 #include "FrozenColumns.h"
 #include "GoToTimeDialog.h"
 #include "LogTableModel.h"
+#include "StatisticsDialog.h"
 #include "common/DateFormat.h"
 #include "log/CMeterlog2Doc.h"
 #include "log/LogSearch.h"
-#include "plot/StatisticsDialog.h"
 #include "table/CellText.h"
 #include "table/ColumnTextSamples.h"
 #include "table/TableColumns.h"
 #include "text/TimeText.h"
+
+using meterlog2::view::StatisticsDialog;
 
 namespace {
 const char kEmptyTitle[] = "Flash File: Empty";

@@ -20,6 +20,8 @@
 #include "file/OutputFile.h"
 #include "log/CMeterlog2Doc.h"
 
+namespace meterlog2::view {
+
 StatisticsDialog::StatisticsDialog(QWidget* parent, const CMeterlog2Doc& doc,
                                    std::vector<TableColumn> columns,
                                    std::vector<unsigned> selectedRows, QString sourcePath,
@@ -189,3 +191,5 @@ void StatisticsDialog::Export() {
   QString error;
   if (!ExportTo(path, error)) ShowMessage(this, error);
 }
+
+}  // namespace meterlog2::view

@@ -20,6 +20,8 @@ class QLabel;
 class QLineEdit;
 class QTableWidget;
 
+namespace meterlog2::view {
+
 class StatisticsDialog : public QDialog {
   Q_OBJECT
  public:
@@ -54,3 +56,5 @@ class StatisticsDialog : public QDialog {
   QLineEdit* m_filter = nullptr;
   QTableWidget* m_table = nullptr;
 };
+
+}  // namespace meterlog2::view

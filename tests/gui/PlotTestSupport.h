@@ -8,7 +8,7 @@
 #include "GuiTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
-#include "plot/PlotPane.h"
+#include "plotpane/PlotPane.h"
 #include "table/CellText.h"
 #include "view/CMeterlog2View.h"
 

@@ -27,10 +27,14 @@
 #include "common/Settings.h"
 #include "log/LogTypes.h"
 #include "log/RecordDump.h"
-#include "plot/PlotPane.h"
 #include "plot/TrendPlot.h"
+#include "plotpane/PlotPane.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
+
+using meterlog2::log::DumpFilePath;
+using meterlog2::log::DumpWriter;
+using meterlog2::plotpane::PlotPane;
 
 void InstallMessageSink();
 

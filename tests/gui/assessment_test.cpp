@@ -33,9 +33,11 @@
 #include "assessment/AssessmentView.h"
 #include "log/LogTypes.h"
 #include "plot/CriterionPlot.h"
-#include "plot/PlotPane.h"
 #include "plot/SpectrumPlot.h"
+#include "plotpane/PlotPane.h"
 #include "view/CMeterlog2View.h"
+
+using meterlog2::plotpane::PlotPane;
 
 namespace {
 

@@ -28,6 +28,7 @@
 #include "instrument/CConfigComPort.h"
 #include "instrument/CConfigUnit.h"
 #include "instrument/CFlashFileDirectory.h"
+#include "instrument/GuiLinkPrompt.h"
 #include "log/CMeterlog2Doc.h"
 #include "view/CMeterlog2View.h"
 
@@ -325,7 +326,7 @@ class InstrumentTest : public QObject {
       const QRect textArea = text->geometry();
       TransferProgress transfer;
       transfer.dataBytes = 1280;
-      progress.SetTransfer(transfer);
+      ShowTransfer(progress, transfer);
       QVERIFY(progress.Window()->findChild<QProgressBar*>(QStringLiteral("progressBar")) !=
               nullptr);
       QCOMPARE(Child<QProgressBar>(progress.Window(), "progressBar")->maximum(),
@@ -338,7 +339,7 @@ class InstrumentTest : public QObject {
               Child<QProgressBar>(progress.Window(), "progressBar")->geometry().bottom());
       transfer.expectedBytes = 6400;
       transfer.elapsedMs = 2000;
-      progress.SetTransfer(transfer);
+      ShowTransfer(progress, transfer);
       QCOMPARE(window->height(), withBar);
       QCOMPARE(Child<QProgressBar>(progress.Window(), "progressBar")->value(), 20);
       QCOMPARE(progress.TransferText(), QStringLiteral("20 %, about 8 s left"));

@@ -20,15 +20,17 @@
 #include "app/CMeterlog2App.h"
 #include "log/CMeterlog2Doc.h"
 #include "plot/PhasorPlot.h"
-#include "plot/PlotPane.h"
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
+#include "plotpane/PlotPane.h"
 #include "table/CellText.h"
 #include "table/PlotData.h"
 #include "table/TrendEnvelope.h"
 #include "table/Units.h"
 #include "view/CMeterlog2View.h"
+
+using meterlog2::plotpane::PlotPane;
 
 namespace {
 

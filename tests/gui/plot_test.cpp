@@ -18,16 +18,17 @@
 #include "app/CMeterlog2App.h"
 #include "common/DateFormat.h"
 #include "plot/PhasorPlot.h"
-#include "plot/PlotPane.h"
 #include "plot/SpectrumPlot.h"
 #include "plot/TrendPlot.h"
 #include "plot/WaveformPlot.h"
+#include "plotpane/PlotPane.h"
 #include "table/CellText.h"
 #include "table/QuantityColumns.h"
 #include "view/CMeterlog2View.h"
 #include "view/LogTableModel.h"
 
 using namespace meterlog2::table;
+using meterlog2::plotpane::PlotPane;
 
 namespace {
 

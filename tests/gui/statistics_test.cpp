@@ -15,9 +15,11 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/DateFormat.h"
-#include "plot/StatisticsDialog.h"
 #include "table/ColumnStatistics.h"
 #include "view/CMeterlog2View.h"
+#include "view/StatisticsDialog.h"
+
+using meterlog2::view::StatisticsDialog;
 
 class StatisticsTest : public QObject {
   Q_OBJECT

@@ -8,7 +8,11 @@
 #include <cmath>
 
 #include "ReportTestSupport.h"
+#include "report/ReportChart.h"
 #include "report/ReportContent.h"
+#include "report/ReportStyle.h"
+
+using namespace meterlog2::report;
 
 namespace {
 
@@ -23,7 +27,7 @@ std::vector<const ChartPlan*> Charts(const ReportDocument& doc) {
 
 const ChartPlan* ChartTitled(const ReportDocument& doc, const QString& start) {
   for (const ChartPlan* plan : Charts(doc))
-    if (plan->title.startsWith(start)) return plan;
+    if (Q(plan->title).startsWith(start)) return plan;
   return nullptr;
 }
 
@@ -31,7 +35,7 @@ const ChartPlan* ChartTitled(const ReportDocument& doc, const QString& start) {
 const ReportBlock* After(const ReportDocument& doc, const QString& heading, Kind kind) {
   bool seen = false;
   for (const ReportBlock& block : doc.blocks) {
-    if (block.kind == Kind::kSubheading) seen = block.text.startsWith(heading);
+    if (block.kind == Kind::kSubheading) seen = Q(block.text).startsWith(heading);
     if (seen && block.kind == kind) return &block;
   }
   return nullptr;
@@ -41,10 +45,10 @@ const ReportBlock* After(const ReportDocument& doc, const QString& heading, Kind
 QString AllText(const ReportDocument& doc) {
   QStringList text;
   for (const ReportBlock& block : doc.blocks) {
-    text << block.text << block.subtitle << block.chart.title;
-    for (const ChartLimit& limit : block.chart.limits) text << limit.name;
+    text << Q(block.text) << Q(block.subtitle) << Q(block.chart.title);
+    for (const ChartLimit& limit : block.chart.limits) text << Q(limit.name);
     for (const auto& row : block.table.rows)
-      for (const ReportCell& cell : row) text << cell.text << cell.detail;
+      for (const ReportCell& cell : row) text << Q(cell.text) << Q(cell.detail);
   }
   return text.join(QLatin1Char('\n'));
 }
@@ -122,7 +126,7 @@ class ContentTest : public QObject {
     QCOMPARE(frequency->limits.size(), size_t(2));
     QCOMPARE(frequency->limits[1].low, 47.0);
     QCOMPARE(frequency->limits[1].high, 52.0);
-    QVERIFY(frequency->limits[1].name.contains(QStringLiteral("47 to 52 Hz")));
+    QVERIFY(Q(frequency->limits[1].name).contains(QStringLiteral("47 to 52 Hz")));
     QVERIFY(Within(ValueRange(*frequency), 47) && Within(ValueRange(*frequency), 52));
     const ChartPlan* voltage = ChartTitled(fifty, QStringLiteral("Supply voltage"));
     QVERIFY(voltage != nullptr);
@@ -159,20 +163,20 @@ class ContentTest : public QObject {
     plan.kind = ChartPlan::Kind::kTime;
     plan.gapSeconds = 120;
     const assess::Series records = SeriesAt({0, 60, 120, 400, 460}, 0);
-    LinePoints points = LineData(plan, {QString(), &records, {}});
+    LinePoints points = LineData(plan, {std::string(), &records, {}});
     QCOMPARE(points.keys.size(), size_t(6));
     QVERIFY(std::isnan(points.values[3]));
     QCOMPARE(points.keys[3], 260.0);
 
     const assess::Series windows = SeriesAt({0, 600, 1200, 1800}, 600);
     plan.gapSeconds = 600;
-    QCOMPARE(NaNs(LineData(plan, {QString(), &windows, {}})), size_t(0));
+    QCOMPARE(NaNs(LineData(plan, {std::string(), &windows, {}})), size_t(0));
     plan.gaps = {{590, 650}};  // from the first window into the second
-    points = LineData(plan, {QString(), &windows, {}});
+    points = LineData(plan, {std::string(), &windows, {}});
     QCOMPARE(NaNs(points), size_t(1));
     QVERIFY(std::isnan(points.values[1]));
     plan.gaps = {{610, 700}, {1210, 1260}};  // within one window each
-    QCOMPARE(NaNs(LineData(plan, {QString(), &windows, {}})), size_t(0));
+    QCOMPARE(NaNs(LineData(plan, {std::string(), &windows, {}})), size_t(0));
 
     // A survey with a 2-day hole: every line of every time chart breaks once, at the hole.
     const Survey hole =
@@ -287,33 +291,32 @@ class ContentTest : public QObject {
     const ReportBlock* table =
         After(doc, QStringLiteral("Harmonic voltages 2 to 25 \u2014 EN 50160"), Kind::kTable);
     QVERIFY(table != nullptr);
-    QCOMPARE(table->table.headers,
-             QStringList({"Week", "Period", "Phase A", "Phase B", "Phase C"}));
+    QCOMPARE(table->table.headers, (Strings{"Week", "Period", "Phase A", "Phase B", "Phase C"}));
     QCOMPARE(table->table.rows.size(), size_t(2));
     const auto& week1 = table->table.rows[0];
     const auto& week2 = table->table.rows[1];
-    QCOMPARE(week1[1].text, QStringLiteral("2009-03-07 14:00"));
-    QCOMPARE(week1[1].detail, QStringLiteral("to 2009-03-14 14:00"));
+    QCOMPARE(Q(week1[1].text), QStringLiteral("2009-03-07 14:00"));
+    QCOMPARE(Q(week1[1].detail), QStringLiteral("to 2009-03-14 14:00"));
     for (size_t phase = 2; phase < 5; ++phase) {
-      QCOMPARE(week1[phase].text, QStringLiteral("harmonic 9: 2 %"));
-      QCOMPARE(week1[phase].detail, QStringLiteral("limit 1.5 %; FAIL (1 harmonic)"));
+      QCOMPARE(Q(week1[phase].text), QStringLiteral("harmonic 9: 2 %"));
+      QCOMPARE(Q(week1[phase].detail), QStringLiteral("limit 1.5 %; FAIL (1 harmonic)"));
       QCOMPARE(week1[phase].tone, Tone::kFail);
       QCOMPARE(week2[phase].tone, Tone::kPass);
-      QVERIFY(week2[phase].detail.endsWith(QStringLiteral("; PASS")));
+      QVERIFY(Q(week2[phase].detail).endsWith(QStringLiteral("; PASS")));
     }
     const ReportBlock* failures = After(doc, QStringLiteral("Criteria that fail"), Kind::kTable);
     QVERIFY(failures != nullptr);
     QCOMPARE(failures->table.rows.size(), size_t(3));
     for (const auto& row : failures->table.rows) {
-      QCOMPARE(row[4].text, QStringLiteral("week 1: 2 %"));
-      QCOMPARE(row[4].detail, QStringLiteral("of 2 weeks"));
+      QCOMPARE(Q(row[4].text), QStringLiteral("week 1: 2 %"));
+      QCOMPARE(Q(row[4].detail), QStringLiteral("of 2 weeks"));
     }
     // The supply voltage: a row per week with its share and count.
     const ReportBlock* voltage =
         After(doc, QStringLiteral("Supply voltage \u2014 EN 50160"), Kind::kTable);
     QVERIFY(voltage != nullptr);
     QCOMPARE(voltage->table.rows.size(), size_t(2));
-    QCOMPARE(voltage->table.rows[1][2].detail, QStringLiteral("PASS, 1008 values"));
+    QCOMPARE(Q(voltage->table.rows[1][2].detail), QStringLiteral("PASS, 1008 values"));
   }
 
   // 42 days, the 5th harmonic at 8 % on day 20 only: the table of IEEE 519's daily 99th
@@ -334,7 +337,7 @@ class ContentTest : public QObject {
     const auto day20 =
         std::find_if(rows.begin(), rows.end(), [](const auto& row) { return row[0].text == "20"; });
     QVERIFY(day20 != rows.end());
-    QCOMPARE((*day20)[2].text, QStringLiteral("harmonic 5: 8 %"));
+    QCOMPARE(Q((*day20)[2].text), QStringLiteral("harmonic 5: 8 %"));
     QCOMPARE((*day20)[2].tone, Tone::kFail);
     const ReportBlock* note = After(doc, heading, Kind::kParagraph);
     QVERIFY(AllText(doc).contains(QStringLiteral("%1 of the 42 days shown").arg(rows.size())));
@@ -364,7 +367,7 @@ class ContentTest : public QObject {
     QVERIFY(!text.contains(QStringLiteral("low voltage")));
     const ChartPlan* voltage = ChartTitled(doc, QStringLiteral("Supply voltage"));
     QVERIFY(voltage != nullptr);
-    QCOMPARE(voltage->limits[0].name, QStringLiteral("99 % of the values: 5715 to 6985 V"));
+    QCOMPARE(Q(voltage->limits[0].name), QStringLiteral("99 % of the values: 5715 to 6985 V"));
   }
 
   // 60 Hz at 128 V declared 120 V: every 10-minute value lies above Range B's 127 V, so ANSI
@@ -379,20 +382,20 @@ class ContentTest : public QObject {
     QVERIFY(verdicts != nullptr);
     size_t failed = 0;
     for (const auto& row : verdicts->table.rows) {
-      if (row.size() < 5 || row[0].text != QStringLiteral("Service voltage")) continue;
-      QCOMPARE(row[2].text, QStringLiteral("0 %"));
-      QVERIFY(
-          row[2].detail.startsWith(QStringLiteral("percent of each week's 10-minute values "
-                                                  "within Range A; from 12")));
-      QCOMPARE(row[4].text, QStringLiteral("FAIL"));
+      if (row.size() < 5 || row[0].text != "Service voltage") continue;
+      QCOMPARE(Q(row[2].text), QStringLiteral("0 %"));
+      QVERIFY(Q(row[2].detail)
+                  .startsWith(QStringLiteral("percent of each week's 10-minute values "
+                                             "within Range A; from 12")));
+      QCOMPARE(Q(row[4].text), QStringLiteral("FAIL"));
       ++failed;
     }
     QCOMPARE(failed, size_t(3));
     QVERIFY(AllText(doc).contains(QStringLiteral("ANSI C84.1 sets no share of time")));
     QCOMPARE(doc.blocks[1].kind, Kind::kParagraph);
-    QVERIFY(
-        doc.blocks[1].text.contains(QStringLiteral("IEEE 519-2014, harmonic control and ANSI "
-                                                   "C84.1-2016, service voltage ranges")));
+    QVERIFY(Q(doc.blocks[1].text)
+                .contains(QStringLiteral("IEEE 519-2014, harmonic control and ANSI "
+                                         "C84.1-2016, service voltage ranges")));
   }
 };
 

@@ -44,7 +44,7 @@ class ReportTest : public QObject {
     RequirePoppler();
     const Survey weeks = Assessed(Tabular(2016, 600), Declared(230, 12000));
     ReportOptions options;
-    options.title = QStringLiteral("Feeder 2 survey");
+    options.title = "Feeder 2 survey";
     ReportFiles files;
     const QByteArray pdf = RenderReport(weeks.result, options, ReportFormat::kPdf);
     const QStringList pages = files.Pages(pdf);
@@ -249,8 +249,8 @@ class ReportTest : public QObject {
   void textBeyondAsciiAndMarkupStaysText() {
     const Survey survey = Assessed(Tabular(60), {}, "Messungen Müller/Zähler ★ 3.57x");
     ReportOptions options;
-    options.title = QStringLiteral("Netzqualität </style><script>alert(\"x\")</script> & Co");
-    options.site = QStringLiteral("Umspannwerk Süd, Łódź – Київ – 東京");
+    options.title = std::string("Netzqualität </style><script>alert(\"x\")</script> & Co");
+    options.site = "Umspannwerk Süd, Łódź – Київ – 東京";
     const QString html = Html(survey, options);
     QVERIFY(!html.contains(QStringLiteral("<script")));
     QCOMPARE(html.count(QStringLiteral("</style>")), 1);
@@ -281,7 +281,7 @@ class ReportTest : public QObject {
   void htmlIsTheSameBytesEveryTime() {
     const Survey survey = HoleSurvey();
     ReportOptions options;
-    options.site = QStringLiteral("Plant 3");
+    options.site = "Plant 3";
     const QByteArray first = RenderReport(survey.result, options, ReportFormat::kHtml);
     QCOMPARE(RenderReport(survey.result, options, ReportFormat::kHtml), first);
     QCOMPARE(RenderReport(HoleSurvey().result, options, ReportFormat::kHtml), first);

@@ -17,6 +17,7 @@
 #include "instrument/CConfigComPort.h"
 #include "instrument/CConfigUnit.h"
 #include "instrument/CFlashFileDirectory.h"
+#include "instrument/GuiLinkPrompt.h"
 #include "link/LinkMessages.h"
 
 namespace {
@@ -77,7 +78,7 @@ bool SaveProgressWindow(CMainFrame* frame, const QDir& folder) {
   transfer.dataBytes = 37 * 128;
   transfer.expectedBytes = 9184;
   transfer.elapsedMs = 12300;
-  progress.SetTransfer(transfer);
+  ShowTransfer(progress, transfer);
   QApplication::processEvents();
   const bool saved = progress.Window()->grab().save(folder.filePath("progress-window.png"));
   progress.Destroy();

@@ -18,12 +18,14 @@
 #include "app/CMainFrame.h"
 #include "app/CMeterlog2App.h"
 #include "common/DateFormat.h"
-#include "plot/PlotPane.h"
-#include "plot/StatisticsDialog.h"
+#include "plotpane/PlotPane.h"
 #include "samples/SampleLog.h"
 #include "view/CMeterlog2View.h"
 #include "view/CSelectColumns.h"
 #include "view/GoToTimeDialog.h"
+#include "view/StatisticsDialog.h"
+
+using meterlog2::view::StatisticsDialog;
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);

@@ -9,14 +9,17 @@
 #include <random>
 #include <sstream>
 
-#include "app/DumpWriter.h"
 #include "log/CMeterlog2Doc.h"
+#include "log/DumpWriter.h"
 #include "log/RecordDump.h"
 #include "samples/SampleLog.h"
 
 #ifndef _WIN32
 #include <unistd.h>
 #endif
+
+using meterlog2::log::DumpFilePath;
+using meterlog2::log::DumpWriter;
 
 namespace {
 
