@@ -138,7 +138,7 @@ class ContentTest : public QObject {
       for (const ChartPlan* plan : Charts(doc)) {
         const auto range = ValueRange(*plan);
         for (const ChartLimit& limit : plan->limits) {
-          QVERIFY2(Within(range, limit.low) && Within(range, limit.high), qPrintable(limit.name));
+          QVERIFY2(Within(range, limit.low) && Within(range, limit.high), limit.name.c_str());
           ++limits;
         }
         for (const ChartMarker& marker : plan->markers) {
