@@ -10,7 +10,10 @@
 
 #include "ReportTestSupport.h"
 #include "report/AssessmentReport.h"
+#include "report/ReportChart.h"
 #include "report/ReportContent.h"
+
+using namespace meterlog2::report;
 
 namespace {
 
@@ -312,8 +315,7 @@ class ReportTest : public QObject {
                                .toImage()
                                .convertToFormat(QImage::Format_RGB32);
       QCOMPARE(images[i].size(), QSize(kChartWidth, kChartHeight) * kChartPixelRatio);
-      QVERIFY2(images[i].convertToFormat(QImage::Format_RGB32) == drawn,
-               qPrintable(plans[i]->title));
+      QVERIFY2(images[i].convertToFormat(QImage::Format_RGB32) == drawn, plans[i]->title.c_str());
     }
   }
 
