@@ -129,7 +129,8 @@ void WriteFailures(ReportWriter& w) {
     name.detail = c.id;
     ReportCell periods = Cell(FailingPeriods(c), Tone::kFail);
     periods.detail =
-        "of "s + Plural(c.periods.size(), c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week",
+        "of "s + Plural(c.periods.size(),
+                        c.idStatistic == assess::IdStatistic::kDaily99 ? "day" : "week",
                         c.idStatistic == assess::IdStatistic::kDaily99 ? "days" : "weeks");
     table.AddRow({name, Cell(PhaseName(c.phase)),
                   BoldCell(CriterionValue(c, *c.value), Tone::kFail), Cell(Typeset(c.limit)),
