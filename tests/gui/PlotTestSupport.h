@@ -27,6 +27,6 @@ inline bool OpenShown(CMeterlog2App& app, const QString& path) {
   if (!app.InitInstance({path}, false)) return false;
   app.GetMainFrame()->show();
   if (!QTest::qWaitForWindowExposed(app.GetMainFrame())) return false;
-  Child<PlotPane>(app.GetMainFrame(), "plotPane")->DrawPending();
+  Child<meterlog2::plotpane::PlotPane>(app.GetMainFrame(), "plotPane")->DrawPending();
   return true;
 }

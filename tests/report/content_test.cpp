@@ -202,7 +202,7 @@ class ContentTest : public QObject {
       // frequency has a value a minute, more than the chart has columns: it is drawn as its band.
       const std::unique_ptr<QCustomPlot> plot = MakeChart(*chart);
       const QImage image = plot->toPixmap(kChartWidth, kChartHeight, kChartPixelRatio).toImage();
-      const bool band = chart->title.startsWith(QStringLiteral("Power frequency"));
+      const bool band = chart->title.starts_with("Power frequency");
       QCOMPARE(plot->graph(0)->dataCount() == 0, band);
       const auto [before, after] = Around(points.keys, gap);
       auto x = [&](double key) { return plot->xAxis->coordToPixel(key) * kChartPixelRatio; };
@@ -210,9 +210,9 @@ class ContentTest : public QObject {
       const int top = area.top() * kChartPixelRatio, bottom = area.bottom() * kChartPixelRatio;
       // (Lines of equal values cover each other: any line's colour will do on either side.)
       std::vector<QColor> colors;
-      for (const ChartLine& line : chart->lines) colors.push_back(line.color);
+      for (const ChartLine& line : chart->lines) colors.push_back(ToQColor(line.color));
       QVERIFY2(!Shows(image, colors, x(before) + 3, x(after) - 3, top, bottom),
-               qPrintable(chart->title));
+               chart->title.c_str());
       QVERIFY(Shows(image, colors, x(before) - 12, x(before) - 1, top, bottom));
       QVERIFY(Shows(image, colors, x(after) + 1, x(after) + 12, top, bottom));
       ++charts;
@@ -275,7 +275,8 @@ class ContentTest : public QObject {
       for (int i = 0; i < 3; ++i) {
         QCOMPARE(plot->graph(i)->dataCount() == 0, survey == &month);
         QCOMPARE(plot->legend->itemWithPlottable(plot->graph(i)) != nullptr, true);
-        QCOMPARE(plot->graph(i)->name(), voltage->lines[static_cast<size_t>(i)].name);
+        QCOMPARE(plot->graph(i)->name(),
+                 QString::fromStdString(voltage->lines[static_cast<size_t>(i)].name));
       }
     }
   }
