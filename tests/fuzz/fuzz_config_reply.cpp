@@ -156,10 +156,17 @@ std::optional<ConfigRecord> StrictConfigReply(const std::vector<uint8_t>& reply)
 
 // No pause in the script is long enough to end a read: every character comes within four
 // seconds of the one before it (or of the program's last write), well inside the five-second
-// quiet time of a one-character read even with the one-second clock's rounding.
+// quiet time of a one-character read even with the one-second clock's rounding. An empty chunk
+// that waits for a reply sends nothing to answer: a reply-waiting chunk after it waits for a
+// byte the program never writes (it waits for the instrument), and the line falls silent.
 bool Prompt(const std::vector<fuzz::Chunk>& chunks) {
-  return std::all_of(chunks.begin(), chunks.end(),
-                     [](const fuzz::Chunk& c) { return c.delayMs <= 3000; });
+  for (size_t i = 0; i < chunks.size(); ++i) {
+    if (chunks[i].delayMs > 3000) return false;
+    if (chunks[i].afterReply && chunks[i].size == 0 && i + 1 < chunks.size() &&
+        chunks[i + 1].afterReply)
+      return false;
+  }
+  return true;
 }
 
 void CheckRead(bool read, const ConfigRecord& record, const std::vector<uint8_t>& reply,
