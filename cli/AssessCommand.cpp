@@ -139,8 +139,8 @@ std::string AssessHelp() {
          "(--fail-on-violation).\n";
 }
 
-std::vector<meterlog2::cli::OptionSpec> AssessOptions() {
-  std::vector<meterlog2::cli::OptionSpec> options = SurveyOptionSpecs();
+std::vector<meterlog2::cli::OptionDescription> AssessOptions() {
+  std::vector<meterlog2::cli::OptionDescription> options = SurveyOptionDescriptions();
   options.insert(options.end(),
                  {{"--format", "text|csv|json", "the result as text (the default), CSV or JSON"},
                   {"-o,--output", "OUT", "where it goes (\"-\": standard output, the default)"},
@@ -151,4 +151,5 @@ std::vector<meterlog2::cli::OptionSpec> AssessOptions() {
 
 }  // namespace
 
-const CommandSpec kAssessCommand{"assess", kUsage, AssessOptions(), true, RunAssess, AssessHelp};
+const CommandDescription kAssessCommand{"assess", kUsage,    AssessOptions(),
+                                        true,     RunAssess, AssessHelp};

@@ -11,18 +11,18 @@ namespace {
 
 // A CLI11 app that knows the options of `command`. Every option keeps all its values: whether
 // one may come twice is decided here (Check), so that the message names it.
-std::vector<CLI::Option*> Declare(CLI::App& app, const CommandSpec& command,
+std::vector<CLI::Option*> Declare(CLI::App& app, const CommandDescription& command,
                                   std::vector<std::string>& operands) {
   app.set_help_flag("-h,--help");
   std::vector<CLI::Option*> options;
   app.allow_extras();  // unknown options and surplus operands are reported below, in our words
   // On Windows CLI11 would read "/x" as an option; here it is a file name on every system.
   app.allow_windows_style_options(false);
-  for (const OptionSpec& spec : command.options) {
-    CLI::Option* option =
-        spec.value != nullptr ? app.add_option(spec.names)->expected(1) : app.add_flag(spec.names);
+  for (const OptionDescription& declared : command.options) {
+    CLI::Option* option = declared.value != nullptr ? app.add_option(declared.names)->expected(1)
+                                                    : app.add_flag(declared.names);
     option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    if (spec.manyValues) option->allow_extra_args();
+    if (declared.manyValues) option->allow_extra_args();
     options.push_back(option);
   }
   if (command.operands) app.add_option("operands", operands);
@@ -36,11 +36,11 @@ std::string LongName(const CLI::Option& option) {
 
 // Why the command line cannot be run although CLI11 read it, or empty: an option given twice,
 // an unknown option, a word the command does not take.
-std::string Check(const CLI::App& app, const CommandSpec& command,
+std::string Check(const CLI::App& app, const CommandDescription& command,
                   const std::vector<CLI::Option*>& options) {
   for (size_t i = 0; i < options.size(); ++i) {
-    const OptionSpec& spec = command.options[i];
-    if (!spec.repeatable && !spec.manyValues && options[i]->count() > 1)
+    const OptionDescription& declared = command.options[i];
+    if (!declared.repeatable && !declared.manyValues && options[i]->count() > 1)
       return LongName(*options[i]) + " is given twice";
   }
   for (const std::string& word : app.remaining()) {
@@ -74,7 +74,7 @@ void Collect(const CLI::App& app, std::vector<std::string>& operands, Args& args
 
 }  // namespace
 
-std::optional<int> ParseCommandLine(const CommandSpec& command,
+std::optional<int> ParseCommandLine(const CommandDescription& command,
                                     const std::vector<std::string>& arguments, Args& args) {
   CLI::App app(std::string(), command.name);
   std::vector<std::string> operands;
@@ -100,7 +100,7 @@ std::optional<int> ParseCommandLine(const CommandSpec& command,
   return std::nullopt;
 }
 
-std::string CommandHelpText(const CommandSpec& command) {
+std::string CommandHelpText(const CommandDescription& command) {
   std::string text = std::string("usage: meterlog2-cli ") + command.usage + "\n";
   if (command.more != nullptr) text += command.more();
   text += "options:\n";
@@ -109,18 +109,18 @@ std::string CommandHelpText(const CommandSpec& command) {
     entry += entry.size() < 30 ? std::string(30 - entry.size(), ' ') : "\n" + std::string(30, ' ');
     text += entry + help + "\n";
   };
-  for (const OptionSpec& spec : command.options) {
-    std::string names = spec.names;
+  for (const OptionDescription& declared : command.options) {
+    std::string names = declared.names;
     if (const size_t comma = names.find(','); comma != std::string::npos)
       names.replace(comma, 1, ", ");
-    if (spec.value != nullptr) names += std::string(" ") + spec.value;
-    line(names, spec.help);
+    if (declared.value != nullptr) names += std::string(" ") + declared.value;
+    line(names, declared.help);
   }
   line("-h, --help", "this help");
   return text;
 }
 
-int RunCommand(const CommandSpec& command, const std::vector<std::string>& arguments) {
+int RunCommand(const CommandDescription& command, const std::vector<std::string>& arguments) {
   Args args;
   if (const std::optional<int> status = ParseCommandLine(command, arguments, args)) return *status;
   return command.run(args);

@@ -1,6 +1,6 @@
 #pragma once
-// The options of meterlog2-cli's commands, described once as data (CommandSpec) and read with
-// CLI11: the description gives the parser its options, --help its text and the bash completion
+// The options of meterlog2-cli's commands, described once as data (CommandDescription) and read
+// with CLI11: the description gives the parser its options, --help its text and the bash completion
 // its words (tests/cli/help_test.sh holds the completion to it). A command's run function gets
 // what was given (Args) and checks the values itself; the parser has already refused unknown
 // options, options given twice and options without their value, naming the option.
@@ -20,7 +20,7 @@ struct Args {
   std::vector<std::string> operands;
 };
 
-struct OptionSpec {
+struct OptionDescription {
   const char* names;  // as CLI11 takes them: "-o,--output" or "--salvage"
   const char* value;  // the value's name in the help ("OUT"); nullptr for a flag
   const char* help;
@@ -28,10 +28,10 @@ struct OptionSpec {
   bool manyValues = false;  // takes the words that follow up to the next option (--set A=1 B=2)
 };
 
-struct CommandSpec {
+struct CommandDescription {
   const char* name;
   const char* usage;  // what follows "usage: meterlog2-cli " (lines after the first indented)
-  std::vector<OptionSpec> options;
+  std::vector<OptionDescription> options;
   bool operands = true;              // takes operands (log files)
   int (*run)(Args& args) = nullptr;  // the exit status
   std::string (*more)() = nullptr;   // further help text after the usage, or nullptr
@@ -40,14 +40,14 @@ struct CommandSpec {
 // Reads `arguments` (those after the command's name) for `command`: nothing, with `args` filled,
 // or the exit status when there is nothing more to do: 0 after --help (the help on stdout), 2
 // after a usage error (the message, naming the option, and the usage on stderr).
-std::optional<int> ParseCommandLine(const CommandSpec& command,
+std::optional<int> ParseCommandLine(const CommandDescription& command,
                                     const std::vector<std::string>& arguments, Args& args);
 
 // The help of `command` as --help prints it: usage, further text, then every option.
-std::string CommandHelpText(const CommandSpec& command);
+std::string CommandHelpText(const CommandDescription& command);
 
 // Parses and runs `command`; its exit status.
-int RunCommand(const CommandSpec& command, const std::vector<std::string>& arguments);
+int RunCommand(const CommandDescription& command, const std::vector<std::string>& arguments);
 
 // The value of option `name` ("--output"), taken out of `args` (the first of several); false
 // when it was not given (or every value was taken already).

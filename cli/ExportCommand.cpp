@@ -143,7 +143,7 @@ static int RunExport(Args& args) {
   return std::find(done.begin(), done.end(), 0) == done.end() ? 0 : 1;
 }
 
-const CommandSpec kExportCommand{
+const CommandDescription kExportCommand{
     "export",
     kUsage,
     {{"-o,--output", "OUT", "the CSV file (\"-\": standard output, the default)"},

@@ -308,8 +308,9 @@ static int RunConfig(Args& args) {
 namespace {
 
 // The line options every instrument command takes (TakeLineOptions).
-std::vector<meterlog2::cli::OptionSpec> LineOptions(std::vector<meterlog2::cli::OptionSpec> more) {
-  std::vector<meterlog2::cli::OptionSpec> options = {
+std::vector<meterlog2::cli::OptionDescription> LineOptions(
+    std::vector<meterlog2::cli::OptionDescription> more) {
+  std::vector<meterlog2::cli::OptionDescription> options = {
       {"-p,--port", "DEV", "the instrument's serial port (see `meterlog2-cli ports`)"},
       {"--line", "BAUD/BITS PARITY STOP", "the line, e.g. 9600/8n1"},
       {"--baud", "BAUD", "the line's baud rate"},
@@ -322,15 +323,15 @@ std::vector<meterlog2::cli::OptionSpec> LineOptions(std::vector<meterlog2::cli::
 
 }  // namespace
 
-const CommandSpec kPortsCommand{"ports", "ports", {}, false, RunPorts};
-const CommandSpec kDirectoryCommand{"directory", "directory --port DEV [LINE OPTIONS]",
-                                    LineOptions({}), false, RunDirectory};
-const CommandSpec kDownloadCommand{
+const CommandDescription kPortsCommand{"ports", "ports", {}, false, RunPorts};
+const CommandDescription kDirectoryCommand{"directory", "directory --port DEV [LINE OPTIONS]",
+                                           LineOptions({}), false, RunDirectory};
+const CommandDescription kDownloadCommand{
     "download", "download --port DEV --entry N -o FILE [LINE OPTIONS]",
     LineOptions({{"-n,--entry", "N", "the directory entry to receive (from 1)"},
                  {"-o,--output", "FILE", "the file to write"}}),
     false, RunDownload};
-const CommandSpec kConfigCommand{
+const CommandDescription kConfigCommand{
     "config", "config --port DEV [--set NAME=VALUE...] [--no-clock] [LINE OPTIONS]",
     LineOptions({{"--set", "NAME=VALUE...", "change these fields (only these)", true, true},
                  {"--no-clock", nullptr, "leave the instrument's clock as it is"}}),

@@ -203,10 +203,10 @@ static int RunSample(Args& args) {
   return 0;
 }
 
-const CommandSpec kInfoCommand{
+const CommandDescription kInfoCommand{
     "info", "info [--salvage] [--] FILE", {kSalvageOption}, true, RunInfo};
 
-const CommandSpec kDumpCommand{
+const CommandDescription kDumpCommand{
     "dump",
     "dump [-o OUT|-] [--salvage] [--] FILE",
     {{"-o,--output", "OUT", "where the dump text goes (\"-\": standard output, the default)"},
@@ -214,7 +214,7 @@ const CommandSpec kDumpCommand{
     true,
     RunDump};
 
-const CommandSpec kSampleCommand{
+const CommandDescription kSampleCommand{
     "sample",
     kSampleUsage,
     {{"--type", "N", "the log type (above)"},

@@ -157,7 +157,7 @@ static int RunPlot(Args& args) {
   return 0;
 }
 
-const CommandSpec kPlotCommand{
+const CommandDescription kPlotCommand{
     "plot",
     kUsage,
     {{"--kind", "trend|spectrum|waveform|phasor", "what to draw (a trend unless given)"},

@@ -31,12 +31,12 @@ int CheckStandardOutput(int status) {
   return status == 0 ? 1 : status;
 }
 
-int RunCommandLine(const std::vector<const CommandSpec*>& commands, int argc, char** argv,
+int RunCommandLine(const std::vector<const CommandDescription*>& commands, int argc, char** argv,
                    void (*usage)()) {
   const std::string name = argv[1];
-  const CommandSpec* command = nullptr;
-  for (const CommandSpec* spec : commands)
-    if (name == spec->name) command = spec;
+  const CommandDescription* command = nullptr;
+  for (const CommandDescription* candidate : commands)
+    if (name == candidate->name) command = candidate;
   if (command == nullptr) {
     std::cerr << "meterlog2-cli: unknown command \"" << name << "\"\n";
     if (usage != nullptr) usage();

@@ -19,7 +19,7 @@ int ProgramMain(int argc, char** argv, int (*main)(int, char**));
 // signal, remove their temporary files and end with 128 + the signal; an exception is reported;
 // standard output is checked at the end. A command not among them: the message, then `usage`
 // (when given) on stderr, status 2.
-int RunCommandLine(const std::vector<const CommandSpec*>& commands, int argc, char** argv,
+int RunCommandLine(const std::vector<const CommandDescription*>& commands, int argc, char** argv,
                    void (*usage)());
 
 // What went to standard output is checked once, at the end: a full disk or a closed pipe shows

@@ -66,12 +66,12 @@ static int RunReport(Args& args) {
 
 namespace {
 
-std::vector<meterlog2::cli::OptionSpec> ReportOptionSpecs() {
-  std::vector<meterlog2::cli::OptionSpec> options = {
+std::vector<meterlog2::cli::OptionDescription> ReportOptionDescriptions() {
+  std::vector<meterlog2::cli::OptionDescription> options = {
       {"--title", "TEXT", "the report's title"},
       {"--site", "TEXT", "the site surveyed"},
       {"--page", "a4|letter", "the PDF's page size (A4 unless given)"}};
-  const std::vector<meterlog2::cli::OptionSpec>& survey = SurveyOptionSpecs();
+  const std::vector<meterlog2::cli::OptionDescription>& survey = SurveyOptionDescriptions();
   options.insert(options.end(), survey.begin(), survey.end());
   options.push_back({"-o,--output", "REPORT.pdf|REPORT.html", "the report to write"});
   return options;
@@ -79,4 +79,5 @@ std::vector<meterlog2::cli::OptionSpec> ReportOptionSpecs() {
 
 }  // namespace
 
-const CommandSpec kReportCommand{"report", kUsage, ReportOptionSpecs(), true, RunReport};
+const CommandDescription kReportCommand{"report", kUsage, ReportOptionDescriptions(), true,
+                                        RunReport};

@@ -61,7 +61,7 @@ static int RunStats(Args& args) {
   return 0;
 }
 
-const CommandSpec kStatsCommand{
+const CommandDescription kStatsCommand{
     "stats",
     kUsage,
     {{"-o,--output", "OUT", "the CSV file (\"-\": standard output, the default)"},

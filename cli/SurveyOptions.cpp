@@ -80,8 +80,8 @@ void SayWhatAnInterruptLeaves(const std::string& out) {
                           : "meterlog2-cli: interrupted; \"" + out + "\" was left as it was\n");
 }
 
-const std::vector<meterlog2::cli::OptionSpec>& SurveyOptionSpecs() {
-  static const std::vector<meterlog2::cli::OptionSpec> kSpecs = {
+const std::vector<meterlog2::cli::OptionDescription>& SurveyOptionDescriptions() {
+  static const std::vector<meterlog2::cli::OptionDescription> kDescriptions = {
       {"--standard", "en50160|ieee519|ansi_c84_1", "a standard to judge against (again for more)",
        true},
       {"--nominal-voltage", "V",
@@ -93,7 +93,7 @@ const std::vector<meterlog2::cli::OptionSpec>& SurveyOptionSpecs() {
       {"--il", "A", "the maximum demand load current (derived unless given)"},
       kDataFormatOption,
       {"--fail-on-violation", nullptr, "exit status 3 when a criterion fails"}};
-  return kSpecs;
+  return kDescriptions;
 }
 
 int AssessSurvey(const std::vector<std::string>& logs, const SurveyOptions& options, Survey& survey,

@@ -22,7 +22,7 @@ struct SurveyOptions {
 bool TakeSurveyOptions(Args& args, SurveyOptions& options, std::string& error);
 
 // The options TakeSurveyOptions takes.
-const std::vector<meterlog2::cli::OptionSpec>& SurveyOptionSpecs();
+const std::vector<meterlog2::cli::OptionDescription>& SurveyOptionDescriptions();
 
 // The logs of a survey, loaded.
 struct Survey {

@@ -113,14 +113,14 @@ bool TakeTableOptions(Args& args, TableOptions& options, std::string& error) {
   return true;
 }
 
-const meterlog2::cli::OptionSpec kDataFormatOption{
+const meterlog2::cli::OptionDescription kDataFormatOption{
     "--data-format", "1|256", "read the floats as Type 0001 (1) or Type 0100 (256)"};
-const meterlog2::cli::OptionSpec kColumnsOption{"--columns", "TITLE,...",
-                                                "these columns, by their titles, in this order"};
-const meterlog2::cli::OptionSpec kRowsOption{"--rows", "A-B,...",
-                                             "these rows (records, from 0), in ascending order"};
-const meterlog2::cli::OptionSpec kSalvageOption{"--salvage", nullptr,
-                                                "read the complete records of a file cut short"};
+const meterlog2::cli::OptionDescription kColumnsOption{
+    "--columns", "TITLE,...", "these columns, by their titles, in this order"};
+const meterlog2::cli::OptionDescription kRowsOption{
+    "--rows", "A-B,...", "these rows (records, from 0), in ascending order"};
+const meterlog2::cli::OptionDescription kSalvageOption{
+    "--salvage", nullptr, "read the complete records of a file cut short"};
 
 bool SelectTable(const std::string& path, const TableOptions& options, const char* nothingTo,
                  TableSelection& selection) {

@@ -30,7 +30,7 @@ void ReportSalvage(const std::string& path, const LoadResult& result);
 void WarnOfTheOtherDataFormat(const std::string& path, CMeterlog2Doc& doc);
 
 // The options that choose what a command reads of a log.
-extern const meterlog2::cli::OptionSpec kDataFormatOption, kColumnsOption, kRowsOption,
+extern const meterlog2::cli::OptionDescription kDataFormatOption, kColumnsOption, kRowsOption,
     kSalvageOption;
 
 // Takes --data-format, --columns, --rows and --salvage out of `args`. False with `error` set (a

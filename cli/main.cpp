@@ -10,7 +10,7 @@
 namespace {
 
 // Every command with its options and what it does, for `meterlog2-cli --help`; a command's own
-// --help comes from its CommandSpec.
+// --help comes from its CommandDescription.
 std::string UsageText() {
   return std::string() +
          "usage: meterlog2-cli COMMAND [ARGS]\n"
@@ -64,9 +64,9 @@ void Usage() {
 }
 
 // The commands this program runs itself.
-const std::vector<const CommandSpec*> kCommands = {&kInfoCommand,   &kDumpCommand,
-                                                   &kSampleCommand, &kExportCommand,
-                                                   &kStatsCommand,  &kAssessCommand};
+const std::vector<const CommandDescription*> kCommands = {&kInfoCommand,   &kDumpCommand,
+                                                          &kSampleCommand, &kExportCommand,
+                                                          &kStatsCommand,  &kAssessCommand};
 
 }  // namespace
 
