@@ -225,12 +225,7 @@ void MethodHarmonicLimits(ReportWriter& w) {
 // The standards whose limits were applied, and the program that applied them.
 void MethodStandards(ReportWriter& w) {
   w.Subheading("Standards and program"s);
-  Strings standards;
-  const assess::StandardSet& set = w.Survey().standards;
-  for (const auto& [on, id] : {std::pair{set.en50160, assess::Standard::kEn50160},
-                               std::pair{set.ieee519, assess::Standard::kIeee519},
-                               std::pair{set.ansiC84, assess::Standard::kAnsiC84_1}})
-    if (on) standards.push_back(StandardName(assess::StandardKey(id)));
+  Strings standards = ChosenStandardNames(w.Survey().standards);
   const std::string nema = assess::StandardKey(assess::Standard::kNema);
   const auto& criteria = w.Result().criteria;
   if (std::any_of(criteria.begin(), criteria.end(),

@@ -53,12 +53,7 @@ void Title(ReportWriter& w) {
   ReportBlock& title = w.Add(ReportBlock::Kind::kTitle, w.Doc().title);
   title.subtitle = w.Doc().site;
   title.anchor = "summary"s;
-  Strings standards;
-  const assess::StandardSet& set = w.Survey().standards;
-  for (const auto& [on, id] : {std::pair{set.en50160, assess::Standard::kEn50160},
-                               std::pair{set.ieee519, assess::Standard::kIeee519},
-                               std::pair{set.ansiC84, assess::Standard::kAnsiC84_1}})
-    if (on) standards.push_back(StandardName(assess::StandardKey(id)));
+  Strings standards = ChosenStandardNames(w.Survey().standards);
   w.Paragraph(Fill("This report judges the supply against %1, from %2 of a 57x power analyzer.",
                    {JoinedNames(standards), Plural(w.Survey().files.size(), "log", "logs")}));
 }

@@ -197,6 +197,15 @@ std::string StandardName(const std::string& standard) {
   return title ? std::string(title) : standard;
 }
 
+Strings ChosenStandardNames(const assess::StandardSet& set) {
+  Strings names;
+  for (const auto& [on, id] : {std::pair{set.en50160, assess::Standard::kEn50160},
+                               std::pair{set.ieee519, assess::Standard::kIeee519},
+                               std::pair{set.ansiC84, assess::Standard::kAnsiC84_1}})
+    if (on) names.push_back(StandardName(assess::StandardKey(id)));
+  return names;
+}
+
 std::string StandardShortName(const std::string& standard) {
   // Titles without an edition: their short names.
   if (standard == assess::StandardKey(assess::Standard::kNema)) return "NEMA MG 1";

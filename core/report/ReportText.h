@@ -70,6 +70,8 @@ std::string PhaseLabel(const std::string& phase);
 // The standard's title with its edition ("EN 50160:2010, voltage characteristics of ..."), and
 // the title up to its edition's end ("EN 50160:2010").
 std::string StandardName(const std::string& standard);
+// The titles of the standards a survey was judged against, in the order of the set.
+Strings ChosenStandardNames(const assess::StandardSet& set);
 std::string StandardShortName(const std::string& standard);
 
 // "week 2", "day 5": a period of a criterion, counted from 1.
