@@ -1,6 +1,7 @@
 // SHA-256 against the test vectors of FIPS 180-4's examples, across block and padding edges,
 // and of files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -53,7 +54,9 @@ TEST(Sha256, CopiesGoOnFromWhereTheyWereMade) {
 }
 
 TEST(Sha256, Files) {
-  const auto folder = std::filesystem::temp_directory_path() / "meterlog2-sha256-Müller";
+  // A folder of this process's own: the libcrypto and the portable test programs run at once.
+  const auto folder = std::filesystem::temp_directory_path() /
+                      ("meterlog2-sha256-Müller-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   const auto path = folder / "two megabytes.57x";
   std::string bytes(2 * 1024 * 1024 + 17, '\0');
